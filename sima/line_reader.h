@@ -1,0 +1,28 @@
+// Splits decoded text into lines, as a text-mode file read would.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace kestrel::sima {
+
+// Reads lines from a UTF-8 buffer it does not own. CRLF, LF and a lone CR each end a line; the
+// line end is not part of the line. A final line without a line end still counts; an empty buffer
+// has no lines.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  // The next line, or false at the end of the text.
+  bool next(std::string_view& line);
+
+  // Bytes consumed so far (the "file position").
+  std::size_t position() const { return position_; }
+  std::size_t size() const { return text_.size(); }
+
+ private:
+  std::string_view text_;
+  std::size_t position_ = 0;
+};
+
+}  // namespace kestrel::sima
