@@ -37,3 +37,18 @@ function(add_kestrel_test name)
   endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY} DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# kestrel_subsystem(name DEPS ...): one static library per module subsystem folder, made of
+# every .cpp in it. A folder without sources yet is an interface library of its headers.
+function(kestrel_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(_sources)
+    add_kestrel_library(${name} SOURCES ${_sources} DEPS ${ARG_DEPS} PRIVATE_DEPS ${ARG_PRIVATE_DEPS})
+  else()
+    add_library(kestrel_${name} INTERFACE)
+    add_library(kestrel::${name} ALIAS kestrel_${name})
+    target_include_directories(kestrel_${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(kestrel_${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
