@@ -1,0 +1,1 @@
+// Translation unit kept so the library builds before its first functions land.
