@@ -11,6 +11,7 @@
 #include "sima/field_kinds.h"
 #include "sima/import_log.h"
 #include "sima/line_reader.h"
+#include "sima/orvo_exception.h"
 #include "sima/records.h"
 #include "sima/text_encoding.h"
 
@@ -58,6 +59,16 @@ struct RunCounters {
   int32_t sectionPoints = 0;
   bool servedRouteType[8] = {};           // a result block found a route of that type (2, 3, 7)
 };
+
+// How a series reader runs: a real import, or the dialog's pre-scan, which fills the run's
+// records without any check, log line or drawing.
+enum class ReadMode { Import, PreScan };
+
+// Field i of a line, or the empty text when the line has fewer fields.
+inline const std::string& fieldAt(const Fields& fields, std::size_t i) {
+  static const std::string empty;
+  return i < fields.size() ? fields[i] : empty;
+}
 
 // Shows how far the file has been read. The progress window implements it.
 class ProgressSink {
@@ -155,6 +166,14 @@ class ImportRun {
   // Raises the error high-water mark to the log's error count.
   void raiseHighWater() {
     if (log.errorCount() > errorHighWater) errorHighWater = log.errorCount();
+  }
+
+  // The first stored point with that number; a missing one raises OrvoException with
+  // message 138, which the lot and route readers catch and log.
+  const SimaPoint& lookupPoint(int32_t number) const {
+    const SimaPoint* point = pointStore.find(number);
+    if (point == nullptr) throw OrvoException(std::string(sima::message(138, log.language())));
+    return *point;
   }
 
   // File name without folder (after the last "/" or "\"), as object-data records carry it.

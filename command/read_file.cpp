@@ -1,0 +1,142 @@
+#include "command/read_file.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "drawing/coordinate_import.h"
+#include "drawing/lot_import.h"
+#include "route/result_import.h"
+#include "route/route_import.h"
+
+namespace kestrel {
+
+std::string fileTitleOf(const std::string& path) {
+  const auto slash = path.find_last_of("/\\");
+  std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
+  const auto dot = title.find_last_of('.');
+  if (dot != std::string::npos) title.resize(dot);
+  return title;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) return false;
+  bytes.clear();
+  bytes.resize(static_cast<std::size_t>(info.st_size));
+  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+  bytes.resize(got);
+  // A file that grew since stat() is read to its end.
+  char chunk[65536];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, n);
+  return !std::ferror(file.get());
+}
+
+namespace {
+
+// Empties everything a run holds from an earlier read.
+void resetRun(ImportRun& run, const std::string& path) {
+  run.filePath = path;
+  run.fileTitle = fileTitleOf(path);
+  run.pointStore.clear();
+  run.clearRoutes();
+  run.lots.clear();
+  run.verticalResults.clear();
+  run.crossSections.clear();
+  run.verticalSeries.clear();
+  run.routeElements.clear();
+  run.log = ImportLog(run.log.language());
+  run.names.clear();
+  run.lineCounter = 0;
+  run.errorHighWater = 0;
+  run.counters = RunCounters{};
+  run.currentAlignmentName = run.chosenAlignmentName;
+}
+
+int readLines(ImportRun& run, const std::string& path, sima::EncodingChoice encoding,
+              ReadMode mode) {
+  resetRun(run, path);
+  std::string bytes;
+  if (!readWholeFile(path, bytes)) return -1;
+  sima::DecodedText decoded = sima::decode(bytes, encoding);
+  bytes.clear();
+  bytes.shrink_to_fit();
+  run.inputEncoding = decoded.encoding;
+  sima::LineReader reader(decoded.text);
+  run.reader = &reader;
+
+  const bool importing = mode == ReadMode::Import;
+  ImportLog& log = run.log;
+  ImportRun::Line line;
+  while (run.nextLine(line)) {
+    const Fields& f = line.fields;
+    const std::string& code = f[0];
+    const int32_t number = run.lineCounter;
+    if (code.size() != 3) continue;  // every series start is three characters long
+    if (code == "A00") {
+      if (importing) {
+        log.checkA00(number, f, line.text);
+        run.raiseHighWater();
+        log.logCoordinateStart(number);
+      }
+      readCoordinateSeries(run, mode);
+    } else if (code == "D00") {
+      if (importing) {
+        log.checkD00(number, f, line.text);
+        run.raiseHighWater();
+        log.logLotStart(number);
+      }
+      const Fields header = f;
+      readLot(run, header, mode);
+    } else if (code == "F00") {
+      if (importing) {
+        log.checkF00(number, f, line.text);
+        run.raiseHighWater();
+        log.logRouteStart(number);
+      }
+      const Fields header = f;
+      importRoute(run, header, mode);
+    } else if (code == "H00") {
+      if (importing) {
+        log.checkH00(number, f, line.text);
+        run.raiseHighWater();
+      }
+      const Fields header = f;
+      readVerticalBlock(run, header, mode);
+    } else if (code == "I00") {
+      if (importing) {
+        log.checkI00(number, f, line.text);
+        run.raiseHighWater();
+        log.logCrossSectionStart(number, run.currentAlignmentName);
+      }
+      const Fields header = f;
+      readCrossSectionBlock(run, header, mode);
+    } else if (code == "G00") {
+      if (importing) {
+        if (log.checkG00(number, f, line.text) == 0)
+          log.logVersion(number, fieldAt(f, 1));
+        else
+          run.raiseHighWater();
+      }
+    }
+    // "C00", "Z00" and every other line fall through without effect.
+  }
+  run.reader = nullptr;
+  if (importing) log.logEnd(run.lineCounter);
+  return 0;
+}
+
+}  // namespace
+
+int readFile(ImportRun& run, const std::string& path, sima::EncodingChoice encoding) {
+  return readLines(run, path, encoding, ReadMode::Import);
+}
+
+int preScanFile(ImportRun& run, const std::string& path, sima::EncodingChoice encoding) {
+  return readLines(run, path, encoding, ReadMode::PreScan);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,72 @@
+#include "drawing/coordinate_import.h"
+
+#include "drawing/object_records.h"
+
+namespace kestrel {
+
+namespace {
+
+SimaPoint pointFromRecord(const Fields& f) {
+  SimaPoint point;
+  point.number = sima::toInteger(fieldAt(f, 1));
+  point.name = std::string(sima::trim(fieldAt(f, 2)));
+  point.north = sima::toNumber(fieldAt(f, 3));
+  point.east = sima::toNumber(fieldAt(f, 4));
+  point.elevation = sima::toNumber(fieldAt(f, 5));
+  point.hasElevation = !sima::trim(fieldAt(f, 5)).empty();
+  return point;
+}
+
+}  // namespace
+
+void readCoordinateSeries(ImportRun& run, ReadMode mode) {
+  const bool importing = mode == ReadMode::Import;
+  GrowingArray<SimaPoint> seriesPoints;
+  ImportRun::Line line;
+  while (run.nextLine(line)) {
+    const Fields& f = line.fields;
+    const int32_t number = run.lineCounter;
+    if (importing) {
+      const int rejected = run.log.checkSeriesA(number, f, line.text);
+      run.raiseHighWater();
+      if (rejected != 0) continue;
+    }
+    const std::string& code = f[0];
+    if (code == "A01") {
+      if (importing) {
+        const int rejected = run.log.checkA01(number, f, line.text, run.pointStore);
+        run.raiseHighWater();
+        if (rejected != 0) continue;
+      }
+      seriesPoints.append(pointFromRecord(f));
+    } else if (code == "A99") {
+      if (importing) {
+        run.log.checkA99(number, f, line.text);
+        run.raiseHighWater();
+        int withElevation = 0;
+        for (const auto& p : seriesPoints) withElevation += p.hasElevation ? 1 : 0;
+        run.log.logCoordinateEnd(number, withElevation,
+                                 static_cast<int>(seriesPoints.size()) - withElevation);
+      }
+      break;
+    }
+  }
+  if (!seriesPoints.empty()) run.pointStore.appendAll(seriesPoints);
+  if (importing) buildPoints(run, seriesPoints);
+}
+
+void buildPoints(ImportRun& run, const GrowingArray<SimaPoint>& points) {
+  if (!run.selection.isSelected(kSeriesA)) return;
+  ensurePointTable();
+  const std::string fileName = run.fileName();
+  const std::string& layer = run.layers[kLayerPoints];
+  for (const auto& point : points) {
+    if (!point.hasElevation) continue;
+    const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
+    if (id.isNull()) continue;
+    attachPointRecord(id, point.number, point.name, "座標", fileName);
+    ++run.counters.drawnPoints;
+  }
+}
+
+}  // namespace kestrel

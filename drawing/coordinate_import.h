@@ -1,0 +1,15 @@
+// The coordinate (A) series: reader and point builder.
+#pragma once
+
+#include "command/import_run.h"
+
+namespace kestrel {
+
+// Reads the lines after an A00 header up to A99 (or the end of the file), appends the series'
+// points to the point store, and draws them when the A series is selected.
+void readCoordinateSeries(ImportRun& run, ReadMode mode);
+
+// Draws every point of the series that has an elevation, each with its "JSIMA_V3_Point" record.
+void buildPoints(ImportRun& run, const GrowingArray<SimaPoint>& points);
+
+}  // namespace kestrel

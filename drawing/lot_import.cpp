@@ -1,0 +1,102 @@
+#include "drawing/lot_import.h"
+
+#include <vector>
+
+#include "drawing/object_records.h"
+
+namespace kestrel {
+
+namespace {
+
+// Reads and passes over a triangle block up to and including its E99 line.
+void skipTriangleBlock(ImportRun& run) {
+  ImportRun::Line line;
+  while (run.nextLine(line))
+    if (line.fields[0] == "E99") return;
+}
+
+}  // namespace
+
+void readLot(ImportRun& run, const Fields& header, ReadMode mode) {
+  const bool importing = mode == ReadMode::Import;
+  LotData lot;
+  lot.number = sima::toInteger(fieldAt(header, 1));
+  lot.name = std::string(sima::trim(fieldAt(header, 2)));
+  lot.closed = sima::trim(fieldAt(header, 3)) == "1";
+  bool failed = false;
+  bool hadTriangleBlock = false;
+
+  auto finishGood = [&] {
+    run.lots.append(lot);
+    if (importing) {
+      drawLot(run, lot);
+      run.log.logLotEnd(run.lineCounter, true, static_cast<int>(lot.vertices.size()),
+                        hadTriangleBlock);
+    }
+  };
+
+  ImportRun::Line line;
+  while (run.nextLine(line)) {
+    const Fields& f = line.fields;
+    const int32_t number = run.lineCounter;
+    if (importing) {
+      const int rejected = run.log.checkSeriesD(number, f, line.text);
+      run.raiseHighWater();
+      if (rejected != 0) continue;
+    }
+    const std::string& code = f[0];
+    if (failed) {
+      // A failed lot only looks for its end.
+      if (code == "D99") {
+        if (importing) run.log.logLotEnd(number, false, 0, false);
+        return;
+      }
+      continue;
+    }
+    if (code == "B01") {
+      if (importing) {
+        const int rejected = run.log.checkB01(number, f, line.text);
+        run.raiseHighWater();
+        if (rejected != 0) continue;
+      }
+      try {
+        lot.vertices.append(run.lookupPoint(sima::toInteger(fieldAt(f, 1))));
+      } catch (const OrvoException&) {
+        if (importing) {
+          run.log.addPointNotFound(number, line.text);
+          run.raiseHighWater();
+        }
+        failed = true;
+      }
+    } else if (code == "E00") {
+      hadTriangleBlock = true;
+      skipTriangleBlock(run);
+    } else if (code == "D99") {
+      finishGood();
+      return;
+    }
+  }
+  // The file ended inside the lot.
+  if (!failed) {
+    finishGood();
+  } else if (importing) {
+    run.log.logLotEnd(run.lineCounter, false, 0, false);
+  }
+}
+
+void drawLot(ImportRun& run, const LotData& lot) {
+  if (!run.selection.isSelected(kSeriesD)) return;
+  ensurePolylineTable();
+  const std::string fileName = run.fileName();
+  std::vector<OvGePoint3d> vertices;
+  vertices.reserve(lot.vertices.size());
+  for (const auto& v : lot.vertices) vertices.push_back(OvGePoint3d{v.east, v.north, v.elevation});
+  const OvDbObjectId id = ovdraw::create2dPolyline(std::move(vertices));
+  if (id.isNull()) return;  // fewer than two vertices: nothing is made
+  ovdraw::convertToLightweight(id);
+  ovdraw::setPolylineLayerAndClosure(id, run.layers[kLayerLots], lot.closed);
+  attachPolylineRecord(id, lot.number, lot.name, "画地", fileName);
+  ++run.counters.lotPolylines;
+}
+
+}  // namespace kestrel

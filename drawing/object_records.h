@@ -1,0 +1,24 @@
+// The object-data records that tie each drawn entity back to the SIMA file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/drawing_database.h"
+
+namespace kestrel {
+
+inline constexpr const char* kPointTable = "JSIMA_V3_Point";
+inline constexpr const char* kPolylineTable = "JSIMA_V3_Pline";
+
+// Adds the table (columns No, Name, Type, FileName) to the current drawing unless it exists.
+void ensurePointTable();
+void ensurePolylineTable();
+
+// Attaches one record (No, Name, Type, FileName) to an entity.
+void attachPointRecord(OvDbObjectId entity, int32_t number, const std::string& name,
+                       const std::string& type, const std::string& fileName);
+void attachPolylineRecord(OvDbObjectId entity, int32_t number, const std::string& name,
+                          const std::string& type, const std::string& fileName);
+
+}  // namespace kestrel
