@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -86,6 +87,9 @@ class WindowingSystem {
   std::vector<std::string> openedInShell;
   // Whether the host has a main window (dialogs get it as parent).
   bool hasMainWindow = false;
+
+  // Called with the percentage read while a file is imported (a host may draw a bar).
+  std::function<void(int percent)> progressHook;
 
   // Application profile: section → key → value (kept for the process).
   std::map<std::string, std::map<std::string, int>> profile;

@@ -1,0 +1,283 @@
+// kestrel: the command line host. Loads the import module, answers its dialogs from options,
+// runs the command "Kestrel" and saves what it made.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "apps/kestrel/report.h"
+#include "command/import_run.h"
+#include "command/read_file.h"
+#include "platform/drawing_database.h"
+#include "platform/runtime.h"
+#include "platform/windowing.h"
+#include "sima/messages.h"
+#include "sima/text_encoding.h"
+#include "ui/series_counts.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kEnglishLocale = 0x409;
+
+struct ImportOptions {
+  std::string file;
+  std::optional<std::string> site;
+  std::optional<std::string> series;
+  std::array<std::optional<std::string>, 5> layers;
+  std::optional<std::string> shift;
+  std::string encoding = "auto";
+  std::string language = "ja";
+  bool json = false;
+  std::optional<std::string> output;
+  std::optional<std::string> drawing;
+};
+
+// The series keys the --series option takes, in the selection's order.
+const std::array<const char*, 11> kSeriesKeys = {"A", "D", "H", "I", "F1", "F2",
+                                                  "F3", "F4", "F5", "F6", "F7"};
+
+int fail(int status, const std::string& line) {
+  std::cerr << "kestrel: " << line << "\n";
+  return status;
+}
+
+std::string upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+// Why a path cannot be imported, or empty when it can.
+std::string pathProblem(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return "no such file";
+  if (S_ISDIR(info.st_mode)) return "is a directory";
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  if (access(path.c_str(), R_OK) != 0) return "not readable";
+  const std::string name = upper(path);
+  if (name.size() < 4 || name.compare(name.size() - 4, 4, ".SIM") != 0)
+    return "name does not end in .sim";
+  return {};
+}
+
+// The module sits in lib/ beside the host's bin/ folder, unless KESTREL_MODULE says otherwise.
+std::string modulePath() {
+  if (const char* env = std::getenv("KESTREL_MODULE"); env != nullptr && *env != '\0') return env;
+  std::error_code error;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  return (exe.parent_path().parent_path() / "lib" / "libkestrel_module.so").string();
+}
+
+bool parseSeries(const std::string& text, std::vector<std::string>& out, std::string& bad) {
+  out.clear();
+  if (text == "all") {
+    out.assign(kSeriesKeys.begin(), kSeriesKeys.end());
+    return true;
+  }
+  std::stringstream stream(text);
+  for (std::string item; std::getline(stream, item, ',');) {
+    std::string key = upper(item);
+    if (std::find(kSeriesKeys.begin(), kSeriesKeys.end(), key) == kSeriesKeys.end()) {
+      bad = item;
+      return false;
+    }
+    out.push_back(key);
+  }
+  return !out.empty();
+}
+
+class TerminalProgress {
+ public:
+  explicit TerminalProgress(bool enabled) : enabled_(enabled) {}
+  ~TerminalProgress() {
+    if (enabled_ && shown_) std::cerr << "\r\033[K" << std::flush;
+  }
+  void show(int percent) {
+    if (!enabled_ || percent == last_) return;
+    last_ = percent;
+    shown_ = true;
+    const int width = 40;
+    const int filled = std::clamp(percent, 0, 100) * width / 100;
+    std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(width - filled), '.') << "] " << percent
+              << "%" << std::flush;
+  }
+
+ private:
+  bool enabled_;
+  bool shown_ = false;
+  int last_ = -1;
+};
+
+bool loadModule(std::string& error) {
+  ovrx::initializeHost();
+  auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
+  return linker != nullptr && linker->loadModule(modulePath(), &error) == ovrx::ErrorStatus::kOk;
+}
+
+void setLanguage(const std::string& language) {
+  // The module sets Japanese when it starts; the host may switch afterwards.
+  if (language == "en") ovwin::setThreadLocale(kEnglishLocale);
+}
+
+sima::Language languageOf(const std::string& language) {
+  return language == "en" ? sima::Language::English : sima::Language::Japanese;
+}
+
+int runImport(const ImportOptions& o) {
+  if (const std::string problem = pathProblem(o.file); !problem.empty())
+    return fail(2, o.file + ": " + problem + ": Please browse for Valid SIM File.");
+  sima::EncodingChoice encoding;
+  if (!sima::parseEncodingChoice(o.encoding, encoding))
+    return fail(2, "--encoding " + o.encoding + ": expected auto, utf-8 or cp932");
+  std::vector<std::string> series;
+  if (o.series) {
+    std::string bad;
+    if (!parseSeries(*o.series, series, bad))
+      return fail(2, "--series " + *o.series + ": unknown entry \"" + bad +
+                         "\" (expected all, or A,D,H,I,F1..F7)");
+  }
+
+  std::string error;
+  if (!loadModule(error)) return fail(1, modulePath() + ": cannot load the module: " + error);
+  setLanguage(o.language);
+  ovwin::setInputEncodingChoice(o.encoding);
+
+  // Layers the options name must exist in the drawing the dialog lists them from.
+  OvDbDatabase& database = ovWorkingDatabase();
+  for (const auto& layer : o.layers) {
+    if (layer && !database.hasLayer(*layer)) {
+      database.addLayer(*layer);
+      std::cerr << "kestrel: layer \"" << *layer << "\" added to the drawing\n";
+    }
+  }
+
+  auto& windowing = ovwin::windowing();
+  windowing.mode = ovwin::DialogMode::Scripted;
+  windowing.script = ovwin::DialogScript{};
+  windowing.script.filePath = o.file;
+  windowing.script.siteName = o.site;
+  if (o.series) windowing.script.series = series;
+  for (int i = 0; i < 5; ++i) windowing.script.layers[i] = o.layers[static_cast<std::size_t>(i)];
+  windowing.script.shiftDistance = o.shift;
+  TerminalProgress progress(isatty(STDERR_FILENO) != 0 && !o.json);
+  windowing.progressHook = [&progress](int percent) { progress.show(percent); };
+
+  auto* stack =
+      dynamic_cast<ovrx::CommandStack*>(ovrx::systemRegistry().at("ORVO_REGISTERED_COMMANDS"));
+  if (stack == nullptr || !stack->invoke("Kestrel"))
+    return fail(1, "the module did not register the command Kestrel");
+  windowing.progressHook = nullptr;
+
+  for (const auto& notice : windowing.notices) std::cerr << "kestrel: " << notice << "\n";
+  switch (windowing.outcome) {
+    case ovwin::DialogOutcome::Imported:
+      break;
+    case ovwin::DialogOutcome::PathRejected:
+      return fail(2, o.file + ": Please browse for Valid SIM File.");
+    case ovwin::DialogOutcome::NothingToImport:
+      return fail(3, o.file + ": nothing to import: the file holds no series this import reads");
+    case ovwin::DialogOutcome::ShiftRejected:
+      return fail(2, "--shift " + o.shift.value_or("") + ": " +
+                         (windowing.messageBoxes.empty() ? std::string("invalid shift distance")
+                                                         : windowing.messageBoxes.back().text));
+    case ovwin::DialogOutcome::SiteListFailed:
+      return fail(1, windowing.messageBoxes.empty() ? std::string("civil sites cannot be read")
+                                                    : windowing.messageBoxes.back().text);
+    default:
+      return fail(1, o.file + ": the import did not run");
+  }
+
+  const auto& report = windowing.report;
+  std::vector<std::string> outputs;
+  if (o.json) {
+    cli::writeImportJson(std::cout, o.file, report, outputs);
+  } else {
+    for (const auto& line : report.resultLines) std::cout << line << "\n";
+  }
+  return 0;
+}
+
+int runScan(const std::string& file, const std::string& encodingText, const std::string& language,
+            bool json) {
+  if (const std::string problem = pathProblem(file); !problem.empty())
+    return fail(2, file + ": " + problem + ": Please browse for Valid SIM File.");
+  sima::EncodingChoice encoding;
+  if (!sima::parseEncodingChoice(encodingText, encoding))
+    return fail(2, "--encoding " + encodingText + ": expected auto, utf-8 or cp932");
+  kestrel::ImportRun run;
+  if (kestrel::preScanFile(run, file, encoding) != 0) return fail(2, file + ": cannot be read");
+  const sima::Language lang = languageOf(language);
+  const kestrel::SeriesSelection selection = kestrel::countSeries(run, lang);
+  // The tree's order: A, D, route types 1 to 7, H, I.
+  const int order[] = {kestrel::kSeriesA, kestrel::kSeriesD, 4, 5, 6, 7, 8, 9, 10,
+                       kestrel::kSeriesH, kestrel::kSeriesI};
+  std::vector<cli::ScanEntry> entries;
+  for (int entry : order)
+    entries.push_back({kSeriesKeys[static_cast<std::size_t>(entry)], selection.labels[entry],
+                       selection.counts[entry]});
+  if (json)
+    cli::writeScanJson(std::cout, file,
+                       run.inputEncoding == sima::Encoding::Utf8 ? "utf-8" : "cp932", entries);
+  else
+    cli::writeScanText(std::cout, selection.labels[kestrel::kSeriesRoot], entries);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"kestrel: imports SIMA survey files (*.sim) into a drawing"};
+  app.set_version_flag("--version", std::string("kestrel ") + KESTREL_VERSION);
+  app.require_subcommand(1);
+
+  ImportOptions o;
+  auto* import = app.add_subcommand("import", "Import a SIMA file: points, lots, routes, results");
+  import->add_option("file", o.file, "The SIMA file (*.sim)")->required();
+  import->add_option("--site", o.site, "Civil site to build alignments in");
+  import->add_option("--series", o.series,
+                     "What to import: all, or a list of A,D,H,I,F1..F7 (default: what the file holds)");
+  const char* layerOptions[5] = {"--layer-points", "--layer-ip-lines", "--layer-lots",
+                                 "--layer-width-stakes", "--layer-continuous"};
+  const char* layerHelp[5] = {"Layer for points", "Layer for IP lines", "Layer for lots",
+                              "Layer for width-stake lines",
+                              "Layer for continuous lines without curves"};
+  for (int i = 0; i < 5; ++i)
+    import->add_option(layerOptions[i], o.layers[static_cast<std::size_t>(i)], layerHelp[i]);
+  import->add_option("--shift", o.shift,
+                     "Shift distance of vertical walls in metres (default 0.0001)");
+  import->add_option("--encoding", o.encoding, "Input encoding: auto, utf-8 or cp932");
+  import->add_option("--lang", o.language, "Message language: ja or en")
+      ->check(CLI::IsMember({"ja", "en"}));
+  import->add_flag("--json", o.json, "Print a machine-readable report instead of the result lines");
+
+  std::string scanFile;
+  std::string scanEncoding = "auto";
+  std::string scanLanguage = "ja";
+  bool scanJson = false;
+  auto* scan = app.add_subcommand("scan", "Print what the import dialog would offer, with counts");
+  scan->add_option("file", scanFile, "The SIMA file (*.sim)")->required();
+  scan->add_option("--encoding", scanEncoding, "Input encoding: auto, utf-8 or cp932");
+  scan->add_option("--lang", scanLanguage, "Label language: ja or en")
+      ->check(CLI::IsMember({"ja", "en"}));
+  scan->add_flag("--json", scanJson, "Print JSON");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+  if (import->parsed()) return runImport(o);
+  return runScan(scanFile, scanEncoding, scanLanguage, scanJson);
+}

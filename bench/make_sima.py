@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Writes large valid SIMA files for the benchmarks.
+
+Real files are mostly coordinates and lots; a few routes and result blocks ride along.
+  make_sima.py OUT --lines N [--mix mix|A|D|F|H|I] [--encoding cp932|utf-8] [--crlf]
+  make_sima.py OUT --points P --lots L          (exact counts, for the drawing benchmark)
+"""
+import argparse
+import math
+import random
+
+
+def coordinate_block(rng, first, count, out):
+    out.append("A00,座標データ,")
+    for n in range(first, first + count):
+        x = 10000.0 + rng.uniform(0, 5000)
+        y = 20000.0 + rng.uniform(0, 5000)
+        z = rng.uniform(5, 50)
+        out.append(f"A01,{n},点{n},{x:.3f},{y:.3f},{z:.3f},")
+    out.append("A99,")
+
+
+def lot_block(rng, number, points, out, vertices=6):
+    out.append(f"D00,{number},画地{number},1,")
+    for _ in range(vertices):
+        p = rng.choice(points)
+        out.append(f"B01,{p},点{p},")
+    out.append("D99,")
+
+
+def route_block(number, route_type, points, out, start=100.0):
+    out.append(f"F00,{number},1,路線{number},{route_type},")
+    out.append(f"F03,{start:.1f},20,10,")
+    for i, p in enumerate(points):
+        out.append(f"B01,{p},点{p},")
+        if route_type in (2, 3, 7) and 0 < i < len(points) - 2 and i % 3 == 1:
+            out.append("C01,0,-300,")
+    out.append("F99,")
+
+
+def vertical_block(route, stations, out):
+    out.append(f"H00,{route},縦断,")
+    for i in range(stations):
+        out.append(f"H01,No.{i},{i * 20.0:.1f},{10 + i * 0.01:.2f},{10.1 + i * 0.01:.2f},1,")
+    out.append("H99,")
+
+
+def section_block(route, sections, per_section, out):
+    out.append(f"I00,{route},横断,")
+    for i in range(sections):
+        out.append(f"I01,No.{i},{i * 20.0:.1f},10.00,10.10,")
+        for j in range(per_section):
+            offset = (j - per_section // 2) * 2.5
+            out.append(f"I02,P{j},{offset:.2f},{10 + j * 0.05:.2f},")
+    out.append("I99,")
+
+
+def generate(lines, mix, seed=7):
+    rng = random.Random(seed)
+    out = ["G00,03,Kestrel benchmark,"]
+    next_point = 1
+    points = []
+    budget = lines - 2
+    shares = {"mix": {"A": 0.55, "D": 0.35, "F": 0.04, "H": 0.03, "I": 0.03}}.get(mix, {mix: 1.0})
+    # Every kind but A needs points to refer to.
+    if mix != "A":
+        coordinate_block(rng, next_point, 2000, out)
+        points = list(range(next_point, next_point + 2000))
+        next_point += 2000
+    targets = {k: int(v * budget) for k, v in shares.items()}
+    route_number = 1
+    while len(out) < lines - 1:
+        progressed = False
+        for kind, target in targets.items():
+            if target <= 0 or len(out) >= lines - 1:
+                continue
+            before = len(out)
+            if kind == "A":
+                count = min(1000, max(1, lines - 3 - len(out)))
+                coordinate_block(rng, next_point, count, out)
+                points.extend(range(next_point, next_point + count))
+                next_point += count
+            elif kind == "D":
+                lot_block(rng, len(out), points, out)
+            elif kind == "F":
+                route_block(route_number, [1, 2, 3, 4, 5, 6, 7][route_number % 7], rng.sample(points, 20), out)
+                route_number += 1
+            elif kind == "H":
+                vertical_block(3, 50, out)
+            elif kind == "I":
+                section_block(3, 10, 8, out)
+            targets[kind] -= len(out) - before
+            progressed = True
+        if not progressed:
+            break
+    out = out[: lines - 1]
+    out.append("Z00,")
+    return out
+
+
+def exact(points, lots, seed=11):
+    rng = random.Random(seed)
+    out = ["G00,03,Kestrel benchmark,"]
+    done = 0
+    while done < points:
+        count = min(1000, points - done)
+        coordinate_block(rng, done + 1, count, out)
+        done += count
+    numbers = list(range(1, points + 1))
+    for n in range(1, lots + 1):
+        lot_block(rng, n, numbers, out)
+    out.append("Z00,")
+    return out
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("out")
+    parser.add_argument("--lines", type=int)
+    parser.add_argument("--mix", default="mix", choices=["mix", "A", "D", "F", "H", "I"])
+    parser.add_argument("--points", type=int)
+    parser.add_argument("--lots", type=int)
+    parser.add_argument("--encoding", default="cp932", choices=["cp932", "utf-8"])
+    parser.add_argument("--crlf", action="store_true")
+    args = parser.parse_args()
+    if args.points is not None:
+        lines = exact(args.points, args.lots or 0)
+    else:
+        lines = generate(args.lines or 1000000, args.mix)
+    end = "\r\n" if args.crlf else "\n"
+    with open(args.out, "w", encoding=args.encoding, newline="") as f:
+        f.write(end.join(lines) + end)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,211 @@
+#include "command/run_command.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "civil/automation.h"
+#include "command/read_file.h"
+#include "platform/drawing_database.h"
+#include "platform/runtime.h"
+#include "platform/windowing.h"
+#include "ui/dialog_views.h"
+#include "ui/import_settings.h"
+#include "ui/kestrel_form.h"
+#include "ui/progress_wnd.h"
+#include "ui/select_alignment_form.h"
+#include "ui/sima_result_form.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr uint32_t kJapaneseLocale = 0x411;
+constexpr const char* kDefaultSite = "サイト";
+constexpr const char* kSiteListError = "エラーが発生しました（サイトが取得できません）";
+constexpr const char* kSiteListCaption = "SIMAインポート";
+constexpr const char* kProgressTitle = "SIMAファイル読み込み中";
+constexpr const char* kProgressText = "SIMAファイル読み込み中...\n\n";
+
+// Module-wide settings: they live from load to unload and are never written to disk.
+ImportSettings& importSettings() {
+  static ImportSettings settings;
+  return settings;
+}
+
+sima::Language currentLanguage() {
+  return ovwin::threadLocale() == kJapaneseLocale ? sima::Language::Japanese
+                                                  : sima::Language::English;
+}
+
+sima::EncodingChoice encodingChoice() {
+  sima::EncodingChoice choice = sima::EncodingChoice::Auto;
+  sima::parseEncodingChoice(ovwin::inputEncodingChoice(), choice);
+  return choice;
+}
+
+std::unique_ptr<DialogViews> makeViews() {
+  // The desktop host's views register themselves; everything else is answered by script.
+  return makeDialogViews(ovwin::windowing());
+}
+
+// Lists the civil sites, creating "サイト" in a document without any. False when the sites
+// cannot be read (the user has been told).
+bool gatherSites(std::vector<std::string>& sites, DialogViews& views) {
+  CivilConnection connection;
+  int status = -1;
+  try {
+    connection.connect();
+    status = connection.listSiteNames(sites);
+    if (status == 0 && sites.empty()) {
+      connection.addSite(kDefaultSite);
+      status = connection.listSiteNames(sites);
+    }
+  } catch (const OrvoException&) {
+    status = -1;
+  }
+  connection.release();
+  if (status != 0) {
+    views.messageBox(kSiteListError, kSiteListCaption, ovwin::MessageIcon::Exclamation);
+    return false;
+  }
+  return true;
+}
+
+// Whether a pre-scanned result block refers to no route of the file.
+bool resultsNeedAlignment(const ImportRun& run) {
+  const SeriesSelection& s = run.selection;
+  bool need = false;
+  if (s.isSelected(kSeriesH) && s.counts[kSeriesH] > 0)
+    for (const auto& block : run.verticalSeries) need = need || !block.found;
+  if (s.isSelected(kSeriesI) && s.counts[kSeriesI] > 0)
+    for (const auto& block : run.crossSections) need = need || !block.found;
+  return need;
+}
+
+std::map<std::string, int32_t> listAlignments() {
+  std::map<std::string, int32_t> alignments;
+  CivilConnection connection;
+  try {
+    connection.connect();
+    connection.listAlignments(alignments);
+  } catch (const OrvoException&) {
+  }
+  return alignments;
+}
+
+// Reports the percentage to the host as the progress window moves.
+class ProgressRelay : public ProgressSink {
+ public:
+  ProgressRelay(CProgressWnd& window, std::size_t total) : window_(window), total_(total) {}
+  void setPosition(std::size_t position) override {
+    window_.setPosition(static_cast<int64_t>(position));
+    auto& hook = ovwin::windowing().progressHook;
+    if (hook && total_ > 0) hook(static_cast<int>(position * 100 / total_));
+  }
+  void pumpMessages() override { window_.pumpMessages(); }
+
+ private:
+  CProgressWnd& window_;
+  std::size_t total_;
+};
+
+// Read file under the progress window.
+void readWithProgress(ImportRun& run, const std::string& path, DialogViews& views) {
+  std::string bytes;
+  std::size_t length = 0;
+  if (readWholeFile(path, bytes)) length = bytes.size();
+  bytes.clear();
+  bytes.shrink_to_fit();
+  CProgressWnd window(views.createProgressView(), ovwin::windowing().profile,
+                      ovwin::windowing().screenWidth, ovwin::windowing().screenHeight);
+  window.create(ovwin::windowing().hasMainWindow, kProgressTitle);
+  window.goModal(kProgressTitle);
+  window.setRange(0, static_cast<int64_t>(length), 1);
+  window.setText(kProgressText);
+  ProgressRelay relay(window, length);
+  run.progress = &relay;
+  readFile(run, path, encodingChoice());
+  run.progress = nullptr;
+  window.destroy();
+}
+
+}  // namespace
+
+void resetImportSettings() { importSettings() = ImportSettings{}; }
+
+void runKestrelCommand() {
+  auto& windowing = ovwin::windowing();
+  windowing.beginRun();
+  const sima::Language language = currentLanguage();
+  std::unique_ptr<DialogViews> views = makeViews();
+  ImportRun run;
+  run.log.setLanguage(language);
+  ovrx::docManager().pushResourceHandle(&importSettings());
+
+  std::vector<std::string> sites;
+  if (!gatherSites(sites, *views)) {
+    windowing.outcome = ovwin::DialogOutcome::SiteListFailed;
+    ovrx::docManager().popResourceHandle();
+    return;
+  }
+  const std::vector<std::string> layers = ovdraw::listLayers();
+
+  ImportSettings& settings = importSettings();
+  settings.run.log.setLanguage(language);
+  auto preScan = [](ImportRun& target, const std::string& path) {
+    return preScanFile(target, path, encodingChoice());
+  };
+  KestrelForm form(settings, sites, layers, preScan, *views, language);
+  if (!views->showImportDialog(form)) {
+    ovrx::docManager().popResourceHandle();
+    return;
+  }
+  settings = form.settings();
+  run = settings.run;
+  run.log.setLanguage(language);
+
+  // Alignment choice: first when results refer to no route of the file, then when the
+  // dialog asks for one because the route type they need is not imported.
+  int32_t alignmentId = 0;
+  std::string alignmentName;
+  if (resultsNeedAlignment(run)) {
+    SelectAlignmentForm selection(listAlignments());
+    if (views->showAlignmentSelection(selection) == 0) {
+      alignmentId = selection.chosenId();
+      alignmentName = selection.chosenName();
+    }
+  }
+  bool chosenFlag = false;
+  if (form.alignmentChoiceRequested()) {
+    SelectAlignmentForm selection(listAlignments());
+    if (views->showAlignmentSelection(selection) == 0) {
+      alignmentId = selection.chosenId();
+      alignmentName = selection.chosenName();
+      chosenFlag = true;
+    }
+  }
+
+  run.chosenAlignmentId = alignmentId;
+  run.chosenAlignmentName = alignmentName;
+  run.chosenAlignmentFlag = chosenFlag;
+  for (int i = 0; i < kLayerCount; ++i) run.layers[i] = settings.layers[i];
+  run.shiftDistance = settings.shiftDistance;
+  run.siteName = settings.siteName;
+  run.selection = settings.selection;
+
+  readWithProgress(run, settings.filePath, *views);
+
+  ImportLog log = run.log;
+  log.setPath(settings.filePath);
+  std::string error;
+  if (!writeLogFile(log, run.inputEncoding, &error))
+    windowing.notices.push_back("cannot write the log " + log.path() + ": " + error);
+
+  SimaResultForm result(SimaResultForm::fromRun(run, settings.filePath));
+  views->showResult(result);
+  ovrx::docManager().popResourceHandle();
+}
+
+}  // namespace kestrel

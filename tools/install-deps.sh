@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Kestrel builds and tests with. Safe to run again.
+set -euo pipefail
+packages=(build-essential cmake pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libpugixml-dev
+  python3 python3-ezdxf gdal-bin libxml2-utils)
+if [ "${KESTREL_WITH_QT:-0}" = "1" ]; then
+  packages+=(qt6-base-dev xvfb xauth)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,14 @@
+// What the import dialog's tree offers for a pre-scanned file: labels and counts per entry.
+#pragma once
+
+#include "command/import_run.h"
+#include "sima/messages.h"
+
+namespace kestrel {
+
+// Labels (messages 140, 142..152) and counts from a pre-scanned run: A the stored points with an
+// elevation, D the lots, H the stations of all H series, I the sections of all I series, route
+// types 1 to 7 the F00 lines of each type. Every entry with a count starts selected.
+SeriesSelection countSeries(const ImportRun& preScanned, sima::Language language);
+
+}  // namespace kestrel
