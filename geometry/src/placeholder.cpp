@@ -1,1 +1,0 @@
-// Translation unit kept so the library builds before its first functions land.
