@@ -1,0 +1,533 @@
+#include "platform/dxf_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numbers>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/dxf_structure.h"
+#include "platform/dxf_text.h"
+#include "platform/object_data.h"
+
+namespace {
+
+constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
+
+std::string asciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// Cuts UTF-8 text to at most maxBytes without splitting a character.
+std::string_view cutAtCharacter(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t end = maxBytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) --end;
+  return text.substr(0, end);
+}
+
+// Buffers groups and hands them to the sink a megabyte at a time.
+class GroupWriter {
+ public:
+  explicit GroupWriter(DxfSink& sink) : sink_(sink) { buffer_.reserve(kFlushBytes + 4096); }
+
+  void code(int groupCode) {
+    char digits[12];
+    const auto result = std::to_chars(digits, digits + sizeof digits, groupCode);
+    const auto length = static_cast<std::size_t>(result.ptr - digits);
+    // Codes right-aligned in three columns, as CAD programs write them.
+    if (length < 3) buffer_.append(3 - length, ' ');
+    buffer_.append(digits, length);
+    buffer_.push_back('\n');
+  }
+  // A value known to be safe (ASCII names, values read from a file line).
+  void verbatim(int groupCode, std::string_view value) {
+    code(groupCode);
+    buffer_.append(value);
+    buffer_.push_back('\n');
+    maybeFlush();
+  }
+  // A value from the drawing's users: made safe on the way.
+  void text(int groupCode, std::string_view value) {
+    code(groupCode);
+    appendDxfSafeText(buffer_, value);
+    buffer_.push_back('\n');
+    maybeFlush();
+  }
+  void real(int groupCode, double value) {
+    code(groupCode);
+    if (!std::isfinite(value)) value = 0.0;
+    char digits[32];
+    // Shortest text that reads back to the same double.
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    buffer_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+    buffer_.push_back('\n');
+  }
+  void integer(int groupCode, long long value) {
+    code(groupCode);
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    buffer_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+    buffer_.push_back('\n');
+  }
+  void handle(int groupCode, std::uint64_t value) {
+    code(groupCode);
+    char digits[20];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value, 16);
+    for (char* c = digits; c != result.ptr; ++c) {
+      if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
+    }
+    buffer_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+    buffer_.push_back('\n');
+  }
+  void groups(const DxfGroups& list) {
+    for (const auto& group : list) verbatim(group.code, group.value);
+  }
+  void maybeFlush() {
+    if (buffer_.size() >= kFlushBytes) flush();
+  }
+  bool flush() {
+    if (!failed_ && !buffer_.empty() && !sink_.write(buffer_)) failed_ = true;
+    buffer_.clear();
+    return !failed_;
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  DxfSink& sink_;
+  std::string buffer_;
+  bool failed_ = false;
+};
+
+std::string_view headerVariableName(const OvDbRawGroup& group) {
+  return group.code == 9 ? std::string_view(group.value) : std::string_view();
+}
+
+class DrawingWriter {
+ public:
+  DrawingWriter(const OvDbDatabase& database, DxfSink& sink)
+      : database_(database),
+        structure_(database.structure()),
+        tables_(database.objectDataTables()),
+        out_(sink),
+        layerNames_(dxfSymbolNames(database.layers())),
+        applicationNames_(dxfSymbolNames(database.applications())) {
+    for (std::size_t i = 0; i < database.applications().size(); ++i) {
+      applicationIndex_.emplace(database.applications()[i].name, i);
+    }
+    // The object-data definitions get handles above everything the drawing has handed out.
+    std::uint64_t next = database.handleSeed();
+    if (!tables_.Tables().empty()) {
+      objectDataDictionary_ = next++;
+      for (std::size_t i = 0; i < tables_.Tables().size(); ++i) tableRecordHandles_.push_back(next++);
+    }
+    handleSeed_ = next;
+  }
+
+  bool write() {
+    writeHeader();
+    section("CLASSES");
+    out_.groups(structure_.classes);
+    endSection();
+    writeTables();
+    section("BLOCKS");
+    out_.groups(structure_.blocks);
+    endSection();
+    writeEntities();
+    writeObjects();
+    for (const auto& other : structure_.otherSections) {
+      section(other.name);
+      out_.groups(other.groups);
+      endSection();
+    }
+    out_.verbatim(0, "EOF");
+    return out_.flush();
+  }
+
+ private:
+  void section(std::string_view name) {
+    out_.verbatim(0, "SECTION");
+    out_.verbatim(2, name);
+  }
+  void endSection() { out_.verbatim(0, "ENDSEC"); }
+
+  const std::string& currentLayerDxfName() const {
+    const std::ptrdiff_t index = database_.layerIndex(database_.currentLayerName());
+    static const std::string zero = "0";
+    return index < 0 ? zero : layerNames_[static_cast<std::size_t>(index)];
+  }
+
+  void writeHeader() {
+    section("HEADER");
+    out_.verbatim(9, "$ACADVER");
+    out_.verbatim(1, "AC1027");
+    bool codePageWritten = false;
+    bool handleSeedWritten = false;
+    bool currentLayerWritten = false;
+    bool skipping = false;
+    for (const auto& group : structure_.header) {
+      const std::string_view name = headerVariableName(group);
+      if (!name.empty()) {
+        skipping = true;
+        if (name == "$ACADVER") continue;
+        if (name == "$DWGCODEPAGE") {
+          writeCodePage();
+          codePageWritten = true;
+        } else if (name == "$HANDSEED") {
+          writeHandleSeed();
+          handleSeedWritten = true;
+        } else if (name == "$CLAYER") {
+          writeCurrentLayer();
+          currentLayerWritten = true;
+        } else {
+          skipping = false;
+        }
+      }
+      if (!skipping) out_.verbatim(group.code, group.value);
+    }
+    if (!codePageWritten) writeCodePage();
+    if (!currentLayerWritten) writeCurrentLayer();
+    if (!handleSeedWritten) writeHandleSeed();
+    endSection();
+  }
+  void writeCodePage() {
+    // The text is UTF-8 whatever this says; readers that decode by it expect a Japanese code page.
+    out_.verbatim(9, "$DWGCODEPAGE");
+    out_.verbatim(3, "ANSI_932");
+  }
+  void writeHandleSeed() {
+    out_.verbatim(9, "$HANDSEED");
+    out_.handle(5, handleSeed_);
+  }
+  void writeCurrentLayer() {
+    out_.verbatim(9, "$CLAYER");
+    out_.verbatim(8, currentLayerDxfName());
+  }
+
+  void writeTables() {
+    section("TABLES");
+    for (const auto& table : structure_.tables) {
+      std::size_t generated = 0;
+      if (table.name == "LAYER") generated = countMadeHere(database_.layers());
+      if (table.name == "APPID") generated = countMadeHere(database_.applications());
+      bool countWritten = false;
+      for (const auto& group : table.head) {
+        if (group.code == 70 && !countWritten) {
+          out_.integer(70, static_cast<long long>(table.entries.size() + generated));
+          countWritten = true;
+        } else {
+          out_.verbatim(group.code, group.value);
+        }
+      }
+      for (const auto& entry : table.entries) out_.groups(entry.groups);
+      if (table.name == "LAYER") {
+        writeMadeEntries(table, database_.layers(), layerNames_, "LAYER", "AcDbLayerTableRecord");
+      } else if (table.name == "APPID") {
+        writeMadeEntries(table, database_.applications(), applicationNames_, "APPID", "AcDbRegAppTableRecord");
+      }
+      out_.verbatim(0, "ENDTAB");
+    }
+    endSection();
+  }
+  static std::size_t countMadeHere(const std::vector<OvDbSymbolRecord>& records) {
+    std::size_t count = 0;
+    for (const auto& record : records) count += record.dxfName.empty() ? 1 : 0;
+    return count;
+  }
+  void writeMadeEntries(const DxfTable& table, const std::vector<OvDbSymbolRecord>& records,
+                        const std::vector<std::string>& names, std::string_view kind, std::string_view subclass) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      if (!records[i].dxfName.empty()) continue;
+      out_.verbatim(0, kind);
+      out_.handle(5, records[i].handle);
+      out_.handle(330, table.handle);
+      out_.verbatim(100, "AcDbSymbolTableRecord");
+      out_.verbatim(100, subclass);
+      out_.verbatim(2, names[i]);
+      out_.verbatim(70, "0");
+      if (kind == "LAYER") {
+        out_.verbatim(62, "7");
+        out_.verbatim(6, "Continuous");
+      }
+    }
+  }
+
+  void entityStart(std::string_view type, const OvDbEntity& entity, std::size_t index, std::string_view subclass) {
+    out_.verbatim(0, type);
+    out_.handle(5, entity.handle());
+    out_.handle(330, structure_.modelSpaceRecordHandle);
+    out_.verbatim(100, "AcDbEntity");
+    out_.verbatim(8, layerNameOf(entity, index));
+    out_.verbatim(100, subclass);
+  }
+  const std::string& layerNameOf(const OvDbEntity& entity, std::size_t) const {
+    const std::size_t layer = entity.layerIndex();
+    return layerNames_[layer < layerNames_.size() ? layer : 0];
+  }
+
+  void writeExtendedData(const OvDbEntity& entity, std::size_t index) {
+    for (const auto& block : entity.xdata()) {
+      const auto found = applicationIndex_.find(block.applicationName);
+      if (found == applicationIndex_.end()) continue;
+      out_.verbatim(1001, applicationNames_[found->second]);
+      for (const auto& value : block.values) out_.text(1000, value);
+    }
+    tables_.forEachRecordOf(index, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+      const auto found = applicationIndex_.find(table.name);
+      if (found == applicationIndex_.end()) return;
+      out_.verbatim(1001, applicationNames_[found->second]);
+      for (int column = 0; column < record.Count(); ++column) {
+        const OvMapValue& value = record.Value(column);
+        switch (value.Type()) {
+          case OvMapDataType::Integer: out_.integer(1071, value.Int32Value()); break;
+          case OvMapDataType::Real: out_.real(1040, value.DoubleValue()); break;
+          case OvMapDataType::Character: out_.text(1000, value.StrValue()); break;
+        }
+      }
+    });
+  }
+
+  void writeLightweight(const OvDbEntity& entity, std::size_t index, const auto& vertices, bool closed,
+                        double elevation) {
+    entityStart("LWPOLYLINE", entity, index, "AcDbPolyline");
+    out_.integer(90, static_cast<long long>(vertices.size()));
+    out_.integer(70, closed ? 1 : 0);
+    if (elevation != 0.0) out_.real(38, elevation);
+    for (const auto& vertex : vertices) {
+      out_.real(10, vertex.x);
+      out_.real(20, vertex.y);
+    }
+  }
+
+  void writeEntity(const OvDbEntity& entity, std::size_t index) {
+    switch (entity.kind()) {
+      case OvDbEntityKind::Point: {
+        const auto& point = static_cast<const OvDbPoint&>(entity);
+        entityStart("POINT", entity, index, "AcDbPoint");
+        out_.real(10, point.position.x);
+        out_.real(20, point.position.y);
+        out_.real(30, point.position.z);
+        break;
+      }
+      case OvDbEntityKind::Polyline2d: {
+        // A simple 2-D polyline (elevation 0, open, no widths or bulges) says exactly what a
+        // lightweight one says, in fewer handles.
+        const auto& polyline = static_cast<const OvDb2dPolyline&>(entity);
+        writeLightweight(entity, index, polyline.vertices, false, 0.0);
+        break;
+      }
+      case OvDbEntityKind::Polyline: {
+        const auto& polyline = static_cast<const OvDbPolyline&>(entity);
+        writeLightweight(entity, index, polyline.vertices, polyline.closed, polyline.elevation);
+        break;
+      }
+      case OvDbEntityKind::Line: {
+        const auto& line = static_cast<const OvDbLine&>(entity);
+        entityStart("LINE", entity, index, "AcDbLine");
+        out_.real(10, line.start.x);
+        out_.real(20, line.start.y);
+        out_.real(30, line.start.z);
+        out_.real(11, line.end.x);
+        out_.real(21, line.end.y);
+        out_.real(31, line.end.z);
+        break;
+      }
+      case OvDbEntityKind::Arc: {
+        const auto& arc = static_cast<const OvDbArc&>(entity);
+        entityStart("ARC", entity, index, "AcDbCircle");
+        out_.real(10, arc.center.x);
+        out_.real(20, arc.center.y);
+        out_.real(30, arc.center.z);
+        out_.real(40, arc.radius);
+        out_.verbatim(100, "AcDbArc");
+        out_.real(50, arc.startAngle * 180.0 / std::numbers::pi);
+        out_.real(51, arc.endAngle * 180.0 / std::numbers::pi);
+        break;
+      }
+      case OvDbEntityKind::Raw: {
+        // Extended data belongs at the end of the first entity, before any sub-entity.
+        const auto& raw = static_cast<const OvDbRawEntity&>(entity);
+        std::size_t split = 1;
+        while (split < raw.groups.size() && raw.groups[split].code != 0) ++split;
+        for (std::size_t i = 0; i < split; ++i) out_.verbatim(raw.groups[i].code, raw.groups[i].value);
+        writeExtendedData(entity, index);
+        for (std::size_t i = split; i < raw.groups.size(); ++i) {
+          out_.verbatim(raw.groups[i].code, raw.groups[i].value);
+        }
+        return;
+      }
+    }
+    writeExtendedData(entity, index);
+  }
+
+  void writeEntities() {
+    section("ENTITIES");
+    for (std::size_t i = 0; i < database_.entityCount(); ++i) {
+      writeEntity(database_.entityAt(i), i);
+      out_.maybeFlush();
+      if (out_.failed()) return;
+    }
+    endSection();
+  }
+
+  void writeObjects() {
+    section("OBJECTS");
+    for (const auto& object : structure_.objects) {
+      if (object.handle != structure_.rootDictionaryHandle || objectDataDictionary_ == 0) {
+        out_.groups(object.groups);
+        continue;
+      }
+      // The root dictionary gains the entry of the object-data definitions, before any extended data.
+      std::size_t split = 0;
+      while (split < object.groups.size() && object.groups[split].code < 1000) ++split;
+      for (std::size_t i = 0; i < split; ++i) out_.verbatim(object.groups[i].code, object.groups[i].value);
+      out_.verbatim(3, kDxfObjectDataDictionary);
+      out_.handle(350, objectDataDictionary_);
+      for (std::size_t i = split; i < object.groups.size(); ++i) {
+        out_.verbatim(object.groups[i].code, object.groups[i].value);
+      }
+    }
+    if (objectDataDictionary_ != 0) writeObjectDataDefinitions();
+    endSection();
+  }
+
+  // One XRECORD per table: 1 name, 3 description, 70 extended-data flag, then per column
+  // 301 name and 71 type (0 integer, 1 real, 2 character).
+  void writeObjectDataDefinitions() {
+    const auto& tables = tables_.Tables();
+    out_.verbatim(0, "DICTIONARY");
+    out_.handle(5, objectDataDictionary_);
+    out_.handle(330, structure_.rootDictionaryHandle);
+    out_.verbatim(100, "AcDbDictionary");
+    out_.verbatim(281, "1");
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      out_.text(3, tables[i].name);
+      out_.handle(350, tableRecordHandles_[i]);
+    }
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      out_.verbatim(0, "XRECORD");
+      out_.handle(5, tableRecordHandles_[i]);
+      out_.handle(330, objectDataDictionary_);
+      out_.verbatim(100, "AcDbXrecord");
+      out_.verbatim(280, "1");
+      out_.text(1, tables[i].name);
+      out_.text(3, tables[i].description);
+      out_.integer(70, tables[i].isXData ? 1 : 0);
+      for (int column = 0; column < tables[i].definition.Count(); ++column) {
+        out_.text(301, tables[i].definition.Column(column).Name());
+        out_.integer(71, static_cast<int>(tables[i].definition.Column(column).Type()));
+      }
+    }
+  }
+
+  const OvDbDatabase& database_;
+  const DxfStructure& structure_;
+  const OvMapODTables& tables_;
+  GroupWriter out_;
+  std::vector<std::string> layerNames_;
+  std::vector<std::string> applicationNames_;
+  std::unordered_map<std::string, std::size_t> applicationIndex_;
+  std::uint64_t objectDataDictionary_ = 0;
+  std::vector<std::uint64_t> tableRecordHandles_;
+  std::uint64_t handleSeed_ = 0;
+};
+
+}  // namespace
+
+std::vector<std::string> dxfSymbolNames(const std::vector<OvDbSymbolRecord>& records) {
+  std::vector<std::string> names(records.size());
+  std::unordered_set<std::string> taken;
+  // Names from the base drawing are fixed: its entities use them.
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (records[i].dxfName.empty()) continue;
+    names[i] = records[i].dxfName;
+    taken.insert(asciiLower(names[i]));
+  }
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (!records[i].dxfName.empty()) continue;
+    const std::string escaped = dxfSafeText(escapeDxfSymbolName(records[i].name));
+    std::string candidate(cutAtCharacter(escaped, kDxfMaxStringBytes));
+    for (int suffix = 2; taken.contains(asciiLower(candidate)); ++suffix) {
+      const std::string tail = "~" + std::to_string(suffix);
+      candidate = std::string(cutAtCharacter(escaped, kDxfMaxStringBytes - tail.size())) + tail;
+    }
+    taken.insert(asciiLower(candidate));
+    names[i] = std::move(candidate);
+  }
+  return names;
+}
+
+DxfFileSink::DxfFileSink(const std::string& targetPath) : targetPath_(targetPath) {
+  std::string pattern = targetPath + ".XXXXXX";
+  descriptor_ = ::mkstemp(pattern.data());
+  if (descriptor_ < 0) {
+    error_ = std::strerror(errno);
+    return;
+  }
+  temporaryPath_ = pattern;
+  // mkstemp makes the file private; give it the permissions a newly created file would have.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(descriptor_, 0666 & ~mask);
+}
+
+DxfFileSink::~DxfFileSink() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+  if (!committed_ && !temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+}
+
+bool DxfFileSink::write(std::string_view bytes) {
+  if (!ok()) return false;
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      error_ = std::strerror(errno);
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+bool DxfFileSink::commit() {
+  if (!ok()) return false;
+  const int descriptor = descriptor_;
+  descriptor_ = -1;
+  if (::close(descriptor) != 0) {
+    error_ = std::strerror(errno);
+    return false;
+  }
+  if (::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
+    error_ = std::strerror(errno);
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
+bool writeDxf(const OvDbDatabase& database, DxfSink& sink, std::string* error) {
+  DrawingWriter writer(database, sink);
+  if (writer.write()) return true;
+  if (error != nullptr) *error = sink.errorText();
+  return false;
+}
+
+bool saveDxf(const OvDbDatabase& database, const std::string& path, std::string* error) {
+  DxfFileSink sink(path);
+  std::string reason;
+  if (sink.ok() && writeDxf(database, sink, &reason) && sink.commit()) return true;
+  if (error != nullptr) *error = path + ": " + (sink.errorText().empty() ? reason : sink.errorText());
+  return false;
+}

@@ -1,0 +1,194 @@
+#!/usr/bin/python3
+"""Checks DXF files the tests write with ezdxf, an independent reader.
+
+  dxf_check.py check OUT.dxf EXPECTED.json
+      OUT loads, its audit finds no error, and its model space holds exactly the entities of
+      EXPECTED (type, layer, coordinates compared as doubles, extended data) in order.
+  dxf_check.py make-base BASE.dxf VERSION
+      Writes a base drawing with content our writer never makes: TEXT and MTEXT with Japanese,
+      a HATCH, a block with an INSERT carrying an attribute, a CIRCLE, a named dictionary with an
+      XRECORD, extended data of another application, and a layer "既存" made current.
+  dxf_check.py compare-base BASE.dxf OUT.dxf NEW_COUNT
+      OUT loads with a clean audit; every entity, block, layer and object of BASE is in OUT with
+      the same handle and attributes; OUT has NEW_COUNT model-space entities more.
+Prints "OK" or the differences; the exit status tells.
+"""
+import json
+import sys
+
+import ezdxf
+
+
+def load(path):
+    doc = ezdxf.readfile(path)
+    auditor = doc.audit()
+    problems = [f"audit: {e.message}" for e in auditor.errors]
+    problems += [f"audit fix: {f.message}" for f in auditor.fixes]
+    return doc, problems
+
+
+def coordinates(entity):
+    kind = entity.dxftype()
+    if kind == "POINT":
+        return list(entity.dxf.location)
+    if kind == "LWPOLYLINE":
+        return [c for p in entity.get_points("xy") for c in p] + [entity.dxf.elevation]
+    if kind == "LINE":
+        return list(entity.dxf.start) + list(entity.dxf.end)
+    if kind == "ARC":
+        return list(entity.dxf.center) + [entity.dxf.radius, entity.dxf.start_angle, entity.dxf.end_angle]
+    return []
+
+
+def xdata_of(entity):
+    result = {}
+    if entity.xdata is None:
+        return result
+    for app in entity.xdata.data:
+        result[app] = [[code, value] for code, value in entity.get_xdata(app)]
+    return result
+
+
+def check(path, expected_path):
+    with open(expected_path, encoding="utf-8") as f:
+        expected = json.load(f)
+    doc, problems = load(path)
+    entities = list(doc.modelspace())
+    if len(entities) != len(expected["entities"]):
+        problems.append(f"{len(entities)} entities, expected {len(expected['entities'])}")
+    # ezdxf adds the layer "Defpoints" to every drawing it loads.
+    layers = [layer.dxf.name for layer in doc.layers if layer.dxf.name != "Defpoints"]
+    for name in expected.get("layers", []):
+        if name not in layers:
+            problems.append(f"layer {name!r} missing from {layers!r}")
+    if "layer_count" in expected and len(layers) != expected["layer_count"]:
+        problems.append(f"{len(layers)} layers, expected {expected['layer_count']}: {layers!r}")
+    for entity, want in zip(entities, expected["entities"]):
+        where = f"entity {entity.dxf.handle}"
+        if entity.dxftype() != want["type"]:
+            problems.append(f"{where}: type {entity.dxftype()}, expected {want['type']}")
+            continue
+        if entity.dxf.layer != want["layer"]:
+            problems.append(f"{where}: layer {entity.dxf.layer!r}, expected {want['layer']!r}")
+        if "closed" in want and entity.closed != want["closed"]:
+            problems.append(f"{where}: closed {entity.closed}, expected {want['closed']}")
+        got = coordinates(entity)
+        # ARC angles are converted to degrees on the way; compare them within rounding.
+        for i, (a, b) in enumerate(zip(got, want["coordinates"])):
+            exact = not (entity.dxftype() == "ARC" and i >= 4)
+            if (a != b) if exact else abs(a - b) > 1e-9:
+                problems.append(f"{where}: coordinate {i} is {a!r}, expected {b!r}")
+        if len(got) != len(want["coordinates"]):
+            problems.append(f"{where}: {len(got)} coordinates, expected {len(want['coordinates'])}")
+        if xdata_of(entity) != want.get("xdata", {}):
+            problems.append(f"{where}: xdata {xdata_of(entity)!r}, expected {want.get('xdata', {})!r}")
+    return problems
+
+
+def make_base(path, version):
+    doc = ezdxf.new(version)
+    # Before R2007 text is in the code page; ezdxf would otherwise write \U+ escapes it cannot read back.
+    doc.encoding = "cp932"
+    doc.layers.add("既存", color=3)
+    doc.layers.add("Hatch")
+    doc.appids.add("OTHER_APP")
+    msp = doc.modelspace()
+    msp.add_text("既存の文字", dxfattribs={"layer": "既存", "insert": (10, 20)})
+    msp.add_mtext("複数行\\Pの文字", dxfattribs={"layer": "既存", "insert": (30, 40)})
+    hatch = msp.add_hatch(color=2, dxfattribs={"layer": "Hatch"})
+    hatch.paths.add_polyline_path([(0, 0), (10, 0), (10, 10), (0, 10)], is_closed=True)
+    block = doc.blocks.new(name="MARK")
+    block.add_circle((0, 0), radius=1.5)
+    block.add_attdef("NO", (0, -2), dxfattribs={"height": 0.5})
+    insert = msp.add_blockref("MARK", (5, 5), dxfattribs={"layer": "既存"})
+    insert.add_attrib("NO", "番号1", (5, 3))
+    circle = msp.add_circle((100, 100), radius=2.25)
+    circle.set_xdata("OTHER_APP", [(1000, "keep me"), (1070, 42)])
+    dictionary = doc.rootdict.add_new_dict("SURVEY_SETTINGS")
+    xrecord = dictionary.add_xrecord("ORIGIN")
+    xrecord.reset([(1, "平面直角座標系 IX"), (40, 12.5)])
+    doc.header["$CLAYER"] = "既存"
+    doc.saveas(path)
+    return []
+
+
+def attributes(entity):
+    attributes = entity.dxf.all_existing_dxf_attribs()
+    kind = entity.dxftype()
+    if kind == "HATCH":
+        attributes["paths"] = [[tuple(v) for v in p.vertices] for p in entity.paths]
+    if kind == "INSERT":
+        attributes["attribs"] = [(a.dxf.tag, a.dxf.text) for a in entity.attribs]
+    if kind == "MTEXT":
+        attributes["text"] = entity.text
+    return {k: (tuple(v) if hasattr(v, "__iter__") and not isinstance(v, (str, list, dict)) else v)
+            for k, v in attributes.items()}
+
+
+def compare_base(base_path, out_path, new_count):
+    base = ezdxf.readfile(base_path)
+    out, problems = load(out_path)
+    for entity in base.modelspace():
+        other = out.entitydb.get(entity.dxf.handle)
+        if other is None:
+            problems.append(f"{entity.dxftype()} {entity.dxf.handle} is missing")
+            continue
+        if attributes(other) != attributes(entity) or xdata_of(other) != xdata_of(entity):
+            problems.append(f"{entity.dxftype()} {entity.dxf.handle} changed: {attributes(entity)} -> {attributes(other)}")
+    for layer in base.layers:
+        other = out.layers.get(layer.dxf.name)
+        if other is None or other.dxf.handle != layer.dxf.handle or other.dxf.color != layer.dxf.color:
+            problems.append(f"layer {layer.dxf.name} changed or missing")
+    for block in base.blocks:
+        if block.name.lower() == "*model_space":
+            continue  # the import adds to it; compared entity by entity above
+        if block.name not in out.blocks:
+            problems.append(f"block {block.name} missing")
+            continue
+        mine = [attributes(e) for e in block]
+        theirs = [attributes(e) for e in out.blocks.get(block.name)]
+        if mine != theirs:
+            problems.append(f"block {block.name} changed")
+    settings = out.rootdict.get("SURVEY_SETTINGS")
+    if settings is None or settings.get("ORIGIN") is None:
+        problems.append("dictionary SURVEY_SETTINGS or its XRECORD is missing")
+    elif list(settings.get("ORIGIN").tags) != list(base.rootdict.get("SURVEY_SETTINGS").get("ORIGIN").tags):
+        problems.append("XRECORD ORIGIN changed")
+    base_count = len(base.modelspace())
+    out_count = len(out.modelspace())
+    if out_count != base_count + new_count:
+        problems.append(f"{out_count} entities, expected {base_count} + {new_count}")
+    if out.header["$CLAYER"] != base.header["$CLAYER"]:
+        problems.append(f"$CLAYER {out.header['$CLAYER']!r}")
+    # ezdxf hands out handles of its own while loading: look at the file itself.
+    seed, highest = 0, 0
+    with open(out_path, encoding="utf-8") as f:
+        lines = [line.strip() for line in f]
+    for i in range(0, len(lines) - 1, 2):
+        if lines[i] in ("5", "105") and lines[i - 2:i - 1] != ["9"]:
+            highest = max(highest, int(lines[i + 1], 16))
+        if lines[i] == "9" and lines[i + 1] == "$HANDSEED":
+            seed = int(lines[i + 3], 16)
+    if seed <= highest:
+        problems.append(f"$HANDSEED {seed:X} not above handle {highest:X}")
+    return problems
+
+
+def main(argv):
+    if argv[1] == "check":
+        problems = check(argv[2], argv[3])
+    elif argv[1] == "make-base":
+        problems = make_base(argv[2], argv[3])
+    elif argv[1] == "compare-base":
+        problems = compare_base(argv[2], argv[3], int(argv[4]))
+    else:
+        problems = [f"unknown command {argv[1]}"]
+    for problem in problems[:40]:
+        print(problem)
+    if not problems:
+        print("OK")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,248 @@
+#include "platform/dxf_reader.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include "platform/dxf_structure.h"
+#include "platform/dxf_writer.h"
+#include "platform/object_data.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string writeToString(const OvDbDatabase& database) {
+  DxfStringSink sink;
+  std::string error;
+  EXPECT_TRUE(writeDxf(database, sink, &error)) << error;
+  return sink.text();
+}
+
+OvMapODTableDefinition simaColumns() {
+  OvMapODTableDefinition definition;
+  for (const auto& [name, type] : {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
+                                   std::pair{"Type", OvMapDataType::Character},
+                                   std::pair{"FileName", OvMapDataType::Character}}) {
+    OvMapODColumnDefinition column;
+    column.SetName(name);
+    column.SetType(type);
+    definition.AddColumn(column);
+  }
+  return definition;
+}
+
+// What one import does: ensure the table, draw points with records.
+void importPoints(OvDbDatabase& database, const std::string& layer, const std::string& file, int count) {
+  ovSetWorkingDatabase(&database);
+  ovCurrentObjectDataTables().Add("JSIMA_V3_Point", simaColumns(), "", false);
+  for (int i = 1; i <= count; ++i) {
+    const OvDbObjectId id = ovdraw::createPoint(layer, i * 1.5, i * 2.5, i);
+    OvMapODTableRecord record;
+    ovCurrentObjectDataTables().InitRecord("JSIMA_V3_Point", record);
+    record.Value(0) = i;
+    record.Value(1) = "点" + std::to_string(i);
+    record.Value(2) = "座標";
+    record.Value(3) = file;
+    ovCurrentObjectDataTables().AddRecord("JSIMA_V3_Point", id, record);
+  }
+  ovSetWorkingDatabase(nullptr);
+}
+
+std::string section(const std::string& text, const std::string& name) {
+  const std::size_t start = text.find("  2\n" + name + "\n");
+  const std::size_t end = text.find("  0\nENDSEC\n", start);
+  return text.substr(start, end - start);
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+std::string toCp932(const std::string& utf8) {
+  iconv_t converter = iconv_open("CP932", "UTF-8");
+  std::string out(utf8.size() * 2, '\0');
+  char* input = const_cast<char*>(utf8.data());
+  std::size_t inputLeft = utf8.size();
+  char* output = out.data();
+  std::size_t outputLeft = out.size();
+  iconv(converter, &input, &inputLeft, &output, &outputLeft);
+  iconv_close(converter);
+  out.resize(out.size() - outputLeft);
+  return out;
+}
+
+struct RefusedCase {
+  const char* what;
+  std::string bytes;
+  const char* reasonContains;
+};
+
+TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
+  OvDbDatabase source;
+  source.addLayer("点");
+  importPoints(source, "点", "a.sim", 2);
+  const std::string good = writeToString(source);
+  const RefusedCase cases[] = {
+      {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest", "binary DXF"},
+      {"empty file", "", "the file is empty"},
+      {"blank lines", "\r\n\n", "the file is empty"},
+      {"code that is not a number", "  0\nSECTION\nabc\nHEADER\n", "line 3: a group code was expected"},
+      {"ends inside a group", "  0\nSECTION\n  2\n", "ends inside a group"},
+      {"cut short", good.substr(0, good.size() / 2), ""},
+      {"no EOF", good.substr(0, good.rfind("  0\nEOF")), "without EOF"},
+      {"R12", replaced(good, "AC1027", "AC1009"), "AC1009 cannot be opened"},
+      {"newer than R2018", replaced(good, "AC1027", "AC1040"), "AC1040 cannot be opened"},
+      {"no version", replaced(good, "$ACADVER", "$ACADVERX"), "no $ACADVER"},
+      {"invalid UTF-8 in an R2013 drawing", replaced(good, "点", "\x93\x5F"), "not valid UTF-8"},
+      {"unknown code page", replaced(replaced(good, "AC1027", "AC1015"), "ANSI_932", "ANSI_4711"), "unknown code page"},
+      {"no OBJECTS", replaced(good, "  2\nOBJECTS\n", "  2\nOBJECTZ\n"), "no OBJECTS section"},
+      {"no model space", replaced(good, "*Model_Space", "*Model_Spice"), "*Model_Space"},
+      {"no ENDTAB", replaced(good, "  0\nENDTAB\n  0\nTABLE\n", "  0\nTABLE\n"), "no ENDTAB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    OvDbDatabase database;
+    database.addLayer("mine");
+    database.appendEntity(std::make_unique<OvDbPoint>());
+    std::string error;
+    EXPECT_FALSE(readDxf(c.bytes, database, &error));
+    EXPECT_NE(error.find(c.reasonContains), std::string::npos) << error;
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(database.layerNames(), (std::vector<std::string>{"0", "mine"}));
+    EXPECT_EQ(database.entityCount(), 1u);
+  }
+}
+
+TEST(DxfReader, OpenNamesTheFileInItsMessage) {
+  kestrel::testing::TempDir folder;
+  OvDbDatabase database;
+  std::string error;
+  const std::string missing = (folder.path() / "missing.dxf").string();
+  EXPECT_FALSE(openDxf(missing, database, &error));
+  EXPECT_TRUE(error.starts_with(missing + ": ")) << error;
+  const std::string binary = folder.write("binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22));
+  EXPECT_FALSE(openDxf(binary, database, &error));
+  EXPECT_TRUE(error.starts_with(binary + ": binary DXF")) << error;
+}
+
+TEST(DxfReader, LayersInTableOrderAndTheCurrentLayerComeFromTheFile) {
+  OvDbDatabase source;
+  for (const char* name : {"b", "点", "a<b", "a"}) source.addLayer(name);
+  source.setCurrentLayer("点");
+  OvDbDatabase opened;
+  std::string error;
+  ASSERT_TRUE(readDxf(writeToString(source), opened, &error)) << error;
+  EXPECT_EQ(opened.layerNames(), source.layerNames());
+  EXPECT_EQ(opened.currentLayerName(), "点");
+}
+
+TEST(DxfReader, BaseContentIsWrittenBackUnchangedWithNewEntitiesAdded) {
+  OvDbDatabase first;
+  first.addLayer("点");
+  importPoints(first, "点", "a.sim", 3);
+  const std::string firstText = writeToString(first);
+
+  OvDbDatabase second;
+  std::string error;
+  ASSERT_TRUE(readDxf(firstText, second, &error)) << error;
+  const std::string secondText = writeToString(second);
+  // Entities come back group for group, with their records as extended data in the same place.
+  EXPECT_EQ(section(secondText, "ENTITIES"), section(firstText, "ENTITIES"));
+  EXPECT_EQ(section(secondText, "BLOCKS"), section(firstText, "BLOCKS"));
+  EXPECT_EQ(section(secondText, "TABLES"), section(firstText, "TABLES"));
+
+  importPoints(second, "点", "b.sim", 2);
+  const std::string thirdText = writeToString(second);
+  const std::string entities = section(thirdText, "ENTITIES");
+  EXPECT_TRUE(entities.starts_with(section(firstText, "ENTITIES")));
+  EXPECT_EQ(second.entityCount(), 5u);
+  // New handles start above the base's seed.
+  const std::uint64_t baseSeed = first.handleSeed();
+  for (std::size_t i = 3; i < second.entityCount(); ++i) EXPECT_GE(second.entityAt(i).handle(), baseSeed);
+}
+
+TEST(DxfReader, TwoImportsIntoOneDrawingShareTheTablesAndDifferByFileName) {
+  OvDbDatabase first;
+  first.addLayer("点");
+  importPoints(first, "点", "first.sim", 3);
+  OvDbDatabase second;
+  std::string error;
+  ASSERT_TRUE(readDxf(writeToString(first), second, &error)) << error;
+  importPoints(second, "点", "second.sim", 2);
+  OvDbDatabase third;
+  ASSERT_TRUE(readDxf(writeToString(second), third, &error)) << error;
+
+  const OvMapODTables& tables = third.objectDataTables();
+  ASSERT_EQ(tables.Tables().size(), 1u);
+  EXPECT_EQ(tables.Table("JSIMA_V3_Point")->recordCount, 5u);
+  EXPECT_EQ(tables.Table("JSIMA_V3_Point")->definition.Count(), 4);
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < third.entityCount(); ++i) {
+    const auto records = tables.Records("JSIMA_V3_Point", third.entityAt(i).objectId());
+    ASSERT_EQ(records.size(), 1u);
+    files.push_back(records[0]->Value(3).StrValue());
+    EXPECT_EQ(records[0]->Value(1).StrValue(), "点" + std::to_string(i < 3 ? i + 1 : i - 2));
+    EXPECT_EQ(third.entityAt(i).layer(), "点");
+  }
+  EXPECT_EQ(files, (std::vector<std::string>{"first.sim", "first.sim", "first.sim", "second.sim", "second.sim"}));
+  // The records are not kept twice in the raw groups.
+  const std::string text = writeToString(third);
+  std::size_t tags = 0;
+  for (std::size_t at = text.find("1001\nJSIMA_V3_Point\n"); at != std::string::npos;
+       at = text.find("1001\nJSIMA_V3_Point\n", at + 1)) {
+    ++tags;
+  }
+  EXPECT_EQ(tags, 5u);
+}
+
+TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
+  OvDbDatabase source;
+  source.addLayer("既存レイヤ");
+  importPoints(source, "既存レイヤ", "旧.sim", 1);
+  const std::string r2000 = toCp932(replaced(writeToString(source), "AC1027", "AC1015"));
+  ASSERT_EQ(r2000.find("既存"), std::string::npos);  // really CP932 now
+  OvDbDatabase opened;
+  std::string error;
+  ASSERT_TRUE(readDxf(r2000, opened, &error)) << error;
+  EXPECT_TRUE(opened.hasLayer("既存レイヤ"));
+  const auto records = opened.objectDataTables().Records("JSIMA_V3_Point", opened.entityAt(0).objectId());
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0]->Value(3).StrValue(), "旧.sim");
+  // Saved again, the drawing is R2013 in UTF-8.
+  const std::string saved = writeToString(opened);
+  EXPECT_NE(saved.find("AC1027"), std::string::npos);
+  EXPECT_NE(saved.find("既存レイヤ"), std::string::npos);
+}
+
+TEST(DxfReader, UnicodeEscapesOfOlderDrawingsBecomeCharacters) {
+  OvDbDatabase source;
+  source.addLayer("既存");
+  importPoints(source, "既存", "a.sim", 1);
+  std::string text = replaced(writeToString(source), "AC1027", "AC1015");
+  // Every use of the name, as a writer without the code page would put it.
+  for (std::size_t at = text.find("既存"); at != std::string::npos; at = text.find("既存")) {
+    text.replace(at, std::string("既存").size(), "\\U+65E2\\U+5b58");
+  }
+  OvDbDatabase opened;
+  std::string error;
+  ASSERT_TRUE(readDxf(text, opened, &error)) << error;
+  EXPECT_EQ(opened.layerNames(), (std::vector<std::string>{"0", "既存"}));
+  EXPECT_EQ(opened.entityAt(0).layer(), "既存");
+}
+
+TEST(DxfReader, RawEntitiesKeepTheirLayerAndRefuseChanges) {
+  OvDbDatabase source;
+  source.addLayer("点");
+  importPoints(source, "点", "a.sim", 1);
+  OvDbDatabase opened;
+  std::string error;
+  ASSERT_TRUE(readDxf(writeToString(source), opened, &error)) << error;
+  OvDbEntity& entity = opened.entityAt(0);
+  EXPECT_EQ(entity.kind(), OvDbEntityKind::Raw);
+  EXPECT_EQ(entity.layer(), "点");
+  EXPECT_EQ(entity.handle(), source.entityAt(0).handle());
+  EXPECT_FALSE(entity.setLayer("0"));
+}
+
+}  // namespace
