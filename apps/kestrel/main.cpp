@@ -18,6 +18,8 @@
 #include "command/import_run.h"
 #include "command/read_file.h"
 #include "platform/drawing_database.h"
+#include "platform/dxf_reader.h"
+#include "platform/dxf_writer.h"
 #include "platform/runtime.h"
 #include "platform/windowing.h"
 #include "sima/messages.h"
@@ -25,6 +27,8 @@
 #include "ui/series_counts.h"
 
 namespace fs = std::filesystem;
+namespace sima = kestrel::sima;
+namespace cli = kestrel::cli;
 
 namespace {
 
@@ -77,6 +81,20 @@ std::string modulePath() {
   std::error_code error;
   const fs::path exe = fs::read_symlink("/proc/self/exe", error);
   return (exe.parent_path().parent_path() / "lib" / "libkestrel_module.so").string();
+}
+
+// The path with its extension (after the last "." of the file name) replaced.
+std::string replaceExtension(const std::string& path, const std::string& extension) {
+  fs::path p(path);
+  p.replace_extension(extension);
+  return p.string();
+}
+
+// Whether two paths name the same file (also when one of them does not exist yet).
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (fs::exists(a, error) && fs::exists(b, error)) return fs::equivalent(a, b, error);
+  return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
 }
 
 bool parseSeries(const std::string& text, std::vector<std::string>& out, std::string& bad) {
@@ -149,7 +167,17 @@ int runImport(const ImportOptions& o) {
                          "\" (expected all, or A,D,H,I,F1..F7)");
   }
 
+  // Outputs: never the input, never the base drawing.
+  const std::string output = o.output ? *o.output : replaceExtension(o.file, ".dxf");
+  if (sameFile(output, o.file)) return fail(2, output + ": the output would overwrite the input");
+  if (o.drawing && sameFile(output, *o.drawing))
+    return fail(2, output + ": the output would overwrite the base drawing");
+
   std::string error;
+  static OvDbDatabase drawing;
+  if (o.drawing && !openDxf(*o.drawing, drawing, &error)) return fail(2, error);
+  ovSetWorkingDatabase(&drawing);
+
   if (!loadModule(error)) return fail(1, modulePath() + ": cannot load the module: " + error);
   setLanguage(o.language);
   ovwin::setInputEncodingChoice(o.encoding);
@@ -200,7 +228,8 @@ int runImport(const ImportOptions& o) {
   }
 
   const auto& report = windowing.report;
-  std::vector<std::string> outputs;
+  if (!saveDxf(drawing, output, &error)) return fail(1, error);
+  std::vector<std::string> outputs = {output};
   if (o.json) {
     cli::writeImportJson(std::cout, o.file, report, outputs);
   } else {
@@ -261,6 +290,8 @@ int main(int argc, char** argv) {
   import->add_option("--lang", o.language, "Message language: ja or en")
       ->check(CLI::IsMember({"ja", "en"}));
   import->add_flag("--json", o.json, "Print a machine-readable report instead of the result lines");
+  import->add_option("-o,--output", o.output, "The drawing to write (default: FILE with .dxf)");
+  import->add_option("--drawing", o.drawing, "An existing drawing (DXF) to import into");
 
   std::string scanFile;
   std::string scanEncoding = "auto";

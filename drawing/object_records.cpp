@@ -1,0 +1,48 @@
+#include "drawing/object_records.h"
+
+#include "platform/object_data.h"
+
+namespace kestrel {
+
+namespace {
+
+void ensureTable(const char* name) {
+  static const char* const kColumns[] = {"No", "Name", "Type", "FileName"};
+  OvMapODTableDefinition definition;
+  for (int i = 0; i < 4; ++i) {
+    OvMapODColumnDefinition column;
+    column.SetName(kColumns[i]);
+    column.SetType(i == 0 ? OvMapDataType::Integer : OvMapDataType::Character);
+    definition.AddColumn(column);
+  }
+  // An existing table stays as it was: the host refuses the second add.
+  ovCurrentObjectDataTables().Add(name, definition, "", false);
+}
+
+void attachRecord(const char* table, OvDbObjectId entity, int32_t number, const std::string& name,
+                  const std::string& type, const std::string& fileName) {
+  const OvMapValue values[4] = {OvMapValue(number), OvMapValue(name), OvMapValue(type),
+                                OvMapValue(fileName)};
+  OvMapODTables& tables = ovCurrentObjectDataTables();
+  OvMapODTableRecord record;
+  if (!tables.InitRecord(table, record)) return;
+  for (int i = 0; i < 4 && i < record.Count(); ++i) record.Value(i) = values[i];
+  tables.AddRecord(table, entity, record);
+}
+
+}  // namespace
+
+void ensurePointTable() { ensureTable(kPointTable); }
+void ensurePolylineTable() { ensureTable(kPolylineTable); }
+
+void attachPointRecord(OvDbObjectId entity, int32_t number, const std::string& name,
+                       const std::string& type, const std::string& fileName) {
+  attachRecord(kPointTable, entity, number, name, type, fileName);
+}
+
+void attachPolylineRecord(OvDbObjectId entity, int32_t number, const std::string& name,
+                          const std::string& type, const std::string& fileName) {
+  attachRecord(kPolylineTable, entity, number, name, type, fileName);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,149 @@
+// The command line host end to end: the example against its hand-derived log, exit statuses, and
+// hostile input that must end cleanly.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using kestrel::testing::readBytes;
+using kestrel::testing::TempDir;
+
+const std::string kKestrel = std::string(KESTREL_BINARY_DIR) + "/bin/kestrel";
+const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
+
+struct Result {
+  int status = -1;
+  std::string out;
+};
+
+// Runs the host with arguments (already quoted), stderr to stdout when asked.
+Result run(const std::string& arguments, bool mergeStderr = false) {
+  const std::string command =
+      kKestrel + " " + arguments + (mergeStderr ? " 2>&1" : " 2>/dev/null");
+  Result result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+TEST(KestrelCli, ExampleLogMatchesTheHandDerivedLogByteForByte) {
+  TempDir dir;
+  for (const char* name : {"road.sim", "road.utf8.sim"}) {
+    const std::string input = dir.write(name, readBytes(kExamples + name));
+    const Result r = run("import " + quoted(input));
+    ASSERT_EQ(r.status, 0) << name;
+    const std::string log = input.substr(0, input.size() - 4) + "_Input.log";
+    const std::string expected =
+        readBytes(kExamples + (std::string(name) == "road.sim" ? "road.expected.log"
+                                                              : "road.expected.utf8.log"));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(readBytes(log), expected) << name;
+  }
+}
+
+TEST(KestrelCli, ResultLinesArePrintedAndTheInputIsNeverWritten) {
+  TempDir dir;
+  const std::string bytes = readBytes(kExamples + "road.sim");
+  const std::string input = dir.write("road.sim", bytes);
+  const Result r = run("import " + quoted(input));
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "14個のエラー");
+  EXPECT_EQ(readBytes(input), bytes);
+}
+
+TEST(KestrelCli, JsonReportCarriesEveryError) {
+  TempDir dir;
+  const std::string input = dir.write("road.sim", readBytes(kExamples + "road.sim"));
+  const Result r = run("import --json " + quoted(input));
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"errorCount\": 14"), std::string::npos);
+  EXPECT_NE(r.out.find("{\"code\": null, \"line\": 24"), std::string::npos);
+  EXPECT_NE(r.out.find("{\"code\": \"ErrA01-2\", \"line\": 10"), std::string::npos);
+}
+
+TEST(KestrelCli, PathProblemsExitWithTwoAndOneLine) {
+  TempDir dir;
+  const std::string notSim = dir.write("road.txt", "Z00\n");
+  std::filesystem::create_directory(dir.path() / "folder.sim");
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {(dir.path() / "missing.sim").string(), "no such file"},
+      {(dir.path() / "folder.sim").string(), "is a directory"},
+      {notSim, "name does not end in .sim"},
+  };
+  for (const auto& c : cases) {
+    const Result r = run("import " + quoted(c.path), true);
+    EXPECT_EQ(r.status, 2) << c.path;
+    EXPECT_NE(r.out.find(c.reason), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Please browse for Valid SIM File."), std::string::npos);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  }
+}
+
+TEST(KestrelCli, UpperCaseExtensionIsAccepted) {
+  TempDir dir;
+  const std::string input = dir.write("ROAD.SIM", "A00,\nA01,1,P1,1,2,3,\nA99,\n");
+  EXPECT_EQ(run("import " + quoted(input)).status, 0);
+}
+
+TEST(KestrelCli, ShiftIsCheckedByTheSettingsRule) {
+  TempDir dir;
+  const std::string input = dir.write("r.sim", "A00,\nA01,1,P1,1,2,3,\nA99,\n");
+  for (const char* shift : {"0", "-3", "1.2.3", "abc"}) {
+    const Result r = run("import --shift " + std::string(shift) + " " + quoted(input), true);
+    EXPECT_EQ(r.status, 2) << shift;
+    EXPECT_NE(r.out.find("0より大きい値を指定してください。"), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(run("import --shift 1.5 " + quoted(input)).status, 0);
+}
+
+// Input that must never crash or hang: each ends with a log (exit 0) or "nothing to import" (3).
+TEST(KestrelCli, HostileInputEndsCleanly) {
+  TempDir dir;
+  std::string garbage;
+  for (int i = 0; i < 20000; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+  const std::string bigLine = "A00,\nA01,1," + std::string(50u * 1024 * 1024, 'x') + ",1,2,3,\nA99,\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"empty.sim", ""},
+      {"garbage.sim", garbage},
+      {"nul.sim", std::string("A00,\nA01,1,P\0\0,1,2,3,\nA99,\n", 27)},
+      {"bigline.sim", bigLine},
+      {"badcp932.sim", "A00,\nA01,1,\x81\x20\xa0\xfd,1,2,3,\nA99,\n"},
+      {"longint.sim", "A00,\nA01,123456789012345678901234567890,P,1,2,3,\nA99,\n"},
+      {"longnumber.sim", "A00,\nA01,1,P," + std::string(400, '9') + ",2,3,\nA99,\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string input = dir.write(c.name, c.bytes);
+    const Result r = run("import " + quoted(input), true);
+    EXPECT_TRUE(r.status == 0 || r.status == 3) << c.name << ": " << r.out;
+    if (r.status == 0)
+      EXPECT_FALSE(readBytes(input.substr(0, input.size() - 4) + "_Input.log").empty()) << c.name;
+  }
+}
+
+TEST(KestrelCli, ScanPrintsTheTreeWithCounts) {
+  const Result r = run("scan --json " + quoted(kExamples + "road.sim"));
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"key\": \"D\", \"label\": \"画地データ \", \"count\": 2"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"encoding\": \"cp932\""), std::string::npos);
+}
+
+}  // namespace
