@@ -1,0 +1,287 @@
+// Points at a distance, projection, offsets and cross lines.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "queries_test_support.h"
+
+using namespace queries_test;
+
+namespace {
+
+Calelm straightRecord(double x1, double y1, double x2, double y2) {
+  return StraightReference({x1, y1}, std::atan2(y2 - y1, x2 - x1), std::hypot(x2 - x1, y2 - y1))
+      .record;
+}
+
+const Calelm kNorthward = straightRecord(0.0, 0.0, 100.0, 0.0);
+
+struct OnlCase {
+  const char* name;
+  double s;
+  int16_t status;
+  double x, y;
+};
+
+TEST(QueriesOnl, StraightEnds) {
+  const OnlCase cases[] = {
+      {"start", 0.0, 0, 0.0, 0.0},
+      {"middle", 37.5, 0, 37.5, 0.0},
+      {"end", 100.0, 0, 100.0, 0.0},
+      {"just past the end", 100.0 + 1e-9, -1, 0.0, 0.0},
+      {"before the start", -1e-9, -1, 0.0, 0.0},
+  };
+  for (const OnlCase& c : cases) {
+    double x = -7.0, y = -7.0, angle = -7.0;
+    EXPECT_EQ(ali_onlS(&kNorthward, c.s, &x, &y, &angle), c.status) << c.name;
+    if (c.status == 0) {
+      EXPECT_DOUBLE_EQ(x, c.x) << c.name;
+      EXPECT_DOUBLE_EQ(y, c.y) << c.name;
+      EXPECT_DOUBLE_EQ(angle, 0.0) << c.name;
+    }
+  }
+}
+
+TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
+  Calelm point = straightRecord(5.0, 5.0, 5.0 + 4e-6, 5.0 - 4e-6);
+  double x, y, angle;
+  EXPECT_EQ(ali_onlS(&point, 0.0, &x, &y, &angle), -1);
+  Calelm unknown = kNorthward;
+  setKind(unknown, 4);
+  EXPECT_EQ(ali_onl(&unknown, 1.0, &x, &y, &angle), -1);
+  EXPECT_EQ(ali_proj(&unknown, 1.0, 1.0, &x, &y, &angle), -1);
+  EXPECT_EQ(ali_onl(nullptr, 1.0, &x, &y, &angle), -1);
+}
+
+struct ProjCase {
+  const char* name;
+  double px, py;
+  int16_t status;
+  double s, footX, footY;
+};
+
+TEST(QueriesProj, StraightBesideAndOutside) {
+  const ProjCase cases[] = {
+      {"beside the middle", 50.0, 10.0, 0, 50.0, 50.0, 0.0},
+      {"other side", 20.0, -3.0, 0, 20.0, 20.0, 0.0},
+      {"behind the start", -5.0, 10.0, -1, 0, 0, 0},
+      {"beyond the end", 100.5, 1.0, -1, 0, 0, 0},
+  };
+  for (const ProjCase& c : cases) {
+    double s = -7.0, fx = -7.0, fy = -7.0;
+    EXPECT_EQ(ali_projS(&kNorthward, c.px, c.py, &s, &fx, &fy), c.status) << c.name;
+    if (c.status == 0) {
+      EXPECT_NEAR(s, c.s, 1e-9) << c.name;
+      EXPECT_NEAR(fx, c.footX, 1e-9) << c.name;
+      EXPECT_NEAR(fy, c.footY, 1e-9) << c.name;
+    }
+  }
+}
+
+TEST(QueriesProj, ArcRejectsItsEndPointsAndPointsOffTheArc) {
+  // Quarter circle of radius 50 about (0, 0), turning right on the map from north to east.
+  ArcReference arc({0.0, 0.0}, 50.0, -1.0, kPi, kPi / 2.0);
+  double s, fx, fy;
+  Point start = arc.pointAt(0.0);
+  Point end = arc.pointAt(arc.length);
+  EXPECT_EQ(ali_projR(&arc.record, start.x, start.y, &s, &fx, &fy), -1);
+  EXPECT_EQ(ali_projR(&arc.record, end.x, end.y, &s, &fx, &fy), -1);
+  EXPECT_EQ(ali_projR(&arc.record, 0.0, 0.0, &s, &fx, &fy), -1);  // the centre
+  Point opposite = toward({0.0, 0.0}, 60.0, 0.25 * kPi);  // radial azimuth outside the sweep
+  EXPECT_EQ(ali_projR(&arc.record, opposite.x, opposite.y, &s, &fx, &fy), -1);
+  Point beside = toward({0.0, 0.0}, 70.0, arc.radialAt(20.0));
+  ASSERT_EQ(ali_projR(&arc.record, beside.x, beside.y, &s, &fx, &fy), 0);
+  EXPECT_NEAR(s, 20.0, 2e-5);
+  Point foot = arc.pointAt(20.0);
+  EXPECT_NEAR(fx, foot.x, 2e-5);
+  EXPECT_NEAR(fy, foot.y, 2e-5);
+}
+
+TEST(QueriesOfl, StraightOffsetsAndCrossLine) {
+  struct Case {
+    double theta, d, x, y;
+  } cases[] = {{kPi / 2.0, 10.0, 50.0, -10.0},
+               {-kPi / 2.0, 10.0, 50.0, 10.0},
+               {0.0, 5.0, 55.0, 0.0},
+               {kPi / 2.0, -4.0, 50.0, 4.0}};
+  for (const Case& c : cases) {
+    double x, y;
+    ASSERT_EQ(ali_oflS(&kNorthward, 50.0, c.theta, c.d, &x, &y), 0);
+    EXPECT_NEAR(x, c.x, 1e-12);
+    EXPECT_NEAR(y, c.y, 1e-12);
+  }
+  double x, y;
+  EXPECT_EQ(ali_oflS(&kNorthward, 150.0, kPi / 2.0, 1.0, &x, &y), -1);
+
+  Calelm line = blankRecord();
+  ASSERT_EQ(ali_SmakS(&kNorthward, 50.0, kPi / 2.0, 10.0, &line), 0);
+  EXPECT_EQ(kindOf(line), 1);
+  EXPECT_NEAR(field(line, 1), 50.0, 1e-9);
+  EXPECT_NEAR(field(line, 2), 10.0, 1e-9);
+  EXPECT_NEAR(field(line, 3), 50.0, 1e-9);
+  EXPECT_NEAR(field(line, 4), -10.0, 1e-9);
+  EXPECT_NEAR(field(line, 9), 20.0, 1e-9);
+  EXPECT_EQ(ali_Smak(&kNorthward, 101.0, kPi / 2.0, 10.0, &line), -1);
+}
+
+// Random elements of every kind, in every direction and turning sense.
+std::vector<std::unique_ptr<Reference>> randomElements(std::mt19937& random, int count) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<std::unique_ptr<Reference>> elements;
+  for (int i = 0; i < count; ++i) {
+    Point near{-50000.0 + 100000.0 * unit(random), -50000.0 + 100000.0 * unit(random)};
+    switch (i % 3) {
+      case 0:
+        elements.push_back(std::make_unique<StraightReference>(near, kTwoPi * unit(random),
+                                                               1.0 + 999.0 * unit(random)));
+        break;
+      case 1: {
+        double radius = 20.0 + 2000.0 * unit(random);
+        double sweep = std::min(3.0, 0.02 + 2.0 * unit(random));
+        elements.push_back(std::make_unique<ArcReference>(
+            near, radius, unit(random) < 0.5 ? 1.0 : -1.0, kTwoPi * unit(random), sweep));
+        break;
+      }
+      default:
+        elements.push_back(std::make_unique<ClothoidReference>(randomClothoid(random, near, 0.0)));
+    }
+  }
+  return elements;
+}
+
+double toleranceFor(const Calelm& record) { return kindOf(record) == 3 ? 1e-3 : 2e-5; }
+
+TEST(QueriesProperty, OnlAgreesWithTheReferenceGeometry) {
+  std::mt19937 random(20240601);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (const auto& element : randomElements(random, 300)) {
+    for (double fraction : {0.0, unit(random), 1.0}) {
+      double s = fraction * element->length;
+      s = std::min(s, element->length - (kindOf(element->record) == 3 ? 1e-9 : 2e-5));
+      double x, y, angle;
+      ASSERT_EQ(ali_onl(&element->record, s, &x, &y, &angle), 0) << kindOf(element->record);
+      Point expected = element->pointAt(s);
+      EXPECT_LT(distance({x, y}, expected), kindOf(element->record) == 3 ? 1e-4 : 2e-5)
+          << "kind " << kindOf(element->record) << " s " << s;
+      EXPECT_LT(angleGap(angle, element->azimuthAt(s)), 2e-5) << kindOf(element->record);
+    }
+  }
+}
+
+TEST(QueriesProperty, OnlThenProjReturnsTheDistanceAndTheFoot) {
+  std::mt19937 random(77);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (const auto& element : randomElements(random, 600)) {
+    // Arcs refuse points on their end points, so stay a little inside every element.
+    double s = (0.01 + 0.98 * unit(random)) * element->length;
+    double x, y, angle;
+    ASSERT_EQ(ali_onl(&element->record, s, &x, &y, &angle), 0);
+    double back, fx, fy;
+    ASSERT_GE(ali_proj(&element->record, x, y, &back, &fx, &fy), 0) << kindOf(element->record);
+    double tolerance = toleranceFor(element->record);
+    EXPECT_NEAR(back, s, tolerance) << "kind " << kindOf(element->record);
+    EXPECT_LT(distance({fx, fy}, {x, y}), tolerance) << "kind " << kindOf(element->record);
+  }
+}
+
+TEST(QueriesProperty, ProjectionOfAnOffsetPointFindsItsStation) {
+  std::mt19937 random(4242);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (const auto& element : randomElements(random, 300)) {
+    double s = (0.05 + 0.9 * unit(random)) * element->length;
+    double d = (unit(random) - 0.5) * 20.0;
+    Point p = toward(element->pointAt(s), d, element->azimuthAt(s) - kPi / 2.0);
+    double back, fx, fy;
+    if (kindOf(element->record) == 2 && std::fabs(d) >= 0.999 * field(element->record, 6))
+      continue;
+    ASSERT_GE(ali_proj(&element->record, p.x, p.y, &back, &fx, &fy), 0)
+        << kindOf(element->record);
+    // The clothoid bisection stops at a cosine of 1e-4, worth up to 1e-4 * |d| along.
+    double tolerance = kindOf(element->record) == 3 ? 1e-3 + 2e-4 * std::fabs(d) : 3e-5;
+    EXPECT_NEAR(back, s, tolerance) << "kind " << kindOf(element->record) << " d " << d;
+    double offset = 0.0, station = 0.0;
+    ASSERT_GE(cplnrm(&element->record, p.x, p.y, &station, &offset), 0);
+    EXPECT_NEAR(offset, d, 1e-3) << "kind " << kindOf(element->record);
+  }
+}
+
+TEST(QueriesProperty, OffsetsAreTwoDApartAndSquareToTheTangent) {
+  std::mt19937 random(99);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (const auto& element : randomElements(random, 300)) {
+    double s = (0.01 + 0.98 * unit(random)) * element->length;
+    double d = 0.5 + 30.0 * unit(random);
+    using Offset = int16_t (*)(const Calelm*, double, double, double, double*, double*);
+    Offset offset = kindOf(element->record) == 1   ? ali_oflS
+                    : kindOf(element->record) == 2 ? ali_oflR
+                                                   : ali_oflA;
+    Point left, right;
+    ASSERT_EQ(offset(&element->record, s, kPi / 2.0, d, &left.x, &left.y), 0);
+    ASSERT_EQ(offset(&element->record, s, kPi / 2.0, -d, &right.x, &right.y), 0);
+    EXPECT_NEAR(distance(left, right), 2.0 * d, 1e-9);
+    double tangent = element->azimuthAt(s);
+    double along = (left.x - right.x) * std::cos(tangent) + (left.y - right.y) * std::sin(tangent);
+    EXPECT_LT(std::fabs(along), 2.0 * d * 2e-5);
+    // Left of the direction of travel is toward azimuth - pi/2.
+    double across = (left.x - right.x) * std::cos(tangent - kPi / 2.0) +
+                    (left.y - right.y) * std::sin(tangent - kPi / 2.0);
+    EXPECT_GT(across, 0.0);
+    Calelm cross = blankRecord();
+    ASSERT_EQ(ali_Smak(&element->record, s, kPi / 2.0, d, &cross), 0);
+    EXPECT_NEAR(field(cross, 1), right.x, 1e-5);
+    EXPECT_NEAR(field(cross, 4), left.y, 1e-5);
+  }
+}
+
+TEST(QueriesClothoidFrame, OwnFrameRoundTripsAndOrigin) {
+  std::mt19937 random(5);
+  for (int i = 0; i < 200; ++i) {
+    ClothoidReference clothoid = randomClothoid(random, {1000.0, -2000.0}, 500.0);
+    double ox, oy, azimuth;
+    ASSERT_EQ(CDgetOrgA(&clothoid.record, &ox, &oy, &azimuth), 0);
+    EXPECT_LT(distance({ox, oy}, clothoid.origin), 1e-3);
+    EXPECT_LT(angleGap(azimuth, clothoid.mainAzimuth), 1e-5);
+    double x, y, backX, backY;
+    ASSERT_EQ(CDPinAbs(&clothoid.record, 1234.5, -678.9, &x, &y), 0);
+    ASSERT_EQ(CDP2Cal(&clothoid.record, x, y, &backX, &backY), 0);
+    EXPECT_NEAR(backX, 1234.5, 1e-8);
+    EXPECT_NEAR(backY, -678.9, 1e-8);
+    Calelm own = blankRecord();
+    int16_t reversed = CDAinAbs(&clothoid.record, &own);
+    EXPECT_EQ(reversed, clothoid.uTo < clothoid.uFrom ? 1 : 0);
+    EXPECT_EQ(field(own, 5), 1.0);
+    Point ownEnd = clothoidOwnPoint(clothoid.A, std::max(clothoid.uFrom, clothoid.uTo));
+    EXPECT_LT(distance({field(own, 3), field(own, 4)}, ownEnd), 1e-4);
+  }
+}
+
+TEST(QueriesClothoidFrame, ChkAngClassifiesTrialPoints) {
+  const double A = 100.0;
+  const double u = 60.0;
+  Point onCurve = clothoidOwnPoint(A, u);
+  double tau = u * u / (2.0 * A * A);
+  double d;
+  EXPECT_EQ(chk_ang(A, u, onCurve.x + 0.0005, onCurve.y, &d), 0);
+  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::sin(tau), onCurve.y + 5.0 * std::cos(tau), &d),
+            1);
+  EXPECT_NEAR(d, 5.0, 1e-3);
+  EXPECT_EQ(chk_ang(A, u, onCurve.x + 5.0 * std::cos(tau), onCurve.y + 5.0 * std::sin(tau), &d),
+            2);
+  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::cos(tau), onCurve.y - 5.0 * std::sin(tau), &d),
+            3);
+}
+
+TEST(QueriesClothoidFrame, SameAOnlyForTheSameElement) {
+  std::mt19937 random(11);
+  ClothoidReference clothoid = randomClothoid(random, {0.0, 0.0}, 100.0);
+  Calelm copy = clothoid.record;
+  EXPECT_EQ(CDsameA(&clothoid.record, &copy), 0);
+  field(copy, 1) += 0.01;
+  EXPECT_EQ(CDsameA(&clothoid.record, &copy), -1);
+  Calelm straight = kNorthward;
+  EXPECT_EQ(CDsameA(&clothoid.record, &straight), -2);
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+// Element records built from first principles for the query tests: every reference point comes
+// from plain trigonometry or from a Gauss-Legendre quadrature of the clothoid, not from the
+// library's series or placement.
+#ifndef KESTREL_TESTS_GEOMETRY_QUERIES_TEST_SUPPORT_H
+#define KESTREL_TESTS_GEOMETRY_QUERIES_TEST_SUPPORT_H
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "kestrel/geometry_queries.h"
+
+namespace queries_test {
+
+inline constexpr double kPi = 3.141592653589793;
+inline constexpr double kTwoPi = 6.283185307179586;
+
+struct Point {
+  double x = 0.0;
+  double y = 0.0;
+};
+
+inline double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+inline double roundLength(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
+
+inline double wrap(double angle) {
+  angle = std::fmod(angle, kTwoPi);
+  return angle < 0.0 ? angle + kTwoPi : angle;
+}
+
+// Smallest difference between two azimuths.
+inline double angleGap(double a, double b) {
+  double d = std::fabs(wrap(a) - wrap(b));
+  return std::min(d, kTwoPi - d);
+}
+
+inline Calelm blankRecord() {
+  Calelm record;
+  std::memset(&record, 0, sizeof record);
+  return record;
+}
+
+inline double& field(Calelm& record, int n) {
+  return reinterpret_cast<double*>(reinterpret_cast<unsigned char*>(&record) + 8)[n - 1];
+}
+inline double field(const Calelm& record, int n) {
+  double v;
+  std::memcpy(&v, reinterpret_cast<const unsigned char*>(&record) + 8 * n, sizeof v);
+  return v;
+}
+inline void setKind(Calelm& record, int16_t kind) { std::memcpy(&record, &kind, sizeof kind); }
+inline int16_t kindOf(const Calelm& record) {
+  int16_t kind;
+  std::memcpy(&kind, &record, sizeof kind);
+  return kind;
+}
+
+// A point moved by d toward azimuth a (surveyor frame: X north, Y east).
+inline Point toward(Point p, double d, double azimuth) {
+  return {p.x + d * std::cos(azimuth), p.y + d * std::sin(azimuth)};
+}
+
+// An element with its exact geometry: point and tangent azimuth at any distance along it.
+struct Reference {
+  Calelm record = blankRecord();
+  double length = 0.0;
+  virtual ~Reference() = default;
+  virtual Point pointAt(double s) const = 0;
+  virtual double azimuthAt(double s) const = 0;
+};
+
+struct StraightReference : Reference {
+  Point start;
+  double azimuth = 0.0;
+  StraightReference(Point from, double direction, double total) {
+    start = {roundLength(from.x), roundLength(from.y)};
+    azimuth = direction;
+    Point end = toward(start, total, direction);
+    end = {roundLength(end.x), roundLength(end.y)};
+    length = distance(start, end);
+    setKind(record, 1);
+    field(record, 1) = start.x;
+    field(record, 2) = start.y;
+    field(record, 3) = end.x;
+    field(record, 4) = end.y;
+    field(record, 5) = 1.0;
+    field(record, 9) = roundLength(length);
+    field(record, 10) = field(record, 11) = std::atan2(end.y - start.y, end.x - start.x);
+    azimuth = std::atan2(end.y - start.y, end.x - start.x);
+  }
+  Point pointAt(double s) const override { return toward(start, s, azimuth); }
+  double azimuthAt(double) const override { return wrap(azimuth); }
+};
+
+// Arc about a centre; sign +1 turns left on the map, so the radial azimuth decreases.
+struct ArcReference : Reference {
+  Point centre;
+  double radius = 0.0;
+  double sign = 1.0;
+  double startRadial = 0.0;
+  ArcReference(Point middle, double r, double turnSign, double startRadialAzimuth, double sweep) {
+    centre = middle;
+    radius = r;
+    sign = turnSign;
+    startRadial = startRadialAzimuth;
+    length = r * sweep;
+    Point start = pointAt(0.0);
+    Point end = pointAt(length);
+    setKind(record, 2);
+    field(record, 1) = roundLength(start.x);
+    field(record, 2) = roundLength(start.y);
+    field(record, 3) = roundLength(end.x);
+    field(record, 4) = roundLength(end.y);
+    field(record, 5) = sign;
+    field(record, 6) = r;
+    field(record, 9) = roundLength(length);
+    field(record, 10) = azimuthAt(0.0);
+    field(record, 11) = azimuthAt(length);
+    field(record, 12) = centre.x;
+    field(record, 13) = centre.y;
+    field(record, 14) = sweep;
+  }
+  double radialAt(double s) const { return startRadial - sign * s / radius; }
+  Point pointAt(double s) const override { return toward(centre, radius, radialAt(s)); }
+  double azimuthAt(double s) const override { return wrap(radialAt(s) - sign * kPi / 2.0); }
+};
+
+// Own-frame clothoid point at distance u from its origin, by 20-point Gauss-Legendre quadrature
+// of cos and sin of t^2 / (2 A^2) on 16 panels.
+inline Point clothoidOwnPoint(double A, double u) {
+  static const double nodes[10] = {0.0765265211334973, 0.2277858511416451, 0.3737060887154195,
+                                   0.5108670019508271, 0.6360536807265150, 0.7463319064601508,
+                                   0.8391169718222188, 0.9122344282513259, 0.9639719272779138,
+                                   0.9931285991850949};
+  static const double weights[10] = {0.1527533871307258, 0.1491729864726037, 0.1420961093183820,
+                                     0.1316886384491766, 0.1181945319615184, 0.1019301198172404,
+                                     0.0832767415767048, 0.0626720483341091, 0.0406014298003869,
+                                     0.0176140071391521};
+  Point sum;
+  const int panels = 16;
+  double h = u / panels;
+  for (int p = 0; p < panels; ++p) {
+    double mid = (p + 0.5) * h;
+    for (int k = 0; k < 10; ++k) {
+      for (double side : {-1.0, 1.0}) {
+        double t = mid + side * nodes[k] * h / 2.0;
+        double phase = t * t / (2.0 * A * A);
+        sum.x += weights[k] * std::cos(phase) * h / 2.0;
+        sum.y += weights[k] * std::sin(phase) * h / 2.0;
+      }
+    }
+  }
+  return sum;
+}
+
+// Clothoid placed by its origin and main-tangent azimuth, turning left (+1) or right (-1) as u
+// grows, traversed from uFrom to uTo (either way round).
+struct ClothoidReference : Reference {
+  double A = 0.0;
+  Point origin;
+  double mainAzimuth = 0.0;
+  double turn = 1.0;
+  double uFrom = 0.0;
+  double uTo = 0.0;
+  ClothoidReference(double parameter, Point o, double azimuth, double turnSign, double from,
+                    double to) {
+    A = parameter;
+    origin = o;
+    mainAzimuth = azimuth;
+    turn = turnSign;
+    uFrom = from;
+    uTo = to;
+    length = std::fabs(to - from);
+    Point start = pointAt(0.0);
+    Point end = pointAt(length);
+    setKind(record, 3);
+    field(record, 1) = roundLength(start.x);
+    field(record, 2) = roundLength(start.y);
+    field(record, 3) = roundLength(end.x);
+    field(record, 4) = roundLength(end.y);
+    field(record, 5) = to > from ? turn : -turn;
+    field(record, 6) = A;
+    field(record, 7) = from > 0.0 ? A * A / from : 0.0;
+    field(record, 8) = to > 0.0 ? A * A / to : 0.0;
+    field(record, 9) = roundLength(length);
+    field(record, 10) = azimuthAt(0.0);
+    field(record, 11) = azimuthAt(length);
+  }
+  double uAt(double s) const { return uTo > uFrom ? uFrom + s : uFrom - s; }
+  Point ownToSurveyor(Point own) const {
+    // The inside of a left turn lies toward azimuth - pi/2.
+    Point p = toward(origin, own.x, mainAzimuth);
+    return toward(p, own.y, mainAzimuth - turn * kPi / 2.0);
+  }
+  Point pointAt(double s) const override { return ownToSurveyor(clothoidOwnPoint(A, uAt(s))); }
+  double azimuthAt(double s) const override {
+    double u = uAt(s);
+    double forward = mainAzimuth - turn * u * u / (2.0 * A * A);
+    return wrap(uTo > uFrom ? forward : forward + kPi);
+  }
+};
+
+// Random clothoid of length at least 5 m with tangent angles below 1.5 rad.
+inline ClothoidReference randomClothoid(std::mt19937& random, Point near, double spread) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  double A = 30.0 + 470.0 * unit(random);
+  double uMax = A * std::sqrt(2.0 * 1.5);
+  double uLow = unit(random) < 0.3 ? 0.0 : uMax * 0.6 * unit(random);
+  double uHigh = uLow + 5.0 + (uMax - uLow - 5.0) * unit(random);
+  bool forward = unit(random) < 0.5;
+  Point origin{near.x + spread * (unit(random) - 0.5), near.y + spread * (unit(random) - 0.5)};
+  return ClothoidReference(A, origin, kTwoPi * unit(random), unit(random) < 0.5 ? 1.0 : -1.0,
+                           forward ? uLow : uHigh, forward ? uHigh : uLow);
+}
+
+// The same clothoid moved so that its point at distance s lies at p with tangent azimuth a.
+inline ClothoidReference clothoidThrough(const ClothoidReference& shape, double s, Point p,
+                                         double azimuth) {
+  double u = shape.uAt(s);
+  double localAzimuth = shape.azimuthAt(s) - shape.mainAzimuth;
+  double mainAzimuth = azimuth - localAzimuth;
+  ClothoidReference placed(shape.A, {0.0, 0.0}, mainAzimuth, shape.turn, shape.uFrom, shape.uTo);
+  Point atOrigin = placed.ownToSurveyor(clothoidOwnPoint(shape.A, u));
+  return ClothoidReference(shape.A, {p.x - atOrigin.x, p.y - atOrigin.y}, mainAzimuth, shape.turn,
+                           shape.uFrom, shape.uTo);
+}
+
+}  // namespace queries_test
+
+#endif
