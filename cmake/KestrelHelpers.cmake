@@ -28,6 +28,7 @@ function(add_kestrel_test name)
   cmake_parse_arguments(ARG "" "WORKING_DIRECTORY" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE
     KESTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     KESTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -133,8 +133,9 @@ TEST(KestrelCli, HostileInputEndsCleanly) {
     const std::string input = dir.write(c.name, c.bytes);
     const Result r = run("import " + quoted(input), true);
     EXPECT_TRUE(r.status == 0 || r.status == 3) << c.name << ": " << r.out;
-    if (r.status == 0)
+    if (r.status == 0) {
       EXPECT_FALSE(readBytes(input.substr(0, input.size() - 4) + "_Input.log").empty()) << c.name;
+    }
   }
 }
 
