@@ -1,0 +1,10 @@
+# Element makers, IP setters and chain makers; every chain they return passes the chain checker.
+add_library(kestrel_geometry_chain_checker STATIC chain_checker.cpp)
+target_link_libraries(kestrel_geometry_chain_checker PUBLIC kestrel::geometry)
+kestrel_warnings(kestrel_geometry_chain_checker)
+
+foreach(test makers_test makers_ipset_test makers_chains_test)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${test}.cpp)
+    add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel_geometry_chain_checker)
+  endif()
+endforeach()

@@ -1,0 +1,389 @@
+// IP setters and ali_RmakSS: worked examples from the textbook tangent-length formulas (clothoid
+// coordinates by quadrature), fixed-seed random polygons through the chain checker, edge cases.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "chain_checker.h"
+#include "kestrel/geometry.h"
+
+namespace {
+
+using kestrel::geometry::testing::angleDifference;
+using kestrel::geometry::testing::checkChain;
+using kestrel::geometry::testing::referenceClothoidPoint;
+
+constexpr double kPi = std::numbers::pi;
+
+struct Polygon {
+  double x0, y0;
+  IpRecord ip;
+  double x2, y2;
+};
+
+// IP at (x, y); back leg arriving with azimuth `azimuth`, forward leg leaving after deflecting by
+// `deflection` (positive to the right, i.e. clockwise on the map).
+Polygon polygon(double x, double y, double azimuth, double deflection, double backLength,
+                double forwardLength) {
+  Polygon p{};
+  p.ip.x = x;
+  p.ip.y = y;
+  p.x0 = x - backLength * std::cos(azimuth);
+  p.y0 = y - backLength * std::sin(azimuth);
+  p.x2 = x + forwardLength * std::cos(azimuth + deflection);
+  p.y2 = y + forwardLength * std::sin(azimuth + deflection);
+  return p;
+}
+
+// Shift values of a clothoid ending at radius R, by quadrature: Y_M = y + R cos(tau), X_M.
+struct Shift {
+  double tau, dR, xm, ym;
+};
+Shift shiftOf(double a, double r) {
+  double x = 0, y = 0;
+  referenceClothoidPoint(a, a * a / r, &x, &y);
+  const double tau = a * a / (2 * r * r);
+  return {tau, y + r * std::cos(tau) - r, x - r * std::sin(tau), y + r * std::cos(tau)};
+}
+
+// Tangent lengths of an unsymmetric clothoid-arc-clothoid: T1 = X_M1 + (Y_M2 - Y_M1 cos IA) /
+// sin IA and T2 = X_M2 + (Y_M1 - Y_M2 cos IA) / sin IA (centre from both shifted legs).
+void tangentLengths(const Shift& s1, const Shift& s2, double ia, double* t1, double* t2) {
+  *t1 = s1.xm + (s2.ym - s1.ym * std::cos(ia)) / std::sin(ia);
+  *t2 = s2.xm + (s1.ym - s2.ym * std::cos(ia)) / std::sin(ia);
+}
+
+double distanceToLine(double px, double py, double x0, double y0, double x1, double y1) {
+  return std::fabs((x1 - x0) * (py - y0) - (y1 - y0) * (px - x0)) / std::hypot(x1 - x0, y1 - y0);
+}
+
+// ---- Worked examples ----
+
+TEST(IPsetR, WorkedQuarterCircle) {
+  Polygon p{};
+  p.x0 = 0; p.y0 = 0; p.ip.x = 100; p.ip.y = 0; p.x2 = 100; p.y2 = 100;
+  p.ip.parameters[0] = 50;
+  Calelm arc{};
+  ASSERT_EQ(ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &arc), 0);
+  EXPECT_NEAR(p.ip.intersectionAngle, kPi / 2, 1e-12);
+  EXPECT_NEAR(p.ip.startTangent, 50, 1e-9);
+  EXPECT_NEAR(p.ip.endTangent, 50, 1e-9);
+  EXPECT_NEAR(p.ip.backAzimuth, 0, 1e-12);
+  EXPECT_NEAR(p.ip.forwardAzimuth, kPi / 2, 1e-12);
+  EXPECT_NEAR(arc.startX, 50, 1e-9);
+  EXPECT_NEAR(arc.startY, 0, 1e-9);
+  EXPECT_NEAR(arc.endX, 100, 1e-9);
+  EXPECT_NEAR(arc.endY, 50, 1e-9);
+  EXPECT_EQ(arc.turnSign, -1.0);
+  EXPECT_EQ(arc.kind, CALELM_ARC);
+  EXPECT_NEAR(arc.length, 25 * kPi, 1e-5);
+  EXPECT_EQ(checkChain({&arc, 1}), "");
+}
+
+// Symmetric A-R-A: R = 300, A = 150, deflection 60 degrees to the left.
+TEST(IPsetARA, WorkedSymmetricExample) {
+  const double r = 300, a = 150, ia = kPi / 3;
+  Polygon p = polygon(5000, 3000, 0.4, -ia, 800, 900);
+  p.ip.parameters[0] = a;
+  p.ip.parameters[1] = r;
+  p.ip.parameters[2] = a;
+  Calelm chain[3];
+  ASSERT_EQ(ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1], &chain[2]), 0);
+  const Shift s = shiftOf(a, r);
+  // Symmetric tangent length T = (R + dR) tan(IA/2) + X_M.
+  const double t = (r + s.dR) * std::tan(ia / 2) + s.xm;
+  EXPECT_NEAR(p.ip.intersectionAngle, ia, 1e-9);
+  EXPECT_NEAR(p.ip.startTangent, t, 1e-3);
+  EXPECT_NEAR(p.ip.endTangent, t, 1e-3);
+  EXPECT_NEAR(chain[0].length, a * a / r, 1e-3);
+  EXPECT_NEAR(chain[2].length, a * a / r, 1e-3);
+  EXPECT_NEAR(chain[1].length, r * (ia - 2 * s.tau), 1e-3);
+  EXPECT_NEAR(chain[0].extra2, s.dR, 1e-3);
+  EXPECT_NEAR(chain[0].extra3, s.xm, 1e-3);
+  EXPECT_NEAR(chain[2].extra2, s.dR, 1e-3);
+  EXPECT_NEAR(chain[2].extra3, s.xm, 1e-3);
+  for (const Calelm& e : chain) EXPECT_EQ(e.turnSign, 1.0);  // a left turn
+  EXPECT_EQ(checkChain(chain), "");
+}
+
+// Unsymmetric A-A: A1 = 120, A2 = 160, deflection 50 degrees to the right.
+TEST(IPsetAA, WorkedUnsymmetricExample) {
+  const double a1 = 120, a2 = 160, ia = 50 * kPi / 180;
+  Polygon p = polygon(-2000, 7000, 2.5, ia, 1000, 1000);
+  p.ip.parameters[0] = a1;
+  p.ip.parameters[1] = a2;
+  Calelm chain[2];
+  ASSERT_EQ(ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1]), 0);
+  const double rc = std::sqrt((a1 * a1 + a2 * a2) / (2 * ia));
+  const Shift s1 = shiftOf(a1, rc), s2 = shiftOf(a2, rc);
+  double t1 = 0, t2 = 0;
+  tangentLengths(s1, s2, ia, &t1, &t2);
+  EXPECT_NEAR(p.ip.intersectionAngle, ia, 1e-9);
+  EXPECT_NEAR(p.ip.startTangent, t1, 1e-3);
+  EXPECT_NEAR(p.ip.endTangent, t2, 1e-3);
+  EXPECT_NEAR(chain[0].length, a1 * a1 / rc, 1e-3);
+  EXPECT_NEAR(chain[1].length, a2 * a2 / rc, 1e-3);
+  EXPECT_NEAR(chain[0].extra2, s1.dR, 1e-3);
+  EXPECT_NEAR(chain[0].extra3, s1.xm, 1e-3);
+  EXPECT_NEAR(chain[1].extra2, s2.dR, 1e-3);
+  EXPECT_NEAR(chain[1].extra3, s2.xm, 1e-3);
+  EXPECT_EQ(chain[0].endRadius, rc);
+  EXPECT_EQ(chain[1].startRadius, rc);
+  for (const Calelm& e : chain) EXPECT_EQ(e.turnSign, -1.0);  // a right turn
+  EXPECT_EQ(checkChain(chain), "");
+}
+
+// ---- Edge cases ----
+
+TEST(IPsetters, DegenerateLegsAndImpossibleCurvesGiveMinusOne) {
+  struct Row {
+    const char* name;
+    double deflection, p0, p1, p2;
+    bool collapsePrevious;
+    int which;  // 0 R, 1 AA, 2 ARA
+  };
+  const Row rows[] = {
+      {"R: previous IP on the IP", 0.5, 100, 0, 0, true, 0},
+      {"R: straight through", 0.0, 100, 0, 0, false, 0},
+      {"R: zero radius", 0.5, 0, 0, 0, false, 0},
+      {"AA: A1 = 0", 0.5, 0, 100, 0, false, 1},
+      {"AA: previous IP on the IP", 0.5, 100, 100, 0, true, 1},
+      {"AA: straight through", 0.0, 100, 100, 0, false, 1},
+      {"ARA: clothoids longer than the deflection", 0.2, 150, 300, 150, false, 2},
+      {"ARA: R/A = 0.56", 0.8, 100, 56, 100, false, 2},
+      {"ARA: A2 = 0", 0.8, 100, 300, 0, false, 2},
+      {"ARA: R = 0", 0.8, 100, 0, 100, false, 2},
+  };
+  for (const Row& row : rows) {
+    Polygon p = polygon(0, 0, 1.0, row.deflection, 500, 500);
+    if (row.collapsePrevious) { p.x0 = p.ip.x; p.y0 = p.ip.y; }
+    p.ip.parameters[0] = row.p0;
+    p.ip.parameters[1] = row.p1;
+    p.ip.parameters[2] = row.p2;
+    Calelm e[3];
+    int16_t status = 0;
+    if (row.which == 0) status = ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0]);
+    if (row.which == 1) status = ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0], &e[1]);
+    if (row.which == 2) status = ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0], &e[1], &e[2]);
+    EXPECT_EQ(status, -1) << row.name;
+  }
+}
+
+TEST(IPsetARA, ClothoidsFillingTheDeflectionLeaveAZeroLengthArc) {
+  // tau = A^2/(2R^2) = 0.125 each, IA = 0.25 exactly.
+  Polygon p = polygon(0, 0, 0.0, 0.25, 500, 500);
+  p.ip.parameters[0] = 100;
+  p.ip.parameters[1] = 200;
+  p.ip.parameters[2] = 100;
+  Calelm e[3];
+  ASSERT_EQ(ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0], &e[1], &e[2]), 0);
+  EXPECT_EQ(e[1].length, 0.0);
+  EXPECT_EQ(e[1].startX, e[0].endX);
+  EXPECT_EQ(e[1].endX, e[1].startX);
+  EXPECT_EQ(e[1].startAngle, e[0].endAngle);
+  EXPECT_EQ(e[1].endAngle, e[0].endAngle);
+  const Calelm clothoids[2] = {e[0], e[2]};
+  EXPECT_EQ(checkChain(clothoids), "");
+}
+
+// ---- Fixed-seed properties ----
+
+struct RandomIp {
+  Polygon polygon;
+  double deflection;  // signed, positive to the right
+};
+
+class RandomPolygons : public ::testing::Test {
+ protected:
+  std::mt19937_64 generator{20261206};
+  double uniform(double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(generator);
+  }
+  RandomIp make(double minimumDeflection) {
+    const double magnitude = uniform(minimumDeflection, kPi - 0.15);
+    const double deflection = uniform(0, 1) < 0.5 ? magnitude : -magnitude;
+    return {polygon(uniform(-50000, 50000), uniform(-50000, 50000), uniform(0, 2 * kPi),
+                    deflection, uniform(2000, 4000), uniform(2000, 4000)),
+            deflection};
+  }
+  // The chain must leave the back leg along it and end on the forward leg along it, and the IP
+  // record must agree with the polygon.
+  void expectOnLegs(const RandomIp& r, const Calelm& first, const Calelm& last) {
+    const Polygon& p = r.polygon;
+    const IpRecord& ip = p.ip;
+    EXPECT_NEAR(ip.intersectionAngle, std::fabs(r.deflection), 1e-9);
+    EXPECT_LT(angleDifference(ip.backAzimuth, std::atan2(ip.y - p.y0, ip.x - p.x0)), 1e-9);
+    EXPECT_LT(angleDifference(ip.forwardAzimuth, std::atan2(p.y2 - ip.y, p.x2 - ip.x)), 1e-9);
+    EXPECT_LT(distanceToLine(first.startX, first.startY, p.x0, p.y0, ip.x, ip.y), 2e-5);
+    EXPECT_LT(distanceToLine(last.endX, last.endY, ip.x, ip.y, p.x2, p.y2), 2e-5);
+    EXPECT_NEAR(std::hypot(first.startX - ip.x, first.startY - ip.y), ip.startTangent, 2e-5);
+    EXPECT_NEAR(std::hypot(last.endX - ip.x, last.endY - ip.y), ip.endTangent, 2e-5);
+    EXPECT_LT(angleDifference(first.startAngle, ip.backAzimuth), 1e-5);
+    EXPECT_LT(angleDifference(last.endAngle, ip.forwardAzimuth), 1e-5);
+    const double expectedSign = r.deflection > 0 ? -1.0 : 1.0;
+    EXPECT_EQ(first.turnSign, expectedSign);
+    EXPECT_EQ(last.turnSign, expectedSign);
+  }
+};
+
+TEST_F(RandomPolygons, SingleArcTangentLengthIsRTanHalfIA) {
+  for (int i = 0; i < 300; ++i) {
+    RandomIp r = make(0.01);
+    const double radius = uniform(30, 3000);
+    r.polygon.ip.parameters[0] = radius;
+    Calelm arc{};
+    Polygon& p = r.polygon;
+    ASSERT_EQ(ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &arc), 0) << i;
+    const double t = radius * std::tan(std::fabs(r.deflection) / 2);
+    EXPECT_NEAR(p.ip.startTangent, t, 1e-6 * (1 + t)) << i;
+    EXPECT_NEAR(p.ip.endTangent, t, 1e-6 * (1 + t)) << i;
+    expectOnLegs(r, arc, arc);
+    EXPECT_EQ(checkChain({&arc, 1}), "") << i;
+  }
+}
+
+TEST_F(RandomPolygons, TwoClothoidsPassTheChecker) {
+  for (int i = 0; i < 300; ++i) {
+    RandomIp r = make(0.05);
+    Polygon& p = r.polygon;
+    p.ip.parameters[0] = uniform(40, 800);
+    p.ip.parameters[1] = uniform(40, 800);
+    Calelm chain[2];
+    const int16_t status = ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1]);
+    // The common radius must keep R/A above 0.56 for both clothoids.
+    const double rc = std::sqrt((std::pow(p.ip.parameters[0], 2) + std::pow(p.ip.parameters[1], 2)) /
+                                (2 * std::fabs(r.deflection)));
+    const bool solvable = rc / p.ip.parameters[0] > 0.56 && rc / p.ip.parameters[1] > 0.56;
+    ASSERT_EQ(status, solvable ? 0 : -1) << i;
+    if (!solvable) continue;
+    expectOnLegs(r, chain[0], chain[1]);
+    EXPECT_EQ(checkChain(chain), "") << i;
+  }
+}
+
+TEST_F(RandomPolygons, ClothoidArcClothoidSolvesExactlyWhenIAExceedsBothTaus) {
+  int solved = 0, refused = 0;
+  for (int i = 0; i < 400; ++i) {
+    RandomIp r = make(0.05);
+    Polygon& p = r.polygon;
+    const double radius = uniform(60, 2500);
+    const double a1 = radius * uniform(0.3, 1.2), a2 = radius * uniform(0.3, 1.2);
+    p.ip.parameters[0] = a1;
+    p.ip.parameters[1] = radius;
+    p.ip.parameters[2] = a2;
+    Calelm chain[3];
+    const int16_t status =
+        ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1], &chain[2]);
+    const double taus = (a1 * a1 + a2 * a2) / (2 * radius * radius);
+    if (std::fabs(r.deflection) < taus) {
+      EXPECT_EQ(status, -1) << i;
+      ++refused;
+      continue;
+    }
+    ASSERT_EQ(status, 0) << i;
+    ++solved;
+    expectOnLegs(r, chain[0], chain[2]);
+    EXPECT_NEAR(chain[1].extra3, std::fabs(r.deflection) - taus, 1e-9) << i;
+    if (chain[1].length > 0) {
+      EXPECT_EQ(checkChain(chain), "") << i;
+    }
+  }
+  // Both outcomes are exercised.
+  EXPECT_GT(solved, 100);
+  EXPECT_GT(refused, 20);
+}
+
+// ---- The checker itself must see faults ----
+
+TEST(ChainChecker, ReportsBrokenJoinsAndDefinitions) {
+  Polygon p = polygon(0, 0, 0.3, 0.9, 800, 800);
+  p.ip.parameters[0] = 100;
+  p.ip.parameters[1] = 300;
+  p.ip.parameters[2] = 120;
+  Calelm chain[3];
+  ASSERT_EQ(ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1], &chain[2]), 0);
+  ASSERT_EQ(checkChain(chain), "");
+  Calelm moved[3] = {chain[0], chain[1], chain[2]};
+  moved[1].startX += 5e-5;
+  EXPECT_NE(checkChain(moved), "");
+  Calelm kinked[3] = {chain[0], chain[1], chain[2]};
+  kinked[2].startAngle += 3e-5;
+  EXPECT_NE(checkChain(kinked), "");
+  Calelm curvatureJump[3] = {chain[0], chain[1], chain[2]};
+  curvatureJump[0].endRadius *= 1.01;
+  EXPECT_NE(checkChain(curvatureJump), "");
+}
+
+// ---- ali_RmakSS ----
+
+Calelm straight(double x1, double y1, double x2, double y2) {
+  Calelm s{};
+  s.kind = CALELM_STRAIGHT;
+  s.startX = x1; s.startY = y1; s.endX = x2; s.endY = y2;
+  ali_makS(&s);
+  return s;
+}
+
+TEST(RmakSS, QuarterCircleBetweenTwoStraights) {
+  Calelm first = straight(0, 0, 100, 0), second = straight(100, 0, 100, 100), arc{};
+  arc.parameter = 50;
+  ASSERT_EQ(ali_RmakSS(&first, &second, &arc), 0);
+  EXPECT_NEAR(first.endX, 50, 1e-9);
+  EXPECT_NEAR(second.startY, 50, 1e-9);
+  EXPECT_NEAR(arc.startX, 50, 1e-9);
+  EXPECT_NEAR(arc.endY, 50, 1e-9);
+  EXPECT_EQ(arc.turnSign, -1.0);
+  EXPECT_NEAR(first.length, 50, 1e-9);
+  EXPECT_NEAR(second.length, 50, 1e-9);
+  const Calelm chain[3] = {first, arc, second};
+  EXPECT_EQ(checkChain(chain), "");
+}
+
+TEST(RmakSS, StraightsThatDoNotMeetAtTheirEndsAreCutToTheTangentPoints) {
+  // Left turn of 70 degrees; the straights stop short of the corner and overlap it.
+  const double ia = 70 * kPi / 180;
+  Calelm first = straight(0, 0, 380, 0);
+  Calelm second = straight(400 + 30 * std::cos(-ia), 30 * std::sin(-ia),
+                           400 + 600 * std::cos(-ia), 600 * std::sin(-ia));
+  Calelm arc{};
+  arc.parameter = 200;
+  ASSERT_EQ(ali_RmakSS(&first, &second, &arc), 0);
+  const double t = 200 * std::tan(ia / 2);
+  EXPECT_NEAR(first.endX, 400 - t, 1e-5);
+  EXPECT_NEAR(first.endY, 0, 1e-5);
+  EXPECT_NEAR(second.startX, 400 + t * std::cos(-ia), 1e-5);
+  EXPECT_NEAR(second.startY, t * std::sin(-ia), 1e-5);
+  EXPECT_EQ(arc.turnSign, 1.0);
+  const Calelm chain[3] = {first, arc, second};
+  EXPECT_EQ(checkChain(chain), "");
+}
+
+TEST(RmakSS, RefusesWhatItCannotFit) {
+  struct Row {
+    const char* name;
+    double a[4], b[4], radius;
+  };
+  const Row rows[] = {
+      {"parallel", {0, 0, 100, 0}, {0, 10, 100, 10}, 50},
+      {"corner before the first straight", {200, 0, 300, 0}, {100, 0, 100, 100}, 20},
+      {"corner beyond the second straight", {0, 0, 100, 0}, {100, 200, 100, 300}, 20},
+      {"would lengthen the first straight", {0, 0, 80, 0}, {100, 10, 100, 100}, 10},
+      {"would lengthen the second straight", {0, 0, 100, 0}, {100, 20, 100, 100}, 10},
+      {"would turn the first straight around", {90, 0, 100, 0}, {100, 0, 100, 100}, 50},
+      {"would turn the second straight around", {0, 0, 100, 0}, {100, 0, 100, 10}, 50},
+  };
+  for (const Row& row : rows) {
+    Calelm first{}, second{};
+    first.kind = second.kind = CALELM_STRAIGHT;
+    first.startX = row.a[0]; first.startY = row.a[1]; first.endX = row.a[2]; first.endY = row.a[3];
+    second.startX = row.b[0]; second.startY = row.b[1]; second.endX = row.b[2]; second.endY = row.b[3];
+    Calelm arc{};
+    arc.parameter = row.radius;
+    EXPECT_EQ(ali_RmakSS(&first, &second, &arc), -1) << row.name;
+  }
+}
+
+}  // namespace
