@@ -1,7 +1,9 @@
 // The import log: progress lines, error blocks, and the record checks that write them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +108,11 @@ class ImportLog {
   void clear();
 
  private:
+  int checkFieldCount(int32_t line, const Fields& f, std::string_view text, std::size_t expected);
+  int checkSeries(int32_t line, const Fields& f, std::string_view text,
+                  std::initializer_list<std::string_view> expectedCodes, std::string_view code,
+                  int messageId);
+  void appendBlock(const std::string& codeLine, const std::string& referenceLine);
   int reject(int32_t line, std::string_view text, std::string_view code, int messageId);
   int rejectText(int32_t line, std::string_view text, std::string_view code,
                  std::string_view messageText, int messageId);

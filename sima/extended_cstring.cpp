@@ -1,0 +1,127 @@
+// The SIMA field splitter.
+//
+// Fields are cut at every separator and kept as written (no trimming). A field whose first
+// character after blanks is a double quote is a quoted field: it runs to the next double quote
+// that is not doubled, a doubled quote inside stands for one, and separators inside belong to
+// it. Malformed quoting is taken as written: a quote that does not open a field stays in it, and
+// a field whose quote never closes is the text up to the next separator, quote included. Text
+// between a closing quote and the next separator is dropped.
+#include "sima/extended_cstring.h"
+
+#include <cstring>
+
+namespace kestrel {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+std::string_view trimBlanks(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && isBlank(text[begin])) ++begin;
+  while (end > begin && isBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+bool opensQuote(std::string_view text) {
+  for (char c : text) {
+    if (c == '"') return true;
+    if (!isBlank(c)) return false;
+  }
+  return false;
+}
+
+// Reads the quoted field at the start of `text` (its first character is the opening quote) into
+// `out`. Returns the offset just past the closing quote, or npos when the quote never closes.
+std::size_t readQuoted(std::string_view text, std::string& out) {
+  out.clear();
+  std::size_t from = 1;
+  for (;;) {
+    const std::size_t quote = text.find('"', from);
+    if (quote == std::string_view::npos) return std::string_view::npos;
+    out.append(text.substr(from, quote - from));
+    if (quote + 1 < text.size() && text[quote + 1] == '"') {
+      out.push_back('"');
+      from = quote + 2;
+      continue;
+    }
+    return quote + 1;
+  }
+}
+
+// Hands out the caller's strings one by one, so that their buffers are reused line after line.
+class FieldSink {
+ public:
+  explicit FieldSink(std::vector<std::string>& fields) : fields_(fields) {}
+  std::string& next() {
+    if (count_ == fields_.size()) fields_.emplace_back();
+    return fields_[count_++];
+  }
+  int finish() {
+    fields_.resize(count_);
+    return static_cast<int>(count_);
+  }
+
+ private:
+  std::vector<std::string>& fields_;
+  std::size_t count_ = 0;
+};
+
+// A field cut at its separator (or the last field): quoted when it opens a quote.
+void assignField(std::string_view text, std::string& out) {
+  if (opensQuote(text) && readQuoted(trimBlanks(text), out) != std::string_view::npos) return;
+  out.assign(text);
+}
+
+int splitUnquoted(std::string_view line, char separator, FieldSink& sink) {
+  const char* cursor = line.data();
+  const char* end = line.data() + line.size();
+  for (;;) {
+    const void* found = std::memchr(cursor, separator, static_cast<std::size_t>(end - cursor));
+    if (!found) break;
+    const char* stop = static_cast<const char*>(found);
+    sink.next().assign(cursor, stop);
+    cursor = stop + 1;
+  }
+  sink.next().assign(cursor, end);
+  return sink.finish();
+}
+
+}  // namespace
+
+int ExtendedCString::Split(char separator, std::vector<std::string>& fields) const {
+  return Split(text_, separator, fields);
+}
+
+int ExtendedCString::Split(std::string_view line, char separator,
+                           std::vector<std::string>& fields) {
+  FieldSink sink(fields);
+  if (line.find('"') == std::string_view::npos) return splitUnquoted(line, separator, sink);
+
+  std::string_view rest = line;
+  for (;;) {
+    const std::size_t cut = rest.find(separator);
+    if (cut == std::string_view::npos) break;
+    if (opensQuote(rest)) {
+      const std::string_view quoted = trimBlanks(rest);
+      std::string& field = sink.next();
+      const std::size_t after = readQuoted(quoted, field);
+      if (after == std::string_view::npos) {  // never closed: the text up to the separator
+        field.assign(rest.substr(0, cut));
+        rest.remove_prefix(cut + 1);
+        continue;
+      }
+      rest = quoted.substr(after);
+      const std::size_t next = rest.find(separator);
+      if (next == std::string_view::npos) return sink.finish();  // the quoted field was the last
+      rest.remove_prefix(next + 1);
+      continue;
+    }
+    assignField(rest.substr(0, cut), sink.next());
+    rest.remove_prefix(cut + 1);
+  }
+  assignField(rest, sink.next());
+  return sink.finish();
+}
+
+}  // namespace kestrel

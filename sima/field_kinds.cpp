@@ -1,0 +1,177 @@
+// The SIMA field kinds.
+#include "sima/field_kinds.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace kestrel::sima {
+namespace {
+
+constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+
+bool isAsciiSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The decimal number at the start of `text` (after blanks): optional sign, digits with at most
+// one point, optional exponent, as a C library decimal conversion reads it. No hexadecimal, no
+// "inf" or "nan". `overflow` is set when the value is too large for a double; it then gives 0.
+double leadingDecimal(std::string_view text, bool* overflow = nullptr) {
+  if (overflow) *overflow = false;
+  std::size_t i = 0;
+  while (i < text.size() && isAsciiSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // from_chars takes no '+' and would read "inf" and "nan": start it only on a digit or point.
+  if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.')) return 0.0;
+  double value = 0.0;
+  const char* first = text.data() + i;
+  const char* last = text.data() + text.size();
+  const auto result = std::from_chars(first, last, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // from_chars leaves the value unset here; strtod tells an underflow (harmless, a tiny value
+    // or zero) from an overflow (refused). It reads the same decimal text: from_chars has just
+    // read it as one.
+    const std::string copy(first, result.ptr);
+    value = std::strtod(copy.c_str(), nullptr);
+    if (std::isinf(value)) {
+      if (overflow) *overflow = true;
+      return 0.0;
+    }
+  } else if (result.ec != std::errc()) {
+    return 0.0;
+  }
+  return negative ? -value : value;
+}
+
+// cleanNumberText without a copy for the common field that holds no ideographic space.
+std::string_view cleanNumberView(std::string_view field, std::string& storage) {
+  if (field.find('\xE3') == std::string_view::npos) return trim(field);
+  storage = cleanNumberText(field);
+  return storage;
+}
+
+}  // namespace
+
+std::string_view trim(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && isAsciiSpace(text[begin])) ++begin;
+  while (end > begin && isAsciiSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string_view trimWide(std::string_view text) {
+  for (;;) {
+    const std::string_view before = text;
+    text = trim(text);
+    while (text.substr(0, kIdeographicSpace.size()) == kIdeographicSpace)
+      text.remove_prefix(kIdeographicSpace.size());
+    while (text.size() >= kIdeographicSpace.size() &&
+           text.substr(text.size() - kIdeographicSpace.size()) == kIdeographicSpace)
+      text.remove_suffix(kIdeographicSpace.size());
+    if (text.size() == before.size()) return text;
+  }
+}
+
+std::string cleanNumberText(std::string_view text) {
+  std::string cleaned;
+  cleaned.reserve(text.size());
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t found = text.find(kIdeographicSpace, from);
+    if (found == std::string_view::npos) break;
+    cleaned.append(text.substr(from, found - from));
+    cleaned.push_back(' ');
+    from = found + kIdeographicSpace.size();
+  }
+  cleaned.append(text.substr(from));
+  return std::string(trim(cleaned));
+}
+
+bool isInteger(std::string_view field) {
+  for (char c : trim(field))
+    if (!isDigit(c)) return false;
+  return true;
+}
+
+int32_t toInteger(std::string_view field) {
+  const std::string_view text = trim(field);
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  constexpr int64_t kMaximum = std::numeric_limits<int32_t>::max();
+  constexpr int64_t kMinimumMagnitude = -static_cast<int64_t>(std::numeric_limits<int32_t>::min());
+  const int64_t limit = negative ? kMinimumMagnitude : kMaximum;
+  int64_t magnitude = 0;
+  for (; i < text.size() && isDigit(text[i]); ++i) {
+    magnitude = magnitude * 10 + (text[i] - '0');
+    if (magnitude >= limit) {  // saturate; the rest of the digits cannot bring it back
+      magnitude = limit;
+      break;
+    }
+  }
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+bool isNumber(std::string_view field) {
+  std::string storage;
+  const std::string_view cleaned = cleanNumberView(field, storage);
+  // Only digits, points and minus signs can survive the removals below.
+  int points = 0;
+  bool hasMinus = false;
+  for (char c : cleaned) {
+    if (c == '.') {
+      ++points;
+    } else if (c == '-') {
+      hasMinus = true;
+    } else if (!isDigit(c)) {
+      return false;
+    }
+  }
+  if (points > 1) return false;
+  bool overflow = false;
+  const double value = leadingDecimal(cleaned, &overflow);
+  if (overflow) return false;
+  // Minus signs are removed only when the value read is zero or negative.
+  if (hasMinus && value > 0.0) return false;
+  return true;
+}
+
+double toNumber(std::string_view field) {
+  std::string storage;
+  return leadingDecimal(cleanNumberView(field, storage));
+}
+
+bool isChoice(std::string_view field, std::initializer_list<std::string_view> choices) {
+  for (std::string_view choice : choices)
+    if (field == choice) return true;
+  return false;
+}
+
+std::string formatFixed12(double value) {
+  char buffer[400];
+  const int length = std::snprintf(buffer, sizeof buffer, "%0.12f", value);
+  if (length <= 0) return {};
+  return std::string(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
+}
+
+std::string formatLineNumber(int32_t lineNumber) {
+  char buffer[24];
+  const int length = std::snprintf(buffer, sizeof buffer, "%.5d", lineNumber);
+  return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+}  // namespace kestrel::sima

@@ -1,0 +1,122 @@
+#include "sima/text_encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kestrel::sima {
+namespace {
+
+const std::string kReplacement = "\xEF\xBF\xBD";
+
+struct DecodeCase {
+  const char* name;
+  std::string bytes;
+  EncodingChoice choice;
+  std::string text;
+  Encoding encoding;
+};
+
+class Decode : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Decode, GivesUtf8Text) {
+  const DecodeCase& c = GetParam();
+  const DecodedText decoded = decode(c.bytes, c.choice);
+  EXPECT_EQ(decoded.text, c.text);
+  EXPECT_EQ(decoded.encoding, c.encoding);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextEncoding, Decode,
+    ::testing::Values(
+        DecodeCase{"Ascii", "A01,1,P1,10,20,,\r\n", EncodingChoice::Auto, "A01,1,P1,10,20,,\r\n",
+                   Encoding::Utf8},
+        DecodeCase{"Empty", "", EncodingChoice::Auto, "", Encoding::Utf8},
+        DecodeCase{"Utf8", "D00,1,座標,1,", EncodingChoice::Auto, "D00,1,座標,1,", Encoding::Utf8},
+        DecodeCase{"Utf8WithBom", "\xEF\xBB\xBFG00,01,", EncodingChoice::Auto, "G00,01,",
+                   Encoding::Utf8},
+        // 座標 in CP932 is 8D C0 95 57; あ is 82 A0; half-width ｱ is B1; ～ is 81 60 (U+FF5E);
+        // 0x5C is the backslash in CP932, not the yen sign.
+        DecodeCase{"Cp932", "D00,1,\x8D\xC0\x95\x57,1,", EncodingChoice::Auto, "D00,1,座標,1,",
+                   Encoding::Cp932},
+        DecodeCase{"Cp932Kana", "\x82\xA0\xB1\x81\x60\x5C", EncodingChoice::Auto, "あｱ～\\",
+                   Encoding::Cp932},
+        DecodeCase{"Cp932Invalid", "\x82\xA0\xFF\x82\xA2", EncodingChoice::Auto,
+                   "あ" + kReplacement + "い", Encoding::Cp932},
+        // A lead byte with a trail byte CP932 does not allow: one replacement, then the blank.
+        DecodeCase{"Cp932BadTrail", "a\x82\x20z", EncodingChoice::Auto, "a" + kReplacement + " z",
+                   Encoding::Cp932},
+        DecodeCase{"Cp932CutAtEnd", "ab\x82", EncodingChoice::Auto, "ab" + kReplacement,
+                   Encoding::Cp932},
+        DecodeCase{"ForcedCp932OnAscii", "A99,", EncodingChoice::Cp932, "A99,", Encoding::Cp932},
+        DecodeCase{"ForcedUtf8OnCp932", "a\x82\xA0z", EncodingChoice::Utf8,
+                   "a" + kReplacement + kReplacement + "z", Encoding::Utf8},
+        DecodeCase{"NulBytes", std::string("a\0b", 3), EncodingChoice::Auto, std::string("a\0b", 3),
+                   Encoding::Utf8}),
+    [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
+
+struct ValidityCase {
+  std::string bytes;
+  bool valid;
+};
+
+class Utf8Validity : public ::testing::TestWithParam<ValidityCase> {};
+
+TEST_P(Utf8Validity, IsJudged) {
+  EXPECT_EQ(isValidUtf8(GetParam().bytes), GetParam().valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextEncoding, Utf8Validity,
+    ::testing::Values(ValidityCase{"plain ascii, long enough for the eight-byte steps", true},
+                      ValidityCase{"\xEF\xBB\xBF" "abc", true},
+                      ValidityCase{"\xE3\x80\x80", true},                // U+3000
+                      ValidityCase{"\xF0\x9F\x98\x80", true},            // U+1F600
+                      ValidityCase{"\xC0\xAF", false},                   // overlong "/"
+                      ValidityCase{"\xE0\x80\xAF", false},               // overlong
+                      ValidityCase{"\xED\xA0\x80", false},               // surrogate
+                      ValidityCase{"\xF4\x90\x80\x80", false},           // above U+10FFFF
+                      ValidityCase{"abcdefgh\xE3\x80", false},           // cut short
+                      ValidityCase{"abcdefghijklmno\x80", false},        // stray continuation
+                      ValidityCase{"\x8D\xC0\x95\x57", false}));         // CP932
+
+TEST(Encode, Utf8StaysAsItIs) {
+  EXPECT_EQ(encode("座標 ”x”\n", Encoding::Utf8), "座標 ”x”\n");
+}
+
+TEST(Encode, Cp932BytesOfTheLogsCharacters) {
+  // 座標 8D C0 95 57; U+3000 81 40; ” 81 68; 行目 8D 73 96 DA.
+  EXPECT_EQ(encode("座標\xE3\x80\x80”行目 a\n", Encoding::Cp932),
+            "\x8D\xC0\x95\x57\x81\x40\x81\x68\x8D\x73\x96\xDA a\n");
+}
+
+TEST(Encode, CharactersCp932LacksBecomeQuestionMarks) {
+  EXPECT_EQ(encode("a\xF0\x9F\x98\x80" "b", Encoding::Cp932), "a?b");  // an emoji
+  EXPECT_EQ(encode("a" + kReplacement + "b", Encoding::Cp932), "a?b");
+  EXPECT_EQ(encode("\xC3\xA9t\xC3\xA9", Encoding::Cp932), "?t?");  // é
+  EXPECT_EQ(encode("a\xFF" "b", Encoding::Cp932), "a?b");  // not UTF-8 at all
+}
+
+TEST(Encode, RoundTripsThroughDecode) {
+  const std::string text = "H00,1,中心線”本線”,\nZ00,ｱｲｳ\\～,\n";
+  EXPECT_EQ(decode(encode(text, Encoding::Cp932), EncodingChoice::Cp932).text, text);
+}
+
+TEST(ParseEncodingChoice, KnowsTheNames) {
+  EncodingChoice choice = EncodingChoice::Auto;
+  EXPECT_TRUE(parseEncodingChoice("utf-8", choice));
+  EXPECT_EQ(choice, EncodingChoice::Utf8);
+  EXPECT_TRUE(parseEncodingChoice("CP932", choice));
+  EXPECT_EQ(choice, EncodingChoice::Cp932);
+  EXPECT_TRUE(parseEncodingChoice("sjis", choice));
+  EXPECT_EQ(choice, EncodingChoice::Cp932);
+  EXPECT_TRUE(parseEncodingChoice("auto", choice));
+  EXPECT_EQ(choice, EncodingChoice::Auto);
+  EXPECT_TRUE(parseEncodingChoice("utf8", choice));
+  EXPECT_EQ(choice, EncodingChoice::Utf8);
+  EXPECT_FALSE(parseEncodingChoice("latin1", choice));
+  EXPECT_EQ(choice, EncodingChoice::Utf8);  // unchanged on failure
+}
+
+}  // namespace
+}  // namespace kestrel::sima
