@@ -459,7 +459,8 @@ std::vector<std::string> dxfSymbolNames(const std::vector<OvDbSymbolRecord>& rec
     const std::string escaped = dxfSafeText(escapeDxfSymbolName(records[i].name));
     std::string candidate(cutAtCharacter(escaped, kDxfMaxStringBytes));
     for (int suffix = 2; taken.contains(asciiLower(candidate)); ++suffix) {
-      const std::string tail = "~" + std::to_string(suffix);
+      std::string tail(1, '~');
+      tail += std::to_string(suffix);
       candidate = std::string(cutAtCharacter(escaped, kDxfMaxStringBytes - tail.size())) + tail;
     }
     taken.insert(asciiLower(candidate));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <random>
+
 #include "platform/dxf_structure.h"
 #include "platform/dxf_writer.h"
 #include "platform/object_data.h"
@@ -226,9 +228,51 @@ TEST(DxfReader, UnicodeEscapesOfOlderDrawingsBecomeCharacters) {
   }
   OvDbDatabase opened;
   std::string error;
-  ASSERT_TRUE(readDxf(text, opened, &error)) << error;
+  ASSERT_TRUE(readDxf(toCp932(text), opened, &error)) << error;
   EXPECT_EQ(opened.layerNames(), (std::vector<std::string>{"0", "既存"}));
   EXPECT_EQ(opened.entityAt(0).layer(), "既存");
+}
+
+// Damaged files: cut anywhere, bytes changed, lines dropped. Reading never crashes, and whatever it
+// accepts is written again as a file it accepts too.
+TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
+  OvDbDatabase source;
+  source.addLayer("点");
+  importPoints(source, "点", "a.sim", 3);
+  ovSetWorkingDatabase(&source);
+  const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {1, 1, 0}});
+  ovdraw::convertToLightweight(lot);
+  ovSetWorkingDatabase(nullptr);
+  const std::string good = writeToString(source);
+  std::mt19937 random(4711);
+  int accepted = 0;
+  for (int round = 0; round < 600; ++round) {
+    std::string damaged = good;
+    switch (round % 3) {
+      case 0:
+        damaged.resize(random() % good.size());
+        break;
+      case 1:
+        for (int k = 0; k < 3; ++k) damaged[random() % damaged.size()] = static_cast<char>(random() % 256);
+        break;
+      default: {
+        const std::size_t from = damaged.find('\n', random() % damaged.size());
+        const std::size_t to = damaged.find('\n', from + 1);
+        if (from != std::string::npos && to != std::string::npos) damaged.erase(from, to - from);
+      }
+    }
+    OvDbDatabase database;
+    std::string error;
+    if (!readDxf(damaged, database, &error)) {
+      EXPECT_FALSE(error.empty());
+      continue;
+    }
+    ++accepted;
+    OvDbDatabase again;
+    ASSERT_TRUE(readDxf(writeToString(database), again, &error)) << "round " << round << ": " << error;
+    EXPECT_EQ(again.entityCount(), database.entityCount());
+  }
+  EXPECT_GT(accepted, 0);
 }
 
 TEST(DxfReader, RawEntitiesKeepTheirLayerAndRefuseChanges) {
