@@ -59,6 +59,64 @@ inline double clothoidTau(double parameter, double radius) {
   return radius == 0.0 ? 0.0 : parameter * parameter / (2.0 * radius * radius);
 }
 
+// Brent's method on [low, high] where f(low) and f(high) differ in sign (or one is 0): inverse
+// quadratic interpolation or secant steps, falling back to bisection whenever a step would leave
+// the bracket or shrink it too slowly. Stops when the bracket is below `tolerance` or f is exactly
+// 0; false when the ends do not bracket a root or after `maxIterations` steps.
+template <typename Function>
+bool findRoot(Function f, double low, double high, double tolerance, int maxIterations,
+              double* root) {
+  double a = low, b = high, fa = f(a), fb = f(b);
+  if (!std::isfinite(fa) || !std::isfinite(fb) || (fa > 0.0) == (fb > 0.0)) {
+    if (fa == 0.0) { *root = a; return true; }
+    if (fb == 0.0) { *root = b; return true; }
+    return false;
+  }
+  double c = a, fc = fa, d = b - a, e = d;
+  for (int iteration = 0; iteration < maxIterations; ++iteration) {
+    if ((fb > 0.0) == (fc > 0.0)) {
+      c = a; fc = fa; d = b - a; e = d;
+    }
+    if (std::fabs(fc) < std::fabs(fb)) {
+      a = b; b = c; c = a; fa = fb; fb = fc; fc = fa;
+    }
+    const double half = 0.5 * (c - b);
+    const double step = 2.0 * 2.2e-16 * std::fabs(b) + 0.5 * tolerance;
+    if (std::fabs(half) <= step || fb == 0.0) {
+      *root = b;
+      return true;
+    }
+    if (std::fabs(e) >= step && std::fabs(fa) > std::fabs(fb)) {
+      double p = 0.0, q = 0.0;
+      const double s = fb / fa;
+      if (a == c) {
+        p = 2.0 * half * s;
+        q = 1.0 - s;
+      } else {
+        const double r = fb / fc, t = fa / fc;
+        p = s * (2.0 * half * t * (t - r) - (b - a) * (r - 1.0));
+        q = (t - 1.0) * (r - 1.0) * (s - 1.0);
+      }
+      if (p > 0.0) q = -q; else p = -p;
+      if (2.0 * p < std::fmin(3.0 * half * q - std::fabs(step * q), std::fabs(e * q))) {
+        e = d;
+        d = p / q;
+      } else {
+        d = half;
+        e = d;
+      }
+    } else {
+      d = half;
+      e = d;
+    }
+    a = b;
+    fa = fb;
+    b += std::fabs(d) > step ? d : (half > 0.0 ? step : -step);
+    fb = f(b);
+  }
+  return false;
+}
+
 // Completes an arc record (surveyor frame) from its start point, start angle, sign, R and length.
 int16_t makeArcFromStart(Calelm* arc);
 

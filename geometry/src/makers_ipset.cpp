@@ -139,6 +139,108 @@ bool validClothoidEnd(double parameter, double radius) {
   return parameter != 0.0 && radius != 0.0 && CDchkAR(parameter, radius) == 0;
 }
 
+// Arc record of radius R leaving the pose through the central angle phi; a zero-length arc when
+// the angle is too small to carry a length quantum.
+int16_t arcFromPose(Pose pose, double sign, double radius, double phi, Calelm* arc) {
+  initCalelm(arc);
+  arc->kind = CALELM_ARC;
+  arc->startX = pose.x;
+  arc->startY = -pose.y;
+  arc->startAngle = ali_CExAng(normalisedAngle(pose.heading));
+  arc->turnSign = sign;
+  arc->parameter = radius;
+  arc->length = radius * phi;
+  if (radius * phi >= kLengthQuantum) return makeArcFromStart(arc);
+  arc->startX = ali_CAroundNum(arc->startX);
+  arc->startY = ali_CAroundNum(arc->startY);
+  arc->endX = arc->startX;
+  arc->endY = arc->startY;
+  arc->endAngle = arc->startAngle;
+  arc->length = 0.0;
+  arc->extra1 = ali_CAroundNum(pose.x - sign * radius * std::sin(pose.heading));
+  arc->extra2 = ali_CAroundNum(-(pose.y + sign * radius * std::cos(pose.heading)));
+  return 0;
+}
+
+int16_t clothoidFromPose(Pose pose, double sign, double parameter, double startRadius,
+                         double endRadius, Calelm* clothoid) {
+  initCalelm(clothoid);
+  clothoid->kind = CALELM_CLOTHOID;
+  clothoid->startX = pose.x;
+  clothoid->startY = -pose.y;
+  clothoid->startAngle = ali_CExAng(normalisedAngle(pose.heading));
+  clothoid->turnSign = sign;
+  clothoid->parameter = parameter;
+  clothoid->startRadius = startRadius;
+  clothoid->endRadius = endRadius;
+  return ali_makangA(clothoid, 1);
+}
+
+// Clothoid A1, arc R1, clothoid A2 (R1 to R2), arc R2, clothoid A3 from the point at the given
+// tangent length on the back leg. The arcs share what the clothoids leave of IA; the split is the
+// root of the end point's signed distance from the forward leg, found by Brent's method on
+// [0, that angle] to 1e-13 rad within 100 steps. -1 when the clothoids alone exceed IA or no split
+// puts the end on the forward leg.
+int16_t solveFiveElements(Point p0, Point p1, Point p2, const double parameters[5],
+                          double startTangent, Calelm elements[5], Legs* legsOut) {
+  const double a1 = parameters[0], r1 = parameters[1], a2 = parameters[2];
+  const double r2 = parameters[3], a3 = parameters[4];
+  if (!validClothoidEnd(a1, r1) || !validClothoidEnd(a2, r1) || !validClothoidEnd(a2, r2) ||
+      !validClothoidEnd(a3, r2)) {
+    return -1;
+  }
+  if (std::fabs(CDRlen(a2, r1) - CDRlen(a2, r2)) < kLengthQuantum || !(startTangent > 0.0)) {
+    return -1;
+  }
+  Legs& legs = *legsOut;
+  if (!makeLegs(p0, p1, p2, &legs)) return -1;
+  const double sign = legs.sign;
+  const double arcsAngle = legs.intersectionAngle - clothoidTau(a1, r1) -
+                           std::fabs(clothoidTau(a2, r2) - clothoidTau(a2, r1)) -
+                           clothoidTau(a3, r2);
+  if (arcsAngle < 0.0) return -1;
+  const Pose start{p1.x - startTangent * legs.back.ux, p1.y - startTangent * legs.back.uy,
+                   legs.backAngle};
+  // Poses at the start of each element for a given first arc angle.
+  auto walkChain = [&](double firstArcAngle, Pose poses[6]) {
+    poses[0] = start;
+    poses[1] = advanceOnClothoid(poses[0], sign, a1, 0.0, r1);
+    poses[2] = advanceOnArc(poses[1], sign, r1, firstArcAngle);
+    poses[3] = advanceOnClothoid(poses[2], sign, a2, r1, r2);
+    poses[4] = advanceOnArc(poses[3], sign, r2, arcsAngle - firstArcAngle);
+    poses[5] = advanceOnClothoid(poses[4], sign, a3, r2, 0.0);
+  };
+  auto offsetFromForwardLeg = [&](double firstArcAngle) {
+    Pose poses[6];
+    walkChain(firstArcAngle, poses);
+    return (poses[5].x - p1.x) * -legs.forward.uy + (poses[5].y - p1.y) * legs.forward.ux;
+  };
+  double firstArcAngle = 0.0;
+  if (!findRoot(offsetFromForwardLeg, 0.0, arcsAngle, 1e-13, 100, &firstArcAngle)) return -1;
+  Pose poses[6];
+  walkChain(firstArcAngle, poses);
+  if (clothoidFromPose(poses[0], sign, a1, 0.0, r1, &elements[0]) != 0 ||
+      arcFromPose(poses[1], sign, r1, firstArcAngle, &elements[1]) != 0 ||
+      clothoidFromPose(poses[2], sign, a2, r1, r2, &elements[2]) != 0 ||
+      arcFromPose(poses[3], sign, r2, arcsAngle - firstArcAngle, &elements[3]) != 0 ||
+      clothoidFromPose(poses[4], sign, a3, r2, 0.0, &elements[4]) != 0) {
+    return -1;
+  }
+  return 0;
+}
+
+// The same arc run the other way: ends swapped, sign negated, tangents turned by pi.
+void reverseArc(Calelm* arc) {
+  const Calelm original = *arc;
+  arc->startX = original.endX;
+  arc->startY = original.endY;
+  arc->endX = original.startX;
+  arc->endY = original.startY;
+  arc->startAngle = normalisedAngle(original.endAngle + kPi);
+  arc->endAngle = normalisedAngle(original.startAngle + kPi);
+  arc->turnSign = -original.turnSign;
+}
+
 }  // namespace
 
 extern "C" {
@@ -257,6 +359,52 @@ int16_t ali_IPsetARA(double previousX, double previousY, IpRecord* ip, double ne
   arc->extra3 = arcAngle;
   arc->startAngle = firstClothoid->endAngle;
   arc->endAngle = secondClothoid->startAngle;
+  return 0;
+}
+
+// Five elements at one IP. Type 7 starts from the given start tangent; type 8 solves the reversed
+// polygon from the given end tangent as type 7 and turns every element around.
+int16_t ali_IPsetARARA(double previousX, double previousY, IpRecord* ip, double nextX,
+                       double nextY, Calelm elements[5]) {
+  if (ip == nullptr || elements == nullptr) return -1;
+  const Point previous = computationPoint(previousX, previousY);
+  const Point here = computationPoint(ip->x, ip->y);
+  const Point next = computationPoint(nextX, nextY);
+  Legs legs{};
+  if (ip->curveType == IPREC_ARARA_START_TANGENT_GIVEN) {
+    if (solveFiveElements(previous, here, next, ip->parameters, ip->startTangent, elements,
+                          &legs) != 0) {
+      return -1;
+    }
+    writeLegOutputs(legs, here, here, ip);
+    ip->startTangent = distance(here, computationPoint(elements[0].startX, elements[0].startY));
+    ip->endTangent = distance(here, computationPoint(elements[4].endX, elements[4].endY));
+    return 0;
+  }
+  if (ip->curveType != IPREC_ARARA_END_TANGENT_GIVEN) return -1;
+  const double reversedParameters[5] = {ip->parameters[4], ip->parameters[3], ip->parameters[2],
+                                        ip->parameters[1], ip->parameters[0]};
+  Calelm reversed[5];
+  Legs reversedLegs{};
+  if (solveFiveElements(next, here, previous, reversedParameters, ip->endTangent, reversed,
+                        &reversedLegs) != 0) {
+    return -1;
+  }
+  for (int i = 0; i < 5; ++i) {
+    Calelm element = reversed[4 - i];
+    if (element.kind == CALELM_CLOTHOID) {
+      CDreverA(&element, 1);
+      if (ali_makA(&element) < 0) return -1;
+    } else {
+      reverseArc(&element);
+      if (element.length > 0.0 && ali_makR(&element) != 0) return -1;
+    }
+    elements[i] = element;
+  }
+  if (!makeLegs(previous, here, next, &legs)) return -1;
+  writeLegOutputs(legs, here, here, ip);
+  ip->startTangent = distance(here, computationPoint(elements[0].startX, elements[0].startY));
+  ip->endTangent = distance(here, computationPoint(elements[4].endX, elements[4].endY));
   return 0;
 }
 

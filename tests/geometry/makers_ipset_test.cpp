@@ -296,6 +296,94 @@ TEST_F(RandomPolygons, ClothoidArcClothoidSolvesExactlyWhenIAExceedsBothTaus) {
   EXPECT_GT(refused, 20);
 }
 
+// Five elements: a chain walked independently (quadrature) from a known arc split defines the
+// polygon and one tangent length; the setter must recover the split from them.
+TEST_F(RandomPolygons, FiveElementsRecoverTheWalkedChainFromEitherTangent) {
+  using kestrel::geometry::testing::walk;
+  int checked = 0;
+  for (int i = 0; i < 120; ++i) {
+    const double r1 = uniform(150, 1500), r2 = r1 * uniform(0.35, 0.8);
+    const double a1 = r1 * uniform(0.3, 0.9), a3 = r2 * uniform(0.3, 0.9);
+    const double a2 = std::sqrt(uniform(0.3, 0.9) * r2 * r2);  // keeps R2/A2 > 1
+    const double theta1 = uniform(0.02, 0.6), theta2 = uniform(0.02, 0.6);
+    const double sign = uniform(0, 1) < 0.5 ? 1.0 : -1.0;
+    const double azimuth = uniform(0, 2 * kPi);
+    const bool widening = uniform(0, 1) < 0.5;  // the middle clothoid runs R1 -> R2 or R2 -> R1
+    const double first = widening ? r2 : r1, second = widening ? r1 : r2;
+    const double firstA = widening ? a3 : a1, lastA = widening ? a1 : a3;
+    // Lengths and end curvatures of the five elements.
+    const double lengths[5] = {firstA * firstA / first, first * theta1,
+                               std::fabs(a2 * a2 / second - a2 * a2 / first), second * theta2,
+                               lastA * lastA / second};
+    const double curvatures[6] = {0, sign / first, sign / first, sign / second, sign / second, 0};
+    double x = 100, y = 200, heading = azimuth;
+    for (int e = 0; e < 5; ++e) {
+      const auto end = walk(x, y, heading, curvatures[e], curvatures[e + 1], lengths[e]);
+      x = end.x; y = end.y; heading = end.azimuth;
+    }
+    const double deflection = azimuth - heading;  // positive to the left
+    if (std::fabs(deflection) > kPi - 0.2) continue;
+    // IP: where the start tangent meets the end tangent.
+    const double ux = std::cos(azimuth), uy = std::sin(azimuth);
+    const double vx = std::cos(heading), vy = std::sin(heading);
+    const double det = ux * vy - uy * vx;
+    const double t1 = ((x - 100) * vy - (y - 200) * vx) / det;
+    const double ipX = 100 + t1 * ux, ipY = 200 + t1 * uy;
+    const double t2 = std::hypot(x - ipX, y - ipY);
+    for (int16_t type : {IPREC_ARARA_START_TANGENT_GIVEN, IPREC_ARARA_END_TANGENT_GIVEN}) {
+      IpRecord ip{};
+      ip.x = ipX;
+      ip.y = ipY;
+      ip.curveType = type;
+      const double parameters[5] = {firstA, first, a2, second, lastA};
+      for (int k = 0; k < 5; ++k) ip.parameters[k] = parameters[k];
+      ip.startTangent = type == IPREC_ARARA_START_TANGENT_GIVEN ? t1 : 0.0;
+      ip.endTangent = type == IPREC_ARARA_END_TANGENT_GIVEN ? t2 : 0.0;
+      Calelm chain[5];
+      ASSERT_EQ(ali_IPsetARARA(ipX - 3000 * ux, ipY - 3000 * uy, &ip, ipX + 3000 * vx,
+                               ipY + 3000 * vy, chain),
+                0)
+          << i << " type " << type;
+      EXPECT_NEAR(ip.intersectionAngle, std::fabs(deflection), 1e-9) << i;
+      EXPECT_NEAR(ip.startTangent, t1, 1e-4) << i << " type " << type;
+      EXPECT_NEAR(ip.endTangent, t2, 1e-4) << i << " type " << type;
+      EXPECT_NEAR(chain[1].length, lengths[1], 1e-4) << i << " type " << type;
+      EXPECT_NEAR(chain[3].length, lengths[3], 1e-4) << i << " type " << type;
+      EXPECT_NEAR(chain[0].startX, 100, 1e-4) << i;
+      EXPECT_NEAR(chain[4].endY, y, 1e-4) << i;
+      for (const Calelm& e : chain) EXPECT_EQ(e.turnSign, sign) << i;
+      EXPECT_EQ(checkChain(chain), "") << i << " type " << type;
+    }
+    ++checked;
+  }
+  EXPECT_GT(checked, 80);
+}
+
+TEST(IPsetARARA, RefusesWhatHasNoSolution) {
+  struct Row {
+    const char* name;
+    int16_t type;
+    double parameters[5];
+    double tangent;
+  };
+  const Row rows[] = {
+      {"unknown type", 6, {100, 400, 150, 250, 100}, 300},
+      {"clothoids alone exceed IA", 7, {300, 400, 150, 250, 200}, 300},
+      {"equal radii leave the middle clothoid empty", 7, {100, 300, 150, 300, 100}, 300},
+      {"tangent too long for any split", 7, {100, 400, 150, 250, 100}, 5000},
+      {"tangent too short for any split", 8, {100, 400, 150, 250, 100}, 1},
+      {"R/A = 0.56 in the middle", 7, {100, 400, 250 / 0.56, 250, 100}, 300},
+  };
+  for (const Row& row : rows) {
+    Polygon p = polygon(0, 0, 0.5, 0.9, 3000, 3000);
+    p.ip.curveType = row.type;
+    for (int k = 0; k < 5; ++k) p.ip.parameters[k] = row.parameters[k];
+    p.ip.startTangent = p.ip.endTangent = row.tangent;
+    Calelm chain[5];
+    EXPECT_EQ(ali_IPsetARARA(p.x0, p.y0, &p.ip, p.x2, p.y2, chain), -1) << row.name;
+  }
+}
+
 // ---- The checker itself must see faults ----
 
 TEST(ChainChecker, ReportsBrokenJoinsAndDefinitions) {
