@@ -9,9 +9,12 @@ using namespace kestrel::geometry::queries;
 
 namespace {
 
-// Refinement target and the residual still accepted where the clothoid series steps slightly.
+// Refinement target, and the gap still accepted as a crossing where a clothoid takes part.
+// Elements of an alignment meet at their ends, but the evaluated curves reach their rounded
+// end points only within about two length quanta (an arc rotates its rounded start point; a
+// clothoid's series stops at 1e-4 per term), so a crossing at an end closes only that far.
 constexpr double kNewtonTolerance = 1e-8;
-constexpr double kAcceptedResidual = 2e-6;
+constexpr double kAcceptedResidual = 3e-5;
 // Largest tangent turn of one chord; keeps the chord within 1/400 of its length of the curve.
 constexpr double kChordTurn = 0.02;
 constexpr int kMaxChords = 256;
@@ -134,8 +137,8 @@ bool onArc(const Curve& arc, double distance) {
   return roundLength(distance) <= roundLength(arc.length);
 }
 
-bool onStraight(const Curve& straight, double distance) {
-  return distance >= -kLengthQuantum && distance <= straight.length + kLengthQuantum;
+bool onStraight(const Curve& straight, double distance, double slack) {
+  return distance >= -slack && distance <= straight.length + slack;
 }
 
 // Reads and checks both records; false when either is degenerate for its kind.
@@ -242,8 +245,11 @@ KGEOM_API int16_t ali_intpSS(const Calelm* first, const Calelm* second, double* 
   }
   double t = cross(b0 - a0, db) / cross(da, db);
   Point crossing = roundPoint(a0 + t * da);
-  // Between the end points, judged on the straight's main axis (X unless nearly vertical).
+  // Between the end points, judged on the straight's main axis (X unless nearly vertical);
+  // the rounded point is compared with the end points rounded the same way.
   auto between = [&](Point p0, Point p1) {
+    p0 = roundPoint(p0);
+    p1 = roundPoint(p1);
     bool useX = std::fabs(p1.x - p0.x) >= kLengthQuantum;
     double lo = useX ? std::min(p0.x, p1.x) : std::min(p0.y, p1.y);
     double hi = useX ? std::max(p0.x, p1.x) : std::max(p0.y, p1.y);
@@ -287,7 +293,7 @@ KGEOM_API int16_t ali_intpSR(const Calelm* straight, const Calelm* arc, double* 
   double halfChord = std::sqrt(halfChordSquared);
   std::vector<Crossing> found;
   for (double t : {along - halfChord, along + halfChord}) {
-    if (!onStraight(line, t)) continue;
+    if (!onStraight(line, t, kLengthQuantum)) continue;
     Crossing crossing;
     crossing.sFirst = std::clamp(t, 0.0, line.length);
     crossing.point = line.pointAt(crossing.sFirst);
@@ -356,21 +362,24 @@ KGEOM_API int16_t CDAcrosS(double A, double u1, double u2, double x0, double y0,
   }
   knots.push_back(u2);
   std::vector<double> roots;
-  auto addRoot = [&roots](double u) {
-    if (roots.empty() || std::fabs(roots.back() - u) > 1e-7) roots.push_back(u);
-  };
   for (std::size_t k = 0; k + 1 < knots.size(); ++k) {
     double low = knots[k];
     double high = knots[k + 1];
     double valueLow = f.value(low);
     double valueHigh = f.value(high);
-    if (std::fabs(valueLow) <= kNewtonTolerance) {
-      addRoot(low);
-    } else if (std::fabs(valueHigh) > kNewtonTolerance && (valueLow < 0.0) != (valueHigh < 0.0)) {
-      addRoot(bracketedRoot(f, low, high));
-    }
-    if (k + 2 == knots.size() && std::fabs(valueHigh) <= kNewtonTolerance) addRoot(high);
+    if (valueLow != 0.0 && valueHigh != 0.0 && (valueLow < 0.0) != (valueHigh < 0.0))
+      roots.push_back(bracketedRoot(f, low, high));
+    else if (valueLow == 0.0)
+      roots.push_back(low);
   }
+  // An end of the clothoid this close to the line counts as a crossing unless one was already
+  // found right there.
+  for (double end : {u1, u2}) {
+    bool near = std::fabs(f.value(end)) <= kAcceptedResidual;
+    for (double root : roots) near = near && std::fabs(root - end) > 1e-4;
+    if (near) roots.push_back(end);
+  }
+  std::sort(roots.begin(), roots.end());
   if (!roots.empty()) *uFirst = roots[0];
   if (roots.size() > 1) *uSecond = roots[1];
   return static_cast<int16_t>(std::min<std::size_t>(roots.size(), 2));
@@ -395,7 +404,7 @@ KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, dou
     crossing.sSecond = std::clamp(frame.sAt(u[k]), 0.0, frame.length);
     crossing.point = frame.pointAt(crossing.sSecond);
     double along = dot(crossing.point - line.start, line.direction);
-    if (!onStraight(line, along)) continue;
+    if (!onStraight(line, along, kAcceptedResidual)) continue;
     crossing.sFirst = std::clamp(along, 0.0, line.length);
     addCrossing(&found, crossing);
   }

@@ -107,6 +107,11 @@ std::unique_ptr<Reference> elementThrough(int kind, Point p, double f, double a,
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   if (kind == 1) {
     double total = 50.0 + 450.0 * unit(random);
+    if (f == 1.0) {
+      Point start = toward(p, -total, a);
+      return std::make_unique<StraightReference>(Point{roundLength(start.x), roundLength(start.y)},
+                                                 p);
+    }
     return std::make_unique<StraightReference>(toward(p, -f * total, a), a, total);
   }
   if (kind == 2) {
@@ -171,6 +176,40 @@ TEST_P(ConstructedCrossing, IsFoundAndEveryPointLiesOnBoth) {
     found += hit;
   }
   EXPECT_EQ(found, trials);
+}
+
+// Elements of an alignment meet at their ends: a crossing exactly at an end of either element
+// (or both) is still found, with the distance 0 or the element's length there.
+TEST_P(ConstructedCrossing, AtTheEndsIsFound) {
+  auto [kindA, kindB] = GetParam();
+  std::mt19937 random(2000 + 10 * kindA + kindB);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int trial = 0; trial < 100; ++trial) {
+    // On the length quantum, so that every record ending there ends exactly there.
+    Point p{roundLength(-3000.0 + 6000.0 * unit(random)),
+            roundLength(-3000.0 + 6000.0 * unit(random))};
+    double headingA = kTwoPi * unit(random);
+    double gap = 0.3 + (kPi - 0.6) * unit(random);
+    double fractionA = trial % 2 == 0 ? 0.0 : 1.0;
+    double fractionB = trial % 4 < 2 ? 0.0 : 1.0;
+    auto a = elementThrough(kindA, p, fractionA, headingA, random);
+    auto b = elementThrough(kindB, p, fractionB, headingA + gap, random);
+    double x[2], y[2], sa[2], sb[2];
+    int16_t status = ali_intp(&a->record, &b->record, &x[0], &y[0], &sa[0], &sb[0], &x[1], &y[1],
+                              &sa[1], &sb[1]);
+    ASSERT_GE(status, 0) << "trial " << trial << " at " << fractionA << " and " << fractionB
+                         << ", crossing angle " << gap;
+    double tolerance = toleranceOf(a->record, b->record) + 3e-5 / std::sin(gap);
+    int count = status == 0 ? 1 : 2;
+    bool hit = false;
+    for (int k = 0; k < count; ++k) {
+      if (distance({x[k], y[k]}, p) >= tolerance) continue;
+      hit = true;
+      EXPECT_NEAR(sa[k], fractionA * a->length, tolerance) << "trial " << trial;
+      EXPECT_NEAR(sb[k], fractionB * b->length, tolerance) << "trial " << trial;
+    }
+    EXPECT_TRUE(hit) << "trial " << trial;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPairs, ConstructedCrossing,

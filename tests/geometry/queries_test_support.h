@@ -89,6 +89,15 @@ struct StraightReference : Reference {
     field(record, 10) = field(record, 11) = std::atan2(end.y - start.y, end.x - start.x);
     azimuth = std::atan2(end.y - start.y, end.x - start.x);
   }
+  // From one point to the other, both taken as they are.
+  StraightReference(Point from, Point to) : StraightReference(from, 0.0, 1.0) {
+    azimuth = std::atan2(to.y - from.y, to.x - from.x);
+    length = distance(from, to);
+    field(record, 3) = to.x;
+    field(record, 4) = to.y;
+    field(record, 9) = roundLength(length);
+    field(record, 10) = field(record, 11) = azimuth;
+  }
   Point pointAt(double s) const override { return toward(start, s, azimuth); }
   double azimuthAt(double) const override { return wrap(azimuth); }
 };

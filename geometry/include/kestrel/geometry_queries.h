@@ -187,8 +187,8 @@ KGEOM_API int16_t CDP2Cal(const Calelm* clothoid, double x, double y, double* px
 KGEOM_API int16_t CDSinAbs(const Calelm* clothoid, const Calelm* straight, Calelm* own);
 /* An arc's end points, centre, turn sign and tangent angles in the clothoid's own frame. */
 KGEOM_API int16_t CDRinAbs(const Calelm* clothoid, const Calelm* arc, Calelm* own);
-/* Crossings of the own-frame clothoid between u1 and u2 with the line (x0, y0, ux, uy):
- * returns the count 0, 1 or 2 (in increasing u), -1 invalid. */
+/* Crossings of the own-frame clothoid between u1 and u2 with the line (x0, y0, ux, uy), an
+ * end within 3e-5 of the line included: returns the count 0, 1 or 2 (increasing u), -1 invalid. */
 KGEOM_API int16_t CDAcrosS(double A, double u1, double u2, double x0, double y0, double ux,
                            double uy, double* uFirst, double* uSecond);
 /* Test of an own-frame point P against the curve point at u: 0 on it (within 0.001),
