@@ -142,11 +142,30 @@ bool isNumber(std::string_view field) {
     }
   }
   if (points > 1) return false;
-  bool overflow = false;
-  const double value = leadingDecimal(cleaned, &overflow);
-  if (overflow) return false;
-  // Minus signs are removed only when the value read is zero or negative.
-  if (hasMinus && value > 0.0) return false;
+  if (cleaned.empty()) return true;
+  // Minus signs are removed only when the value read is zero or negative. Reading stops at the
+  // first minus after the start, so the value is positive exactly when the text does not begin
+  // with a minus and a non-zero digit comes before the first minus.
+  std::size_t integerDigits = 0;  // significant digits before the point, for the overflow test
+  bool positive = false;
+  bool beforePoint = true;
+  for (std::size_t i = cleaned[0] == '-' ? 1 : 0; i < cleaned.size() && cleaned[i] != '-'; ++i) {
+    const char c = cleaned[i];
+    if (c == '.') {
+      beforePoint = false;
+      continue;
+    }
+    if (c != '0') positive = true;
+    if (beforePoint && (integerDigits > 0 || c != '0')) ++integerDigits;
+  }
+  if (cleaned[0] == '-') positive = false;
+  if (hasMinus && positive) return false;
+  // A double holds up to about 1.8e308: only texts with 309 or more integer digits can overflow.
+  if (integerDigits >= 309) {
+    bool overflow = false;
+    leadingDecimal(cleaned, &overflow);
+    if (overflow) return false;
+  }
   return true;
 }
 

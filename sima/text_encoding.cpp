@@ -3,9 +3,11 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace kestrel::sima {
 namespace {
@@ -135,14 +137,157 @@ struct Skip {
   std::string_view replacement;
 };
 
+constexpr uint32_t kInvalid = 0xFFFFFFFF;
+constexpr uint32_t kLeadByte = 0xFFFFFFFE;
+constexpr uint32_t kReplacementCodePoint = 0xFFFD;
+
+// CP932 as glibc's iconv maps it, asked once per byte and per lead-trail pair and kept in a table,
+// so that decoding a large file is a table walk rather than a conversion call per character.
+struct Cp932Table {
+  bool available = false;
+  bool asciiIsIdentity = true;        // 0x00 to 0x7F map to themselves (true for CP932)
+  std::array<uint32_t, 256> single{};  // code point, kLeadByte or kInvalid
+  std::array<uint16_t, 256> leadIndex{};  // row of `pairs` + 1 for lead bytes, else 0
+  std::vector<uint32_t> pairs;         // (row * 256 + trail) -> code point or kInvalid
+};
+
+// One code point from `input`, or kInvalid / kLeadByte (an incomplete sequence).
+uint32_t convertOne(iconv_t handle, const char* input, std::size_t length) {
+  char inBuffer[2];
+  std::memcpy(inBuffer, input, length);
+  unsigned char outBuffer[16];
+  char* inPointer = inBuffer;
+  std::size_t inLeft = length;
+  char* outPointer = reinterpret_cast<char*>(outBuffer);
+  std::size_t outLeft = sizeof outBuffer;
+  iconv(handle, nullptr, nullptr, nullptr, nullptr);
+  const std::size_t result = iconv(handle, &inPointer, &inLeft, &outPointer, &outLeft);
+  if (result == static_cast<std::size_t>(-1)) return errno == EINVAL ? kLeadByte : kInvalid;
+  if (inLeft != 0 || sizeof outBuffer - outLeft != 4) return kInvalid;
+  return static_cast<uint32_t>(outBuffer[0]) | static_cast<uint32_t>(outBuffer[1]) << 8 |
+         static_cast<uint32_t>(outBuffer[2]) << 16 | static_cast<uint32_t>(outBuffer[3]) << 24;
+}
+
+Cp932Table buildCp932Table() {
+  Cp932Table table;
+  const iconv_t handle = iconv_open("UTF-32LE", "CP932");
+  if (handle == reinterpret_cast<iconv_t>(-1)) return table;
+  std::size_t rows = 0;
+  for (int byte = 0; byte < 256; ++byte) {
+    const char c = static_cast<char>(byte);
+    table.single[static_cast<std::size_t>(byte)] = convertOne(handle, &c, 1);
+    if (table.single[static_cast<std::size_t>(byte)] == kLeadByte)
+      table.leadIndex[static_cast<std::size_t>(byte)] = static_cast<uint16_t>(++rows);
+    if (byte < 0x80 && table.single[static_cast<std::size_t>(byte)] != static_cast<uint32_t>(byte))
+      table.asciiIsIdentity = false;
+  }
+  table.pairs.assign(rows * 256, kInvalid);
+  for (int lead = 0; lead < 256; ++lead) {
+    const std::size_t row = table.leadIndex[static_cast<std::size_t>(lead)];
+    if (row == 0) continue;
+    for (int trail = 0; trail < 256; ++trail) {
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      const uint32_t codePoint = convertOne(handle, pair, 2);
+      table.pairs[(row - 1) * 256 + static_cast<std::size_t>(trail)] =
+          codePoint == kLeadByte ? kInvalid : codePoint;
+    }
+  }
+  iconv_close(handle);
+  table.available = true;
+  return table;
+}
+
+const Cp932Table& cp932Table() {
+  static const Cp932Table table = buildCp932Table();
+  return table;
+}
+
+std::size_t utf8Length(uint32_t codePoint) {
+  return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
+}
+
+char* putUtf8(char* out, uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    *out++ = static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (codePoint >> 6));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (codePoint >> 12));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (codePoint >> 18));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+  return out;
+}
+
+// Walks the CP932 bytes, handing each run of ASCII and each decoded character to `sink`. A byte
+// that begins no valid sequence gives U+FFFD and the walk goes on with the next byte, as iconv
+// reports it: a lead byte followed by an invalid trail byte is replaced alone.
+template <typename Sink>
+void walkCp932(const Cp932Table& table, std::string_view bytes, Sink& sink) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  std::size_t i = 0;
+  while (i < size) {
+    if (table.asciiIsIdentity && data[i] < 0x80) {
+      const std::size_t start = i;
+      while (i + 8 <= size) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, sizeof word);
+        if (word & 0x8080808080808080ULL) break;
+        i += 8;
+      }
+      while (i < size && data[i] < 0x80) ++i;
+      sink.ascii(bytes.substr(start, i - start));
+      continue;
+    }
+    const uint32_t single = table.single[data[i]];
+    if (single == kLeadByte) {
+      const std::size_t row = table.leadIndex[data[i]];
+      const uint32_t pair =
+          i + 1 < size ? table.pairs[(row - 1) * 256 + data[i + 1]] : kInvalid;
+      if (pair != kInvalid) {
+        sink.character(pair);
+        i += 2;
+        continue;
+      }
+      sink.character(kReplacementCodePoint);
+    } else {
+      sink.character(single == kInvalid ? kReplacementCodePoint : single);
+    }
+    ++i;
+  }
+}
+
+struct MeasureSink {
+  std::size_t size = 0;
+  void ascii(std::string_view run) { size += run.size(); }
+  void character(uint32_t codePoint) { size += utf8Length(codePoint); }
+};
+
+struct WriteSink {
+  char* out;
+  void ascii(std::string_view run) {
+    std::memcpy(out, run.data(), run.size());
+    out += run.size();
+  }
+  void character(uint32_t codePoint) { out = putUtf8(out, codePoint); }
+};
+
 std::string decodeCp932(std::string_view bytes) {
-  Converter converter("UTF-8", "CP932");
-  if (!converter.valid()) return repairUtf8(bytes);  // no CP932 support: keep what is readable
-  std::string out;
-  // One CP932 byte (half-width kana) becomes at most three UTF-8 bytes.
-  converter.convert(bytes, 3, out, [](std::string_view) {
-    return Skip{1, kReplacementCharacter};
-  });
+  const Cp932Table& table = cp932Table();
+  if (!table.available) return repairUtf8(bytes);  // no CP932 support: keep what is readable
+  // Two walks: the first sizes the text exactly, so a large file is not held twice over.
+  MeasureSink measure;
+  walkCp932(table, bytes, measure);
+  std::string out(measure.size, '\0');
+  WriteSink write{out.data()};
+  walkCp932(table, bytes, write);
   return out;
 }
 
@@ -169,12 +314,11 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 DecodedText decode(std::string_view bytes, EncodingChoice choice) {
-  if (choice == EncodingChoice::Auto)
-    choice = isValidUtf8(bytes) ? EncodingChoice::Utf8 : EncodingChoice::Cp932;
   if (choice == EncodingChoice::Cp932) return {decodeCp932(bytes), Encoding::Cp932};
+  const bool valid = isValidUtf8(bytes);
+  if (choice == EncodingChoice::Auto && !valid) return {decodeCp932(bytes), Encoding::Cp932};
   const std::string_view body = withoutByteOrderMark(bytes);
-  if (isValidUtf8(body)) return {std::string(body), Encoding::Utf8};
-  return {repairUtf8(body), Encoding::Utf8};
+  return {valid ? std::string(body) : repairUtf8(body), Encoding::Utf8};
 }
 
 std::string encode(std::string_view utf8, Encoding encoding) {

@@ -1,7 +1,10 @@
 #include "sima/text_encoding.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <cerrno>
+#include <random>
 #include <string>
 
 namespace kestrel::sima {
@@ -79,6 +82,68 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidityCase{"abcdefgh\xE3\x80", false},           // cut short
                       ValidityCase{"abcdefghijklmno\x80", false},        // stray continuation
                       ValidityCase{"\x8D\xC0\x95\x57", false}));         // CP932
+
+// The plain way to decode CP932: one iconv pass over the whole buffer, each refused byte
+// replaced by U+FFFD and skipped.
+std::string decodeCp932WithIconv(const std::string& bytes) {
+  iconv_t handle = iconv_open("UTF-8", "CP932");
+  EXPECT_NE(handle, reinterpret_cast<iconv_t>(-1));
+  std::string out(bytes.size() * 3 + 16, '\0');
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  char* outPointer = out.data();
+  std::size_t outLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(handle, &in, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1)) break;
+    EXPECT_NE(errno, E2BIG);
+    for (char c : kReplacement) *outPointer++ = c;
+    outLeft -= kReplacement.size();
+    ++in;
+    --inLeft;
+  }
+  iconv_close(handle);
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+TEST(DecodeCp932, AgreesWithAWholeBufferIconvPassOnRandomBytes) {
+  // Random bytes weighted towards CP932 lead bytes, ASCII and half-width kana, so that valid
+  // pairs, invalid trails, lone leads and cut-off ends all occur.
+  std::mt19937 random(932);
+  const std::string alphabet = "AZaz09,. \r\n\x5C\x7E\x80\xA0\xFD\xFF";
+  std::uniform_int_distribution<int> kind(0, 9);
+  std::uniform_int_distribution<int> anyByte(0, 255);
+  std::uniform_int_distribution<int> lead(0x81, 0x9F);
+  std::uniform_int_distribution<int> trail(0x40, 0xFC);
+  std::uniform_int_distribution<int> kana(0xA1, 0xDF);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes;
+    const int length = 1 + round % 97;
+    for (int i = 0; i < length; ++i) {
+      switch (kind(random)) {
+        case 0: case 1: case 2: bytes.push_back(static_cast<char>(lead(random)));
+                bytes.push_back(static_cast<char>(trail(random))); break;
+        case 3: bytes.push_back(static_cast<char>(kana(random))); break;
+        case 4: bytes.push_back(static_cast<char>(anyByte(random))); break;
+        case 5: bytes.push_back(static_cast<char>(lead(random))); break;
+        default: bytes.push_back(alphabet[static_cast<std::size_t>(anyByte(random)) % alphabet.size()]);
+      }
+    }
+    ASSERT_EQ(decode(bytes, EncodingChoice::Cp932).text, decodeCp932WithIconv(bytes)) << round;
+  }
+}
+
+TEST(DecodeCp932, EveryPairOfLeadAndTrailAgreesWithIconv) {
+  std::string bytes;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      bytes.push_back(static_cast<char>(lead));
+      bytes.push_back(static_cast<char>(trail));
+      bytes.push_back(',');
+    }
+  }
+  EXPECT_EQ(decode(bytes, EncodingChoice::Cp932).text, decodeCp932WithIconv(bytes));
+}
 
 TEST(Encode, Utf8StaysAsItIs) {
   EXPECT_EQ(encode("座標 ”x”\n", Encoding::Utf8), "座標 ”x”\n");
