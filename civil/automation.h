@@ -9,6 +9,7 @@
 namespace ovcivil {
 class CivilApplication;
 class CivilDocument;
+struct Alignment;
 }  // namespace ovcivil
 
 namespace kestrel {
@@ -42,10 +43,42 @@ class CivilConnection {
   int pointAtDistanceOffset(int32_t alignmentId, double distance, double offset, double& x,
                             double& y);
 
+  // Alignment creation. Each call raises OrvoException when the civil model refuses it:
+  // "Error at 77" for a spiral, "Error at 777" for a curve, "Corridor Utility Error." otherwise.
+
+  // A fixed entity just made: its object id and where it ends (x, y, 0).
+  struct MadeEntity {
+    int32_t objectId = 0;
+    double end[3] = {0.0, 0.0, 0.0};
+  };
+
+  // Checks that the site exists (the builder's first step).
+  void requireSite(const std::string& siteName);
+  // Name of the document's alignment style / label style at that index.
+  std::string alignmentStyleName(int index);
+  std::string labelStyleName(int index);
+  // Adds an alignment to the site; the new alignment's id.
+  int32_t addAlignment(const std::string& siteName, const std::string& name,
+                       const std::string& layer, const std::string& style,
+                       const std::string& labelStyle);
+  void setDescription(int32_t alignmentId, const std::string& description);
+  MadeEntity addFixedLine(int32_t alignmentId, const double start[3], const double end[3]);
+  MadeEntity addFixedCurve(int32_t alignmentId, const double start[3], const double end[3],
+                           double radius, bool turnsLeft);
+  MadeEntity addFixedSpiral(int32_t alignmentId, int32_t entityBefore, const double start[3],
+                            const double tangentIntersection[3], double startRadius,
+                            double endRadius, double length, bool turnsLeft, int kind);
+  void removeEntityAt(int32_t alignmentId, long index);
+  void setStartingStation(int32_t alignmentId, double station);
+  void setLabelStyle(int32_t alignmentId, const std::string& labelStyle);
+  void setStyle(int32_t alignmentId, const std::string& style);
+
   ovcivil::CivilDocument& document();
 
  private:
   void* references_[7] = {};
+  ovcivil::Alignment& alignment(int32_t alignmentId);
+
   ovcivil::CivilApplication* application_ = nullptr;
   ovcivil::CivilDocument* document_ = nullptr;
 };

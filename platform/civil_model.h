@@ -1,13 +1,52 @@
-// The civil model of the host: documents with sites and horizontal alignments, reached by the
-// module through its automation interface.
+// The civil model of the host: documents with sites and horizontal alignments built from fixed
+// lines, arcs and clothoid spirals, evaluated by station and offset.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ovcivil {
+
+// A point of the plan (x east, y north), as the drawing has it.
+struct PlanPoint {
+  double x = 0.0;
+  double y = 0.0;
+};
+
+// Status of the model's operations: 0 success, anything else a failure.
+enum Status : int { kOk = 0, kInvalidInput = -1, kNoSuchObject = -2, kOutsideAlignment = -3 };
+
+enum class EntityKind : std::uint8_t { Line, Curve, Spiral };
+
+// One fixed entity of an alignment. Directions are radians counter-clockwise from the x axis;
+// curvatures are signed, positive for a left turn (counter-clockwise on the map).
+struct AlignmentEntity {
+  int32_t objectId = 0;
+  EntityKind kind = EntityKind::Line;
+  PlanPoint start;
+  PlanPoint end;
+  double length = 0.0;
+  double startDirection = 0.0;
+  double endDirection = 0.0;
+  bool turnsLeft = false;
+  // Curve: centre and radius.
+  PlanPoint centre;
+  double radius = 0.0;
+  // Spiral: radii (infinity for a straight end), signed curvatures at both ends, and the point
+  // where the start and end tangents meet.
+  double startRadius = 0.0;
+  double endRadius = 0.0;
+  double startCurvature = 0.0;
+  double endCurvature = 0.0;
+  PlanPoint tangentIntersection;
+
+  // Point `along` metres from the entity's start (0 ≤ along ≤ length), with the direction there.
+  void evaluate(double along, PlanPoint& point, double& direction) const;
+};
 
 // One horizontal alignment of a site.
 struct Alignment {
@@ -18,20 +57,43 @@ struct Alignment {
   std::string style;
   std::string labelStyle;
   double startingStation = 0.0;
+  std::vector<AlignmentEntity> entities;
+
+  // Sum of the entities' lengths.
+  double length() const;
+  // Plan point at a station (read as startingStation + distance along); offset positive to the
+  // right of the direction of travel. kOutsideAlignment before the start or after the end.
+  int pointAtStation(double station, double offset, PlanPoint& point) const;
+  // As pointAtStation, also giving the direction of travel at that station.
+  int pointAndDirectionAtStation(double station, double offset, PlanPoint& point,
+                                 double& direction) const;
+  // The entity with that object id, or null.
+  const AlignmentEntity* findEntity(int32_t objectId) const;
 };
 
 struct Site {
   std::string name;
-  std::vector<Alignment> alignments;
+  std::deque<Alignment> alignments;  // a deque: references stay valid as alignments are added
+};
+
+// A surveyed point the document carries (exported as a COGO point).
+struct CogoPoint {
+  int32_t number = 0;
+  std::string name;
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
 };
 
 // The civil document that belongs to the host's drawing.
 class CivilDocument {
  public:
   CivilDocument();
+  CivilDocument(const CivilDocument&) = delete;  // the id index points into the sites
+  CivilDocument& operator=(const CivilDocument&) = delete;
 
-  std::vector<Site>& sites() { return sites_; }
-  const std::vector<Site>& sites() const { return sites_; }
+  std::deque<Site>& sites() { return sites_; }
+  const std::deque<Site>& sites() const { return sites_; }
   Site* findSite(const std::string& name);
   Site& addSite(const std::string& name);
 
@@ -43,13 +105,48 @@ class CivilDocument {
   Alignment* findAlignment(int32_t objectId);
   const Alignment* findAlignment(int32_t objectId) const;
 
+  // A straight from start to end; kInvalidInput when the points coincide.
+  int addFixedLine(Alignment& alignment, PlanPoint start, PlanPoint end, AlignmentEntity*& made);
+  // The minor arc of that radius from start to end, turning left when turnsLeft; kInvalidInput
+  // when no arc of that radius joins the points.
+  int addFixedCurve(Alignment& alignment, PlanPoint start, PlanPoint end, double radius,
+                    bool turnsLeft, AlignmentEntity*& made);
+  // A clothoid after the entity `before`: from start, heading toward tangentIntersection, its
+  // curvature going linearly from 1/startRadius to 1/endRadius (infinity: a straight end) over
+  // length. `kind` is accepted as given.
+  int addFixedSpiral(Alignment& alignment, int32_t before, PlanPoint start,
+                     PlanPoint tangentIntersection, double startRadius, double endRadius,
+                     double length, bool turnsLeft, int kind, AlignmentEntity*& made);
+  // Removes the entity at that index; kInvalidInput outside the collection.
+  int removeEntityAt(Alignment& alignment, long index);
+
+  // Entities exactly as a file gave them (the LandXML reader); each gets a fresh object id.
+  AlignmentEntity& appendEntity(Alignment& alignment, const AlignmentEntity& entity);
+
+  std::vector<CogoPoint>& points() { return points_; }
+  const std::vector<CogoPoint>& points() const { return points_; }
+
+  // The date and time of the file the document was read from ("YYYY-MM-DD", "hh:mm:ss"); both
+  // empty for a document made or changed since.
+  const std::string& fileDate() const { return fileDate_; }
+  const std::string& fileTime() const { return fileTime_; }
+  void setFileStamp(std::string date, std::string time);
+  // Forgets the file stamp: the document differs from the file now.
+  void markModified();
+
   // Makes the next site listing fail (how tests reach the "sites cannot be read" path).
   bool failSiteListing = false;
 
  private:
-  std::vector<Site> sites_;
+  int32_t nextId() { return nextObjectId_++; }
+
+  std::deque<Site> sites_;
   std::vector<std::string> alignmentStyles_{"Standard"};
   std::vector<std::string> labelStyles_{"Standard"};
+  std::vector<CogoPoint> points_;
+  std::unordered_map<int32_t, Alignment*> alignmentById_;
+  std::string fileDate_;
+  std::string fileTime_;
   int32_t nextObjectId_ = 1000;
 };
 

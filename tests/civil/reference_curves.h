@@ -1,0 +1,162 @@
+// Independent references for alignment geometry: curves whose curvature changes linearly with
+// length, integrated by Gauss–Legendre quadrature in long double (a method the code under test
+// does not use), and a generator of realistic routes built from them.
+#pragma once
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sima/records.h"
+
+namespace kestrel::testing {
+
+struct RefPose {
+  long double x = 0.0L;
+  long double y = 0.0L;
+  long double heading = 0.0L;  // radians from the x axis, counter-clockwise
+};
+
+// Moves a pose `length` along a curve whose signed curvature goes linearly from k0 to k1
+// (positive: left). Five-point Gauss–Legendre on 400 panels.
+inline RefPose advance(RefPose pose, long double k0, long double k1, long double length) {
+  if (length <= 0.0L) return pose;
+  static const long double nodes[5] = {-0.9061798459386639927976269L, -0.5384693101056830910363144L,
+                                       0.0L, 0.5384693101056830910363144L,
+                                       0.9061798459386639927976269L};
+  static const long double weights[5] = {0.2369268850561890875142640L, 0.4786286704993664680412915L,
+                                         0.5688888888888888888888889L, 0.4786286704993664680412915L,
+                                         0.2369268850561890875142640L};
+  const int panels = 400;
+  const long double h = length / panels;
+  const long double b = (k1 - k0) / (2.0L * length);
+  long double sx = 0.0L, sy = 0.0L;
+  for (int p = 0; p < panels; ++p) {
+    const long double mid = (p + 0.5L) * h;
+    for (int n = 0; n < 5; ++n) {
+      const long double t = mid + nodes[n] * h / 2.0L;
+      const long double angle = pose.heading + k0 * t + b * t * t;
+      sx += weights[n] * std::cos(angle) * h / 2.0L;
+      sy += weights[n] * std::sin(angle) * h / 2.0L;
+    }
+  }
+  pose.x += sx;
+  pose.y += sy;
+  pose.heading += k0 * length + b * length * length;
+  return pose;
+}
+
+inline std::string fixed12(long double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%0.12f", static_cast<double>(value));
+  return text;
+}
+
+// One designed piece of a route: a straight, an arc, or a clothoid between two radii (0: infinite).
+struct DesignPiece {
+  char type = 'S';
+  long double length = 0.0L;
+  long double startRadius = 0.0L;  // clothoid
+  long double endRadius = 0.0L;    // clothoid; for an arc its radius
+  long double parameterA = 0.0L;
+  bool left = false;
+};
+
+// A designed route: its pieces, the pose at each piece's start and the final pose.
+struct DesignedRoute {
+  std::vector<DesignPiece> pieces;
+  std::vector<RefPose> poses;  // pieces.size() + 1
+  long double totalLength() const {
+    long double total = 0.0L;
+    for (const auto& piece : pieces) total += piece.length;
+    return total;
+  }
+};
+
+inline long double curvature(long double radius, bool left) {
+  return radius == 0.0L ? 0.0L : (left ? 1.0L : -1.0L) / radius;
+}
+
+inline RefPose advancePiece(const RefPose& pose, const DesignPiece& piece) {
+  switch (piece.type) {
+    case 'S':
+      return advance(pose, 0.0L, 0.0L, piece.length);
+    case 'R':
+      return advance(pose, curvature(piece.endRadius, piece.left), curvature(piece.endRadius, piece.left),
+                     piece.length);
+    default:
+      return advance(pose, curvature(piece.startRadius, piece.left),
+                     curvature(piece.endRadius, piece.left), piece.length);
+  }
+}
+
+inline DesignedRoute design(const std::vector<DesignPiece>& pieces, RefPose start) {
+  DesignedRoute route;
+  route.pieces = pieces;
+  route.poses.push_back(start);
+  for (const auto& piece : pieces) route.poses.push_back(advancePiece(route.poses.back(), piece));
+  return route;
+}
+
+// A random realistic route: straights of 40–300 m and curves of radius 50–2000 m, each a
+// clothoid (A 30–800) – arc – clothoid group, turning left or right at random.
+inline DesignedRoute randomRoute(std::mt19937_64& random, int curves) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  auto between = [&](double low, double high) { return low + (high - low) * unit(random); };
+  std::vector<DesignPiece> pieces;
+  pieces.push_back({'S', between(40, 300), 0, 0, 0, false});
+  for (int c = 0; c < curves; ++c) {
+    const long double radius = std::exp(between(std::log(50.0), std::log(2000.0)));
+    // A realistic parameter: R/3 ≤ A ≤ R (and within 30–800, R/A > 0.56).
+    const double lowA = std::max(30.0, static_cast<double>(radius) / 3.0);
+    const double highA = std::min({800.0, static_cast<double>(radius), static_cast<double>(radius) / 0.6});
+    const long double a1 = between(lowA, std::max(lowA, highA));
+    const long double a2 = between(lowA, std::max(lowA, highA));
+    const bool left = unit(random) < 0.5;
+    pieces.push_back({'A', a1 * a1 / radius, 0, radius, a1, left});
+    pieces.push_back({'R', between(10, 150), 0, radius, 0, left});
+    pieces.push_back({'A', a2 * a2 / radius, radius, 0, a2, left});
+    pieces.push_back({'S', between(40, 300), 0, 0, 0, false});
+  }
+  const RefPose start{between(-20000, 20000), between(-20000, 20000), between(0, 2 * std::numbers::pi)};
+  return design(pieces, start);
+}
+
+// The route's element list as the route import fills it: one element per piece, in drawing
+// coordinates, then the open element of the last route point.
+inline GrowingArray<EntityData> routeElements(const DesignedRoute& route) {
+  GrowingArray<EntityData> elements;
+  for (std::size_t i = 0; i < route.pieces.size(); ++i) {
+    const DesignPiece& piece = route.pieces[i];
+    EntityData e;
+    e.Type = std::string(1, piece.type);
+    e.StartPointX = fixed12(route.poses[i].x);
+    e.StartPointY = fixed12(route.poses[i].y);
+    e.EndPointX = fixed12(route.poses[i + 1].x);
+    e.EndPointY = fixed12(route.poses[i + 1].y);
+    e.Pitch = 100.0;
+    const std::string sign = piece.left ? "-" : "";
+    if (piece.type == 'R') {
+      e.Radius = sign + fixed12(piece.endRadius);
+      e.Rotation = piece.left ? "L" : "R";
+    } else if (piece.type == 'A') {
+      e.ParameterA = fixed12(piece.parameterA);
+      e.RadiusStart = piece.startRadius == 0.0L ? "0" : sign + fixed12(piece.startRadius);
+      e.RadiusEnd = piece.endRadius == 0.0L ? "0" : sign + fixed12(piece.endRadius);
+      e.Rotation = piece.left ? "L" : "R";
+    }
+    elements.append(e);
+  }
+  EntityData open;
+  open.Type = "S";
+  open.StartPointX = fixed12(route.poses.back().x);
+  open.StartPointY = fixed12(route.poses.back().y);
+  open.Pitch = 100.0;
+  elements.append(open);
+  return elements;
+}
+
+}  // namespace kestrel::testing
