@@ -1,0 +1,221 @@
+#include "platform/landxml.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "tests/civil/landxml_check.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using ovcivil::AlignmentEntity;
+using ovcivil::CivilDocument;
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// A document with every kind of entity, an empty alignment, repeated and empty names.
+void fill(CivilDocument& document) {
+  auto& site = document.addSite("サイト");
+  document.addSite("empty site");
+  auto& road = document.addAlignment(site, "本線");
+  road.description = "road-本線";
+  road.layer = "C-ROAD";
+  road.style = "Standard";
+  road.labelStyle = "Standard";
+  road.startingStation = 1200.0;
+  AlignmentEntity* made = nullptr;
+  document.addFixedLine(road, {-10000.25, 35000.5}, {-9900.25, 35000.5}, made);
+  const int32_t lineId = made->objectId;
+  document.addFixedSpiral(road, lineId, {-9900.25, 35000.5}, {-9800, 35000.5}, kInf, 150, 24, true, 1, made);
+  const ovcivil::PlanPoint spiralEnd = made->end;
+  const double direction = made->endDirection;
+  const ovcivil::PlanPoint arcEnd{spiralEnd.x + 40 * std::cos(direction + 0.1),
+                                  spiralEnd.y + 40 * std::sin(direction + 0.1)};
+  document.addFixedCurve(road, spiralEnd, arcEnd, 200, true, made);
+  document.addFixedLine(road, arcEnd, {arcEnd.x + 50, arcEnd.y + 60}, made);
+  auto& twin = document.addAlignment(site, "本線");  // same name again
+  document.addFixedLine(twin, {0, 0}, {10, 0}, made);
+  document.addAlignment(site, "");  // no name, no entities
+  document.points().push_back({1, "P1", 200.25, 100.5, 3.0});
+  document.points().push_back({2, "P1", 201.0, 101.0, 4.0});
+  document.points().push_back({3, "", 202.0, 102.0, 5.0});
+}
+
+std::string written(const CivilDocument& document, const std::string& date = "2026-12-06",
+                    const std::string& time = "05:00:00") {
+  std::ostringstream out;
+  ovcivil::writeLandXml(document, out, date, time);
+  return out.str();
+}
+
+TEST(LandXml, WrittenDocumentValidatesAgainstTheSchema) {
+  CivilDocument document;
+  fill(document);
+  kestrel::testing::TempDir folder;
+  const std::string path = folder.write("document.xml", written(document));
+  const auto check = kestrel::testing::validateLandXml(path);
+  if (check.skipped) GTEST_SKIP() << check.output;
+  EXPECT_TRUE(check.valid) << check.output;
+}
+
+TEST(LandXml, CoordinatesAreWrittenNorthingFirst) {
+  CivilDocument document;
+  auto& alignment = document.addAlignment(document.addSite("s"), "a");
+  AlignmentEntity* made = nullptr;
+  document.addFixedLine(alignment, {1.5, 2.25}, {3.5, 4.75}, made);
+  const std::string text = written(document);
+  EXPECT_NE(text.find("<Start>2.25 1.5</Start>"), std::string::npos) << text;
+  EXPECT_NE(text.find("<End>4.75 3.5</End>"), std::string::npos) << text;
+  EXPECT_NE(text.find("staStart=\"0\""), std::string::npos);
+  EXPECT_NE(text.find("length=\"3.2015621187164243\""), std::string::npos) << text;
+}
+
+TEST(LandXml, RepeatedAndEmptyNamesGetStableSuffixes) {
+  CivilDocument document;
+  fill(document);
+  const std::string text = written(document);
+  EXPECT_NE(text.find("name=\"本線\""), std::string::npos);
+  EXPECT_NE(text.find("name=\"本線 (2)\""), std::string::npos);
+  EXPECT_NE(text.find("name=\"Alignment 3\""), std::string::npos);
+  EXPECT_NE(text.find("<CgPoint name=\"P1 (2)\" oID=\"2\">101 201 4</CgPoint>"), std::string::npos) << text;
+  EXPECT_NE(text.find("<CgPoint name=\"P3\" oID=\"3\">"), std::string::npos);
+  EXPECT_EQ(text.find("empty site"), std::string::npos);  // a collection needs an alignment
+  // The model keeps what it was given.
+  EXPECT_EQ(document.sites().front().alignments[1].name, "本線");
+  EXPECT_EQ(written(document), text);
+}
+
+TEST(LandXml, SpiralRadiiUseInfAndRotation) {
+  CivilDocument document;
+  fill(document);
+  const std::string text = written(document);
+  EXPECT_NE(text.find("radiusStart=\"INF\" radiusEnd=\"150\" rot=\"ccw\" spiType=\"clothoid\""),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("<Curve rot=\"ccw\" radius=\"200\""), std::string::npos);
+}
+
+TEST(LandXml, WriteReadWriteGivesTheSameFile) {
+  CivilDocument document;
+  fill(document);
+  kestrel::testing::TempDir folder;
+  const std::string first = (folder.path() / "first.xml").string();
+  const std::string second = (folder.path() / "second.xml").string();
+  std::string error;
+  ASSERT_TRUE(ovcivil::saveLandXml(document, first, &error)) << error;
+  CivilDocument reread;
+  ASSERT_TRUE(ovcivil::openLandXml(first, reread, &error)) << error;
+  ASSERT_TRUE(ovcivil::saveLandXml(reread, second, &error)) << error;
+  EXPECT_EQ(kestrel::testing::readBytes(first), kestrel::testing::readBytes(second));
+  EXPECT_FALSE(reread.fileDate().empty());
+
+  // The geometry read back evaluates as the original.
+  const auto& original = document.sites().front().alignments.front();
+  const auto& copy = reread.sites().front().alignments.front();
+  EXPECT_EQ(copy.layer, "C-ROAD");
+  EXPECT_EQ(copy.description, "road-本線");
+  EXPECT_EQ(copy.startingStation, 1200.0);
+  ASSERT_EQ(copy.entities.size(), original.entities.size());
+  EXPECT_EQ(copy.length(), original.length());
+  for (double along = 0.0; along <= original.length(); along += 3.7) {
+    ovcivil::PlanPoint a, b;
+    ASSERT_EQ(original.pointAtStation(1200.0 + along, 2.5, a), ovcivil::kOk);
+    ASSERT_EQ(copy.pointAtStation(1200.0 + along, 2.5, b), ovcivil::kOk);
+    EXPECT_NEAR(a.x, b.x, 1e-9) << along;
+    EXPECT_NEAR(a.y, b.y, 1e-9) << along;
+  }
+  ASSERT_EQ(reread.points().size(), 3u);
+  EXPECT_EQ(reread.points()[0].number, 1);
+  EXPECT_EQ(reread.points()[0].x, 200.25);
+}
+
+TEST(LandXml, AChangedDocumentIsSavedWithTheTimeOfSaving) {
+  CivilDocument document;
+  ASSERT_TRUE(ovcivil::readLandXml(written(document, "2001-02-03", "04:05:06"), document));
+  EXPECT_EQ(document.fileDate(), "2001-02-03");
+  document.markModified();
+  kestrel::testing::TempDir folder;
+  const std::string path = (folder.path() / "changed.xml").string();
+  ASSERT_TRUE(ovcivil::saveLandXml(document, path, nullptr));
+  EXPECT_EQ(kestrel::testing::readBytes(path).find("2001-02-03"), std::string::npos);
+}
+
+struct BadInput {
+  const char* name;
+  const char* text;
+  const char* reason;  // part of the description
+};
+
+const BadInput kBadInputs[] = {
+    {"not XML", "LandXML?", "No document element"},
+    {"unclosed element", "<LandXML><Alignments>", "Start-end tags mismatch"},
+    {"another root", "<Project/>", "not LandXML"},
+    {"line without end",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Line><Start>0 0</Start>"
+     "</Line></CoordGeom></Alignment></Alignments></LandXML>",
+     "Line without End"},
+    {"coordinate that is no number",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Line><Start>0 x</Start>"
+     "<End>1 1</End></Line></CoordGeom></Alignment></Alignments></LandXML>",
+     "is not a number"},
+    {"curve turning neither way",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Curve rot='left'>"
+     "<Start>0 0</Start><Center>0 10</Center><End>10 10</End></Curve></CoordGeom></Alignment></Alignments>"
+     "</LandXML>",
+     "rot must be cw or ccw"},
+    {"spiral without length",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Spiral radiusStart='INF' "
+     "radiusEnd='100' rot='cw' spiType='clothoid'><Start>0 0</Start><PI>0 10</PI><End>1 20</End></Spiral>"
+     "</CoordGeom></Alignment></Alignments></LandXML>",
+     "without the attribute length"},
+    {"station that is no number",
+     "<LandXML><Alignments><Alignment name='a' staStart='km 1' length='1'/></Alignments></LandXML>",
+     "is not a number"},
+    {"alignment without a name",
+     "<LandXML><Alignments><Alignment staStart='0' length='1'/></Alignments></LandXML>", "without a name"},
+};
+
+TEST(LandXml, RejectsBadInputAndLeavesTheDocumentAlone) {
+  for (const auto& row : kBadInputs) {
+    CivilDocument document;
+    document.addSite("kept");
+    const auto result = ovcivil::readLandXml(row.text, document);
+    EXPECT_FALSE(result.ok) << row.name;
+    EXPECT_NE(result.description.find(row.reason), std::string::npos) << row.name << ": " << result.description;
+    EXPECT_EQ(document.sites().size(), 1u) << row.name;
+    EXPECT_TRUE(document.sites().front().alignments.empty()) << row.name;
+  }
+}
+
+TEST(LandXml, OpeningAMissingFileNamesIt) {
+  CivilDocument document;
+  std::string error;
+  EXPECT_FALSE(ovcivil::openLandXml("/nonexistent/in.xml", document, &error));
+  EXPECT_EQ(error, "/nonexistent/in.xml: cannot be opened");
+}
+
+TEST(LandXml, ReadsPrefixedElementsAndAddsToExistingSites) {
+  CivilDocument document;
+  document.addSite("s");
+  const char* text =
+      "<lx:LandXML xmlns:lx='http://www.landxml.org/schema/LandXML-1.2' date='2020-01-01' time='00:00:00'>"
+      "<lx:Alignments name='s'><lx:Alignment name='a' staStart='10' length='5'><lx:CoordGeom><lx:Line>"
+      "<lx:Start>0 0</lx:Start><lx:End>3 4</lx:End></lx:Line></lx:CoordGeom></lx:Alignment></lx:Alignments>"
+      "</lx:LandXML>";
+  ASSERT_TRUE(ovcivil::readLandXml(text, document));
+  ASSERT_EQ(document.sites().size(), 1u);
+  const auto& alignment = document.sites().front().alignments.front();
+  EXPECT_EQ(alignment.length(), 5.0);
+  ovcivil::PlanPoint end;
+  ASSERT_EQ(alignment.pointAtStation(15.0, 0.0, end), ovcivil::kOk);
+  EXPECT_EQ(end.x, 4.0);  // east is the second coordinate
+  EXPECT_EQ(end.y, 3.0);
+}
+
+}  // namespace
