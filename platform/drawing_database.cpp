@@ -1,6 +1,7 @@
 #include "platform/drawing_database.h"
 
 #include <atomic>
+#include <charconv>
 
 #include "platform/dxf_structure.h"
 #include "platform/object_data.h"
@@ -57,6 +58,25 @@ void OvDbEntity::setXData(const std::string& applicationName, std::vector<std::s
     }
   }
   xdata_->push_back(OvDbXData{applicationName, std::move(values)});
+}
+
+std::vector<OvDbRawGroup> OvDbRawEntity::groups() const {
+  std::vector<OvDbRawGroup> parsed;
+  std::size_t at = 0;
+  while (at < dxfText.size()) {
+    const std::size_t codeEnd = dxfText.find('\n', at);
+    if (codeEnd == std::string::npos) break;
+    std::size_t valueEnd = dxfText.find('\n', codeEnd + 1);
+    if (valueEnd == std::string::npos) valueEnd = dxfText.size();
+    OvDbRawGroup group;
+    std::string_view code(dxfText.data() + at, codeEnd - at);
+    while (!code.empty() && code.front() == ' ') code.remove_prefix(1);
+    std::from_chars(code.data(), code.data() + code.size(), group.code);
+    group.value = dxfText.substr(codeEnd + 1, valueEnd - codeEnd - 1);
+    parsed.push_back(std::move(group));
+    at = valueEnd + 1;
+  }
+  return parsed;
 }
 
 OvDbDatabase::OvDbDatabase()

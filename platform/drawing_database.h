@@ -144,15 +144,19 @@ class OvDbArc : public OvDbEntity {
   double endAngle = 0.0;
 };
 
-// Content read from a base drawing that the database does not model, kept group by group so it is
-// written back unchanged (an entity with its sub-entities, e.g. a POLYLINE with its VERTEX and SEQEND).
+// Content read from a base drawing that the database does not model, kept as its DXF text so it
+// is written back unchanged (an entity with its sub-entities, e.g. a POLYLINE with VERTEX and SEQEND).
 class OvDbRawEntity : public OvDbEntity {
  public:
   OvDbRawEntity() : OvDbEntity(OvDbEntityKind::Raw) {}
   // The DXF entity type ("TEXT", "HATCH", ...).
   std::string typeName;
-  // Every group from "0 <type>" on, as read.
-  std::vector<OvDbRawGroup> groups;
+  // Every group from "0 <type>" on, one "code\nvalue\n" pair after the other.
+  std::string dxfText;
+  // Where in dxfText the first entity's own groups end: extended data added here goes there.
+  std::size_t ownGroupsEnd = 0;
+  // The groups of dxfText, parsed.
+  std::vector<OvDbRawGroup> groups() const;
 };
 
 // One layer or application record.

@@ -21,9 +21,20 @@ namespace {
 
 struct Group {
   int code = 0;
-  std::string_view value;
-  std::size_t line = 0;  // 1-based line of the code
+  std::string_view value;  // a view into the text being read
 };
+
+// Appends one group the way the writer lays groups out.
+void appendGroup(std::string& out, int code, std::string_view value) {
+  char digits[12];
+  const auto result = std::to_chars(digits, digits + sizeof digits, code);
+  const auto length = static_cast<std::size_t>(result.ptr - digits);
+  if (length < 3) out.append(3 - length, ' ');
+  out.append(digits, length);
+  out.push_back('\n');
+  out.append(value);
+  out.push_back('\n');
+}
 
 bool isAscii(std::string_view bytes) {
   for (const char c : bytes) {
@@ -126,8 +137,15 @@ class Reader {
     return fail("line " + std::to_string(line) + ": " + reason);
   }
 
+  // Line of a group's code in the text being read.
+  std::size_t lineOf(const Group& group) const {
+    const auto offset = static_cast<std::size_t>(group.value.data() - text_.data());
+    return static_cast<std::size_t>(std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+  }
+
   bool tokenize(std::string_view text) {
     groups_.clear();
+    text_ = text;
     std::size_t line = 0;
     std::size_t at = 0;
     const auto nextLine = [&](std::string_view& lineText) {
@@ -146,7 +164,6 @@ class Reader {
       const std::string_view code = trimmed(codeText);
       if (code.empty() && at >= text.size()) break;  // a final blank line
       Group group;
-      group.line = line;
       const auto result = std::from_chars(code.data(), code.data() + code.size(), group.code);
       if (code.empty() || result.ec != std::errc() || result.ptr != code.data() + code.size()) {
         return failAt(line, "a group code was expected, found \"" + dxfSafeText(code, 40) + "\"");
@@ -283,14 +300,14 @@ class Reader {
         continue;
       }
       if (at->code != 0 || at->value != "SECTION" || at + 1 == end || at[1].code != 2) {
-        return failAt(at->line, "a SECTION was expected");
+        return failAt(lineOf(*at), "a SECTION was expected");
       }
       const std::string name(trimmed(at[1].value));
       const Group* body = at + 2;
       const Group* close = body;
       while (close != end && !(close->code == 0 && close->value == "ENDSEC")) ++close;
-      if (close == end) return failAt(at->line, "section " + dxfSafeText(name, 40) + " has no ENDSEC");
-      if (!seenSections_.insert(name).second) return failAt(at->line, "section " + name + " appears twice");
+      if (close == end) return failAt(lineOf(*at), "section " + dxfSafeText(name, 40) + " has no ENDSEC");
+      if (!seenSections_.insert(name).second) return failAt(lineOf(*at), "section " + name + " appears twice");
       for (const Group* g = body; g != close; ++g) noteHandle(*g);
       if (name == "HEADER") {
         structure_->header = copyGroups(body, close);
@@ -325,7 +342,7 @@ class Reader {
 
   bool readTables(const Group* at, const Group* end) {
     while (at != end) {
-      if (at->code != 0 || at->value != "TABLE") return failAt(at->line, "a TABLE was expected");
+      if (at->code != 0 || at->value != "TABLE") return failAt(lineOf(*at), "a TABLE was expected");
       const Group* headEnd = itemEnd(at, end);
       DxfTable table;
       table.name = std::string(trimmed(itemName(at, headEnd)));
@@ -350,12 +367,17 @@ class Reader {
     std::unique_ptr<OvDbRawEntity> entity;
     std::uint64_t handle = 0;
     std::string layer;
+    const Group* begin = nullptr;
+    const Group* ownEnd = nullptr;  // end of the first entity's own groups
+    const Group* end = nullptr;
   };
 
   void readEntities(const Group* at, const Group* end) {
     while (at != end) {
       const Group* next = itemEnd(at, end);
       RawItem item;
+      item.begin = at;
+      item.ownEnd = next;
       item.entity = std::make_unique<OvDbRawEntity>();
       item.entity->typeName = std::string(at->value);
       item.handle = itemHandle(at, next);
@@ -373,7 +395,7 @@ class Reader {
         next = itemEnd(next, end);
         if (last) break;
       }
-      item.entity->groups = copyGroups(at, next);
+      item.end = next;
       entities_.push_back(std::move(item));
       at = next;
     }
@@ -445,21 +467,20 @@ class Reader {
     return definitions;
   }
 
-  // Takes the extended data of an object-data table out of an entity's groups as a record.
-  static std::optional<OvMapODTableRecord> takeRecord(OvDbRawEntity& entity, const std::string& dxfName,
-                                                      const OvMapODTableDefinition& definition) {
-    auto& groups = entity.groups;
-    std::size_t firstEnd = 1;
-    while (firstEnd < groups.size() && groups[firstEnd].code != 0) ++firstEnd;
-    for (std::size_t start = 1; start < firstEnd; ++start) {
-      if (groups[start].code != 1001 || groups[start].value != dxfName) continue;
-      std::size_t stop = start + 1;
-      while (stop < firstEnd && groups[stop].code != 1001) ++stop;
+  // Reads the extended data of an object-data table among an entity's own groups as a record;
+  // the groups it came from are marked in `taken` so they are not kept twice.
+  static std::optional<OvMapODTableRecord> readRecord(const RawItem& item, const std::string& dxfName,
+                                                      const OvMapODTableDefinition& definition,
+                                                      std::vector<std::pair<const Group*, const Group*>>& taken) {
+    for (const Group* start = item.begin + 1; start < item.ownEnd; ++start) {
+      if (start->code != 1001 || start->value != dxfName) continue;
+      const Group* stop = start + 1;
+      while (stop < item.ownEnd && stop->code != 1001) ++stop;
       OvMapODTableRecord record;
       record.Init(definition);
-      if (static_cast<int>(stop - start - 1) != record.Count()) return std::nullopt;
+      if (stop - start - 1 != record.Count()) return std::nullopt;
       for (int column = 0; column < record.Count(); ++column) {
-        const OvDbRawGroup& group = groups[start + 1 + static_cast<std::size_t>(column)];
+        const Group& group = start[1 + column];
         const std::string_view text = trimmed(group.value);
         switch (definition.Column(column).Type()) {
           case OvMapDataType::Integer: {
@@ -478,14 +499,29 @@ class Reader {
           }
           case OvMapDataType::Character:
             if (group.code != 1000) return std::nullopt;
-            record.Value(column) = group.value;
+            record.Value(column) = std::string(group.value);
             break;
         }
       }
-      groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(start), groups.begin() + static_cast<std::ptrdiff_t>(stop));
+      taken.emplace_back(start, stop);
       return record;
     }
     return std::nullopt;
+  }
+
+  // The item's groups as DXF text, without the ranges taken as records.
+  static void serialize(RawItem& item, const std::vector<std::pair<const Group*, const Group*>>& taken) {
+    std::string& text = item.entity->dxfText;
+    std::size_t size = 0;
+    for (const Group* g = item.begin; g != item.end; ++g) size += g->value.size() + 6;
+    text.reserve(size);
+    for (const Group* g = item.begin; g != item.end; ++g) {
+      if (g == item.ownEnd) item.entity->ownGroupsEnd = text.size();
+      bool skip = false;
+      for (const auto& [from, to] : taken) skip |= g >= from && g < to;
+      if (!skip) appendGroup(text, g->code, g->value);
+    }
+    if (item.ownEnd == item.end) item.entity->ownGroupsEnd = text.size();
   }
 
   static std::string userName(const std::string& dxfName) { return unescapeDxfSymbolName(dxfName); }
@@ -549,13 +585,16 @@ class Reader {
       }
       tableDxfNames.push_back(std::move(dxfName));
     }
+    std::vector<std::pair<const Group*, const Group*>> taken;
     for (auto& item : entities_) {
       std::vector<std::pair<std::size_t, OvMapODTableRecord>> records;
+      taken.clear();
       for (std::size_t t = 0; t < definitions.size(); ++t) {
-        if (auto record = takeRecord(*item.entity, tableDxfNames[t], definitions[t].definition)) {
+        if (auto record = readRecord(item, tableDxfNames[t], definitions[t].definition, taken)) {
           records.emplace_back(t, std::move(*record));
         }
       }
+      serialize(item, taken);
       const auto layer = layerByDxfName.find(item.layer);
       const OvDbObjectId id = out.appendEntityFromFile(std::move(item.entity), item.handle,
                                                        layer != layerByDxfName.end() ? layer->second : "0");
@@ -565,6 +604,7 @@ class Reader {
   }
 
   std::vector<Group> groups_;
+  std::string_view text_;
   std::string decoded_;
   std::unique_ptr<DxfStructure> structure_ = std::make_unique<DxfStructure>();
   std::vector<RawItem> entities_;

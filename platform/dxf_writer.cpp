@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <numbers>
 #include <unordered_map>
 #include <unordered_set>
@@ -90,6 +91,11 @@ class GroupWriter {
     }
     buffer_.append(digits, static_cast<std::size_t>(result.ptr - digits));
     buffer_.push_back('\n');
+  }
+  // Text already in "code\nvalue\n" form.
+  void raw(std::string_view text) {
+    buffer_.append(text);
+    maybeFlush();
   }
   void groups(const DxfGroups& list) {
     for (const auto& group : list) verbatim(group.code, group.value);
@@ -358,13 +364,10 @@ class DrawingWriter {
       case OvDbEntityKind::Raw: {
         // Extended data belongs at the end of the first entity, before any sub-entity.
         const auto& raw = static_cast<const OvDbRawEntity&>(entity);
-        std::size_t split = 1;
-        while (split < raw.groups.size() && raw.groups[split].code != 0) ++split;
-        for (std::size_t i = 0; i < split; ++i) out_.verbatim(raw.groups[i].code, raw.groups[i].value);
+        const std::size_t split = std::min(raw.ownGroupsEnd, raw.dxfText.size());
+        out_.raw(std::string_view(raw.dxfText).substr(0, split));
         writeExtendedData(entity, index);
-        for (std::size_t i = split; i < raw.groups.size(); ++i) {
-          out_.verbatim(raw.groups[i].code, raw.groups[i].value);
-        }
+        out_.raw(std::string_view(raw.dxfText).substr(split));
         return;
       }
     }
