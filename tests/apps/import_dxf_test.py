@@ -1,0 +1,130 @@
+#!/usr/bin/python3
+"""End to end through real readers: SIMA files imported by the command line host, the DXF read
+back by ezdxf (audit clean) and GDAL's ogrinfo.
+
+  import_dxf_test.py KESTREL_BINARY
+Prints one line per check and exits non-zero on the first failure.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import ezdxf
+
+KESTREL = sys.argv[1]
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        failures.append(what)
+
+
+def run(*args):
+    return subprocess.run([KESTREL, *args], capture_output=True, text=True)
+
+
+def write_sima(folder, name, lines, encoding="cp932"):
+    path = os.path.join(folder, name)
+    with open(path, "w", encoding=encoding, newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+    return path
+
+
+def load(path):
+    doc = ezdxf.readfile(path)
+    auditor = doc.audit()
+    return doc, len(auditor.errors) + len(auditor.fixes)
+
+
+def ogr_feature_count(path):
+    if shutil.which("ogrinfo") is None:
+        return None
+    out = subprocess.run(["ogrinfo", "--config", "DXF_ENCODING", "UTF-8", "-al", "-so", path],
+                         capture_output=True, text=True).stdout
+    for line in out.splitlines():
+        if line.startswith("Feature Count:"):
+            return int(line.split(":")[1])
+    return -1
+
+
+def xdata(entity, app):
+    return [value for _, value in entity.get_xdata(app)] if entity.has_xdata(app) else None
+
+
+POINTS = [  # number, name, X (north), Y (east), Z
+    (1, "基準点１", 1000.125, 2000.5, 10.25),
+    (2, "No.2", -23795.96, -32832.251, 0.0),
+    (3, "髙野～", 0.1, 0.2, 0.3),
+]
+
+
+def main():
+    folder = tempfile.mkdtemp(prefix="kestrel-dxf-")
+    try:
+        lines = ["G00,03,test,", "A00,"]
+        lines += [f"A01,{n},{name},{x},{y},{z}," for n, name, x, y, z in POINTS]
+        lines += ["A01,4,NoZ,5,5,,", "A99,", "D00,7,画地七,1,", "B01,1,", "B01,1,a,", "B01,2,b,",
+                  "B01,3,c,", "D99,", "D00,8,開放,2,", "B01,3,c,", "B01,4,d,", "D99,"]
+        first = write_sima(folder, "first.sim", lines)
+        out = os.path.join(folder, "first.dxf")
+        r = run("import", first, "-o", out, "--layer-points", "測点", "--layer-lots", "画地")
+        check(r.returncode == 0, f"first import exits 0 ({r.stderr.strip()})")
+        doc, problems = load(out)
+        check(problems == 0, "first drawing: ezdxf audit finds nothing")
+        msp = list(doc.modelspace())
+        check(len(msp) == 5, f"first drawing holds 3 points and 2 lots ({len(msp)})")
+        check(ogr_feature_count(out) in (None, len(msp)), "ogrinfo sees the same number of features")
+        points = [e for e in msp if e.dxftype() == "POINT"]
+        for entity, (n, name, x, y, z) in zip(points, POINTS):
+            loc = entity.dxf.location
+            check((loc.x, loc.y, loc.z) == (y, x, z), f"point {n} at (Y, X, Z) exactly")
+            check(entity.dxf.layer == "測点", f"point {n} on the points layer")
+            check(xdata(entity, "JSIMA_V3_Point") == [n, name, "座標", "first.sim"],
+                  f"point {n} carries No, Name, Type, FileName")
+        lots = [e for e in msp if e.dxftype() == "LWPOLYLINE"]
+        check([l.closed for l in lots] == [True, False], "lot 7 closed, lot 8 open")
+        check(all(l.dxf.layer == "画地" for l in lots), "lots on the lot layer")
+        check(xdata(lots[0], "JSIMA_V3_Pline") == [7, "画地七", "画地", "first.sim"], "lot record")
+
+        # The second file goes into the first drawing: both files' records, told apart by FileName.
+        second = write_sima(folder, "second.sim", ["A00,", "A01,9,P9,1,2,3,", "A99,"], "utf-8")
+        out2 = os.path.join(folder, "both.dxf")
+        r = run("import", second, "--drawing", out, "-o", out2, "--layer-points", "測点")
+        check(r.returncode == 0, f"second import into the first drawing exits 0 ({r.stderr.strip()})")
+        doc2, problems = load(out2)
+        check(problems == 0, "combined drawing: audit clean")
+        names = [xdata(e, "JSIMA_V3_Point")[3] for e in doc2.modelspace() if e.dxftype() == "POINT"]
+        check(names == ["first.sim"] * 3 + ["second.sim"], f"both files' points, by FileName {names}")
+        check(len(list(doc2.modelspace())) == 6, "combined drawing keeps the first drawing's entities")
+        check(run("import", second, "-o", second).returncode == 2, "output over the input is refused")
+        check(run("import", second, "--drawing", out, "-o", out).returncode == 2,
+              "output over the base drawing is refused")
+
+        # Hostile names: control characters (a line break always ends a SIMA line, so the
+        # platform's own tests cover CR/LF inside names), a DXF end marker, 400 bytes, and layer
+        # names DXF forbids.
+        hostile = write_sima(folder, "hostile.sim", [
+            "A00,", "A01,1,a\tb\x0bc\x1f,1,1,1,", "A01,2,0\x0cEOF,2,2,2,",
+            f"A01,3,{'名' * 133}x,3,3,3,", "A99,"], "utf-8")
+        out3 = os.path.join(folder, "hostile.dxf")
+        r = run("import", hostile, "-o", out3, "--layer-points", "a<b", "--layer-lots", "a>b")
+        check(r.returncode == 0, f"hostile import exits 0 ({r.stderr.strip()})")
+        doc3, problems = load(out3)
+        check(problems == 0, "hostile drawing: audit clean")
+        layers = {layer.dxf.name for layer in doc3.layers}
+        check(len([n for n in layers if n.startswith("a")]) == 2, f"two distinct layers for a<b and a>b ({layers})")
+        count = len(list(doc3.modelspace()))
+        check(count == 3, f"hostile drawing loads with its three points ({count})")
+        check(ogr_feature_count(out3) in (None, count), "ogrinfo reads the hostile drawing")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
