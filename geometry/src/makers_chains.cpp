@@ -1,6 +1,7 @@
 // Chain makers: a chain of elements fitted between given elements.
 // Work in the computation frame; records enter and leave in the surveyor frame.
 #include <cmath>
+#include <initializer_list>
 
 #include "kestrel/geometry_makers.h"
 #include "makers_detail.h"
@@ -42,6 +43,210 @@ Point movedAlong(Point point, Point direction, double distanceToMove) {
   if (length < kDegenerateExtent) return point;
   return {point.x + distanceToMove * direction.x / length,
           point.y + distanceToMove * direction.y / length};
+}
+
+
+// ---- Given elements in the computation frame ----
+
+struct Circle {
+  Point centre;
+  double radius;
+  double sign;
+};
+
+struct Line {
+  Point start;
+  Point end;
+  Point unit;
+  double heading;
+};
+
+Point leftOf(double heading) { return {-std::sin(heading), std::cos(heading)}; }
+double headingOf(Point v) { return std::atan2(v.y, v.x); }
+Point toComputation(double X, double Y) { return {X, -Y}; }
+
+// The circle of an arc record, from its end points, sign and radius (the stored centre may be
+// rounded or stale).
+bool readArc(const Calelm* arc, Circle* circle) {
+  if (arc == nullptr || !isUnitSign(arc->turnSign) || !(arc->parameter > 0.0)) return false;
+  const Point start = toComputation(arc->startX, arc->startY);
+  const Point end = toComputation(arc->endX, arc->endY);
+  if (distance(start, end) < kLengthQuantum || distance(start, end) > 2.0 * arc->parameter) {
+    return false;
+  }
+  circle->radius = arc->parameter;
+  circle->sign = arc->turnSign;
+  ali_KEnCen(start.x, start.y, end.x, end.y, arc->turnSign, arc->parameter, &circle->centre.x,
+             &circle->centre.y);
+  return true;
+}
+
+bool readStraight(const Calelm* straight, Line* line) {
+  if (straight == nullptr) return false;
+  line->start = toComputation(straight->startX, straight->startY);
+  line->end = toComputation(straight->endX, straight->endY);
+  const double length = distance(line->start, line->end);
+  if (length < kLengthQuantum) return false;
+  line->unit = {(line->end.x - line->start.x) / length, (line->end.y - line->start.y) / length};
+  line->heading = headingOf(line->unit);
+  return true;
+}
+
+// Angle swept from one point to another about the circle in its turning sense, in [0, 2*pi).
+double sweep(const Circle& circle, Point from, Point to) {
+  const double a = headingOf({from.x - circle.centre.x, from.y - circle.centre.y});
+  const double b = headingOf({to.x - circle.centre.x, to.y - circle.centre.y});
+  return normalisedAngle(circle.sign * (b - a));
+}
+
+// True when the arc from `from` to `to` is a real minor arc of the circle.
+bool minorArc(const Circle& circle, Point from, Point to) {
+  const double angle = sweep(circle, from, to);
+  return angle * circle.radius >= kLengthQuantum && angle <= kPi;
+}
+
+// Arc record of the circle from one point to another (surveyor frame), remade by ali_makR.
+bool arcRecord(const Calelm& given, const Circle& circle, Point from, Point to, Calelm* out) {
+  if (!minorArc(circle, from, to)) return false;
+  Calelm arc = given;
+  arc.kind = CALELM_ARC;
+  arc.turnSign = circle.sign;
+  arc.parameter = circle.radius;
+  arc.startX = ali_CAroundNum(from.x);
+  arc.startY = ali_CAroundNum(-from.y);
+  arc.endX = ali_CAroundNum(to.x);
+  arc.endY = ali_CAroundNum(-to.y);
+  if (ali_makR(&arc) != 0) return false;
+  *out = arc;
+  return true;
+}
+
+// Straight record between two points; refuses one that would run against the given direction.
+bool straightRecord(const Line& line, Point from, Point to, Calelm* out) {
+  if ((to.x - from.x) * line.unit.x + (to.y - from.y) * line.unit.y < kLengthQuantum) return false;
+  Calelm straight{};
+  straight.kind = CALELM_STRAIGHT;
+  straight.startX = ali_CAroundNum(from.x);
+  straight.startY = ali_CAroundNum(-from.y);
+  straight.endX = ali_CAroundNum(to.x);
+  straight.endY = ali_CAroundNum(-to.y);
+  if (ali_makS(&straight) != 0) return false;
+  *out = straight;
+  return true;
+}
+
+// Clothoid record from a pose (mode 1) or to a pose (mode 2), by ali_makangA.
+bool clothoidRecord(Pose pose, int16_t mode, double sign, double parameter, double startRadius,
+                    double endRadius, Calelm* out) {
+  Calelm clothoid{};
+  clothoid.kind = CALELM_CLOTHOID;
+  const double azimuth = ali_CExAng(normalisedAngle(pose.heading));
+  if (mode == 1) {
+    clothoid.startX = pose.x;
+    clothoid.startY = -pose.y;
+    clothoid.startAngle = azimuth;
+  } else {
+    clothoid.endX = pose.x;
+    clothoid.endY = -pose.y;
+    clothoid.endAngle = azimuth;
+  }
+  clothoid.turnSign = sign;
+  clothoid.parameter = parameter;
+  clothoid.startRadius = startRadius;
+  clothoid.endRadius = endRadius;
+  if (ali_makangA(&clothoid, mode) != 0) return false;
+  *out = clothoid;
+  return true;
+}
+
+Point startOf(const Calelm& e) { return toComputation(e.startX, e.startY); }
+Point endOf(const Calelm& e) { return toComputation(e.endX, e.endY); }
+
+// Pose on a circle at the point of polar angle phi, heading along the circle's sense.
+Pose poseOnCircle(const Circle& circle, double phi) {
+  return {circle.centre.x + circle.radius * std::cos(phi),
+          circle.centre.y + circle.radius * std::sin(phi), phi + circle.sign * kHalfPi};
+}
+
+Point centreOfCurvature(Pose pose, double sign, double radius) {
+  const Point left = leftOf(pose.heading);
+  return {pose.x + sign * radius * left.x, pose.y + sign * radius * left.y};
+}
+
+// A transition leaving a circle is rigid: walked from polar angle 0 it ends at a centre of
+// curvature v from the circle's centre; turning the start to phi turns v by phi. The polar angle
+// that brings that centre onto `target`.
+template <typename Transition>
+double polarAngleToReach(const Circle& circle, Point target, Transition transition) {
+  const Point reached = transition(poseOnCircle(circle, 0.0));
+  return headingOf({target.x - circle.centre.x, target.y - circle.centre.y}) -
+         headingOf({reached.x - circle.centre.x, reached.y - circle.centre.y});
+}
+
+// Centres at distances r1 from c1 and r2 from c2. The discriminant 4 d^2 r1^2 - (d^2 + r1^2 -
+// r2^2)^2 is compared with a tolerance scaled by the larger radius r (1e-6 * r^3.5 * 1.5, or
+// 1.5e-8 * r^4 below r = 1): within it the circles touch once.
+int circleIntersections(Point c1, double r1, Point c2, double r2, Point out[2]) {
+  const double dx = c2.x - c1.x, dy = c2.y - c1.y;
+  const double d2 = dx * dx + dy * dy;
+  if (d2 < 1e-24) return 0;
+  const double d = std::sqrt(d2);
+  const double base = d2 + r1 * r1 - r2 * r2;
+  const double discriminant = 4.0 * d2 * r1 * r1 - base * base;
+  const double r = std::fmax(r1, r2);
+  const double tolerance =
+      r >= 1.0 ? 1e-6 * std::pow(r, 3.5) * 1.5 : 1.5000000000000002e-8 * std::pow(r, 4.0);
+  if (discriminant < -tolerance) return 0;
+  const double along = base / (2.0 * d);
+  const Point foot{c1.x + along * dx / d, c1.y + along * dy / d};
+  if (discriminant <= tolerance) {
+    out[0] = foot;
+    return 1;
+  }
+  const double across = std::sqrt(discriminant) / (2.0 * d);
+  out[0] = {foot.x - across * dy / d, foot.y + across * dx / d};
+  out[1] = {foot.x + across * dy / d, foot.y - across * dx / d};
+  return 2;
+}
+
+// Centre distance of the two circles that a clothoid of parameter A joins, from radius r1 to r2
+// (both finite): |M(r1) - M(r2)| with M(R) = (x - R sin tau, y + R cos tau) in the clothoid frame.
+double clothoidCentreDistance(double parameter, double r1, double r2) {
+  double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+  CDRcalxy(parameter, r1, &x1, &y1);
+  CDRcalxy(parameter, r2, &x2, &y2);
+  const double t1 = clothoidTau(parameter, r1), t2 = clothoidTau(parameter, r2);
+  return std::hypot((x1 - r1 * std::sin(t1)) - (x2 - r2 * std::sin(t2)),
+                    (y1 + r1 * std::cos(t1)) - (y2 + r2 * std::cos(t2)));
+}
+
+bool validEnd(double parameter, double radius) {
+  return parameter != 0.0 && (radius == 0.0 || CDchkAR(parameter, radius) == 0);
+}
+
+// Scans (0, upper) in 64 steps for the first sign change of f and refines it by Brent's method to
+// 1e-12 of `upper` within 100 steps. False when f never changes sign there.
+template <typename Function>
+bool firstRoot(Function f, double upper, double* root) {
+  constexpr int kSteps = 64;
+  double previous = upper * 1e-6;
+  double previousValue = f(previous);
+  for (int step = 1; step <= kSteps; ++step) {
+    const double current = upper * step / kSteps;
+    const double value = f(current);
+    if (std::isfinite(previousValue) && std::isfinite(value) &&
+        (previousValue > 0.0) != (value > 0.0)) {
+      return findRoot(f, previous, current, 1e-12 * upper, 100, root);
+    }
+    previous = current;
+    previousValue = value;
+  }
+  return false;
+}
+
+// Largest clothoid parameter that still keeps R/A above the bound at radius R.
+double largestParameter(double radius) {
+  return radius / kMinimumRadiusToParameter * (1.0 - 1e-9);
 }
 
 }  // namespace
@@ -100,6 +305,597 @@ int16_t ali_RmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* arc) {
   *secondStraight = second;
   *arc = made;
   return status;
+}
+
+}  // extern "C"
+
+extern "C" {
+
+// Centre distance of the circles joined by a clothoid A from r1 to r2 (both finite, distinct).
+int16_t CDOODistForRAR(double parameter, double r1, double r2, double* centreDistance) {
+  if (centreDistance == nullptr || r1 == 0.0 || r2 == 0.0 || !validEnd(parameter, r1) ||
+      !validEnd(parameter, r2) || std::fabs(CDRlen(parameter, r1) - CDRlen(parameter, r2)) < kLengthQuantum) {
+    return -1;
+  }
+  *centreDistance = clothoidCentreDistance(std::fabs(parameter), std::fabs(r1), std::fabs(r2));
+  return 0;
+}
+
+// Clothoid parameter whose circles of radii r1 and r2 lie the given distance apart. The distance
+// falls from |r1 - r2| as A grows; the smallest A that reaches it is found by a scan and Brent's
+// method. -1 when no valid A (R/A > 0.56 at both ends) reaches it.
+int16_t CDsetAToRAR(double r1, double r2, double centreDistance, double* parameter) {
+  if (parameter == nullptr || !(r1 > 0.0) || !(r2 > 0.0) || std::fabs(r1 - r2) < kLengthQuantum ||
+      !(centreDistance > 0.0) || centreDistance >= std::fabs(r1 - r2)) {
+    return -1;
+  }
+  double solved = 0.0;
+  if (!firstRoot([&](double a) { return clothoidCentreDistance(a, r1, r2) - centreDistance; },
+                 largestParameter(std::fmin(r1, r2)), &solved)) {
+    return -1;
+  }
+  *parameter = solved;
+  return 0;
+}
+
+// Straight tangent to two arcs, leaving the first and entering the second in their senses: with
+// D = C2 - C1 and k = s2 R2 - s1 R1, its direction a satisfies |D| sin(angle(D) - a) = k.
+int16_t ali_SmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* straight) {
+  Circle c1{}, c2{};
+  if (straight == nullptr || !readArc(firstArc, &c1) || !readArc(secondArc, &c2)) return -1;
+  const Point d{c2.centre.x - c1.centre.x, c2.centre.y - c1.centre.y};
+  const double length = std::hypot(d.x, d.y);
+  const double k = c2.sign * c2.radius - c1.sign * c1.radius;
+  if (!(std::fabs(k) < length)) return -1;
+  const double heading = headingOf(d) - std::asin(k / length);
+  const Point left = leftOf(heading);
+  const Point p1{c1.centre.x - c1.sign * c1.radius * left.x,
+                 c1.centre.y - c1.sign * c1.radius * left.y};
+  const Point p2{c2.centre.x - c2.sign * c2.radius * left.x,
+                 c2.centre.y - c2.sign * c2.radius * left.y};
+  const Line line{p1, p2, {std::cos(heading), std::sin(heading)}, heading};
+  Calelm made[3];
+  if (!arcRecord(*firstArc, c1, startOf(*firstArc), p1, &made[0]) ||
+      !straightRecord(line, p1, p2, &made[1]) ||
+      !arcRecord(*secondArc, c2, p2, endOf(*secondArc), &made[2])) {
+    return -1;
+  }
+  *firstArc = made[0];
+  *straight = made[1];
+  *secondArc = made[2];
+  return 0;
+}
+
+// Arc of radius R and sign s (from its record) tangent to a straight and to an arc: its centre
+// lies on the straight shifted by s R and at |s2 R2 - s R| from the arc's centre (a quadratic);
+// the first root that trims every element to a real minor arc or straight is taken.
+int16_t ali_RmakSR(Calelm* straight, Calelm* arc, Calelm* newArc) {
+  Line line{};
+  Circle c2{};
+  if (newArc == nullptr || !readStraight(straight, &line) || !readArc(arc, &c2)) return -1;
+  const double radius = newArc->parameter, sign = newArc->turnSign;
+  if (!(radius > 0.0) || !isUnitSign(sign)) return -1;
+  const double joinOffset = c2.sign * c2.radius - sign * radius;
+  if (std::fabs(joinOffset) < kLengthQuantum) return -1;
+  const Point left = leftOf(line.heading);
+  const Point shifted{line.start.x + sign * radius * left.x, line.start.y + sign * radius * left.y};
+  const Point w{shifted.x - c2.centre.x, shifted.y - c2.centre.y};
+  const double b = w.x * line.unit.x + w.y * line.unit.y;
+  const double discriminant = b * b - (w.x * w.x + w.y * w.y - joinOffset * joinOffset);
+  if (discriminant < 0.0) return -1;
+  for (const double t : {-b - std::sqrt(discriminant), -b + std::sqrt(discriminant)}) {
+    const Circle c{{shifted.x + t * line.unit.x, shifted.y + t * line.unit.y}, radius, sign};
+    const Point tangentPoint{line.start.x + t * line.unit.x, line.start.y + t * line.unit.y};
+    const Point normal{(c2.centre.x - c.centre.x) / joinOffset,
+                       (c2.centre.y - c.centre.y) / joinOffset};
+    const Point join{c.centre.x - sign * radius * normal.x, c.centre.y - sign * radius * normal.y};
+    Calelm made[3];
+    if (straightRecord(line, line.start, tangentPoint, &made[0]) &&
+        arcRecord(*newArc, c, tangentPoint, join, &made[1]) &&
+        arcRecord(*arc, c2, join, endOf(*arc), &made[2])) {
+      *straight = made[0];
+      *newArc = made[1];
+      *arc = made[2];
+      return 0;
+    }
+  }
+  return -1;
+}
+
+// Arc of radius R and sign s (from its record) tangent to two arcs: its centre is at
+// |s R - s1 R1| from the first centre and |s2 R2 - s R| from the second (circle intersection);
+// of the candidates that trim all three to minor arcs, the shortest new arc is taken.
+int16_t ali_RmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* newArc) {
+  Circle c1{}, c2{};
+  if (newArc == nullptr || !readArc(firstArc, &c1) || !readArc(secondArc, &c2)) return -1;
+  const double radius = newArc->parameter, sign = newArc->turnSign;
+  if (!(radius > 0.0) || !isUnitSign(sign)) return -1;
+  const double firstOffset = sign * radius - c1.sign * c1.radius;
+  const double secondOffset = c2.sign * c2.radius - sign * radius;
+  if (std::fabs(firstOffset) < kLengthQuantum || std::fabs(secondOffset) < kLengthQuantum) {
+    return -1;
+  }
+  Point centres[2];
+  const int count = circleIntersections(c1.centre, std::fabs(firstOffset), c2.centre,
+                                        std::fabs(secondOffset), centres);
+  bool found = false;
+  double shortest = 0.0;
+  Calelm best[3];
+  for (int i = 0; i < count; ++i) {
+    const Circle c{centres[i], radius, sign};
+    const Point n1{(c.centre.x - c1.centre.x) / firstOffset, (c.centre.y - c1.centre.y) / firstOffset};
+    const Point n2{(c2.centre.x - c.centre.x) / secondOffset,
+                   (c2.centre.y - c.centre.y) / secondOffset};
+    const Point p1{c.centre.x - sign * radius * n1.x, c.centre.y - sign * radius * n1.y};
+    const Point p2{c.centre.x - sign * radius * n2.x, c.centre.y - sign * radius * n2.y};
+    Calelm made[3];
+    if (!arcRecord(*firstArc, c1, startOf(*firstArc), p1, &made[0]) ||
+        !arcRecord(*newArc, c, p1, p2, &made[1]) ||
+        !arcRecord(*secondArc, c2, p2, endOf(*secondArc), &made[2])) {
+      continue;
+    }
+    if (!found || made[1].length < shortest) {
+      found = true;
+      shortest = made[1].length;
+      for (int k = 0; k < 3; ++k) best[k] = made[k];
+    }
+  }
+  if (!found) return -1;
+  *firstArc = best[0];
+  *newArc = best[1];
+  *secondArc = best[2];
+  return 0;
+}
+
+}  // extern "C"
+
+namespace {
+
+// The corner of two straights as an IP with a previous and a next IP on their lines.
+bool cornerOf(const Line& first, const Line& second, double* x0, double* y0, IpRecord* ip,
+              double* x2, double* y2) {
+  Point corner{};
+  if (CDlincros(first.start.x, first.start.y, first.unit.x, first.unit.y, second.start.x,
+                second.start.y, second.unit.x, second.unit.y, &corner.x, &corner.y) != 0) {
+    return false;
+  }
+  const double reach = 1000.0 + distance(first.start, corner) + distance(second.end, corner);
+  ip->x = corner.x;
+  ip->y = -corner.y;
+  *x0 = corner.x - reach * first.unit.x;
+  *y0 = -(corner.y - reach * first.unit.y);
+  *x2 = corner.x + reach * second.unit.x;
+  *y2 = -(corner.y + reach * second.unit.y);
+  return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Two clothoids (A1, A2 from their records) between two straights: the IP setter at their corner,
+// then the straights cut (or extended) to the clothoid origins.
+int16_t ali_AAmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* firstClothoid,
+                    Calelm* secondClothoid) {
+  Line first{}, second{};
+  if (firstClothoid == nullptr || secondClothoid == nullptr ||
+      !readStraight(firstStraight, &first) || !readStraight(secondStraight, &second)) {
+    return -1;
+  }
+  IpRecord ip{};
+  double x0 = 0.0, y0 = 0.0, x2 = 0.0, y2 = 0.0;
+  if (!cornerOf(first, second, &x0, &y0, &ip, &x2, &y2)) return -1;
+  ip.parameters[0] = firstClothoid->parameter;
+  ip.parameters[1] = secondClothoid->parameter;
+  Calelm made[4];
+  if (ali_IPsetAA(x0, y0, &ip, x2, y2, &made[1], &made[2]) != 0 ||
+      !straightRecord(first, first.start, startOf(made[1]), &made[0]) ||
+      !straightRecord(second, endOf(made[2]), second.end, &made[3])) {
+    return -1;
+  }
+  *firstStraight = made[0];
+  *firstClothoid = made[1];
+  *secondClothoid = made[2];
+  *secondStraight = made[3];
+  return 0;
+}
+
+// Clothoid, arc, clothoid (A1, R, A2 from their records) between two straights, as ali_AAmakSS.
+int16_t ali_ARAmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* firstClothoid,
+                     Calelm* arc, Calelm* secondClothoid) {
+  Line first{}, second{};
+  if (firstClothoid == nullptr || arc == nullptr || secondClothoid == nullptr ||
+      !readStraight(firstStraight, &first) || !readStraight(secondStraight, &second)) {
+    return -1;
+  }
+  IpRecord ip{};
+  double x0 = 0.0, y0 = 0.0, x2 = 0.0, y2 = 0.0;
+  if (!cornerOf(first, second, &x0, &y0, &ip, &x2, &y2)) return -1;
+  ip.parameters[0] = firstClothoid->parameter;
+  ip.parameters[1] = arc->parameter;
+  ip.parameters[2] = secondClothoid->parameter;
+  Calelm made[5];
+  if (ali_IPsetARA(x0, y0, &ip, x2, y2, &made[1], &made[2], &made[3]) != 0 ||
+      !(made[2].length > 0.0) ||
+      !straightRecord(first, first.start, startOf(made[1]), &made[0]) ||
+      !straightRecord(second, endOf(made[3]), second.end, &made[4])) {
+    return -1;
+  }
+  *firstStraight = made[0];
+  *firstClothoid = made[1];
+  *arc = made[2];
+  *secondClothoid = made[3];
+  *secondStraight = made[4];
+  return 0;
+}
+
+// Clothoid from a straight into an arc: A solves Y_M(A, R) = offset of the arc's centre from the
+// straight (scan and Brent's method); its origin lies X_M before the centre's foot.
+int16_t ali_makSAR(Calelm* straight, Calelm* arc, Calelm* clothoid) {
+  Line line{};
+  Circle c2{};
+  if (clothoid == nullptr || !readStraight(straight, &line) || !readArc(arc, &c2)) return -1;
+  const Point left = leftOf(line.heading);
+  const Point fromStart{c2.centre.x - line.start.x, c2.centre.y - line.start.y};
+  const double offset = c2.sign * (fromStart.x * left.x + fromStart.y * left.y);
+  if (!(offset > c2.radius)) return -1;
+  const double radius = c2.radius;
+  auto shiftMismatch = [&](double a) {
+    double x = 0.0, y = 0.0;
+    CDRcalxy(a, radius, &x, &y);
+    return radius * std::cos(clothoidTau(a, radius)) + y - offset;
+  };
+  double parameter = 0.0;
+  if (!firstRoot(shiftMismatch, largestParameter(radius), &parameter)) return -1;
+  double x = 0.0, y = 0.0;
+  CDRcalxy(parameter, radius, &x, &y);
+  const double abscissa = x - radius * std::sin(clothoidTau(parameter, radius));
+  const double along = fromStart.x * line.unit.x + fromStart.y * line.unit.y - abscissa;
+  const Pose origin{line.start.x + along * line.unit.x, line.start.y + along * line.unit.y,
+                    line.heading};
+  Calelm made[3];
+  if (!straightRecord(line, line.start, {origin.x, origin.y}, &made[0]) ||
+      !clothoidRecord(origin, 1, c2.sign, parameter, 0.0, radius, &made[1]) ||
+      !arcRecord(*arc, c2, endOf(made[1]), endOf(*arc), &made[2])) {
+    return -1;
+  }
+  *straight = made[0];
+  *clothoid = made[1];
+  *arc = made[2];
+  return 0;
+}
+
+// Clothoid between two arcs of the same sense, one inside the other: A from CDsetAToRAR, then the
+// rigid transition turned about the first centre until it ends on the second circle.
+int16_t ali_makRAR(Calelm* firstArc, Calelm* secondArc, Calelm* clothoid) {
+  Circle c1{}, c2{};
+  if (clothoid == nullptr || !readArc(firstArc, &c1) || !readArc(secondArc, &c2) ||
+      c1.sign != c2.sign) {
+    return -1;
+  }
+  double parameter = 0.0;
+  if (CDsetAToRAR(c1.radius, c2.radius, distance(c1.centre, c2.centre), &parameter) != 0) {
+    return -1;
+  }
+  auto transition = [&](Pose pose) {
+    return centreOfCurvature(advanceOnClothoid(pose, c1.sign, parameter, c1.radius, c2.radius),
+                             c1.sign, c2.radius);
+  };
+  const Pose start = poseOnCircle(c1, polarAngleToReach(c1, c2.centre, transition));
+  Calelm made[3];
+  if (!arcRecord(*firstArc, c1, startOf(*firstArc), {start.x, start.y}, &made[0]) ||
+      !clothoidRecord(start, 1, c1.sign, parameter, c1.radius, c2.radius, &made[1]) ||
+      !arcRecord(*secondArc, c2, endOf(made[1]), endOf(*secondArc), &made[2])) {
+    return -1;
+  }
+  *firstArc = made[0];
+  *clothoid = made[1];
+  *secondArc = made[2];
+  return 0;
+}
+
+// Straight then clothoid (A from its record) between two arcs: the straight is tangent to the
+// first circle and to the second circle widened to Y_M = R2 + dR (closed form as ali_SmakRR).
+int16_t ali_SAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* straight, Calelm* clothoid) {
+  Circle c1{}, c2{};
+  if (straight == nullptr || clothoid == nullptr || !readArc(firstArc, &c1) ||
+      !readArc(secondArc, &c2)) {
+    return -1;
+  }
+  const double parameter = clothoid->parameter;
+  if (!validEnd(parameter, c2.radius)) return -1;
+  double x = 0.0, y = 0.0;
+  CDRcalxy(parameter, c2.radius, &x, &y);
+  const double tau = clothoidTau(parameter, c2.radius);
+  const double shifted = c2.radius * std::cos(tau) + y;
+  const double abscissa = x - c2.radius * std::sin(tau);
+  const Point d{c2.centre.x - c1.centre.x, c2.centre.y - c1.centre.y};
+  const double length = std::hypot(d.x, d.y);
+  const double k = c2.sign * shifted - c1.sign * c1.radius;
+  if (!(std::fabs(k) < length)) return -1;
+  const double heading = headingOf(d) - std::asin(k / length);
+  const Point left = leftOf(heading);
+  const Point unit{std::cos(heading), std::sin(heading)};
+  const Point p1{c1.centre.x - c1.sign * c1.radius * left.x,
+                 c1.centre.y - c1.sign * c1.radius * left.y};
+  const Point foot{c2.centre.x - c2.sign * shifted * left.x,
+                   c2.centre.y - c2.sign * shifted * left.y};
+  const Pose origin{foot.x - abscissa * unit.x, foot.y - abscissa * unit.y, heading};
+  const Line line{p1, {origin.x, origin.y}, unit, heading};
+  Calelm made[4];
+  if (!arcRecord(*firstArc, c1, startOf(*firstArc), p1, &made[0]) ||
+      !straightRecord(line, p1, {origin.x, origin.y}, &made[1]) ||
+      !clothoidRecord(origin, 1, c2.sign, parameter, 0.0, c2.radius, &made[2]) ||
+      !arcRecord(*secondArc, c2, endOf(made[2]), endOf(*secondArc), &made[3])) {
+    return -1;
+  }
+  *firstArc = made[0];
+  *straight = made[1];
+  *clothoid = made[2];
+  *secondArc = made[3];
+  return 0;
+}
+
+// Clothoid, straight, clothoid (A1, A2 from their records) between two arcs: the straight is
+// tangent to both circles widened by their clothoids' shifts (closed form).
+int16_t ali_ASAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid, Calelm* straight,
+                     Calelm* secondClothoid) {
+  Circle c1{}, c2{};
+  if (firstClothoid == nullptr || straight == nullptr || secondClothoid == nullptr ||
+      !readArc(firstArc, &c1) || !readArc(secondArc, &c2)) {
+    return -1;
+  }
+  const double a1 = firstClothoid->parameter, a2 = secondClothoid->parameter;
+  if (!validEnd(a1, c1.radius) || !validEnd(a2, c2.radius)) return -1;
+  double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+  CDRcalxy(a1, c1.radius, &x1, &y1);
+  CDRcalxy(a2, c2.radius, &x2, &y2);
+  const double tau1 = clothoidTau(a1, c1.radius), tau2 = clothoidTau(a2, c2.radius);
+  const double shifted1 = c1.radius * std::cos(tau1) + y1;
+  const double shifted2 = c2.radius * std::cos(tau2) + y2;
+  const double abscissa1 = x1 - c1.radius * std::sin(tau1);
+  const double abscissa2 = x2 - c2.radius * std::sin(tau2);
+  const Point d{c2.centre.x - c1.centre.x, c2.centre.y - c1.centre.y};
+  const double length = std::hypot(d.x, d.y);
+  const double k = c2.sign * shifted2 - c1.sign * shifted1;
+  if (!(std::fabs(k) < length)) return -1;
+  const double heading = headingOf(d) - std::asin(k / length);
+  const Point left = leftOf(heading);
+  const Point unit{std::cos(heading), std::sin(heading)};
+  const Point foot1{c1.centre.x - c1.sign * shifted1 * left.x,
+                    c1.centre.y - c1.sign * shifted1 * left.y};
+  const Point foot2{c2.centre.x - c2.sign * shifted2 * left.x,
+                    c2.centre.y - c2.sign * shifted2 * left.y};
+  const Pose end1{foot1.x + abscissa1 * unit.x, foot1.y + abscissa1 * unit.y, heading};
+  const Pose origin2{foot2.x - abscissa2 * unit.x, foot2.y - abscissa2 * unit.y, heading};
+  const Line line{{end1.x, end1.y}, {origin2.x, origin2.y}, unit, heading};
+  Calelm made[5];
+  if (!clothoidRecord(end1, 2, c1.sign, a1, c1.radius, 0.0, &made[1]) ||
+      !arcRecord(*firstArc, c1, startOf(*firstArc), startOf(made[1]), &made[0]) ||
+      !straightRecord(line, {end1.x, end1.y}, {origin2.x, origin2.y}, &made[2]) ||
+      !clothoidRecord(origin2, 1, c2.sign, a2, 0.0, c2.radius, &made[3]) ||
+      !arcRecord(*secondArc, c2, endOf(made[3]), endOf(*secondArc), &made[4])) {
+    return -1;
+  }
+  *firstArc = made[0];
+  *firstClothoid = made[1];
+  *straight = made[2];
+  *secondClothoid = made[3];
+  *secondArc = made[4];
+  return 0;
+}
+
+// Clothoid (A) then arc (R) between two arcs: the new centre lies at the clothoid's centre
+// distance from the first centre and tangent-distance from the second (circle intersection); the
+// clothoid is turned about the first centre onto it.
+int16_t ali_ARmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* clothoid, Calelm* newArc) {
+  Circle c1{}, c2{};
+  if (clothoid == nullptr || newArc == nullptr || !readArc(firstArc, &c1) ||
+      !readArc(secondArc, &c2)) {
+    return -1;
+  }
+  const double parameter = clothoid->parameter, radius = newArc->parameter;
+  double transitionDistance = 0.0;
+  if (!(radius > 0.0) || CDOODistForRAR(parameter, c1.radius, radius, &transitionDistance) != 0) {
+    return -1;
+  }
+  const double joinOffset = c2.sign * c2.radius - c1.sign * radius;
+  if (std::fabs(joinOffset) < kLengthQuantum) return -1;
+  Point centres[2];
+  const int count = circleIntersections(c1.centre, transitionDistance, c2.centre,
+                                        std::fabs(joinOffset), centres);
+  auto transition = [&](Pose pose) {
+    return centreOfCurvature(advanceOnClothoid(pose, c1.sign, parameter, c1.radius, radius),
+                             c1.sign, radius);
+  };
+  for (int i = 0; i < count; ++i) {
+    const Circle c{centres[i], radius, c1.sign};
+    const Pose start = poseOnCircle(c1, polarAngleToReach(c1, c.centre, transition));
+    const Point normal{(c2.centre.x - c.centre.x) / joinOffset, (c2.centre.y - c.centre.y) / joinOffset};
+    const Point join{c.centre.x - c.sign * radius * normal.x, c.centre.y - c.sign * radius * normal.y};
+    Calelm made[4];
+    if (arcRecord(*firstArc, c1, startOf(*firstArc), {start.x, start.y}, &made[0]) &&
+        clothoidRecord(start, 1, c1.sign, parameter, c1.radius, radius, &made[1]) &&
+        arcRecord(*newArc, c, endOf(made[1]), join, &made[2]) &&
+        arcRecord(*secondArc, c2, join, endOf(*secondArc), &made[3])) {
+      *firstArc = made[0];
+      *clothoid = made[1];
+      *newArc = made[2];
+      *secondArc = made[3];
+      return 0;
+    }
+  }
+  return -1;
+}
+
+// Clothoid, arc, clothoid (A1, R, A2 from their records) between two arcs of one sense: the new
+// centre is at the first clothoid's centre distance from C1 and the second's from C2.
+int16_t ali_ARAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid, Calelm* newArc,
+                     Calelm* secondClothoid) {
+  Circle c1{}, c2{};
+  if (firstClothoid == nullptr || newArc == nullptr || secondClothoid == nullptr ||
+      !readArc(firstArc, &c1) || !readArc(secondArc, &c2) || c1.sign != c2.sign) {
+    return -1;
+  }
+  const double a1 = firstClothoid->parameter, a2 = secondClothoid->parameter;
+  const double radius = newArc->parameter;
+  if (std::fabs(radius - c1.radius) < kLengthQuantum || std::fabs(radius - c2.radius) < kLengthQuantum) {
+    return -1;
+  }
+  double d1 = 0.0, d2 = 0.0;
+  if (!(radius > 0.0) || CDOODistForRAR(a1, c1.radius, radius, &d1) != 0 ||
+      CDOODistForRAR(a2, radius, c2.radius, &d2) != 0) {
+    return -1;
+  }
+  const double sign = c1.sign;
+  Point centres[2];
+  const int count = circleIntersections(c1.centre, d1, c2.centre, d2, centres);
+  auto first = [&](Pose pose) {
+    return centreOfCurvature(advanceOnClothoid(pose, sign, a1, c1.radius, radius), sign, radius);
+  };
+  auto second = [&](Pose pose) {
+    return centreOfCurvature(advanceOnClothoid(pose, sign, a2, radius, c2.radius), sign, c2.radius);
+  };
+  for (int i = 0; i < count; ++i) {
+    const Circle c{centres[i], radius, sign};
+    const Pose start1 = poseOnCircle(c1, polarAngleToReach(c1, c.centre, first));
+    const Pose start2 = poseOnCircle(c, polarAngleToReach(c, c2.centre, second));
+    Calelm made[5];
+    if (arcRecord(*firstArc, c1, startOf(*firstArc), {start1.x, start1.y}, &made[0]) &&
+        clothoidRecord(start1, 1, sign, a1, c1.radius, radius, &made[1]) &&
+        clothoidRecord(start2, 1, sign, a2, radius, c2.radius, &made[3]) &&
+        arcRecord(*newArc, c, endOf(made[1]), startOf(made[3]), &made[2]) &&
+        arcRecord(*secondArc, c2, endOf(made[3]), endOf(*secondArc), &made[4])) {
+      *firstArc = made[0];
+      *firstClothoid = made[1];
+      *newArc = made[2];
+      *secondClothoid = made[3];
+      *secondArc = made[4];
+      return 0;
+    }
+  }
+  return -1;
+}
+
+// Arc (R) then clothoid (A) from a straight into an arc: the new centre lies on the straight
+// shifted by R and at the clothoid's centre distance from the arc's centre (a quadratic).
+int16_t ali_RAmakSR(Calelm* straight, Calelm* arc, Calelm* newArc, Calelm* clothoid) {
+  Line line{};
+  Circle c2{};
+  if (newArc == nullptr || clothoid == nullptr || !readStraight(straight, &line) ||
+      !readArc(arc, &c2)) {
+    return -1;
+  }
+  const double radius = newArc->parameter, parameter = clothoid->parameter;
+  const double sign = c2.sign;
+  double transitionDistance = 0.0;
+  if (!(radius > 0.0) || CDOODistForRAR(parameter, radius, c2.radius, &transitionDistance) != 0) {
+    return -1;
+  }
+  const Point left = leftOf(line.heading);
+  const Point shifted{line.start.x + sign * radius * left.x, line.start.y + sign * radius * left.y};
+  const Point w{shifted.x - c2.centre.x, shifted.y - c2.centre.y};
+  const double b = w.x * line.unit.x + w.y * line.unit.y;
+  const double discriminant =
+      b * b - (w.x * w.x + w.y * w.y - transitionDistance * transitionDistance);
+  if (discriminant < 0.0) return -1;
+  auto transition = [&](Pose pose) {
+    return centreOfCurvature(advanceOnClothoid(pose, sign, parameter, radius, c2.radius), sign,
+                             c2.radius);
+  };
+  for (const double t : {-b - std::sqrt(discriminant), -b + std::sqrt(discriminant)}) {
+    const Circle c{{shifted.x + t * line.unit.x, shifted.y + t * line.unit.y}, radius, sign};
+    const Point tangentPoint{line.start.x + t * line.unit.x, line.start.y + t * line.unit.y};
+    const Pose start = poseOnCircle(c, polarAngleToReach(c, c2.centre, transition));
+    Calelm made[4];
+    if (straightRecord(line, line.start, tangentPoint, &made[0]) &&
+        clothoidRecord(start, 1, sign, parameter, radius, c2.radius, &made[2]) &&
+        arcRecord(*newArc, c, tangentPoint, startOf(made[2]), &made[1]) &&
+        arcRecord(*arc, c2, endOf(made[2]), endOf(*arc), &made[3])) {
+      *straight = made[0];
+      *newArc = made[1];
+      *clothoid = made[2];
+      *arc = made[3];
+      return 0;
+    }
+  }
+  return -1;
+}
+
+}  // extern "C"
+
+namespace {
+
+// Two clothoids through a point of infinite radius between two arcs: A1 = k a1 and A2 = k a2
+// keep the ratio the records give (1:1 when both are 0); k solves the centre distance by a scan
+// and Brent's method.
+int16_t twoClothoidsBetweenArcs(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
+                                Calelm* secondClothoid) {
+  Circle c1{}, c2{};
+  if (firstClothoid == nullptr || secondClothoid == nullptr || !readArc(firstArc, &c1) ||
+      !readArc(secondArc, &c2)) {
+    return -1;
+  }
+  double ratio1 = firstClothoid->parameter, ratio2 = secondClothoid->parameter;
+  if (ratio1 == 0.0 && ratio2 == 0.0) ratio1 = ratio2 = 1.0;
+  if (!(ratio1 > 0.0) || !(ratio2 > 0.0)) return -1;
+  const double upper = std::fmin(largestParameter(c1.radius) / ratio1,
+                                 largestParameter(c2.radius) / ratio2);
+  auto transition = [&](double scale, Pose pose) {
+    const Pose inflection = advanceOnClothoid(pose, c1.sign, scale * ratio1, c1.radius, 0.0);
+    return centreOfCurvature(
+        advanceOnClothoid(inflection, c2.sign, scale * ratio2, 0.0, c2.radius), c2.sign, c2.radius);
+  };
+  const double target = distance(c1.centre, c2.centre);
+  auto mismatch = [&](double scale) {
+    return distance(c1.centre, transition(scale, poseOnCircle(c1, 0.0))) - target;
+  };
+  double scale = 0.0;
+  if (!firstRoot(mismatch, upper, &scale)) return -1;
+  const double a1 = scale * ratio1, a2 = scale * ratio2;
+  const Pose start = poseOnCircle(
+      c1, polarAngleToReach(c1, c2.centre, [&](Pose pose) { return transition(scale, pose); }));
+  const Pose inflection = advanceOnClothoid(start, c1.sign, a1, c1.radius, 0.0);
+  Calelm made[4];
+  if (!arcRecord(*firstArc, c1, startOf(*firstArc), {start.x, start.y}, &made[0]) ||
+      !clothoidRecord(start, 1, c1.sign, a1, c1.radius, 0.0, &made[1]) ||
+      !clothoidRecord(inflection, 1, c2.sign, a2, 0.0, c2.radius, &made[2]) ||
+      !arcRecord(*secondArc, c2, endOf(made[2]), endOf(*secondArc), &made[3])) {
+    return -1;
+  }
+  *firstArc = made[0];
+  *firstClothoid = made[1];
+  *secondClothoid = made[2];
+  *secondArc = made[3];
+  return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int16_t ali_makRAAR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
+                    Calelm* secondClothoid) {
+  return twoClothoidsBetweenArcs(firstArc, secondArc, firstClothoid, secondClothoid);
+}
+
+// Four clothoids joining three arcs: two by two, the middle arc cut at both ends; nothing is
+// written unless both joins succeed.
+int16_t ali_mak3R4A(Calelm* firstArc, Calelm* middleArc, Calelm* lastArc, Calelm clothoids[4]) {
+  if (firstArc == nullptr || middleArc == nullptr || lastArc == nullptr || clothoids == nullptr) {
+    return -1;
+  }
+  Calelm first = *firstArc, middle = *middleArc, last = *lastArc;
+  Calelm made[4] = {clothoids[0], clothoids[1], clothoids[2], clothoids[3]};
+  if (twoClothoidsBetweenArcs(&first, &middle, &made[0], &made[1]) != 0 ||
+      twoClothoidsBetweenArcs(&middle, &last, &made[2], &made[3]) != 0) {
+    return -1;
+  }
+  *firstArc = first;
+  *middleArc = middle;
+  *lastArc = last;
+  for (int i = 0; i < 4; ++i) clothoids[i] = made[i];
+  return 0;
 }
 
 }  // extern "C"

@@ -87,11 +87,75 @@ KGEOM_API int16_t ali_IPsetARA(double previousX, double previousY, IpRecord* ip,
 KGEOM_API int16_t ali_IPsetARARA(double previousX, double previousY, IpRecord* ip, double nextX,
                                  double nextY, Calelm elements[5]);
 
-/* ---- Chain makers (given records first, then the records made, in chain order) ---- */
+/* ---- Chain makers (given records first, then the records made, in chain order) ----
+ * Given elements are read as full circles and lines and are cut (or extended) to the joins: the
+ * first given element keeps its start, the last keeps its end; an arc may not exceed a half
+ * circle and a straight may not be turned around. Radii, parameters and turn signs of made
+ * elements come from their records where a function says so. Nothing is written on failure
+ * (-1, also when no solution exists). Root searches are bracketed and bounded (Brent's method,
+ * 100 steps) and return -1 rather than an inexact chain.
+ */
 
 /* (straight toward the corner, straight away from it, arc with R in field 6): arc tangent to both;
    the straights are shortened to the tangent points. */
 KGEOM_API int16_t ali_RmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* arc);
+
+/* (arc, arc, straight out): straight tangent to both circles, leaving the first arc and entering
+   the second in their senses; closed form. */
+KGEOM_API int16_t ali_SmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* straight);
+/* (straight, arc, new arc with R and sign): arc tangent to the straight and to the arc; centre by
+   line-circle intersection. Chain: straight, new arc, arc. */
+KGEOM_API int16_t ali_RmakSR(Calelm* straight, Calelm* arc, Calelm* newArc);
+/* (arc, arc, new arc with R and sign): arc tangent to both; centre by circle-circle intersection;
+   the shortest valid new arc. Chain: arc, new arc, arc. */
+KGEOM_API int16_t ali_RmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* newArc);
+/* (straight, straight, clothoid A1, clothoid A2): two clothoids at the straights' corner as
+   ali_IPsetAA. Chain: straight, A1, A2, straight. */
+KGEOM_API int16_t ali_AAmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* firstClothoid,
+                              Calelm* secondClothoid);
+/* (straight, straight, clothoid A1, arc R, clothoid A2): as ali_IPsetARA at the corner; -1 when
+   the arc would vanish. */
+KGEOM_API int16_t ali_ARAmakSS(Calelm* firstStraight, Calelm* secondStraight,
+                               Calelm* firstClothoid, Calelm* arc, Calelm* secondClothoid);
+/* (arc, arc, straight out, clothoid A): straight tangent to the first circle and to the second
+   widened by the clothoid's shift, then the clothoid into the second arc; closed form. */
+KGEOM_API int16_t ali_SAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* straight,
+                              Calelm* clothoid);
+/* (arc, arc, clothoid A1, straight out, clothoid A2): clothoid out of the first arc, straight,
+   clothoid into the second; closed form on the widened circles. */
+KGEOM_API int16_t ali_ASAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
+                               Calelm* straight, Calelm* secondClothoid);
+/* (arc, arc, clothoid A, new arc R): clothoid from the first arc to a new arc tangent to the
+   second; circle-circle intersection of centres. Chain: arc, A, new arc, arc. */
+KGEOM_API int16_t ali_ARmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* clothoid,
+                              Calelm* newArc);
+/* (arc, arc, clothoid A1, new arc R, clothoid A2): same-sense arcs joined by A1, R, A2; R must
+   differ from both given radii by 1e-5; circle-circle intersection of centres. */
+KGEOM_API int16_t ali_ARAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
+                               Calelm* newArc, Calelm* secondClothoid);
+/* (straight, arc, new arc R, clothoid A): arc tangent to the straight, then the clothoid into the
+   arc; line-circle intersection of centres. Chain: straight, R, A, arc. */
+KGEOM_API int16_t ali_RAmakSR(Calelm* straight, Calelm* arc, Calelm* newArc, Calelm* clothoid);
+/* (straight, arc, clothoid out): the clothoid from the straight into the arc; A solves
+   Y_M(A, R) = offset of the centre from the straight (scan, then Brent's method). */
+KGEOM_API int16_t ali_makSAR(Calelm* straight, Calelm* arc, Calelm* clothoid);
+/* (arc, arc, clothoid out): egg clothoid between nested same-sense arcs; A from CDsetAToRAR, then
+   turned about the first centre onto the second. */
+KGEOM_API int16_t ali_makRAR(Calelm* firstArc, Calelm* secondArc, Calelm* clothoid);
+/* (arc, arc, clothoid, clothoid): two clothoids meeting at infinite radius (S or C shape); their
+   records' parameters give the ratio A1:A2 (both 0: 1:1), the common scale is solved. */
+KGEOM_API int16_t ali_makRAAR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
+                              Calelm* secondClothoid);
+/* (arc, arc, arc, clothoids[4]): ali_makRAAR between the first and middle arcs and between the
+   middle and last; all or nothing. */
+KGEOM_API int16_t ali_mak3R4A(Calelm* firstArc, Calelm* middleArc, Calelm* lastArc,
+                              Calelm clothoids[4]);
+/* (A, R1, R2, out distance): distance between the centres of the two circles a clothoid A joins
+   from R1 to R2 (both finite); -1 when A cannot join them. */
+KGEOM_API int16_t CDOODistForRAR(double parameter, double r1, double r2, double* centreDistance);
+/* (R1, R2, centre distance, out A): the smallest clothoid parameter whose circles lie that far
+   apart (nested circles, distance below |R1 - R2|); scan then Brent's method; -1 when none. */
+KGEOM_API int16_t CDsetAToRAR(double r1, double r2, double centreDistance, double* parameter);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -1,0 +1,460 @@
+// Chain makers. Each case walks a known chain independently (quadrature), hands the maker the
+// outer elements extended past the joins, and expects the known joins back and a chain that
+// passes the checker; random pairs of elements must give -1 or a sound chain.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "chain_checker.h"
+#include "kestrel/geometry.h"
+
+namespace {
+
+using kestrel::geometry::testing::checkChain;
+using kestrel::geometry::testing::walk;
+using kestrel::geometry::testing::WalkEnd;
+
+constexpr double kPi = std::numbers::pi;
+
+// One element of a known chain: signed curvatures (left positive) at both ends and its length.
+struct Segment {
+  double k0, k1, length;
+};
+
+std::vector<WalkEnd> walkChain(WalkEnd start, const std::vector<Segment>& segments) {
+  std::vector<WalkEnd> joins{start};
+  for (const Segment& s : segments) {
+    const WalkEnd& p = joins.back();
+    joins.push_back(walk(p.x, p.y, p.azimuth, s.k0, s.k1, s.length));
+  }
+  return joins;
+}
+
+// The point `length` before a pose on a circle (or line) of curvature k.
+WalkEnd walkBack(const WalkEnd& p, double k, double length) {
+  const WalkEnd back = walk(p.x, p.y, p.azimuth + kPi, -k, -k, length);
+  return {back.x, back.y, back.azimuth - kPi};
+}
+
+Calelm arcThrough(const WalkEnd& from, const WalkEnd& to, double k) {
+  Calelm arc{};
+  arc.kind = CALELM_ARC;
+  arc.startX = from.x; arc.startY = from.y; arc.endX = to.x; arc.endY = to.y;
+  arc.turnSign = k > 0 ? 1.0 : -1.0;
+  arc.parameter = 1.0 / std::fabs(k);
+  EXPECT_EQ(ali_makR(&arc), 0);
+  return arc;
+}
+
+Calelm straightThrough(const WalkEnd& from, const WalkEnd& to) {
+  Calelm s{};
+  s.kind = CALELM_STRAIGHT;
+  s.startX = from.x; s.startY = from.y; s.endX = to.x; s.endY = to.y;
+  EXPECT_EQ(ali_makS(&s), 0);
+  return s;
+}
+
+// Given element ending `extra` past the join at the chain's start, and one starting `extra`
+// before the join at its end.
+Calelm firstGiven(const WalkEnd& join, double k, double before, double extra) {
+  const WalkEnd start = walkBack(join, k, before);
+  const WalkEnd end = walk(join.x, join.y, join.azimuth, k, k, extra);
+  return k == 0 ? straightThrough(start, end) : arcThrough(start, end, k);
+}
+Calelm lastGiven(const WalkEnd& join, double k, double extra, double after) {
+  const WalkEnd start = walkBack(join, k, extra);
+  const WalkEnd end = walk(join.x, join.y, join.azimuth, k, k, after);
+  return k == 0 ? straightThrough(start, end) : arcThrough(start, end, k);
+}
+
+void expectAt(const char* what, double x, double y, const WalkEnd& p, int i) {
+  EXPECT_NEAR(x, p.x, 1e-4) << what << " case " << i;
+  EXPECT_NEAR(y, p.y, 1e-4) << what << " case " << i;
+}
+
+class ChainMakers : public ::testing::Test {
+ protected:
+  std::mt19937_64 generator{777};
+  double uniform(double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(generator);
+  }
+  double anySign() { return uniform(0, 1) < 0.5 ? 1.0 : -1.0; }
+  WalkEnd anyStart() { return {uniform(-1e4, 1e4), uniform(-1e4, 1e4), uniform(0, 2 * kPi)}; }
+  static constexpr int kCases = 60;
+};
+
+TEST_F(ChainMakers, StraightBetweenTwoArcs) {
+  for (int i = 0; i < kCases; ++i) {
+    const double k1 = anySign() / uniform(80, 900), k2 = anySign() / uniform(80, 900);
+    const auto j = walkChain(anyStart(), {{k1, k1, 40}, {0, 0, uniform(20, 400)}, {k2, k2, 40}});
+    Calelm a1 = firstGiven(j[1], k1, 40, 15), a2 = lastGiven(j[2], k2, 15, 40), s{};
+    ASSERT_EQ(ali_SmakRR(&a1, &a2, &s), 0) << i;
+    expectAt("straight start", s.startX, s.startY, j[1], i);
+    expectAt("straight end", s.endX, s.endY, j[2], i);
+    const Calelm chain[] = {a1, s, a2};
+    EXPECT_EQ(checkChain(chain), "") << i;
+  }
+}
+
+TEST_F(ChainMakers, ArcBetweenAStraightAndAnArc) {
+  for (int i = 0; i < kCases; ++i) {
+    const double k = anySign() / uniform(80, 900);
+    double k2 = anySign() / uniform(80, 900);
+    if (std::fabs(k2 - k) < 1e-4) k2 = -k;
+    const auto j = walkChain(anyStart(), {{0, 0, 50}, {k, k, uniform(10, 60)}, {k2, k2, 40}});
+    Calelm s = firstGiven(j[1], 0, 50, 20), a2 = lastGiven(j[2], k2, 10, 40), made{};
+    made.parameter = 1 / std::fabs(k);
+    made.turnSign = k > 0 ? 1 : -1;
+    ASSERT_EQ(ali_RmakSR(&s, &a2, &made), 0) << i;
+    const Calelm chain[] = {s, made, a2};
+    EXPECT_EQ(checkChain(chain), "") << i;
+    EXPECT_NEAR(made.parameter, 1 / std::fabs(k), 1e-5);
+  }
+}
+
+TEST_F(ChainMakers, ArcBetweenTwoArcs) {
+  for (int i = 0; i < kCases; ++i) {
+    const double k1 = anySign() / uniform(80, 900), k = anySign() / uniform(80, 900);
+    double k2 = anySign() / uniform(80, 900);
+    if (std::fabs(k2 - k) < 1e-4) k2 = -k;
+    const auto j = walkChain(anyStart(), {{k1, k1, 40}, {k, k, uniform(10, 60)}, {k2, k2, 40}});
+    Calelm a1 = firstGiven(j[1], k1, 40, 10), a2 = lastGiven(j[2], k2, 10, 40), made{};
+    made.parameter = 1 / std::fabs(k);
+    made.turnSign = k > 0 ? 1 : -1;
+    if (std::fabs(k - k1) < 1e-4) continue;
+    ASSERT_EQ(ali_RmakRR(&a1, &a2, &made), 0) << i;
+    const Calelm chain[] = {a1, made, a2};
+    EXPECT_EQ(checkChain(chain), "") << i;
+  }
+}
+
+TEST_F(ChainMakers, ClothoidsBetweenTwoStraightsRecoverTheKnownCurve) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), r = uniform(100, 1500);
+    const double a1 = r * uniform(0.3, 1.0), a2 = r * uniform(0.3, 1.0);
+    const double arcLength = i % 2 == 0 ? 0.0 : uniform(10, 300);
+    std::vector<Segment> segments{{0, 0, 100}, {0, s / r, a1 * a1 / r}};
+    if (arcLength > 0) segments.push_back({s / r, s / r, arcLength});
+    segments.push_back({s / r, 0, a2 * a2 / r});
+    segments.push_back({0, 0, 100});
+    const auto j = walkChain(anyStart(), segments);
+    const std::size_t last = segments.size() - 1;
+    Calelm s1 = firstGiven(j[1], 0, 100, 30), s2 = lastGiven(j[last], 0, 30, 100);
+    Calelm c1{}, arc{}, c2{};
+    c1.parameter = a1;
+    c2.parameter = a2;
+    arc.parameter = r;
+    if (arcLength == 0) {
+      // Two clothoids meet at a common radius only when that radius is r.
+      ASSERT_EQ(ali_AAmakSS(&s1, &s2, &c1, &c2), 0) << i;
+      EXPECT_NEAR(c1.endRadius, r, 1e-6 * r) << i;
+      const Calelm chain[] = {s1, c1, c2, s2};
+      EXPECT_EQ(checkChain(chain), "") << i;
+    } else {
+      ASSERT_EQ(ali_ARAmakSS(&s1, &s2, &c1, &arc, &c2), 0) << i;
+      EXPECT_NEAR(arc.length, arcLength, 1e-4) << i;
+      const Calelm chain[] = {s1, c1, arc, c2, s2};
+      EXPECT_EQ(checkChain(chain), "") << i;
+    }
+    expectAt("first origin", s1.endX, s1.endY, j[1], i);
+    expectAt("last origin", s2.startX, s2.startY, j[last], i);
+  }
+}
+
+TEST_F(ChainMakers, ClothoidFromAStraightIntoAnArcFindsItsParameter) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), r = uniform(60, 2000), a = r * uniform(0.2, 1.2);
+    const auto j = walkChain(anyStart(), {{0, 0, 100}, {0, s / r, a * a / r}, {s / r, s / r, 30}});
+    Calelm line = firstGiven(j[1], 0, 100, 40), arc = lastGiven(j[2], s / r, 20, 30), made{};
+    ASSERT_EQ(ali_makSAR(&line, &arc, &made), 0) << i;
+    EXPECT_NEAR(made.parameter, a, 1e-6 * a) << i;
+    expectAt("clothoid origin", made.startX, made.startY, j[1], i);
+    const Calelm chain[] = {line, made, arc};
+    EXPECT_EQ(checkChain(chain), "") << i;
+  }
+}
+
+TEST_F(ChainMakers, EggClothoidBetweenNestedArcsFindsItsParameter) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), r1 = uniform(200, 2000), r2 = r1 * uniform(0.3, 0.8);
+    const double a = std::sqrt(uniform(0.1, 1.0)) * r2;
+    const bool widening = i % 2 == 1;
+    const double from = widening ? r2 : r1, to = widening ? r1 : r2;
+    const auto j = walkChain(anyStart(), {{s / from, s / from, 30},
+                                          {s / from, s / to, std::fabs(a * a / to - a * a / from)},
+                                          {s / to, s / to, 30}});
+    Calelm a1 = firstGiven(j[1], s / from, 30, 10), a2 = lastGiven(j[2], s / to, 10, 30), made{};
+    double distance = 0;
+    ASSERT_EQ(CDOODistForRAR(a, from, to, &distance), 0);
+    double solved = 0;
+    ASSERT_EQ(CDsetAToRAR(from, to, distance, &solved), 0);
+    EXPECT_NEAR(solved, a, 1e-6 * a) << i;
+    ASSERT_EQ(ali_makRAR(&a1, &a2, &made), 0) << i;
+    EXPECT_NEAR(made.parameter, a, 1e-6 * a) << i;
+    expectAt("clothoid start", made.startX, made.startY, j[1], i);
+    const Calelm chain[] = {a1, made, a2};
+    EXPECT_EQ(checkChain(chain), "") << i;
+  }
+}
+
+TEST_F(ChainMakers, StraightAndClothoidsBetweenArcs) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s1 = anySign(), s2 = anySign(), r1 = uniform(100, 1500), r2 = uniform(100, 1500);
+    const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
+    const double straight = uniform(10, 300);
+    if (i % 2 == 0) {
+      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30}, {0, 0, straight},
+                                            {0, s2 / r2, a2 * a2 / r2}, {s2 / r2, s2 / r2, 30}});
+      Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[3], s2 / r2, 10, 30);
+      Calelm line{}, clothoid{};
+      clothoid.parameter = a2;
+      ASSERT_EQ(ali_SAmakRR(&g1, &g2, &line, &clothoid), 0) << i;
+      EXPECT_NEAR(line.length, straight, 1e-4) << i;
+      const Calelm chain[] = {g1, line, clothoid, g2};
+      EXPECT_EQ(checkChain(chain), "") << i;
+    } else {
+      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30}, {s1 / r1, 0, a1 * a1 / r1},
+                                            {0, 0, straight}, {0, s2 / r2, a2 * a2 / r2},
+                                            {s2 / r2, s2 / r2, 30}});
+      Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[4], s2 / r2, 10, 30);
+      Calelm c1{}, line{}, c2{};
+      c1.parameter = a1;
+      c2.parameter = a2;
+      ASSERT_EQ(ali_ASAmakRR(&g1, &g2, &c1, &line, &c2), 0) << i;
+      EXPECT_NEAR(line.length, straight, 1e-4) << i;
+      expectAt("first clothoid start", c1.startX, c1.startY, j[1], i);
+      const Calelm chain[] = {g1, c1, line, c2, g2};
+      EXPECT_EQ(checkChain(chain), "") << i;
+    }
+  }
+}
+
+TEST_F(ChainMakers, ClothoidAndArcChainsBetweenArcsAndStraights) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), r1 = uniform(400, 2000), r = r1 * uniform(0.3, 0.8);
+    const double a = std::sqrt(uniform(0.1, 1.0)) * r;
+    const double r2 = r * uniform(0.3, 0.8), a2 = std::sqrt(uniform(0.1, 1.0)) * r2;
+    const double arcLength = uniform(10, 0.5 * r);
+    const int variant = i % 3;
+    if (variant == 0) {  // arc, A, R, arc (tangent arcs of opposite sense at the end)
+      const double k2 = -s / uniform(100, 900);
+      const auto j = walkChain(anyStart(), {{s / r1, s / r1, 30},
+                                            {s / r1, s / r, a * a / r - a * a / r1},
+                                            {s / r, s / r, arcLength}, {k2, k2, 30}});
+      Calelm g1 = firstGiven(j[1], s / r1, 30, 10), g2 = lastGiven(j[3], k2, 10, 30);
+      Calelm clothoid{}, arc{};
+      clothoid.parameter = a;
+      arc.parameter = r;
+      ASSERT_EQ(ali_ARmakRR(&g1, &g2, &clothoid, &arc), 0) << i;
+      const Calelm chain[] = {g1, clothoid, arc, g2};
+      EXPECT_EQ(checkChain(chain), "") << i;
+    } else if (variant == 1) {  // arc, A1, R, A2, arc of one sense
+      const auto j = walkChain(anyStart(), {{s / r1, s / r1, 30},
+                                            {s / r1, s / r, a * a / r - a * a / r1},
+                                            {s / r, s / r, arcLength},
+                                            {s / r, s / r2, a2 * a2 / r2 - a2 * a2 / r},
+                                            {s / r2, s / r2, 30}});
+      Calelm g1 = firstGiven(j[1], s / r1, 30, 10), g2 = lastGiven(j[4], s / r2, 10, 30);
+      Calelm c1{}, arc{}, c2{};
+      c1.parameter = a;
+      arc.parameter = r;
+      c2.parameter = a2;
+      ASSERT_EQ(ali_ARAmakRR(&g1, &g2, &c1, &arc, &c2), 0) << i;
+      EXPECT_NEAR(arc.length, arcLength, 1e-3) << i;
+      const Calelm chain[] = {g1, c1, arc, c2, g2};
+      EXPECT_EQ(checkChain(chain), "") << i;
+    } else {  // straight, R, A, arc
+      const auto j = walkChain(anyStart(), {{0, 0, 60}, {s / r, s / r, arcLength},
+                                            {s / r, s / r2, a2 * a2 / r2 - a2 * a2 / r},
+                                            {s / r2, s / r2, 30}});
+      Calelm line = firstGiven(j[1], 0, 60, 10), g2 = lastGiven(j[3], s / r2, 10, 30);
+      Calelm arc{}, clothoid{};
+      arc.parameter = r;
+      clothoid.parameter = a2;
+      ASSERT_EQ(ali_RAmakSR(&line, &g2, &arc, &clothoid), 0) << i;
+      const Calelm chain[] = {line, arc, clothoid, g2};
+      EXPECT_EQ(checkChain(chain), "") << i;
+    }
+  }
+}
+
+TEST_F(ChainMakers, TwoClothoidsThroughAnInflectionAndFourBetweenThreeArcs) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s1 = anySign(), s2 = -s1, s3 = anySign();
+    const double r1 = uniform(100, 1500), r2 = uniform(100, 1500), r3 = uniform(100, 1500);
+    const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
+    const double a3 = r2 * uniform(0.3, 1.0), a4 = r3 * uniform(0.3, 1.0);
+    const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30}, {s1 / r1, 0, a1 * a1 / r1},
+                                          {0, s2 / r2, a2 * a2 / r2}, {s2 / r2, s2 / r2, 40},
+                                          {s2 / r2, 0, a3 * a3 / r2}, {0, s3 / r3, a4 * a4 / r3},
+                                          {s3 / r3, s3 / r3, 30}});
+    Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[3], s2 / r2, 10, 40);
+    Calelm c1{}, c2{};
+    c1.parameter = 2 * a1;  // only the ratio counts
+    c2.parameter = 2 * a2;
+    Calelm pair1 = g1, pair2 = g2;
+    ASSERT_EQ(ali_makRAAR(&pair1, &pair2, &c1, &c2), 0) << i;
+    EXPECT_NEAR(c1.parameter, a1, 1e-6 * a1) << i;
+    EXPECT_NEAR(c2.parameter, a2, 1e-6 * a2) << i;
+    const Calelm pair[] = {pair1, c1, c2, pair2};
+    EXPECT_EQ(checkChain(pair), "") << i;
+
+    // The middle arc from before its start to past its end, and all four clothoids.
+    Calelm middle = arcThrough(walkBack(j[3], s2 / r2, 10), walk(j[4].x, j[4].y, j[4].azimuth,
+                                                                 s2 / r2, s2 / r2, 10), s2 / r2);
+    Calelm last = lastGiven(j[6], s3 / r3, 10, 30), first = g1;
+    Calelm four[4] = {};
+    four[0].parameter = a1; four[1].parameter = a2; four[2].parameter = a3; four[3].parameter = a4;
+    ASSERT_EQ(ali_mak3R4A(&first, &middle, &last, four), 0) << i;
+    // An S-curve's centre distance hardly changes with the clothoid scale, so the clothoid
+    // series' own accuracy moves the joins along the arc by more than elsewhere.
+    EXPECT_NEAR(middle.length, 40, 2e-3) << i;
+    const Calelm chain[] = {first, four[0], four[1], middle, four[2], four[3], last};
+    EXPECT_EQ(checkChain(chain), "") << i;
+  }
+}
+
+// Random elements, not built to fit: every chain maker must refuse or return a sound chain.
+TEST_F(ChainMakers, RandomPairsGiveMinusOneOrASoundChain) {
+  auto randomArc = [&]() {
+    const WalkEnd start{uniform(-500, 500), uniform(-500, 500), uniform(0, 2 * kPi)};
+    const double k = anySign() / uniform(50, 1500);
+    return arcThrough(start, walk(start.x, start.y, start.azimuth, k, k, uniform(10, 120)), k);
+  };
+  auto randomStraight = [&]() {
+    const WalkEnd start{uniform(-500, 500), uniform(-500, 500), uniform(0, 2 * kPi)};
+    return straightThrough(start, walk(start.x, start.y, start.azimuth, 0, 0, uniform(20, 600)));
+  };
+  int made = 0, refused = 0;
+  auto tally = [&](int16_t status, std::initializer_list<Calelm> chain, int i, const char* name) {
+    if (status != 0) {
+      EXPECT_EQ(status, -1) << name << " " << i;
+      ++refused;
+      return;
+    }
+    ++made;
+    const std::vector<Calelm> elements(chain);
+    EXPECT_EQ(checkChain(elements), "") << name << " " << i;
+  };
+  for (int i = 0; i < 1000; ++i) {
+    Calelm a1 = randomArc(), a2 = randomArc(), s1 = randomStraight(), s2 = randomStraight();
+    const double radius = uniform(50, 800), parameter = radius * uniform(0.3, 1.0);
+    {
+      Calelm x = a1, y = a2, s{};
+      const int16_t status = ali_SmakRR(&x, &y, &s);
+      tally(status, {x, s, y}, i, "SmakRR");
+    }
+    {
+      Calelm x = a1, y = a2, c{};
+      const int16_t status = ali_makRAR(&x, &y, &c);
+      tally(status, {x, c, y}, i, "makRAR");
+    }
+    {
+      Calelm x = a1, y = a2, c1{}, c2{};
+      const int16_t status = ali_makRAAR(&x, &y, &c1, &c2);
+      tally(status, {x, c1, c2, y}, i, "makRAAR");
+    }
+    {
+      Calelm x = a1, y = a2, r{};
+      r.parameter = radius;
+      r.turnSign = anySign();
+      const int16_t status = ali_RmakRR(&x, &y, &r);
+      tally(status, {x, r, y}, i, "RmakRR");
+    }
+    {
+      Calelm x = s1, y = a2, c{};
+      const int16_t status = ali_makSAR(&x, &y, &c);
+      tally(status, {x, c, y}, i, "makSAR");
+    }
+    {
+      Calelm x = s1, y = a2, r{};
+      r.parameter = radius;
+      r.turnSign = anySign();
+      const int16_t status = ali_RmakSR(&x, &y, &r);
+      tally(status, {x, r, y}, i, "RmakSR");
+    }
+    {
+      Calelm x = s1, y = s2, r{};
+      r.parameter = radius;
+      const int16_t status = ali_RmakSS(&x, &y, &r);
+      tally(status, {x, r, y}, i, "RmakSS");
+    }
+    {
+      Calelm x = s1, y = s2, c1{}, r{}, c2{};
+      c1.parameter = parameter;
+      r.parameter = radius;
+      c2.parameter = parameter;
+      const int16_t status = ali_ARAmakSS(&x, &y, &c1, &r, &c2);
+      tally(status, {x, c1, r, c2, y}, i, "ARAmakSS");
+    }
+    {
+      Calelm x = a1, y = a2, c1{}, s{}, c2{};
+      c1.parameter = a1.parameter * uniform(0.3, 1.0);
+      c2.parameter = a2.parameter * uniform(0.3, 1.0);
+      const int16_t status = ali_ASAmakRR(&x, &y, &c1, &s, &c2);
+      tally(status, {x, c1, s, c2, y}, i, "ASAmakRR");
+    }
+  }
+  // Elements thrown down at random seldom admit minor arcs at every join; both outcomes occur.
+  EXPECT_GT(made, 150);
+  EXPECT_GT(refused, 4000);
+}
+
+TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
+  const WalkEnd origin{0, 0, 0};
+  Calelm arcA = arcThrough(origin, walk(0, 0, 0, 0.01, 0.01, 50), 0.01);
+  Calelm sameCircle = arcThrough(walk(0, 0, 0, 0.01, 0.01, 60), walk(0, 0, 0, 0.01, 0.01, 90), 0.01);
+  Calelm straight = straightThrough(origin, {100, 0, 0});
+  Calelm out{}, out2{};
+  // A straight cannot leave a circle and enter one that contains it in the same sense.
+  Calelm inner = arcThrough({0, 10, 0}, walk(0, 10, 0, 0.02, 0.02, 30), 0.02);
+  {
+    Calelm x = arcA, y = inner;
+    EXPECT_EQ(ali_SmakRR(&x, &y, &out), -1);
+  }
+  // Two arcs of one circle: no egg clothoid (R1 = R2), no joining arc of the same radius.
+  {
+    Calelm x = arcA, y = sameCircle;
+    EXPECT_EQ(ali_makRAR(&x, &y, &out), -1);
+    out.parameter = 100;
+    out.turnSign = 1;
+    EXPECT_EQ(ali_RmakRR(&x, &y, &out), -1);
+  }
+  // An arc crossing the straight has no clothoid from it (the shift would be negative).
+  {
+    Calelm x = straight, y = arcThrough({50, -20, 0}, walk(50, -20, 0, 0.01, 0.01, 40), 0.01);
+    EXPECT_EQ(ali_makSAR(&x, &y, &out), -1);
+  }
+  // Parallel straights have no corner.
+  {
+    Calelm x = straight, y = straightThrough({0, 50, 0}, {100, 50, 0});
+    out.parameter = 100;
+    out2.parameter = 100;
+    EXPECT_EQ(ali_AAmakSS(&x, &y, &out, &out2), -1);
+  }
+  // Support routines.
+  double value = 0;
+  EXPECT_EQ(CDOODistForRAR(100, 200, 200, &value), -1);
+  EXPECT_EQ(CDOODistForRAR(0, 200, 100, &value), -1);
+  EXPECT_EQ(CDOODistForRAR(100, 0, 100, &value), -1);
+  EXPECT_EQ(CDsetAToRAR(200, 100, 150, &value), -1);  // beyond |R1 - R2|
+  EXPECT_EQ(CDsetAToRAR(200, 200, 10, &value), -1);
+  // A new arc radius equal to a given one is refused.
+  {
+    Calelm x = arcA, y = inner, c1{}, r{}, c2{};
+    c1.parameter = 50;
+    c2.parameter = 30;
+    r.parameter = 100;
+    EXPECT_EQ(ali_ARAmakRR(&x, &y, &c1, &r, &c2), -1);
+  }
+  // Unchanged records after a refusal.
+  Calelm x = arcA, y = inner;
+  ali_SmakRR(&x, &y, &out);
+  EXPECT_EQ(x.endX, arcA.endX);
+  EXPECT_EQ(y.startY, inner.startY);
+}
+
+}  // namespace
