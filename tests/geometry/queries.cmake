@@ -5,3 +5,9 @@ foreach(topic onl_proj intersect moves monitor)
     add_kestrel_test(queries_${topic}_test SOURCES queries_${topic}_test.cpp DEPS kestrel::geometry)
   endif()
 endforeach()
+
+# Loads the built library by file name and resolves every query function.
+add_kestrel_test(queries_exports_test SOURCES queries_exports_test.cpp DEPS ${CMAKE_DL_LIBS})
+target_compile_definitions(queries_exports_test PRIVATE
+  KESTREL_GEOMETRY_LIBRARY="$<TARGET_FILE:kestrel_geometry>")
+add_dependencies(queries_exports_test kestrel_geometry)

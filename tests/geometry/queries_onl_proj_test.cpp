@@ -55,6 +55,72 @@ TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
   EXPECT_EQ(ali_onl(nullptr, 1.0, &x, &y, &angle), -1);
 }
 
+TEST(QueriesOnl, StatusesAtAndBeyondTheEndsOfArcsAndClothoids) {
+  ArcReference arc({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2);
+  ClothoidReference entering(100.0, {0.0, 0.0}, 0.5, -1.0, 0.0, 80.0);
+  ClothoidReference leaving(100.0, {0.0, 0.0}, 0.5, 1.0, 80.0, 20.0);
+  Calelm badSign = arc.record;
+  field(badSign, 5) = 0.5;
+  Calelm negativeRadius = arc.record;
+  field(negativeRadius, 6) = -80.0;
+  Calelm noLength = entering.record;
+  field(noLength, 7) = field(noLength, 8) = 125.0;
+  struct Case {
+    const char* name;
+    const Calelm* record;
+    double s;
+    int16_t status;
+  } cases[] = {
+      {"arc start", &arc.record, 0.0, 0},
+      {"arc end", &arc.record, 96.0, 0},
+      {"arc past the end", &arc.record, 96.1, -1},
+      {"arc before the start (not refused)", &arc.record, -5.0, 0},
+      {"arc with sign 0.5", &badSign, 1.0, -1},
+      {"arc with a negative radius", &negativeRadius, 1.0, -1},
+      {"clothoid end", &entering.record, 80.0, 0},
+      {"clothoid past the end", &entering.record, 80.01, -1},
+      {"reversed clothoid end", &leaving.record, 60.0, 0},
+      {"reversed clothoid past the end", &leaving.record, 60.01, -1},
+      {"clothoid of zero length", &noLength, 0.0, -1},
+  };
+  for (const Case& c : cases) {
+    double x, y, angle;
+    EXPECT_EQ(ali_onl(c.record, c.s, &x, &y, &angle), c.status) << c.name;
+  }
+  // Before its start an arc continues on its circle.
+  double x, y, angle;
+  ASSERT_EQ(ali_onlR(&arc.record, -5.0, &x, &y, &angle), 0);
+  EXPECT_LT(distance({x, y}, arc.pointAt(-5.0)), 2e-5);
+}
+
+TEST(QueriesOnl, AzimuthsFollowTheSurveyorFrame) {
+  // X north, Y east: eastward is pi/2, southward pi, westward 3 pi/2.
+  const struct {
+    double x2, y2, azimuth;
+  } cases[] = {{0.0, 10.0, kPi / 2.0}, {-10.0, 0.0, kPi}, {0.0, -10.0, 1.5 * kPi}, {10.0, 10.0, kPi / 4.0}};
+  for (const auto& c : cases) {
+    Calelm line = straightRecord(0.0, 0.0, c.x2, c.y2);
+    double x, y, angle;
+    ASSERT_EQ(ali_onlS(&line, 1.0, &x, &y, &angle), 0);
+    EXPECT_NEAR(angle, c.azimuth, 2e-6);
+  }
+}
+
+TEST(QueriesProj, ClothoidEndsAndOutside) {
+  ClothoidReference leaving(100.0, {500.0, -300.0}, 2.0, -1.0, 90.0, 10.0);
+  double s, fx, fy;
+  Point start = leaving.pointAt(0.0);
+  ASSERT_EQ(ali_projA(&leaving.record, start.x, start.y, &s, &fx, &fy), 0);
+  EXPECT_NEAR(s, 0.0, 1e-3);
+  Point end = leaving.pointAt(leaving.length);
+  ASSERT_EQ(ali_projA(&leaving.record, end.x, end.y, &s, &fx, &fy), 0);
+  EXPECT_NEAR(s, leaving.length, 1e-3);
+  Point before = toward(start, -5.0, leaving.azimuthAt(0.0));
+  EXPECT_EQ(ali_projA(&leaving.record, before.x, before.y, &s, &fx, &fy), -1);
+  Point beyond = toward(end, 5.0, leaving.azimuthAt(leaving.length));
+  EXPECT_EQ(ali_projA(&leaving.record, beyond.x, beyond.y, &s, &fx, &fy), -1);
+}
+
 struct ProjCase {
   const char* name;
   double px, py;
