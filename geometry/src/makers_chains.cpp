@@ -131,6 +131,9 @@ bool straightRecord(const Line& line, Point from, Point to, Calelm* out) {
   straight.endX = ali_CAroundNum(to.x);
   straight.endY = ali_CAroundNum(-to.y);
   if (ali_makS(&straight) != 0) return false;
+  // A short straight's rounded ends would tilt it; it keeps the direction of the given line.
+  straight.startAngle = ali_CAroundAng(ali_CExAng(normalisedAngle(line.heading)));
+  straight.endAngle = straight.startAngle;
   *out = straight;
   return true;
 }
