@@ -1,0 +1,226 @@
+#include "ui/dialog_views.h"
+
+#include <map>
+#include <utility>
+
+#include "ui/kestrel_form.h"
+#include "ui/kestrel_settings_form.h"
+#include "ui/select_alignment_form.h"
+#include "ui/sima_result_form.h"
+
+namespace kestrel {
+
+namespace {
+
+// A progress window nobody sees: it keeps its geometry so the profile rules still apply.
+class HiddenProgressView : public ProgressView {
+ public:
+  void create(const std::string&, bool) override {}
+  void destroy() override {}
+  void setVisible(bool) override {}
+  void setCaption(const std::string&) override {}
+  void setText(const std::string&) override {}
+  void setRange(int64_t, int64_t, int64_t) override {}
+  void setBarPosition(int64_t) override {}
+  void setModal(bool) override {}
+  void keepFocus() override {}
+  void repaint() override {}
+  PumpResult pumpWaitingMessages() override { return PumpResult::Continue; }
+  void activateMainWindow() override {}
+  void move(int x, int y) override {
+    x_ = x;
+    y_ = y;
+  }
+  int x() const override { return x_; }
+  int y() const override { return y_; }
+  int width() const override { return 360; }
+  int height() const override { return 140; }
+
+ private:
+  int x_ = 0;
+  int y_ = 0;
+};
+
+// The tree entry a script names: "A", "D", "H", "I", "F1".."F7"; −1 when unknown.
+int seriesEntryOf(const std::string& key) {
+  if (key == "A") return kSeriesA;
+  if (key == "D") return kSeriesD;
+  if (key == "H") return kSeriesH;
+  if (key == "I") return kSeriesI;
+  if (key.size() == 2 && key[0] == 'F' && key[1] >= '1' && key[1] <= '7')
+    return routeTypeEntry(key[1] - '0');
+  return -1;
+}
+
+std::string joined(const std::map<std::string, int32_t>& alignments) {
+  if (alignments.empty()) return "none";
+  std::string text;
+  for (const auto& entry : alignments) text += (text.empty() ? "" : ", ") + entry.first;
+  return text;
+}
+
+// Clicks through the dialogs as windowing.script says.
+class ScriptedViews : public DialogViews {
+ public:
+  explicit ScriptedViews(ovwin::WindowingSystem& windowing) : windowing_(windowing) {}
+
+  bool showImportDialog(KestrelForm& form) override {
+    const ovwin::DialogScript& script = windowing_.script;
+    // A file already shown (and unchanged since its pre-scan) is not browsed again.
+    if (!script.filePath.empty() && script.filePath != form.filePath() &&
+        !form.browse(script.filePath))
+      return closeWith(form, ovwin::DialogOutcome::PathRejected);
+
+    if (script.siteName && !form.selectSite(*script.siteName))
+      windowing_.notices.push_back("site \"" + *script.siteName + "\" not found; using \"" +
+                                   siteShown(form) + "\"");
+
+    if (script.series) tickSeries(form, *script.series);
+
+    bool settingsGiven = script.shiftDistance.has_value();
+    for (const auto& layer : script.layers) settingsGiven = settingsGiven || layer.has_value();
+    if (settingsGiven && !form.openSettings() &&
+        windowing_.outcome == ovwin::DialogOutcome::ShiftRejected) {
+      form.close();
+      return false;
+    }
+
+    if (script.cancelImportDialog) return closeWith(form, ovwin::DialogOutcome::Cancelled);
+    if (!form.importEnabled()) return closeWith(form, ovwin::DialogOutcome::NothingToImport);
+    if (!form.pressImport()) return closeWith(form, ovwin::DialogOutcome::PathRejected);
+    return true;
+  }
+
+  bool showSettingsDialog(KestrelSettingsForm& form) override {
+    const ovwin::DialogScript& script = windowing_.script;
+    for (int i = 0; i < kLayerCount; ++i)
+      if (script.layers[i]) form.chooseLayer(i, *script.layers[i]);
+    if (script.shiftDistance) form.setShiftText(*script.shiftDistance);
+    if (form.accept()) return true;
+    // The refusal's message box is up; the user gives up and cancels.
+    windowing_.outcome = ovwin::DialogOutcome::ShiftRejected;
+    return false;
+  }
+
+  int showAlignmentSelection(SelectAlignmentForm& form) override {
+    const auto& name = windowing_.script.alignmentName;
+    if (name) {
+      if (form.select(*name) && form.confirm() == 0) return 0;
+      windowing_.notices.push_back("alignment \"" + *name +
+                                   "\" not found; alignments available: " +
+                                   joined(form.alignments()));
+      return form.cancel();
+    }
+    windowing_.notices.push_back("alignment choice cancelled; alignments available: " +
+                                 joined(form.alignments()));
+    return form.cancel();
+  }
+
+  void showResult(SimaResultForm& form) override {
+    std::string error;
+    if (!form.open(&error))
+      windowing_.notices.push_back("cannot append the result to the log " + form.logPath() +
+                                   ": " + error);
+    const SimaResultInputs& in = form.inputs();
+    ovwin::RunReport& report = windowing_.report;
+    report.resultLines = form.lines();
+    report.errorCount = in.errorCount;
+    report.drawnPoints = in.drawnPoints;
+    report.lotPolylines = in.lotPolylines;
+    for (int type = 0; type < 8; ++type) {
+      report.routePolylines[type] = in.routePolylines[type];
+      report.routesPerType[type] = in.routesPerType[type];
+    }
+    report.alignments = in.alignmentNames;
+    report.verticalPoints = in.verticalPoints;
+    report.sectionPoints = in.sectionPoints;
+    report.errors.clear();
+    for (const auto& entry : in.errors)
+      report.errors.push_back({entry.code, entry.lineNumber, entry.message, entry.lineText});
+    report.logPath = form.logPath();
+    report.inputEncoding = in.logEncoding == sima::Encoding::Utf8 ? "utf-8" : "cp932";
+    windowing_.outcome = ovwin::DialogOutcome::Imported;
+  }
+
+  void messageBox(const std::string& text, const std::string& caption,
+                  ovwin::MessageIcon icon) override {
+    windowing_.messageBoxes.push_back({text, caption, icon});
+  }
+
+  std::unique_ptr<ProgressView> createProgressView() override {
+    return std::make_unique<HiddenProgressView>();
+  }
+
+ private:
+  bool closeWith(KestrelForm& form, ovwin::DialogOutcome outcome) {
+    windowing_.outcome = outcome;
+    form.close();
+    return false;
+  }
+
+  static std::string siteShown(const KestrelForm& form) {
+    const int index = form.selectedSiteIndex();
+    return index < 0 ? std::string() : form.sites()[static_cast<std::size_t>(index)];
+  }
+
+  // Ticks exactly the named entries ("all" names every one).
+  void tickSeries(KestrelForm& form, const std::vector<std::string>& keys) {
+    bool wanted[kSeriesCount] = {};
+    for (const auto& key : keys) {
+      if (key == "all") {
+        for (bool& w : wanted) w = true;
+        continue;
+      }
+      const int entry = seriesEntryOf(key);
+      if (entry < 0) {
+        windowing_.notices.push_back("unknown series \"" + key + "\" ignored");
+        continue;
+      }
+      wanted[entry] = true;
+    }
+    for (const auto& item : form.treeItems()) {
+      if (wanted[item.entry] && item.locked && !containsAll(keys))
+        windowing_.notices.push_back("series " + keyOf(item.entry) + ": the file holds none");
+      form.setChecked(item.entry, wanted[item.entry]);
+    }
+  }
+
+  static bool containsAll(const std::vector<std::string>& keys) {
+    for (const auto& key : keys)
+      if (key == "all") return true;
+    return false;
+  }
+
+  static std::string keyOf(int entry) {
+    static const char* const kKeys[kSeriesCount] = {"A", "D", "H", "I", "F1", "F2",
+                                                    "F3", "F4", "F5", "F6", "F7"};
+    return kKeys[entry];
+  }
+
+  ovwin::WindowingSystem& windowing_;
+};
+
+std::map<ovwin::DialogMode, DialogViewsFactory>& registeredViews() {
+  static std::map<ovwin::DialogMode, DialogViewsFactory> factories;
+  return factories;
+}
+
+}  // namespace
+
+std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing) {
+  return std::make_unique<ScriptedViews>(windowing);
+}
+
+void registerDialogViews(ovwin::DialogMode mode, DialogViewsFactory factory) {
+  registeredViews()[mode] = std::move(factory);
+}
+
+std::unique_ptr<DialogViews> makeDialogViews(ovwin::WindowingSystem& windowing) {
+  if (windowing.mode != ovwin::DialogMode::Scripted) {
+    const auto found = registeredViews().find(windowing.mode);
+    if (found != registeredViews().end() && found->second) return found->second(windowing);
+  }
+  return makeScriptedViews(windowing);
+}
+
+}  // namespace kestrel
