@@ -342,6 +342,15 @@ TEST(ali_makS, CompletesStraightInSurveyorFrame) {
     EXPECT_NEAR(s.extra1 * s.startX + s.extra2 * s.startY, s.extra3, 1e-4);
     EXPECT_NEAR(s.extra1 * s.endX + s.extra2 * s.endY, s.extra3, 1e-4);
   }
+  // Heading a hair east of north: the computation-frame direction just under 2*pi rounds up
+  // past a full turn, and the conversion back leaves a tiny negative azimuth.
+  Calelm north;
+  initCalelm(&north);
+  north.endX = 1000.0;
+  north.endY = 1e-7;
+  ASSERT_EQ(ali_makS(&north), 0);
+  EXPECT_LT(north.startAngle, 0.0);
+  EXPECT_GT(north.startAngle, -1.389e-6);
   Calelm same;
   initCalelm(&same);
   same.endX = 9e-6;

@@ -298,6 +298,22 @@ TEST(ElementTransforms, FrameChangeTwiceIsIdentity) {
   }
 }
 
+TEST(ElementTransforms, FrameChangeNormalisesStraightCoefficients) {
+  std::mt19937_64 random(29);
+  for (int i = 0; i < 100; ++i) {
+    const Calelm straight = randomRecord(random, 1);
+    Calelm converted;
+    CDchgSpace(straight, &converted);
+    const double a = converted.extra1, b = converted.extra2, k = converted.extra3;
+    EXPECT_NEAR(a * a + b * b, 1.0, 1e-12);
+    EXPECT_NEAR(a * converted.startX + b * converted.startY + k, 0.0, 1e-9);
+    EXPECT_NEAR(a * converted.endX + b * converted.endY + k, 0.0, 1e-9);
+    // Directions reverse their turning sense in the other frame.
+    EXPECT_NEAR(std::cos(converted.startAngle), std::cos(straight.startAngle), 1e-12);
+    EXPECT_NEAR(std::sin(converted.startAngle), -std::sin(straight.startAngle), 1e-12);
+  }
+}
+
 TEST(ElementTransforms, MirrorTwiceIsIdentity) {
   std::mt19937_64 random(22);
   for (int i = 0; i < 300; ++i) {

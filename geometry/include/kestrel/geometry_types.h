@@ -4,11 +4,14 @@
 
 #include <stdint.h>
 
-/* Marks the library's exported functions; everything else in the library stays hidden. */
+/* Marks the library's exported functions; everything else in the library stays hidden.
+ * A build may define KGEOM_API itself beforehand. */
+#ifndef KGEOM_API
 #if defined(__GNUC__) || defined(__clang__)
 #define KGEOM_API __attribute__((visibility("default")))
 #else
 #define KGEOM_API
+#endif
 #endif
 
 #ifdef __cplusplus
