@@ -15,6 +15,7 @@ constexpr const char* kQueryNames[] = {
     "chk_on_tangent", "chk_tangent",   "get_moniDist",  "Calc_moni",      "cplnrm",
     "para_pmovr",     "CDsameA",       "CDAinAbs",      "CDSinAbs",       "CDRinAbs",
     "CDPinAbs",       "CDP2Cal",       "CDAcrosS",      "CDgetOrgA",      "chk_ang",
+    "moveR_dl0_rfArf", "moveR_dl0_rfAArf", "moveR_dl0_rfAsf",
 };
 
 TEST(QueriesExports, EveryNameResolves) {

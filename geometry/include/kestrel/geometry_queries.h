@@ -173,6 +173,19 @@ KGEOM_API int16_t Calc_moni(void* table, int16_t n, const Calelm* elements);
 /* Station and signed offset of P (positive to the left), the inverse of the offsets at pi/2. */
 KGEOM_API int16_t cplnrm(const Calelm* element, double px, double py, double* s, double* offset);
 
+/* ---- Chain repairs: an arc is translated until the clothoid(s) next to it (parameter A from
+ * the clothoid records) join it without a gap; the neighbours are trimmed and every record of
+ * the chain is remade. 0 success, -1 invalid chain, -2 no such join (records then unchanged). */
+
+/* Arc, clothoid, straight: the arc moves square to the fixed straight. */
+KGEOM_API int16_t moveR_dl0_rfAsf(Calelm* arc, Calelm* clothoid, Calelm* straight);
+/* Arc, clothoid, arc of the same turn (egg shape): the second arc moves along the centre line. */
+KGEOM_API int16_t moveR_dl0_rfArf(Calelm* firstArc, Calelm* clothoid, Calelm* secondArc);
+/* Arc, clothoid, clothoid, arc of opposite turns (S shape through an inflection point): the
+ * second arc moves along the centre line. */
+KGEOM_API int16_t moveR_dl0_rfAArf(Calelm* firstArc, Calelm* firstClothoid,
+                                   Calelm* secondClothoid, Calelm* secondArc);
+
 /* ---- Clothoid own frame. */
 
 /* Origin and main-tangent azimuth of a clothoid (surveyor frame); 0, or -1 invalid. */
