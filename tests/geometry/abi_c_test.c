@@ -8,6 +8,8 @@
 
 _Static_assert(sizeof(Calelm) == 120, "Calelm is 120 bytes");
 _Static_assert(offsetof(Calelm, kind) == 0, "kind at byte 0");
+_Static_assert(offsetof(Calelm, reserved) == 2, "six reserved bytes from byte 2");
+_Static_assert(sizeof(((Calelm*)0)->reserved) == 6, "six reserved bytes");
 _Static_assert(offsetof(Calelm, startX) == 8, "field 1 at byte 8");
 _Static_assert(offsetof(Calelm, startY) == 16, "field 2 at byte 16");
 _Static_assert(offsetof(Calelm, endX) == 24, "field 3 at byte 24");
