@@ -84,8 +84,8 @@ class OvDbEntity {
 
  protected:
   explicit OvDbEntity(OvDbEntityKind kind) : kind_(kind) {}
-  OvDbEntity(const OvDbEntity&) = default;
-  OvDbEntity& operator=(const OvDbEntity&) = default;
+  OvDbEntity(const OvDbEntity&) = delete;
+  OvDbEntity& operator=(const OvDbEntity&) = delete;
 
  private:
   friend class OvDbDatabase;

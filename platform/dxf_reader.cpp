@@ -2,16 +2,14 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
-#include <algorithm>
-#include <cstdio>
 
 #include "platform/dxf_structure.h"
 #include "platform/dxf_text.h"
@@ -308,7 +306,10 @@ class Reader {
       while (close != end && !(close->code == 0 && close->value == "ENDSEC")) ++close;
       if (close == end) return failAt(lineOf(*at), "section " + dxfSafeText(name, 40) + " has no ENDSEC");
       if (!seenSections_.insert(name).second) return failAt(lineOf(*at), "section " + name + " appears twice");
-      for (const Group* g = body; g != close; ++g) noteHandle(*g);
+      // The header's $HANDSEED is a group 5 too, but no object's handle.
+      if (name != "HEADER") {
+        for (const Group* g = body; g != close; ++g) noteHandle(*g);
+      }
       if (name == "HEADER") {
         structure_->header = copyGroups(body, close);
       } else if (name == "CLASSES") {
@@ -332,7 +333,7 @@ class Reader {
       at = close + 1;
     }
     if (!sawEof) return fail("the file ends without EOF: it is incomplete");
-    for (const char* required : {"HEADER", "TABLES", "OBJECTS"}) {
+    for (const char* required : {"HEADER", "TABLES", "BLOCKS", "OBJECTS"}) {
       if (!seenSections_.contains(required)) {
         return fail(std::string("no ") + required + " section: not a complete drawing of R2000 or later");
       }

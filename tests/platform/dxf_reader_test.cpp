@@ -98,6 +98,7 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
       {"no version", replaced(good, "$ACADVER", "$ACADVERX"), "no $ACADVER"},
       {"invalid UTF-8 in an R2013 drawing", replaced(good, "点", "\x93\x5F"), "not valid UTF-8"},
       {"unknown code page", replaced(replaced(good, "AC1027", "AC1015"), "ANSI_932", "ANSI_4711"), "unknown code page"},
+      {"no BLOCKS", replaced(good, "  2\nBLOCKS\n", "  2\nBLOCKZ\n"), "no BLOCKS section"},
       {"no OBJECTS", replaced(good, "  2\nOBJECTS\n", "  2\nOBJECTZ\n"), "no OBJECTS section"},
       {"no model space", replaced(good, "*Model_Space", "*Model_Spice"), "*Model_Space"},
       {"no ENDTAB", replaced(good, "  0\nENDTAB\n  0\nTABLE\n", "  0\nTABLE\n"), "no ENDTAB"},
@@ -148,6 +149,9 @@ TEST(DxfReader, BaseContentIsWrittenBackUnchangedWithNewEntitiesAdded) {
   OvDbDatabase second;
   std::string error;
   ASSERT_TRUE(readDxf(firstText, second, &error)) << error;
+  // The next handle is exactly the base's $HANDSEED.
+  const std::size_t seedAt = firstText.find("$HANDSEED\n  5\n") + 14;
+  EXPECT_EQ(second.handleSeed(), std::stoull(firstText.substr(seedAt, firstText.find('\n', seedAt) - seedAt), nullptr, 16));
   const std::string secondText = writeToString(second);
   // Entities come back group for group, with their records as extended data in the same place.
   EXPECT_EQ(section(secondText, "ENTITIES"), section(firstText, "ENTITIES"));
