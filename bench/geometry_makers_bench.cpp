@@ -27,6 +27,11 @@ namespace {
 // Runs `call` per iteration and reports the heap allocations it made per call.
 template <typename Call>
 void measure(benchmark::State& state, Call call) {
+  // A failing call would time the early exit, not the work.
+  if (call() != 0) {
+    state.SkipWithError("the call did not succeed");
+    return;
+  }
   const long before = allocationCount.load();
   for (auto _ : state) benchmark::DoNotOptimize(call());
   state.counters["allocations_per_call"] =
@@ -53,7 +58,7 @@ struct Polygon {
   double x2, y2;
 };
 
-Polygon polygon(double p0, double p1, double p2) {
+Polygon polygon(double p0, double p1, double p2, double p3 = 0, double p4 = 0) {
   Polygon p{};
   p.x0 = 0;
   p.y0 = 0;
@@ -64,6 +69,8 @@ Polygon polygon(double p0, double p1, double p2) {
   p.ip.parameters[0] = p0;
   p.ip.parameters[1] = p1;
   p.ip.parameters[2] = p2;
+  p.ip.parameters[3] = p3;
+  p.ip.parameters[4] = p4;
   return p;
 }
 
@@ -121,6 +128,102 @@ void RmakSS(benchmark::State& state) {
   });
 }
 BENCHMARK(RmakSS);
+
+// Arcs and straights cut from a known chain: straight, clothoid A = 150 into R = 300 (left), then
+// an egg clothoid A = 120 from R = 300 to R = 180.
+struct KnownChain {
+  Calelm straight, entry, first, second;
+};
+
+KnownChain knownChain() {
+  KnownChain k{};
+  k.straight.kind = CALELM_STRAIGHT;
+  k.straight.endX = 500;
+  ali_makS(&k.straight);
+  k.entry.kind = CALELM_CLOTHOID;
+  k.entry.startX = 480;  // 20 m before the straight's end: the maker must cut it
+  k.entry.turnSign = 1;
+  k.entry.parameter = 150;
+  k.entry.endRadius = 300;
+  ali_makangA(&k.entry, 1);
+  k.first.kind = CALELM_ARC;
+  k.first.startX = k.entry.endX;
+  k.first.startY = k.entry.endY;
+  k.first.startAngle = k.entry.endAngle;
+  k.first.turnSign = 1;
+  k.first.parameter = 300;
+  k.first.length = 120;
+  ali_mak(&k.first, 1);
+  Calelm egg{};
+  egg.kind = CALELM_CLOTHOID;
+  egg.startX = k.first.endX;
+  egg.startY = k.first.endY;
+  egg.startAngle = k.first.endAngle;
+  egg.turnSign = 1;
+  egg.parameter = 120;
+  egg.startRadius = 300;
+  egg.endRadius = 180;
+  ali_makangA(&egg, 1);
+  k.second.kind = CALELM_ARC;
+  k.second.startX = egg.endX;
+  k.second.startY = egg.endY;
+  k.second.startAngle = egg.endAngle;
+  k.second.turnSign = 1;
+  k.second.parameter = 180;
+  k.second.length = 100;
+  ali_mak(&k.second, 1);
+  return k;
+}
+
+void MakSAR(benchmark::State& state) {
+  const KnownChain k = knownChain();
+  measure(state, [&] {
+    Calelm line = k.straight, arc = k.first, clothoid{};
+    return ali_makSAR(&line, &arc, &clothoid);
+  });
+}
+BENCHMARK(MakSAR);
+
+void MakRAR(benchmark::State& state) {
+  const KnownChain k = knownChain();
+  measure(state, [&] {
+    Calelm first = k.first, second = k.second, clothoid{};
+    return ali_makRAR(&first, &second, &clothoid);
+  });
+}
+BENCHMARK(MakRAR);
+
+void SmakRR(benchmark::State& state) {
+  const KnownChain k = knownChain();
+  // A right-turning arc 300 m down the tangent from the end of the first arc.
+  Calelm second{};
+  second.kind = CALELM_ARC;
+  second.startX = k.first.endX + 300 * std::cos(k.first.endAngle);
+  second.startY = k.first.endY + 300 * std::sin(k.first.endAngle);
+  second.startAngle = k.first.endAngle;
+  second.turnSign = -1;
+  second.parameter = 250;
+  second.length = 90;
+  ali_mak(&second, 1);
+  measure(state, [&] {
+    Calelm first = k.first, last = second, straight{};
+    return ali_SmakRR(&first, &last, &straight);
+  });
+}
+BENCHMARK(SmakRR);
+
+void IPsetARARA(benchmark::State& state) {
+  Polygon p = polygon(150, 400, 150, 250, 0);
+  p.ip.parameters[4] = 120;
+  p.ip.curveType = IPREC_ARARA_START_TANGENT_GIVEN;
+  measure(state, [&] {
+    IpRecord ip = p.ip;
+    ip.startTangent = 225;  // within the range that has a solution
+    Calelm chain[5];
+    return ali_IPsetARARA(p.x0, p.y0, &ip, p.x2, p.y2, chain);
+  });
+}
+BENCHMARK(IPsetARARA);
 
 }  // namespace
 
