@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <array>
 #include <numbers>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,16 +39,38 @@ std::string_view cutAtCharacter(std::string_view text, std::size_t maxBytes) {
   return text.substr(0, end);
 }
 
+// The code lines of every group code below 1072 ("  0\n", " 10\n", "1071\n"), made once.
+struct CodeTable {
+  static constexpr int kSize = 1072;
+  struct Line {
+    char text[8];
+    std::size_t length;
+  };
+  CodeTable() {
+    for (int code = 0; code < kSize; ++code) {
+      auto& line = lines[static_cast<std::size_t>(code)];
+      line.length = static_cast<std::size_t>(std::snprintf(line.text, sizeof line.text, "%3d\n", code));
+    }
+  }
+  std::array<Line, kSize> lines{};
+};
+
 // Buffers groups and hands them to the sink a megabyte at a time.
 class GroupWriter {
  public:
   explicit GroupWriter(DxfSink& sink) : sink_(sink) { buffer_.reserve(kFlushBytes + 4096); }
 
   void code(int groupCode) {
+    // Codes right-aligned in three columns, as CAD programs write them; the usual ones from a table.
+    static const CodeTable table;
+    if (groupCode >= 0 && groupCode < CodeTable::kSize) {
+      const auto& entry = table.lines[static_cast<std::size_t>(groupCode)];
+      buffer_.append(entry.text, entry.length);
+      return;
+    }
     char digits[12];
     const auto result = std::to_chars(digits, digits + sizeof digits, groupCode);
     const auto length = static_cast<std::size_t>(result.ptr - digits);
-    // Codes right-aligned in three columns, as CAD programs write them.
     if (length < 3) buffer_.append(3 - length, ' ');
     buffer_.append(digits, length);
     buffer_.push_back('\n');

@@ -71,6 +71,10 @@ bool OvMapODTables::InitRecord(const std::string& tableName, OvMapODTableRecord&
 }
 
 bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity, const OvMapODTableRecord& record) {
+  return AddRecord(tableName, entity, OvMapODTableRecord(record));
+}
+
+bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity, OvMapODTableRecord&& record) {
   const std::ptrdiff_t tableIndex = findTable(tableName);
   const std::ptrdiff_t entityIndex = database_.indexOf(entity);
   if (tableIndex < 0 || entityIndex < 0) return false;
@@ -86,7 +90,7 @@ bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
     firstRecordOfEntity_.resize(std::max(position + 1, firstRecordOfEntity_.size() * 2), kNone);
   }
   const auto newIndex = static_cast<std::uint32_t>(records_.size());
-  records_.push_back(StoredRecord{static_cast<std::uint32_t>(tableIndex), kNone, record});
+  records_.push_back(StoredRecord{static_cast<std::uint32_t>(tableIndex), kNone, std::move(record)});
   // Append at the end of the entity's chain so records read back in the order added.
   std::uint32_t* link = &firstRecordOfEntity_[position];
   while (*link != kNone) link = &records_[*link].nextOfEntity;

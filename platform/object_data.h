@@ -113,6 +113,8 @@ class OvMapODTables {
   // Attaches a record to an entity of the drawing; false (nothing added) for an unknown table or
   // entity, or values that do not match the table's columns in number and type.
   bool AddRecord(const std::string& tableName, OvDbObjectId entity, const OvMapODTableRecord& record);
+  // The same, taking the record's values over instead of copying them.
+  bool AddRecord(const std::string& tableName, OvDbObjectId entity, OvMapODTableRecord&& record);
   // The records of a table attached to an entity, in the order added.
   std::vector<const OvMapODTableRecord*> Records(const std::string& tableName, OvDbObjectId entity) const;
   // Calls visit(table, record) for every record of an entity, in the order added.
