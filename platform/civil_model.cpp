@@ -211,6 +211,10 @@ int CivilDocument::addFixedSpiral(Alignment& alignment, int32_t before, PlanPoin
   if (!radiiValid || startRadius == endRadius || !std::isfinite(length) || length <= kTolerance ||
       distance(start, tangentIntersection) <= kTolerance)
     return kInvalidInput;
+  // A clothoid turns by the mean curvature times its length; one that would wind round more than
+  // a full turn is no road geometry (and would take unbounded work to evaluate and draw).
+  const double turn = std::abs(curvatureOf(startRadius, true) + curvatureOf(endRadius, true)) / 2.0 * length;
+  if (turn > 2.0 * std::numbers::pi) return kInvalidInput;
   AlignmentEntity spiral;
   spiral.kind = EntityKind::Spiral;
   spiral.start = start;

@@ -219,6 +219,8 @@ AlignmentEntity readSpiral(pugi::xml_node node) {
   const double side = spiral.turnsLeft ? 1.0 : -1.0;
   spiral.startCurvature = std::isinf(spiral.startRadius) ? 0.0 : side / spiral.startRadius;
   spiral.endCurvature = std::isinf(spiral.endRadius) ? 0.0 : side / spiral.endRadius;
+  if (std::abs(spiral.startCurvature + spiral.endCurvature) / 2.0 * spiral.length > 2.0 * std::numbers::pi)
+    throw ReadError("Spiral: winds round more than a full turn");
   spiral.startDirection = direction(spiral.start, spiral.tangentIntersection);
   PlanPoint computedEnd;
   spiral.evaluate(spiral.length, computedEnd, spiral.endDirection);

@@ -105,6 +105,12 @@ const RefusedCall kRefused[] = {
        d.addFixedLine(a, {-10, 0}, {0, 0}, line);
        return d.addFixedSpiral(a, line->objectId, {0, 0}, {10, 0}, 0, 100, 10, true, 1, m);
      }},
+    {"spiral winding round more than a full turn",
+     [](CivilDocument& d, ovcivil::Alignment& a, AlignmentEntity*& m) {
+       AlignmentEntity* line = nullptr;
+       d.addFixedLine(a, {-10, 0}, {0, 0}, line);
+       return d.addFixedSpiral(a, line->objectId, {0, 0}, {10, 0}, kInf, 1.0, 1e8, true, 1, m);
+     }},
     {"remove outside the collection",
      [](CivilDocument& d, ovcivil::Alignment& a, AlignmentEntity*&) { return d.removeEntityAt(a, 0); }},
 };

@@ -1,0 +1,350 @@
+#include "civil/alignment_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <random>
+
+#include "civil/alignment_drawing.h"
+#include "civil/automation.h"
+#include "platform/civil_model.h"
+#include "platform/drawing_database.h"
+#include "tests/civil/reference_curves.h"
+
+namespace kestrel {
+namespace {
+
+using ovcivil::AlignmentEntity;
+using ovcivil::EntityKind;
+using testing::fixed12;
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kDegree = kPi / 180.0;
+
+// A fresh civil document with the site "サイト", a fresh drawing, and a run whose F2, F3 and F7
+// entries are ticked.
+class BuilderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
+    document().addSite("サイト");
+    drawing_ = std::make_unique<OvDbDatabase>();
+    drawing_->addLayer("C-ROAD");
+    drawing_->setCurrentLayer("C-ROAD");
+    ovSetWorkingDatabase(drawing_.get());
+    run.siteName = "サイト";
+  }
+  void TearDown() override { ovSetWorkingDatabase(nullptr); }
+
+  static ovcivil::CivilDocument& document() { return ovcivil::civilApplication().activeDocument(); }
+
+  const ovcivil::Alignment& built(uint32_t id) {
+    const auto* alignment = document().findAlignment(static_cast<int32_t>(id));
+    EXPECT_NE(alignment, nullptr);
+    return *alignment;
+  }
+
+  SimaAlignment route(GrowingArray<EntityData> elements, int type = 3) {
+    SimaAlignment r;
+    r.elements = std::move(elements);
+    r.routeName = "本線";
+    r.routeTitle = "road-本線";
+    r.routeType = type;
+    return r;
+  }
+
+  ImportRun run;
+  std::unique_ptr<OvDbDatabase> drawing_;
+};
+
+// Straight elements through the points as the route import makes them, with the open last one.
+GrowingArray<EntityData> straights(const std::vector<std::pair<double, double>>& points) {
+  GrowingArray<EntityData> elements;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    EntityData e;
+    e.Type = "S";
+    e.StartPointX = fixed12(points[i].first);
+    e.StartPointY = fixed12(points[i].second);
+    e.Pitch = 100.0;
+    if (!elements.empty()) {
+      elements.back().EndPointX = e.StartPointX;
+      elements.back().EndPointY = e.StartPointY;
+    }
+    elements.append(e);
+  }
+  return elements;
+}
+
+void makeArc(EntityData& e, double radius) {
+  e.Type = "R";
+  e.Radius = fixed12(radius);
+  e.Rotation = radius < 0 ? "L" : "R";
+}
+
+void makeClothoid(EntityData& e, double a, double startRadius, double endRadius) {
+  e.Type = "A";
+  e.ParameterA = fixed12(a);
+  e.RadiusStart = fixed12(startRadius);
+  e.RadiusEnd = fixed12(endRadius);
+  e.Rotation = (startRadius < 0 || endRadius < 0) ? "L" : "R";
+}
+
+TEST(SpiralLength, FromTheParameterAndBothRadii) {
+  struct Row {
+    const char *a, *start, *end;
+    double length;
+  };
+  const Row rows[] = {{"60", "0", "150", 24.0},     {"60", "0", "-150", 24.0},  {"100", "200", "400", 25.0},
+                      {"100", "-400", "-200", 25.0}, {"100", "250", "0", 40.0},  {"100", "0", "0", 0.0}};
+  for (const Row& row : rows) {
+    EntityData e;
+    e.ParameterA = row.a;
+    e.RadiusStart = row.start;
+    e.RadiusEnd = row.end;
+    EXPECT_DOUBLE_EQ(spiralLength(e), row.length) << row.a << " " << row.start << " " << row.end;
+  }
+}
+
+TEST(CleanedElements, DropsTheOpenElementZeroLengthsAndMergesStraightRuns) {
+  const double d = 1.0 * kDegree;
+  // Direction 45°, then turned by the given angle.
+  auto bent = [](double turn) {
+    const double a = 45.0 * kDegree, b = a + turn;
+    return straights({{0, 0}, {100 * std::cos(a), 100 * std::sin(a)},
+                      {100 * std::cos(a) + 100 * std::cos(b), 100 * std::sin(a) + 100 * std::sin(b)}});
+  };
+  struct Row {
+    const char* name;
+    GrowingArray<EntityData> elements;
+    std::size_t expected;
+  };
+  const Row rows[] = {
+      {"three points on a line", straights({{0, 0}, {50, 50}, {100, 100}}), 1},
+      {"bend of 0.99°", bent(0.99 * kDegree), 1},
+      {"bend of 1.01°", bent(1.01 * kDegree), 2},
+      {"bend of −0.99°", bent(-0.99 * kDegree), 1},
+      {"bend of exactly 1° is merged", bent(d * (1.0 - 1e-12)), 1},
+      {"straight runs across the x axis are not merged (no wrap-around)",
+       straights({{0, 0}, {100, -0.5}, {200, 0}}), 2},
+      {"repeated point", straights({{0, 0}, {0, 0}, {100, 30}, {120, 90}}), 2},
+      {"single point", straights({{5, 5}}), 0},
+      {"nothing", GrowingArray<EntityData>{}, 0},
+  };
+  for (const Row& row : rows) EXPECT_EQ(cleanedElements(row.elements).size(), row.expected) << row.name;
+
+  const auto merged = cleanedElements(straights({{0, 0}, {50, 50}, {100, 100}, {100, 200}}));
+  ASSERT_EQ(merged.size(), 2u);
+  EXPECT_EQ(merged[0].EndPointX, fixed12(100));
+  EXPECT_EQ(merged[0].EndPointY, fixed12(100));
+}
+
+TEST_F(BuilderTest, AlignmentCarriesTheRoutesNameTitleStationStylesAndLayer) {
+  SimaAlignment r = route(straights({{0, 0}, {100, 0}, {100, 100}}), 7);
+  r.startStation = 1200.0;
+  const uint32_t id = buildAlignment(run, r);
+  ASSERT_NE(id, 0u);
+  const auto& alignment = built(id);
+  EXPECT_EQ(alignment.name, "本線");
+  EXPECT_EQ(alignment.description, "road-本線");
+  EXPECT_EQ(alignment.startingStation, 1200.0);
+  EXPECT_EQ(alignment.style, "Standard");
+  EXPECT_EQ(alignment.labelStyle, "Standard");
+  EXPECT_EQ(alignment.layer, "C-ROAD");
+  ASSERT_EQ(alignment.entities.size(), 2u);
+  EXPECT_EQ(run.names, std::vector<std::string>{"本線"});
+  EXPECT_EQ(run.counters.alignments, 1);
+  EXPECT_EQ(run.counters.alignmentsPerType[7], 1);
+  EXPECT_EQ(alignmentNameOf(static_cast<int32_t>(id)), "本線");
+  double x = 0, y = 0;
+  CivilConnection connection;
+  connection.connect();
+  EXPECT_EQ(connection.pointAtDistance(static_cast<int32_t>(id), 1250.0, x, y), 0);
+  EXPECT_NEAR(x, 50.0, 1e-12);
+  EXPECT_EQ(connection.pointAtDistanceOffset(static_cast<int32_t>(id), 1350.0, 2.0, x, y), 0);
+  EXPECT_NEAR(x, 102.0, 1e-12);  // heading north, the right is east
+  EXPECT_NEAR(y, 50.0, 1e-12);
+  EXPECT_NE(connection.pointAtDistance(static_cast<int32_t>(id), 1199.0, x, y), 0);
+  EXPECT_NE(connection.pointAtDistance(static_cast<int32_t>(id), 1401.0, x, y), 0);
+}
+
+TEST_F(BuilderTest, MissingSiteMakesNoAlignment) {
+  run.siteName = "no such site";
+  EXPECT_EQ(buildAlignment(run, route(straights({{0, 0}, {100, 0}}))), 0u);
+  EXPECT_TRUE(run.names.empty());
+  EXPECT_EQ(run.counters.alignments, 0);
+  EXPECT_TRUE(document().sites().front().alignments.empty());
+}
+
+TEST_F(BuilderTest, ARouteOfOnePointIsAnEmptyAlignment) {
+  const uint32_t id = buildAlignment(run, route(straights({{3, 4}})));
+  ASSERT_NE(id, 0u);
+  EXPECT_TRUE(built(id).entities.empty());
+  EXPECT_EQ(run.counters.alignments, 1);
+}
+
+TEST_F(BuilderTest, CurvesBecomeArcsAndTheNextElementStartsWhereTheModelEndedThem) {
+  // P1 -> P2 straight east, P2 -> P3 a right-hand arc of radius 100 (quarter circle), P3 -> P4.
+  auto elements = straights({{0, 0}, {100, 0}, {200, -100}, {200, -300}});
+  makeArc(elements[1], 100.0);
+  const uint32_t id = buildAlignment(run, route(elements));
+  const auto& alignment = built(id);
+  ASSERT_EQ(alignment.entities.size(), 3u);
+  EXPECT_EQ(alignment.entities[1].kind, EntityKind::Curve);
+  EXPECT_FALSE(alignment.entities[1].turnsLeft);
+  EXPECT_NEAR(alignment.entities[1].length, 50.0 * kPi, 1e-9);
+  EXPECT_NEAR(alignment.length(), 100 + 50 * kPi + 200, 1e-9);
+}
+
+TEST_F(BuilderTest, AfterASpiralTheNextElementStartsAtTheSpiralsEnd) {
+  // The clothoid A 60 from a straight to R 150 is 24 m long; its route end point is put off the
+  // curve (its chord is 23.99 m), and the following straight must start at the curve's own end.
+  auto elements = straights({{0, 0}, {100, 0}, {124.0, -0.9}, {200, -20}});
+  makeClothoid(elements[1], 60, 0, 150);
+  const uint32_t id = buildAlignment(run, route(elements));
+  const auto& alignment = built(id);
+  ASSERT_EQ(alignment.entities.size(), 3u);
+  const AlignmentEntity& spiral = alignment.entities[1];
+  const AlignmentEntity& after = alignment.entities[2];
+  EXPECT_EQ(spiral.kind, EntityKind::Spiral);
+  EXPECT_DOUBLE_EQ(spiral.length, 24.0);
+  EXPECT_NEAR(after.start.x, spiral.end.x, 1e-11);
+  EXPECT_NEAR(after.start.y, spiral.end.y, 1e-11);
+  EXPECT_GT(std::hypot(spiral.end.x - 124.0, spiral.end.y + 0.9), 0.01);
+}
+
+TEST_F(BuilderTest, ALeadingClothoidKeepsNoLeadInStraight) {
+  auto elements = straights({{0, 0}, {24, -0.64}, {80, -10}});
+  makeClothoid(elements[0], 60, 0, 150);
+  makeArc(elements[1], 150);
+  const uint32_t id = buildAlignment(run, route(elements));
+  const auto& alignment = built(id);
+  ASSERT_EQ(alignment.entities.size(), 2u);
+  EXPECT_EQ(alignment.entities[0].kind, EntityKind::Spiral);
+  EXPECT_NEAR(alignment.entities[0].start.x, 0.0, 1e-12);
+  EXPECT_EQ(alignment.entities[1].kind, EntityKind::Curve);
+  EXPECT_EQ(run.counters.alignments, 1);
+}
+
+// Curves in places where the civil model cannot put them end the adding silently; the alignment
+// keeps what was added before and is still listed and counted.
+TEST_F(BuilderTest, ACurveTheModelRefusesEndsTheAddingButNotTheAlignment) {
+  struct Row {
+    const char* name;
+    void (*curve)(GrowingArray<EntityData>&);
+    std::size_t entities;
+  };
+  const Row rows[] = {
+      {"arc whose radius is shorter than half the chord",
+       [](GrowingArray<EntityData>& e) { makeArc(e[1], 40.0); }, 1},
+      {"arc of radius 0", [](GrowingArray<EntityData>& e) { makeArc(e[1], 0.0); }, 1},
+      {"clothoid of length 0", [](GrowingArray<EntityData>& e) { makeClothoid(e[1], 100, 0, 0); }, 1},
+      {"clothoid with parameter 0", [](GrowingArray<EntityData>& e) { makeClothoid(e[1], 0, 0, 150); }, 1},
+      {"arc on the last element", [](GrowingArray<EntityData>& e) { makeArc(e[2], 30.0); }, 2},
+  };
+  for (const Row& row : rows) {
+    SetUp();
+    auto elements = straights({{0, 0}, {100, 0}, {200, 50}, {300, 50}});
+    row.curve(elements);
+    const uint32_t id = buildAlignment(run, route(elements));
+    ASSERT_NE(id, 0u) << row.name;
+    EXPECT_EQ(built(id).entities.size(), row.entities) << row.name;
+    EXPECT_EQ(run.counters.alignments, 1) << row.name;
+    TearDown();
+    run = ImportRun();
+    run.siteName = "サイト";
+  }
+}
+
+TEST_F(BuilderTest, AutomationErrorsCarryTheirStepTexts) {
+  CivilConnection connection;
+  connection.connect();
+  const int32_t id = connection.addAlignment("サイト", "a", "0", "Standard", "Standard");
+  const double p[3] = {0, 0, 0}, q[3] = {100, 0, 0};
+  auto message = [](auto&& call) {
+    try {
+      call();
+    } catch (const OrvoException& e) {
+      return e.message();
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(message([&] { connection.addFixedCurve(id, p, q, 10, true); }), "Error at 777");
+  EXPECT_EQ(message([&] { connection.addFixedSpiral(id, 0, p, q, 100, 200, 10, true, 1); }), "Error at 77");
+  EXPECT_EQ(message([&] { connection.addFixedLine(id, p, p); }), "Corridor Utility Error.");
+  EXPECT_EQ(message([&] { connection.removeEntityAt(id, 0); }), "Corridor Utility Error.");
+  EXPECT_EQ(message([&] { connection.addAlignment("other", "a", "0", "", ""); }), "Corridor Utility Error.");
+  EXPECT_EQ(message([&] { connection.setDescription(-5, "x"); }), "Corridor Utility Error.");
+}
+
+TEST_F(BuilderTest, TangentIntersectionOfAClothoidFromAStraight) {
+  // A 60 from a straight to R 150, right turn, starting at the origin heading east: the tangents
+  // meet the long tangent x − y/tan τ from the start (τ = 0.08 rad), computed here by the series.
+  const double a = 60, r = 150, l = a * a / r, tau = l / (2 * r);
+  const double x = l * (1 - tau * tau / 10 + std::pow(tau, 4) / 216);
+  const double y = l * (tau / 3 - std::pow(tau, 3) / 42 + std::pow(tau, 5) / 1320);
+  EntityData e;
+  e.StartPointX = fixed12(0);
+  e.StartPointY = fixed12(0);
+  e.EndPointX = fixed12(x);
+  e.EndPointY = fixed12(-y);
+  makeClothoid(e, a, 0, r);
+  computeTangentIntersection(e);
+  EXPECT_NEAR(e.TangentIntersection[0], x - y / std::tan(tau), 1e-4);
+  EXPECT_NEAR(e.TangentIntersection[1], 0.0, 1e-4);
+}
+
+TEST_F(BuilderTest, DrawingShowsTheAlignmentWithItsNameAsExtendedData) {
+  auto elements = straights({{0, 0}, {100, 0}, {124.0, -0.64}, {180, -14}, {300, -60}});
+  makeClothoid(elements[1], 60, 0, 150);
+  makeArc(elements[2], 150);
+  const uint32_t id = buildAlignment(run, route(elements));
+  const auto& alignment = built(id);
+  ASSERT_EQ(alignment.entities.size(), 4u);
+  ASSERT_EQ(drawing_->entityCount(), 4u);
+  const OvDbEntityKind expected[] = {OvDbEntityKind::Line, OvDbEntityKind::Polyline, OvDbEntityKind::Arc,
+                                     OvDbEntityKind::Line};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const OvDbEntity& entity = drawing_->entityAt(i);
+    EXPECT_EQ(entity.kind(), expected[i]) << i;
+    EXPECT_EQ(entity.layer(), "C-ROAD");
+    ASSERT_EQ(entity.xdata().size(), 1u);
+    EXPECT_EQ(entity.xdata()[0].applicationName, kAlignmentXDataApplication);
+    EXPECT_EQ(entity.xdata()[0].values, std::vector<std::string>{"本線"});
+  }
+  // A right-hand curve is drawn counter-clockwise from its end.
+  const auto& arc = static_cast<const OvDbArc&>(drawing_->entityAt(2));
+  const AlignmentEntity& curve = alignment.entities[2];
+  EXPECT_NEAR(arc.center.x + arc.radius * std::cos(arc.startAngle), curve.end.x, 1e-9);
+  EXPECT_NEAR(arc.center.y + arc.radius * std::sin(arc.startAngle), curve.end.y, 1e-9);
+}
+
+TEST(SpiralPolyline, ChordsStayWithinAMillimetre) {
+  ovcivil::CivilDocument document;
+  auto& alignment = document.addAlignment(document.addSite("s"), "a");
+  AlignmentEntity* line = nullptr;
+  document.addFixedLine(alignment, {-10, 0}, {0, 0}, line);
+  AlignmentEntity* spiral = nullptr;
+  document.addFixedSpiral(alignment, line->objectId, {0, 0}, {10, 0}, 60.0, 2000.0, 100.0 * 100.0 / 60 - 5,
+                          true, 1, spiral);
+  const auto points = spiralPolylinePoints(*spiral);
+  ASSERT_GE(points.size(), 3u);
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    // The farthest the curve strays from this chord, sampled along the piece.
+    const double pieceLength = spiral->length / static_cast<double>(points.size() - 1);
+    const auto& a = points[i];
+    const auto& b = points[i + 1];
+    const double chord = std::hypot(b.x - a.x, b.y - a.y);
+    for (int k = 1; k < 8; ++k) {
+      ovcivil::PlanPoint p;
+      double direction = 0.0;
+      spiral->evaluate((static_cast<double>(i) + k / 8.0) * pieceLength, p, direction);
+      const double off = std::abs((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x)) / chord;
+      EXPECT_LT(off, 1e-3) << i;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
