@@ -202,6 +202,41 @@ TEST(DxfReader, TwoImportsIntoOneDrawingShareTheTablesAndDifferByFileName) {
   EXPECT_EQ(tags, 5u);
 }
 
+TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
+  OvDbDatabase source;
+  OvMapODTableDefinition definition;
+  for (const auto& [name, type] : {std::pair{"Height", OvMapDataType::Real}, std::pair{"Note", OvMapDataType::Character}}) {
+    OvMapODColumnDefinition column;
+    column.SetName(name);
+    column.SetType(type);
+    definition.AddColumn(column);
+  }
+  ASSERT_TRUE(source.objectDataTables().Add("測量<1>/a", definition, "説明", true));
+  const OvDbObjectId id = source.appendEntity(std::make_unique<OvDbPoint>());
+  OvMapODTableRecord record;
+  record.Init(definition);
+  record.Value(0) = 12.625;
+  record.Value(1) = "メモ";
+  ASSERT_TRUE(source.objectDataTables().AddRecord("測量<1>/a", id, record));
+
+  OvDbDatabase opened;
+  std::string error;
+  ASSERT_TRUE(readDxf(writeToString(source), opened, &error)) << error;
+  const OvMapODTable* table = opened.objectDataTables().Table("測量<1>/a");
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->description, "説明");
+  EXPECT_TRUE(table->isXData);
+  EXPECT_EQ(table->definition.Column(0).Type(), OvMapDataType::Real);
+  const auto records = opened.objectDataTables().Records("測量<1>/a", opened.entityAt(0).objectId());
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0]->Value(0).DoubleValue(), 12.625);
+  EXPECT_EQ(records[0]->Value(1).StrValue(), "メモ");
+  // One application for the table, under the name the file gave it.
+  int applications = 0;
+  for (const auto& application : opened.applications()) applications += application.name == "測量<1>/a";
+  EXPECT_EQ(applications, 1);
+}
+
 TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
   OvDbDatabase source;
   source.addLayer("既存レイヤ");
