@@ -30,7 +30,7 @@ int32_t toInteger(std::string_view field);
 bool isNumber(std::string_view field);
 
 // Decimal conversion of a number field (cleaned like isNumber); text that is not a number
-// converts to its leading numeric part or 0.
+// converts to its leading decimal part or 0, and a value too large for a double gives 0.
 double toNumber(std::string_view field);
 
 // Choice kind: exactly one of the texts.
