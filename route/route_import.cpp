@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "civil/alignment_builder.h"
 #include "drawing/object_records.h"
 
 namespace kestrel {
@@ -191,8 +192,7 @@ uint32_t buildRoute(ImportRun& run, const SimaAlignment& route) {
     drawRoutePolyline(run, route);
     return 0;
   }
-  // Types 2, 3 and 7 become civil alignments once the civil model can hold their geometry.
-  return 0;
+  return buildAlignment(run, route);  // types 2, 3 and 7
 }
 
 void drawRoutePolyline(ImportRun& run, const SimaAlignment& route) {

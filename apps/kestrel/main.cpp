@@ -20,6 +20,7 @@
 #include "platform/drawing_database.h"
 #include "platform/dxf_reader.h"
 #include "platform/dxf_writer.h"
+#include "platform/landxml.h"
 #include "platform/runtime.h"
 #include "platform/windowing.h"
 #include "sima/messages.h"
@@ -45,6 +46,8 @@ struct ImportOptions {
   bool json = false;
   std::optional<std::string> output;
   std::optional<std::string> drawing;
+  std::optional<std::string> landxml;     // the civil document's LandXML (default: beside the drawing)
+  std::optional<std::string> alignments;  // a LandXML opened into the civil document first
 };
 
 // The series keys the --series option takes, in the selection's order.
@@ -176,6 +179,14 @@ int runImport(const ImportOptions& o) {
   std::string error;
   static OvDbDatabase drawing;
   if (o.drawing && !openDxf(*o.drawing, drawing, &error)) return fail(2, error);
+  // The civil document: alignments made earlier, then what this run adds, saved as LandXML.
+  const std::string landxml = o.landxml ? *o.landxml : replaceExtension(output, ".xml");
+  for (const auto* input : {&o.file, &output})
+    if (sameFile(landxml, *input)) return fail(2, landxml + ": the LandXML output would overwrite " + *input);
+  if (o.alignments && sameFile(landxml, *o.alignments))
+    return fail(2, landxml + ": the LandXML output would overwrite the alignments it opens");
+  auto& civil = ovcivil::civilApplication().activeDocument();
+  if (o.alignments && !ovcivil::openLandXml(*o.alignments, civil, &error)) return fail(2, error);
   ovSetWorkingDatabase(&drawing);
 
   if (!loadModule(error)) return fail(1, modulePath() + ": cannot load the module: " + error);
@@ -229,7 +240,11 @@ int runImport(const ImportOptions& o) {
 
   const auto& report = windowing.report;
   if (!saveDxf(drawing, output, &error)) return fail(1, error);
-  std::vector<std::string> outputs = {output};
+  const auto points = ovcivil::drawingCogoPoints(drawing);
+  if (!points.empty()) civil.markModified();
+  civil.points().insert(civil.points().end(), points.begin(), points.end());
+  if (!ovcivil::saveLandXml(civil, landxml, &error)) return fail(1, error);
+  std::vector<std::string> outputs = {output, landxml};
   if (o.json) {
     cli::writeImportJson(std::cout, o.file, report, outputs);
   } else {
@@ -292,6 +307,10 @@ int main(int argc, char** argv) {
   import->add_flag("--json", o.json, "Print a machine-readable report instead of the result lines");
   import->add_option("-o,--output", o.output, "The drawing to write (default: FILE with .dxf)");
   import->add_option("--drawing", o.drawing, "An existing drawing (DXF) to import into");
+  import->add_option("--landxml", o.landxml,
+                     "The LandXML file of the civil document to write (default: the drawing with .xml)");
+  import->add_option("--alignments", o.alignments,
+                     "A LandXML file whose alignments results may be placed on (opened before the run)");
 
   std::string scanFile;
   std::string scanEncoding = "auto";
