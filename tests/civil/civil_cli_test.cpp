@@ -1,0 +1,104 @@
+// kestrel import end to end for the civil side: the LandXML it writes, the alignments it opens.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/civil/landxml_check.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using kestrel::testing::readBytes;
+using kestrel::testing::TempDir;
+
+const std::string kKestrel = std::string(KESTREL_BINARY_DIR) + "/bin/kestrel";
+const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
+
+struct Result {
+  int status = -1;
+  std::string out;
+};
+
+Result run(const std::string& arguments) {
+  Result result;
+  FILE* pipe = popen((kKestrel + " " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(CivilCli, ImportWritesValidLandXmlBesideTheDrawingAndDrawsTheAlignments) {
+  TempDir dir;
+  const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));
+  const Result r = run("import --series all " + quoted(input));
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::string landxml = (dir.path() / "road.xml").string();
+  const std::string text = readBytes(landxml);
+  ASSERT_FALSE(text.empty());
+  for (const char* name : {"主要線", "中心線", "曲線連続"})
+    EXPECT_EQ(count(text, std::string("<Alignment name=\"") + name + "\""), 1u) << name;
+  EXPECT_NE(text.find("<Alignments name=\"サイト\">"), std::string::npos);
+  EXPECT_NE(text.find("<CgPoint name=\"No.1\" oID=\"1\">1000 2000 10.5</CgPoint>"), std::string::npos);
+  EXPECT_NE(text.find("staStart=\"100\""), std::string::npos);  // F03 of the centre line
+  const auto check = kestrel::testing::validateLandXml(landxml);
+  if (!check.skipped) {
+    EXPECT_TRUE(check.valid) << check.output;
+  }
+  const std::string dxf = readBytes((dir.path() / "road.dxf").string());
+  EXPECT_GE(count(dxf, "KESTREL_ALIGNMENT"), 8u);  // the application and every entity's data
+}
+
+TEST(CivilCli, AlignmentsOpenedBeforeTheRunAreSavedWithItsOwn) {
+  TempDir dir;
+  const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));
+  const std::string first = (dir.path() / "first.xml").string();
+  const std::string second = (dir.path() / "second.xml").string();
+  ASSERT_EQ(run("import --series F3 --landxml " + quoted(first) + " " + quoted(input)).status, 0);
+  const Result r = run("import --series F2 --alignments " + quoted(first) + " --landxml " + quoted(second) +
+                       " -o " + quoted((dir.path() / "second.dxf").string()) + " " + quoted(input));
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::string text = readBytes(second);
+  EXPECT_EQ(count(text, "<Alignment name=\"中心線\""), 1u) << text;
+  EXPECT_EQ(count(text, "<Alignment name=\"主要線\""), 1u) << text;
+  const auto check = kestrel::testing::validateLandXml(second);
+  if (!check.skipped) {
+    EXPECT_TRUE(check.valid) << check.output;
+  }
+}
+
+TEST(CivilCli, BadLandXmlOptionsEndWithAClearError) {
+  TempDir dir;
+  const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));
+  const std::string broken = dir.write("broken.xml", "<LandXML><Alignments>");
+  struct Row {
+    std::string arguments;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"--alignments " + quoted((dir.path() / "missing.xml").string()), "missing.xml: cannot be opened"},
+      {"--alignments " + quoted(broken), "broken.xml: not a LandXML file we can read"},
+      {"--landxml " + quoted(input), "the LandXML output would overwrite"},
+      {"--alignments " + quoted(broken) + " --landxml " + quoted(broken), "would overwrite the alignments"},
+  };
+  for (const Row& row : rows) {
+    const Result r = run("import " + row.arguments + " " + quoted(input));
+    EXPECT_EQ(r.status, 2) << row.arguments << "\n" << r.out;
+    EXPECT_NE(r.out.find(row.message), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(readBytes(broken), "<LandXML><Alignments>");  // inputs are never written
+}
+
+}  // namespace
