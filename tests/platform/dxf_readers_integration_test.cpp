@@ -73,12 +73,11 @@ std::string json(const std::string& text) {
   return out + "\"";
 }
 
+// Shortest text that reads back to the same double ("1e+22", "-0" and "0.30000000000000004" are JSON).
 std::string json(double value) {
   char digits[32];
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  std::string text(digits, result.ptr);
-  // JSON has no exponent without a mantissa digit issue, but "1e+22" is fine; only keep it a float.
-  return text;
+  return std::string(digits, result.ptr);
 }
 
 // The expectation for every model-space entity of a drawing, as the file should show it.
