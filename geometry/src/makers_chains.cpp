@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "kestrel/geometry_makers.h"
+#include "makers_chain_parts.h"
 #include "makers_detail.h"
 
 namespace {
@@ -45,212 +46,6 @@ Point movedAlong(Point point, Point direction, double distanceToMove) {
           point.y + distanceToMove * direction.y / length};
 }
 
-
-// ---- Given elements in the computation frame ----
-
-struct Circle {
-  Point centre;
-  double radius;
-  double sign;
-};
-
-struct Line {
-  Point start;
-  Point end;
-  Point unit;
-  double heading;
-};
-
-Point leftOf(double heading) { return {-std::sin(heading), std::cos(heading)}; }
-double headingOf(Point v) { return std::atan2(v.y, v.x); }
-Point toComputation(double X, double Y) { return {X, -Y}; }
-
-// The circle of an arc record, from its end points, sign and radius (the stored centre may be
-// rounded or stale).
-bool readArc(const Calelm* arc, Circle* circle) {
-  if (arc == nullptr || !isUnitSign(arc->turnSign) || !(arc->parameter > 0.0)) return false;
-  const Point start = toComputation(arc->startX, arc->startY);
-  const Point end = toComputation(arc->endX, arc->endY);
-  if (distance(start, end) < kLengthQuantum || distance(start, end) > 2.0 * arc->parameter) {
-    return false;
-  }
-  circle->radius = arc->parameter;
-  circle->sign = arc->turnSign;
-  ali_KEnCen(start.x, start.y, end.x, end.y, arc->turnSign, arc->parameter, &circle->centre.x,
-             &circle->centre.y);
-  return true;
-}
-
-bool readStraight(const Calelm* straight, Line* line) {
-  if (straight == nullptr) return false;
-  line->start = toComputation(straight->startX, straight->startY);
-  line->end = toComputation(straight->endX, straight->endY);
-  const double length = distance(line->start, line->end);
-  if (length < kLengthQuantum) return false;
-  line->unit = {(line->end.x - line->start.x) / length, (line->end.y - line->start.y) / length};
-  line->heading = headingOf(line->unit);
-  return true;
-}
-
-// Angle swept from one point to another about the circle in its turning sense, in [0, 2*pi).
-double sweep(const Circle& circle, Point from, Point to) {
-  const double a = headingOf({from.x - circle.centre.x, from.y - circle.centre.y});
-  const double b = headingOf({to.x - circle.centre.x, to.y - circle.centre.y});
-  return normalisedAngle(circle.sign * (b - a));
-}
-
-// True when the arc from `from` to `to` is a real minor arc of the circle.
-bool minorArc(const Circle& circle, Point from, Point to) {
-  const double angle = sweep(circle, from, to);
-  return angle * circle.radius >= kLengthQuantum && angle <= kPi;
-}
-
-// Arc record of the circle from one point to another (surveyor frame), remade by ali_makR.
-bool arcRecord(const Calelm& given, const Circle& circle, Point from, Point to, Calelm* out) {
-  if (!minorArc(circle, from, to)) return false;
-  Calelm arc = given;
-  arc.kind = CALELM_ARC;
-  arc.turnSign = circle.sign;
-  arc.parameter = circle.radius;
-  arc.startX = ali_CAroundNum(from.x);
-  arc.startY = ali_CAroundNum(-from.y);
-  arc.endX = ali_CAroundNum(to.x);
-  arc.endY = ali_CAroundNum(-to.y);
-  if (ali_makR(&arc) != 0) return false;
-  *out = arc;
-  return true;
-}
-
-// Straight record between two points; refuses one that would run against the given direction.
-bool straightRecord(const Line& line, Point from, Point to, Calelm* out) {
-  if ((to.x - from.x) * line.unit.x + (to.y - from.y) * line.unit.y < kLengthQuantum) return false;
-  Calelm straight{};
-  straight.kind = CALELM_STRAIGHT;
-  straight.startX = ali_CAroundNum(from.x);
-  straight.startY = ali_CAroundNum(-from.y);
-  straight.endX = ali_CAroundNum(to.x);
-  straight.endY = ali_CAroundNum(-to.y);
-  if (ali_makS(&straight) != 0) return false;
-  // A short straight's rounded ends would tilt it; it keeps the direction of the given line.
-  straight.startAngle = ali_CAroundAng(ali_CExAng(normalisedAngle(line.heading)));
-  straight.endAngle = straight.startAngle;
-  *out = straight;
-  return true;
-}
-
-// Clothoid record from a pose (mode 1) or to a pose (mode 2), by ali_makangA.
-bool clothoidRecord(Pose pose, int16_t mode, double sign, double parameter, double startRadius,
-                    double endRadius, Calelm* out) {
-  Calelm clothoid{};
-  clothoid.kind = CALELM_CLOTHOID;
-  const double azimuth = ali_CExAng(normalisedAngle(pose.heading));
-  if (mode == 1) {
-    clothoid.startX = pose.x;
-    clothoid.startY = -pose.y;
-    clothoid.startAngle = azimuth;
-  } else {
-    clothoid.endX = pose.x;
-    clothoid.endY = -pose.y;
-    clothoid.endAngle = azimuth;
-  }
-  clothoid.turnSign = sign;
-  clothoid.parameter = parameter;
-  clothoid.startRadius = startRadius;
-  clothoid.endRadius = endRadius;
-  if (ali_makangA(&clothoid, mode) != 0) return false;
-  *out = clothoid;
-  return true;
-}
-
-Point startOf(const Calelm& e) { return toComputation(e.startX, e.startY); }
-Point endOf(const Calelm& e) { return toComputation(e.endX, e.endY); }
-
-// Pose on a circle at the point of polar angle phi, heading along the circle's sense.
-Pose poseOnCircle(const Circle& circle, double phi) {
-  return {circle.centre.x + circle.radius * std::cos(phi),
-          circle.centre.y + circle.radius * std::sin(phi), phi + circle.sign * kHalfPi};
-}
-
-Point centreOfCurvature(Pose pose, double sign, double radius) {
-  const Point left = leftOf(pose.heading);
-  return {pose.x + sign * radius * left.x, pose.y + sign * radius * left.y};
-}
-
-// A transition leaving a circle is rigid: walked from polar angle 0 it ends at a centre of
-// curvature v from the circle's centre; turning the start to phi turns v by phi. The polar angle
-// that brings that centre onto `target`.
-template <typename Transition>
-double polarAngleToReach(const Circle& circle, Point target, Transition transition) {
-  const Point reached = transition(poseOnCircle(circle, 0.0));
-  return headingOf({target.x - circle.centre.x, target.y - circle.centre.y}) -
-         headingOf({reached.x - circle.centre.x, reached.y - circle.centre.y});
-}
-
-// Centres at distances r1 from c1 and r2 from c2. The discriminant 4 d^2 r1^2 - (d^2 + r1^2 -
-// r2^2)^2 is compared with a tolerance scaled by the larger radius r (1e-6 * r^3.5 * 1.5, or
-// 1.5e-8 * r^4 below r = 1): within it the circles touch once.
-int circleIntersections(Point c1, double r1, Point c2, double r2, Point out[2]) {
-  const double dx = c2.x - c1.x, dy = c2.y - c1.y;
-  const double d2 = dx * dx + dy * dy;
-  if (d2 < 1e-24) return 0;
-  const double d = std::sqrt(d2);
-  const double base = d2 + r1 * r1 - r2 * r2;
-  const double discriminant = 4.0 * d2 * r1 * r1 - base * base;
-  const double r = std::fmax(r1, r2);
-  const double tolerance =
-      r >= 1.0 ? 1e-6 * std::pow(r, 3.5) * 1.5 : 1.5000000000000002e-8 * std::pow(r, 4.0);
-  if (discriminant < -tolerance) return 0;
-  const double along = base / (2.0 * d);
-  const Point foot{c1.x + along * dx / d, c1.y + along * dy / d};
-  if (discriminant <= tolerance) {
-    out[0] = foot;
-    return 1;
-  }
-  const double across = std::sqrt(discriminant) / (2.0 * d);
-  out[0] = {foot.x - across * dy / d, foot.y + across * dx / d};
-  out[1] = {foot.x + across * dy / d, foot.y - across * dx / d};
-  return 2;
-}
-
-// Centre distance of the two circles that a clothoid of parameter A joins, from radius r1 to r2
-// (both finite): |M(r1) - M(r2)| with M(R) = (x - R sin tau, y + R cos tau) in the clothoid frame.
-double clothoidCentreDistance(double parameter, double r1, double r2) {
-  double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-  CDRcalxy(parameter, r1, &x1, &y1);
-  CDRcalxy(parameter, r2, &x2, &y2);
-  const double t1 = clothoidTau(parameter, r1), t2 = clothoidTau(parameter, r2);
-  return std::hypot((x1 - r1 * std::sin(t1)) - (x2 - r2 * std::sin(t2)),
-                    (y1 + r1 * std::cos(t1)) - (y2 + r2 * std::cos(t2)));
-}
-
-bool validEnd(double parameter, double radius) {
-  return parameter != 0.0 && (radius == 0.0 || CDchkAR(parameter, radius) == 0);
-}
-
-// Scans (0, upper) in 64 steps for the first sign change of f and refines it by Brent's method to
-// 1e-12 of `upper` within 100 steps. False when f never changes sign there.
-template <typename Function>
-bool firstRoot(Function f, double upper, double* root) {
-  constexpr int kSteps = 64;
-  double previous = upper * 1e-6;
-  double previousValue = f(previous);
-  for (int step = 1; step <= kSteps; ++step) {
-    const double current = upper * step / kSteps;
-    const double value = f(current);
-    if (std::isfinite(previousValue) && std::isfinite(value) &&
-        (previousValue > 0.0) != (value > 0.0)) {
-      return findRoot(f, previous, current, 1e-12 * upper, 100, root);
-    }
-    previous = current;
-    previousValue = value;
-  }
-  return false;
-}
-
-// Largest clothoid parameter that still keeps R/A above the bound at radius R.
-double largestParameter(double radius) {
-  return radius / kMinimumRadiusToParameter * (1.0 - 1e-9);
-}
 
 }  // namespace
 
@@ -688,9 +483,31 @@ int16_t ali_ASAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
   return 0;
 }
 
-// Clothoid (A) then arc (R) between two arcs: the new centre lies at the clothoid's centre
-// distance from the first centre and tangent-distance from the second (circle intersection); the
-// clothoid is turned about the first centre onto it.
+// Candidate centres of an arc of radius R reached from a given arc by a clothoid A and tangent to a
+// second arc: at the clothoid's centre distance from the first centre and |s2 R2 - s1 R| from
+// the second (circle intersection). Writes (X, Y) pairs in the surveyor frame; returns how many.
+int16_t ARmakRR(const Calelm* firstArc, const Calelm* secondArc, double parameter, double radius,
+                double centres[4]) {
+  Circle c1{}, c2{};
+  if (centres == nullptr || !readArc(firstArc, &c1) || !readArc(secondArc, &c2)) return -1;
+  double transitionDistance = 0.0;
+  if (!(radius > 0.0) || CDOODistForRAR(parameter, c1.radius, radius, &transitionDistance) != 0) {
+    return -1;
+  }
+  const double joinOffset = c2.sign * c2.radius - c1.sign * radius;
+  if (std::fabs(joinOffset) < kLengthQuantum) return -1;
+  Point found[2];
+  const int count = circleIntersections(c1.centre, transitionDistance, c2.centre,
+                                        std::fabs(joinOffset), found);
+  for (int i = 0; i < count; ++i) {
+    centres[2 * i] = found[i].x;
+    centres[2 * i + 1] = -found[i].y;
+  }
+  return static_cast<int16_t>(count);
+}
+
+// Clothoid (A) then arc (R) between two arcs: centres from ARmakRR; the clothoid is turned about
+// the first centre onto the new one; the first candidate that cuts every arc to a minor arc.
 int16_t ali_ARmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* clothoid, Calelm* newArc) {
   Circle c1{}, c2{};
   if (clothoid == nullptr || newArc == nullptr || !readArc(firstArc, &c1) ||
@@ -698,24 +515,20 @@ int16_t ali_ARmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* clothoid, Calel
     return -1;
   }
   const double parameter = clothoid->parameter, radius = newArc->parameter;
-  double transitionDistance = 0.0;
-  if (!(radius > 0.0) || CDOODistForRAR(parameter, c1.radius, radius, &transitionDistance) != 0) {
-    return -1;
-  }
+  double centres[4];
+  const int count = ARmakRR(firstArc, secondArc, parameter, radius, centres);
   const double joinOffset = c2.sign * c2.radius - c1.sign * radius;
-  if (std::fabs(joinOffset) < kLengthQuantum) return -1;
-  Point centres[2];
-  const int count = circleIntersections(c1.centre, transitionDistance, c2.centre,
-                                        std::fabs(joinOffset), centres);
   auto transition = [&](Pose pose) {
     return centreOfCurvature(advanceOnClothoid(pose, c1.sign, parameter, c1.radius, radius),
                              c1.sign, radius);
   };
   for (int i = 0; i < count; ++i) {
-    const Circle c{centres[i], radius, c1.sign};
+    const Circle c{toComputation(centres[2 * i], centres[2 * i + 1]), radius, c1.sign};
     const Pose start = poseOnCircle(c1, polarAngleToReach(c1, c.centre, transition));
-    const Point normal{(c2.centre.x - c.centre.x) / joinOffset, (c2.centre.y - c.centre.y) / joinOffset};
-    const Point join{c.centre.x - c.sign * radius * normal.x, c.centre.y - c.sign * radius * normal.y};
+    const Point normal{(c2.centre.x - c.centre.x) / joinOffset,
+                       (c2.centre.y - c.centre.y) / joinOffset};
+    const Point join{c.centre.x - c.sign * radius * normal.x,
+                     c.centre.y - c.sign * radius * normal.y};
     Calelm made[4];
     if (arcRecord(*firstArc, c1, startOf(*firstArc), {start.x, start.y}, &made[0]) &&
         clothoidRecord(start, 1, c1.sign, parameter, c1.radius, radius, &made[1]) &&
@@ -898,6 +711,81 @@ int16_t ali_mak3R4A(Calelm* firstArc, Calelm* middleArc, Calelm* lastArc, Calelm
   *middleArc = middle;
   *lastArc = last;
   for (int i = 0; i < 4; ++i) clothoids[i] = made[i];
+  return 0;
+}
+
+}  // extern "C"
+
+extern "C" {
+
+// Clothoid A1, arc R, clothoid A2 (to infinite radius), clothoid A3 from a straight into an arc.
+// Sliding the chain along the straight moves its last centre along the straight, so the new arc's
+// angle theta is the root of that centre's offset from the given centre across the straight
+// (scan of (0, pi) and Brent's method); the slide then follows. The shortest chain is taken.
+int16_t ali_ARAAmakSR(Calelm* straight, Calelm* arc, Calelm* firstClothoid, Calelm* newArc,
+                      Calelm* secondClothoid, Calelm* thirdClothoid) {
+  Line line{};
+  Circle c2{};
+  if (firstClothoid == nullptr || newArc == nullptr || secondClothoid == nullptr ||
+      thirdClothoid == nullptr || !readStraight(straight, &line) || !readArc(arc, &c2)) {
+    return -1;
+  }
+  const double a1 = firstClothoid->parameter, a2 = secondClothoid->parameter;
+  const double a3 = thirdClothoid->parameter, radius = newArc->parameter;
+  const double sign = newArc->turnSign;
+  if (!isUnitSign(sign) || !(radius > 0.0) || !validEnd(a1, radius) || !validEnd(a2, radius) ||
+      !validEnd(a3, c2.radius)) {
+    return -1;
+  }
+  const Point left = leftOf(line.heading);
+  auto walkChain = [&](double theta, Pose poses[5]) {
+    poses[0] = {line.start.x, line.start.y, line.heading};
+    poses[1] = advanceOnClothoid(poses[0], sign, a1, 0.0, radius);
+    poses[2] = advanceOnArc(poses[1], sign, radius, theta);
+    poses[3] = advanceOnClothoid(poses[2], sign, a2, radius, 0.0);
+    poses[4] = advanceOnClothoid(poses[3], c2.sign, a3, 0.0, c2.radius);
+  };
+  auto lastCentre = [&](double theta) {
+    Pose poses[5];
+    walkChain(theta, poses);
+    return centreOfCurvature(poses[4], c2.sign, c2.radius);
+  };
+  auto across = [&](double theta) {
+    const Point centre = lastCentre(theta);
+    return (c2.centre.x - centre.x) * left.x + (c2.centre.y - centre.y) * left.y;
+  };
+  double roots[4];
+  const int count = allRoots(across, kPi, roots, 4);
+  Candidates<6> candidates;
+  for (int i = 0; i < count; ++i) {
+    const Point centre = lastCentre(roots[i]);
+    const double slide =
+        (c2.centre.x - centre.x) * line.unit.x + (c2.centre.y - centre.y) * line.unit.y;
+    Pose poses[5];
+    walkChain(roots[i], poses);
+    for (Pose& pose : poses) {
+      pose.x += slide * line.unit.x;
+      pose.y += slide * line.unit.y;
+    }
+    const Circle circle{centreOfCurvature(poses[1], sign, radius), radius, sign};
+    Calelm made[6];
+    if (straightRecord(line, line.start, {poses[0].x, poses[0].y}, &made[0]) &&
+        clothoidRecord(poses[0], 1, sign, a1, 0.0, radius, &made[1]) &&
+        arcRecord(*newArc, circle, {poses[1].x, poses[1].y}, {poses[2].x, poses[2].y}, &made[2]) &&
+        clothoidRecord(poses[2], 1, sign, a2, radius, 0.0, &made[3]) &&
+        clothoidRecord(poses[3], 1, c2.sign, a3, 0.0, c2.radius, &made[4]) &&
+        arcRecord(*arc, c2, endOf(made[4]), endOf(*arc), &made[5])) {
+      candidates.add(made);
+    }
+  }
+  Calelm chosen[6];
+  if (!candidates.pick(0, chosen)) return -1;
+  *straight = chosen[0];
+  *firstClothoid = chosen[1];
+  *newArc = chosen[2];
+  *secondClothoid = chosen[3];
+  *thirdClothoid = chosen[4];
+  *arc = chosen[5];
   return 0;
 }
 

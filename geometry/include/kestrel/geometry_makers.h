@@ -150,12 +150,67 @@ KGEOM_API int16_t ali_makRAAR(Calelm* firstArc, Calelm* secondArc, Calelm* first
    middle and last; all or nothing. */
 KGEOM_API int16_t ali_mak3R4A(Calelm* firstArc, Calelm* middleArc, Calelm* lastArc,
                               Calelm clothoids[4]);
+/* (straight, arc, clothoid A1, new arc R with sign, clothoid A2, clothoid A3): A1 into R, A2 back
+   to a straight direction, A3 into the given arc; the arc angle by a bracketed root search.
+   Chain: straight, A1, R, A2, A3, arc. */
+KGEOM_API int16_t ali_ARAAmakSR(Calelm* straight, Calelm* arc, Calelm* firstClothoid,
+                                Calelm* newArc, Calelm* secondClothoid, Calelm* thirdClothoid);
+/* (arc, arc, A, R, out centres[4]): candidate centres (X, Y pairs) of an arc R reached from the
+   first arc by clothoid A and tangent to the second; returns their number, -1 on bad input. */
+KGEOM_API int16_t ARmakRR(const Calelm* firstArc, const Calelm* secondArc, double parameter,
+                          double radius, double centres[4]);
 /* (A, R1, R2, out distance): distance between the centres of the two circles a clothoid A joins
    from R1 to R2 (both finite); -1 when A cannot join them. */
 KGEOM_API int16_t CDOODistForRAR(double parameter, double r1, double r2, double* centreDistance);
 /* (R1, R2, centre distance, out A): the smallest clothoid parameter whose circles lie that far
    apart (nested circles, distance below |R1 - R2|); scan then Brent's method; -1 when none. */
 KGEOM_API int16_t CDsetAToRAR(double r1, double r2, double centreDistance, double* parameter);
+
+/* ---- Chain makers ending at a point P (selector: 0 the shortest fitting chain, 1 the next) ---- */
+
+/* (P, selector, straight, arc R): arc tangent to the straight ending at P; line-circle. */
+KGEOM_API int16_t ali_maksR_P(double px, double py, int16_t selector, Calelm* straight,
+                              Calelm* arc);
+/* (P, selector, arc, new arc R): arc leaving the given arc tangentially and ending at P;
+   circle-circle intersection of centres. */
+KGEOM_API int16_t ali_makrR_P(double px, double py, int16_t selector, Calelm* arc, Calelm* newArc);
+/* (P, selector, arc, straight out): straight leaving the arc tangentially through P; closed form. */
+KGEOM_API int16_t ali_makrS_P(double px, double py, int16_t selector, Calelm* arc,
+                              Calelm* straight);
+/* (P, selector, straight, clothoid A, arc R): clothoid from the straight into an arc ending at P;
+   line-circle on the straight shifted by Y_M. */
+KGEOM_API int16_t ali_maksAR_P(double px, double py, int16_t selector, Calelm* straight,
+                               Calelm* clothoid, Calelm* arc);
+/* (P, selector, arc, clothoid A, new arc R): clothoid from the arc into a new arc ending at P;
+   circle-circle intersection of centres. */
+KGEOM_API int16_t ali_makrAR_P(double px, double py, int16_t selector, Calelm* arc,
+                               Calelm* clothoid, Calelm* newArc);
+/* (P, selector, arc, clothoid A, straight out): clothoid out of the arc onto a straight through
+   P; tangent from P to the circle widened by Y_M. */
+KGEOM_API int16_t ali_makrAS_P(double px, double py, int16_t selector, Calelm* arc,
+                               Calelm* clothoid, Calelm* straight);
+/* (P, selector, arc, clothoid A1, clothoid A2, new arc R): two clothoids through infinite radius
+   from the arc into a new arc ending at P (either sense); circle-circle intersection. */
+KGEOM_API int16_t ali_makrAAR_P(double px, double py, int16_t selector, Calelm* arc,
+                                Calelm* firstClothoid, Calelm* secondClothoid, Calelm* newArc);
+/* (P, straight, R, out A): parameter of the clothoid from the straight's end into an arc R
+   through P (the smallest root; scan then Brent's method); -1 when none. */
+KGEOM_API int16_t setAOR_P(double px, double py, const Calelm* straight, double radius,
+                           double* parameter);
+/* (P, selector, straight, clothoid out, arc R): clothoid from the straight's end (its origin)
+   into an arc ending at P; A by setAOR_P (selector 1: the next root). The straight is kept. */
+KGEOM_API int16_t ali_makAOR_P(double px, double py, int16_t selector, Calelm* straight,
+                               Calelm* clothoid, Calelm* arc);
+
+/* ---- Array forms: given elements first and last, made ones between ---- */
+
+/* (arc, clothoid out, arc): ali_makRAR. */
+KGEOM_API int16_t alimake_rfArf(Calelm elements[3]);
+/* (arc, clothoid out, clothoid out, arc; ratio A1 : A2, 0 for 1:1): ali_makRAAR. */
+KGEOM_API int16_t alimake_rfAArf(Calelm elements[4], double ratio);
+/* (arc, clothoid out, straight): the clothoid out of the arc onto the straight; ali_makSAR on the
+   chain run backward. */
+KGEOM_API int16_t alimake_rfAsf(Calelm elements[3]);
 
 #ifdef __cplusplus
 } /* extern "C" */
