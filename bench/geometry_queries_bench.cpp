@@ -2,13 +2,46 @@
 // groups): ns per call of ali_onlA, ali_projA, ali_intpSA, ali_intpAA and get_moniDist.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "kestrel/geometry.h"
 
+// Every heap allocation of the process is counted, the library's included, so that each
+// benchmark can report its allocations per call.
+static std::atomic<long> allocationCount{0};
+
+// Out of line, so that the compiler does not pair malloc and free against new and delete.
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  allocationCount.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void* operator new[](std::size_t size) { return operator new(size); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
 namespace {
+
+// Allocations per iteration over the timed loop.
+class AllocationCounter {
+ public:
+  explicit AllocationCounter(benchmark::State& state) : state_(state), start_(allocationCount) {}
+  ~AllocationCounter() {
+    state_.counters["allocs_per_call"] = benchmark::Counter(
+        static_cast<double>(allocationCount - start_), benchmark::Counter::kAvgIterations);
+  }
+
+ private:
+  benchmark::State& state_;
+  long start_;
+};
 
 constexpr double kPi = 3.141592653589793;
 
@@ -130,6 +163,7 @@ void BM_onlA(benchmark::State& state) {
   std::vector<const Calelm*> clothoids = clothoidsOf(elements);
   std::size_t k = 0;
   double x, y, angle;
+  AllocationCounter counter(state);
   for (auto _ : state) {
     const Calelm* c = clothoids[k % clothoids.size()];
     double s = c->length * static_cast<double>(k % 97) / 97.0;
@@ -169,6 +203,7 @@ void BM_projA(benchmark::State& state) {
     if (ali_projA(p.element, p.x, p.y, &s, &fx, &fy) != 0 || std::fabs(std::hypot(p.x - fx, p.y - fy) - 3.0) > 1e-3)
       state.SkipWithError("a probe was not projected 3 m from its foot");
   }
+  AllocationCounter counter(state);
   for (auto _ : state) {
     const Probe& p = probes[k++ % probes.size()];
     benchmark::DoNotOptimize(ali_projA(p.element, p.x, p.y, &s, &fx, &fy));
@@ -192,6 +227,7 @@ void BM_intpSA(benchmark::State& state) {
     if (ali_intpSA(&pair.first, pair.second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]) != 1)
       state.SkipWithError("a cross line did not meet its clothoid once");
   }
+  AllocationCounter counter(state);
   for (auto _ : state) {
     const auto& pair = pairs[k++ % pairs.size()];
     benchmark::DoNotOptimize(ali_intpSA(&pair.first, pair.second, &p[0], &p[1], &p[2], &p[3],
@@ -217,6 +253,7 @@ void BM_intpAA(benchmark::State& state) {
     if (ali_intpAA(pair.second, &pair.first, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]) < 1)
       state.SkipWithError("a turned clothoid did not meet its original");
   }
+  AllocationCounter counter(state);
   for (auto _ : state) {
     const auto& pair = pairs[k++ % pairs.size()];
     benchmark::DoNotOptimize(ali_intpAA(pair.second, &pair.first, &p[0], &p[1], &p[2], &p[3],
@@ -237,6 +274,7 @@ void BM_moniDist(benchmark::State& state) {
         std::fabs(distance - 2.5) > 1e-3)
       state.SkipWithError("a probe was not found 2.5 m from the alignment");
   }
+  AllocationCounter counter(state);
   for (auto _ : state) {
     const Probe& p = probes[k++ % probes.size()];
     benchmark::DoNotOptimize(get_moniDist(p.x, p.y, static_cast<int16_t>(elements.size()),

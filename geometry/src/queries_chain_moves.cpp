@@ -1,6 +1,8 @@
 // Moving an arc of a chain until the clothoids next to it fit without a gap, then remaking the
 // chain around it. Work is done on copies; the caller's records change only on success.
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 #include "kestrel/geometry_makers.h"
 #include "queries_internal.h"

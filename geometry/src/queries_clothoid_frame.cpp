@@ -1,5 +1,6 @@
 // A clothoid's own frame: where the clothoid members do their work, exported for callers who
 // solve against a clothoid themselves.
+#include <algorithm>
 #include <cmath>
 
 #include "queries_internal.h"

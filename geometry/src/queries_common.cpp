@@ -212,21 +212,21 @@ double Curve::turning() const {
   }
 }
 
-int16_t writeCrossings(const std::vector<Crossing>& crossings, double* x1, double* y1,
-                       double* s1First, double* s1Second, double* x2, double* y2,
-                       double* s2First, double* s2Second) {
-  if (crossings.empty()) return -1;
-  Point first = otherFrame(roundPoint(crossings[0].point));
+int16_t writeCrossings(const CrossingList& crossings, double* x1, double* y1, double* s1First,
+                       double* s1Second, double* x2, double* y2, double* s2First,
+                       double* s2Second) {
+  if (crossings.count == 0) return -1;
+  Point first = otherFrame(roundPoint(crossings.item[0].point));
   *x1 = first.x;
   *y1 = first.y;
-  *s1First = roundLength(crossings[0].sFirst);
-  *s1Second = roundLength(crossings[0].sSecond);
-  if (crossings.size() == 1) return 1;
-  Point second = otherFrame(roundPoint(crossings[1].point));
+  *s1First = roundLength(crossings.item[0].sFirst);
+  *s1Second = roundLength(crossings.item[0].sSecond);
+  if (crossings.count == 1) return 1;
+  Point second = otherFrame(roundPoint(crossings.item[1].point));
   *x2 = second.x;
   *y2 = second.y;
-  *s2First = roundLength(crossings[1].sFirst);
-  *s2Second = roundLength(crossings[1].sSecond);
+  *s2First = roundLength(crossings.item[1].sFirst);
+  *s2Second = roundLength(crossings.item[1].sSecond);
   return 2;
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "kestrel/geometry_elements.h"
 #include "kestrel/geometry_primitives.h"
@@ -116,13 +115,23 @@ struct Crossing {
   Point point;  // computation frame
 };
 
+// A few crossings without allocation; one touch seen twice is kept once.
+struct CrossingList {
+  static constexpr int kCapacity = 8;
+  Crossing item[kCapacity];
+  int count = 0;
+  void add(const Crossing& crossing);
+  void sortAlongFirst();
+};
+
 // Crossings of two curves by chord bracketing and safeguarded Newton, ordered along the first.
-std::vector<Crossing> crossCurves(const Curve& first, const Curve& second);
+// The chords live in buffers allocated for the call (std::bad_alloc when that fails).
+CrossingList crossCurves(const Curve& first, const Curve& second);
 
 // Writes up to two crossings (surveyor frame, rounded) and returns their count or -1.
-int16_t writeCrossings(const std::vector<Crossing>& crossings, double* x1, double* y1,
-                       double* s1First, double* s1Second, double* x2, double* y2,
-                       double* s2First, double* s2Second);
+int16_t writeCrossings(const CrossingList& crossings, double* x1, double* y1, double* s1First,
+                       double* s1Second, double* x2, double* y2, double* s2First,
+                       double* s2Second);
 
 }  // namespace kestrel::geometry::queries
 

@@ -2,6 +2,8 @@
 // safeguarded Newton refinement wherever a clothoid takes part.
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <vector>
 
 #include "queries_internal.h"
 
@@ -108,20 +110,36 @@ bool refine(const Curve& first, const Curve& second, double* s, double* t) {
   return size <= kAcceptedResidual;
 }
 
+// Where two curves barely touch, refinements from neighbouring chords stop at slightly
+// different places of the same touch; points within a millimetre are one crossing.
 bool sameCrossing(const Crossing& a, const Crossing& b) {
-  return std::fabs(a.sFirst - b.sFirst) < 1e-5 && std::fabs(a.sSecond - b.sSecond) < 1e-5;
+  return norm(a.point - b.point) < 1e-3 ||
+         (std::fabs(a.sFirst - b.sFirst) < 1e-5 && std::fabs(a.sSecond - b.sSecond) < 1e-5);
 }
 
-void addCrossing(std::vector<Crossing>* found, const Crossing& crossing) {
-  for (const Crossing& existing : *found)
-    if (sameCrossing(existing, crossing)) return;
-  found->push_back(crossing);
+}  // namespace
+
+namespace kestrel::geometry::queries {
+
+void CrossingList::add(const Crossing& crossing) {
+  for (int k = 0; k < count; ++k)
+    if (sameCrossing(item[k], crossing)) return;
+  if (count < kCapacity) item[count++] = crossing;
 }
 
-void sortAlongFirst(std::vector<Crossing>* crossings) {
-  std::sort(crossings->begin(), crossings->end(),
-            [](const Crossing& a, const Crossing& b) { return a.sFirst < b.sFirst; });
+// Insertion sort: a handful of entries at most.
+void CrossingList::sortAlongFirst() {
+  for (int i = 1; i < count; ++i) {
+    Crossing moving = item[i];
+    int j = i;
+    for (; j > 0 && item[j - 1].sFirst > moving.sFirst; --j) item[j] = item[j - 1];
+    item[j] = moving;
+  }
 }
+
+}  // namespace kestrel::geometry::queries
+
+namespace {
 
 // Arc length from the arc's start to a point of its circle, 0 for a point a hair before the
 // start (the turning-sense measure would give almost a full circle there).
@@ -190,10 +208,10 @@ double bracketedRoot(const LineCrossingFunction& f, double low, double high) {
 
 namespace kestrel::geometry::queries {
 
-std::vector<Crossing> crossCurves(const Curve& first, const Curve& second) {
+CrossingList crossCurves(const Curve& first, const Curve& second) {
   Chords a = chordsOf(first);
   Chords b = chordsOf(second);
-  std::vector<Crossing> found;
+  CrossingList found;
   for (std::size_t i = 0; i < a.box.size(); ++i) {
     for (std::size_t j = 0; j < b.box.size(); ++j) {
       if (!overlap(a.box[i], b.box[j])) continue;
@@ -205,10 +223,10 @@ std::vector<Crossing> crossCurves(const Curve& first, const Curve& second) {
       crossing.sSecond = b.parameter[j] + tb * (b.parameter[j + 1] - b.parameter[j]);
       if (!refine(first, second, &crossing.sFirst, &crossing.sSecond)) continue;
       crossing.point = first.pointAt(crossing.sFirst);
-      addCrossing(&found, crossing);
+      found.add(crossing);
     }
   }
-  sortAlongFirst(&found);
+  found.sortAlongFirst();
   return found;
 }
 
@@ -291,7 +309,7 @@ KGEOM_API int16_t ali_intpSR(const Calelm* straight, const Calelm* arc, double* 
     halfChordSquared = 0.0;
   }
   double halfChord = std::sqrt(halfChordSquared);
-  std::vector<Crossing> found;
+  CrossingList found;
   for (double t : {along - halfChord, along + halfChord}) {
     if (!onStraight(line, t, kLengthQuantum)) continue;
     Crossing crossing;
@@ -299,9 +317,9 @@ KGEOM_API int16_t ali_intpSR(const Calelm* straight, const Calelm* arc, double* 
     crossing.point = line.pointAt(crossing.sFirst);
     crossing.sSecond = arcDistanceTo(circle, crossing.point);
     if (!onArc(circle, crossing.sSecond)) continue;
-    addCrossing(&found, crossing);
+    found.add(crossing);
   }
-  sortAlongFirst(&found);
+  found.sortAlongFirst();
   return writeCrossings(found, x1, y1, s1First, s1Second, x2, y2, s2First, s2Second);
 }
 
@@ -328,7 +346,7 @@ KGEOM_API int16_t ali_intpRR(const Calelm* first, const Calelm* second, double* 
   double halfChord = std::sqrt(halfChordSquared);
   Point unit = (1.0 / d) * between;
   Point normal{-unit.y, unit.x};
-  std::vector<Crossing> found;
+  CrossingList found;
   for (double side : {-1.0, 1.0}) {
     Point p = a.centre + along * unit + (side * halfChord) * normal;
     double offCircle = norm(p - a.centre) - ra;
@@ -338,9 +356,9 @@ KGEOM_API int16_t ali_intpRR(const Calelm* first, const Calelm* second, double* 
     crossing.sFirst = arcDistanceTo(a, p);
     crossing.sSecond = arcDistanceTo(b, p);
     if (!onArc(a, crossing.sFirst) || !onArc(b, crossing.sSecond)) continue;
-    addCrossing(&found, crossing);
+    found.add(crossing);
   }
-  sortAlongFirst(&found);
+  found.sortAlongFirst();
   return writeCrossings(found, x1, y1, s1First, s1Second, x2, y2, s2First, s2Second);
 }
 
@@ -353,36 +371,44 @@ KGEOM_API int16_t CDAcrosS(double A, double u1, double u2, double x0, double y0,
   // The signed distance turns only where the tangent is parallel to the line; splitting there
   // leaves monotone pieces, each crossing at most once.
   double lineAngle = std::atan2(direction.y, direction.x);
-  std::vector<double> knots{u1};
+  // A valid clothoid turns by less than pi, so there is at most one such point; the arrays
+  // leave room for a little more.
+  constexpr int kMaxKnots = 6;
+  double knots[kMaxKnots];
+  int knotCount = 0;
+  knots[knotCount++] = u1;
   double tau1 = u1 * u1 / (2.0 * A * A);
   double tau2 = u2 * u2 / (2.0 * A * A);
-  for (double k = std::ceil((tau1 - lineAngle) / kPi); lineAngle + k * kPi < tau2; k += 1.0) {
+  for (double k = std::ceil((tau1 - lineAngle) / kPi);
+       lineAngle + k * kPi < tau2 && knotCount < kMaxKnots - 1; k += 1.0) {
     double tau = lineAngle + k * kPi;
-    if (tau > tau1) knots.push_back(A * std::sqrt(2.0 * tau));
+    if (tau > tau1) knots[knotCount++] = A * std::sqrt(2.0 * tau);
   }
-  knots.push_back(u2);
-  std::vector<double> roots;
-  for (std::size_t k = 0; k + 1 < knots.size(); ++k) {
+  knots[knotCount++] = u2;
+  double roots[kMaxKnots + 2];
+  int rootCount = 0;
+  for (int k = 0; k + 1 < knotCount; ++k) {
     double low = knots[k];
     double high = knots[k + 1];
     double valueLow = f.value(low);
     double valueHigh = f.value(high);
     if (valueLow != 0.0 && valueHigh != 0.0 && (valueLow < 0.0) != (valueHigh < 0.0))
-      roots.push_back(bracketedRoot(f, low, high));
+      roots[rootCount++] = bracketedRoot(f, low, high);
     else if (valueLow == 0.0)
-      roots.push_back(low);
+      roots[rootCount++] = low;
   }
   // An end of the clothoid this close to the line counts as a crossing unless one was already
   // found right there.
   for (double end : {u1, u2}) {
     bool near = std::fabs(f.value(end)) <= kAcceptedResidual;
-    for (double root : roots) near = near && std::fabs(root - end) > 1e-4;
-    if (near) roots.push_back(end);
+    for (int k = 0; k < rootCount; ++k) near = near && std::fabs(roots[k] - end) > 1e-4;
+    if (near) roots[rootCount++] = end;
   }
-  std::sort(roots.begin(), roots.end());
-  if (!roots.empty()) *uFirst = roots[0];
-  if (roots.size() > 1) *uSecond = roots[1];
-  return static_cast<int16_t>(std::min<std::size_t>(roots.size(), 2));
+  for (int i = 1; i < rootCount; ++i)
+    for (int j = i; j > 0 && roots[j - 1] > roots[j]; --j) std::swap(roots[j - 1], roots[j]);
+  if (rootCount > 0) *uFirst = roots[0];
+  if (rootCount > 1) *uSecond = roots[1];
+  return static_cast<int16_t>(std::min(rootCount, 2));
 }
 
 KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, double* x1,
@@ -398,7 +424,7 @@ KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, dou
   double u[2] = {0.0, 0.0};
   int16_t count = CDAcrosS(frame.A, frame.u1, frame.u1 + frame.length, ownLineStart.x,
                            ownLineStart.y, ownDirection.x, ownDirection.y, &u[0], &u[1]);
-  std::vector<Crossing> found;
+  CrossingList found;
   for (int16_t k = 0; k < count; ++k) {
     Crossing crossing;
     crossing.sSecond = std::clamp(frame.sAt(u[k]), 0.0, frame.length);
@@ -406,9 +432,9 @@ KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, dou
     double along = dot(crossing.point - line.start, line.direction);
     if (!onStraight(line, along, kAcceptedResidual)) continue;
     crossing.sFirst = std::clamp(along, 0.0, line.length);
-    addCrossing(&found, crossing);
+    found.add(crossing);
   }
-  sortAlongFirst(&found);
+  found.sortAlongFirst();
   return writeCrossings(found, x1, y1, s1First, s1Second, x2, y2, s2First, s2Second);
 }
 
@@ -418,8 +444,12 @@ KGEOM_API int16_t ali_intpRA(const Calelm* arc, const Calelm* clothoid, double* 
   Curve circle;
   Curve curve;
   if (!curvesOf(arc, kArc, clothoid, kClothoid, &circle, &curve)) return -2;
-  return writeCrossings(crossCurves(circle, curve), x1, y1, s1First, s1Second, x2, y2, s2First,
-                        s2Second);
+  try {
+    return writeCrossings(crossCurves(circle, curve), x1, y1, s1First, s1Second, x2, y2, s2First,
+                          s2Second);
+  } catch (const std::bad_alloc&) {
+    return -4;
+  }
 }
 
 KGEOM_API int16_t ali_intpAA(const Calelm* first, const Calelm* second, double* x1, double* y1,
@@ -428,7 +458,12 @@ KGEOM_API int16_t ali_intpAA(const Calelm* first, const Calelm* second, double* 
   Curve a;
   Curve b;
   if (!curvesOf(first, kClothoid, second, kClothoid, &a, &b)) return -2;
-  return writeCrossings(crossCurves(a, b), x1, y1, s1First, s1Second, x2, y2, s2First, s2Second);
+  try {
+    return writeCrossings(crossCurves(a, b), x1, y1, s1First, s1Second, x2, y2, s2First,
+                          s2Second);
+  } catch (const std::bad_alloc&) {
+    return -4;
+  }
 }
 
 KGEOM_API int16_t ali_intp(const Calelm* first, const Calelm* second, double* x1, double* y1,

@@ -4,7 +4,7 @@
  * Records are Calelm in the surveyor frame (X north, Y east, azimuths clockwise from north).
  * Distances along an element are measured from its start point. Statuses are int16_t:
  * 0 success, negative failure, other codes as listed. Nothing here allocates, except
- * ali_intpAA and the members it shares its solver with (scratch buffers freed before return).
+ * ali_intpAA and ali_intpRA (chord buffers, freed before they return).
  *
  * Own frame of a clothoid: origin at the point of infinite radius, x along the main tangent,
  * y toward the inside of the curve (right-handed); "u" is the distance from that origin.
@@ -136,11 +136,13 @@ KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, dou
 KGEOM_API int16_t ali_intpRR(const Calelm* first, const Calelm* second, double* x1, double* y1,
                              double* s1First, double* s1Second, double* x2, double* y2,
                              double* s2First, double* s2Second);
-/* Arc and clothoid: 1 or 2 points, ordered along the arc; -1 none; -2 degenerate record. */
+/* Arc and clothoid: 1 or 2 points, ordered along the arc; -1 none; -2 degenerate record;
+ * -4 no memory for the scratch buffers. */
 KGEOM_API int16_t ali_intpRA(const Calelm* arc, const Calelm* clothoid, double* x1, double* y1,
                              double* s1First, double* s1Second, double* x2, double* y2,
                              double* s2First, double* s2Second);
-/* Two clothoids: 1 or 2 points, ordered along the first; -1 none; -2 degenerate record. */
+/* Two clothoids: 1 or 2 points, ordered along the first; -1 none; -2 degenerate record;
+ * -4 no memory for the scratch buffers. */
 KGEOM_API int16_t ali_intpAA(const Calelm* first, const Calelm* second, double* x1, double* y1,
                              double* s1First, double* s1Second, double* x2, double* y2,
                              double* s2First, double* s2Second);
