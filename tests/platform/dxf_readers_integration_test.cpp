@@ -224,6 +224,15 @@ class RealReaders : public ::testing::Test {
     EXPECT_EQ(check.status, 0) << check.output;
     if (haveOgrinfo()) {
       EXPECT_EQ(ogrFeatureCount(path), static_cast<long>(database.entityCount()));
+      // GDAL shows the records as raw extended data: one block per record, under the table's name.
+      const CommandResult raw = run("ogrinfo --config DXF_ENCODING UTF-8 --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " +
+                                    quoted(path));
+      for (const auto& table : database.objectDataTables().Tables()) {
+        const std::string tag = "1001 " + table.name + ",";
+        std::size_t seen = 0;
+        for (std::size_t at = raw.output.find(tag); at != std::string::npos; at = raw.output.find(tag, at + 1)) ++seen;
+        EXPECT_EQ(seen, table.recordCount) << table.name;
+      }
     } else {
       std::cerr << "ogrinfo (gdal-bin) is not installed: feature count not checked\n";
     }
