@@ -406,4 +406,80 @@ int16_t alimake_rfAsf(Calelm elements[3]) {
   return 0;
 }
 
+
+// Arc through P joining a given arc to a given straight, tangent to both; its radius is solved.
+// With the tangent point T = Q + t u on the straight and the centre C = T + s R n, passing through
+// P makes R a quadratic in t; tangency to the given circle (|C - C1| = |s R - s1 R1|) leaves one
+// equation in t (a quartic), whose roots are bracketed by a 4096-step scan of t over a span that
+// covers the whole figure and refined by Brent's method (1e-12 of the span, 100 steps).
+int16_t ali_makrR_P_S(double px, double py, int16_t selector, Calelm* arc, Calelm* newArc,
+                      Calelm* straight) {
+  Circle given{};
+  Line line{};
+  if (newArc == nullptr || !readArc(arc, &given) || !readStraight(straight, &line)) return -1;
+  const Point target = pointOf(px, py);
+  const Point normal = leftOf(line.heading);
+  const Point fromPoint{line.start.x - target.x, line.start.y - target.y};
+  const Point fromCentre{line.start.x - given.centre.x, line.start.y - given.centre.y};
+  const double pointAlong = fromPoint.x * line.unit.x + fromPoint.y * line.unit.y;
+  const double pointAcross = fromPoint.x * normal.x + fromPoint.y * normal.y;
+  if (std::fabs(pointAcross) < kLengthQuantum) return -1;  // P on the straight
+  const double centreAlong = fromCentre.x * line.unit.x + fromCentre.y * line.unit.y;
+  const double centreAcross = fromCentre.x * normal.x + fromCentre.y * normal.y;
+  const double span = 4.0 * (std::hypot(fromPoint.x, fromPoint.y) +
+                             std::hypot(fromCentre.x, fromCentre.y) + given.radius);
+  Candidates<3> candidates;
+  for (const double sign : {1.0, -1.0}) {
+    // Radius for which the circle touching the straight at t passes through P.
+    auto radiusAt = [&](double t) {
+      return -(t * t + 2.0 * t * pointAlong + fromPoint.x * fromPoint.x +
+               fromPoint.y * fromPoint.y) / (2.0 * sign * pointAcross);
+    };
+    auto tangency = [&](double t) {
+      const double radius = radiusAt(t);
+      return t * t + 2.0 * t * centreAlong + fromCentre.x * fromCentre.x +
+             fromCentre.y * fromCentre.y - given.radius * given.radius +
+             2.0 * sign * radius * (centreAcross + given.sign * given.radius);
+    };
+    constexpr int kSteps = 4096;
+    double previous = -span, previousValue = tangency(previous);
+    for (int step = 1; step <= kSteps; ++step) {
+      const double current = -span + 2.0 * span * step / kSteps;
+      const double value = tangency(current);
+      double t = 0.0;
+      if ((previousValue > 0.0) != (value > 0.0) &&
+          findRoot(tangency, previous, current, 1e-12 * span, 100, &t)) {
+        const double radius = radiusAt(t);
+        const double offset = sign * radius - given.sign * given.radius;
+        if (radius > kLengthQuantum && std::fabs(offset) >= kLengthQuantum) {
+          const Point tangent{line.start.x + t * line.unit.x, line.start.y + t * line.unit.y};
+          const Circle circle{{tangent.x + sign * radius * normal.x,
+                               tangent.y + sign * radius * normal.y},
+                              radius, sign};
+          const Point toJoin{(circle.centre.x - given.centre.x) / offset,
+                             (circle.centre.y - given.centre.y) / offset};
+          const Point join{circle.centre.x - sign * radius * toJoin.x,
+                           circle.centre.y - sign * radius * toJoin.y};
+          Calelm made[3];
+          // P must lie on the new arc, between the two tangent points.
+          if (sweep(circle, join, target) <= sweep(circle, join, tangent) &&
+              arcRecord(*arc, given, startOf(*arc), join, &made[0]) &&
+              arcRecord(*newArc, circle, join, tangent, &made[1]) &&
+              straightRecord(line, tangent, line.end, &made[2])) {
+            candidates.add(made);
+          }
+        }
+      }
+      previous = current;
+      previousValue = value;
+    }
+  }
+  Calelm chosen[3];
+  if (!candidates.pick(selector, chosen)) return -1;
+  *arc = chosen[0];
+  *newArc = chosen[1];
+  *straight = chosen[2];
+  return 0;
+}
+
 }  // extern "C"

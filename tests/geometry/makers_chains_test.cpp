@@ -682,4 +682,37 @@ TEST(ChainMakerEdges, ARmakRRCountsItsCandidateCentres) {
   EXPECT_EQ(ARmakRR(&first, &second, 150, 80, centres), -1);  // R/A below 0.56
 }
 
+
+TEST_F(ChainMakers, ArcThroughAPointBetweenAnArcAndAStraightFindsItsRadius) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), r = uniform(80, 1200);
+    double k0 = anySign() / uniform(150, 1500);
+    if (std::fabs(k0 - s / r) < 1e-4) k0 = -k0;
+    const double arcLength = uniform(20, 1.5 * r);
+    const auto j = walkChain(anyStart(), {{k0, k0, 40}, {s / r, s / r, arcLength}, {0, 0, 100}});
+    // P somewhere inside the new arc.
+    const WalkEnd p = walk(j[1].x, j[1].y, j[1].azimuth, s / r, s / r, arcLength * uniform(0.2, 0.8));
+    const Calelm given = firstGiven(j[1], k0, 40, 10), line = lastGiven(j[2], 0, 30, 100);
+    bool known = false;
+    int16_t selector = 0;
+    for (; selector < 8; ++selector) {
+      Calelm x = given, made{}, y = line;
+      if (ali_makrR_P_S(p.x, p.y, selector, &x, &made, &y) != 0) break;
+      const Calelm chain[] = {x, made, y};
+      EXPECT_EQ(checkChain(chain), "") << i << " selector " << selector;
+      if (std::fabs(made.parameter - r) < 1e-6 * r) {
+        known = true;
+        expectAt("join", x.endX, x.endY, j[1], i);
+        expectAt("tangent point", y.startX, y.startY, j[2], i);
+      }
+    }
+    EXPECT_TRUE(known) << i;
+  }
+  // A point on the straight's line has no such arc.
+  const auto j = walkChain({0, 0, 0}, {{0.01, 0.01, 40}, {-0.005, -0.005, 60}, {0, 0, 100}});
+  Calelm x = firstGiven(j[1], 0.01, 40, 10), made{}, y = lastGiven(j[2], 0, 30, 100);
+  const WalkEnd onLine = walk(j[2].x, j[2].y, j[2].azimuth, 0, 0, 50);
+  EXPECT_EQ(ali_makrR_P_S(onLine.x, onLine.y, 0, &x, &made, &y), -1);
+}
+
 }  // namespace

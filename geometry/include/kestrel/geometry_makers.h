@@ -193,6 +193,11 @@ KGEOM_API int16_t ali_makrAS_P(double px, double py, int16_t selector, Calelm* a
    from the arc into a new arc ending at P (either sense); circle-circle intersection. */
 KGEOM_API int16_t ali_makrAAR_P(double px, double py, int16_t selector, Calelm* arc,
                                 Calelm* firstClothoid, Calelm* secondClothoid, Calelm* newArc);
+/* (P, selector, arc, new arc out, straight): arc through P tangent to the given arc and to the
+   given straight (radius solved; a quartic in the tangent point, bracketed scan then Brent).
+   Chain: arc, new arc, straight. */
+KGEOM_API int16_t ali_makrR_P_S(double px, double py, int16_t selector, Calelm* arc,
+                                Calelm* newArc, Calelm* straight);
 /* (P, straight, R, out A): parameter of the clothoid from the straight's end into an arc R
    through P (the smallest root; scan then Brent's method); -1 when none. */
 KGEOM_API int16_t setAOR_P(double px, double py, const Calelm* straight, double radius,
