@@ -106,8 +106,7 @@ class ScriptedViews : public DialogViews {
     const auto& name = windowing_.script.alignmentName;
     if (name) {
       if (form.select(*name) && form.confirm() == 0) return 0;
-      windowing_.notices.push_back("alignment \"" + *name +
-                                   "\" not found; alignments available: " +
+      windowing_.notices.push_back("alignment \"" + *name + "\" not found; alignments available: " +
                                    joined(form.alignments()));
       return form.cancel();
     }
@@ -119,8 +118,8 @@ class ScriptedViews : public DialogViews {
   void showResult(SimaResultForm& form) override {
     std::string error;
     if (!form.open(&error))
-      windowing_.notices.push_back("cannot append the result to the log " + form.logPath() +
-                                   ": " + error);
+      windowing_.notices.push_back("cannot append the result to the log " + form.logPath() + ": " +
+                                   error);
     const SimaResultInputs& in = form.inputs();
     ovwin::RunReport& report = windowing_.report;
     report.resultLines = form.lines();
@@ -192,7 +191,7 @@ class ScriptedViews : public DialogViews {
   }
 
   static std::string keyOf(int entry) {
-    static const char* const kKeys[kSeriesCount] = {"A", "D", "H", "I", "F1", "F2",
+    static const char* const kKeys[kSeriesCount] = {"A",  "D",  "H",  "I",  "F1", "F2",
                                                     "F3", "F4", "F5", "F6", "F7"};
     return kKeys[entry];
   }

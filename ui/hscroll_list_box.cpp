@@ -13,10 +13,16 @@ constexpr int kCellPixels = 7;
 // Decodes one UTF-8 sequence at `i`, advancing it; a malformed byte counts as one character.
 char32_t nextCodePoint(std::string_view text, std::size_t& i) {
   const auto lead = static_cast<unsigned char>(text[i]);
-  int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+  int length = lead < 0x80           ? 1
+               : (lead >> 5) == 0x6  ? 2
+               : (lead >> 4) == 0xE  ? 3
+               : (lead >> 3) == 0x1E ? 4
+                                     : 1;
   if (i + static_cast<std::size_t>(length) > text.size()) length = 1;
   char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-  for (int k = 1; k < length; ++k) value = (value << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+  for (int k = 1; k < length; ++k)
+    value =
+        (value << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
   i += static_cast<std::size_t>(length);
   return value;
 }
@@ -53,7 +59,9 @@ int CHScrollListBox::lineExtent(const std::string& line) const {
   return useTabStops_ ? measure_(line, true) + 2 : measure_(line, false) + 3;
 }
 
-int CHScrollListBox::addString(const std::string& line) { return insertString(-1, line); }
+int CHScrollListBox::addString(const std::string& line) {
+  return insertString(-1, line);
+}
 
 int CHScrollListBox::insertString(int index, const std::string& line) {
   if (index < 0 || static_cast<std::size_t>(index) > lines_.size()) index = count();

@@ -18,7 +18,8 @@ namespace {
 namespace text = resources::import_dialog;
 
 // The tree's order of children: A, D, route types 1 to 7, H, I.
-constexpr int kTreeOrder[kSeriesCount] = {kSeriesA, kSeriesD, 4, 5, 6, 7, 8, 9, 10, kSeriesH, kSeriesI};
+constexpr int kTreeOrder[kSeriesCount] = {kSeriesA, kSeriesD, 4,  5,        6,       7,
+                                          8,        9,        10, kSeriesH, kSeriesI};
 
 std::optional<int64_t> lastWriteCount(const std::string& path) {
   std::error_code error;
@@ -36,7 +37,9 @@ bool endsWithSimInUpperCase(const std::string& path) {
 }
 
 // A route type whose routes become alignments (and so can carry results).
-bool makesAlignment(int32_t routeType) { return routeType == 2 || routeType == 3 || routeType == 7; }
+bool makesAlignment(int32_t routeType) {
+  return routeType == 2 || routeType == 3 || routeType == 7;
+}
 
 }  // namespace
 
@@ -68,7 +71,9 @@ KestrelForm::KestrelForm(ImportSettings stored, std::vector<std::string> sites,
   updateImportEnabled();
 }
 
-int64_t KestrelForm::fileTimeStamp(const std::string& path) { return lastWriteCount(path).value_or(0); }
+int64_t KestrelForm::fileTimeStamp(const std::string& path) {
+  return lastWriteCount(path).value_or(0);
+}
 
 bool KestrelForm::isValidSimPath(const std::string& path) {
   std::error_code error;
@@ -188,7 +193,8 @@ bool KestrelForm::pressImport() {
     return false;
   }
   readChecks();
-  settings_.siteName = siteIndex_ >= 0 ? sites_[static_cast<std::size_t>(siteIndex_)] : std::string();
+  settings_.siteName =
+      siteIndex_ >= 0 ? sites_[static_cast<std::size_t>(siteIndex_)] : std::string();
   settings_.fileTimeStamp = fileTimeStamp(settings_.filePath);
   alignmentChoiceRequested_ = resultsNeedAlignment();
   settings_.run.selection = settings_.selection;

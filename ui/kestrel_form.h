@@ -19,8 +19,8 @@ using PreScan = std::function<int(ImportRun& run, const std::string& path)>;
 
 // One child of the series tree.
 struct SeriesTreeItem {
-  int entry = 0;      // SeriesEntry of the selection
-  std::string text;   // label, or "%s [%d]" with the count
+  int entry = 0;     // SeriesEntry of the selection
+  std::string text;  // label, or "%s [%d]" with the count
   bool checked = false;
   bool locked = true;  // no items: no tick, cannot be changed
 };

@@ -14,7 +14,9 @@ namespace {
 
 namespace text = resources::settings_dialog;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
 
 std::string trimmed(const std::string& s) {
   std::size_t begin = 0, end = s.size();
@@ -27,7 +29,8 @@ std::string trimmed(const std::string& s) {
 // False when the value does not fit a double.
 bool leadingValue(const std::string& s, double& value) {
   value = 0.0;
-  const auto result = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);
+  const auto result =
+      std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);
   if (result.ec == std::errc::result_out_of_range) return false;
   if (result.ec != std::errc()) value = 0.0;
   return std::isfinite(value);
@@ -50,7 +53,8 @@ KestrelSettingsForm::KestrelSettingsForm(std::vector<std::string> layerNames,
         selected_[i] = static_cast<int>(k);
         break;
       }
-    chosen_[i] = selected_[i] < 0 ? std::string() : layerNames_[static_cast<std::size_t>(selected_[i])];
+    chosen_[i] =
+        selected_[i] < 0 ? std::string() : layerNames_[static_cast<std::size_t>(selected_[i])];
   }
 }
 

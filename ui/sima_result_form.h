@@ -30,8 +30,7 @@ struct SimaResultInputs {
 class SimaResultForm {
  public:
   // Fills the list with the result lines.
-  explicit SimaResultForm(SimaResultInputs inputs,
-                          CHScrollListBox::TextWidth measure = {});
+  explicit SimaResultForm(SimaResultInputs inputs, CHScrollListBox::TextWidth measure = {});
   // The inputs of a finished run read from `simaPath`.
   static SimaResultForm fromRun(const ImportRun& run, const std::string& simaPath);
 

@@ -62,11 +62,12 @@ TEST_F(ScriptedViewsTest, ImportsWhatTheDialogTicksByDefault) {
 }
 
 struct PathCase {
-  const char* file;     // created when not empty
+  const char* file;  // created when not empty
   const char* browsed;
 };
 
-class ScriptedPathRejected : public ScriptedViewsTest, public ::testing::WithParamInterface<PathCase> {};
+class ScriptedPathRejected : public ScriptedViewsTest,
+                             public ::testing::WithParamInterface<PathCase> {};
 
 TEST_P(ScriptedPathRejected, ShowsTheMessageAndClosesWithoutImport) {
   if (*GetParam().file) dir_.write(GetParam().file, "");
@@ -81,8 +82,8 @@ TEST_P(ScriptedPathRejected, ShowsTheMessageAndClosesWithoutImport) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, ScriptedPathRejected,
-                         ::testing::Values(PathCase{"", "missing.sim"}, PathCase{"x.sima", "x.sima"},
-                                           PathCase{"", "."}));
+                         ::testing::Values(PathCase{"", "missing.sim"},
+                                           PathCase{"x.sima", "x.sima"}, PathCase{"", "."}));
 
 TEST_F(ScriptedViewsTest, TicksExactlyTheScriptedSeries) {
   windowing_.script.filePath = simFile();
@@ -192,11 +193,18 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ScriptedAlignment,
     ::testing::Values(
         AlignmentCase{{{"A", 1}, {"B", 2}}, "B", 0, 2, ""},
-        AlignmentCase{{{"A", 1}, {"B", 2}}, "C", -1, 0,
+        AlignmentCase{{{"A", 1}, {"B", 2}},
+                      "C",
+                      -1,
+                      0,
                       "alignment \"C\" not found; alignments available: A, B"},
-        AlignmentCase{{{"A", 1}, {"B", 2}}, std::nullopt, -1, 0,
+        AlignmentCase{{{"A", 1}, {"B", 2}},
+                      std::nullopt,
+                      -1,
+                      0,
                       "alignment choice cancelled; alignments available: A, B"},
-        AlignmentCase{{}, std::nullopt, -1, 0, "alignment choice cancelled; alignments available: none"},
+        AlignmentCase{
+            {}, std::nullopt, -1, 0, "alignment choice cancelled; alignments available: none"},
         AlignmentCase{{}, "", -1, 0, "alignment \"\" not found; alignments available: none"}));
 
 TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {

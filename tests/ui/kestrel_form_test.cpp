@@ -22,9 +22,9 @@ struct ScanContent {
   int elevatedPoints = 0;
   int flatPoints = 0;
   int lots = 0;
-  std::vector<std::pair<int32_t, int32_t>> routes;   // route number, route type
-  std::vector<std::pair<int32_t, int>> hSeries;      // route number, stations
-  std::vector<std::pair<int32_t, int>> iSeries;      // route number, sections
+  std::vector<std::pair<int32_t, int32_t>> routes;  // route number, route type
+  std::vector<std::pair<int32_t, int>> hSeries;     // route number, stations
+  std::vector<std::pair<int32_t, int>> iSeries;     // route number, sections
 };
 
 void fill(ImportRun& run, const ScanContent& c) {
@@ -72,8 +72,7 @@ class KestrelFormTest : public ::testing::Test {
     };
   }
 
-  KestrelForm open(ImportSettings stored = {},
-                   std::vector<std::string> sites = {"サイト", "現場2"},
+  KestrelForm open(ImportSettings stored = {}, std::vector<std::string> sites = {"サイト", "現場2"},
                    sima::Language language = sima::Language::Japanese) {
     return KestrelForm(std::move(stored), std::move(sites), {"0", "点"}, preScan(), views_,
                        language);
@@ -143,8 +142,8 @@ TEST_F(KestrelFormTest, EnglishLabels) {
 }
 
 struct PathCase {
-  const char* name;       // file created in the folder ("" = none)
-  const char* browsed;    // path browsed, relative to the folder
+  const char* name;     // file created in the folder ("" = none)
+  const char* browsed;  // path browsed, relative to the folder
   bool accepted;
 };
 
@@ -177,7 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{"c.SiM", "c.SiM", true}, PathCase{"名前.sim", "名前.sim", true},
                       PathCase{"d.sima", "d.sima", false}, PathCase{"e.txt", "e.txt", false},
                       PathCase{"sim", "sim", false}, PathCase{"", "missing.sim", false},
-                      PathCase{"", "folder.sim", false}, PathCase{"f.sim.bak", "f.sim.bak", false}));
+                      PathCase{"", "folder.sim", false},
+                      PathCase{"f.sim.bak", "f.sim.bak", false}));
 
 TEST_F(KestrelFormTest, ImportButtonFollowsTheTicks) {
   KestrelForm form = open();
@@ -332,7 +332,8 @@ struct FlagCase {
   bool requested;
 };
 
-class AlignmentChoiceFlag : public KestrelFormTest, public ::testing::WithParamInterface<FlagCase> {};
+class AlignmentChoiceFlag : public KestrelFormTest,
+                            public ::testing::WithParamInterface<FlagCase> {};
 
 TEST_P(AlignmentChoiceFlag, SetWhenResultsNeedAnUnimportedAlignment) {
   const FlagCase c = GetParam();

@@ -48,18 +48,17 @@ TEST_P(ShiftRule, AcceptsOnlyDecimalsAboveZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ShiftRule,
-    ::testing::Values(ParseCase{"1.5", true, 1.5}, ParseCase{"0.0001", true, 0.0001},
-                      ParseCase{"  2  ", true, 2.0}, ParseCase{"\t3.\t", true, 3.0},
-                      ParseCase{".25", true, 0.25}, ParseCase{"007", true, 7.0},
-                      ParseCase{"5.", true, 5.0},
-                      ParseCase{"1.2.3", false, 0}, ParseCase{"abc", false, 0},
-                      ParseCase{"0", false, 0}, ParseCase{"0.000", false, 0},
-                      ParseCase{"-3", false, 0}, ParseCase{"-0.5", false, 0},
-                      ParseCase{"", false, 0}, ParseCase{"   ", false, 0}, ParseCase{".", false, 0},
-                      ParseCase{"-", false, 0}, ParseCase{"3-", false, 0}, ParseCase{"1-2", false, 0},
-                      ParseCase{"+2", false, 0}, ParseCase{"1e3", false, 0},
-                      ParseCase{"1,5", false, 0}, ParseCase{"１", false, 0},  // full-width digit
-                      ParseCase{"2 m", false, 0}));
+    ::testing::Values(
+        ParseCase{"1.5", true, 1.5}, ParseCase{"0.0001", true, 0.0001},
+        ParseCase{"  2  ", true, 2.0}, ParseCase{"\t3.\t", true, 3.0}, ParseCase{".25", true, 0.25},
+        ParseCase{"007", true, 7.0}, ParseCase{"5.", true, 5.0}, ParseCase{"1.2.3", false, 0},
+        ParseCase{"abc", false, 0}, ParseCase{"0", false, 0}, ParseCase{"0.000", false, 0},
+        ParseCase{"-3", false, 0}, ParseCase{"-0.5", false, 0}, ParseCase{"", false, 0},
+        ParseCase{"   ", false, 0}, ParseCase{".", false, 0}, ParseCase{"-", false, 0},
+        ParseCase{"3-", false, 0}, ParseCase{"1-2", false, 0}, ParseCase{"+2", false, 0},
+        ParseCase{"1e3", false, 0}, ParseCase{"1,5", false, 0},
+        ParseCase{"１", false, 0},  // full-width digit
+        ParseCase{"2 m", false, 0}));
 
 TEST(KestrelSettingsForm, NumberTooLargeForADoubleIsRefused) {
   double value = 0.0;

@@ -147,7 +147,8 @@ struct PlacementCase {
   int expectedX, expectedY;  // centred on 1920 × 1080 with a 400 × 120 window: 760, 480
 };
 
-class PlacementTest : public ProgressWndTest, public ::testing::WithParamInterface<PlacementCase> {};
+class PlacementTest : public ProgressWndTest,
+                      public ::testing::WithParamInterface<PlacementCase> {};
 
 TEST_P(PlacementTest, KeptPositionIsRestoredOnlyWhenOnTheScreen) {
   const PlacementCase c = GetParam();

@@ -47,7 +47,8 @@ TEST_P(SelectAlignmentChoice, ConfirmYieldsTheIdOfTheSelectedName) {
 INSTANTIATE_TEST_SUITE_P(Names, SelectAlignmentChoice,
                          ::testing::Values(ChoiceCase{"B-2", true, 8}, ChoiceCase{"本線", true, 9},
                                            // an unknown name leaves the first selected
-                                           ChoiceCase{"C-3", false, 7}, ChoiceCase{"b-2", false, 7}));
+                                           ChoiceCase{"C-3", false, 7},
+                                           ChoiceCase{"b-2", false, 7}));
 
 TEST(SelectAlignmentForm, CancelMeansNoAlignment) {
   SelectAlignmentForm form({{"A", 1}});

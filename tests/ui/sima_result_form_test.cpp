@@ -113,7 +113,8 @@ TEST(SimaResultForm, OpeningAppendsTheLinesToTheLog) {
   second.simaPath = sima;
   SimaResultForm two(second);
   ASSERT_TRUE(two.open(&error)) << error;  // written at the end
-  EXPECT_EQ(testing::readBytes(log), "エラー無し\n座標データから2個のポイントを作成\n4個のエラー\n");
+  EXPECT_EQ(testing::readBytes(log),
+            "エラー無し\n座標データから2個のポイントを作成\n4個のエラー\n");
 }
 
 TEST(SimaResultForm, LogKeepsTheInputsEncoding) {
@@ -147,10 +148,12 @@ TEST(SimaResultForm, FromRunReadsTheRunsCounters) {
   run.names = {"線形1"};
   run.inputEncoding = sima::Encoding::Cp932;
   SimaResultForm form = SimaResultForm::fromRun(run, "/x/y.sim");
-  const std::vector<std::string> expected = {
-      "エラー無し", "座標データから6個のポイントを作成", "画地データから2個のポリラインを作成",
-      "平面線形【線形1】を作成", "路線成果-幅杭線左から1個のポリラインを作成",
-      "縦断成果から5個のポイントを作成"};
+  const std::vector<std::string> expected = {"エラー無し",
+                                             "座標データから6個のポイントを作成",
+                                             "画地データから2個のポリラインを作成",
+                                             "平面線形【線形1】を作成",
+                                             "路線成果-幅杭線左から1個のポリラインを作成",
+                                             "縦断成果から5個のポイントを作成"};
   EXPECT_EQ(form.lines(), expected);
   EXPECT_EQ(form.inputs().routesPerType[3], 2);
   EXPECT_EQ(form.inputs().logEncoding, sima::Encoding::Cp932);
@@ -167,14 +170,14 @@ int byteWidth(std::string_view text, bool expandTabs) {
 TEST(CHScrollListBox, ExtentFollowsTheWidestLine) {
   CHScrollListBox list(byteWidth);
   EXPECT_EQ(list.horizontalExtent(), 0);
-  list.addString("abc");                 // 30 + 3
+  list.addString("abc");  // 30 + 3
   EXPECT_EQ(list.horizontalExtent(), 33);
-  list.addString("a");                   // narrower: unchanged
+  list.addString("a");  // narrower: unchanged
   EXPECT_EQ(list.horizontalExtent(), 33);
-  list.insertString(0, "abcdefgh");      // 80 + 3
+  list.insertString(0, "abcdefgh");  // 80 + 3
   EXPECT_EQ(list.horizontalExtent(), 83);
   EXPECT_EQ(list.lines().front(), "abcdefgh");
-  EXPECT_EQ(list.deleteString(0), 2);    // recomputed from what is left
+  EXPECT_EQ(list.deleteString(0), 2);  // recomputed from what is left
   EXPECT_EQ(list.horizontalExtent(), 33);
   EXPECT_EQ(list.deleteString(5), -1);
   list.resetContent();
@@ -194,7 +197,7 @@ TEST(CHScrollListBox, TabStopsExpandTabsAndAddTwo) {
 TEST(CHScrollListBox, FallbackMeasureCountsWideCharactersTwice) {
   EXPECT_EQ(CHScrollListBox::cellWidth("ab", false), 2 * 7);
   EXPECT_EQ(CHScrollListBox::cellWidth("エラー無し", false), 10 * 7);
-  EXPECT_EQ(CHScrollListBox::cellWidth("a\tb", true), 9 * 7);  // tab to cell 8, then b
+  EXPECT_EQ(CHScrollListBox::cellWidth("a\tb", true), 9 * 7);       // tab to cell 8, then b
   EXPECT_EQ(CHScrollListBox::cellWidth("\xff\xfe", false), 2 * 7);  // bad bytes: one cell each
 }
 
