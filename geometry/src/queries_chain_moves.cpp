@@ -31,7 +31,7 @@ ClothoidEnd clothoidEnd(double A, double R) {
 }
 
 bool validArc(const Element& arc) {
-  return arc.kind == kArc && (arc.field[5] == 1.0 || arc.field[5] == -1.0) &&
+  return arc.kind == kArc && finiteRecord(arc) && (arc.field[5] == 1.0 || arc.field[5] == -1.0) &&
          roundLength(arc.field[6]) > 0.0;
 }
 
@@ -123,7 +123,7 @@ KGEOM_API int16_t moveR_dl0_rfAsf(Calelm* arc, Calelm* clothoid, Calelm* straigh
   double R = circle.field[6];
   double sign = circle.field[5];
   if (!validArc(circle) || spiral.kind != kClothoid || line.kind != kStraight ||
-      !validClothoidEnd(A, R))
+      !finiteRecord(line) || !validClothoidEnd(A, R))
     return -1;
   Point lineStart = line.start();
   Point chord = line.end() - lineStart;

@@ -29,6 +29,14 @@ void writeRecord(const Element& element, Calelm* record) {
   std::memcpy(bytes + kFirstFieldOffset, &element.field[1], 14 * sizeof(double));
 }
 
+bool finiteRecord(const Element& element) {
+  for (int n = 1; n <= 8; ++n)
+    if (!std::isfinite(element.field[n])) return false;
+  if (element.kind == kArc)
+    return std::isfinite(element.field[12]) && std::isfinite(element.field[13]);
+  return true;
+}
+
 double roundLength(double value) { return ali_CAroundNum(value); }
 
 Point roundPoint(Point p) { return {ali_CAroundNum(p.x), ali_CAroundNum(p.y)}; }
@@ -56,7 +64,7 @@ Point ownClothoidPoint(double A, double u) {
 // normalised toward the smaller radius, mirrored for a right turn, then the own-frame chord
 // turned onto the record's chord.
 bool makeClothoidFrame(const Element& record, ClothoidFrame* frame) {
-  if (record.kind != kClothoid) return false;
+  if (record.kind != kClothoid || !finiteRecord(record)) return false;
   double A = record.field[6];
   double sign = record.field[5];
   double startRadius = record.field[7];
@@ -135,6 +143,7 @@ Point ClothoidFrame::tangentAt(double s) const {
 }
 
 bool makeCurve(const Element& record, Curve* curve) {
+  if (!finiteRecord(record)) return false;
   curve->kind = record.kind;
   curve->start = otherFrame(record.start());
   Point end = otherFrame(record.end());

@@ -47,6 +47,8 @@ struct Element {
 };
 
 Element readRecord(const Calelm& record);
+// True when the fields the queries read for the record's kind are finite numbers.
+bool finiteRecord(const Element& element);
 void writeRecord(const Element& element, Calelm* record);
 
 // Surveyor <-> computation frame: the second coordinate negated, angles by ali_CExAng.

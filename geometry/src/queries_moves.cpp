@@ -37,7 +37,11 @@ double turnedAngle(double angle, double theta) {
 bool readKind(const Calelm* element, int16_t kind, Element* record) {
   if (element == nullptr) return false;
   *record = readRecord(*element);
-  return record->kind == kind;
+  return record->kind == kind && finiteRecord(*record);
+}
+
+bool finite(double a, double b, double c = 0.0) {
+  return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
 }
 
 }  // namespace
@@ -46,7 +50,7 @@ extern "C" {
 
 KGEOM_API int16_t ali_pmovS(const Calelm* element, double d, double a, Calelm* moved) {
   Element record;
-  if (!readKind(element, kStraight, &record)) return -1;
+  if (!finite(d, a) || !readKind(element, kStraight, &record)) return -1;
   Point shift = computationShift(d, a);
   Point start = otherFrame(record.start()) + shift;
   Point end = otherFrame(record.end()) + shift;
@@ -59,7 +63,7 @@ KGEOM_API int16_t ali_pmovS(const Calelm* element, double d, double a, Calelm* m
 
 KGEOM_API int16_t ali_pmovR(const Calelm* element, double d, double a, Calelm* moved) {
   Element record;
-  if (!readKind(element, kArc, &record)) return -1;
+  if (!finite(d, a) || !readKind(element, kArc, &record)) return -1;
   Point shift = computationShift(d, a);
   record.setStart(shifted(record.start(), shift));
   record.setEnd(shifted(record.end(), shift));
@@ -72,7 +76,7 @@ KGEOM_API int16_t ali_pmovR(const Calelm* element, double d, double a, Calelm* m
 
 KGEOM_API int16_t ali_pmovA(const Calelm* element, double d, double a, Calelm* moved) {
   Element record;
-  if (!readKind(element, kClothoid, &record)) return -1;
+  if (!finite(d, a) || !readKind(element, kClothoid, &record)) return -1;
   // The shape values (fields 6 to 14) do not depend on the position.
   Point shift = computationShift(d, a);
   record.setStart(shifted(record.start(), shift));
@@ -98,7 +102,7 @@ KGEOM_API int16_t ali_pmov(const Calelm* element, double d, double a, Calelm* mo
 KGEOM_API int16_t ali_tmovS(const Calelm* element, double cx, double cy, double theta,
                             Calelm* moved) {
   Element record;
-  if (!readKind(element, kStraight, &record)) return -1;
+  if (!finite(cx, cy, theta) || !readKind(element, kStraight, &record)) return -1;
   // Rotating the surveyor coordinates by theta turns every azimuth by +theta.
   Point start = rotated(record.start(), cx, cy, theta);
   Point end = rotated(record.end(), cx, cy, theta);
@@ -114,7 +118,7 @@ KGEOM_API int16_t ali_tmovS(const Calelm* element, double cx, double cy, double 
 KGEOM_API int16_t ali_tmovR(const Calelm* element, double cx, double cy, double theta,
                             Calelm* moved) {
   Element record;
-  if (!readKind(element, kArc, &record)) return -1;
+  if (!finite(cx, cy, theta) || !readKind(element, kArc, &record)) return -1;
   record.setStart(roundPoint(rotated(record.start(), cx, cy, theta)));
   record.setEnd(roundPoint(rotated(record.end(), cx, cy, theta)));
   Point centre = roundPoint(rotated(Point{record.field[12], record.field[13]}, cx, cy, theta));
@@ -129,7 +133,7 @@ KGEOM_API int16_t ali_tmovR(const Calelm* element, double cx, double cy, double 
 KGEOM_API int16_t ali_tmovA(const Calelm* element, double cx, double cy, double theta,
                             Calelm* moved) {
   Element record;
-  if (!readKind(element, kClothoid, &record)) return -1;
+  if (!finite(cx, cy, theta) || !readKind(element, kClothoid, &record)) return -1;
   record.setStart(roundPoint(rotated(record.start(), cx, cy, theta)));
   record.setEnd(roundPoint(rotated(record.end(), cx, cy, theta)));
   record.field[10] = turnedAngle(record.field[10], theta);
@@ -171,7 +175,7 @@ KGEOM_API int16_t many_ali_tmov(int16_t n, Calelm* elements, double cx, double c
 
 KGEOM_API int16_t ali_paraS(const Calelm* element, double d, Calelm* moved) {
   Element record;
-  if (!readKind(element, kStraight, &record)) return -1;
+  if (!std::isfinite(d) || !readKind(element, kStraight, &record)) return -1;
   Point start = record.start();
   Point end = record.end();
   if (ali_CSamePoint(start.x, start.y, end.x, end.y) == 0) return -1;
@@ -182,7 +186,7 @@ KGEOM_API int16_t ali_paraS(const Calelm* element, double d, Calelm* moved) {
 
 KGEOM_API int16_t para_pmovr(const Calelm* arc, double d, Calelm* moved) {
   Element record;
-  if (!readKind(arc, kArc, &record)) return -1;
+  if (!std::isfinite(d) || !readKind(arc, kArc, &record)) return -1;
   double sign = record.field[5];
   double radius = record.field[6];
   if ((sign != 1.0 && sign != -1.0) || !(roundLength(radius) > 0.0)) return -1;

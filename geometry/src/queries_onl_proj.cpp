@@ -39,6 +39,7 @@ using OnlFunction = int16_t (*)(const Calelm*, double, double*, double*, double*
 
 int16_t offsetPoint(OnlFunction onl, const Calelm* element, double s, double theta, double d,
                     double* x, double* y) {
+  if (!std::isfinite(theta) || !std::isfinite(d)) return -1;
   double px = 0.0;
   double py = 0.0;
   double azimuth = 0.0;
@@ -69,8 +70,9 @@ int16_t crossLine(OnlFunction onl, const Calelm* element, double s, double theta
 extern "C" {
 
 KGEOM_API int16_t ali_onlS(const Calelm* element, double s, double* x, double* y, double* angle) {
-  if (element == nullptr) return -1;
+  if (element == nullptr || !std::isfinite(s)) return -1;
   Element record = readRecord(*element);
+  if (!finiteRecord(record)) return -1;
   Point start = otherFrame(record.start());
   Point end = otherFrame(record.end());
   Point chord = end - start;
@@ -83,8 +85,9 @@ KGEOM_API int16_t ali_onlS(const Calelm* element, double s, double* x, double* y
 }
 
 KGEOM_API int16_t ali_onlR(const Calelm* element, double s, double* x, double* y, double* angle) {
-  if (element == nullptr) return -1;
+  if (element == nullptr || !std::isfinite(s)) return -1;
   Element record = readRecord(*element);
+  if (!finiteRecord(record)) return -1;
   double radius = record.field[6];
   double sign = record.field[5];
   if (!(roundLength(radius) > 0.0) || (sign != 1.0 && sign != -1.0)) return -1;
@@ -105,7 +108,7 @@ KGEOM_API int16_t ali_onlR(const Calelm* element, double s, double* x, double* y
 }
 
 KGEOM_API int16_t ali_onlA(const Calelm* element, double s, double* x, double* y, double* angle) {
-  if (element == nullptr) return -1;
+  if (element == nullptr || !std::isfinite(s)) return -1;
   ClothoidFrame frame;
   if (!makeClothoidFrame(readRecord(*element), &frame)) return -1;
   writePointAndAngle(frame.pointAt(s), frame.tangentAngleAt(s), x, y, angle);
@@ -128,8 +131,9 @@ KGEOM_API int16_t ali_onl(const Calelm* element, double s, double* x, double* y,
 
 KGEOM_API int16_t ali_projS(const Calelm* element, double px, double py, double* s, double* footX,
                             double* footY) {
-  if (element == nullptr) return -1;
+  if (element == nullptr || !std::isfinite(px) || !std::isfinite(py)) return -1;
   Element record = readRecord(*element);
+  if (!finiteRecord(record)) return -1;
   Point start = otherFrame(record.start());
   Point end = otherFrame(record.end());
   Point p = otherFrame(Point{px, py});
@@ -144,8 +148,9 @@ KGEOM_API int16_t ali_projS(const Calelm* element, double px, double py, double*
 
 KGEOM_API int16_t ali_projR(const Calelm* element, double px, double py, double* s, double* footX,
                             double* footY) {
-  if (element == nullptr) return -1;
+  if (element == nullptr || !std::isfinite(px) || !std::isfinite(py)) return -1;
   Element record = readRecord(*element);
+  if (!finiteRecord(record)) return -1;
   double radius = record.field[6];
   double sign = record.field[5];
   if (sign != 1.0 && sign != -1.0) return -1;
@@ -191,7 +196,7 @@ KGEOM_API int16_t chk_ang(double A, double u, double px, double py, double* d) {
 // where the chord to P still leans the other way.
 KGEOM_API int16_t ali_projA(const Calelm* element, double px, double py, double* s, double* footX,
                             double* footY) {
-  if (element == nullptr) return -1;
+  if (element == nullptr || !std::isfinite(px) || !std::isfinite(py)) return -1;
   ClothoidFrame frame;
   if (!makeClothoidFrame(readRecord(*element), &frame)) return -1;
   Point p = frame.computationToOwn(otherFrame(Point{px, py}));
@@ -211,6 +216,7 @@ KGEOM_API int16_t ali_projA(const Calelm* element, double px, double py, double*
     Side side = Side::Ahead;
     while (true) {
       middle = 0.5 * (low + high);
+      if (middle <= low || middle >= high) break;  // the bracket cannot halve any further
       side = sideOf(A, frame.u1 + middle, p, &distance, &cosine);
       if (side == Side::OnCurve || side == Side::Perpendicular) break;
       if (side == Side::Ahead)

@@ -93,6 +93,29 @@ TEST(QueriesOnl, StatusesAtAndBeyondTheEndsOfArcsAndClothoids) {
   EXPECT_LT(distance({x, y}, arc.pointAt(-5.0)), 2e-5);
 }
 
+TEST(QueriesOnl, NonFiniteNumbersAreRefused) {
+  const double nan = std::nan("");
+  const double infinity = HUGE_VAL;
+  ArcReference arc({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2);
+  ClothoidReference clothoid(100.0, {0.0, 0.0}, 0.5, -1.0, 10.0, 80.0);
+  const Calelm goods[3] = {kNorthward, arc.record, clothoid.record};
+  for (const Calelm& good : goods) {
+    double x, y, angle, s, fx, fy;
+    EXPECT_EQ(ali_onl(&good, nan, &x, &y, &angle), -1) << kindOf(good);
+    EXPECT_EQ(ali_proj(&good, nan, 1.0, &s, &fx, &fy), -1) << kindOf(good);
+    EXPECT_EQ(ali_proj(&good, 1.0, infinity, &s, &fx, &fy), -1) << kindOf(good);
+    for (int n : {1, 4, 6}) {
+      Calelm bad = good;
+      field(bad, n) = n == 6 ? infinity : nan;
+      EXPECT_EQ(ali_onl(&bad, 1.0, &x, &y, &angle), -1)
+          << "kind " << kindOf(good) << " field " << n;
+      double p[8];
+      EXPECT_LT(ali_intp(&bad, &good, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]), 0)
+          << "kind " << kindOf(good) << " field " << n;
+    }
+  }
+}
+
 TEST(QueriesOnl, AzimuthsFollowTheSurveyorFrame) {
   // X north, Y east: eastward is pi/2, southward pi, westward 3 pi/2.
   const struct {
