@@ -201,14 +201,25 @@ int16_t solveFiveElements(Point p0, Point p1, Point p2, const double parameters[
   if (arcsAngle < 0.0) return -1;
   const Pose start{p1.x - startTangent * legs.back.ux, p1.y - startTangent * legs.back.uy,
                    legs.backAngle};
+  // The clothoids do not change with the split: each is walked once from a zero pose and then
+  // applied as a rigid step (rotated by the heading it starts with).
+  const Pose zero{0.0, 0.0, 0.0};
+  const Pose steps[3] = {advanceOnClothoid(zero, sign, a1, 0.0, r1),
+                         advanceOnClothoid(zero, sign, a2, r1, r2),
+                         advanceOnClothoid(zero, sign, a3, r2, 0.0)};
+  auto apply = [](Pose pose, const Pose& step) {
+    const double c = std::cos(pose.heading), s = std::sin(pose.heading);
+    return Pose{pose.x + c * step.x - s * step.y, pose.y + s * step.x + c * step.y,
+                pose.heading + step.heading};
+  };
   // Poses at the start of each element for a given first arc angle.
   auto walkChain = [&](double firstArcAngle, Pose poses[6]) {
     poses[0] = start;
-    poses[1] = advanceOnClothoid(poses[0], sign, a1, 0.0, r1);
+    poses[1] = apply(poses[0], steps[0]);
     poses[2] = advanceOnArc(poses[1], sign, r1, firstArcAngle);
-    poses[3] = advanceOnClothoid(poses[2], sign, a2, r1, r2);
+    poses[3] = apply(poses[2], steps[1]);
     poses[4] = advanceOnArc(poses[3], sign, r2, arcsAngle - firstArcAngle);
-    poses[5] = advanceOnClothoid(poses[4], sign, a3, r2, 0.0);
+    poses[5] = apply(poses[4], steps[2]);
   };
   auto offsetFromForwardLeg = [&](double firstArcAngle) {
     Pose poses[6];
