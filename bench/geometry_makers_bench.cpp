@@ -19,8 +19,12 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 namespace {
 
@@ -34,8 +38,8 @@ void measure(benchmark::State& state, Call call) {
   }
   const long before = allocationCount.load();
   for (auto _ : state) benchmark::DoNotOptimize(call());
-  state.counters["allocations_per_call"] =
-      static_cast<double>(allocationCount.load() - before) / static_cast<double>(state.iterations());
+  state.counters["allocations_per_call"] = static_cast<double>(allocationCount.load() - before) /
+                                           static_cast<double>(state.iterations());
 }
 
 Calelm entryClothoid() {

@@ -24,9 +24,15 @@ struct Line {
   double heading;
 };
 
-inline Point leftOf(double heading) { return {-std::sin(heading), std::cos(heading)}; }
-inline double headingOf(Point v) { return std::atan2(v.y, v.x); }
-inline Point toComputation(double X, double Y) { return {X, -Y}; }
+inline Point leftOf(double heading) {
+  return {-std::sin(heading), std::cos(heading)};
+}
+inline double headingOf(Point v) {
+  return std::atan2(v.y, v.x);
+}
+inline Point toComputation(double X, double Y) {
+  return {X, -Y};
+}
 
 // The circle of an arc record, from its end points, sign and radius (the stored centre may be
 // rounded or stale).
@@ -69,7 +75,8 @@ inline bool minorArc(const Circle& circle, Point from, Point to) {
 }
 
 // Arc record of the circle from one point to another (surveyor frame), remade by ali_makR.
-inline bool arcRecord(const Calelm& given, const Circle& circle, Point from, Point to, Calelm* out) {
+inline bool arcRecord(const Calelm& given, const Circle& circle, Point from, Point to,
+                      Calelm* out) {
   if (!minorArc(circle, from, to)) return false;
   Calelm arc = given;
   arc.kind = CALELM_ARC;
@@ -102,8 +109,8 @@ inline bool straightRecord(const Line& line, Point from, Point to, Calelm* out) 
 }
 
 // Clothoid record from a pose (mode 1) or to a pose (mode 2), by ali_makangA.
-inline bool clothoidRecord(Pose pose, int16_t mode, double sign, double parameter, double startRadius,
-                    double endRadius, Calelm* out) {
+inline bool clothoidRecord(Pose pose, int16_t mode, double sign, double parameter,
+                           double startRadius, double endRadius, Calelm* out) {
   Calelm clothoid{};
   clothoid.kind = CALELM_CLOTHOID;
   const double azimuth = ali_CExAng(normalisedAngle(pose.heading));
@@ -125,8 +132,12 @@ inline bool clothoidRecord(Pose pose, int16_t mode, double sign, double paramete
   return true;
 }
 
-inline Point startOf(const Calelm& e) { return toComputation(e.startX, e.startY); }
-inline Point endOf(const Calelm& e) { return toComputation(e.endX, e.endY); }
+inline Point startOf(const Calelm& e) {
+  return toComputation(e.startX, e.startY);
+}
+inline Point endOf(const Calelm& e) {
+  return toComputation(e.endX, e.endY);
+}
 
 // Pose on a circle at the point of polar angle phi, heading along the circle's sense.
 inline Pose poseOnCircle(const Circle& circle, double phi) {

@@ -46,7 +46,6 @@ Point movedAlong(Point point, Point direction, double distanceToMove) {
           point.y + distanceToMove * direction.y / length};
 }
 
-
 }  // namespace
 
 extern "C" {
@@ -64,8 +63,7 @@ int16_t ali_RmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* arc) {
 
   Point corner{};
   if (CDlincros(firstStart.x, firstStart.y, firstDirection.x, firstDirection.y, secondStart.x,
-                secondStart.y, secondDirection.x, secondDirection.y, &corner.x,
-                &corner.y) != 0) {
+                secondStart.y, secondDirection.x, secondDirection.y, &corner.x, &corner.y) != 0) {
     return -1;
   }
   const Position onFirst = positionOn(firstStart, firstEnd, corner);
@@ -112,7 +110,8 @@ extern "C" {
 // Centre distance of the circles joined by a clothoid A from r1 to r2 (both finite, distinct).
 int16_t CDOODistForRAR(double parameter, double r1, double r2, double* centreDistance) {
   if (centreDistance == nullptr || r1 == 0.0 || r2 == 0.0 || !validEnd(parameter, r1) ||
-      !validEnd(parameter, r2) || std::fabs(CDRlen(parameter, r1) - CDRlen(parameter, r2)) < kLengthQuantum) {
+      !validEnd(parameter, r2) ||
+      std::fabs(CDRlen(parameter, r1) - CDRlen(parameter, r2)) < kLengthQuantum) {
     return -1;
   }
   *centreDistance = clothoidCentreDistance(std::fabs(parameter), std::fabs(r1), std::fabs(r2));
@@ -221,7 +220,8 @@ int16_t ali_RmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* newArc) {
   Calelm best[3];
   for (int i = 0; i < count; ++i) {
     const Circle c{centres[i], radius, sign};
-    const Point n1{(c.centre.x - c1.centre.x) / firstOffset, (c.centre.y - c1.centre.y) / firstOffset};
+    const Point n1{(c.centre.x - c1.centre.x) / firstOffset,
+                   (c.centre.y - c1.centre.y) / firstOffset};
     const Point n2{(c2.centre.x - c.centre.x) / secondOffset,
                    (c2.centre.y - c.centre.y) / secondOffset};
     const Point p1{c.centre.x - sign * radius * n1.x, c.centre.y - sign * radius * n1.y};
@@ -314,8 +314,7 @@ int16_t ali_ARAmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* firs
   ip.parameters[2] = secondClothoid->parameter;
   Calelm made[5];
   if (ali_IPsetARA(x0, y0, &ip, x2, y2, &made[1], &made[2], &made[3]) != 0 ||
-      !(made[2].length > 0.0) ||
-      !straightRecord(first, first.start, startOf(made[1]), &made[0]) ||
+      !(made[2].length > 0.0) || !straightRecord(first, first.start, startOf(made[1]), &made[0]) ||
       !straightRecord(second, endOf(made[3]), second.end, &made[4])) {
     return -1;
   }
@@ -497,8 +496,8 @@ int16_t ARmakRR(const Calelm* firstArc, const Calelm* secondArc, double paramete
   const double joinOffset = c2.sign * c2.radius - c1.sign * radius;
   if (std::fabs(joinOffset) < kLengthQuantum) return -1;
   Point found[2];
-  const int count = circleIntersections(c1.centre, transitionDistance, c2.centre,
-                                        std::fabs(joinOffset), found);
+  const int count =
+      circleIntersections(c1.centre, transitionDistance, c2.centre, std::fabs(joinOffset), found);
   for (int i = 0; i < count; ++i) {
     centres[2 * i] = found[i].x;
     centres[2 * i + 1] = -found[i].y;
@@ -555,7 +554,8 @@ int16_t ali_ARAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
   }
   const double a1 = firstClothoid->parameter, a2 = secondClothoid->parameter;
   const double radius = newArc->parameter;
-  if (std::fabs(radius - c1.radius) < kLengthQuantum || std::fabs(radius - c2.radius) < kLengthQuantum) {
+  if (std::fabs(radius - c1.radius) < kLengthQuantum ||
+      std::fabs(radius - c2.radius) < kLengthQuantum) {
     return -1;
   }
   double d1 = 0.0, d2 = 0.0;
@@ -655,12 +655,12 @@ int16_t twoClothoidsBetweenArcs(Calelm* firstArc, Calelm* secondArc, Calelm* fir
   double ratio1 = firstClothoid->parameter, ratio2 = secondClothoid->parameter;
   if (ratio1 == 0.0 && ratio2 == 0.0) ratio1 = ratio2 = 1.0;
   if (!(ratio1 > 0.0) || !(ratio2 > 0.0)) return -1;
-  const double upper = std::fmin(largestParameter(c1.radius) / ratio1,
-                                 largestParameter(c2.radius) / ratio2);
+  const double upper =
+      std::fmin(largestParameter(c1.radius) / ratio1, largestParameter(c2.radius) / ratio2);
   auto transition = [&](double scale, Pose pose) {
     const Pose inflection = advanceOnClothoid(pose, c1.sign, scale * ratio1, c1.radius, 0.0);
-    return centreOfCurvature(
-        advanceOnClothoid(inflection, c2.sign, scale * ratio2, 0.0, c2.radius), c2.sign, c2.radius);
+    return centreOfCurvature(advanceOnClothoid(inflection, c2.sign, scale * ratio2, 0.0, c2.radius),
+                             c2.sign, c2.radius);
   };
   const double target = distance(c1.centre, c2.centre);
   auto mismatch = [&](double scale) {

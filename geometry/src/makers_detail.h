@@ -18,7 +18,9 @@ constexpr double kLengthQuantum = 1e-5;
 // Smallest radius-to-parameter ratio a clothoid end may have (keeps tau below about 1.594).
 constexpr double kMinimumRadiusToParameter = 0.56;
 
-inline bool isUnitSign(double sign) { return sign == 1.0 || sign == -1.0; }
+inline bool isUnitSign(double sign) {
+  return sign == 1.0 || sign == -1.0;
+}
 
 // Angle brought into [0, 2*pi).
 inline double normalisedAngle(double angle) {
@@ -40,7 +42,9 @@ struct Point {
   double y;
 };
 
-inline double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+inline double distance(Point a, Point b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
 
 // Position and heading (computation frame, counter-clockwise from +x) while walking a chain.
 struct Pose {
@@ -53,7 +57,8 @@ struct Pose {
 Pose advanceOnArc(Pose pose, double sign, double radius, double phi);
 // Walks a clothoid of parameter A from radius fromRadius to toRadius (0 = infinite), turning by
 // `sign`; exact local coordinates from the clothoid series.
-Pose advanceOnClothoid(Pose pose, double sign, double parameter, double fromRadius, double toRadius);
+Pose advanceOnClothoid(Pose pose, double sign, double parameter, double fromRadius,
+                       double toRadius);
 // Tangent angle of a clothoid at radius R measured from its main tangent (0 for infinite R).
 inline double clothoidTau(double parameter, double radius) {
   return radius == 0.0 ? 0.0 : parameter * parameter / (2.0 * radius * radius);
@@ -68,17 +73,31 @@ bool findRoot(Function f, double low, double high, double tolerance, int maxIter
               double* root) {
   double a = low, b = high, fa = f(a), fb = f(b);
   if (!std::isfinite(fa) || !std::isfinite(fb) || (fa > 0.0) == (fb > 0.0)) {
-    if (fa == 0.0) { *root = a; return true; }
-    if (fb == 0.0) { *root = b; return true; }
+    if (fa == 0.0) {
+      *root = a;
+      return true;
+    }
+    if (fb == 0.0) {
+      *root = b;
+      return true;
+    }
     return false;
   }
   double c = a, fc = fa, d = b - a, e = d;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
     if ((fb > 0.0) == (fc > 0.0)) {
-      c = a; fc = fa; d = b - a; e = d;
+      c = a;
+      fc = fa;
+      d = b - a;
+      e = d;
     }
     if (std::fabs(fc) < std::fabs(fb)) {
-      a = b; b = c; c = a; fa = fb; fb = fc; fc = fa;
+      a = b;
+      b = c;
+      c = a;
+      fa = fb;
+      fb = fc;
+      fc = fa;
     }
     const double half = 0.5 * (c - b);
     const double step = 2.0 * 2.2e-16 * std::fabs(b) + 0.5 * tolerance;
@@ -97,7 +116,10 @@ bool findRoot(Function f, double low, double high, double tolerance, int maxIter
         p = s * (2.0 * half * t * (t - r) - (b - a) * (r - 1.0));
         q = (t - 1.0) * (r - 1.0) * (s - 1.0);
       }
-      if (p > 0.0) q = -q; else p = -p;
+      if (p > 0.0)
+        q = -q;
+      else
+        p = -p;
       if (2.0 * p < std::fmin(3.0 * half * q - std::fabs(step * q), std::fabs(e * q))) {
         e = d;
         d = p / q;

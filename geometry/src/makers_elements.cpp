@@ -134,8 +134,8 @@ int16_t ali_makR(Calelm* arc) {
   double centerX = 0.0, centerY = 0.0;
   ali_KEnCen(0.0, 0.0, chordX, chordY, sign, radius, &centerX, &centerY);
   double startAngle = 0.0, endAngle = 0.0, phi = 0.0, length = 0.0;
-  ali_KEnAng(0.0, 0.0, chordX, chordY, sign, radius, centerX, centerY, &startAngle, &endAngle,
-             &phi, &length);
+  ali_KEnAng(0.0, 0.0, chordX, chordY, sign, radius, centerX, centerY, &startAngle, &endAngle, &phi,
+             &length);
   arc->length = ali_CAroundNum(length);
   arc->startRadius = 0.0;
   arc->endRadius = 0.0;

@@ -80,7 +80,9 @@ void writeLegOutputs(const Legs& legs, Point curveStart, Point curveEnd, IpRecor
   ip->endTangent = distance(legs.ip, curveEnd);
 }
 
-Point computationPoint(double X, double Y) { return {X, -Y}; }
+Point computationPoint(double X, double Y) {
+  return {X, -Y};
+}
 
 // Clothoid from the origin on the back leg (infinite radius) to radius R.
 int16_t enteringClothoid(Point origin, const Legs& legs, double parameter, double radius,
@@ -305,8 +307,8 @@ int16_t ali_IPsetAA(double previousX, double previousY, IpRecord* ip, double nex
     return -1;
   }
   Point centre{}, firstOrigin{}, secondOrigin{};
-  if (!placeClothoidPair(legs, firstParameter, commonRadius, secondParameter, &centre,
-                         &firstOrigin, &secondOrigin)) {
+  if (!placeClothoidPair(legs, firstParameter, commonRadius, secondParameter, &centre, &firstOrigin,
+                         &secondOrigin)) {
     return -1;
   }
   writeLegOutputs(legs, firstOrigin, secondOrigin, ip);
@@ -375,8 +377,8 @@ int16_t ali_IPsetARA(double previousX, double previousY, IpRecord* ip, double ne
 
 // Five elements at one IP. Type 7 starts from the given start tangent; type 8 solves the reversed
 // polygon from the given end tangent as type 7 and turns every element around.
-int16_t ali_IPsetARARA(double previousX, double previousY, IpRecord* ip, double nextX,
-                       double nextY, Calelm elements[5]) {
+int16_t ali_IPsetARARA(double previousX, double previousY, IpRecord* ip, double nextX, double nextY,
+                       Calelm elements[5]) {
   if (ip == nullptr || elements == nullptr) return -1;
   const Point previous = computationPoint(previousX, previousY);
   const Point here = computationPoint(ip->x, ip->y);

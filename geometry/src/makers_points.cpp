@@ -12,7 +12,9 @@ namespace {
 
 using namespace kestrel::geometry::makers_detail;
 
-Point pointOf(double X, double Y) { return toComputation(X, Y); }
+Point pointOf(double X, double Y) {
+  return toComputation(X, Y);
+}
 
 // Centre of curvature of the end of a two-clothoid transition (R1 -> infinite -> R) leaving a
 // circle from the pose.
@@ -42,8 +44,8 @@ int16_t ali_maksR_P(double px, double py, int16_t selector, Calelm* straight, Ca
     for (int i = 0; i < count; ++i) {
       const Point left = leftOf(line.heading);
       const Point tangent{line.start.x + t[i] * line.unit.x, line.start.y + t[i] * line.unit.y};
-      const Circle circle{{tangent.x + sign * radius * left.x, tangent.y + sign * radius * left.y},
-                          radius, sign};
+      const Circle circle{
+          {tangent.x + sign * radius * left.x, tangent.y + sign * radius * left.y}, radius, sign};
       Calelm made[2];
       if (straightRecord(line, line.start, tangent, &made[0]) &&
           arcRecord(*arc, circle, tangent, target, &made[1])) {
@@ -104,8 +106,10 @@ int16_t ali_makrS_P(double px, double py, int16_t selector, Calelm* arc, Calelm*
   Candidates<2> candidates;
   for (const double side : {1.0, -1.0}) {
     const Pose tangent = poseOnCircle(given, towardPoint + side * opening);
-    const Line line{{tangent.x, tangent.y}, target,
-                    {std::cos(tangent.heading), std::sin(tangent.heading)}, tangent.heading};
+    const Line line{{tangent.x, tangent.y},
+                    target,
+                    {std::cos(tangent.heading), std::sin(tangent.heading)},
+                    tangent.heading};
     Calelm made[2];
     if (arcRecord(*arc, given, startOf(*arc), {tangent.x, tangent.y}, &made[0]) &&
         straightRecord(line, {tangent.x, tangent.y}, target, &made[1])) {
@@ -140,7 +144,8 @@ int16_t ali_maksAR_P(double px, double py, int16_t selector, Calelm* straight, C
       const Point left = leftOf(line.heading);
       const Circle circle{{line.start.x + t[i] * line.unit.x + sign * ordinate * left.x,
                            line.start.y + t[i] * line.unit.y + sign * ordinate * left.y},
-                          radius, sign};
+                          radius,
+                          sign};
       Calelm made[3];
       if (straightRecord(line, line.start, {origin.x, origin.y}, &made[0]) &&
           clothoidRecord(origin, 1, sign, parameter, 0.0, radius, &made[1]) &&
@@ -165,7 +170,8 @@ int16_t ali_makrAR_P(double px, double py, int16_t selector, Calelm* arc, Calelm
   if (clothoid == nullptr || newArc == nullptr || !readArc(arc, &given)) return -1;
   const double parameter = clothoid->parameter, radius = newArc->parameter;
   double transitionDistance = 0.0;
-  if (!(radius > 0.0) || CDOODistForRAR(parameter, given.radius, radius, &transitionDistance) != 0) {
+  if (!(radius > 0.0) ||
+      CDOODistForRAR(parameter, given.radius, radius, &transitionDistance) != 0) {
     return -1;
   }
   const Point target = pointOf(px, py);
@@ -250,10 +256,10 @@ int16_t ali_makrAAR_P(double px, double py, int16_t selector, Calelm* arc, Calel
     auto transition = [&](Pose pose) {
       return inflectionTransition(pose, given.sign, a1, given.radius, sign, a2, radius);
     };
-    const double transitionDistance =
-        distance(given.centre, transition(poseOnCircle(given, 0.0)));
+    const double transitionDistance = distance(given.centre, transition(poseOnCircle(given, 0.0)));
     Point centres[2];
-    const int count = circleIntersections(given.centre, transitionDistance, target, radius, centres);
+    const int count =
+        circleIntersections(given.centre, transitionDistance, target, radius, centres);
     for (int i = 0; i < count; ++i) {
       const Circle circle{centres[i], radius, sign};
       const Pose start = poseOnCircle(given, polarAngleToReach(given, circle.centre, transition));
@@ -329,7 +335,8 @@ int16_t ali_makAOR_P(double px, double py, int16_t selector, Calelm* straight, C
     clothoidShift(roots[i], radius, &ordinate, &abscissa);
     const Circle circle{{line.end.x + abscissa * line.unit.x + sign * ordinate * left.x,
                          line.end.y + abscissa * line.unit.y + sign * ordinate * left.y},
-                        radius, sign};
+                        radius,
+                        sign};
     Calelm made[2];
     if (clothoidRecord({line.end.x, line.end.y, line.heading}, 1, sign, roots[i], 0.0, radius,
                        &made[0]) &&
@@ -406,7 +413,6 @@ int16_t alimake_rfAsf(Calelm elements[3]) {
   return 0;
 }
 
-
 // Arc through P joining a given arc to a given straight, tangent to both; its radius is solved.
 // With the tangent point T = Q + t u on the straight and the centre C = T + s R n, passing through
 // P makes R a quadratic in t; tangency to the given circle (|C - C1| = |s R - s1 R1|) leaves one
@@ -433,7 +439,8 @@ int16_t ali_makrR_P_S(double px, double py, int16_t selector, Calelm* arc, Calel
     // Radius for which the circle touching the straight at t passes through P.
     auto radiusAt = [&](double t) {
       return -(t * t + 2.0 * t * pointAlong + fromPoint.x * fromPoint.x +
-               fromPoint.y * fromPoint.y) / (2.0 * sign * pointAcross);
+               fromPoint.y * fromPoint.y) /
+             (2.0 * sign * pointAcross);
     };
     auto tangency = [&](double t) {
       const double radius = radiusAt(t);
@@ -453,9 +460,10 @@ int16_t ali_makrR_P_S(double px, double py, int16_t selector, Calelm* arc, Calel
         const double offset = sign * radius - given.sign * given.radius;
         if (radius > kLengthQuantum && std::fabs(offset) >= kLengthQuantum) {
           const Point tangent{line.start.x + t * line.unit.x, line.start.y + t * line.unit.y};
-          const Circle circle{{tangent.x + sign * radius * normal.x,
-                               tangent.y + sign * radius * normal.y},
-                              radius, sign};
+          const Circle circle{
+              {tangent.x + sign * radius * normal.x, tangent.y + sign * radius * normal.y},
+              radius,
+              sign};
           const Point toJoin{(circle.centre.x - given.centre.x) / offset,
                              (circle.centre.y - given.centre.y) / offset};
           const Point join{circle.centre.x - sign * radius * toJoin.x,

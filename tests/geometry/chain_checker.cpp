@@ -40,7 +40,9 @@ void integrate(double length, Integrand integrand, double* sumCos, double* sumSi
   }
 }
 
-double curvatureOf(double sign, double radius) { return radius == 0.0 ? 0.0 : sign / radius; }
+double curvatureOf(double sign, double radius) {
+  return radius == 0.0 ? 0.0 : sign / radius;
+}
 
 void appendFault(std::string* report, std::size_t index, const char* what, double value,
                  double tolerance) {
@@ -62,24 +64,28 @@ double lengthTolerance(const Calelm& e, double tolerance) {
 
 double startCurvature(const Calelm& element) {
   switch (element.kind) {
-    case CALELM_ARC: return curvatureOf(element.turnSign, element.parameter);
-    case CALELM_CLOTHOID: return curvatureOf(element.turnSign, element.startRadius);
-    default: return 0.0;
+    case CALELM_ARC:
+      return curvatureOf(element.turnSign, element.parameter);
+    case CALELM_CLOTHOID:
+      return curvatureOf(element.turnSign, element.startRadius);
+    default:
+      return 0.0;
   }
 }
 
 double endCurvature(const Calelm& element) {
   switch (element.kind) {
-    case CALELM_ARC: return curvatureOf(element.turnSign, element.parameter);
-    case CALELM_CLOTHOID: return curvatureOf(element.turnSign, element.endRadius);
-    default: return 0.0;
+    case CALELM_ARC:
+      return curvatureOf(element.turnSign, element.parameter);
+    case CALELM_CLOTHOID:
+      return curvatureOf(element.turnSign, element.endRadius);
+    default:
+      return 0.0;
   }
 }
 
 WalkEnd walk(double x, double y, double a0, double k0, double k1, double length) {
-  auto heading = [&](double s) {
-    return a0 - (k0 * s + (k1 - k0) * s * s / (2.0 * length));
-  };
+  auto heading = [&](double s) { return a0 - (k0 * s + (k1 - k0) * s * s / (2.0 * length)); };
   double dx = 0.0, dy = 0.0;
   if (length > 0.0) integrate(length, heading, &dx, &dy);
   return {x + dx, y + dy, length > 0.0 ? heading(length) : a0};
@@ -87,7 +93,8 @@ WalkEnd walk(double x, double y, double a0, double k0, double k1, double length)
 
 void referenceClothoidPoint(double parameter, double length, double* x, double* y) {
   const double twoASquared = 2.0 * parameter * parameter;
-  integrate(length, [&](double t) { return t * t / twoASquared; }, x, y);
+  integrate(
+      length, [&](double t) { return t * t / twoASquared; }, x, y);
 }
 
 double angleDifference(double a, double b) {
@@ -141,7 +148,8 @@ std::string checkChain(std::span<const Calelm> chain, ChainTolerances tolerances
       const double k0 = endCurvature(e), k1 = startCurvature(next);
       const double jump = std::fabs(k0 - k1);
       const double allowed = 1e-9 + 1e-7 * std::max(std::fabs(k0), std::fabs(k1));
-      if (jump > allowed) appendFault(&report, i, "join curvature to the next element", jump, allowed);
+      if (jump > allowed)
+        appendFault(&report, i, "join curvature to the next element", jump, allowed);
     }
   }
   return report;

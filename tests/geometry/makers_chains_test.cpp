@@ -42,7 +42,10 @@ WalkEnd walkBack(const WalkEnd& p, double k, double length) {
 Calelm arcThrough(const WalkEnd& from, const WalkEnd& to, double k) {
   Calelm arc{};
   arc.kind = CALELM_ARC;
-  arc.startX = from.x; arc.startY = from.y; arc.endX = to.x; arc.endY = to.y;
+  arc.startX = from.x;
+  arc.startY = from.y;
+  arc.endX = to.x;
+  arc.endY = to.y;
   arc.turnSign = k > 0 ? 1.0 : -1.0;
   arc.parameter = 1.0 / std::fabs(k);
   EXPECT_EQ(ali_makR(&arc), 0);
@@ -52,7 +55,10 @@ Calelm arcThrough(const WalkEnd& from, const WalkEnd& to, double k) {
 Calelm straightThrough(const WalkEnd& from, const WalkEnd& to) {
   Calelm s{};
   s.kind = CALELM_STRAIGHT;
-  s.startX = from.x; s.startY = from.y; s.endX = to.x; s.endY = to.y;
+  s.startX = from.x;
+  s.startY = from.y;
+  s.endX = to.x;
+  s.endY = to.y;
   EXPECT_EQ(ali_makS(&s), 0);
   return s;
 }
@@ -206,8 +212,10 @@ TEST_F(ChainMakers, StraightAndClothoidsBetweenArcs) {
     const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
     const double straight = uniform(10, 300);
     if (i % 2 == 0) {
-      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30}, {0, 0, straight},
-                                            {0, s2 / r2, a2 * a2 / r2}, {s2 / r2, s2 / r2, 30}});
+      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30},
+                                            {0, 0, straight},
+                                            {0, s2 / r2, a2 * a2 / r2},
+                                            {s2 / r2, s2 / r2, 30}});
       Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[3], s2 / r2, 10, 30);
       Calelm line{}, clothoid{};
       clothoid.parameter = a2;
@@ -216,8 +224,10 @@ TEST_F(ChainMakers, StraightAndClothoidsBetweenArcs) {
       const Calelm chain[] = {g1, line, clothoid, g2};
       EXPECT_EQ(checkChain(chain), "") << i;
     } else {
-      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30}, {s1 / r1, 0, a1 * a1 / r1},
-                                            {0, 0, straight}, {0, s2 / r2, a2 * a2 / r2},
+      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30},
+                                            {s1 / r1, 0, a1 * a1 / r1},
+                                            {0, 0, straight},
+                                            {0, s2 / r2, a2 * a2 / r2},
                                             {s2 / r2, s2 / r2, 30}});
       Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[4], s2 / r2, 10, 30);
       Calelm c1{}, line{}, c2{};
@@ -243,7 +253,8 @@ TEST_F(ChainMakers, ClothoidAndArcChainsBetweenArcsAndStraights) {
       const double k2 = -s / uniform(100, 900);
       const auto j = walkChain(anyStart(), {{s / r1, s / r1, 30},
                                             {s / r1, s / r, a * a / r - a * a / r1},
-                                            {s / r, s / r, arcLength}, {k2, k2, 30}});
+                                            {s / r, s / r, arcLength},
+                                            {k2, k2, 30}});
       Calelm g1 = firstGiven(j[1], s / r1, 30, 10), g2 = lastGiven(j[3], k2, 10, 30);
       Calelm clothoid{}, arc{};
       clothoid.parameter = a;
@@ -267,7 +278,8 @@ TEST_F(ChainMakers, ClothoidAndArcChainsBetweenArcsAndStraights) {
       const Calelm chain[] = {g1, c1, arc, c2, g2};
       EXPECT_EQ(checkChain(chain), "") << i;
     } else {  // straight, R, A, arc
-      const auto j = walkChain(anyStart(), {{0, 0, 60}, {s / r, s / r, arcLength},
+      const auto j = walkChain(anyStart(), {{0, 0, 60},
+                                            {s / r, s / r, arcLength},
                                             {s / r, s / r2, a2 * a2 / r2 - a2 * a2 / r},
                                             {s / r2, s / r2, 30}});
       Calelm line = firstGiven(j[1], 0, 60, 10), g2 = lastGiven(j[3], s / r2, 10, 30);
@@ -287,9 +299,12 @@ TEST_F(ChainMakers, TwoClothoidsThroughAnInflectionAndFourBetweenThreeArcs) {
     const double r1 = uniform(100, 1500), r2 = uniform(100, 1500), r3 = uniform(100, 1500);
     const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
     const double a3 = r2 * uniform(0.3, 1.0), a4 = r3 * uniform(0.3, 1.0);
-    const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30}, {s1 / r1, 0, a1 * a1 / r1},
-                                          {0, s2 / r2, a2 * a2 / r2}, {s2 / r2, s2 / r2, 40},
-                                          {s2 / r2, 0, a3 * a3 / r2}, {0, s3 / r3, a4 * a4 / r3},
+    const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30},
+                                          {s1 / r1, 0, a1 * a1 / r1},
+                                          {0, s2 / r2, a2 * a2 / r2},
+                                          {s2 / r2, s2 / r2, 40},
+                                          {s2 / r2, 0, a3 * a3 / r2},
+                                          {0, s3 / r3, a4 * a4 / r3},
                                           {s3 / r3, s3 / r3, 30}});
     Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[3], s2 / r2, 10, 40);
     Calelm c1{}, c2{};
@@ -303,11 +318,14 @@ TEST_F(ChainMakers, TwoClothoidsThroughAnInflectionAndFourBetweenThreeArcs) {
     EXPECT_EQ(checkChain(pair), "") << i;
 
     // The middle arc from before its start to past its end, and all four clothoids.
-    Calelm middle = arcThrough(walkBack(j[3], s2 / r2, 10), walk(j[4].x, j[4].y, j[4].azimuth,
-                                                                 s2 / r2, s2 / r2, 10), s2 / r2);
+    Calelm middle = arcThrough(walkBack(j[3], s2 / r2, 10),
+                               walk(j[4].x, j[4].y, j[4].azimuth, s2 / r2, s2 / r2, 10), s2 / r2);
     Calelm last = lastGiven(j[6], s3 / r3, 10, 30), first = g1;
     Calelm four[4] = {};
-    four[0].parameter = a1; four[1].parameter = a2; four[2].parameter = a3; four[3].parameter = a4;
+    four[0].parameter = a1;
+    four[1].parameter = a2;
+    four[2].parameter = a3;
+    four[3].parameter = a4;
     ASSERT_EQ(ali_mak3R4A(&first, &middle, &last, four), 0) << i;
     // An S-curve's centre distance hardly changes with the clothoid scale, so the clothoid
     // series' own accuracy moves the joins along the arc by more than elsewhere.
@@ -406,7 +424,8 @@ TEST_F(ChainMakers, RandomPairsGiveMinusOneOrASoundChain) {
 TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
   const WalkEnd origin{0, 0, 0};
   Calelm arcA = arcThrough(origin, walk(0, 0, 0, 0.01, 0.01, 50), 0.01);
-  Calelm sameCircle = arcThrough(walk(0, 0, 0, 0.01, 0.01, 60), walk(0, 0, 0, 0.01, 0.01, 90), 0.01);
+  Calelm sameCircle =
+      arcThrough(walk(0, 0, 0, 0.01, 0.01, 60), walk(0, 0, 0, 0.01, 0.01, 90), 0.01);
   Calelm straight = straightThrough(origin, {100, 0, 0});
   Calelm out{}, out2{};
   // A straight cannot leave a circle and enter one that contains it in the same sense.
@@ -456,7 +475,6 @@ TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
   EXPECT_EQ(x.endX, arcA.endX);
   EXPECT_EQ(y.startY, inner.startY);
 }
-
 
 // ---- Makers ending at a point, array forms, the six-element maker ----
 
@@ -524,7 +542,8 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
           j[1], i, "makrS_P");
     }
     {  // straight, clothoid, arc to P
-      const auto j = walkChain(start, {{0, 0, 80}, {0, s / r, a * a / r}, {s / r, s / r, arcLength}});
+      const auto j =
+          walkChain(start, {{0, 0, 80}, {0, s / r, a * a / r}, {s / r, s / r, arcLength}});
       const Calelm line = firstGiven(j[1], 0, 80, 20);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
@@ -569,8 +588,8 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
           j[1], i, "makrAR_P");
     }
     {  // arc, clothoid, straight to P
-      const auto j = walkChain(start, {{s / r0, s / r0, 40}, {s / r0, 0, a0 * a0 / r0},
-                                       {0, 0, straightLength}});
+      const auto j = walkChain(
+          start, {{s / r0, s / r0, 40}, {s / r0, 0, a0 * a0 / r0}, {0, 0, straightLength}});
       const Calelm given = firstGiven(j[1], s / r0, 40, 10);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
@@ -583,8 +602,10 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
           j[1], i, "makrAS_P");
     }
     {  // arc, clothoid, clothoid, arc to P
-      const auto j = walkChain(start, {{s / r0, s / r0, 40}, {s / r0, 0, a0 * a0 / r0},
-                                       {0, s2 / r, a * a / r}, {s2 / r, s2 / r, arcLength}});
+      const auto j = walkChain(start, {{s / r0, s / r0, 40},
+                                       {s / r0, 0, a0 * a0 / r0},
+                                       {0, s2 / r, a * a / r},
+                                       {s2 / r, s2 / r, arcLength}});
       const Calelm given = firstGiven(j[1], s / r0, 40, 10);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
@@ -605,25 +626,27 @@ TEST_F(ChainMakers, ArrayFormsAgreeWithTheirMakers) {
   for (int i = 0; i < kCases; ++i) {
     const double s = anySign(), r1 = uniform(200, 2000), r2 = r1 * uniform(0.3, 0.8);
     const double a = std::sqrt(uniform(0.1, 1.0)) * r2;
-    const auto egg = walkChain(anyStart(), {{s / r1, s / r1, 30},
-                                            {s / r1, s / r2, a * a / r2 - a * a / r1},
-                                            {s / r2, s / r2, 30}});
+    const auto egg = walkChain(
+        anyStart(),
+        {{s / r1, s / r1, 30}, {s / r1, s / r2, a * a / r2 - a * a / r1}, {s / r2, s / r2, 30}});
     Calelm three[3] = {firstGiven(egg[1], s / r1, 30, 10), {}, lastGiven(egg[2], s / r2, 10, 30)};
     ASSERT_EQ(alimake_rfArf(three), 0) << i;
     EXPECT_NEAR(three[1].parameter, a, 1e-6 * a) << i;
     EXPECT_EQ(checkChain(three), "") << i;
 
     const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
-    const auto curve = walkChain(anyStart(), {{s / r1, s / r1, 30}, {s / r1, 0, a1 * a1 / r1},
-                                              {0, -s / r2, a2 * a2 / r2}, {-s / r2, -s / r2, 30}});
-    Calelm four[4] = {firstGiven(curve[1], s / r1, 30, 10), {}, {},
-                      lastGiven(curve[3], -s / r2, 10, 30)};
+    const auto curve = walkChain(anyStart(), {{s / r1, s / r1, 30},
+                                              {s / r1, 0, a1 * a1 / r1},
+                                              {0, -s / r2, a2 * a2 / r2},
+                                              {-s / r2, -s / r2, 30}});
+    Calelm four[4] = {
+        firstGiven(curve[1], s / r1, 30, 10), {}, {}, lastGiven(curve[3], -s / r2, 10, 30)};
     ASSERT_EQ(alimake_rfAArf(four, a1 / a2), 0) << i;
     EXPECT_NEAR(four[1].parameter, a1, 1e-6 * a1) << i;
     EXPECT_EQ(checkChain(four), "") << i;
 
-    const auto out = walkChain(anyStart(), {{s / r1, s / r1, 30}, {s / r1, 0, a1 * a1 / r1},
-                                            {0, 0, 100}});
+    const auto out =
+        walkChain(anyStart(), {{s / r1, s / r1, 30}, {s / r1, 0, a1 * a1 / r1}, {0, 0, 100}});
     Calelm exit[3] = {firstGiven(out[1], s / r1, 30, 10), {}, lastGiven(out[2], 0, 30, 100)};
     ASSERT_EQ(alimake_rfAsf(exit), 0) << i;
     EXPECT_NEAR(exit[1].parameter, a1, 1e-6 * a1) << i;
@@ -636,10 +659,14 @@ TEST_F(ChainMakers, SixElementsFromAStraightIntoAnArc) {
   int solved = 0;
   for (int i = 0; i < kCases; ++i) {
     const double s = anySign(), s2 = anySign(), r = uniform(150, 1200), r2 = uniform(150, 1200);
-    const double a1 = r * uniform(0.3, 1.0), a2 = r * uniform(0.3, 1.0), a3 = r2 * uniform(0.3, 1.0);
+    const double a1 = r * uniform(0.3, 1.0), a2 = r * uniform(0.3, 1.0),
+                 a3 = r2 * uniform(0.3, 1.0);
     const double theta = uniform(0.05, 1.0);
-    const auto j = walkChain(anyStart(), {{0, 0, 60}, {0, s / r, a1 * a1 / r}, {s / r, s / r, r * theta},
-                                          {s / r, 0, a2 * a2 / r}, {0, s2 / r2, a3 * a3 / r2},
+    const auto j = walkChain(anyStart(), {{0, 0, 60},
+                                          {0, s / r, a1 * a1 / r},
+                                          {s / r, s / r, r * theta},
+                                          {s / r, 0, a2 * a2 / r},
+                                          {0, s2 / r2, a3 * a3 / r2},
                                           {s2 / r2, s2 / r2, 30}});
     Calelm line = firstGiven(j[1], 0, 60, 20), arc = lastGiven(j[5], s2 / r2, 10, 30);
     Calelm c1{}, made{}, c2{}, c3{};
@@ -664,10 +691,13 @@ TEST(ChainMakerEdges, ARmakRRCountsItsCandidateCentres) {
   // Arc R1 = 500 left from the origin; a tangent circle R2 = 200 placed where a clothoid A = 150
   // into R = 250 (left) and then a reverse arc would meet it: expect at least one candidate, and
   // -1 for an impossible clothoid.
-  const auto j = walkChain({0, 0, 0}, {{1.0 / 500, 1.0 / 500, 40},
-                                       {1.0 / 500, 1.0 / 250, 150.0 * 150 / 250 - 150.0 * 150 / 500},
-                                       {1.0 / 250, 1.0 / 250, 60}, {-1.0 / 200, -1.0 / 200, 40}});
-  const Calelm first = firstGiven(j[1], 1.0 / 500, 40, 10), second = lastGiven(j[3], -1.0 / 200, 10, 40);
+  const auto j =
+      walkChain({0, 0, 0}, {{1.0 / 500, 1.0 / 500, 40},
+                            {1.0 / 500, 1.0 / 250, 150.0 * 150 / 250 - 150.0 * 150 / 500},
+                            {1.0 / 250, 1.0 / 250, 60},
+                            {-1.0 / 200, -1.0 / 200, 40}});
+  const Calelm first = firstGiven(j[1], 1.0 / 500, 40, 10),
+               second = lastGiven(j[3], -1.0 / 200, 10, 40);
   double centres[4];
   const int16_t count = ARmakRR(&first, &second, 150, 250, centres);
   ASSERT_GE(count, 1);
@@ -682,7 +712,6 @@ TEST(ChainMakerEdges, ARmakRRCountsItsCandidateCentres) {
   EXPECT_EQ(ARmakRR(&first, &second, 150, 80, centres), -1);  // R/A below 0.56
 }
 
-
 TEST_F(ChainMakers, ArcThroughAPointBetweenAnArcAndAStraightFindsItsRadius) {
   for (int i = 0; i < kCases; ++i) {
     const double s = anySign(), r = uniform(80, 1200);
@@ -691,7 +720,8 @@ TEST_F(ChainMakers, ArcThroughAPointBetweenAnArcAndAStraightFindsItsRadius) {
     const double arcLength = uniform(20, 1.5 * r);
     const auto j = walkChain(anyStart(), {{k0, k0, 40}, {s / r, s / r, arcLength}, {0, 0, 100}});
     // P somewhere inside the new arc.
-    const WalkEnd p = walk(j[1].x, j[1].y, j[1].azimuth, s / r, s / r, arcLength * uniform(0.2, 0.8));
+    const WalkEnd p =
+        walk(j[1].x, j[1].y, j[1].azimuth, s / r, s / r, arcLength * uniform(0.2, 0.8));
     const Calelm given = firstGiven(j[1], k0, 40, 10), line = lastGiven(j[2], 0, 30, 100);
     bool known = false;
     int16_t selector = 0;

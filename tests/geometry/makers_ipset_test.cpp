@@ -64,7 +64,12 @@ double distanceToLine(double px, double py, double x0, double y0, double x1, dou
 
 TEST(IPsetR, WorkedQuarterCircle) {
   Polygon p{};
-  p.x0 = 0; p.y0 = 0; p.ip.x = 100; p.ip.y = 0; p.x2 = 100; p.y2 = 100;
+  p.x0 = 0;
+  p.y0 = 0;
+  p.ip.x = 100;
+  p.ip.y = 0;
+  p.x2 = 100;
+  p.y2 = 100;
   p.ip.parameters[0] = 50;
   Calelm arc{};
   ASSERT_EQ(ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &arc), 0);
@@ -159,7 +164,10 @@ TEST(IPsetters, DegenerateLegsAndImpossibleCurvesGiveMinusOne) {
   };
   for (const Row& row : rows) {
     Polygon p = polygon(0, 0, 1.0, row.deflection, 500, 500);
-    if (row.collapsePrevious) { p.x0 = p.ip.x; p.y0 = p.ip.y; }
+    if (row.collapsePrevious) {
+      p.x0 = p.ip.x;
+      p.y0 = p.ip.y;
+    }
     p.ip.parameters[0] = row.p0;
     p.ip.parameters[1] = row.p1;
     p.ip.parameters[2] = row.p2;
@@ -205,8 +213,8 @@ class RandomPolygons : public ::testing::Test {
   RandomIp make(double minimumDeflection) {
     const double magnitude = uniform(minimumDeflection, kPi - 0.15);
     const double deflection = uniform(0, 1) < 0.5 ? magnitude : -magnitude;
-    return {polygon(uniform(-50000, 50000), uniform(-50000, 50000), uniform(0, 2 * kPi),
-                    deflection, uniform(2000, 4000), uniform(2000, 4000)),
+    return {polygon(uniform(-50000, 50000), uniform(-50000, 50000), uniform(0, 2 * kPi), deflection,
+                    uniform(2000, 4000), uniform(2000, 4000)),
             deflection};
   }
   // The chain must leave the back leg along it and end on the forward leg along it, and the IP
@@ -254,8 +262,9 @@ TEST_F(RandomPolygons, TwoClothoidsPassTheChecker) {
     Calelm chain[2];
     const int16_t status = ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1]);
     // The common radius must keep R/A above 0.56 for both clothoids.
-    const double rc = std::sqrt((std::pow(p.ip.parameters[0], 2) + std::pow(p.ip.parameters[1], 2)) /
-                                (2 * std::fabs(r.deflection)));
+    const double rc =
+        std::sqrt((std::pow(p.ip.parameters[0], 2) + std::pow(p.ip.parameters[1], 2)) /
+                  (2 * std::fabs(r.deflection)));
     const bool solvable = rc / p.ip.parameters[0] > 0.56 && rc / p.ip.parameters[1] > 0.56;
     ASSERT_EQ(status, solvable ? 0 : -1) << i;
     if (!solvable) continue;
@@ -319,7 +328,9 @@ TEST_F(RandomPolygons, FiveElementsRecoverTheWalkedChainFromEitherTangent) {
     double x = 100, y = 200, heading = azimuth;
     for (int e = 0; e < 5; ++e) {
       const auto end = walk(x, y, heading, curvatures[e], curvatures[e + 1], lengths[e]);
-      x = end.x; y = end.y; heading = end.azimuth;
+      x = end.x;
+      y = end.y;
+      heading = end.azimuth;
     }
     const double deflection = azimuth - heading;  // positive to the left
     if (std::fabs(deflection) > kPi - 0.2) continue;
@@ -410,7 +421,10 @@ TEST(ChainChecker, ReportsBrokenJoinsAndDefinitions) {
 Calelm straight(double x1, double y1, double x2, double y2) {
   Calelm s{};
   s.kind = CALELM_STRAIGHT;
-  s.startX = x1; s.startY = y1; s.endX = x2; s.endY = y2;
+  s.startX = x1;
+  s.startY = y1;
+  s.endX = x2;
+  s.endY = y2;
   ali_makS(&s);
   return s;
 }
@@ -434,8 +448,8 @@ TEST(RmakSS, StraightsThatDoNotMeetAtTheirEndsAreCutToTheTangentPoints) {
   // Left turn of 70 degrees; the straights stop short of the corner and overlap it.
   const double ia = 70 * kPi / 180;
   Calelm first = straight(0, 0, 380, 0);
-  Calelm second = straight(400 + 30 * std::cos(-ia), 30 * std::sin(-ia),
-                           400 + 600 * std::cos(-ia), 600 * std::sin(-ia));
+  Calelm second = straight(400 + 30 * std::cos(-ia), 30 * std::sin(-ia), 400 + 600 * std::cos(-ia),
+                           600 * std::sin(-ia));
   Calelm arc{};
   arc.parameter = 200;
   ASSERT_EQ(ali_RmakSS(&first, &second, &arc), 0);
@@ -466,8 +480,14 @@ TEST(RmakSS, RefusesWhatItCannotFit) {
   for (const Row& row : rows) {
     Calelm first{}, second{};
     first.kind = second.kind = CALELM_STRAIGHT;
-    first.startX = row.a[0]; first.startY = row.a[1]; first.endX = row.a[2]; first.endY = row.a[3];
-    second.startX = row.b[0]; second.startY = row.b[1]; second.endX = row.b[2]; second.endY = row.b[3];
+    first.startX = row.a[0];
+    first.startY = row.a[1];
+    first.endX = row.a[2];
+    first.endY = row.a[3];
+    second.startX = row.b[0];
+    second.startY = row.b[1];
+    second.endX = row.b[2];
+    second.endY = row.b[3];
     Calelm arc{};
     arc.parameter = row.radius;
     EXPECT_EQ(ali_RmakSS(&first, &second, &arc), -1) << row.name;

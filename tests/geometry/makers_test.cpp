@@ -32,9 +32,13 @@ Calelm clothoid(double x1, double y1, double x2, double y2, double sign, double 
   return e;
 }
 
-double curvature(double sign, double radius) { return radius == 0.0 ? 0.0 : sign / radius; }
+double curvature(double sign, double radius) {
+  return radius == 0.0 ? 0.0 : sign / radius;
+}
 
-double round5(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
+double round5(double v) {
+  return std::floor(v / 1e-5 + 0.5) * 1e-5;
+}
 
 // ---- ali_makA ----
 
@@ -53,8 +57,8 @@ class MakAOnCurve : public ::testing::TestWithParam<ClothoidCase> {};
 TEST_P(MakAOnCurve, EndOnTheCurveGivesStatusZeroAndTheWalkedAngles) {
   const ClothoidCase& c = GetParam();
   const double a2 = c.parameter * c.parameter;
-  const double length =
-      std::fabs((c.endRadius == 0 ? 0 : a2 / c.endRadius) - (c.startRadius == 0 ? 0 : a2 / c.startRadius));
+  const double length = std::fabs((c.endRadius == 0 ? 0 : a2 / c.endRadius) -
+                                  (c.startRadius == 0 ? 0 : a2 / c.startRadius));
   const auto end = walk(1000.0, 2000.0, c.startAzimuth, curvature(c.sign, c.startRadius),
                         curvature(c.sign, c.endRadius), length);
   Calelm e = clothoid(1000.0, 2000.0, round5(end.x), round5(end.y), c.sign, c.parameter,
@@ -70,7 +74,8 @@ TEST_P(MakAOnCurve, EndOnTheCurveGivesStatusZeroAndTheWalkedAngles) {
   EXPECT_EQ(e.turnSign, c.sign);
   // tau, dR and X_M at the smaller-radius end, from the quadrature.
   const double small = (c.startRadius == 0 || (c.endRadius != 0 && c.endRadius < c.startRadius))
-                           ? c.endRadius : c.startRadius;
+                           ? c.endRadius
+                           : c.startRadius;
   const double tau = a2 / (2 * small * small);
   double x = 0, y = 0;
   referenceClothoidPoint(c.parameter, a2 / small, &x, &y);
@@ -87,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ClothoidCase{"exit left (reversed inside)", 2.0, 1.0, 150.0, 300.0, 0.0},
                       ClothoidCase{"exit right (reversed inside)", 4.0, -1.0, 150.0, 300.0, 0.0},
                       ClothoidCase{"egg tightening", 1.0, 1.0, 200.0, 500.0, 250.0},
-                      ClothoidCase{"egg widening (reversed inside)", 3.5, -1.0, 200.0, 250.0, 500.0},
+                      ClothoidCase{"egg widening (reversed inside)", 3.5, -1.0, 200.0, 250.0,
+                                   500.0},
                       ClothoidCase{"sharp", 0.0, 1.0, 60.0, 0.0, 34.0},
                       ClothoidCase{"large A", 6.0, -1.0, 2000.0, 0.0, 3000.0}));
 
@@ -268,12 +274,12 @@ TEST_P(MakRFails, ReturnsMinusOne) {
   EXPECT_EQ(ali_makR(&e), -1) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MakRFails,
-                         ::testing::Values(ArcFailure{"coincident ends", 5e-6, 5e-6, 1, 50},
-                                           ArcFailure{"zero radius", 10, 0, 1, 0},
-                                           ArcFailure{"chord longer than diameter", 100.001, 0, 1, 50},
-                                           ArcFailure{"sign 0.5", 10, 0, 0.5, 50},
-                                           ArcFailure{"sign 0", 10, 0, 0, 50}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, MakRFails,
+    ::testing::Values(ArcFailure{"coincident ends", 5e-6, 5e-6, 1, 50},
+                      ArcFailure{"zero radius", 10, 0, 1, 0},
+                      ArcFailure{"chord longer than diameter", 100.001, 0, 1, 50},
+                      ArcFailure{"sign 0.5", 10, 0, 0.5, 50}, ArcFailure{"sign 0", 10, 0, 0, 50}));
 
 TEST(Mak, DispatchTable) {
   struct Row {

@@ -1,8 +1,8 @@
 /* IP-method element making: element makers, IP setters and chain makers. Pure C; usable from C++.
  *
- * Records are in the surveyor frame (X north, Y east, azimuths clockwise from north) on entry and on
- * exit. Every function returns a 16-bit status: 0 success, -1 invalid input or no solution, other
- * codes where a function says so. Nothing allocates, throws or keeps state.
+ * Records are in the surveyor frame (X north, Y east, azimuths clockwise from north) on entry and
+ * on exit. Every function returns a 16-bit status: 0 success, -1 invalid input or no solution,
+ * other codes where a function says so. Nothing allocates, throws or keeps state.
  */
 #ifndef KESTREL_GEOMETRY_MAKERS_H
 #define KESTREL_GEOMETRY_MAKERS_H
@@ -53,9 +53,9 @@ typedef struct IpRecord {
 
 /* ---- Element makers (record by pointer; -1 invalid definition) ---- */
 
-/* (record, mode 0/1/2): dispatches on kind 1/2/3 to the maker of that mode; -1 for another kind or mode. */
+/* (record, mode 0/1/2): the maker of that kind (1, 2, 3) and mode; -1 for another kind or mode. */
 KGEOM_API int16_t ali_mak(Calelm* element, int16_t mode);
-/* (arc: start, end, sign, R): completes length, tangent angles, centre and central angle; minor arc. */
+/* (arc: start, end, sign, R): completes length, angles, centre and central angle; minor arc. */
 KGEOM_API int16_t ali_makR(Calelm* arc);
 /* (clothoid: start, end, sign, A, radii): fits the clothoid by turning its standard form onto the
    chord; fills length, angles, tau/dR/X_M; 2 when the end point had to be moved onto the curve. */
@@ -83,7 +83,7 @@ KGEOM_API int16_t ali_IPsetARA(double previousX, double previousY, IpRecord* ip,
                                double nextY, Calelm* firstClothoid, Calelm* arc,
                                Calelm* secondClothoid);
 /* Clothoid A1, arc R1, clothoid A2 (R1 to R2), arc R2, clothoid A3 (elements[0..4]); curve type 7
-   takes startTangent, type 8 endTangent; the arc angle split is found by a bracketed root search. */
+   takes startTangent, type 8 endTangent; the arcs' angle split by a bracketed root search. */
 KGEOM_API int16_t ali_IPsetARARA(double previousX, double previousY, IpRecord* ip, double nextX,
                                  double nextY, Calelm elements[5]);
 
@@ -115,8 +115,8 @@ KGEOM_API int16_t ali_AAmakSS(Calelm* firstStraight, Calelm* secondStraight, Cal
                               Calelm* secondClothoid);
 /* (straight, straight, clothoid A1, arc R, clothoid A2): as ali_IPsetARA at the corner; -1 when
    the arc would vanish. */
-KGEOM_API int16_t ali_ARAmakSS(Calelm* firstStraight, Calelm* secondStraight,
-                               Calelm* firstClothoid, Calelm* arc, Calelm* secondClothoid);
+KGEOM_API int16_t ali_ARAmakSS(Calelm* firstStraight, Calelm* secondStraight, Calelm* firstClothoid,
+                               Calelm* arc, Calelm* secondClothoid);
 /* (arc, arc, straight out, clothoid A): straight tangent to the first circle and to the second
    widened by the clothoid's shift, then the clothoid into the second arc; closed form. */
 KGEOM_API int16_t ali_SAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* straight,
@@ -166,7 +166,7 @@ KGEOM_API int16_t CDOODistForRAR(double parameter, double r1, double r2, double*
    apart (nested circles, distance below |R1 - R2|); scan then Brent's method; -1 when none. */
 KGEOM_API int16_t CDsetAToRAR(double r1, double r2, double centreDistance, double* parameter);
 
-/* ---- Chain makers ending at a point P (selector: 0 the shortest fitting chain, 1 the next) ---- */
+/* ---- Chain makers ending at a point P (selector: 0 the shortest fitting chain, 1 next) ---- */
 
 /* (P, selector, straight, arc R): arc tangent to the straight ending at P; line-circle. */
 KGEOM_API int16_t ali_maksR_P(double px, double py, int16_t selector, Calelm* straight,
@@ -174,7 +174,7 @@ KGEOM_API int16_t ali_maksR_P(double px, double py, int16_t selector, Calelm* st
 /* (P, selector, arc, new arc R): arc leaving the given arc tangentially and ending at P;
    circle-circle intersection of centres. */
 KGEOM_API int16_t ali_makrR_P(double px, double py, int16_t selector, Calelm* arc, Calelm* newArc);
-/* (P, selector, arc, straight out): straight leaving the arc tangentially through P; closed form. */
+/* (P, selector, arc, straight out): straight leaving the arc tangentially through P. */
 KGEOM_API int16_t ali_makrS_P(double px, double py, int16_t selector, Calelm* arc,
                               Calelm* straight);
 /* (P, selector, straight, clothoid A, arc R): clothoid from the straight into an arc ending at P;
@@ -196,8 +196,8 @@ KGEOM_API int16_t ali_makrAAR_P(double px, double py, int16_t selector, Calelm* 
 /* (P, selector, arc, new arc out, straight): arc through P tangent to the given arc and to the
    given straight (radius solved; a quartic in the tangent point, bracketed scan then Brent).
    Chain: arc, new arc, straight. */
-KGEOM_API int16_t ali_makrR_P_S(double px, double py, int16_t selector, Calelm* arc,
-                                Calelm* newArc, Calelm* straight);
+KGEOM_API int16_t ali_makrR_P_S(double px, double py, int16_t selector, Calelm* arc, Calelm* newArc,
+                                Calelm* straight);
 /* (P, straight, R, out A): parameter of the clothoid from the straight's end into an arc R
    through P (the smallest root; scan then Brent's method); -1 when none. */
 KGEOM_API int16_t setAOR_P(double px, double py, const Calelm* straight, double radius,
