@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sima/extended_cstring.h"
@@ -130,13 +129,13 @@ class ImportRun {
 
   // Appends a finished route and indexes it by number (first match kept).
   void addRoute(const SimaAlignment& route) {
-    routeIndexByNumber_.emplace(route.routeNumber, routes.size());
+    routeIndexByNumber_.insertFirst(route.routeNumber, routes.size());
     routes.append(route);
   }
   // The first finished route with that number, or null.
   const SimaAlignment* findRoute(int32_t number) const {
-    auto it = routeIndexByNumber_.find(number);
-    return it == routeIndexByNumber_.end() ? nullptr : &routes.at(static_cast<long>(it->second));
+    const long at = routeIndexByNumber_.find(number);
+    return at < 0 ? nullptr : &routes.at(at);
   }
   void clearRoutes() {
     routes.clear();
@@ -183,7 +182,7 @@ class ImportRun {
   }
 
  private:
-  std::unordered_map<int32_t, std::size_t> routeIndexByNumber_;
+  FirstIndexByNumber routeIndexByNumber_;
 };
 
 }  // namespace kestrel

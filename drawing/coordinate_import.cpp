@@ -1,5 +1,7 @@
 #include "drawing/coordinate_import.h"
 
+#include <utility>
+
 #include "drawing/object_records.h"
 
 namespace kestrel {
@@ -51,16 +53,19 @@ void readCoordinateSeries(ImportRun& run, ReadMode mode) {
       break;
     }
   }
-  if (!seriesPoints.empty()) run.pointStore.appendAll(seriesPoints);
-  if (importing) buildPoints(run, seriesPoints);
+  const std::size_t first = run.pointStore.size();
+  if (!seriesPoints.empty()) run.pointStore.appendAll(std::move(seriesPoints));
+  if (importing) buildPoints(run, first);
 }
 
-void buildPoints(ImportRun& run, const GrowingArray<SimaPoint>& points) {
+void buildPoints(ImportRun& run, std::size_t first) {
   if (!run.selection.isSelected(kSeriesA)) return;
   ensurePointTable();
   const std::string fileName = run.fileName();
   const std::string& layer = run.layers[kLayerPoints];
-  for (const auto& point : points) {
+  const auto& stored = run.pointStore.points();
+  for (std::size_t i = first; i < stored.size(); ++i) {
+    const SimaPoint& point = stored[static_cast<long>(i)];
     if (!point.hasElevation) continue;
     const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
     if (id.isNull()) continue;

@@ -9,7 +9,8 @@ namespace kestrel {
 // points to the point store, and draws them when the A series is selected.
 void readCoordinateSeries(ImportRun& run, ReadMode mode);
 
-// Draws every point of the series that has an elevation, each with its "JSIMA_V3_Point" record.
-void buildPoints(ImportRun& run, const GrowingArray<SimaPoint>& points);
+// Draws every stored point from position `first` on (one series) that has an elevation, each
+// with its "JSIMA_V3_Point" record.
+void buildPoints(ImportRun& run, std::size_t first);
 
 }  // namespace kestrel

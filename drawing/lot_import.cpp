@@ -1,5 +1,6 @@
 #include "drawing/lot_import.h"
 
+#include <utility>
 #include <vector>
 
 #include "drawing/object_records.h"
@@ -27,10 +28,11 @@ void readLot(ImportRun& run, const Fields& header, ReadMode mode) {
   bool hadTriangleBlock = false;
 
   auto finishGood = [&] {
-    run.lots.append(lot);
+    run.lots.append(std::move(lot));
     if (importing) {
-      drawLot(run, lot);
-      run.log.logLotEnd(run.lineCounter, true, static_cast<int>(lot.vertices.size()),
+      const LotData& stored = run.lots.back();
+      drawLot(run, stored);
+      run.log.logLotEnd(run.lineCounter, true, static_cast<int>(stored.vertices.size()),
                         hadTriangleBlock);
     }
   };

@@ -33,6 +33,33 @@ double leadingDecimal(std::string_view text, bool* overflow = nullptr) {
   }
   // from_chars takes no '+' and would read "inf" and "nan": start it only on a digit or point.
   if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.')) return 0.0;
+  // Survey values are short decimals ("1000.125"): with at most 15 digits the digits form an
+  // exact integer and the power of ten is exact, so one division rounds correctly (Clinger).
+  {
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    std::size_t j = i;
+    for (; j < text.size() && digits <= 15; ++j) {
+      const char c = text[j];
+      if (isDigit(c)) {
+        mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+        ++digits;
+        decimals += point ? 1 : 0;
+      } else if (c == '.' && !point) {
+        point = true;
+      } else {
+        break;
+      }
+    }
+    if (j == text.size() && digits >= 1 && digits <= 15) {
+      static constexpr double kPowers[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+      const double value = static_cast<double>(mantissa) / kPowers[decimals];
+      return negative ? -value : value;
+    }
+  }
   double value = 0.0;
   const char* first = text.data() + i;
   const char* last = text.data() + text.size();

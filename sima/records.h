@@ -1,9 +1,10 @@
 // The records that accepted SIMA lines become, held by the import run for one run.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "sima/growing_array.h"
@@ -118,6 +119,53 @@ struct IntersectionData {
   GrowingArray<SubEntity> sections;
 };
 
+// Position of the first record with each number: an open-addressing table, one probe sequence
+// in one flat array, because lookups by number run once per lot and route vertex.
+class FirstIndexByNumber {
+ public:
+  void clear() {
+    slots_.clear();
+    used_ = 0;
+  }
+  // Records `position` for `number` unless the number already has one.
+  void insertFirst(int32_t number, std::size_t position) {
+    if ((used_ + 1) * 2 > slots_.size()) grow();
+    Slot& slot = probe(number);
+    if (slot.position != kEmpty) return;
+    slot.number = number;
+    slot.position = static_cast<uint32_t>(position);
+    ++used_;
+  }
+  // The position recorded for `number`, or -1.
+  long find(int32_t number) const {
+    if (slots_.empty()) return -1;
+    const Slot& slot = const_cast<FirstIndexByNumber*>(this)->probe(number);
+    return slot.position == kEmpty ? -1 : static_cast<long>(slot.position);
+  }
+
+ private:
+  static constexpr uint32_t kEmpty = UINT32_MAX;
+  struct Slot {
+    int32_t number = 0;
+    uint32_t position = kEmpty;
+  };
+  Slot& probe(int32_t number) {
+    const std::size_t mask = slots_.size() - 1;
+    // Fibonacci hashing spreads consecutive numbers over the table.
+    std::size_t at = (static_cast<uint32_t>(number) * 2654435769u) & mask;
+    while (slots_[at].position != kEmpty && slots_[at].number != number) at = (at + 1) & mask;
+    return slots_[at];
+  }
+  void grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    for (const Slot& slot : old)
+      if (slot.position != kEmpty) probe(slot.number) = slot;
+  }
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+};
+
 // Every point of every A series, in file order, with a first-match index by number.
 class PointStore {
  public:
@@ -127,23 +175,31 @@ class PointStore {
     points_.clear();
     firstByNumber_.clear();
   }
+  void reserve(std::size_t n) { points_.reserve(n); }
   void append(const SimaPoint& point) {
-    firstByNumber_.emplace(point.number, points_.size());  // keeps the first
+    firstByNumber_.insertFirst(point.number, points_.size());
     points_.append(point);
   }
   void appendAll(const GrowingArray<SimaPoint>& points) {
     for (const auto& p : points) append(p);
   }
+  void appendAll(GrowingArray<SimaPoint>&& points) {
+    for (auto& p : points) {
+      firstByNumber_.insertFirst(p.number, points_.size());
+      points_.append(std::move(p));
+    }
+    points.clear();
+  }
   // The first point with that number, or null.
   const SimaPoint* find(int32_t number) const {
-    auto it = firstByNumber_.find(number);
-    return it == firstByNumber_.end() ? nullptr : &points_.at(static_cast<long>(it->second));
+    const long at = firstByNumber_.find(number);
+    return at < 0 ? nullptr : &points_.at(at);
   }
-  bool contains(int32_t number) const { return firstByNumber_.count(number) != 0; }
+  bool contains(int32_t number) const { return firstByNumber_.find(number) >= 0; }
 
  private:
   GrowingArray<SimaPoint> points_;
-  std::unordered_map<int32_t, std::size_t> firstByNumber_;
+  FirstIndexByNumber firstByNumber_;
 };
 
 }  // namespace kestrel
