@@ -21,11 +21,21 @@ static std::atomic<long> allocationCount{0};
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-[[gnu::noinline]] void* operator new[](std::size_t size) { return operator new(size); }
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 namespace {
 
@@ -200,7 +210,8 @@ void BM_projA(benchmark::State& state) {
   std::size_t k = 0;
   double s, fx, fy;
   for (const Probe& p : probes) {
-    if (ali_projA(p.element, p.x, p.y, &s, &fx, &fy) != 0 || std::fabs(std::hypot(p.x - fx, p.y - fy) - 3.0) > 1e-3)
+    if (ali_projA(p.element, p.x, p.y, &s, &fx, &fy) != 0 ||
+        std::fabs(std::hypot(p.x - fx, p.y - fy) - 3.0) > 1e-3)
       state.SkipWithError("a probe was not projected 3 m from its foot");
   }
   AllocationCounter counter(state);
@@ -224,14 +235,15 @@ void BM_intpSA(benchmark::State& state) {
   std::size_t k = 0;
   double p[8];
   for (const auto& pair : pairs) {
-    if (ali_intpSA(&pair.first, pair.second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]) != 1)
+    if (ali_intpSA(&pair.first, pair.second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
+                   &p[7]) != 1)
       state.SkipWithError("a cross line did not meet its clothoid once");
   }
   AllocationCounter counter(state);
   for (auto _ : state) {
     const auto& pair = pairs[k++ % pairs.size()];
-    benchmark::DoNotOptimize(ali_intpSA(&pair.first, pair.second, &p[0], &p[1], &p[2], &p[3],
-                                        &p[4], &p[5], &p[6], &p[7]));
+    benchmark::DoNotOptimize(ali_intpSA(&pair.first, pair.second, &p[0], &p[1], &p[2], &p[3], &p[4],
+                                        &p[5], &p[6], &p[7]));
   }
 }
 BENCHMARK(BM_intpSA);
@@ -250,14 +262,15 @@ void BM_intpAA(benchmark::State& state) {
   std::size_t k = 0;
   double p[8];
   for (const auto& pair : pairs) {
-    if (ali_intpAA(pair.second, &pair.first, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]) < 1)
+    if (ali_intpAA(pair.second, &pair.first, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
+                   &p[7]) < 1)
       state.SkipWithError("a turned clothoid did not meet its original");
   }
   AllocationCounter counter(state);
   for (auto _ : state) {
     const auto& pair = pairs[k++ % pairs.size()];
-    benchmark::DoNotOptimize(ali_intpAA(pair.second, &pair.first, &p[0], &p[1], &p[2], &p[3],
-                                        &p[4], &p[5], &p[6], &p[7]));
+    benchmark::DoNotOptimize(ali_intpAA(pair.second, &pair.first, &p[0], &p[1], &p[2], &p[3], &p[4],
+                                        &p[5], &p[6], &p[7]));
   }
 }
 BENCHMARK(BM_intpAA);
@@ -270,15 +283,16 @@ void BM_moniDist(benchmark::State& state) {
   std::size_t k = 0;
   double distance;
   for (const Probe& p : probes) {
-    if (get_moniDist(p.x, p.y, static_cast<int16_t>(elements.size()), elements.data(), &distance) != 1 ||
+    if (get_moniDist(p.x, p.y, static_cast<int16_t>(elements.size()), elements.data(), &distance) !=
+            1 ||
         std::fabs(distance - 2.5) > 1e-3)
       state.SkipWithError("a probe was not found 2.5 m from the alignment");
   }
   AllocationCounter counter(state);
   for (auto _ : state) {
     const Probe& p = probes[k++ % probes.size()];
-    benchmark::DoNotOptimize(get_moniDist(p.x, p.y, static_cast<int16_t>(elements.size()),
-                                          elements.data(), &distance));
+    benchmark::DoNotOptimize(
+        get_moniDist(p.x, p.y, static_cast<int16_t>(elements.size()), elements.data(), &distance));
   }
 }
 BENCHMARK(BM_moniDist);

@@ -12,9 +12,13 @@ using namespace kestrel::geometry::queries;
 namespace {
 
 // Surveyor-frame direction of azimuth a (X north, Y east).
-Point direction(double azimuth) { return {std::cos(azimuth), std::sin(azimuth)}; }
+Point direction(double azimuth) {
+  return {std::cos(azimuth), std::sin(azimuth)};
+}
 
-double azimuthOf(Point v) { return normalAngle(std::atan2(v.y, v.x)); }
+double azimuthOf(Point v) {
+  return normalAngle(std::atan2(v.y, v.x));
+}
 
 // The centre of the circle at radius R in the clothoid's own frame, and the own-frame point.
 struct ClothoidEnd {
@@ -35,9 +39,13 @@ bool validArc(const Element& arc) {
          roundLength(arc.field[6]) > 0.0;
 }
 
-bool validClothoidEnd(double A, double R) { return A > 0.0 && CDchkAR(A, R) == 0; }
+bool validClothoidEnd(double A, double R) {
+  return A > 0.0 && CDchkAR(A, R) == 0;
+}
 
-Point centreOf(const Element& arc) { return {arc.field[12], arc.field[13]}; }
+Point centreOf(const Element& arc) {
+  return {arc.field[12], arc.field[13]};
+}
 
 // Moves an arc by the vector v (surveyor frame) through the arc translation.
 bool moveArc(Element* arc, Point v) {
@@ -162,8 +170,8 @@ KGEOM_API int16_t moveR_dl0_rfArf(Calelm* firstArc, Calelm* clothoid, Calelm* se
   double r2 = second.field[6];
   double sign = first.field[5];
   if (!validArc(first) || !validArc(second) || spiral.kind != kClothoid ||
-      second.field[5] != sign || std::fabs(r1 - r2) < kLengthQuantum ||
-      !validClothoidEnd(A, r1) || !validClothoidEnd(A, r2))
+      second.field[5] != sign || std::fabs(r1 - r2) < kLengthQuantum || !validClothoidEnd(A, r1) ||
+      !validClothoidEnd(A, r2))
     return -1;
   ClothoidEnd end1 = clothoidEnd(A, r1);
   ClothoidEnd end2 = clothoidEnd(A, r2);
@@ -186,8 +194,8 @@ KGEOM_API int16_t moveR_dl0_rfArf(Calelm* firstArc, Calelm* clothoid, Calelm* se
   return 0;
 }
 
-KGEOM_API int16_t moveR_dl0_rfAArf(Calelm* firstArc, Calelm* firstClothoid,
-                                   Calelm* secondClothoid, Calelm* secondArc) {
+KGEOM_API int16_t moveR_dl0_rfAArf(Calelm* firstArc, Calelm* firstClothoid, Calelm* secondClothoid,
+                                   Calelm* secondArc) {
   if (firstArc == nullptr || firstClothoid == nullptr || secondClothoid == nullptr ||
       secondArc == nullptr)
     return -1;

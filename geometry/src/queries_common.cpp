@@ -12,12 +12,15 @@ constexpr std::size_t kFirstFieldOffset = 8;
 
 }  // namespace
 
-double norm(Point a) { return std::hypot(a.x, a.y); }
+double norm(Point a) {
+  return std::hypot(a.x, a.y);
+}
 
 Element readRecord(const Calelm& record) {
   Element element;
   std::memcpy(&element.kind, &record, sizeof element.kind);
-  std::memcpy(&element.field[1], reinterpret_cast<const unsigned char*>(&record) + kFirstFieldOffset,
+  std::memcpy(&element.field[1],
+              reinterpret_cast<const unsigned char*>(&record) + kFirstFieldOffset,
               14 * sizeof(double));
   return element;
 }
@@ -37,9 +40,13 @@ bool finiteRecord(const Element& element) {
   return true;
 }
 
-double roundLength(double value) { return ali_CAroundNum(value); }
+double roundLength(double value) {
+  return ali_CAroundNum(value);
+}
 
-Point roundPoint(Point p) { return {ali_CAroundNum(p.x), ali_CAroundNum(p.y)}; }
+Point roundPoint(Point p) {
+  return {ali_CAroundNum(p.x), ali_CAroundNum(p.y)};
+}
 
 double normalAngle(double angle) {
   angle = std::fmod(angle, kTwoPi);

@@ -28,11 +28,21 @@ struct Point {
   double y = 0.0;
 };
 
-inline Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
-inline Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
-inline Point operator*(double k, Point a) { return {k * a.x, k * a.y}; }
-inline double dot(Point a, Point b) { return a.x * b.x + a.y * b.y; }
-inline double cross(Point a, Point b) { return a.x * b.y - a.y * b.x; }
+inline Point operator+(Point a, Point b) {
+  return {a.x + b.x, a.y + b.y};
+}
+inline Point operator-(Point a, Point b) {
+  return {a.x - b.x, a.y - b.y};
+}
+inline Point operator*(double k, Point a) {
+  return {k * a.x, k * a.y};
+}
+inline double dot(Point a, Point b) {
+  return a.x * b.x + a.y * b.y;
+}
+inline double cross(Point a, Point b) {
+  return a.x * b.y - a.y * b.x;
+}
 double norm(Point a);
 
 // A record as plain numbers: field[1] .. field[14] as in the record, field[0] unused.
@@ -52,7 +62,9 @@ bool finiteRecord(const Element& element);
 void writeRecord(const Element& element, Calelm* record);
 
 // Surveyor <-> computation frame: the second coordinate negated, angles by ali_CExAng.
-inline Point otherFrame(Point p) { return {p.x, -p.y}; }
+inline Point otherFrame(Point p) {
+  return {p.x, -p.y};
+}
 
 double roundLength(double value);
 Point roundPoint(Point p);
@@ -68,8 +80,8 @@ struct ClothoidFrame {
   double length = 0.0;  // u2 - u1 > 0
   bool reversed = false;
   bool mirrored = false;
-  Point ownStart;       // own-frame point at u1
-  Point placedStart;    // computation-frame start of the normalised record (mirrored if so)
+  Point ownStart;     // own-frame point at u1
+  Point placedStart;  // computation-frame start of the normalised record (mirrored if so)
   double rotation = 0.0;
   double cosRotation = 1.0;
   double sinRotation = 0.0;
@@ -96,8 +108,8 @@ struct Curve {
   int16_t kind = 0;
   double length = 0.0;
   Point start;
-  Point direction;   // straight: unit direction
-  Point centre;      // arc
+  Point direction;  // straight: unit direction
+  Point centre;     // arc
   double radius = 0.0;
   double sign = 1.0;
   ClothoidFrame clothoid;
@@ -132,8 +144,7 @@ CrossingList crossCurves(const Curve& first, const Curve& second);
 
 // Writes up to two crossings (surveyor frame, rounded) and returns their count or -1.
 int16_t writeCrossings(const CrossingList& crossings, double* x1, double* y1, double* s1First,
-                       double* s1Second, double* x2, double* y2, double* s2First,
-                       double* s2Second);
+                       double* s1Second, double* x2, double* y2, double* s2First, double* s2Second);
 
 }  // namespace kestrel::geometry::queries
 

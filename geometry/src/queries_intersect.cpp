@@ -145,8 +145,8 @@ namespace {
 // start (the turning-sense measure would give almost a full circle there).
 double arcDistanceTo(const Curve& arc, Point p) {
   double distance = 0.0;
-  ali_KEnPncl(arc.sign, arc.radius, arc.centre.x, arc.centre.y, arc.start.x, arc.start.y, p.x,
-              p.y, &distance);
+  ali_KEnPncl(arc.sign, arc.radius, arc.centre.x, arc.centre.y, arc.start.x, arc.start.y, p.x, p.y,
+              &distance);
   if (distance > kTwoPi * std::fabs(arc.radius) - kLengthQuantum) distance = 0.0;
   return distance;
 }
@@ -411,9 +411,9 @@ KGEOM_API int16_t CDAcrosS(double A, double u1, double u2, double x0, double y0,
   return static_cast<int16_t>(std::min(rootCount, 2));
 }
 
-KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, double* x1,
-                             double* y1, double* s1First, double* s1Second, double* x2,
-                             double* y2, double* s2First, double* s2Second) {
+KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, double* x1, double* y1,
+                             double* s1First, double* s1Second, double* x2, double* y2,
+                             double* s2First, double* s2Second) {
   Curve line;
   Curve curve;
   if (!curvesOf(straight, kStraight, clothoid, kClothoid, &line, &curve)) return -2;
@@ -459,8 +459,7 @@ KGEOM_API int16_t ali_intpAA(const Calelm* first, const Calelm* second, double* 
   Curve b;
   if (!curvesOf(first, kClothoid, second, kClothoid, &a, &b)) return -2;
   try {
-    return writeCrossings(crossCurves(a, b), x1, y1, s1First, s1Second, x2, y2, s2First,
-                          s2Second);
+    return writeCrossings(crossCurves(a, b), x1, y1, s1First, s1Second, x2, y2, s2First, s2Second);
   } catch (const std::bad_alloc&) {
     return -4;
   }
@@ -491,9 +490,8 @@ KGEOM_API int16_t ali_intp(const Calelm* first, const Calelm* second, double* x1
   double py[2] = {0.0, 0.0};
   double sLow[2] = {0.0, 0.0};
   double sHigh[2] = {0.0, 0.0};
-  int16_t status = kMembers[lowKind - 1][highKind - 1](low, high, &px[0], &py[0], &sLow[0],
-                                                       &sHigh[0], &px[1], &py[1], &sLow[1],
-                                                       &sHigh[1]);
+  int16_t status = kMembers[lowKind - 1][highKind - 1](
+      low, high, &px[0], &py[0], &sLow[0], &sHigh[0], &px[1], &py[1], &sLow[1], &sHigh[1]);
   if (status != 1 && status != 2) return status;
   const double* sFirst = swapped ? sHigh : sLow;
   const double* sSecond = swapped ? sLow : sHigh;

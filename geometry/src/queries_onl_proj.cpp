@@ -268,18 +268,15 @@ KGEOM_API int16_t ali_oflA(const Calelm* element, double s, double theta, double
   return offsetPoint(ali_onlA, element, s, theta, d, x, y);
 }
 
-KGEOM_API int16_t ali_SmakS(const Calelm* element, double s, double theta, double d,
-                            Calelm* line) {
+KGEOM_API int16_t ali_SmakS(const Calelm* element, double s, double theta, double d, Calelm* line) {
   return crossLine(ali_onlS, element, s, theta, d, line);
 }
 
-KGEOM_API int16_t ali_SmakR(const Calelm* element, double s, double theta, double d,
-                            Calelm* line) {
+KGEOM_API int16_t ali_SmakR(const Calelm* element, double s, double theta, double d, Calelm* line) {
   return crossLine(ali_onlR, element, s, theta, d, line);
 }
 
-KGEOM_API int16_t ali_SmakA(const Calelm* element, double s, double theta, double d,
-                            Calelm* line) {
+KGEOM_API int16_t ali_SmakA(const Calelm* element, double s, double theta, double d, Calelm* line) {
   return crossLine(ali_onlA, element, s, theta, d, line);
 }
 

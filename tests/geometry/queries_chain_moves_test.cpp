@@ -9,9 +9,15 @@ using namespace queries_test;
 
 namespace {
 
-Point centreOf(const Calelm& arc) { return {field(arc, 12), field(arc, 13)}; }
-Point startOf(const Calelm& e) { return {field(e, 1), field(e, 2)}; }
-Point endOf(const Calelm& e) { return {field(e, 3), field(e, 4)}; }
+Point centreOf(const Calelm& arc) {
+  return {field(arc, 12), field(arc, 13)};
+}
+Point startOf(const Calelm& e) {
+  return {field(e, 1), field(e, 2)};
+}
+Point endOf(const Calelm& e) {
+  return {field(e, 3), field(e, 4)};
+}
 
 double azimuthAt(const Calelm& e, double s) {
   double x, y, angle;
@@ -19,7 +25,9 @@ double azimuthAt(const Calelm& e, double s) {
   return angle;
 }
 
-double lengthOf(const Calelm& e) { return field(e, 9); }
+double lengthOf(const Calelm& e) {
+  return field(e, 9);
+}
 
 // Consecutive records share their end points and their tangent there.
 void expectJoined(const Calelm& a, const Calelm& b, const char* where) {
@@ -37,8 +45,7 @@ ArcReference arcInto(const ClothoidReference& clothoid, double radius, double si
 }
 
 // The arc starting where a clothoid reference ends.
-ArcReference arcOutOf(const ClothoidReference& clothoid, double radius, double sign,
-                      double sweep) {
+ArcReference arcOutOf(const ClothoidReference& clothoid, double radius, double sign, double sweep) {
   Point join = clothoid.pointAt(clothoid.length);
   Point centre = toward(join, radius, clothoid.azimuthAt(clothoid.length) - sign * kPi / 2.0);
   return ArcReference(centre, radius, sign, std::atan2(join.y - centre.y, join.x - centre.x),

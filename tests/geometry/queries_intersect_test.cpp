@@ -37,8 +37,7 @@ TEST(QueriesIntersect, TwoStraights) {
     double x = 0, y = 0, s1 = 0, s2 = 0;
     EXPECT_EQ(ali_intpSS(&c.first, &c.second, &x, &y, &s1, &s2), c.status) << c.name;
     double p[8];
-    EXPECT_EQ(ali_intp(&c.first, &c.second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
-                       &p[7]),
+    EXPECT_EQ(ali_intp(&c.first, &c.second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
               c.dispatched)
         << c.name;
   }
@@ -68,16 +67,15 @@ TEST(QueriesIntersect, TwoArcsSpecialCases) {
   EXPECT_EQ(ali_intpRR(&arc.record, &concentric.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5],
                        &p[6], &p[7]),
             -3);
-  EXPECT_EQ(ali_intpRR(&arc.record, &apart.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5],
-                       &p[6], &p[7]),
+  EXPECT_EQ(ali_intpRR(&arc.record, &apart.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
+                       &p[7]),
             -1);
-  EXPECT_EQ(ali_intpRR(&arc.record, &inside.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5],
-                       &p[6], &p[7]),
+  EXPECT_EQ(ali_intpRR(&arc.record, &inside.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
+                       &p[7]),
             -1);
   Calelm unknown = arc.record;
   setKind(unknown, 0);
-  EXPECT_EQ(ali_intp(&unknown, &arc.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
-                     &p[7]),
+  EXPECT_EQ(ali_intp(&unknown, &arc.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
             -1);
 }
 
@@ -228,12 +226,12 @@ TEST(QueriesIntersect, ClothoidAndStraightMissingEachOther) {
   Point far = toward(clothoid.pointAt(0.0), 5000.0, 1.0);
   Calelm line = StraightReference(far, 0.0, 100.0).record;
   double p[8];
-  EXPECT_EQ(ali_intp(&line, &clothoid.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
-                     &p[7]),
-            -1);
-  EXPECT_EQ(ali_intpAA(&clothoid.record, &line, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
-                       &p[7]),
-            -2);
+  EXPECT_EQ(
+      ali_intp(&line, &clothoid.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+      -1);
+  EXPECT_EQ(
+      ali_intpAA(&clothoid.record, &line, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+      -2);
 }
 
 TEST(QueriesIntersect, ClothoidCrossedTwiceByAStraight) {

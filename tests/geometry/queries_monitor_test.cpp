@@ -80,8 +80,8 @@ TEST(QueriesMonitor, HeightOverALine) {
 
 TEST(QueriesMonitor, PointOnPolygonSides) {
   // Entries of seven doubles; the point is in fields 2 and 3.
-  double polygon[3][7] = {{0, 0.0, 0.0, 0, 0, 0, 0}, {0, 100.0, 0.0, 0, 0, 0, 0},
-                          {0, 100.0, 100.0, 0, 0, 0, 0}};
+  double polygon[3][7] = {
+      {0, 0.0, 0.0, 0, 0, 0, 0}, {0, 100.0, 0.0, 0, 0, 0, 0}, {0, 100.0, 100.0, 0, 0, 0, 0}};
   int16_t index = -7;
   EXPECT_EQ(chk_on_tangent(3, &polygon[0][0], 100.0, 40.0, &index, 1e-6), 0);
   EXPECT_EQ(index, 1);

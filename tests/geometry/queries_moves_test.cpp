@@ -17,12 +17,12 @@ std::vector<std::unique_ptr<Reference>> someElements(std::mt19937& random, int c
   for (int i = 0; i < count; ++i) {
     Point near{-20000.0 + 40000.0 * unit(random), -20000.0 + 40000.0 * unit(random)};
     if (i % 3 == 0) {
-      elements.push_back(
-          std::make_unique<StraightReference>(near, kTwoPi * unit(random), 5.0 + 500.0 * unit(random)));
+      elements.push_back(std::make_unique<StraightReference>(near, kTwoPi * unit(random),
+                                                             5.0 + 500.0 * unit(random)));
     } else if (i % 3 == 1) {
-      elements.push_back(std::make_unique<ArcReference>(near, 30.0 + 900.0 * unit(random),
-                                                        unit(random) < 0.5 ? 1.0 : -1.0,
-                                                        kTwoPi * unit(random), 0.1 + 2.5 * unit(random)));
+      elements.push_back(std::make_unique<ArcReference>(
+          near, 30.0 + 900.0 * unit(random), unit(random) < 0.5 ? 1.0 : -1.0, kTwoPi * unit(random),
+          0.1 + 2.5 * unit(random)));
     } else {
       elements.push_back(std::make_unique<ClothoidReference>(randomClothoid(random, near, 0.0)));
     }
@@ -78,8 +78,9 @@ TEST(QueriesMoves, RotationTurnsAzimuthsAndTheOppositeTurnUndoesIt) {
     // Clockwise on the map: the plain rotation formula applied to (X, Y).
     double s = 0.5 * element->length;
     Point p = element->pointAt(s);
-    Point expected{centre.x + (p.x - centre.x) * std::cos(theta) - (p.y - centre.y) * std::sin(theta),
-                   centre.y + (p.x - centre.x) * std::sin(theta) + (p.y - centre.y) * std::cos(theta)};
+    Point expected{
+        centre.x + (p.x - centre.x) * std::cos(theta) - (p.y - centre.y) * std::sin(theta),
+        centre.y + (p.x - centre.x) * std::sin(theta) + (p.y - centre.y) * std::cos(theta)};
     double tolerance = kindOf(element->record) == 3 ? 1e-3 : 4e-5;
     EXPECT_LT(distance(onl(turned, s), expected), tolerance) << "kind " << kindOf(element->record);
     double angle, x, y;

@@ -120,7 +120,8 @@ TEST(QueriesOnl, AzimuthsFollowTheSurveyorFrame) {
   // X north, Y east: eastward is pi/2, southward pi, westward 3 pi/2.
   const struct {
     double x2, y2, azimuth;
-  } cases[] = {{0.0, 10.0, kPi / 2.0}, {-10.0, 0.0, kPi}, {0.0, -10.0, 1.5 * kPi}, {10.0, 10.0, kPi / 4.0}};
+  } cases[] = {
+      {0.0, 10.0, kPi / 2.0}, {-10.0, 0.0, kPi}, {0.0, -10.0, 1.5 * kPi}, {10.0, 10.0, kPi / 4.0}};
   for (const auto& c : cases) {
     Calelm line = straightRecord(0.0, 0.0, c.x2, c.y2);
     double x, y, angle;
@@ -240,7 +241,9 @@ std::vector<std::unique_ptr<Reference>> randomElements(std::mt19937& random, int
   return elements;
 }
 
-double toleranceFor(const Calelm& record) { return kindOf(record) == 3 ? 1e-3 : 2e-5; }
+double toleranceFor(const Calelm& record) {
+  return kindOf(record) == 3 ? 1e-3 : 2e-5;
+}
 
 TEST(QueriesProperty, OnlAgreesWithTheReferenceGeometry) {
   std::mt19937 random(20240601);
@@ -283,10 +286,8 @@ TEST(QueriesProperty, ProjectionOfAnOffsetPointFindsItsStation) {
     double d = (unit(random) - 0.5) * 20.0;
     Point p = toward(element->pointAt(s), d, element->azimuthAt(s) - kPi / 2.0);
     double back, fx, fy;
-    if (kindOf(element->record) == 2 && std::fabs(d) >= 0.999 * field(element->record, 6))
-      continue;
-    ASSERT_GE(ali_proj(&element->record, p.x, p.y, &back, &fx, &fy), 0)
-        << kindOf(element->record);
+    if (kindOf(element->record) == 2 && std::fabs(d) >= 0.999 * field(element->record, 6)) continue;
+    ASSERT_GE(ali_proj(&element->record, p.x, p.y, &back, &fx, &fy), 0) << kindOf(element->record);
     // The clothoid bisection stops at a cosine of 1e-4, worth up to 1e-4 * |d| along.
     double tolerance = kindOf(element->record) == 3 ? 1e-3 + 2e-4 * std::fabs(d) : 3e-5;
     EXPECT_NEAR(back, s, tolerance) << "kind " << kindOf(element->record) << " d " << d;
@@ -353,13 +354,10 @@ TEST(QueriesClothoidFrame, ChkAngClassifiesTrialPoints) {
   double tau = u * u / (2.0 * A * A);
   double d;
   EXPECT_EQ(chk_ang(A, u, onCurve.x + 0.0005, onCurve.y, &d), 0);
-  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::sin(tau), onCurve.y + 5.0 * std::cos(tau), &d),
-            1);
+  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::sin(tau), onCurve.y + 5.0 * std::cos(tau), &d), 1);
   EXPECT_NEAR(d, 5.0, 1e-3);
-  EXPECT_EQ(chk_ang(A, u, onCurve.x + 5.0 * std::cos(tau), onCurve.y + 5.0 * std::sin(tau), &d),
-            2);
-  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::cos(tau), onCurve.y - 5.0 * std::sin(tau), &d),
-            3);
+  EXPECT_EQ(chk_ang(A, u, onCurve.x + 5.0 * std::cos(tau), onCurve.y + 5.0 * std::sin(tau), &d), 2);
+  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::cos(tau), onCurve.y - 5.0 * std::sin(tau), &d), 3);
 }
 
 TEST(QueriesClothoidFrame, SameAOnlyForTheSameElement) {

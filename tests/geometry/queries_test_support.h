@@ -20,9 +20,13 @@ struct Point {
   double y = 0.0;
 };
 
-inline double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+inline double distance(Point a, Point b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
 
-inline double roundLength(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
+inline double roundLength(double v) {
+  return std::floor(v / 1e-5 + 0.5) * 1e-5;
+}
 
 inline double wrap(double angle) {
   angle = std::fmod(angle, kTwoPi);
@@ -49,7 +53,9 @@ inline double field(const Calelm& record, int n) {
   std::memcpy(&v, reinterpret_cast<const unsigned char*>(&record) + 8 * n, sizeof v);
   return v;
 }
-inline void setKind(Calelm& record, int16_t kind) { std::memcpy(&record, &kind, sizeof kind); }
+inline void setKind(Calelm& record, int16_t kind) {
+  std::memcpy(&record, &kind, sizeof kind);
+}
 inline int16_t kindOf(const Calelm& record) {
   int16_t kind;
   std::memcpy(&kind, &record, sizeof kind);

@@ -72,14 +72,11 @@ KGEOM_API int16_t ali_oflA(const Calelm* element, double s, double theta, double
 /* ---- Cross lines: the straight from offset (s, theta, -d) to offset (s, theta, +d). */
 
 /* Cross line of a straight. */
-KGEOM_API int16_t ali_SmakS(const Calelm* element, double s, double theta, double d,
-                            Calelm* line);
+KGEOM_API int16_t ali_SmakS(const Calelm* element, double s, double theta, double d, Calelm* line);
 /* Cross line of an arc. */
-KGEOM_API int16_t ali_SmakR(const Calelm* element, double s, double theta, double d,
-                            Calelm* line);
+KGEOM_API int16_t ali_SmakR(const Calelm* element, double s, double theta, double d, Calelm* line);
 /* Cross line of a clothoid. */
-KGEOM_API int16_t ali_SmakA(const Calelm* element, double s, double theta, double d,
-                            Calelm* line);
+KGEOM_API int16_t ali_SmakA(const Calelm* element, double s, double theta, double d, Calelm* line);
 /* Dispatches on the kind; -1 for any other kind. */
 KGEOM_API int16_t ali_Smak(const Calelm* element, double s, double theta, double d, Calelm* line);
 
@@ -129,10 +126,11 @@ KGEOM_API int16_t ali_intpSR(const Calelm* straight, const Calelm* arc, double* 
                              double* s1First, double* s1Second, double* x2, double* y2,
                              double* s2First, double* s2Second);
 /* Straight and clothoid: 1 or 2 points, ordered along the straight; -1 none; -2 degenerate. */
-KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, double* x1,
-                             double* y1, double* s1First, double* s1Second, double* x2,
-                             double* y2, double* s2First, double* s2Second);
-/* Two arcs: 1 or 2 points, ordered along the first; -1 none; -2 same circle; -3 concentric. */
+KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, double* x1, double* y1,
+                             double* s1First, double* s1Second, double* x2, double* y2,
+                             double* s2First, double* s2Second);
+/* Two arcs: 1 or 2 points, ordered along the first; -1 none (or a degenerate record);
+ * -2 same circle; -3 concentric. */
 KGEOM_API int16_t ali_intpRR(const Calelm* first, const Calelm* second, double* x1, double* y1,
                              double* s1First, double* s1Second, double* x2, double* y2,
                              double* s2First, double* s2Second);
@@ -185,8 +183,8 @@ KGEOM_API int16_t moveR_dl0_rfAsf(Calelm* arc, Calelm* clothoid, Calelm* straigh
 KGEOM_API int16_t moveR_dl0_rfArf(Calelm* firstArc, Calelm* clothoid, Calelm* secondArc);
 /* Arc, clothoid, clothoid, arc of opposite turns (S shape through an inflection point): the
  * second arc moves along the centre line. */
-KGEOM_API int16_t moveR_dl0_rfAArf(Calelm* firstArc, Calelm* firstClothoid,
-                                   Calelm* secondClothoid, Calelm* secondArc);
+KGEOM_API int16_t moveR_dl0_rfAArf(Calelm* firstArc, Calelm* firstClothoid, Calelm* secondClothoid,
+                                   Calelm* secondArc);
 
 /* ---- Clothoid own frame. */
 
