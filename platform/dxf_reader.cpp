@@ -110,6 +110,78 @@ std::size_t firstInvalidUtf8Line(std::string_view bytes) {
   return 1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
+// Reads groups one by one from DXF text, with one group of lookahead; keeps no list of them.
+class GroupCursor {
+ public:
+  explicit GroupCursor(std::string_view text) : text_(text) {}
+
+  // The next group, consumed; false at the end of the text or on a malformed group (see failed()).
+  bool next(Group& group) {
+    if (!peek(group)) return false;
+    hasPending_ = false;
+    return true;
+  }
+  // The next group, left for next().
+  bool peek(Group& group) {
+    if (!hasPending_ && !readGroup(pending_)) return false;
+    hasPending_ = true;
+    group = pending_;
+    return true;
+  }
+  // True when the next group is "0 <value>".
+  bool nextIs(std::string_view value) {
+    Group group;
+    return peek(group) && group.code == 0 && group.value == value;
+  }
+  // True when the next group starts an item (code 0) or there is none.
+  bool atItemEnd() {
+    Group group;
+    return !peek(group) || group.code == 0;
+  }
+  // Line of the code of the group last returned.
+  std::size_t line() const { return groupLine_; }
+  bool failed() const { return !error_.empty(); }
+  const std::string& error() const { return error_; }
+
+ private:
+  bool nextLine(std::string_view& lineText) {
+    if (at_ >= text_.size()) return false;
+    std::size_t end = text_.find('\n', at_);
+    if (end == std::string_view::npos) end = text_.size();
+    lineText = text_.substr(at_, end - at_);
+    if (!lineText.empty() && lineText.back() == '\r') lineText.remove_suffix(1);
+    at_ = end + 1;
+    ++line_;
+    return true;
+  }
+  bool readGroup(Group& group) {
+    if (failed()) return false;
+    std::string_view codeText;
+    if (!nextLine(codeText)) return false;
+    const std::string_view code = trimmed(codeText);
+    if (code.empty() && at_ >= text_.size()) return false;  // a final blank line
+    const auto result = std::from_chars(code.data(), code.data() + code.size(), group.code);
+    if (code.empty() || result.ec != std::errc() || result.ptr != code.data() + code.size()) {
+      error_ = "line " + std::to_string(line_) + ": a group code was expected, found \"" + dxfSafeText(code, 40) + "\"";
+      return false;
+    }
+    groupLine_ = line_;
+    if (!nextLine(group.value)) {
+      error_ = "line " + std::to_string(groupLine_) + ": the file ends inside a group";
+      return false;
+    }
+    return true;
+  }
+
+  std::string_view text_;
+  std::size_t at_ = 0;
+  std::size_t line_ = 0;
+  std::size_t groupLine_ = 0;
+  Group pending_;
+  bool hasPending_ = false;
+  std::string error_;
+};
+
 class Reader {
  public:
   bool read(std::string_view bytes, OvDbDatabase& out) {
@@ -118,7 +190,6 @@ class Reader {
     }
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
     if (trimmed(bytes).find_first_not_of("\r\n") == std::string_view::npos) return fail("the file is empty");
-    if (!tokenize(bytes)) return false;
     if (!readVersionAndDecode(bytes)) return false;
     if (!readSections()) return false;
     return build(out);
@@ -135,55 +206,24 @@ class Reader {
     return fail("line " + std::to_string(line) + ": " + reason);
   }
 
-  // Line of a group's code in the text being read.
-  std::size_t lineOf(const Group& group) const {
-    const auto offset = static_cast<std::size_t>(group.value.data() - text_.data());
-    return static_cast<std::size_t>(std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
-  }
-
-  bool tokenize(std::string_view text) {
-    groups_.clear();
-    text_ = text;
-    std::size_t line = 0;
-    std::size_t at = 0;
-    const auto nextLine = [&](std::string_view& lineText) {
-      if (at >= text.size()) return false;
-      std::size_t end = text.find('\n', at);
-      if (end == std::string_view::npos) end = text.size();
-      lineText = text.substr(at, end - at);
-      if (!lineText.empty() && lineText.back() == '\r') lineText.remove_suffix(1);
-      at = end + 1;
-      ++line;
-      return true;
-    };
-    std::string_view codeText;
-    std::string_view valueText;
-    while (nextLine(codeText)) {
-      const std::string_view code = trimmed(codeText);
-      if (code.empty() && at >= text.size()) break;  // a final blank line
-      Group group;
-      const auto result = std::from_chars(code.data(), code.data() + code.size(), group.code);
-      if (code.empty() || result.ec != std::errc() || result.ptr != code.data() + code.size()) {
-        return failAt(line, "a group code was expected, found \"" + dxfSafeText(code, 40) + "\"");
-      }
-      if (!nextLine(valueText)) return failAt(line, "the file ends inside a group");
-      group.value = valueText;
-      groups_.push_back(group);
-    }
-    return true;
-  }
-
   // Finds $ACADVER and $DWGCODEPAGE, refuses versions before R2000 or after R2018, and brings
   // text of an older drawing to UTF-8.
   bool readVersionAndDecode(std::string_view bytes) {
     std::string version;
     std::string codePage;
-    for (std::size_t i = 0; i + 1 < groups_.size(); ++i) {
-      if (groups_[i].code == 0 && groups_[i].value == "ENDSEC") break;
-      if (groups_[i].code != 9) continue;
-      if (groups_[i].value == "$ACADVER") version = upper(trimmed(groups_[i + 1].value));
-      if (groups_[i].value == "$DWGCODEPAGE") codePage = std::string(trimmed(groups_[i + 1].value));
+    GroupCursor header(bytes);
+    Group group;
+    std::string_view variable;
+    while (header.next(group) && !(group.code == 0 && group.value == "ENDSEC")) {
+      if (group.code == 9) {
+        variable = group.value;
+      } else if (variable == "$ACADVER") {
+        version = upper(trimmed(group.value));
+      } else if (variable == "$DWGCODEPAGE") {
+        codePage = std::string(trimmed(group.value));
+      }
     }
+    if (header.failed()) return fail(header.error());
     if (version.empty()) {
       return fail("no $ACADVER in the header: a drawing before R2000 cannot be opened (R2000 to R2018 can)");
     }
@@ -196,6 +236,7 @@ class Reader {
       if (const std::size_t line = firstInvalidUtf8Line(bytes); line != 0) {
         return failAt(line, "text is not valid UTF-8, as a drawing of version " + version + " must be");
       }
+      text_ = bytes;
       return true;
     }
     if (isAscii(bytes)) return decodeUnicodeEscapes(bytes);
@@ -216,7 +257,10 @@ class Reader {
   // Before R2007, characters outside the code page are written as \U+XXXX; the output is UTF-8,
   // so they become the characters themselves (layer names included, consistently everywhere).
   bool decodeUnicodeEscapes(std::string_view text) {
-    if (text.find("\\U+") == std::string_view::npos) return text.data() != decoded_.data() || tokenize(text);
+    if (text.find("\\U+") == std::string_view::npos) {
+      text_ = text;
+      return true;
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -233,7 +277,8 @@ class Reader {
       out.push_back(text[at]);
     }
     decoded_ = std::move(out);
-    return tokenize(decoded_);
+    text_ = decoded_;
+    return true;
   }
 
   static void appendUtf8(std::string& out, unsigned codePoint) {
@@ -249,89 +294,80 @@ class Reader {
     }
   }
 
-  static DxfGroups copyGroups(const Group* begin, const Group* end) {
-    DxfGroups copy;
-    copy.reserve(static_cast<std::size_t>(end - begin));
-    for (const Group* g = begin; g != end; ++g) copy.push_back(OvDbRawGroup{g->code, std::string(g->value)});
-    return copy;
-  }
-
   void noteHandle(const Group& group) {
     if (group.code != 5 && group.code != 105) return;
     if (const auto handle = parseHandle(group.value)) maxHandle_ = std::max(maxHandle_, *handle);
   }
 
-  // Handle of the item [begin, end) (group 5, or 105 in DIMSTYLE), or 0.
-  static std::uint64_t itemHandle(const Group* begin, const Group* end) {
-    for (const Group* g = begin + 1; g != end; ++g) {
-      if (g->code == 5 || g->code == 105) return parseHandle(g->value).value_or(0);
-      if (g->code == 0) break;
+  // Groups from the cursor up to the next "0" (the start group already read is passed in).
+  void readItem(GroupCursor& cursor, const Group& start, DxfGroups& into, std::uint64_t* handle, std::string* name) {
+    into.push_back(OvDbRawGroup{start.code, std::string(start.value)});
+    Group group;
+    while (!cursor.atItemEnd() && cursor.next(group)) {
+      noteHandle(group);
+      if (handle != nullptr && *handle == 0 && (group.code == 5 || group.code == 105)) {
+        *handle = parseHandle(group.value).value_or(0);
+      }
+      if (name != nullptr && name->empty() && group.code == 2) *name = std::string(trimmed(group.value));
+      into.push_back(OvDbRawGroup{group.code, std::string(group.value)});
     }
-    return 0;
   }
 
-  static std::string_view itemName(const Group* begin, const Group* end) {
-    for (const Group* g = begin + 1; g != end; ++g) {
-      if (g->code == 2) return g->value;
-    }
-    return {};
+  bool noEndsec(GroupCursor& cursor, const std::string& name) {
+    if (cursor.failed()) return fail(cursor.error());
+    return fail("section " + dxfSafeText(name, 40) + " has no ENDSEC");
   }
 
-  // End of the item starting at begin: the next group 0.
-  static const Group* itemEnd(const Group* begin, const Group* end) {
-    const Group* at = begin + 1;
-    while (at != end && at->code != 0) ++at;
-    return at;
+  // Every group up to ENDSEC, as read.
+  bool readPlainSection(GroupCursor& cursor, const std::string& name, DxfGroups& into, bool noteHandles) {
+    Group group;
+    while (cursor.next(group)) {
+      if (group.code == 0 && group.value == "ENDSEC") return true;
+      if (noteHandles) noteHandle(group);
+      into.push_back(OvDbRawGroup{group.code, std::string(group.value)});
+    }
+    return noEndsec(cursor, name);
   }
 
   bool readSections() {
-    const Group* at = groups_.data();
-    const Group* const end = groups_.data() + groups_.size();
+    GroupCursor cursor(text_);
+    Group group;
     bool sawEof = false;
-    while (at != end) {
-      if (at->code == 0 && at->value == "EOF") {
+    while (cursor.next(group)) {
+      if (group.code == 0 && group.value == "EOF") {
         sawEof = true;
         break;
       }
-      if (at->code == 999) {  // comments
-        ++at;
-        continue;
+      if (group.code == 999) continue;  // a comment
+      const std::size_t sectionLine = cursor.line();
+      Group nameGroup;
+      if (group.code != 0 || group.value != "SECTION" || !cursor.next(nameGroup) || nameGroup.code != 2) {
+        if (cursor.failed()) return fail(cursor.error());
+        return failAt(sectionLine, "a SECTION was expected");
       }
-      if (at->code != 0 || at->value != "SECTION" || at + 1 == end || at[1].code != 2) {
-        return failAt(lineOf(*at), "a SECTION was expected");
-      }
-      const std::string name(trimmed(at[1].value));
-      const Group* body = at + 2;
-      const Group* close = body;
-      while (close != end && !(close->code == 0 && close->value == "ENDSEC")) ++close;
-      if (close == end) return failAt(lineOf(*at), "section " + dxfSafeText(name, 40) + " has no ENDSEC");
-      if (!seenSections_.insert(name).second) return failAt(lineOf(*at), "section " + name + " appears twice");
-      // The header's $HANDSEED is a group 5 too, but no object's handle.
-      if (name != "HEADER") {
-        for (const Group* g = body; g != close; ++g) noteHandle(*g);
-      }
+      const std::string name(trimmed(nameGroup.value));
+      if (!seenSections_.insert(name).second) return failAt(sectionLine, "section " + dxfSafeText(name, 40) + " appears twice");
+      bool ok = true;
       if (name == "HEADER") {
-        structure_->header = copyGroups(body, close);
+        // The header's $HANDSEED is a group 5 too, but no object's handle.
+        ok = readPlainSection(cursor, name, structure_->header, false);
       } else if (name == "CLASSES") {
-        structure_->classes = copyGroups(body, close);
+        ok = readPlainSection(cursor, name, structure_->classes, true);
       } else if (name == "TABLES") {
-        if (!readTables(body, close)) return false;
+        ok = readTables(cursor);
       } else if (name == "BLOCKS") {
-        structure_->blocks = copyGroups(body, close);
+        ok = readPlainSection(cursor, name, structure_->blocks, true);
       } else if (name == "ENTITIES") {
-        readEntities(body, close);
+        ok = readEntities(cursor);
       } else if (name == "OBJECTS") {
-        for (const Group* item = body; item != close;) {
-          const Group* next = itemEnd(item, close);
-          structure_->objects.push_back(
-              DxfObject{std::string(item->value), itemHandle(item, next), copyGroups(item, next)});
-          item = next;
-        }
+        ok = readObjects(cursor);
       } else {
-        structure_->otherSections.push_back(DxfRawSection{name, copyGroups(body, close)});
+        structure_->otherSections.push_back(DxfRawSection{name, {}});
+        ok = readPlainSection(cursor, name, structure_->otherSections.back().groups, true);
       }
-      at = close + 1;
+      if (!ok) return false;
     }
+    if (cursor.failed()) return fail(cursor.error());
     if (!sawEof) return fail("the file ends without EOF: it is incomplete");
     for (const char* required : {"HEADER", "TABLES", "BLOCKS", "OBJECTS"}) {
       if (!seenSections_.contains(required)) {
@@ -341,65 +377,80 @@ class Reader {
     return true;
   }
 
-  bool readTables(const Group* at, const Group* end) {
-    while (at != end) {
-      if (at->code != 0 || at->value != "TABLE") return failAt(lineOf(*at), "a TABLE was expected");
-      const Group* headEnd = itemEnd(at, end);
+  bool readTables(GroupCursor& cursor) {
+    Group group;
+    while (cursor.next(group)) {
+      if (group.code == 0 && group.value == "ENDSEC") return true;
+      if (group.code != 0 || group.value != "TABLE") return failAt(cursor.line(), "a TABLE was expected");
       DxfTable table;
-      table.name = std::string(trimmed(itemName(at, headEnd)));
-      table.handle = itemHandle(at, headEnd);
-      table.head = copyGroups(at, headEnd);
-      at = headEnd;
-      while (at != end && !(at->code == 0 && at->value == "ENDTAB")) {
-        if (at->value == "TABLE") break;
-        const Group* next = itemEnd(at, end);
-        table.entries.push_back(
-            DxfTableEntry{std::string(itemName(at, next)), itemHandle(at, next), copyGroups(at, next)});
-        at = next;
+      readItem(cursor, group, table.head, &table.handle, &table.name);
+      while (cursor.peek(group) && !(group.code == 0 && (group.value == "ENDTAB" || group.value == "TABLE" ||
+                                                          group.value == "ENDSEC"))) {
+        cursor.next(group);
+        DxfTableEntry entry;
+        readItem(cursor, group, entry.groups, &entry.handle, &entry.name);
+        table.entries.push_back(std::move(entry));
       }
-      if (at == end || at->value != "ENDTAB") return fail("table " + dxfSafeText(table.name, 40) + " has no ENDTAB");
-      ++at;
+      if (!cursor.nextIs("ENDTAB")) {
+        if (cursor.failed()) return fail(cursor.error());
+        return fail("table " + dxfSafeText(table.name, 40) + " has no ENDTAB");
+      }
+      cursor.next(group);
       structure_->tables.push_back(std::move(table));
     }
-    return true;
+    return noEndsec(cursor, "TABLES");
+  }
+
+  bool readObjects(GroupCursor& cursor) {
+    Group group;
+    while (cursor.next(group)) {
+      if (group.code == 0 && group.value == "ENDSEC") return true;
+      DxfObject object;
+      object.type = std::string(group.value);
+      readItem(cursor, group, object.groups, &object.handle, nullptr);
+      structure_->objects.push_back(std::move(object));
+    }
+    return noEndsec(cursor, "OBJECTS");
   }
 
   struct RawItem {
     std::unique_ptr<OvDbRawEntity> entity;
     std::uint64_t handle = 0;
     std::string layer;
-    const Group* begin = nullptr;
-    const Group* ownEnd = nullptr;  // end of the first entity's own groups
-    const Group* end = nullptr;
   };
 
-  void readEntities(const Group* at, const Group* end) {
-    while (at != end) {
-      const Group* next = itemEnd(at, end);
+  // Each entity straight into its DXF text; a POLYLINE, or an INSERT with attributes, carries its
+  // sub-entities up to SEQEND.
+  bool readEntities(GroupCursor& cursor) {
+    Group group;
+    while (cursor.next(group)) {
+      if (group.code == 0 && group.value == "ENDSEC") return true;
       RawItem item;
-      item.begin = at;
-      item.ownEnd = next;
       item.entity = std::make_unique<OvDbRawEntity>();
-      item.entity->typeName = std::string(at->value);
-      item.handle = itemHandle(at, next);
-      for (const Group* g = at + 1; g != next; ++g) {
-        if (g->code == 8) {
-          item.layer = std::string(g->value);
-          break;
-        }
-      }
-      // A POLYLINE or an INSERT with attributes carries its sub-entities up to SEQEND.
+      item.entity->typeName = std::string(group.value);
+      std::string& text = item.entity->dxfText;
+      appendGroup(text, group.code, group.value);
+      bool own = true;
+      bool sawEnd = false;
       const bool hasFollowers = item.entity->typeName == "POLYLINE" || item.entity->typeName == "INSERT";
-      while (hasFollowers && next != end &&
-             (next->value == "VERTEX" || next->value == "ATTRIB" || next->value == "SEQEND")) {
-        const bool last = next->value == "SEQEND";
-        next = itemEnd(next, end);
-        if (last) break;
+      while (cursor.peek(group)) {
+        if (group.code == 0) {
+          const bool follower = group.value == "VERTEX" || group.value == "ATTRIB" || group.value == "SEQEND";
+          if (!hasFollowers || !follower || sawEnd) break;
+          if (own) item.entity->ownGroupsEnd = text.size();
+          own = false;
+          sawEnd = group.value == "SEQEND";
+        }
+        cursor.next(group);
+        noteHandle(group);
+        if (own && item.handle == 0 && group.code == 5) item.handle = parseHandle(group.value).value_or(0);
+        if (own && item.layer.empty() && group.code == 8) item.layer = std::string(group.value);
+        appendGroup(text, group.code, group.value);
       }
-      item.end = next;
+      if (own) item.entity->ownGroupsEnd = text.size();
       entities_.push_back(std::move(item));
-      at = next;
     }
+    return noEndsec(cursor, "ENTITIES");
   }
 
   struct TableDefinition {
@@ -468,20 +519,29 @@ class Reader {
     return definitions;
   }
 
+  // The groups of DXF text laid out by appendGroup.
+  static std::vector<Group> parseGroups(std::string_view text) {
+    std::vector<Group> groups;
+    GroupCursor cursor(text);
+    Group group;
+    while (cursor.next(group)) groups.push_back(group);
+    return groups;
+  }
+
   // Reads the extended data of an object-data table among an entity's own groups as a record;
   // the groups it came from are marked in `taken` so they are not kept twice.
-  static std::optional<OvMapODTableRecord> readRecord(const RawItem& item, const std::string& dxfName,
+  static std::optional<OvMapODTableRecord> readRecord(const std::vector<Group>& own, const std::string& dxfName,
                                                       const OvMapODTableDefinition& definition,
-                                                      std::vector<std::pair<const Group*, const Group*>>& taken) {
-    for (const Group* start = item.begin + 1; start < item.ownEnd; ++start) {
-      if (start->code != 1001 || start->value != dxfName) continue;
-      const Group* stop = start + 1;
-      while (stop < item.ownEnd && stop->code != 1001) ++stop;
+                                                      std::vector<std::pair<std::size_t, std::size_t>>& taken) {
+    for (std::size_t start = 1; start < own.size(); ++start) {
+      if (own[start].code != 1001 || own[start].value != dxfName) continue;
+      std::size_t stop = start + 1;
+      while (stop < own.size() && own[stop].code != 1001) ++stop;
       OvMapODTableRecord record;
       record.Init(definition);
-      if (stop - start - 1 != record.Count()) return std::nullopt;
+      if (static_cast<int>(stop - start - 1) != record.Count()) return std::nullopt;
       for (int column = 0; column < record.Count(); ++column) {
-        const Group& group = start[1 + column];
+        const Group& group = own[start + 1 + static_cast<std::size_t>(column)];
         const std::string_view text = trimmed(group.value);
         switch (definition.Column(column).Type()) {
           case OvMapDataType::Integer: {
@@ -510,19 +570,32 @@ class Reader {
     return std::nullopt;
   }
 
-  // The item's groups as DXF text, without the ranges taken as records.
-  static void serialize(RawItem& item, const std::vector<std::pair<const Group*, const Group*>>& taken) {
-    std::string& text = item.entity->dxfText;
-    std::size_t size = 0;
-    for (const Group* g = item.begin; g != item.end; ++g) size += g->value.size() + 6;
-    text.reserve(size);
-    for (const Group* g = item.begin; g != item.end; ++g) {
-      if (g == item.ownEnd) item.entity->ownGroupsEnd = text.size();
-      bool skip = false;
-      for (const auto& [from, to] : taken) skip |= g >= from && g < to;
-      if (!skip) appendGroup(text, g->code, g->value);
+  // Takes the records of the tables out of an entity's extended data.
+  static std::vector<std::pair<std::size_t, OvMapODTableRecord>> takeRecords(
+      OvDbRawEntity& entity, const std::vector<TableDefinition>& definitions, const std::vector<std::string>& dxfNames) {
+    std::vector<std::pair<std::size_t, OvMapODTableRecord>> records;
+    const std::string_view ownText = std::string_view(entity.dxfText).substr(0, entity.ownGroupsEnd);
+    if (definitions.empty() || ownText.find("\n1001\n") == std::string_view::npos) return records;
+    const std::vector<Group> own = parseGroups(ownText);
+    std::vector<std::pair<std::size_t, std::size_t>> taken;
+    for (std::size_t t = 0; t < definitions.size(); ++t) {
+      if (auto record = readRecord(own, dxfNames[t], definitions[t].definition, taken)) {
+        records.emplace_back(t, std::move(*record));
+      }
     }
-    if (item.ownEnd == item.end) item.entity->ownGroupsEnd = text.size();
+    if (taken.empty()) return records;
+    std::string text;
+    text.reserve(entity.dxfText.size());
+    for (std::size_t i = 0; i < own.size(); ++i) {
+      bool skip = false;
+      for (const auto& [from, to] : taken) skip |= i >= from && i < to;
+      if (!skip) appendGroup(text, own[i].code, own[i].value);
+    }
+    const std::size_t ownEnd = text.size();
+    text.append(entity.dxfText, entity.ownGroupsEnd);
+    entity.dxfText = std::move(text);
+    entity.ownGroupsEnd = ownEnd;
+    return records;
   }
 
   static std::string userName(const std::string& dxfName) { return unescapeDxfSymbolName(dxfName); }
@@ -586,16 +659,8 @@ class Reader {
       }
       tableDxfNames.push_back(std::move(dxfName));
     }
-    std::vector<std::pair<const Group*, const Group*>> taken;
     for (auto& item : entities_) {
-      std::vector<std::pair<std::size_t, OvMapODTableRecord>> records;
-      taken.clear();
-      for (std::size_t t = 0; t < definitions.size(); ++t) {
-        if (auto record = readRecord(item, tableDxfNames[t], definitions[t].definition, taken)) {
-          records.emplace_back(t, std::move(*record));
-        }
-      }
-      serialize(item, taken);
+      const auto records = takeRecords(*item.entity, definitions, tableDxfNames);
       const auto layer = layerByDxfName.find(item.layer);
       const OvDbObjectId id = out.appendEntityFromFile(std::move(item.entity), item.handle,
                                                        layer != layerByDxfName.end() ? layer->second : "0");
@@ -604,7 +669,6 @@ class Reader {
     return true;
   }
 
-  std::vector<Group> groups_;
   std::string_view text_;
   std::string decoded_;
   std::unique_ptr<DxfStructure> structure_ = std::make_unique<DxfStructure>();
