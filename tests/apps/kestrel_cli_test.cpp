@@ -73,6 +73,15 @@ TEST(KestrelCli, JsonReportCarriesEveryError) {
   EXPECT_NE(r.out.find("{\"code\": \"ErrA01-2\", \"line\": 10"), std::string::npos);
 }
 
+TEST(KestrelCli, EnglishMessagesWhenTheHostSwitchesLanguage) {
+  TempDir dir;
+  const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));
+  ASSERT_EQ(run("import --lang en " + quoted(input)).status, 0);
+  const std::string log = readBytes(input.substr(0, input.size() - 4) + "_Input.log");
+  EXPECT_NE(log.find("ErrA01-2 X is non-numerical value. \n00010行目 "), std::string::npos);
+  EXPECT_EQ(log.find("X座標が、実数ではありません。"), std::string::npos);
+}
+
 TEST(KestrelCli, PathProblemsExitWithTwoAndOneLine) {
   TempDir dir;
   const std::string notSim = dir.write("road.txt", "Z00\n");
