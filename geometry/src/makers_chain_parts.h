@@ -37,7 +37,9 @@ inline Point toComputation(double X, double Y) {
 // The circle of an arc record, from its end points, sign and radius (the stored centre may be
 // rounded or stale).
 inline bool readArc(const Calelm* arc, Circle* circle) {
-  if (arc == nullptr || !isUnitSign(arc->turnSign) || !(arc->parameter > 0.0)) return false;
+  if (arc == nullptr || !isUnitSign(arc->turnSign) || !isPositiveLength(arc->parameter))
+    return false;
+  if (!allFinite({arc->startX, arc->startY, arc->endX, arc->endY, arc->parameter})) return false;
   const Point start = toComputation(arc->startX, arc->startY);
   const Point end = toComputation(arc->endX, arc->endY);
   if (distance(start, end) < kLengthQuantum || distance(start, end) > 2.0 * arc->parameter) {
@@ -51,7 +53,10 @@ inline bool readArc(const Calelm* arc, Circle* circle) {
 }
 
 inline bool readStraight(const Calelm* straight, Line* line) {
-  if (straight == nullptr) return false;
+  if (straight == nullptr ||
+      !allFinite({straight->startX, straight->startY, straight->endX, straight->endY})) {
+    return false;
+  }
   line->start = toComputation(straight->startX, straight->startY);
   line->end = toComputation(straight->endX, straight->endY);
   const double length = distance(line->start, line->end);
@@ -198,7 +203,8 @@ inline double clothoidCentreDistance(double parameter, double r1, double r2) {
 }
 
 inline bool validEnd(double parameter, double radius) {
-  return parameter != 0.0 && (radius == 0.0 || CDchkAR(parameter, radius) == 0);
+  return parameter != 0.0 && allFinite({parameter, radius}) &&
+         (radius == 0.0 || CDchkAR(parameter, radius) == 0);
 }
 
 // Scans (0, upper) in 64 steps for the first sign change of f and refines it by Brent's method to

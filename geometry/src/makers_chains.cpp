@@ -122,8 +122,9 @@ int16_t CDOODistForRAR(double parameter, double r1, double r2, double* centreDis
 // falls from |r1 - r2| as A grows; the smallest A that reaches it is found by a scan and Brent's
 // method. -1 when no valid A (R/A > 0.56 at both ends) reaches it.
 int16_t CDsetAToRAR(double r1, double r2, double centreDistance, double* parameter) {
-  if (parameter == nullptr || !(r1 > 0.0) || !(r2 > 0.0) || std::fabs(r1 - r2) < kLengthQuantum ||
-      !(centreDistance > 0.0) || centreDistance >= std::fabs(r1 - r2)) {
+  if (parameter == nullptr || !isPositiveLength(r1) || !isPositiveLength(r2) ||
+      std::fabs(r1 - r2) < kLengthQuantum || !isPositiveLength(centreDistance) ||
+      centreDistance >= std::fabs(r1 - r2)) {
     return -1;
   }
   double solved = 0.0;
@@ -171,7 +172,7 @@ int16_t ali_RmakSR(Calelm* straight, Calelm* arc, Calelm* newArc) {
   Circle c2{};
   if (newArc == nullptr || !readStraight(straight, &line) || !readArc(arc, &c2)) return -1;
   const double radius = newArc->parameter, sign = newArc->turnSign;
-  if (!(radius > 0.0) || !isUnitSign(sign)) return -1;
+  if (!isPositiveLength(radius) || !isUnitSign(sign)) return -1;
   const double joinOffset = c2.sign * c2.radius - sign * radius;
   if (std::fabs(joinOffset) < kLengthQuantum) return -1;
   const Point left = leftOf(line.heading);
@@ -206,7 +207,7 @@ int16_t ali_RmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* newArc) {
   Circle c1{}, c2{};
   if (newArc == nullptr || !readArc(firstArc, &c1) || !readArc(secondArc, &c2)) return -1;
   const double radius = newArc->parameter, sign = newArc->turnSign;
-  if (!(radius > 0.0) || !isUnitSign(sign)) return -1;
+  if (!isPositiveLength(radius) || !isUnitSign(sign)) return -1;
   const double firstOffset = sign * radius - c1.sign * c1.radius;
   const double secondOffset = c2.sign * c2.radius - sign * radius;
   if (std::fabs(firstOffset) < kLengthQuantum || std::fabs(secondOffset) < kLengthQuantum) {
@@ -490,7 +491,8 @@ int16_t ARmakRR(const Calelm* firstArc, const Calelm* secondArc, double paramete
   Circle c1{}, c2{};
   if (centres == nullptr || !readArc(firstArc, &c1) || !readArc(secondArc, &c2)) return -1;
   double transitionDistance = 0.0;
-  if (!(radius > 0.0) || CDOODistForRAR(parameter, c1.radius, radius, &transitionDistance) != 0) {
+  if (!isPositiveLength(radius) ||
+      CDOODistForRAR(parameter, c1.radius, radius, &transitionDistance) != 0) {
     return -1;
   }
   const double joinOffset = c2.sign * c2.radius - c1.sign * radius;
@@ -559,7 +561,7 @@ int16_t ali_ARAmakRR(Calelm* firstArc, Calelm* secondArc, Calelm* firstClothoid,
     return -1;
   }
   double d1 = 0.0, d2 = 0.0;
-  if (!(radius > 0.0) || CDOODistForRAR(a1, c1.radius, radius, &d1) != 0 ||
+  if (!isPositiveLength(radius) || CDOODistForRAR(a1, c1.radius, radius, &d1) != 0 ||
       CDOODistForRAR(a2, radius, c2.radius, &d2) != 0) {
     return -1;
   }
@@ -605,7 +607,8 @@ int16_t ali_RAmakSR(Calelm* straight, Calelm* arc, Calelm* newArc, Calelm* cloth
   const double radius = newArc->parameter, parameter = clothoid->parameter;
   const double sign = c2.sign;
   double transitionDistance = 0.0;
-  if (!(radius > 0.0) || CDOODistForRAR(parameter, radius, c2.radius, &transitionDistance) != 0) {
+  if (!isPositiveLength(radius) ||
+      CDOODistForRAR(parameter, radius, c2.radius, &transitionDistance) != 0) {
     return -1;
   }
   const Point left = leftOf(line.heading);
@@ -733,8 +736,8 @@ int16_t ali_ARAAmakSR(Calelm* straight, Calelm* arc, Calelm* firstClothoid, Cale
   const double a1 = firstClothoid->parameter, a2 = secondClothoid->parameter;
   const double a3 = thirdClothoid->parameter, radius = newArc->parameter;
   const double sign = newArc->turnSign;
-  if (!isUnitSign(sign) || !(radius > 0.0) || !validEnd(a1, radius) || !validEnd(a2, radius) ||
-      !validEnd(a3, c2.radius)) {
+  if (!isUnitSign(sign) || !isPositiveLength(radius) || !validEnd(a1, radius) ||
+      !validEnd(a2, radius) || !validEnd(a3, c2.radius)) {
     return -1;
   }
   const Point left = leftOf(line.heading);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 
 #include "kestrel/geometry_elements.h"
 #include "kestrel/geometry_primitives.h"
@@ -20,6 +21,19 @@ constexpr double kMinimumRadiusToParameter = 0.56;
 
 inline bool isUnitSign(double sign) {
   return sign == 1.0 || sign == -1.0;
+}
+
+// True when every value is finite: NaN or infinity in a definition is invalid input.
+inline bool allFinite(std::initializer_list<double> values) {
+  for (const double value : values) {
+    if (!std::isfinite(value)) return false;
+  }
+  return true;
+}
+
+// A radius or distance that can be used: positive and finite.
+inline bool isPositiveLength(double value) {
+  return value > 0.0 && std::isfinite(value);
 }
 
 // Angle brought into [0, 2*pi).

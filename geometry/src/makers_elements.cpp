@@ -39,6 +39,7 @@ int16_t makeArcFromStart(Calelm* arc) {
   const double radius = arc->parameter;
   const double length = arc->length;
   if (!isUnitSign(sign) || radius == 0.0 || length == 0.0) return -1;
+  if (!allFinite({arc->startX, arc->startY, arc->startAngle, radius, length})) return -1;
   const double startX = arc->startX, startY = -arc->startY;
   const double startAngle = ali_CExAng(arc->startAngle);
   double centerX = 0.0, centerY = 0.0;
@@ -77,7 +78,7 @@ bool standardClothoid(const Calelm& normalised, Calelm* standard) {
   const double parameter = normalised.parameter;
   const double startRadius = normalised.startRadius;
   const double endRadius = normalised.endRadius;
-  if (parameter == 0.0) return false;
+  if (parameter == 0.0 || !allFinite({parameter, startRadius, endRadius})) return false;
   if (startRadius != 0.0 && !(startRadius / parameter > kMinimumRadiusToParameter)) return false;
   if (endRadius != 0.0 && !(endRadius / parameter > kMinimumRadiusToParameter)) return false;
   const double startLength = CDRlen(parameter, startRadius);
@@ -127,6 +128,7 @@ int16_t ali_makR(Calelm* arc) {
   const double radius = arc->parameter;
   if (samePointWithinQuantum(arc->startX, arc->startY, arc->endX, arc->endY)) return -1;
   if (radius == 0.0 || !isUnitSign(sign)) return -1;
+  if (!allFinite({arc->startX, arc->startY, arc->endX, arc->endY, radius})) return -1;
   const double chordX = arc->endX - arc->startX;
   const double chordY = -(arc->endY - arc->startY);
   if (std::hypot(chordX, chordY) > 2.0 * radius) return -1;
@@ -171,7 +173,10 @@ int16_t ali_makA(Calelm* clothoid) {
   Calelm standard;
   if (!standardClothoid(work, &standard) || !isUnitSign(work.turnSign)) return fail();
   // Without a chord there is no direction to fit to.
-  if (samePointWithinQuantum(work.startX, work.startY, work.endX, work.endY)) return fail();
+  if (!allFinite({work.startX, work.startY, work.endX, work.endY}) ||
+      samePointWithinQuantum(work.startX, work.startY, work.endX, work.endY)) {
+    return fail();
+  }
 
   const bool mirrored = work.turnSign == -1.0;
   Calelm target = work;
@@ -237,6 +242,9 @@ int16_t ali_makangA(Calelm* clothoid, int16_t mode) {
     standard = mirrored;
   }
 
+  const bool givenFinite = mode == 1 ? allFinite({work.startX, work.startY, work.startAngle})
+                                     : allFinite({work.endX, work.endY, work.endAngle});
+  if (!givenFinite) return fail();
   Calelm moved, placed;
   if (mode == 1) {
     CDmoveA(standard, &moved, work.startX - standard.startX, work.startY - standard.startY);
@@ -272,6 +280,9 @@ int16_t ali_makangS(Calelm* straight, int16_t mode) {
   const double length = straight->length;
   if (!(length > 0.0)) return -1;
   const double azimuth = mode == 1 ? straight->startAngle : straight->endAngle;
+  const bool givenFinite = mode == 1 ? allFinite({straight->startX, straight->startY, azimuth})
+                                     : allFinite({straight->endX, straight->endY, azimuth});
+  if (!givenFinite || !std::isfinite(length)) return -1;
   // Azimuths run from +X toward +Y, so X takes the cosine.
   const double stepX = length * std::cos(azimuth);
   const double stepY = length * std::sin(azimuth);
@@ -313,6 +324,7 @@ int16_t ali_makangR(Calelm* arc, int16_t mode) {
   return 0;
 }
 
+// Mode 0 completes from both end points; modes 1 and 2 from the start or the end with its angle.
 int16_t ali_mak(Calelm* element, int16_t mode) {
   if (element == nullptr || mode < 0 || mode > 2) return -1;
   switch (element->kind) {

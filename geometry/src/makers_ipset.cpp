@@ -30,6 +30,7 @@ Point unit(double x, double y) {
 // Legs P0->P1 and P1->P2 (computation frame); false when a leg is degenerate or the legs are
 // collinear (no side to turn to).
 bool makeLegs(Point p0, Point p1, Point p2, Legs* legs) {
+  if (!allFinite({p0.x, p0.y, p1.x, p1.y, p2.x, p2.y})) return false;
   if (CDlinstd(p0.x, p0.y, p1.x, p1.y, &legs->back) != 0) return false;
   if (CDlinstd(p1.x, p1.y, p2.x, p2.y, &legs->forward) != 0) return false;
   const StdLine& b = legs->back;
@@ -138,7 +139,8 @@ bool placeClothoidPair(const Legs& legs, double firstParameter, double radius,
 }
 
 bool validClothoidEnd(double parameter, double radius) {
-  return parameter != 0.0 && radius != 0.0 && CDchkAR(parameter, radius) == 0;
+  return parameter != 0.0 && radius != 0.0 && allFinite({parameter, radius}) &&
+         CDchkAR(parameter, radius) == 0;
 }
 
 // Arc record of radius R leaving the pose through the central angle phi; a zero-length arc when
@@ -191,7 +193,8 @@ int16_t solveFiveElements(Point p0, Point p1, Point p2, const double parameters[
       !validClothoidEnd(a3, r2)) {
     return -1;
   }
-  if (std::fabs(CDRlen(a2, r1) - CDRlen(a2, r2)) < kLengthQuantum || !(startTangent > 0.0)) {
+  if (std::fabs(CDRlen(a2, r1) - CDRlen(a2, r2)) < kLengthQuantum || !(startTangent > 0.0) ||
+      !std::isfinite(startTangent)) {
     return -1;
   }
   Legs& legs = *legsOut;
@@ -268,7 +271,7 @@ int16_t ali_IPsetR(double previousX, double previousY, IpRecord* ip, double next
                 computationPoint(nextX, nextY), &legs)) {
     return -1;
   }
-  if (!(radius > 0.0)) return -1;
+  if (!(radius > 0.0) || !std::isfinite(radius)) return -1;
   Point centre{}, start{}, end{};
   if (!shiftedCentre(legs, radius, radius, &centre, &start, &end)) return -1;
   writeLegOutputs(legs, start, end, ip);
@@ -293,7 +296,10 @@ int16_t ali_IPsetAA(double previousX, double previousY, IpRecord* ip, double nex
   if (ip == nullptr || firstClothoid == nullptr || secondClothoid == nullptr) return -1;
   const double firstParameter = ip->parameters[0];
   const double secondParameter = ip->parameters[1];
-  if (firstParameter == 0.0 || secondParameter == 0.0) return -1;
+  if (firstParameter == 0.0 || secondParameter == 0.0 ||
+      !allFinite({firstParameter, secondParameter})) {
+    return -1;
+  }
   Legs legs{};
   if (!makeLegs(computationPoint(previousX, previousY), computationPoint(ip->x, ip->y),
                 computationPoint(nextX, nextY), &legs)) {

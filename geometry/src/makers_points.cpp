@@ -34,7 +34,8 @@ extern "C" {
 // straight shifted by +-R and at R from P (line-circle intersection).
 int16_t ali_maksR_P(double px, double py, int16_t selector, Calelm* straight, Calelm* arc) {
   Line line{};
-  if (arc == nullptr || !readStraight(straight, &line) || !(arc->parameter > 0.0)) return -1;
+  if (arc == nullptr || !readStraight(straight, &line) || !isPositiveLength(arc->parameter))
+    return -1;
   const Point target = pointOf(px, py);
   const double radius = arc->parameter;
   Candidates<2> candidates;
@@ -64,7 +65,7 @@ int16_t ali_maksR_P(double px, double py, int16_t selector, Calelm* straight, Ca
 // |s R - s1 R1| from the given centre and R from P (circle intersection).
 int16_t ali_makrR_P(double px, double py, int16_t selector, Calelm* arc, Calelm* newArc) {
   Circle given{};
-  if (newArc == nullptr || !readArc(arc, &given) || !(newArc->parameter > 0.0)) return -1;
+  if (newArc == nullptr || !readArc(arc, &given) || !isPositiveLength(newArc->parameter)) return -1;
   const Point target = pointOf(px, py);
   const double radius = newArc->parameter;
   Candidates<2> candidates;
@@ -130,7 +131,7 @@ int16_t ali_maksAR_P(double px, double py, int16_t selector, Calelm* straight, C
   Line line{};
   if (clothoid == nullptr || arc == nullptr || !readStraight(straight, &line)) return -1;
   const double parameter = clothoid->parameter, radius = arc->parameter;
-  if (!(radius > 0.0) || !validEnd(parameter, radius)) return -1;
+  if (!isPositiveLength(radius) || !validEnd(parameter, radius)) return -1;
   const Point target = pointOf(px, py);
   double ordinate = 0.0, abscissa = 0.0;
   clothoidShift(parameter, radius, &ordinate, &abscissa);
@@ -170,7 +171,7 @@ int16_t ali_makrAR_P(double px, double py, int16_t selector, Calelm* arc, Calelm
   if (clothoid == nullptr || newArc == nullptr || !readArc(arc, &given)) return -1;
   const double parameter = clothoid->parameter, radius = newArc->parameter;
   double transitionDistance = 0.0;
-  if (!(radius > 0.0) ||
+  if (!isPositiveLength(radius) ||
       CDOODistForRAR(parameter, given.radius, radius, &transitionDistance) != 0) {
     return -1;
   }
@@ -249,7 +250,7 @@ int16_t ali_makrAAR_P(double px, double py, int16_t selector, Calelm* arc, Calel
   }
   const double a1 = firstClothoid->parameter, a2 = secondClothoid->parameter;
   const double radius = newArc->parameter;
-  if (!(radius > 0.0) || !validEnd(a1, given.radius) || !validEnd(a2, radius)) return -1;
+  if (!isPositiveLength(radius) || !validEnd(a1, given.radius) || !validEnd(a2, radius)) return -1;
   const Point target = pointOf(px, py);
   Candidates<4> candidates;
   for (const double sign : {1.0, -1.0}) {
@@ -287,7 +288,8 @@ int16_t ali_makrAAR_P(double px, double py, int16_t selector, Calelm* arc, Calel
 // Brent's method over R/A > 0.56. The sign s is the side of the straight P lies on.
 int16_t setAOR_P(double px, double py, const Calelm* straight, double radius, double* parameter) {
   Line line{};
-  if (parameter == nullptr || !readStraight(straight, &line) || !(radius > 0.0)) return -1;
+  if (parameter == nullptr || !readStraight(straight, &line) || !isPositiveLength(radius))
+    return -1;
   const Point target = pointOf(px, py);
   const Point left = leftOf(line.heading);
   const double side = (target.x - line.end.x) * left.x + (target.y - line.end.y) * left.y;

@@ -469,6 +469,15 @@ TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
     r.parameter = 100;
     EXPECT_EQ(ali_ARAmakRR(&x, &y, &c1, &r, &c2), -1);
   }
+  // Values that are not numbers are refused, not propagated.
+  {
+    Calelm x = arcA, y = inner, s{};
+    y.endX = std::nan("");
+    EXPECT_EQ(ali_SmakRR(&x, &y, &s), -1);
+    Calelm line = straight, c{};
+    line.startY = HUGE_VAL;
+    EXPECT_EQ(ali_makSAR(&line, &x, &c), -1);
+  }
   // Unchanged records after a refusal.
   Calelm x = arcA, y = inner;
   ali_SmakRR(&x, &y, &out);

@@ -161,6 +161,9 @@ TEST(IPsetters, DegenerateLegsAndImpossibleCurvesGiveMinusOne) {
       {"ARA: R/A = 0.56", 0.8, 100, 56, 100, false, 2},
       {"ARA: A2 = 0", 0.8, 100, 300, 0, false, 2},
       {"ARA: R = 0", 0.8, 100, 0, 100, false, 2},
+      {"R: infinite radius", 0.5, HUGE_VAL, 0, 0, false, 0},
+      {"AA: A2 not a number", 0.5, 100, std::nan(""), 0, false, 1},
+      {"ARA: R not a number", 0.8, 100, std::nan(""), 100, false, 2},
   };
   for (const Row& row : rows) {
     Polygon p = polygon(0, 0, 1.0, row.deflection, 500, 500);

@@ -152,7 +152,9 @@ INSTANTIATE_TEST_SUITE_P(
                       MakAFailure{"R/A = 0.56 at the end", 1.0, 100.0, 0.0, 56.0},
                       MakAFailure{"R/A = 0.56 at the start", -1.0, 100.0, 56.0, 0.0},
                       MakAFailure{"radius against parameter sign", 1.0, 100.0, 0.0, -200.0},
-                      MakAFailure{"sign not a unit", 0.5, 100.0, 0.0, 200.0}));
+                      MakAFailure{"sign not a unit", 0.5, 100.0, 0.0, 200.0},
+                      MakAFailure{"A not a number", 1.0, std::nan(""), 0.0, 200.0},
+                      MakAFailure{"infinite end radius", 1.0, 100.0, 0.0, HUGE_VAL}));
 
 TEST(MakA, RatioJustAboveTheBoundIsAccepted) {
   const auto end = walk(0, 0, 1.0, 0, 1.0 / 56.1, 100.0 * 100.0 / 56.1);
@@ -279,7 +281,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ArcFailure{"coincident ends", 5e-6, 5e-6, 1, 50},
                       ArcFailure{"zero radius", 10, 0, 1, 0},
                       ArcFailure{"chord longer than diameter", 100.001, 0, 1, 50},
-                      ArcFailure{"sign 0.5", 10, 0, 0.5, 50}, ArcFailure{"sign 0", 10, 0, 0, 50}));
+                      ArcFailure{"sign 0.5", 10, 0, 0.5, 50}, ArcFailure{"sign 0", 10, 0, 0, 50},
+                      ArcFailure{"end not a number", std::nan(""), 0, 1, 50},
+                      ArcFailure{"infinite radius", 10, 0, 1, HUGE_VAL}));
 
 TEST(Mak, DispatchTable) {
   struct Row {
