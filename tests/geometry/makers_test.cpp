@@ -122,6 +122,18 @@ TEST(MakA, EndOneMetreOffIsMovedOntoTheCurveWithStatusTwo) {
   EXPECT_EQ(checkChain({&e, 1}), "");
 }
 
+TEST(MakA, ReversedRecordOffTheCurveKeepsItsEndAndMovesItsStart) {
+  // The fit is anchored at the normalised record's start, which for an exit clothoid (R1 = 200,
+  // R2 infinite) is the caller's end point; status 2 then corrects the caller's start.
+  const auto end = walk(0, 0, 0.4, 1.0 / 200.0, 0.0, 50.0);
+  Calelm e = clothoid(0.5, -0.5, round5(end.x), round5(end.y), 1.0, 100.0, 200.0, 0.0);
+  ASSERT_EQ(ali_makA(&e), 2);
+  EXPECT_EQ(e.endX, round5(end.x));
+  EXPECT_EQ(e.endY, round5(end.y));
+  EXPECT_NEAR(std::hypot(e.startX - e.endX, e.startY - e.endY), std::hypot(end.x, end.y), 2e-5);
+  EXPECT_EQ(checkChain({&e, 1}), "");
+}
+
 struct MakAFailure {
   const char* name;
   double sign, parameter, startRadius, endRadius;
