@@ -8,3 +8,9 @@ foreach(test makers_test makers_ipset_test makers_chains_test)
     add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel_geometry_chain_checker)
   endif()
 endforeach()
+
+# The exported names, resolved from the built library by file name.
+add_kestrel_test(makers_exports_test SOURCES makers_exports_test.cpp DEPS ${CMAKE_DL_LIBS})
+target_compile_definitions(makers_exports_test PRIVATE
+  KESTREL_GEOMETRY_LIBRARY="$<TARGET_FILE:kestrel_geometry>")
+add_dependencies(makers_exports_test kestrel_geometry)
