@@ -754,4 +754,62 @@ TEST_F(ChainMakers, ArcThroughAPointBetweenAnArcAndAStraightFindsItsRadius) {
   EXPECT_EQ(ali_makrR_P_S(onLine.x, onLine.y, 0, &x, &made, &y), -1);
 }
 
+// Random pairs placed so that a solution is plausible but not guaranteed: nested circles for the
+// egg clothoid, an arc beside a straight for the entry clothoid. Each outcome must be -1 or sound,
+// and both outcomes must occur.
+TEST_F(ChainMakers, RandomNearbyPairsGiveMinusOneOrASoundChain) {
+  // An arc of the circle (centre, R, sense) starting where the heading is `azimuth`.
+  auto arcOn = [&](double cx, double cy, double radius, double sign, double azimuth,
+                   double length) {
+    const double toCentre = azimuth - sign * kPi / 2;
+    const WalkEnd start{cx - radius * std::cos(toCentre), cy - radius * std::sin(toCentre),
+                        azimuth};
+    const double k = sign / radius;
+    return arcThrough(start, walk(start.x, start.y, azimuth, k, k, length), k);
+  };
+  int eggs = 0, entries = 0, refused = 0;
+  for (int i = 0; i < 400; ++i) {
+    const double sign = anySign(), r1 = uniform(200, 2000), r2 = r1 * uniform(0.3, 0.9);
+    // The egg clothoid pulls the inner circle in from touching by little: gaps just short of
+    // R1 - R2, some too short.
+    const double gap = (1 - std::pow(10, uniform(-4, -0.5))) * (r1 - r2);
+    const double direction = uniform(0, 2 * kPi);
+    const double cx = uniform(-1e4, 1e4), cy = uniform(-1e4, 1e4);
+    Calelm first = arcOn(cx, cy, r1, sign, uniform(0, 2 * kPi), uniform(20, r1));
+    Calelm second = arcOn(cx + gap * std::cos(direction), cy + gap * std::sin(direction), r2, sign,
+                          uniform(0, 2 * kPi), uniform(20, r2));
+    Calelm clothoid{};
+    if (ali_makRAR(&first, &second, &clothoid) == 0) {
+      const Calelm chain[] = {first, clothoid, second};
+      EXPECT_EQ(checkChain(chain), "") << "makRAR " << i;
+      ++eggs;
+    } else {
+      ++refused;
+    }
+
+    const WalkEnd start{cx, cy, uniform(0, 2 * kPi)};
+    const Calelm line =
+        straightThrough(start, walk(cx, cy, start.azimuth, 0, 0, uniform(100, 2000)));
+    const double radius = uniform(60, 1500), offset = radius + uniform(0.01, 30);
+    const double along = uniform(50, 1500);
+    // The centre beside the straight on the side the arc turns to (left lowers the azimuth).
+    const double side = start.azimuth - sign * kPi / 2;
+    const double ax = cx + along * std::cos(start.azimuth) + offset * std::cos(side);
+    const double ay = cy + along * std::sin(start.azimuth) + offset * std::sin(side);
+    Calelm x = line, arc = arcOn(ax, ay, radius, sign, start.azimuth + uniform(0, 1.5) * -sign,
+                                 uniform(20, radius));
+    Calelm entry{};
+    if (ali_makSAR(&x, &arc, &entry) == 0) {
+      const Calelm chain[] = {x, entry, arc};
+      EXPECT_EQ(checkChain(chain), "") << "makSAR " << i;
+      ++entries;
+    } else {
+      ++refused;
+    }
+  }
+  EXPECT_GT(eggs, 20);
+  EXPECT_GT(entries, 20);
+  EXPECT_GT(refused, 20);
+}
+
 }  // namespace
