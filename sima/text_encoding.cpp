@@ -86,57 +86,6 @@ std::string repairUtf8(std::string_view bytes) {
   return out;
 }
 
-// RAII holder of one conversion descriptor.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (valid()) iconv_close(handle_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts the whole input in large steps; at each sequence iconv refuses, `onInvalid` says
-  // how many input bytes to skip and what to write instead.
-  template <typename OnInvalid>
-  void convert(std::string_view input, std::size_t outputPerInputByte, std::string& out,
-               OnInvalid onInvalid) {
-    out.assign(input.size() * outputPerInputByte + 16, '\0');
-    char* inPointer = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    std::size_t written = 0;
-    while (inLeft > 0) {
-      char* outPointer = out.data() + written;
-      std::size_t outLeft = out.size() - written;
-      const std::size_t result = iconv(handle_, &inPointer, &inLeft, &outPointer, &outLeft);
-      written = out.size() - outLeft;
-      if (result != static_cast<std::size_t>(-1)) break;
-      if (errno == E2BIG) {
-        out.resize(out.size() * 2);
-        continue;
-      }
-      // EILSEQ or EINVAL (a sequence cut off at the end): replace and go on.
-      const auto [skip, replacement] = onInvalid(std::string_view(inPointer, inLeft));
-      if (out.size() - written < replacement.size()) out.resize(out.size() * 2 + replacement.size());
-      std::memcpy(out.data() + written, replacement.data(), replacement.size());
-      written += replacement.size();
-      inPointer += skip;
-      inLeft -= skip;
-      iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // reset shift state
-    }
-    out.resize(written);
-  }
-
- private:
-  iconv_t handle_;
-};
-
-struct Skip {
-  std::size_t bytes;
-  std::string_view replacement;
-};
-
 constexpr uint32_t kInvalid = 0xFFFFFFFF;
 constexpr uint32_t kLeadByte = 0xFFFFFFFE;
 constexpr uint32_t kReplacementCodePoint = 0xFFFD;
@@ -323,15 +272,35 @@ DecodedText decode(std::string_view bytes, EncodingChoice choice) {
 
 std::string encode(std::string_view utf8, Encoding encoding) {
   if (encoding == Encoding::Utf8) return std::string(utf8);
-  Converter converter("CP932", "UTF-8");
-  if (!converter.valid()) return std::string(utf8);
-  std::string out;
-  // A character CP932 lacks, or a malformed sequence, becomes one "?" for the whole sequence.
-  converter.convert(utf8, 1, out, [](std::string_view rest) {
+  const iconv_t handle = iconv_open("CP932", "UTF-8");
+  if (handle == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
+  // CP932 never takes more bytes than UTF-8 for the same text.
+  std::string out(utf8.size(), '\0');
+  char* inPointer = const_cast<char*>(utf8.data());
+  std::size_t inLeft = utf8.size();
+  char* outPointer = out.data();
+  std::size_t outLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(handle, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1))
+      break;
+    if (errno == E2BIG || outLeft == 0) {  // not expected (see above), but never write past
+      const std::size_t written = out.size() - outLeft;
+      out.resize(out.size() * 2 + 16);
+      outPointer = out.data() + written;
+      outLeft = out.size() - written;
+      if (errno == E2BIG) continue;
+    }
+    // A character CP932 lacks, or a malformed sequence: one "?" for the whole sequence.
     const std::size_t length =
-        utf8SequenceLength(reinterpret_cast<const unsigned char*>(rest.data()), rest.size());
-    return Skip{length == 0 ? 1 : length, "?"};
-  });
+        utf8SequenceLength(reinterpret_cast<const unsigned char*>(inPointer), inLeft);
+    const std::size_t skip = length == 0 ? 1 : length;
+    *outPointer++ = '?';
+    --outLeft;
+    inPointer += skip;
+    inLeft -= skip;
+  }
+  iconv_close(handle);
+  out.resize(out.size() - outLeft);
   return out;
 }
 
