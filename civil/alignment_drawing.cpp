@@ -10,24 +10,35 @@ namespace kestrel {
 
 std::vector<ovcivil::PlanPoint> spiralPolylinePoints(const ovcivil::AlignmentEntity& spiral,
                                                      double chordError) {
-  // A chord of length h on a curve of curvature k rises k·h²/8 above it; the largest curvature
-  // of the spiral bounds the step.
-  const double curvature = std::max(std::abs(spiral.startCurvature), std::abs(spiral.endCurvature));
-  const double step = curvature > 0.0 ? std::sqrt(8.0 * chordError / curvature) : spiral.length;
-  // The model admits no spiral winding round more than once, so the count stays bounded; the
-  // cap is a guard only.
-  const auto pieces = static_cast<std::size_t>(
-      std::clamp(std::ceil(spiral.length / std::max(step, 1e-6)), 1.0, 1e6));
-  std::vector<ovcivil::PlanPoint> points;
-  points.reserve(pieces + 1);
-  for (std::size_t i = 0; i <= pieces; ++i) {
-    ovcivil::PlanPoint point;
-    double direction = 0.0;
-    spiral.evaluate(spiral.length * static_cast<double>(i) / static_cast<double>(pieces), point,
-                    direction);
-    points.push_back(point);
+  // A chord of length h on a curve of curvature at most k rises at most k·h²/8 above it. Along a
+  // clothoid |k| changes linearly, so each step takes the largest h with
+  // h²·(k_here + growth·h) = 8·chordError, found by Newton's method from above.
+  const double startSize = std::abs(spiral.startCurvature);
+  const double endSize = std::abs(spiral.endCurvature);
+  const double growth = (endSize - startSize) / spiral.length;  // d|k|/ds
+  const double target = 8.0 * chordError;
+  // The model admits no spiral winding round more than once; the cap is a guard only.
+  constexpr std::size_t kMostPoints = 1000000;
+  std::vector<double> alongs{0.0};
+  double along = 0.0;
+  while (along < spiral.length && alongs.size() < kMostPoints) {
+    const double here = startSize + growth * along;
+    double step = spiral.length - along;
+    if (growth > 0.0) {
+      step = std::min(step, std::cbrt(target / growth));
+      if (here > 0.0) step = std::min(step, std::sqrt(target / here));
+      for (int i = 0; i < 6; ++i) {
+        const double f = here * step * step + growth * step * step * step - target;
+        if (f <= 0.0) break;
+        step -= f / (2.0 * here * step + 3.0 * growth * step * step);
+      }
+    } else if (here > 0.0) {
+      step = std::min(step, std::sqrt(target / here));
+    }
+    along = std::min(spiral.length, along + std::max(step, 1e-6));
+    alongs.push_back(along);
   }
-  return points;
+  return spiral.samplePoints(alongs);
 }
 
 void drawAlignment(const ovcivil::Alignment& alignment) {

@@ -33,7 +33,10 @@ std::complex<double> unitChord(double u, double v) {
     sum += next / double(k + 2);
     previous = current;
     current = next;
-    if (std::abs(current) + std::abs(previous) < 1e-18) break;
+    // |re| + |im| bounds the modulus within √2 and costs no square root.
+    const double size = std::abs(current.real()) + std::abs(current.imag()) +
+                        std::abs(previous.real()) + std::abs(previous.imag());
+    if (size < 1e-18) break;
   }
   return sum;
 }
@@ -91,6 +94,41 @@ void AlignmentEntity::evaluate(double along, PlanPoint& point, double& direction
       spiralAt(*this, along, point, direction);
       return;
   }
+}
+
+std::vector<PlanPoint> AlignmentEntity::samplePoints(const std::vector<double>& alongs) const {
+  std::vector<PlanPoint> points;
+  points.reserve(alongs.size());
+  if (kind != EntityKind::Spiral) {
+    for (double along : alongs) {
+      PlanPoint point;
+      double direction = 0.0;
+      evaluate(along, point, direction);
+      points.push_back(point);
+    }
+    return points;
+  }
+  // March from one station to the next: each short piece's series needs only a few terms.
+  const double a = startCurvature;
+  const double b = (endCurvature - startCurvature) / (2.0 * length);
+  double previous = 0.0;
+  PlanPoint at = start;
+  for (double along : alongs) {
+    along = std::clamp(along, 0.0, length);
+    const double h = along - previous;
+    if (h > 0.0) {
+      const std::complex<double> step =
+          std::polar(h, startDirection + a * previous + b * previous * previous) *
+          unitChord((a + 2.0 * b * previous) * h, b * h * h);
+      at = PlanPoint{at.x + step.real(), at.y + step.imag()};
+    } else if (h < 0.0) {
+      double direction = 0.0;
+      evaluate(along, at, direction);
+    }
+    points.push_back(at);
+    previous = along;
+  }
+  return points;
 }
 
 double Alignment::length() const {

@@ -46,6 +46,9 @@ struct AlignmentEntity {
 
   // Point `along` metres from the entity's start (0 ≤ along ≤ length), with the direction there.
   void evaluate(double along, PlanPoint& point, double& direction) const;
+  // The points at the given distances from the start, best given in increasing order (a spiral
+  // is then followed piece by piece rather than evaluated afresh for each point).
+  std::vector<PlanPoint> samplePoints(const std::vector<double>& alongs) const;
 };
 
 // One horizontal alignment of a site.
