@@ -43,7 +43,8 @@ OvMapODTableDefinition simaColumns() {
   return definition;
 }
 
-void attach(const char* table, OvDbObjectId id, std::int32_t number, std::string name, const char* type) {
+void attach(const char* table, OvDbObjectId id, std::int32_t number, std::string name,
+            const char* type) {
   OvMapODTableRecord record;
   ovCurrentObjectDataTables().InitRecord(table, record);
   record.Value(0) = number;
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
   const int points = argc > 1 ? std::atoi(argv[1]) : 100000;
   const int lots = argc > 2 ? std::atoi(argv[2]) : 20000;
   const std::string path =
-      argc > 3 ? argv[3] : (std::filesystem::temp_directory_path() / "kestrel-drawing-bench.dxf").string();
+      argc > 3 ? argv[3]
+               : (std::filesystem::temp_directory_path() / "kestrel-drawing-bench.dxf").string();
 
   OvDbDatabase database;
   ovSetWorkingDatabase(&database);
@@ -78,7 +80,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < lots; ++i) {
     std::vector<OvGePoint3d> vertices;
     for (int k = 0; k < 5; ++k) {
-      vertices.push_back({12000.456 + (i % 200) * 3.1 + k * 0.7, -35000.123 + (i / 200) * 2.9 + (k % 2) * 1.3, 0.0});
+      vertices.push_back({12000.456 + (i % 200) * 3.1 + k * 0.7,
+                          -35000.123 + (i / 200) * 2.9 + (k % 2) * 1.3, 0.0});
     }
     const OvDbObjectId id = ovdraw::create2dPolyline(std::move(vertices));
     ovdraw::convertToLightweight(id);
@@ -101,7 +104,8 @@ int main(int argc, char** argv) {
   std::printf("draw + records:        %.3f s\n", drawSeconds);
   std::printf("save DXF:              %.3f s (%.1f MB written to %s)\n", saveSeconds,
               static_cast<double>(bytes) / 1e6, path.c_str());
-  std::printf("draw + save:           %.3f s, peak memory %.1f MB\n", drawSeconds + saveSeconds, peakAfterSave);
+  std::printf("draw + save:           %.3f s, peak memory %.1f MB\n", drawSeconds + saveSeconds,
+              peakAfterSave);
   if (argc > 4 && std::string(argv[4]) == "--no-reopen") return 0;
 
   start = std::chrono::steady_clock::now();

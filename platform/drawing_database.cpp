@@ -95,14 +95,17 @@ bool OvDbDatabase::addLayer(const std::string& name) {
   return true;
 }
 
-bool OvDbDatabase::addLayerFromFile(const std::string& name, const std::string& dxfName, std::uint64_t handle) {
+bool OvDbDatabase::addLayerFromFile(const std::string& name, const std::string& dxfName,
+                                    std::uint64_t handle) {
   if (name.empty() || layerIndexByName_.contains(name)) return false;
   layerIndexByName_.emplace(name, static_cast<std::uint32_t>(layers_.size()));
   layers_.push_back(OvDbSymbolRecord{name, dxfName, handle});
   return true;
 }
 
-bool OvDbDatabase::hasLayer(const std::string& name) const { return layerIndexByName_.contains(name); }
+bool OvDbDatabase::hasLayer(const std::string& name) const {
+  return layerIndexByName_.contains(name);
+}
 
 std::ptrdiff_t OvDbDatabase::layerIndex(const std::string& name) const {
   const auto found = layerIndexByName_.find(name);
@@ -131,8 +134,8 @@ OvDbObjectId OvDbDatabase::appendEntity(std::unique_ptr<OvDbEntity> entity) {
   return appendWithHandle(std::move(entity), 0);
 }
 
-OvDbObjectId OvDbDatabase::appendEntityFromFile(std::unique_ptr<OvDbEntity> entity, std::uint64_t handle,
-                                                const std::string& layer) {
+OvDbObjectId OvDbDatabase::appendEntityFromFile(std::unique_ptr<OvDbEntity> entity,
+                                                std::uint64_t handle, const std::string& layer) {
   if (entity) {
     const std::ptrdiff_t index = layerIndex(layer);
     if (index >= 0) entity->layerIndex_ = static_cast<std::uint32_t>(index);
@@ -140,7 +143,8 @@ OvDbObjectId OvDbDatabase::appendEntityFromFile(std::unique_ptr<OvDbEntity> enti
   return appendWithHandle(std::move(entity), handle);
 }
 
-OvDbObjectId OvDbDatabase::appendWithHandle(std::unique_ptr<OvDbEntity> entity, std::uint64_t handle) {
+OvDbObjectId OvDbDatabase::appendWithHandle(std::unique_ptr<OvDbEntity> entity,
+                                            std::uint64_t handle) {
   if (!entity || entity->database_ != nullptr) return OvDbObjectId();
   if (entities_.size() >= kPositionMask) return OvDbObjectId();
   const OvDbObjectId id((serial_ << kPositionBits) | (entities_.size() + 1));
@@ -205,7 +209,8 @@ void OvDbDatabase::addApplicationFromFile(const std::string& name, const std::st
   applications_.push_back(OvDbSymbolRecord{name, dxfName, handle});
 }
 
-void OvDbDatabase::resetFromStructure(std::unique_ptr<DxfStructure> structure, std::uint64_t handleSeed) {
+void OvDbDatabase::resetFromStructure(std::unique_ptr<DxfStructure> structure,
+                                      std::uint64_t handleSeed) {
   structure_ = std::move(structure);
   nextHandle_ = handleSeed;
   layers_.clear();
@@ -225,7 +230,9 @@ OvDbDatabase& ovWorkingDatabase() {
   return defaultDatabase;
 }
 
-void ovSetWorkingDatabase(OvDbDatabase* database) { workingDatabasePointer() = database; }
+void ovSetWorkingDatabase(OvDbDatabase* database) {
+  workingDatabasePointer() = database;
+}
 
 namespace ovdraw {
 
@@ -265,9 +272,13 @@ void setPolylineLayerAndClosure(OvDbObjectId id, const std::string& layer, bool 
   polyline->closed = closed;
 }
 
-std::vector<std::string> listLayers() { return ovWorkingDatabase().layerNames(); }
+std::vector<std::string> listLayers() {
+  return ovWorkingDatabase().layerNames();
+}
 
-std::string currentLayerName() { return ovWorkingDatabase().currentLayerName(); }
+std::string currentLayerName() {
+  return ovWorkingDatabase().currentLayerName();
+}
 
 OvDbObjectId createLine(const std::string& layer, double x1, double y1, double x2, double y2) {
   auto line = std::make_unique<OvDbLine>();
@@ -292,7 +303,8 @@ OvDbObjectId createArc(const std::string& layer, double centerX, double centerY,
   return id;
 }
 
-OvDbObjectId createPolyline(const std::string& layer, const std::vector<OvGePoint3d>& points, bool closed) {
+OvDbObjectId createPolyline(const std::string& layer, const std::vector<OvGePoint3d>& points,
+                            bool closed) {
   if (points.size() < 2) return OvDbObjectId();
   auto polyline = std::make_unique<OvDbPolyline>();
   polyline->vertices.reserve(points.size());
@@ -305,7 +317,8 @@ OvDbObjectId createPolyline(const std::string& layer, const std::vector<OvGePoin
   return id;
 }
 
-bool attachXData(OvDbObjectId id, const std::string& applicationName, std::vector<std::string> values) {
+bool attachXData(OvDbObjectId id, const std::string& applicationName,
+                 std::vector<std::string> values) {
   OvDbEntity* entity = ovWorkingDatabase().openEntity(id);
   if (entity == nullptr || applicationName.empty()) return false;
   entity->setXData(applicationName, std::move(values));

@@ -35,7 +35,9 @@ class OvDbObjectId {
 
 template <>
 struct std::hash<OvDbObjectId> {
-  std::size_t operator()(OvDbObjectId id) const noexcept { return std::hash<std::uint64_t>{}(id.value()); }
+  std::size_t operator()(OvDbObjectId id) const noexcept {
+    return std::hash<std::uint64_t>{}(id.value());
+  }
 };
 
 // A point of the drawing (x east, y north, z elevation).
@@ -102,7 +104,8 @@ class OvDbPoint : public OvDbEntity {
  public:
   OvDbPoint() : OvDbEntity(OvDbEntityKind::Point) {}
   // Made at a position.
-  explicit OvDbPoint(OvGePoint3d position) : OvDbEntity(OvDbEntityKind::Point), position(position) {}
+  explicit OvDbPoint(OvGePoint3d position)
+      : OvDbEntity(OvDbEntityKind::Point), position(position) {}
   OvGePoint3d position;
 };
 
@@ -145,7 +148,8 @@ class OvDbArc : public OvDbEntity {
 };
 
 // Content read from a base drawing that the database does not model, kept as its DXF text so it
-// is written back unchanged (an entity with its sub-entities, e.g. a POLYLINE with VERTEX and SEQEND).
+// is written back unchanged (an entity with its sub-entities, e.g. a POLYLINE with VERTEX and
+// SEQEND).
 class OvDbRawEntity : public OvDbEntity {
  public:
   OvDbRawEntity() : OvDbEntity(OvDbEntityKind::Raw) {}
@@ -197,7 +201,8 @@ class OvDbDatabase {
   // The entity of an id when it is of kind T, else nullptr.
   template <class T>
   T* openAs(OvDbObjectId id);
-  // Replaces the entity of an id by another (the id and handle pass to it); false when id is unknown.
+  // Replaces the entity of an id by another (the id and handle pass to it); false when id is
+  // unknown.
   bool replaceEntity(OvDbObjectId id, std::unique_ptr<OvDbEntity> entity);
   // Model-space entities in drawing order.
   std::size_t entityCount() const { return entities_.size(); }
@@ -220,15 +225,18 @@ class OvDbDatabase {
   // The next handle that allocateHandle would give ($HANDSEED).
   std::uint64_t handleSeed() const { return nextHandle_; }
 
-  // Sections, tables and objects of the drawing file not modelled here (used by the DXF writer/reader).
+  // Sections, tables and objects of the drawing file not modelled here (used by the DXF
+  // writer/reader).
   const DxfStructure& structure() const { return *structure_; }
   DxfStructure& structure() { return *structure_; }
-  // Starts over from a file's structure: no layers, entities, applications or tables; handles from seed.
+  // Starts over from a file's structure: no layers, entities, applications or tables; handles from
+  // seed.
   void resetFromStructure(std::unique_ptr<DxfStructure> structure, std::uint64_t handleSeed);
   // Adds a layer read from a file, keeping the file's name and handle for writing back.
   bool addLayerFromFile(const std::string& name, const std::string& dxfName, std::uint64_t handle);
   // Registers an application read from a file, keeping the file's name and handle.
-  void addApplicationFromFile(const std::string& name, const std::string& dxfName, std::uint64_t handle);
+  void addApplicationFromFile(const std::string& name, const std::string& dxfName,
+                              std::uint64_t handle);
   // Appends an entity read from a file with its handle, on the layer the file names (else "0").
   OvDbObjectId appendEntityFromFile(std::unique_ptr<OvDbEntity> entity, std::uint64_t handle,
                                     const std::string& layer);
@@ -285,8 +293,10 @@ OvDbObjectId createLine(const std::string& layer, double x1, double y1, double x
 OvDbObjectId createArc(const std::string& layer, double centerX, double centerY, double radius,
                        double startAngle, double endAngle);
 // A lightweight polyline at the first point's elevation; fewer than two points make nothing.
-OvDbObjectId createPolyline(const std::string& layer, const std::vector<OvGePoint3d>& points, bool closed);
+OvDbObjectId createPolyline(const std::string& layer, const std::vector<OvGePoint3d>& points,
+                            bool closed);
 // Attaches extended data of an application to an entity; false for an unknown id.
-bool attachXData(OvDbObjectId id, const std::string& applicationName, std::vector<std::string> values);
+bool attachXData(OvDbObjectId id, const std::string& applicationName,
+                 std::vector<std::string> values);
 
 }  // namespace ovdraw

@@ -43,7 +43,8 @@ bool isAscii(std::string_view bytes) {
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -59,7 +60,8 @@ std::optional<std::uint64_t> parseHandle(std::string_view text) {
   text = trimmed(text);
   std::uint64_t value = 0;
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
+  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+    return std::nullopt;
   return value;
 }
 
@@ -69,9 +71,10 @@ std::string iconvCodePage(std::string_view dxfCodePage) {
   if (name.empty()) return "CP1252";  // what CAD programs assume when the header says nothing
   if (name == "UTF-8" || name == "UTF8") return "UTF-8";
   static const std::unordered_map<std::string, std::string> known = {
-      {"ANSI_874", "CP874"},   {"ANSI_932", "CP932"},   {"ANSI_936", "GBK"},     {"ANSI_949", "CP949"},
-      {"ANSI_950", "BIG5"},    {"ANSI_1250", "CP1250"}, {"ANSI_1251", "CP1251"}, {"ANSI_1252", "CP1252"},
-      {"ANSI_1253", "CP1253"}, {"ANSI_1254", "CP1254"}, {"ANSI_1255", "CP1255"}, {"ANSI_1256", "CP1256"},
+      {"ANSI_874", "CP874"},   {"ANSI_932", "CP932"},   {"ANSI_936", "GBK"},
+      {"ANSI_949", "CP949"},   {"ANSI_950", "BIG5"},    {"ANSI_1250", "CP1250"},
+      {"ANSI_1251", "CP1251"}, {"ANSI_1252", "CP1252"}, {"ANSI_1253", "CP1253"},
+      {"ANSI_1254", "CP1254"}, {"ANSI_1255", "CP1255"}, {"ANSI_1256", "CP1256"},
       {"ANSI_1257", "CP1257"}, {"ANSI_1258", "CP1258"}, {"ISO8859-1", "ISO-8859-1"}};
   const auto found = known.find(name);
   return found == known.end() ? std::string() : found->second;
@@ -107,7 +110,8 @@ bool convertToUtf8(std::string_view bytes, const std::string& codePage, std::str
 std::size_t firstInvalidUtf8Line(std::string_view bytes) {
   const std::size_t offset = firstInvalidUtf8(bytes);
   if (offset == std::string_view::npos) return 0;
-  return 1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+  return 1 + static_cast<std::size_t>(std::count(
+                 bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
 // Reads groups one by one from DXF text, with one group of lookahead; keeps no list of them.
@@ -162,7 +166,8 @@ class GroupCursor {
     if (code.empty() && at_ >= text_.size()) return false;  // a final blank line
     const auto result = std::from_chars(code.data(), code.data() + code.size(), group.code);
     if (code.empty() || result.ec != std::errc() || result.ptr != code.data() + code.size()) {
-      error_ = "line " + std::to_string(line_) + ": a group code was expected, found \"" + dxfSafeText(code, 40) + "\"";
+      error_ = "line " + std::to_string(line_) + ": a group code was expected, found \"" +
+               dxfSafeText(code, 40) + "\"";
       return false;
     }
     groupLine_ = line_;
@@ -189,7 +194,8 @@ class Reader {
       return fail("binary DXF cannot be opened; save the drawing as ASCII DXF");
     }
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    if (trimmed(bytes).find_first_not_of("\r\n") == std::string_view::npos) return fail("the file is empty");
+    if (trimmed(bytes).find_first_not_of("\r\n") == std::string_view::npos)
+      return fail("the file is empty");
     if (!readVersionAndDecode(bytes)) return false;
     if (!readSections()) return false;
     return build(out);
@@ -225,23 +231,28 @@ class Reader {
     }
     if (header.failed()) return fail(header.error());
     if (version.empty()) {
-      return fail("no $ACADVER in the header: a drawing before R2000 cannot be opened (R2000 to R2018 can)");
+      return fail(
+          "no $ACADVER in the header: a drawing before R2000 cannot be opened (R2000 to R2018 "
+          "can)");
     }
-    if (version.size() != 6 || !version.starts_with("AC") || version < "AC1015" || version > "AC1032") {
+    if (version.size() != 6 || !version.starts_with("AC") || version < "AC1015" ||
+        version > "AC1032") {
       return fail("DXF version " + dxfSafeText(version, 20) +
                   " cannot be opened (R2000 to R2018, AC1015 to AC1032, can)");
     }
     if (version >= "AC1021") {
       // From R2007 on, DXF text is UTF-8 whatever the code page says.
       if (const std::size_t line = firstInvalidUtf8Line(bytes); line != 0) {
-        return failAt(line, "text is not valid UTF-8, as a drawing of version " + version + " must be");
+        return failAt(line,
+                      "text is not valid UTF-8, as a drawing of version " + version + " must be");
       }
       text_ = bytes;
       return true;
     }
     if (isAscii(bytes)) return decodeUnicodeEscapes(bytes);
     const std::string from = iconvCodePage(codePage);
-    if (from.empty()) return fail("unknown code page " + dxfSafeText(codePage, 40) + " in $DWGCODEPAGE");
+    if (from.empty())
+      return fail("unknown code page " + dxfSafeText(codePage, 40) + " in $DWGCODEPAGE");
     if (from == "UTF-8") {
       if (const std::size_t line = firstInvalidUtf8Line(bytes); line != 0) {
         return failAt(line, "text is not valid UTF-8");
@@ -266,7 +277,8 @@ class Reader {
     for (std::size_t at = 0; at < text.size(); ++at) {
       unsigned codePoint = 0;
       if (text.compare(at, 3, "\\U+") == 0 && at + 7 <= text.size()) {
-        const auto result = std::from_chars(text.data() + at + 3, text.data() + at + 7, codePoint, 16);
+        const auto result =
+            std::from_chars(text.data() + at + 3, text.data() + at + 7, codePoint, 16);
         if (result.ec == std::errc() && result.ptr == text.data() + at + 7 && codePoint >= 0x20 &&
             (codePoint < 0xD800 || codePoint > 0xDFFF)) {
           appendUtf8(out, codePoint);
@@ -300,7 +312,8 @@ class Reader {
   }
 
   // Groups from the cursor up to the next "0" (the start group already read is passed in).
-  void readItem(GroupCursor& cursor, const Group& start, DxfGroups& into, std::uint64_t* handle, std::string* name) {
+  void readItem(GroupCursor& cursor, const Group& start, DxfGroups& into, std::uint64_t* handle,
+                std::string* name) {
     into.push_back(OvDbRawGroup{start.code, std::string(start.value)});
     Group group;
     while (!cursor.atItemEnd() && cursor.next(group)) {
@@ -308,7 +321,8 @@ class Reader {
       if (handle != nullptr && *handle == 0 && (group.code == 5 || group.code == 105)) {
         *handle = parseHandle(group.value).value_or(0);
       }
-      if (name != nullptr && name->empty() && group.code == 2) *name = std::string(trimmed(group.value));
+      if (name != nullptr && name->empty() && group.code == 2)
+        *name = std::string(trimmed(group.value));
       into.push_back(OvDbRawGroup{group.code, std::string(group.value)});
     }
   }
@@ -319,7 +333,8 @@ class Reader {
   }
 
   // Every group up to ENDSEC, as read.
-  bool readPlainSection(GroupCursor& cursor, const std::string& name, DxfGroups& into, bool noteHandles) {
+  bool readPlainSection(GroupCursor& cursor, const std::string& name, DxfGroups& into,
+                        bool noteHandles) {
     Group group;
     while (cursor.next(group)) {
       if (group.code == 0 && group.value == "ENDSEC") return true;
@@ -341,12 +356,14 @@ class Reader {
       if (group.code == 999) continue;  // a comment
       const std::size_t sectionLine = cursor.line();
       Group nameGroup;
-      if (group.code != 0 || group.value != "SECTION" || !cursor.next(nameGroup) || nameGroup.code != 2) {
+      if (group.code != 0 || group.value != "SECTION" || !cursor.next(nameGroup) ||
+          nameGroup.code != 2) {
         if (cursor.failed()) return fail(cursor.error());
         return failAt(sectionLine, "a SECTION was expected");
       }
       const std::string name(trimmed(nameGroup.value));
-      if (!seenSections_.insert(name).second) return failAt(sectionLine, "section " + dxfSafeText(name, 40) + " appears twice");
+      if (!seenSections_.insert(name).second)
+        return failAt(sectionLine, "section " + dxfSafeText(name, 40) + " appears twice");
       bool ok = true;
       if (name == "HEADER") {
         // The header's $HANDSEED is a group 5 too, but no object's handle.
@@ -371,7 +388,8 @@ class Reader {
     if (!sawEof) return fail("the file ends without EOF: it is incomplete");
     for (const char* required : {"HEADER", "TABLES", "BLOCKS", "OBJECTS"}) {
       if (!seenSections_.contains(required)) {
-        return fail(std::string("no ") + required + " section: not a complete drawing of R2000 or later");
+        return fail(std::string("no ") + required +
+                    " section: not a complete drawing of R2000 or later");
       }
     }
     return true;
@@ -381,11 +399,13 @@ class Reader {
     Group group;
     while (cursor.next(group)) {
       if (group.code == 0 && group.value == "ENDSEC") return true;
-      if (group.code != 0 || group.value != "TABLE") return failAt(cursor.line(), "a TABLE was expected");
+      if (group.code != 0 || group.value != "TABLE")
+        return failAt(cursor.line(), "a TABLE was expected");
       DxfTable table;
       readItem(cursor, group, table.head, &table.handle, &table.name);
-      while (cursor.peek(group) && !(group.code == 0 && (group.value == "ENDTAB" || group.value == "TABLE" ||
-                                                          group.value == "ENDSEC"))) {
+      while (cursor.peek(group) &&
+             !(group.code == 0 &&
+               (group.value == "ENDTAB" || group.value == "TABLE" || group.value == "ENDSEC"))) {
         cursor.next(group);
         DxfTableEntry entry;
         readItem(cursor, group, entry.groups, &entry.handle, &entry.name);
@@ -432,10 +452,12 @@ class Reader {
       appendGroup(text, group.code, group.value);
       bool own = true;
       bool sawEnd = false;
-      const bool hasFollowers = item.entity->typeName == "POLYLINE" || item.entity->typeName == "INSERT";
+      const bool hasFollowers =
+          item.entity->typeName == "POLYLINE" || item.entity->typeName == "INSERT";
       while (cursor.peek(group)) {
         if (group.code == 0) {
-          const bool follower = group.value == "VERTEX" || group.value == "ATTRIB" || group.value == "SEQEND";
+          const bool follower =
+              group.value == "VERTEX" || group.value == "ATTRIB" || group.value == "SEQEND";
           if (!hasFollowers || !follower || sawEnd) break;
           if (own) item.entity->ownGroupsEnd = text.size();
           own = false;
@@ -443,7 +465,8 @@ class Reader {
         }
         cursor.next(group);
         noteHandle(group);
-        if (own && item.handle == 0 && group.code == 5) item.handle = parseHandle(group.value).value_or(0);
+        if (own && item.handle == 0 && group.code == 5)
+          item.handle = parseHandle(group.value).value_or(0);
         if (own && item.layer.empty() && group.code == 8) item.layer = std::string(group.value);
         appendGroup(text, group.code, group.value);
       }
@@ -468,9 +491,11 @@ class Reader {
     DxfGroups& root = objects.front().groups;
     std::uint64_t dictionary = 0;
     for (std::size_t i = 0; i + 1 < root.size(); ++i) {
-      if (root[i].code == 3 && root[i].value == kDxfObjectDataDictionary && root[i + 1].code == 350) {
+      if (root[i].code == 3 && root[i].value == kDxfObjectDataDictionary &&
+          root[i + 1].code == 350) {
         dictionary = parseHandle(root[i + 1].value).value_or(0);
-        root.erase(root.begin() + static_cast<std::ptrdiff_t>(i), root.begin() + static_cast<std::ptrdiff_t>(i + 2));
+        root.erase(root.begin() + static_cast<std::ptrdiff_t>(i),
+                   root.begin() + static_cast<std::ptrdiff_t>(i + 2));
         break;
       }
     }
@@ -499,14 +524,15 @@ class Reader {
           }
           if (group.code == 71 && columnOpen) {
             const std::string_view type = trimmed(group.value);
-            column.SetType(type == "0" ? OvMapDataType::Integer
+            column.SetType(type == "0"   ? OvMapDataType::Integer
                            : type == "1" ? OvMapDataType::Real
                                          : OvMapDataType::Character);
             table.definition.AddColumn(column);
             columnOpen = false;
           }
         }
-        if (!table.name.empty() && table.definition.Count() > 0) definitions.push_back(std::move(table));
+        if (!table.name.empty() && table.definition.Count() > 0)
+          definitions.push_back(std::move(table));
       }
     }
     std::erase_if(objects, [&](const DxfObject& object) {
@@ -530,9 +556,10 @@ class Reader {
 
   // Reads the extended data of an object-data table among an entity's own groups as a record;
   // the groups it came from are marked in `taken` so they are not kept twice.
-  static std::optional<OvMapODTableRecord> readRecord(const std::vector<Group>& own, const std::string& dxfName,
-                                                      const OvMapODTableDefinition& definition,
-                                                      std::vector<std::pair<std::size_t, std::size_t>>& taken) {
+  static std::optional<OvMapODTableRecord> readRecord(
+      const std::vector<Group>& own, const std::string& dxfName,
+      const OvMapODTableDefinition& definition,
+      std::vector<std::pair<std::size_t, std::size_t>>& taken) {
     for (std::size_t start = 1; start < own.size(); ++start) {
       if (own[start].code != 1001 || own[start].value != dxfName) continue;
       std::size_t stop = start + 1;
@@ -547,7 +574,8 @@ class Reader {
           case OvMapDataType::Integer: {
             std::int32_t value = 0;
             const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-            if ((group.code != 1071 && group.code != 1070) || result.ec != std::errc()) return std::nullopt;
+            if ((group.code != 1071 && group.code != 1070) || result.ec != std::errc())
+              return std::nullopt;
             record.Value(column) = value;
             break;
           }
@@ -572,9 +600,11 @@ class Reader {
 
   // Takes the records of the tables out of an entity's extended data.
   static std::vector<std::pair<std::size_t, OvMapODTableRecord>> takeRecords(
-      OvDbRawEntity& entity, const std::vector<TableDefinition>& definitions, const std::vector<std::string>& dxfNames) {
+      OvDbRawEntity& entity, const std::vector<TableDefinition>& definitions,
+      const std::vector<std::string>& dxfNames) {
     std::vector<std::pair<std::size_t, OvMapODTableRecord>> records;
-    const std::string_view ownText = std::string_view(entity.dxfText).substr(0, entity.ownGroupsEnd);
+    const std::string_view ownText =
+        std::string_view(entity.dxfText).substr(0, entity.ownGroupsEnd);
     if (definitions.empty() || ownText.find("\n1001\n") == std::string_view::npos) return records;
     const std::vector<Group> own = parseGroups(ownText);
     std::vector<std::pair<std::size_t, std::size_t>> taken;
@@ -612,7 +642,9 @@ class Reader {
     const DxfTable* applications = table("APPID");
     const DxfTable* blockRecords = table("BLOCK_RECORD");
     if (layers == nullptr || applications == nullptr || blockRecords == nullptr) {
-      return fail("the LAYER, APPID or BLOCK_RECORD table is missing: not a complete drawing of R2000 or later");
+      return fail(
+          "the LAYER, APPID or BLOCK_RECORD table is missing: not a complete drawing of R2000 or "
+          "later");
     }
     for (const auto& entry : blockRecords->entries) {
       if (upper(entry.name) == "*MODEL_SPACE") structure_->modelSpaceRecordHandle = entry.handle;
@@ -627,7 +659,8 @@ class Reader {
     std::string currentLayer = "0";
     for (std::size_t i = 0; i + 1 < structure_->header.size(); ++i) {
       if (structure_->header[i].code != 9) continue;
-      if (structure_->header[i].value == "$HANDSEED") seed = parseHandle(structure_->header[i + 1].value).value_or(0);
+      if (structure_->header[i].value == "$HANDSEED")
+        seed = parseHandle(structure_->header[i + 1].value).value_or(0);
       if (structure_->header[i].value == "$CLAYER") currentLayer = structure_->header[i + 1].value;
     }
     seed = std::max(seed, maxHandle_ + 1);
@@ -642,28 +675,32 @@ class Reader {
     for (const auto& entry : layerEntries) {
       std::string name = userName(entry.name);
       if (out.hasLayer(name)) name = entry.name;
-      if (out.addLayerFromFile(name, entry.name, entry.handle)) layerByDxfName.emplace(entry.name, name);
+      if (out.addLayerFromFile(name, entry.name, entry.handle))
+        layerByDxfName.emplace(entry.name, name);
     }
     if (!out.hasLayer("0")) out.addLayer("0");
     const auto current = layerByDxfName.find(currentLayer);
     out.setCurrentLayer(current != layerByDxfName.end() ? current->second : std::string("0"));
-    for (const auto& entry : applicationEntries) out.addApplicationFromFile(userName(entry.name), entry.name, entry.handle);
+    for (const auto& entry : applicationEntries)
+      out.addApplicationFromFile(userName(entry.name), entry.name, entry.handle);
 
     OvMapODTables& tables = out.objectDataTables();
     std::vector<std::string> tableDxfNames;
     for (const auto& definition : definitions) {
-      tables.Add(definition.name, definition.definition, definition.description, definition.isXData);
+      tables.Add(definition.name, definition.definition, definition.description,
+                 definition.isXData);
       std::string dxfName = escapeDxfSymbolName(definition.name);
       for (const auto& application : out.applications()) {
-        if (application.name == definition.name && !application.dxfName.empty()) dxfName = application.dxfName;
+        if (application.name == definition.name && !application.dxfName.empty())
+          dxfName = application.dxfName;
       }
       tableDxfNames.push_back(std::move(dxfName));
     }
     for (auto& item : entities_) {
       const auto records = takeRecords(*item.entity, definitions, tableDxfNames);
       const auto layer = layerByDxfName.find(item.layer);
-      const OvDbObjectId id = out.appendEntityFromFile(std::move(item.entity), item.handle,
-                                                       layer != layerByDxfName.end() ? layer->second : "0");
+      const OvDbObjectId id = out.appendEntityFromFile(
+          std::move(item.entity), item.handle, layer != layerByDxfName.end() ? layer->second : "0");
       for (const auto& [t, record] : records) tables.AddRecord(definitions[t].name, id, record);
     }
     return true;

@@ -28,14 +28,19 @@ DxfTable makeTable(const char* name, std::uint64_t& seed) {
   table.name = name;
   table.handle = seed++;
   GroupList head;
-  head.add(0, "TABLE").add(2, name).handle(5, table.handle).add(330, "0").add(100, "AcDbSymbolTable").add(70, "0");
+  head.add(0, "TABLE")
+      .add(2, name)
+      .handle(5, table.handle)
+      .add(330, "0")
+      .add(100, "AcDbSymbolTable")
+      .add(70, "0");
   if (table.name == "DIMSTYLE") head.add(100, "AcDbDimStyleTable").add(71, "0");
   table.head = std::move(head.groups);
   return table;
 }
 
-DxfTableEntry makeEntry(const DxfTable& table, const char* kind, const char* subclass, const char* name,
-                        std::uint64_t& seed, GroupList extra = {}) {
+DxfTableEntry makeEntry(const DxfTable& table, const char* kind, const char* subclass,
+                        const char* name, std::uint64_t& seed, GroupList extra = {}) {
   DxfTableEntry entry;
   entry.name = name;
   entry.handle = seed++;
@@ -64,21 +69,23 @@ DxfStructure makeEmptyDxfStructure(std::uint64_t& handleSeed) {
   header.add(9, "$HANDSEED").add(5, "1");
   structure.header = std::move(header.groups);
 
-  for (const char* name : {"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW", "UCS", "APPID", "DIMSTYLE", "BLOCK_RECORD"}) {
+  for (const char* name :
+       {"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW", "UCS", "APPID", "DIMSTYLE", "BLOCK_RECORD"}) {
     structure.tables.push_back(makeTable(name, handleSeed));
   }
   DxfTable& lineTypes = structure.tables[1];
   for (const char* name : {"ByBlock", "ByLayer", "Continuous"}) {
     GroupList pattern;
     pattern.add(3, name[0] == 'C' ? "Solid line" : "").add(72, "65").add(73, "0").add(40, "0.0");
-    lineTypes.entries.push_back(
-        makeEntry(lineTypes, "LTYPE", "AcDbLinetypeTableRecord", name, handleSeed, std::move(pattern)));
+    lineTypes.entries.push_back(makeEntry(lineTypes, "LTYPE", "AcDbLinetypeTableRecord", name,
+                                          handleSeed, std::move(pattern)));
   }
   DxfTable& styles = structure.tables[3];
   GroupList font;
-  font.add(40, "0.0").add(41, "1.0").add(50, "0.0").add(71, "0").add(42, "2.5").add(3, "txt").add(4, "");
-  styles.entries.push_back(
-      makeEntry(styles, "STYLE", "AcDbTextStyleTableRecord", "Standard", handleSeed, std::move(font)));
+  font.add(40, "0.0").add(41, "1.0").add(50, "0.0").add(71, "0").add(42, "2.5").add(3, "txt").add(
+      4, "");
+  styles.entries.push_back(makeEntry(styles, "STYLE", "AcDbTextStyleTableRecord", "Standard",
+                                     handleSeed, std::move(font)));
   DxfTable& dimensionStyles = structure.tables[7];
   dimensionStyles.entries.push_back(
       makeEntry(dimensionStyles, "DIMSTYLE", "AcDbDimStyleTableRecord", "Standard", handleSeed));
@@ -107,9 +114,13 @@ DxfStructure makeEmptyDxfStructure(std::uint64_t& handleSeed) {
   structure.rootDictionaryHandle = handleSeed++;
   const std::uint64_t groupDictionary = handleSeed++;
   GroupList root;
-  root.add(0, "DICTIONARY").handle(5, structure.rootDictionaryHandle).add(330, "0").add(100, "AcDbDictionary");
+  root.add(0, "DICTIONARY")
+      .handle(5, structure.rootDictionaryHandle)
+      .add(330, "0")
+      .add(100, "AcDbDictionary");
   root.add(281, "1").add(3, "ACAD_GROUP").handle(350, groupDictionary);
-  structure.objects.push_back(DxfObject{"DICTIONARY", structure.rootDictionaryHandle, std::move(root.groups)});
+  structure.objects.push_back(
+      DxfObject{"DICTIONARY", structure.rootDictionaryHandle, std::move(root.groups)});
   GroupList group;
   group.add(0, "DICTIONARY").handle(5, groupDictionary).handle(330, structure.rootDictionaryHandle);
   group.add(100, "AcDbDictionary").add(281, "1");

@@ -29,7 +29,8 @@ std::size_t validSequenceLength(std::string_view text, std::size_t at) {
     if ((byte(at + i) & 0xC0u) != 0x80u) return 0;
     codePoint = (codePoint << 6) | (byte(at + i) & 0x3Fu);
   }
-  if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
+  if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+    return 0;
   return length;
 }
 
@@ -39,13 +40,25 @@ bool isMultiByteControl(std::string_view sequence) {
   const auto second = static_cast<std::uint8_t>(sequence[1]);
   if (sequence.size() == 2) return first == 0xC2 && second >= 0x80 && second <= 0x9F;
   return sequence.size() == 3 && first == 0xE2 && second == 0x80 &&
-         (static_cast<std::uint8_t>(sequence[2]) == 0xA8 || static_cast<std::uint8_t>(sequence[2]) == 0xA9);
+         (static_cast<std::uint8_t>(sequence[2]) == 0xA8 ||
+          static_cast<std::uint8_t>(sequence[2]) == 0xA9);
 }
 
 bool isForbiddenInSymbolName(unsigned char byte) {
   switch (byte) {
-    case '%': case '<': case '>': case '/': case '\\': case '"': case ':': case ';':
-    case '?': case '*': case '|': case '=': case '`':
+    case '%':
+    case '<':
+    case '>':
+    case '/':
+    case '\\':
+    case '"':
+    case ':':
+    case ';':
+    case '?':
+    case '*':
+    case '|':
+    case '=':
+    case '`':
       return true;
     default:
       return byte < 0x20 || byte == 0x7F;

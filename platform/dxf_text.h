@@ -13,13 +13,15 @@ inline constexpr std::size_t kDxfMaxStringBytes = 255;
 // valid UTF-8 sequence replaced by U+FFFD, and cut at a character boundary to maxBytes bytes.
 std::string dxfSafeText(std::string_view text, std::size_t maxBytes = kDxfMaxStringBytes);
 // The same, appended to out (no allocation beyond out's growth).
-void appendDxfSafeText(std::string& out, std::string_view text, std::size_t maxBytes = kDxfMaxStringBytes);
+void appendDxfSafeText(std::string& out, std::string_view text,
+                       std::size_t maxBytes = kDxfMaxStringBytes);
 
 // Offset of the first byte that is not part of a valid UTF-8 sequence, or npos when all are.
 std::size_t firstInvalidUtf8(std::string_view text);
 
 // Reversible escape of a symbol name: '%', control characters and < > / \ " : ; ? * | = ` become
-// "%XX" (the byte in upper-case hex); everything else is kept. Different names give different results.
+// "%XX" (the byte in upper-case hex); everything else is kept. Different names give different
+// results.
 std::string escapeDxfSymbolName(std::string_view name);
 
 // Undoes escapeDxfSymbolName; a name that is not an escape's exact result is returned unchanged.

@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
-#include <array>
 #include <numbers>
 #include <unordered_map>
 #include <unordered_set>
@@ -49,7 +49,8 @@ struct CodeTable {
   CodeTable() {
     for (int code = 0; code < kSize; ++code) {
       auto& line = lines[static_cast<std::size_t>(code)];
-      line.length = static_cast<std::size_t>(std::snprintf(line.text, sizeof line.text, "%3d\n", code));
+      line.length =
+          static_cast<std::size_t>(std::snprintf(line.text, sizeof line.text, "%3d\n", code));
     }
   }
   std::array<Line, kSize> lines{};
@@ -61,7 +62,8 @@ class GroupWriter {
   explicit GroupWriter(DxfSink& sink) : sink_(sink) { buffer_.reserve(kFlushBytes + 4096); }
 
   void code(int groupCode) {
-    // Codes right-aligned in three columns, as CAD programs write them; the usual ones from a table.
+    // Codes right-aligned in three columns, as CAD programs write them; the usual ones from a
+    // table.
     static const CodeTable table;
     if (groupCode >= 0 && groupCode < CodeTable::kSize) {
       const auto& entry = table.lines[static_cast<std::size_t>(groupCode)];
@@ -159,7 +161,8 @@ class DrawingWriter {
     std::uint64_t next = database.handleSeed();
     if (!tables_.Tables().empty()) {
       objectDataDictionary_ = next++;
-      for (std::size_t i = 0; i < tables_.Tables().size(); ++i) tableRecordHandles_.push_back(next++);
+      for (std::size_t i = 0; i < tables_.Tables().size(); ++i)
+        tableRecordHandles_.push_back(next++);
     }
     handleSeed_ = next;
   }
@@ -263,7 +266,8 @@ class DrawingWriter {
       if (table.name == "LAYER") {
         writeMadeEntries(table, database_.layers(), layerNames_, "LAYER", "AcDbLayerTableRecord");
       } else if (table.name == "APPID") {
-        writeMadeEntries(table, database_.applications(), applicationNames_, "APPID", "AcDbRegAppTableRecord");
+        writeMadeEntries(table, database_.applications(), applicationNames_, "APPID",
+                         "AcDbRegAppTableRecord");
       }
       out_.verbatim(0, "ENDTAB");
     }
@@ -275,7 +279,8 @@ class DrawingWriter {
     return count;
   }
   void writeMadeEntries(const DxfTable& table, const std::vector<OvDbSymbolRecord>& records,
-                        const std::vector<std::string>& names, std::string_view kind, std::string_view subclass) {
+                        const std::vector<std::string>& names, std::string_view kind,
+                        std::string_view subclass) {
     for (std::size_t i = 0; i < records.size(); ++i) {
       if (!records[i].dxfName.empty()) continue;
       out_.verbatim(0, kind);
@@ -292,7 +297,8 @@ class DrawingWriter {
     }
   }
 
-  void entityStart(std::string_view type, const OvDbEntity& entity, std::size_t index, std::string_view subclass) {
+  void entityStart(std::string_view type, const OvDbEntity& entity, std::size_t index,
+                   std::string_view subclass) {
     out_.verbatim(0, type);
     out_.handle(5, entity.handle());
     out_.handle(330, structure_.modelSpaceRecordHandle);
@@ -312,23 +318,30 @@ class DrawingWriter {
       out_.verbatim(1001, applicationNames_[found->second]);
       for (const auto& value : block.values) out_.text(1000, value);
     }
-    tables_.forEachRecordOf(index, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
-      const auto found = applicationIndex_.find(table.name);
-      if (found == applicationIndex_.end()) return;
-      out_.verbatim(1001, applicationNames_[found->second]);
-      for (int column = 0; column < record.Count(); ++column) {
-        const OvMapValue& value = record.Value(column);
-        switch (value.Type()) {
-          case OvMapDataType::Integer: out_.integer(1071, value.Int32Value()); break;
-          case OvMapDataType::Real: out_.real(1040, value.DoubleValue()); break;
-          case OvMapDataType::Character: out_.text(1000, value.StrValue()); break;
-        }
-      }
-    });
+    tables_.forEachRecordOf(index,
+                            [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+                              const auto found = applicationIndex_.find(table.name);
+                              if (found == applicationIndex_.end()) return;
+                              out_.verbatim(1001, applicationNames_[found->second]);
+                              for (int column = 0; column < record.Count(); ++column) {
+                                const OvMapValue& value = record.Value(column);
+                                switch (value.Type()) {
+                                  case OvMapDataType::Integer:
+                                    out_.integer(1071, value.Int32Value());
+                                    break;
+                                  case OvMapDataType::Real:
+                                    out_.real(1040, value.DoubleValue());
+                                    break;
+                                  case OvMapDataType::Character:
+                                    out_.text(1000, value.StrValue());
+                                    break;
+                                }
+                              }
+                            });
   }
 
-  void writeLightweight(const OvDbEntity& entity, std::size_t index, const auto& vertices, bool closed,
-                        double elevation) {
+  void writeLightweight(const OvDbEntity& entity, std::size_t index, const auto& vertices,
+                        bool closed, double elevation) {
     entityStart("LWPOLYLINE", entity, index, "AcDbPolyline");
     out_.integer(90, static_cast<long long>(vertices.size()));
     out_.integer(70, closed ? 1 : 0);
@@ -414,10 +427,12 @@ class DrawingWriter {
         out_.groups(object.groups);
         continue;
       }
-      // The root dictionary gains the entry of the object-data definitions, before any extended data.
+      // The root dictionary gains the entry of the object-data definitions, before any extended
+      // data.
       std::size_t split = 0;
       while (split < object.groups.size() && object.groups[split].code < 1000) ++split;
-      for (std::size_t i = 0; i < split; ++i) out_.verbatim(object.groups[i].code, object.groups[i].value);
+      for (std::size_t i = 0; i < split; ++i)
+        out_.verbatim(object.groups[i].code, object.groups[i].value);
       out_.verbatim(3, kDxfObjectDataDictionary);
       out_.handle(350, objectDataDictionary_);
       for (std::size_t i = split; i < object.groups.size(); ++i) {
@@ -555,6 +570,7 @@ bool saveDxf(const OvDbDatabase& database, const std::string& path, std::string*
   DxfFileSink sink(path);
   std::string reason;
   if (sink.ok() && writeDxf(database, sink, &reason) && sink.commit()) return true;
-  if (error != nullptr) *error = path + ": " + (sink.errorText().empty() ? reason : sink.errorText());
+  if (error != nullptr)
+    *error = path + ": " + (sink.errorText().empty() ? reason : sink.errorText());
   return false;
 }

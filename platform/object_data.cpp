@@ -35,9 +35,15 @@ void OvMapODTableRecord::Init(const OvMapODTableDefinition& definition) {
   values_.reserve(static_cast<std::size_t>(definition.Count()));
   for (int i = 0; i < definition.Count(); ++i) {
     switch (definition.Column(i).Type()) {
-      case OvMapDataType::Integer: values_.emplace_back(std::int32_t{0}); break;
-      case OvMapDataType::Real: values_.emplace_back(0.0); break;
-      case OvMapDataType::Character: values_.emplace_back(std::string()); break;
+      case OvMapDataType::Integer:
+        values_.emplace_back(std::int32_t{0});
+        break;
+      case OvMapDataType::Real:
+        values_.emplace_back(0.0);
+        break;
+      case OvMapDataType::Character:
+        values_.emplace_back(std::string());
+        break;
     }
   }
 }
@@ -70,11 +76,13 @@ bool OvMapODTables::InitRecord(const std::string& tableName, OvMapODTableRecord&
   return true;
 }
 
-bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity, const OvMapODTableRecord& record) {
+bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
+                              const OvMapODTableRecord& record) {
   return AddRecord(tableName, entity, OvMapODTableRecord(record));
 }
 
-bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity, OvMapODTableRecord&& record) {
+bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
+                              OvMapODTableRecord&& record) {
   const std::ptrdiff_t tableIndex = findTable(tableName);
   const std::ptrdiff_t entityIndex = database_.indexOf(entity);
   if (tableIndex < 0 || entityIndex < 0) return false;
@@ -90,7 +98,8 @@ bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
     firstRecordOfEntity_.resize(std::max(position + 1, firstRecordOfEntity_.size() * 2), kNone);
   }
   const auto newIndex = static_cast<std::uint32_t>(records_.size());
-  records_.push_back(StoredRecord{static_cast<std::uint32_t>(tableIndex), kNone, std::move(record)});
+  records_.push_back(
+      StoredRecord{static_cast<std::uint32_t>(tableIndex), kNone, std::move(record)});
   // Append at the end of the entity's chain so records read back in the order added.
   std::uint32_t* link = &firstRecordOfEntity_[position];
   while (*link != kNone) link = &records_[*link].nextOfEntity;
@@ -107,8 +116,10 @@ std::vector<const OvMapODTableRecord*> OvMapODTables::Records(const std::string&
   if (tableIndex < 0 || entityIndex < 0) return found;
   const auto position = static_cast<std::size_t>(entityIndex);
   if (position >= firstRecordOfEntity_.size()) return found;
-  for (std::uint32_t at = firstRecordOfEntity_[position]; at != kNone; at = records_[at].nextOfEntity) {
-    if (records_[at].table == static_cast<std::uint32_t>(tableIndex)) found.push_back(&records_[at].record);
+  for (std::uint32_t at = firstRecordOfEntity_[position]; at != kNone;
+       at = records_[at].nextOfEntity) {
+    if (records_[at].table == static_cast<std::uint32_t>(tableIndex))
+      found.push_back(&records_[at].record);
   }
   return found;
 }
@@ -119,4 +130,6 @@ void OvMapODTables::clear() {
   firstRecordOfEntity_.clear();
 }
 
-OvMapODTables& ovCurrentObjectDataTables() { return ovWorkingDatabase().objectDataTables(); }
+OvMapODTables& ovCurrentObjectDataTables() {
+  return ovWorkingDatabase().objectDataTables();
+}

@@ -61,7 +61,9 @@ class OvMapODTableDefinition {
   // Number of columns.
   int Count() const { return static_cast<int>(columns_.size()); }
   // Column i (0-based); throws std::out_of_range outside 0..Count()-1.
-  const OvMapODColumnDefinition& Column(int index) const { return columns_.at(static_cast<std::size_t>(index)); }
+  const OvMapODColumnDefinition& Column(int index) const {
+    return columns_.at(static_cast<std::size_t>(index));
+  }
   // Position of a column by name, or -1.
   int ColumnIndex(const std::string& name) const;
 
@@ -100,8 +102,8 @@ class OvMapODTables {
   explicit OvMapODTables(OvDbDatabase& database) : database_(database) {}
   // Adds a table; false, leaving the existing table unchanged, when the name is taken, and false
   // for an empty name or a definition without columns.
-  bool Add(const std::string& name, const OvMapODTableDefinition& definition, const std::string& description,
-           bool isXData);
+  bool Add(const std::string& name, const OvMapODTableDefinition& definition,
+           const std::string& description, bool isXData);
   // True when a table of that name exists.
   bool IsTablePresent(const std::string& name) const { return findTable(name) >= 0; }
   // The table of a name, or nullptr.
@@ -112,11 +114,13 @@ class OvMapODTables {
   bool InitRecord(const std::string& tableName, OvMapODTableRecord& record) const;
   // Attaches a record to an entity of the drawing; false (nothing added) for an unknown table or
   // entity, or values that do not match the table's columns in number and type.
-  bool AddRecord(const std::string& tableName, OvDbObjectId entity, const OvMapODTableRecord& record);
+  bool AddRecord(const std::string& tableName, OvDbObjectId entity,
+                 const OvMapODTableRecord& record);
   // The same, taking the record's values over instead of copying them.
   bool AddRecord(const std::string& tableName, OvDbObjectId entity, OvMapODTableRecord&& record);
   // The records of a table attached to an entity, in the order added.
-  std::vector<const OvMapODTableRecord*> Records(const std::string& tableName, OvDbObjectId entity) const;
+  std::vector<const OvMapODTableRecord*> Records(const std::string& tableName,
+                                                 OvDbObjectId entity) const;
   // Calls visit(table, record) for every record of an entity, in the order added.
   template <class Visit>
   void forEachRecordOf(std::size_t entityIndex, Visit&& visit) const;
@@ -141,7 +145,8 @@ class OvMapODTables {
 template <class Visit>
 void OvMapODTables::forEachRecordOf(std::size_t entityIndex, Visit&& visit) const {
   if (entityIndex >= firstRecordOfEntity_.size()) return;
-  for (std::uint32_t at = firstRecordOfEntity_[entityIndex]; at != kNone; at = records_[at].nextOfEntity) {
+  for (std::uint32_t at = firstRecordOfEntity_[entityIndex]; at != kNone;
+       at = records_[at].nextOfEntity) {
     visit(tables_[records_[at].table], records_[at].record);
   }
 }

@@ -55,11 +55,13 @@ struct PolylineCase {
   bool made;
 };
 
-class TwoDPolylineSizes : public DrawingOperations, public ::testing::WithParamInterface<PolylineCase> {};
+class TwoDPolylineSizes : public DrawingOperations,
+                          public ::testing::WithParamInterface<PolylineCase> {};
 
 TEST_P(TwoDPolylineSizes, FewerThanTwoVerticesMakeNothing) {
   std::vector<OvGePoint3d> points;
-  for (std::size_t i = 0; i < GetParam().pointCount; ++i) points.push_back({double(i), 2.0 * double(i), 5.0});
+  for (std::size_t i = 0; i < GetParam().pointCount; ++i)
+    points.push_back({double(i), 2.0 * double(i), 5.0});
   const OvDbObjectId id = ovdraw::create2dPolyline(points);
   EXPECT_EQ(id.isValid(), GetParam().made);
   EXPECT_EQ(database.entityCount(), GetParam().made ? 1u : 0u);
@@ -75,8 +77,8 @@ TEST_P(TwoDPolylineSizes, FewerThanTwoVerticesMakeNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, TwoDPolylineSizes,
-                         ::testing::Values(PolylineCase{0, false}, PolylineCase{1, false}, PolylineCase{2, true},
-                                           PolylineCase{5, true}));
+                         ::testing::Values(PolylineCase{0, false}, PolylineCase{1, false},
+                                           PolylineCase{2, true}, PolylineCase{5, true}));
 
 TEST_F(DrawingOperations, ConversionKeepsTheIdAndTheVerticesAtElevationZero) {
   database.addLayer("lots");
@@ -130,7 +132,8 @@ TEST_F(DrawingOperations, IdsAndHandlesAreUniqueAndStable) {
     ids.insert(lot);
     ovdraw::convertToLightweight(lot);
   }
-  for (std::size_t i = 0; i < database.entityCount(); ++i) handles.insert(database.entityAt(i).handle());
+  for (std::size_t i = 0; i < database.entityCount(); ++i)
+    handles.insert(database.entityAt(i).handle());
   EXPECT_EQ(ids.size(), 400u);
   EXPECT_EQ(handles.size(), 400u);
   EXPECT_FALSE(ids.contains(OvDbObjectId()));
@@ -165,7 +168,8 @@ TEST_F(DrawingOperations, LinesArcsAndPolylinesForAlignments) {
   ASSERT_NE(database.openAs<OvDbPolyline>(polyline), nullptr);
   EXPECT_EQ(database.openAs<OvDbPolyline>(polyline)->elevation, 12.5);
   EXPECT_TRUE(database.openAs<OvDbPolyline>(polyline)->closed);
-  for (const OvDbObjectId id : {line, arc, polyline}) EXPECT_EQ(database.openEntity(id)->layer(), "IP線");
+  for (const OvDbObjectId id : {line, arc, polyline})
+    EXPECT_EQ(database.openEntity(id)->layer(), "IP線");
 }
 
 TEST_F(DrawingOperations, ExtendedDataRegistersItsApplicationOnceAndReplacesByName) {
@@ -177,7 +181,8 @@ TEST_F(DrawingOperations, ExtendedDataRegistersItsApplicationOnceAndReplacesByNa
   ASSERT_EQ(xdata.size(), 1u);
   EXPECT_EQ(xdata[0].values, (std::vector<std::string>{"路線2", "x"}));
   int registered = 0;
-  for (const auto& application : database.applications()) registered += application.name == "KESTREL_ALIGNMENT";
+  for (const auto& application : database.applications())
+    registered += application.name == "KESTREL_ALIGNMENT";
   EXPECT_EQ(registered, 1);
 }
 

@@ -21,9 +21,10 @@ std::string writeToString(const OvDbDatabase& database) {
 
 OvMapODTableDefinition simaColumns() {
   OvMapODTableDefinition definition;
-  for (const auto& [name, type] : {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
-                                   std::pair{"Type", OvMapDataType::Character},
-                                   std::pair{"FileName", OvMapDataType::Character}}) {
+  for (const auto& [name, type] :
+       {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
+        std::pair{"Type", OvMapDataType::Character},
+        std::pair{"FileName", OvMapDataType::Character}}) {
     OvMapODColumnDefinition column;
     column.SetName(name);
     column.SetType(type);
@@ -33,7 +34,8 @@ OvMapODTableDefinition simaColumns() {
 }
 
 // What one import does: ensure the table, draw points with records.
-void importPoints(OvDbDatabase& database, const std::string& layer, const std::string& file, int count) {
+void importPoints(OvDbDatabase& database, const std::string& layer, const std::string& file,
+                  int count) {
   ovSetWorkingDatabase(&database);
   ovCurrentObjectDataTables().Add("JSIMA_V3_Point", simaColumns(), "", false);
   for (int i = 1; i <= count; ++i) {
@@ -89,7 +91,8 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
       {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest", "binary DXF"},
       {"empty file", "", "the file is empty"},
       {"blank lines", "\r\n\n", "the file is empty"},
-      {"code that is not a number", "  0\nSECTION\nabc\nHEADER\n", "line 3: a group code was expected"},
+      {"code that is not a number", "  0\nSECTION\nabc\nHEADER\n",
+       "line 3: a group code was expected"},
       {"ends inside a group", "  0\nSECTION\n  2\n", "ends inside a group"},
       {"cut short", good.substr(0, good.size() / 2), ""},
       {"no EOF", good.substr(0, good.rfind("  0\nEOF")), "without EOF"},
@@ -97,7 +100,8 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
       {"newer than R2018", replaced(good, "AC1027", "AC1040"), "AC1040 cannot be opened"},
       {"no version", replaced(good, "$ACADVER", "$ACADVERX"), "no $ACADVER"},
       {"invalid UTF-8 in an R2013 drawing", replaced(good, "点", "\x93\x5F"), "not valid UTF-8"},
-      {"unknown code page", replaced(replaced(good, "AC1027", "AC1015"), "ANSI_932", "ANSI_4711"), "unknown code page"},
+      {"unknown code page", replaced(replaced(good, "AC1027", "AC1015"), "ANSI_932", "ANSI_4711"),
+       "unknown code page"},
       {"no BLOCKS", replaced(good, "  2\nBLOCKS\n", "  2\nBLOCKZ\n"), "no BLOCKS section"},
       {"no OBJECTS", replaced(good, "  2\nOBJECTS\n", "  2\nOBJECTZ\n"), "no OBJECTS section"},
       {"no model space", replaced(good, "*Model_Space", "*Model_Spice"), "*Model_Space"},
@@ -124,7 +128,8 @@ TEST(DxfReader, OpenNamesTheFileInItsMessage) {
   const std::string missing = (folder.path() / "missing.dxf").string();
   EXPECT_FALSE(openDxf(missing, database, &error));
   EXPECT_TRUE(error.starts_with(missing + ": ")) << error;
-  const std::string binary = folder.write("binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22));
+  const std::string binary =
+      folder.write("binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22));
   EXPECT_FALSE(openDxf(binary, database, &error));
   EXPECT_TRUE(error.starts_with(binary + ": binary DXF")) << error;
 }
@@ -151,7 +156,9 @@ TEST(DxfReader, BaseContentIsWrittenBackUnchangedWithNewEntitiesAdded) {
   ASSERT_TRUE(readDxf(firstText, second, &error)) << error;
   // The next handle is exactly the base's $HANDSEED.
   const std::size_t seedAt = firstText.find("$HANDSEED\n  5\n") + 14;
-  EXPECT_EQ(second.handleSeed(), std::stoull(firstText.substr(seedAt, firstText.find('\n', seedAt) - seedAt), nullptr, 16));
+  EXPECT_EQ(
+      second.handleSeed(),
+      std::stoull(firstText.substr(seedAt, firstText.find('\n', seedAt) - seedAt), nullptr, 16));
   const std::string secondText = writeToString(second);
   // Entities come back group for group, with their records as extended data in the same place.
   EXPECT_EQ(section(secondText, "ENTITIES"), section(firstText, "ENTITIES"));
@@ -165,7 +172,8 @@ TEST(DxfReader, BaseContentIsWrittenBackUnchangedWithNewEntitiesAdded) {
   EXPECT_EQ(second.entityCount(), 5u);
   // New handles start above the base's seed.
   const std::uint64_t baseSeed = first.handleSeed();
-  for (std::size_t i = 3; i < second.entityCount(); ++i) EXPECT_GE(second.entityAt(i).handle(), baseSeed);
+  for (std::size_t i = 3; i < second.entityCount(); ++i)
+    EXPECT_GE(second.entityAt(i).handle(), baseSeed);
 }
 
 TEST(DxfReader, TwoImportsIntoOneDrawingShareTheTablesAndDifferByFileName) {
@@ -191,7 +199,8 @@ TEST(DxfReader, TwoImportsIntoOneDrawingShareTheTablesAndDifferByFileName) {
     EXPECT_EQ(records[0]->Value(1).StrValue(), "点" + std::to_string(i < 3 ? i + 1 : i - 2));
     EXPECT_EQ(third.entityAt(i).layer(), "点");
   }
-  EXPECT_EQ(files, (std::vector<std::string>{"first.sim", "first.sim", "first.sim", "second.sim", "second.sim"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"first.sim", "first.sim", "first.sim", "second.sim",
+                                             "second.sim"}));
   // The records are not kept twice in the raw groups.
   const std::string text = writeToString(third);
   std::size_t tags = 0;
@@ -205,7 +214,8 @@ TEST(DxfReader, TwoImportsIntoOneDrawingShareTheTablesAndDifferByFileName) {
 TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
   OvDbDatabase source;
   OvMapODTableDefinition definition;
-  for (const auto& [name, type] : {std::pair{"Height", OvMapDataType::Real}, std::pair{"Note", OvMapDataType::Character}}) {
+  for (const auto& [name, type] :
+       {std::pair{"Height", OvMapDataType::Real}, std::pair{"Note", OvMapDataType::Character}}) {
     OvMapODColumnDefinition column;
     column.SetName(name);
     column.SetType(type);
@@ -227,13 +237,15 @@ TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
   EXPECT_EQ(table->description, "説明");
   EXPECT_TRUE(table->isXData);
   EXPECT_EQ(table->definition.Column(0).Type(), OvMapDataType::Real);
-  const auto records = opened.objectDataTables().Records("測量<1>/a", opened.entityAt(0).objectId());
+  const auto records =
+      opened.objectDataTables().Records("測量<1>/a", opened.entityAt(0).objectId());
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0]->Value(0).DoubleValue(), 12.625);
   EXPECT_EQ(records[0]->Value(1).StrValue(), "メモ");
   // One application for the table, under the name the file gave it.
   int applications = 0;
-  for (const auto& application : opened.applications()) applications += application.name == "測量<1>/a";
+  for (const auto& application : opened.applications())
+    applications += application.name == "測量<1>/a";
   EXPECT_EQ(applications, 1);
 }
 
@@ -247,7 +259,8 @@ TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
   std::string error;
   ASSERT_TRUE(readDxf(r2000, opened, &error)) << error;
   EXPECT_TRUE(opened.hasLayer("既存レイヤ"));
-  const auto records = opened.objectDataTables().Records("JSIMA_V3_Point", opened.entityAt(0).objectId());
+  const auto records =
+      opened.objectDataTables().Records("JSIMA_V3_Point", opened.entityAt(0).objectId());
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0]->Value(3).StrValue(), "旧.sim");
   // Saved again, the drawing is R2013 in UTF-8.
@@ -292,7 +305,8 @@ TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
         damaged.resize(random() % good.size());
         break;
       case 1:
-        for (int k = 0; k < 3; ++k) damaged[random() % damaged.size()] = static_cast<char>(random() % 256);
+        for (int k = 0; k < 3; ++k)
+          damaged[random() % damaged.size()] = static_cast<char>(random() % 256);
         break;
       default: {
         const std::size_t from = damaged.find('\n', random() % damaged.size());
@@ -308,7 +322,8 @@ TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
     }
     ++accepted;
     OvDbDatabase again;
-    ASSERT_TRUE(readDxf(writeToString(database), again, &error)) << "round " << round << ": " << error;
+    ASSERT_TRUE(readDxf(writeToString(database), again, &error))
+        << "round " << round << ": " << error;
     EXPECT_EQ(again.entityCount(), database.entityCount());
   }
   EXPECT_GT(accepted, 0);

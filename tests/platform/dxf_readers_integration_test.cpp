@@ -24,7 +24,9 @@ struct CommandResult {
   std::string output;
 };
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+std::string quoted(const std::string& text) {
+  return "'" + text + "'";
+}
 
 CommandResult run(const std::string& command) {
   CommandResult result;
@@ -32,7 +34,8 @@ CommandResult run(const std::string& command) {
   if (pipe == nullptr) return result;
   std::array<char, 4096> buffer{};
   std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), read);
+  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    result.output.append(buffer.data(), read);
   const int status = ::pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
@@ -40,8 +43,12 @@ CommandResult run(const std::string& command) {
 
 const char* const kPython = "/usr/bin/python3";
 
-bool haveEzdxf() { return run(std::string(kPython) + " -c 'import ezdxf'").status == 0; }
-bool haveOgrinfo() { return run("ogrinfo --version").status == 0; }
+bool haveEzdxf() {
+  return run(std::string(kPython) + " -c 'import ezdxf'").status == 0;
+}
+bool haveOgrinfo() {
+  return run("ogrinfo --version").status == 0;
+}
 
 CommandResult ezdxfCheck(const std::string& arguments) {
   return run(std::string(kPython) + " " + quoted(DXF_CHECK_SCRIPT) + " " + arguments);
@@ -73,7 +80,8 @@ std::string json(const std::string& text) {
   return out + "\"";
 }
 
-// Shortest text that reads back to the same double ("1e+22", "-0" and "0.30000000000000004" are JSON).
+// Shortest text that reads back to the same double ("1e+22", "-0" and "0.30000000000000004" are
+// JSON).
 std::string json(double value) {
   char digits[32];
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
@@ -109,7 +117,8 @@ std::string expectationOf(const OvDbDatabase& database) {
       case OvDbEntityKind::Polyline: {
         const auto& polyline = static_cast<const OvDbPolyline&>(entity);
         type = "LWPOLYLINE";
-        for (const auto& vertex : polyline.vertices) coordinates.insert(coordinates.end(), {vertex.x, vertex.y});
+        for (const auto& vertex : polyline.vertices)
+          coordinates.insert(coordinates.end(), {vertex.x, vertex.y});
         coordinates.push_back(polyline.elevation);
         closed = polyline.closed ? "true" : "false";
         break;
@@ -117,23 +126,30 @@ std::string expectationOf(const OvDbDatabase& database) {
       case OvDbEntityKind::Line: {
         const auto& line = static_cast<const OvDbLine&>(entity);
         type = "LINE";
-        coordinates = {line.start.x, line.start.y, line.start.z, line.end.x, line.end.y, line.end.z};
+        coordinates = {line.start.x, line.start.y, line.start.z,
+                       line.end.x,   line.end.y,   line.end.z};
         break;
       }
       case OvDbEntityKind::Arc: {
         const auto& arc = static_cast<const OvDbArc&>(entity);
         type = "ARC";
-        coordinates = {arc.center.x, arc.center.y, arc.center.z, arc.radius,
-                       arc.startAngle * 180 / std::numbers::pi, arc.endAngle * 180 / std::numbers::pi};
+        coordinates = {arc.center.x,
+                       arc.center.y,
+                       arc.center.z,
+                       arc.radius,
+                       arc.startAngle * 180 / std::numbers::pi,
+                       arc.endAngle * 180 / std::numbers::pi};
         break;
       }
       default:
         ADD_FAILURE() << "unexpected kind in the expectation";
     }
-    out << (i ? ", " : "") << "{\"type\": " << json(type) << ", \"layer\": " << json(layerNames[entity.layerIndex()]);
+    out << (i ? ", " : "") << "{\"type\": " << json(type)
+        << ", \"layer\": " << json(layerNames[entity.layerIndex()]);
     if (!closed.empty()) out << ", \"closed\": " << closed;
     out << ", \"coordinates\": [";
-    for (std::size_t k = 0; k < coordinates.size(); ++k) out << (k ? ", " : "") << json(coordinates[k]);
+    for (std::size_t k = 0; k < coordinates.size(); ++k)
+      out << (k ? ", " : "") << json(coordinates[k]);
     out << "], \"xdata\": {";
     bool first = true;
     for (const auto& block : entity.xdata()) {
@@ -144,19 +160,20 @@ std::string expectationOf(const OvDbDatabase& database) {
       out << "]";
       first = false;
     }
-    database.objectDataTables().forEachRecordOf(i, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
-      out << (first ? "" : ", ") << json(applicationName(table.name)) << ": [";
-      for (int k = 0; k < record.Count(); ++k) {
-        out << (k ? ", " : "");
-        if (record.Value(k).Type() == OvMapDataType::Integer) {
-          out << "[1071, " << record.Value(k).Int32Value() << "]";
-        } else {
-          out << "[1000, " << json(dxfSafeText(record.Value(k).StrValue())) << "]";
-        }
-      }
-      out << "]";
-      first = false;
-    });
+    database.objectDataTables().forEachRecordOf(
+        i, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+          out << (first ? "" : ", ") << json(applicationName(table.name)) << ": [";
+          for (int k = 0; k < record.Count(); ++k) {
+            out << (k ? ", " : "");
+            if (record.Value(k).Type() == OvMapDataType::Integer) {
+              out << "[1071, " << record.Value(k).Int32Value() << "]";
+            } else {
+              out << "[1000, " << json(dxfSafeText(record.Value(k).StrValue())) << "]";
+            }
+          }
+          out << "]";
+          first = false;
+        });
     out << "}}";
   }
   out << "]}";
@@ -165,9 +182,10 @@ std::string expectationOf(const OvDbDatabase& database) {
 
 OvMapODTableDefinition simaColumns() {
   OvMapODTableDefinition definition;
-  for (const auto& [name, type] : {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
-                                   std::pair{"Type", OvMapDataType::Character},
-                                   std::pair{"FileName", OvMapDataType::Character}}) {
+  for (const auto& [name, type] :
+       {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
+        std::pair{"Type", OvMapDataType::Character},
+        std::pair{"FileName", OvMapDataType::Character}}) {
     OvMapODColumnDefinition column;
     column.SetName(name);
     column.SetType(type);
@@ -176,8 +194,8 @@ OvMapODTableDefinition simaColumns() {
   return definition;
 }
 
-void attach(const char* table, OvDbObjectId id, std::int32_t number, const std::string& name, const std::string& type,
-            const std::string& file) {
+void attach(const char* table, OvDbObjectId id, std::int32_t number, const std::string& name,
+            const std::string& type, const std::string& file) {
   ovCurrentObjectDataTables().Add(table, simaColumns(), "", false);
   OvMapODTableRecord record;
   ovCurrentObjectDataTables().InitRecord(table, record);
@@ -189,17 +207,19 @@ void attach(const char* table, OvDbObjectId id, std::int32_t number, const std::
 }
 
 // Points and lots as the import draws them, on the given layers.
-void drawImport(const std::string& pointLayer, const std::string& lotLayer, const std::vector<std::string>& names,
-                const std::string& file) {
+void drawImport(const std::string& pointLayer, const std::string& lotLayer,
+                const std::vector<std::string>& names, const std::string& file) {
   int number = 1;
   for (const auto& name : names) {
     const double north = 100.5 + number * 0.1;
     const double east = -200.25 - number / 3.0;
-    attach("JSIMA_V3_Point", ovdraw::createPoint(pointLayer, east, north, number * 1.1), number, name, "座標", file);
+    attach("JSIMA_V3_Point", ovdraw::createPoint(pointLayer, east, north, number * 1.1), number,
+           name, "座標", file);
     ++number;
   }
   for (int lot = 1; lot <= 2; ++lot) {
-    const OvDbObjectId id = ovdraw::create2dPolyline({{0.1, 0.2, 3}, {10.3, 0.2, 4}, {10.3, 20.7, 5}});
+    const OvDbObjectId id =
+        ovdraw::create2dPolyline({{0.1, 0.2, 3}, {10.3, 0.2, 4}, {10.3, 20.7, 5}});
     ovdraw::convertToLightweight(id);
     ovdraw::setPolylineLayerAndClosure(id, lotLayer, lot == 1);
     attach("JSIMA_V3_Pline", id, lot, "画地" + std::to_string(lot), "画地", file);
@@ -209,7 +229,9 @@ void drawImport(const std::string& pointLayer, const std::string& lotLayer, cons
 class RealReaders : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!haveEzdxf()) GTEST_SKIP() << "ezdxf is not installed for /usr/bin/python3 (python3-ezdxf): DXF files not checked";
+    if (!haveEzdxf())
+      GTEST_SKIP()
+          << "ezdxf is not installed for /usr/bin/python3 (python3-ezdxf): DXF files not checked";
     ovSetWorkingDatabase(&database);
   }
   void TearDown() override { ovSetWorkingDatabase(nullptr); }
@@ -225,12 +247,15 @@ class RealReaders : public ::testing::Test {
     if (haveOgrinfo()) {
       EXPECT_EQ(ogrFeatureCount(path), static_cast<long>(database.entityCount()));
       // GDAL shows the records as raw extended data: one block per record, under the table's name.
-      const CommandResult raw = run("ogrinfo --config DXF_ENCODING UTF-8 --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " +
-                                    quoted(path));
+      const CommandResult raw =
+          run("ogrinfo --config DXF_ENCODING UTF-8 --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " +
+              quoted(path));
       for (const auto& table : database.objectDataTables().Tables()) {
         const std::string tag = "1001 " + table.name + ",";
         std::size_t seen = 0;
-        for (std::size_t at = raw.output.find(tag); at != std::string::npos; at = raw.output.find(tag, at + 1)) ++seen;
+        for (std::size_t at = raw.output.find(tag); at != std::string::npos;
+             at = raw.output.find(tag, at + 1))
+          ++seen;
         EXPECT_EQ(seen, table.recordCount) << table.name;
       }
     } else {
@@ -249,7 +274,8 @@ TEST_F(RealReaders, AnImportOnJapaneseLayersLoadsWithEverythingInPlace) {
   drawImport("座標点", "画地", {"P1", "境界杭", "𠮷野～", ""}, "road.sim");
   ovdraw::createLine("IP線", 1.25, 2.5, 1e6 + 0.1, -3e-7);
   ovdraw::createArc("IP線", 10, 20, 5.5, 0.25, std::numbers::pi * 1.5);
-  const OvDbObjectId tagged = ovdraw::createPolyline("IP線", {{1, 2, 7.5}, {3, 4, 7.5}, {5, 7, 7.5}}, false);
+  const OvDbObjectId tagged =
+      ovdraw::createPolyline("IP線", {{1, 2, 7.5}, {3, 4, 7.5}, {5, 7, 7.5}}, false);
   ovdraw::attachXData(tagged, "KESTREL_ALIGNMENT", {"本線"});
   saveAndCheck("import.dxf");
 }
@@ -257,13 +283,18 @@ TEST_F(RealReaders, AnImportOnJapaneseLayersLoadsWithEverythingInPlace) {
 TEST_F(RealReaders, HostileNamesStillGiveAFileThatLoads) {
   database.addLayer("a<b");
   database.addLayer("a>b");
-  drawImport("a<b", "a>b", {"line\r\nbreak", "0\nEOF", std::string(400, 'N'), std::string(140, 'x') + "点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点"},
-             "C:\\data\\\n.sim");
+  drawImport(
+      "a<b", "a>b",
+      {"line\r\nbreak", "0\nEOF", std::string(400, 'N'),
+       std::string(140, 'x') +
+           "点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点"},
+      "C:\\data\\\n.sim");
   saveAndCheck("hostile.dxf");
 }
 
 TEST_F(RealReaders, ManyLayersDifferingOnlyByForbiddenCharactersOrCase) {
-  const std::vector<std::string> layers = {"x/y", "x\\y", "x:y", "x|y", "x%2Fy", "Lot", "lot", std::string(300, 'L')};
+  const std::vector<std::string> layers = {"x/y",   "x\\y", "x:y", "x|y",
+                                           "x%2Fy", "Lot",  "lot", std::string(300, 'L')};
   for (const auto& layer : layers) {
     database.addLayer(layer);
     ovdraw::createPoint(layer, 1, 2, 3);
@@ -295,7 +326,8 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
 
   const std::string out = (folder.path() / ("out-" + version + ".dxf")).string();
   ASSERT_TRUE(saveDxf(opened, out, &error)) << error;
-  const CommandResult compared = ezdxfCheck("compare-base " + quoted(base) + " " + quoted(out) + " " + std::to_string(added));
+  const CommandResult compared =
+      ezdxfCheck("compare-base " + quoted(base) + " " + quoted(out) + " " + std::to_string(added));
   EXPECT_EQ(compared.status, 0) << compared.output;
 
   // The output serves as the next import's base: both sets of records, same two tables.
@@ -305,8 +337,8 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   drawImport("既存", "新規<層>", {"Q1"}, "second.sim");
   const std::string again = (folder.path() / ("again-" + version + ".dxf")).string();
   ASSERT_TRUE(saveDxf(next, again, &error)) << error;
-  const CommandResult second = ezdxfCheck("compare-base " + quoted(base) + " " + quoted(again) + " " +
-                                          std::to_string(added + 3));
+  const CommandResult second = ezdxfCheck("compare-base " + quoted(base) + " " + quoted(again) +
+                                          " " + std::to_string(added + 3));
   EXPECT_EQ(second.status, 0) << second.output;
   EXPECT_EQ(next.objectDataTables().Tables().size(), 2u);
   EXPECT_EQ(next.objectDataTables().Table("JSIMA_V3_Point")->recordCount, 4u);
@@ -317,8 +349,8 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, BaseDrawing,
-                         ::testing::Values(BaseCase{"R2000"}, BaseCase{"R2004"}, BaseCase{"R2010"}, BaseCase{"R2013"},
-                                           BaseCase{"R2018"}),
+                         ::testing::Values(BaseCase{"R2000"}, BaseCase{"R2004"}, BaseCase{"R2010"},
+                                           BaseCase{"R2013"}, BaseCase{"R2018"}),
                          [](const auto& info) { return std::string(info.param.version); });
 
 }  // namespace

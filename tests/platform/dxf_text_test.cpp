@@ -25,10 +25,23 @@ TEST(DxfSafeText, ControlsNeverPassAndLongTextIsCutAtACharacter) {
       {"CR LF", "a\r\nb", "a  b"},
       {"end of file marker", "0\nEOF", "0 EOF"},
       {"tab and NUL", std::string("a\tb\0c", 5), "a b c"},
-      {"DEL", "a\x7f" "b", "a b"},
-      {"C1 control NEL", "a\xC2\x85" "b", "a b"},
-      {"line separator", "a\xE2\x80\xA8" "b", "a b"},
-      {"lone continuation byte", "a\x80" "b", "a\xEF\xBF\xBD" "b"},
+      {"DEL",
+       "a\x7f"
+       "b",
+       "a b"},
+      {"C1 control NEL",
+       "a\xC2\x85"
+       "b",
+       "a b"},
+      {"line separator",
+       "a\xE2\x80\xA8"
+       "b",
+       "a b"},
+      {"lone continuation byte",
+       "a\x80"
+       "b",
+       "a\xEF\xBF\xBD"
+       "b"},
       {"CP932 bytes", "\x93\x5F", "\xEF\xBF\xBD_"},
       {"overlong slash", "\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
       {"surrogate", "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
@@ -53,8 +66,12 @@ TEST(DxfSafeText, AppendsWithoutTouchingWhatIsThere) {
 
 TEST(DxfSymbolName, EscapesForbiddenCharactersAndTheEscapeItself) {
   const std::pair<const char*, const char*> cases[] = {
-      {"points", "points"},   {"点", "点"},         {"a<b", "a%3Cb"},
-      {"a>b", "a%3Eb"},       {"50%", "50%25"},     {"x/y\\z", "x%2Fy%5Cz"},
+      {"points", "points"},
+      {"点", "点"},
+      {"a<b", "a%3Cb"},
+      {"a>b", "a%3Eb"},
+      {"50%", "50%25"},
+      {"x/y\\z", "x%2Fy%5Cz"},
       {"\"q\":;?*|=`", "%22q%22%3A%3B%3F%2A%7C%3D%60"},
       {"line\r\nbreak", "line%0D%0Abreak"},
   };
@@ -82,7 +99,8 @@ TEST(DxfSymbolName, RandomNamesRoundTripAndStayDistinct) {
     const int length = 1 + static_cast<int>(random() % 8);
     for (int k = 0; k < length; ++k) name.push_back(alphabet[random() % alphabet.size()]);
     const std::string escaped = escapeDxfSymbolName(name);
-    for (const char c : std::string("<>/\\\":;?*|=`\r\n\t")) EXPECT_EQ(escaped.find(c), std::string::npos) << name;
+    for (const char c : std::string("<>/\\\":;?*|=`\r\n\t"))
+      EXPECT_EQ(escaped.find(c), std::string::npos) << name;
     EXPECT_EQ(unescapeDxfSymbolName(escaped), name);
     names.insert(name);
     escapedNames.insert(escaped);

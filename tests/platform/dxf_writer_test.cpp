@@ -4,10 +4,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <set>
@@ -28,7 +28,8 @@ Groups groupsOf(const std::string& text) {
     const std::size_t codeEnd = text.find('\n', at);
     const std::size_t valueEnd = text.find('\n', codeEnd + 1);
     if (codeEnd == std::string::npos || valueEnd == std::string::npos) break;
-    groups.emplace_back(std::stoi(text.substr(at, codeEnd - at)), text.substr(codeEnd + 1, valueEnd - codeEnd - 1));
+    groups.emplace_back(std::stoi(text.substr(at, codeEnd - at)),
+                        text.substr(codeEnd + 1, valueEnd - codeEnd - 1));
     at = valueEnd + 1;
   }
   return groups;
@@ -43,9 +44,10 @@ std::string writeToString(const OvDbDatabase& database) {
 
 OvMapODTableDefinition simaColumns() {
   OvMapODTableDefinition definition;
-  for (const auto& [name, type] : {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
-                                   std::pair{"Type", OvMapDataType::Character},
-                                   std::pair{"FileName", OvMapDataType::Character}}) {
+  for (const auto& [name, type] :
+       {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
+        std::pair{"Type", OvMapDataType::Character},
+        std::pair{"FileName", OvMapDataType::Character}}) {
     OvMapODColumnDefinition column;
     column.SetName(name);
     column.SetType(type);
@@ -54,7 +56,8 @@ OvMapODTableDefinition simaColumns() {
   return definition;
 }
 
-void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number, const std::string& name) {
+void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number,
+            const std::string& name) {
   database.objectDataTables().Add(table, simaColumns(), "", false);
   OvMapODTableRecord record;
   record.Init(simaColumns());
@@ -72,8 +75,9 @@ double parseDouble(const std::string& text) {
 }
 
 TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
-  const double values[] = {0.1 + 0.2,  -0.0, 1e-300, 5e-324, 123456789.123456789, -45678.90123456789,
-                           1.0 / 3.0, 1e22, 6.02214076e23, std::nextafter(1.0, 2.0)};
+  const double values[] = {
+      0.1 + 0.2,          -0.0,      1e-300, 5e-324,        123456789.123456789,
+      -45678.90123456789, 1.0 / 3.0, 1e22,   6.02214076e23, std::nextafter(1.0, 2.0)};
   OvDbDatabase database;
   for (const double value : values) {
     auto point = std::make_unique<OvDbPoint>(OvGePoint3d{value, -value, value * 0.5});
@@ -100,7 +104,8 @@ TEST(DxfWriter, EveryHandleIsUniqueAndBelowTheSeedAndTableCountsMatch) {
   database.addLayer("点");
   database.addLayer("画地");
   ovSetWorkingDatabase(&database);
-  for (int i = 0; i < 50; ++i) attach(database, "JSIMA_V3_Point", ovdraw::createPoint("点", i, i, i), i, "P");
+  for (int i = 0; i < 50; ++i)
+    attach(database, "JSIMA_V3_Point", ovdraw::createPoint("点", i, i, i), i, "P");
   const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
   ovdraw::convertToLightweight(lot);
   ovdraw::setPolylineLayerAndClosure(lot, "画地", true);
@@ -165,9 +170,16 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
 }
 
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
-  const std::vector<std::string> names = {"a<b", "a>b", "a%3Cb", "Lot", "lot", "LOT",
-                                          std::string(400, 'x'), std::string(400, 'x') + "y",
-                                          std::string(300, 'x') + "<", "0"};
+  const std::vector<std::string> names = {"a<b",
+                                          "a>b",
+                                          "a%3Cb",
+                                          "Lot",
+                                          "lot",
+                                          "LOT",
+                                          std::string(400, 'x'),
+                                          std::string(400, 'x') + "y",
+                                          std::string(300, 'x') + "<",
+                                          "0"};
   std::vector<OvDbSymbolRecord> records;
   for (const auto& name : names) records.push_back(OvDbSymbolRecord{name, "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
@@ -192,7 +204,8 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
 }
 
 // The whole file for a small drawing, against a reviewed copy. Regenerate it on purpose with
-// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf_check.py and review the diff).
+// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf_check.py and review the
+// diff).
 TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   OvDbDatabase database;
   database.addLayer("座標点");
@@ -200,7 +213,8 @@ TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   database.setCurrentLayer("画地");
   ovSetWorkingDatabase(&database);
   attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", 200.25, 100.5, 3.0), 1, "P1");
-  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", -0.1, 1e-7, 0.0), 2, "境界\r\n杭");
+  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", -0.1, 1e-7, 0.0), 2,
+         "境界\r\n杭");
   for (const bool closed : {false, true}) {
     const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {10.5, 0, 0}, {10.5, 20.25, 0}});
     ovdraw::convertToLightweight(lot);
@@ -212,7 +226,8 @@ TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   ovSetWorkingDatabase(nullptr);
 
   const std::string text = writeToString(database);
-  const std::string golden = std::string(KESTREL_SOURCE_DIR) + "/tests/platform/golden/small_drawing.dxf";
+  const std::string golden =
+      std::string(KESTREL_SOURCE_DIR) + "/tests/platform/golden/small_drawing.dxf";
   const char* update = std::getenv("KESTREL_UPDATE_GOLDEN");
   if (update != nullptr && std::string(update) == "1") {
     std::ofstream(golden, std::ios::binary) << text;
@@ -247,7 +262,8 @@ TEST(DxfWriter, SaveReplacesTheFileAtomicallyAndReportsThePath) {
   ASSERT_TRUE(saveDxf(database, path, &error)) << error;
   EXPECT_EQ(kestrel::testing::readBytes(path), writeToString(database));
   std::size_t files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++files;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path()))
+    ++files;
   EXPECT_EQ(files, 1u) << "a temporary file was left behind";
 
   const std::string missing = (folder.path() / "no-such-folder" / "out.dxf").string();

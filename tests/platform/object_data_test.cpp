@@ -98,7 +98,8 @@ TEST_F(ObjectData, AddingAnExistingTableLeavesItUnchanged) {
 
 TEST_F(ObjectData, TableNamesBecomeApplicationsOfTheDrawing) {
   bool registered = false;
-  for (const auto& application : database.applications()) registered |= application.name == "JSIMA_V3_Point";
+  for (const auto& application : database.applications())
+    registered |= application.name == "JSIMA_V3_Point";
   EXPECT_TRUE(registered);
 }
 
@@ -111,9 +112,16 @@ struct RejectedRecord {
 
 TEST_F(ObjectData, RecordsThatDoNotFitAreRefusedAndNothingIsAdded) {
   const RejectedRecord cases[] = {
-      {"unknown table", [] { return simaRecord(1, "P1", "座標", "a.sim"); }, "JSIMA_V3_Pline", false},
+      {"unknown table", [] { return simaRecord(1, "P1", "座標", "a.sim"); }, "JSIMA_V3_Pline",
+       false},
       {"null entity", [] { return simaRecord(1, "P1", "座標", "a.sim"); }, "JSIMA_V3_Point", true},
-      {"too few values", [] { OvMapODTableRecord r; r.Init(OvMapODTableDefinition()); return r; }, "JSIMA_V3_Point", false},
+      {"too few values",
+       [] {
+         OvMapODTableRecord r;
+         r.Init(OvMapODTableDefinition());
+         return r;
+       },
+       "JSIMA_V3_Point", false},
       {"text in the integer column",
        [] {
          auto r = simaRecord(1, "P1", "座標", "a.sim");
