@@ -329,6 +329,18 @@ TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
   EXPECT_GT(accepted, 0);
 }
 
+TEST(DxfReader, IdsFromBeforeOpeningNameNothingAfterwards) {
+  OvDbDatabase source;
+  importPoints(source, "0", "a.sim", 2);
+  OvDbDatabase database;
+  const OvDbObjectId before = database.appendEntity(std::make_unique<OvDbPoint>());
+  std::string error;
+  ASSERT_TRUE(readDxf(writeToString(source), database, &error)) << error;
+  ASSERT_EQ(database.entityCount(), 2u);
+  EXPECT_EQ(database.openEntity(before), nullptr);
+  EXPECT_NE(database.entityAt(0).objectId(), before);
+}
+
 TEST(DxfReader, RawEntitiesKeepTheirLayerAndRefuseChanges) {
   OvDbDatabase source;
   source.addLayer("点");
