@@ -14,15 +14,26 @@ namespace {
 std::atomic<long> allocationCount{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
+// Every allocation form goes through these; out of line, so that the compiler does not pair
+// malloc and free against new and delete when it inlines them.
+[[gnu::noinline]] void* operator new(std::size_t size) {
   allocationCount.fetch_add(1, std::memory_order_relaxed);
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept {
+[[gnu::noinline]] void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept {
   std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept {
   std::free(p);
 }
 
