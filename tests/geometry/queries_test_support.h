@@ -45,21 +45,23 @@ inline Calelm blankRecord() {
   return record;
 }
 
+// Field n (1 to 14) of a record, as the library's documentation numbers them.
+inline constexpr double Calelm::*kFields[14] = {
+    &Calelm::startX,   &Calelm::startY,     &Calelm::endX,        &Calelm::endY,
+    &Calelm::turnSign, &Calelm::parameter,  &Calelm::startRadius, &Calelm::endRadius,
+    &Calelm::length,   &Calelm::startAngle, &Calelm::endAngle,    &Calelm::extra1,
+    &Calelm::extra2,   &Calelm::extra3};
 inline double& field(Calelm& record, int n) {
-  return reinterpret_cast<double*>(reinterpret_cast<unsigned char*>(&record) + 8)[n - 1];
+  return record.*kFields[n - 1];
 }
 inline double field(const Calelm& record, int n) {
-  double v;
-  std::memcpy(&v, reinterpret_cast<const unsigned char*>(&record) + 8 * n, sizeof v);
-  return v;
+  return record.*kFields[n - 1];
 }
 inline void setKind(Calelm& record, int16_t kind) {
-  std::memcpy(&record, &kind, sizeof kind);
+  record.kind = kind;
 }
 inline int16_t kindOf(const Calelm& record) {
-  int16_t kind;
-  std::memcpy(&kind, &record, sizeof kind);
-  return kind;
+  return record.kind;
 }
 
 // A point moved by d toward azimuth a (surveyor frame: X north, Y east).
