@@ -48,6 +48,7 @@ struct ImportOptions {
   std::optional<std::string> drawing;
   std::optional<std::string> landxml;     // the civil document's LandXML (default: beside the drawing)
   std::optional<std::string> alignments;  // a LandXML opened into the civil document first
+  std::optional<std::string> alignment;   // answer to the alignment selection
 };
 
 // The series keys the --series option takes, in the selection's order.
@@ -187,6 +188,19 @@ int runImport(const ImportOptions& o) {
     return fail(2, landxml + ": the LandXML output would overwrite the alignments it opens");
   auto& civil = ovcivil::civilApplication().activeDocument();
   if (o.alignments && !ovcivil::openLandXml(*o.alignments, civil, &error)) return fail(2, error);
+  // The alignments a user can choose are those the civil document holds before the run.
+  if (o.alignment) {
+    std::string names;
+    bool known = false;
+    for (const auto& site : civil.sites())
+      for (const auto& alignment : site.alignments) {
+        names += (names.empty() ? "" : ", ") + alignment.name;
+        known = known || alignment.name == *o.alignment;
+      }
+    if (!known)
+      return fail(2, "--alignment " + *o.alignment + ": no such alignment; alignments: " +
+                         (names.empty() ? std::string("none") : names));
+  }
   ovSetWorkingDatabase(&drawing);
 
   if (!loadModule(error)) return fail(1, modulePath() + ": cannot load the module: " + error);
@@ -210,6 +224,7 @@ int runImport(const ImportOptions& o) {
   if (o.series) windowing.script.series = series;
   for (int i = 0; i < 5; ++i) windowing.script.layers[i] = o.layers[static_cast<std::size_t>(i)];
   windowing.script.shiftDistance = o.shift;
+  windowing.script.alignmentName = o.alignment;
   TerminalProgress progress(isatty(STDERR_FILENO) != 0 && !o.json);
   windowing.progressHook = [&progress](int percent) { progress.show(percent); };
 
@@ -309,6 +324,8 @@ int main(int argc, char** argv) {
   import->add_option("--drawing", o.drawing, "An existing drawing (DXF) to import into");
   import->add_option("--landxml", o.landxml,
                      "The LandXML file of the civil document to write (default: the drawing with .xml)");
+  import->add_option("--alignment", o.alignment,
+                     "The alignment results are placed on when the file's routes do not give one");
   import->add_option("--alignments", o.alignments,
                      "A LandXML file whose alignments results may be placed on (opened before the run)");
 
