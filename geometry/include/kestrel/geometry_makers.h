@@ -236,7 +236,14 @@ static_assert(offsetof(IpRecord, endTangent) == 104, "end tangent at byte 104");
 #else
 #include <stddef.h>
 _Static_assert(sizeof(IpRecord) == 112, "IpRecord is 112 bytes");
+_Static_assert(offsetof(IpRecord, x) == 8, "IP X at byte 8");
+_Static_assert(offsetof(IpRecord, y) == 16, "IP Y at byte 16");
+_Static_assert(offsetof(IpRecord, curveType) == 24, "curve type at byte 24");
 _Static_assert(offsetof(IpRecord, parameters) == 32, "parameters at byte 32");
+_Static_assert(offsetof(IpRecord, backAzimuth) == 72, "back azimuth at byte 72");
+_Static_assert(offsetof(IpRecord, forwardAzimuth) == 80, "forward azimuth at byte 80");
+_Static_assert(offsetof(IpRecord, intersectionAngle) == 88, "IA at byte 88");
+_Static_assert(offsetof(IpRecord, startTangent) == 96, "start tangent at byte 96");
 _Static_assert(offsetof(IpRecord, endTangent) == 104, "end tangent at byte 104");
 #endif
 
