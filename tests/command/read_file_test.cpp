@@ -178,7 +178,7 @@ TEST_F(ReadFileTest, RouteWithMissingPointFailsAtF99AndCurvesInStraightRoutesAre
 }
 
 TEST_F(ReadFileTest, PaddedFieldsGiveTheSameRecordsAsUnpadded) {
-  const std::string samples = std::string(KESTREL_SOURCE_DIR) + "/../shared/samples/";
+  const std::string samples = std::string(KESTREL_SOURCE_DIR) + "/tests/sima/samples/";
   for (const char* base : {"test-pointObject_simasplited", "test-polygonGeoJSON_simaObj"}) {
     ImportRun plain;
     ImportRun padded;
