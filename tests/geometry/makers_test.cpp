@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 
 #include "chain_checker.h"
 #include "kestrel/geometry.h"
@@ -387,6 +388,106 @@ TEST(MakangS, BothModesPlaceTheOtherEnd) {
   zero.length = 0;
   EXPECT_EQ(ali_makangS(&zero, 1), -1);
   EXPECT_EQ(ali_makangS(&t, 0), -1);
+}
+
+// ---- Fixed-seed properties: three ways to make one clothoid or arc agree ----
+
+TEST(MakersProperties, ClothoidFromPointsFromStartAndFromEndAgreeWithTheWalk) {
+  std::mt19937_64 generator(4242);
+  auto uniform = [&](double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(generator);
+  };
+  for (int i = 0; i < 500; ++i) {
+    const double sign = uniform(0, 1) < 0.5 ? 1.0 : -1.0;
+    const double parameter = uniform(30, 3000);
+    // Radii with R/A in (0.6, 8), either end possibly infinite, never equal.
+    double r1 = parameter * uniform(0.6, 8), r2 = parameter * uniform(0.6, 8);
+    const int shape = i % 4;
+    if (shape == 0) r1 = 0;
+    if (shape == 1) r2 = 0;
+    if (std::fabs(parameter * parameter / r1 - parameter * parameter / r2) < 1e-3) continue;
+    const double x0 = uniform(-1e5, 1e5), y0 = uniform(-1e5, 1e5), a0 = uniform(0, 2 * kPi);
+    const double length = std::fabs((r2 == 0 ? 0 : parameter * parameter / r2) -
+                                    (r1 == 0 ? 0 : parameter * parameter / r1));
+    const auto end = walk(x0, y0, a0, curvature(sign, r1), curvature(sign, r2), length);
+
+    Calelm fromStart = clothoid(x0, y0, 0, 0, sign, parameter, r1, r2);
+    fromStart.startAngle = a0;
+    ASSERT_EQ(ali_makangA(&fromStart, 1), 0) << i;
+    EXPECT_NEAR(fromStart.endX, end.x, 3e-5) << i;
+    EXPECT_NEAR(fromStart.endY, end.y, 3e-5) << i;
+    EXPECT_LT(angleDifference(fromStart.endAngle, end.azimuth), 1e-6) << i;
+
+    Calelm fromEnd = clothoid(0, 0, fromStart.endX, fromStart.endY, sign, parameter, r1, r2);
+    fromEnd.endAngle = fromStart.endAngle;
+    ASSERT_EQ(ali_makangA(&fromEnd, 2), 0) << i;
+    EXPECT_NEAR(fromEnd.startX, x0, 3e-5) << i;
+    EXPECT_NEAR(fromEnd.startY, y0, 3e-5) << i;
+
+    Calelm fromPoints = clothoid(fromStart.startX, fromStart.startY, fromStart.endX, fromStart.endY,
+                                 sign, parameter, r1, r2);
+    const int16_t status = ali_makA(&fromPoints);
+    ASSERT_GE(status, 0) << i;
+    // Fitted to the chord between two points rounded to 1e-5: the chord turns by up to
+    // 1.5e-5 / length.
+    const double chordTurn = 1e-7 + 1.5e-5 / length;
+    EXPECT_LT(angleDifference(fromPoints.startAngle, a0), chordTurn) << i;
+    EXPECT_LT(angleDifference(fromPoints.endAngle, end.azimuth), chordTurn) << i;
+    EXPECT_EQ(fromPoints.length, fromStart.length) << i;
+    EXPECT_EQ(fromPoints.extra1, fromStart.extra1) << i;
+    EXPECT_NEAR(fromPoints.extra2, fromStart.extra2, 1e-9 * (1 + std::fabs(fromStart.extra2))) << i;
+    EXPECT_NEAR(fromPoints.extra3, fromStart.extra3, 1e-9 * (1 + std::fabs(fromStart.extra3))) << i;
+    EXPECT_EQ(checkChain({&fromPoints, 1}), "") << i;
+  }
+}
+
+TEST(MakersProperties, ArcFromPointsFromStartAndFromEndAgree) {
+  std::mt19937_64 generator(99);
+  auto uniform = [&](double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(generator);
+  };
+  for (int i = 0; i < 500; ++i) {
+    const double sign = uniform(0, 1) < 0.5 ? 1.0 : -1.0, radius = uniform(10, 5000);
+    const double length = radius * uniform(0.02, 3.0);
+    Calelm fromStart{};
+    fromStart.kind = CALELM_ARC;
+    fromStart.startX = round5(uniform(-1e5, 1e5));
+    fromStart.startY = round5(uniform(-1e5, 1e5));
+    fromStart.startAngle = uniform(0, 2 * kPi);
+    fromStart.turnSign = sign;
+    fromStart.parameter = radius;
+    fromStart.length = length;
+    const double givenAngle = fromStart.startAngle;  // stored rounded to the angle quantum
+    ASSERT_EQ(ali_mak(&fromStart, 1), 0) << i;
+    const auto end =
+        walk(fromStart.startX, fromStart.startY, givenAngle, sign / radius, sign / radius, length);
+    EXPECT_NEAR(fromStart.endX, end.x, 2e-5) << i;
+    EXPECT_NEAR(fromStart.endY, end.y, 2e-5) << i;
+
+    Calelm fromPoints = fromStart;
+    ASSERT_EQ(ali_makR(&fromPoints), 0) << i;
+    // The centre found from two rounded points moves by the rounding times R / chord along the
+    // bisector, and by chord / (distance of the centre from the chord) across it.
+    const double chord = 2 * radius * std::sin(length / radius / 2);
+    const double rise = radius * std::fabs(std::cos(length / radius / 2));
+    const double centreTolerance = 3e-5 * (1 + radius / chord + chord / rise);
+    EXPECT_NEAR(fromPoints.extra1, fromStart.extra1, centreTolerance) << i;
+    EXPECT_NEAR(fromPoints.extra2, fromStart.extra2, centreTolerance) << i;
+    EXPECT_LT(angleDifference(fromPoints.endAngle, end.azimuth), 1e-6 + 3e-5 / length) << i;
+
+    Calelm fromEnd{};
+    fromEnd.kind = CALELM_ARC;
+    fromEnd.endX = fromStart.endX;
+    fromEnd.endY = fromStart.endY;
+    fromEnd.endAngle = fromStart.endAngle;
+    fromEnd.turnSign = sign;
+    fromEnd.parameter = radius;
+    fromEnd.length = length;
+    ASSERT_EQ(ali_makangR(&fromEnd, 2), 0) << i;
+    EXPECT_NEAR(fromEnd.startX, fromStart.startX, 3e-5) << i;
+    EXPECT_NEAR(fromEnd.startY, fromStart.startY, 3e-5) << i;
+    EXPECT_LT(angleDifference(fromEnd.startAngle, fromStart.startAngle), 1e-5) << i;
+  }
 }
 
 }  // namespace
