@@ -176,6 +176,9 @@ GrowingArray<EntityData> cleanedElements(const GrowingArray<EntityData>& source)
 }
 
 uint32_t buildAlignment(ImportRun& run, const SimaAlignment& route) {
+  // A route of fewer than two points has no line to follow: like a route polyline it makes
+  // nothing and counts nothing.
+  if (route.elements.size() < 2) return 0;
   GrowingArray<EntityData> elements = cleanedElements(route.elements);
   int32_t alignmentId = 0;
   int32_t returnedId = 0;

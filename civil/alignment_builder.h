@@ -13,7 +13,8 @@ inline constexpr const char* kAlignmentXDataApplication = "KESTREL_ALIGNMENT";
 
 // Builds the alignment of a finished route in the run's site: cleans the element list, adds one
 // fixed entity per element and draws the result; lists and counts it in the run when made.
-// Returns the alignment's object id, 0 when none was made. Civil errors end the build silently.
+// Returns the alignment's object id, 0 when none was made (also for a route of fewer than two
+// points). Civil errors end the build silently.
 uint32_t buildAlignment(ImportRun& run, const SimaAlignment& route);
 
 // Clothoid length from the texts of A and the two radii: |A²/|Re| − A²/|Rs||, 0 for a radius 0.

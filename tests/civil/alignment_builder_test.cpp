@@ -179,8 +179,15 @@ TEST_F(BuilderTest, MissingSiteMakesNoAlignment) {
   EXPECT_TRUE(document().sites().front().alignments.empty());
 }
 
-TEST_F(BuilderTest, ARouteOfOnePointIsAnEmptyAlignment) {
-  const uint32_t id = buildAlignment(run, route(straights({{3, 4}})));
+TEST_F(BuilderTest, ARouteOfFewerThanTwoPointsMakesNothing) {
+  EXPECT_EQ(buildAlignment(run, route(straights({{3, 4}}))), 0u);
+  EXPECT_EQ(buildAlignment(run, route(straights({}))), 0u);
+  EXPECT_EQ(run.counters.alignments, 0);
+  EXPECT_TRUE(document().sites().front().alignments.empty());
+}
+
+TEST_F(BuilderTest, TwoPointsAtOnePlaceMakeAnAlignmentWithoutEntities) {
+  const uint32_t id = buildAlignment(run, route(straights({{3, 4}, {3, 4}})));
   ASSERT_NE(id, 0u);
   EXPECT_TRUE(built(id).entities.empty());
   EXPECT_EQ(run.counters.alignments, 1);

@@ -1,0 +1,122 @@
+// Route sections read from SIMA text and built into alignments: the cases that fail for a reason.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "command/read_file.h"
+#include "platform/civil_model.h"
+#include "platform/drawing_database.h"
+#include "tests/support/temp_dir.h"
+
+namespace kestrel {
+namespace {
+
+// P1 (0, 0), P2 100 m east, P3 on a left-hand arc of radius 150 from P2, P4 100 m on beyond it.
+// SIMA gives X north and Y east.
+constexpr const char* kPoints =
+    "A00,\n"
+    "A01,1,P1,0.000,0.000,1,\n"
+    "A01,2,P2,0.000,100.000,2,\n"
+    "A01,3,P3,26.200,184.696,3,\n"
+    "A01,4,P4,82.664,267.230,4,\n"
+    "A99,\n";
+
+struct Case {
+  const char* name;
+  const char* section;
+  bool ticked;
+  int alignments;          // counted
+  int entities;            // of the alignment made (-1: none made)
+  const char* entityKinds;  // L line, C curve, S spiral
+};
+
+const Case kCases[] = {
+    {"straights, arc, straight", "F00,1,1,本線,3,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nB01,4,P4,\nF99,\n",
+     true, 1, 3, "LCL"},
+    {"route point missing: the route fails at F99",
+     "F00,1,1,本線,3,\nB01,1,P1,\nB01,8,P8,\nB01,2,P2,\nF99,\n", true, 0, -1, ""},
+    {"route point missing, no F99: built from what was read",
+     "F00,1,1,本線,2,\nB01,1,P1,\nB01,8,P8,\nB01,2,P2,\n", true, 1, 1, "L"},
+    {"arc too tight for its chord: the alignment ends before it",
+     "F00,1,1,本線,7,\nB01,1,P1,\nB01,2,P2,\nC01,0,-20,\nB01,3,P3,\nB01,4,P4,\nF99,\n", true, 1, 1, "L"},
+    {"curve line before any route point is ignored",
+     "F00,1,1,本線,3,\nC01,0,-150,\nB01,1,P1,\nB01,2,P2,\nF99,\n", true, 1, 1, "L"},
+    {"curve on the last point belongs to the open element",
+     "F00,1,1,本線,3,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nF99,\n", true, 1, 1, "L"},
+    {"single route point: nothing", "F00,1,1,本線,3,\nB01,1,P1,\nF99,\n", true, 0, -1, ""},
+    {"type not ticked: nothing", "F00,1,1,本線,3,\nB01,1,P1,\nB01,2,P2,\nF99,\n", false, 0, -1, ""},
+    {"clothoid from the first point, arc, clothoid",
+     "F00,1,1,本線,3,\nB01,1,P1,\nC02,60,0,-150,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nB01,4,P4,\nF99,\n", true, 1, 3,
+     "SCL"},
+};
+
+class RouteAlignment : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
+    ovcivil::civilApplication().activeDocument().addSite("サイト");
+    ovSetWorkingDatabase(&drawing_);
+  }
+  void TearDown() override { ovSetWorkingDatabase(nullptr); }
+
+  OvDbDatabase drawing_;
+  testing::TempDir dir_;
+};
+
+TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
+  for (const Case& c : kCases) {
+    SetUp();
+    ImportRun run;
+    run.siteName = "サイト";
+    for (bool& s : run.selection.selected) s = true;
+    if (!c.ticked) run.selection.selected[routeTypeEntry(3)] = false;
+    const std::string path = dir_.write("road.sim", std::string(kPoints) + c.section);
+    ASSERT_EQ(readFile(run, path, sima::EncodingChoice::Auto), 0) << c.name;
+    EXPECT_EQ(run.counters.alignments, c.alignments) << c.name;
+    const auto& site = ovcivil::civilApplication().activeDocument().sites().front();
+    if (c.entities < 0) {
+      EXPECT_TRUE(site.alignments.empty()) << c.name;
+      for (const auto& route : run.routes) EXPECT_EQ(route.objectId, 0u) << c.name;
+      continue;
+    }
+    ASSERT_EQ(site.alignments.size(), 1u) << c.name;
+    const auto& alignment = site.alignments.front();
+    EXPECT_EQ(alignment.name, "本線");
+    EXPECT_EQ(alignment.description, "road-本線");
+    ASSERT_EQ(static_cast<int>(alignment.entities.size()), c.entities) << c.name;
+    std::string kinds;
+    for (const auto& entity : alignment.entities)
+      kinds += entity.kind == ovcivil::EntityKind::Line ? 'L' : entity.kind == ovcivil::EntityKind::Curve ? 'C' : 'S';
+    EXPECT_EQ(kinds, c.entityKinds) << c.name;
+    ASSERT_EQ(run.routes.size(), 1u);
+    EXPECT_EQ(run.routes[0].objectId, static_cast<uint32_t>(alignment.objectId)) << c.name;
+    TearDown();
+  }
+}
+
+TEST_F(RouteAlignment, VerticalResultsAreReadOnTheAlignmentsStationing) {
+  ImportRun run;
+  run.siteName = "サイト";
+  for (bool& s : run.selection.selected) s = true;
+  const std::string path = dir_.write(
+      "road.sim", std::string(kPoints) +
+                      "F00,1,1,本線,3,\nF03,1000,20,10,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nF99,\n"
+                      "H00,1,本線,\nH01,No.0,1000.0,10.50,10.60,1,\nH01,No.5,1100.0,10.80,10.90,1,\n"
+                      "H01,No.9,1999.0,10.80,10.90,1,\nH99,\n");
+  ASSERT_EQ(readFile(run, path, sima::EncodingChoice::Auto), 0);
+  // Station 1000 is the route's start, 1100 is the end of the first straight; 1999 is beyond.
+  EXPECT_EQ(run.counters.verticalPoints, 2);
+  std::vector<OvGePoint3d> placed;
+  for (std::size_t i = 0; i < drawing_.entityCount(); ++i)
+    if (const auto* point = dynamic_cast<const OvDbPoint*>(&drawing_.entityAt(i)))
+      if (point->position.z == 10.5 || point->position.z == 10.8) placed.push_back(point->position);
+  ASSERT_EQ(placed.size(), 2u);
+  EXPECT_NEAR(placed[0].x, 0.0, 1e-9);
+  EXPECT_NEAR(placed[0].y, 0.0, 1e-9);
+  EXPECT_NEAR(placed[1].x, 100.0, 1e-9);
+  EXPECT_NEAR(placed[1].y, 0.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace kestrel
