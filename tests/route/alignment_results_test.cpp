@@ -1,0 +1,273 @@
+// A centre line with a clothoid and an arc, built from its route, with vertical and
+// cross-section results on it: the placed points against the curve integrated independently
+// here, the log against one derived by hand, and the same results on the alignment read back
+// from LandXML.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "command/read_file.h"
+#include "drawing/object_records.h"
+#include "platform/civil_model.h"
+#include "platform/drawing_database.h"
+#include "platform/landxml.h"
+#include "platform/object_data.h"
+#include "tests/support/temp_dir.h"
+
+namespace kestrel {
+namespace {
+
+using testing::TempDir;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The road, in the drawing frame (x east, y north), turning right (clockwise):
+// 200 m of straight, a clothoid A 60 from the straight to R 150 (24 m), 60 m of arc R 150,
+// 150 m of straight. Stationed from 1000.
+struct Road {
+  double x0 = 1000.0, y0 = 5000.0;
+  double heading0 = 30.0 * kPi / 180.0;
+  double straight1 = 200.0, parameterA = 60.0, radius = 150.0, arc = 60.0, straight2 = 150.0;
+  double start = 1000.0;
+
+  double spiralLength() const { return parameterA * parameterA / radius; }
+  double length() const { return straight1 + spiralLength() + arc + straight2; }
+
+  // Heading at a distance along the road: the integral of the curvature.
+  double heading(double s) const {
+    const double ls = spiralLength();
+    if (s <= straight1) return heading0;
+    if (s <= straight1 + ls) {
+      const double u = s - straight1;
+      return heading0 - u * u / (2 * parameterA * parameterA);
+    }
+    const double headingSC = heading0 - ls / (2 * radius);
+    if (s <= straight1 + ls + arc) return headingSC - (s - straight1 - ls) / radius;
+    return headingSC - arc / radius;
+  }
+
+  // Position by integrating the heading with five-point Gauss-Legendre rules on 1/8 m panels:
+  // independent of the series the library and the civil model use.
+  void point(double s, double& x, double& y) const {
+    static const double nodes[5] = {0.0, -0.5384693101056831, 0.5384693101056831,
+                                    -0.9061798459386640, 0.9061798459386640};
+    static const double weights[5] = {0.5688888888888889, 0.4786286704993665,
+                                      0.4786286704993665, 0.2369268850561891,
+                                      0.2369268850561891};
+    x = x0;
+    y = y0;
+    const int panels = static_cast<int>(std::ceil(s * 8.0)) + 1;
+    const double h = s / panels;
+    for (int p = 0; p < panels; ++p) {
+      const double mid = (p + 0.5) * h;
+      for (int k = 0; k < 5; ++k) {
+        const double t = mid + 0.5 * h * nodes[k];
+        x += 0.5 * h * weights[k] * std::cos(heading(t));
+        y += 0.5 * h * weights[k] * std::sin(heading(t));
+      }
+    }
+  }
+
+  // The point at a station, `offset` to the right of travel.
+  void atStation(double station, double offset, double& x, double& y) const {
+    const double s = station - start;
+    point(s, x, y);
+    const double h = heading(s);
+    x += offset * std::sin(h);
+    y -= offset * std::cos(h);
+  }
+};
+
+std::string a01(int number, const char* name, double east, double north) {
+  char line[160];
+  std::snprintf(line, sizeof line, "A01,%d,%s,%.6f,%.6f,50.000,", number, name, north, east);
+  return line;
+}
+
+std::string simaFile(const Road& road) {
+  double x[5];
+  double y[5];
+  const double at[5] = {0.0, road.straight1, road.straight1 + road.spiralLength(),
+                        road.straight1 + road.spiralLength() + road.arc, road.length()};
+  for (int i = 0; i < 5; ++i) road.point(at[i], x[i], y[i]);
+  const char* names[5] = {"BP", "TS", "SC", "CS", "EP"};
+  std::string text = "A00,\n";
+  for (int i = 0; i < 5; ++i) text += a01(i + 1, names[i], x[i], y[i]) + "\n";
+  text +=
+      "A99,\n"                                         // 7
+      "F00,3,1,本線,3,\nF03,1000,\n"                    // 8, 9
+      "B01,1,BP,\nB01,2,TS,\nC02,60,0,150,\n"          // 10-12
+      "B01,3,SC,\nC01,0,150,\nB01,4,CS,\nB01,5,EP,\n"  // 13-16
+      "F99,\n"                                         // 17
+      "H00,3,縦断,\n"                                   // 18
+      "H01,No.0,1000,10.0,10.1,1,\n"                   // 19
+      "H01,No.1,1100,10.5,10.6,1,\n"                   // 20
+      "H01,TS+10,1210,11.0,11.1,2,\n"                  // 21
+      "H01,SC,1224,11.2,11.3,2,\n"                     // 22
+      "H01,R,1250,11.4,11.5,2,\n"                      // 23
+      "H01,E,1300,11.6,11.7,1,\n"                      // 24
+      "H01,EP,1434,11.8,11.9,1,\n"                     // 25
+      "H01,OUT,1434.5,12.0,12.1,1,\n"                  // 26
+      "H99,\n"                                         // 27
+      "I00,3,横断,\n"                                   // 28
+      "I01,S1,1215,20.0,20.1,\n"                       // 29
+      "I02,L,-5,19.0,\nI02,C,0,20.0,\nI02,R,7.5,21.0,\n"  // 30-32
+      "I01,S2,1260,22.0,22.1,\n"                       // 33
+      "I02,L,-3,21.5,\nI02,R,3,22.5,\n"                // 34, 35
+      "I01,OUT,999,0,0,\n"                             // 36
+      "I99,\n";                                        // 37
+  return text;
+}
+
+struct Placed {
+  double x, y, z;
+  std::string name;
+};
+
+std::vector<Placed> resultPoints(const OvDbDatabase& database) {
+  std::vector<Placed> out;
+  for (std::size_t i = 0; i < database.entityCount(); ++i) {
+    const auto* p = dynamic_cast<const OvDbPoint*>(&database.entityAt(i));
+    if (p == nullptr) continue;
+    auto records = database.objectDataTables().Records(kPointTable, p->objectId());
+    if (records.empty() || records[0]->Value(2).StrValue() == "座標") continue;
+    out.push_back({p->position.x, p->position.y, p->position.z, records[0]->Value(1).StrValue()});
+  }
+  return out;
+}
+
+class AlignmentResults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
+    ovcivil::civilApplication().activeDocument().addSite("サイト");
+  }
+  void TearDown() override { ovSetWorkingDatabase(nullptr); }
+
+  void import(ImportRun& run, OvDbDatabase& database, const std::string& name,
+              const std::string& text) {
+    ovSetWorkingDatabase(&database);
+    for (bool& s : run.selection.selected) s = true;
+    run.siteName = "サイト";
+    ASSERT_EQ(readFile(run, dir_.write(name, text), sima::EncodingChoice::Auto), 0);
+  }
+
+  // The expected points: stations and section offsets in file order, centre points last in
+  // their section when no offset is 0.
+  std::vector<Placed> expected(const Road& road) const {
+    std::vector<Placed> out;
+    auto add = [&](double station, double offset, double z, const char* name) {
+      Placed p{0, 0, z, name};
+      road.atStation(station, offset, p.x, p.y);
+      out.push_back(p);
+    };
+    add(1000, 0, 10.0, "No.0");
+    add(1100, 0, 10.5, "No.1");
+    add(1210, 0, 11.0, "TS+10");
+    add(1224, 0, 11.2, "SC");
+    add(1250, 0, 11.4, "R");
+    add(1300, 0, 11.6, "E");
+    add(1434, 0, 11.8, "EP");
+    add(1215, -5, 19.0, "L");
+    add(1215, 0, 20.0, "C");
+    add(1215, 7.5, 21.0, "R");
+    add(1260, -3, 21.5, "L");
+    add(1260, 3, 22.5, "R");
+    add(1260, 0, 22.0, "S2");
+    return out;
+  }
+
+  TempDir dir_;
+};
+
+// The file holds coordinates to 1e-6 m; the points land within 1e-5 m (well inside a millimetre).
+TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveToAMillimetre) {
+  const Road road;
+  OvDbDatabase database;
+  ImportRun run;
+  import(run, database, "road.sim", simaFile(road));
+  const auto placed = resultPoints(database);
+  const auto want = expected(road);
+  ASSERT_EQ(placed.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(placed[i].name, want[i].name) << i;
+    EXPECT_NEAR(placed[i].x, want[i].x, 1e-5) << want[i].name;
+    EXPECT_NEAR(placed[i].y, want[i].y, 1e-5) << want[i].name;
+    EXPECT_EQ(placed[i].z, want[i].z) << want[i].name;
+  }
+  EXPECT_EQ(run.counters.verticalPoints, 7);
+  EXPECT_EQ(run.counters.sectionPoints, 6);
+}
+
+TEST_F(AlignmentResults, LogMatchesTheHandDerivedLog) {
+  const Road road;
+  OvDbDatabase database;
+  ImportRun run;
+  import(run, database, "road.sim", simaFile(road));
+  const std::string I = "          ";
+  const std::string expectedLog =
+      "----- VUZI_Zovidazed\u3000Version1.0 -----\n\n"
+      "00001 A00 座標データの読み込み開始\n"
+      "00007 A99 座標データの読み込み終了\n" + I + "5点のポイント\n" + I + "0点の2次元ポイント\n\n"
+      "00008 F00 路線データの読み込み開始\n"
+      "00017 F99 路線データの読み込み終了\n" + I + "平面線形”本線”\n" + I + "5個の線形要素\n\n"
+      "00018 H00 縦断成果データの読み込み開始\n" + I + "中心線”本線”の縦断成果データ\n"
+      "00027 H99 縦断成果データの読み込み終了\n" + I + "8点のポイント\n\n"
+      "00028 I00 横断成果データの読み込み開始\n" + I + "中心線”本線”の横断成果データ\n"
+      "00029 I01 断面 S1 データを処理\n" + I + "3個のポイント\n"
+      "00033 I01 断面 S2 データを処理\n" + I + "3個のポイント\n"
+      "00036 I01 断面 OUT データを処理\n" + I + "1個のポイント\n"
+      "00037 I99 横断成果データの読み込み終了\n" + I + "7点のポイント\n\n"
+      "00037     読み込み終了\n"
+      "ERROR --------------------------------------------------------\n"
+      "ErrX001 次の縦断成果を作成できませんでした。（線形範囲外の測点です）\n"
+      "00026行目 H01,OUT,1434.5,12.0,12.1,1,\n"
+      "--------------------------------------------------------------\n"
+      "ERROR --------------------------------------------------------\n"
+      "ErrX001 次の横断成果を作成できませんでした。（線形範囲外の測点です）\n"
+      "00036行目 I01,OUT,999,0,0,\n"
+      "--------------------------------------------------------------\n";
+  EXPECT_EQ(run.log.render(), expectedLog);
+}
+
+TEST_F(AlignmentResults, TheAlignmentReadBackFromLandXmlGivesTheSamePoints) {
+  const Road road;
+  OvDbDatabase first;
+  ImportRun run;
+  import(run, first, "road.sim", simaFile(road));
+  const auto placedFirst = resultPoints(first);
+  std::ostringstream xml;
+  ovcivil::writeLandXml(ovcivil::civilApplication().activeDocument(), xml, "2026-12-06",
+                        "12:00:00");
+
+  // A later run: only the results, on the alignment opened from the file.
+  ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
+  auto& document = ovcivil::civilApplication().activeDocument();
+  ASSERT_TRUE(ovcivil::readLandXml(xml.str(), document).ok);
+  ASSERT_FALSE(document.sites().empty());
+  ASSERT_FALSE(document.sites().front().alignments.empty());
+  const auto& alignment = document.sites().front().alignments.front();
+  EXPECT_EQ(alignment.name, "本線");
+
+  std::string text = simaFile(road);
+  text = text.substr(text.find("H00,"));  // no coordinates, no route
+  OvDbDatabase second;
+  ImportRun later;
+  later.chosenAlignmentId = alignment.objectId;
+  later.chosenAlignmentName = alignment.name;
+  later.chosenAlignmentFlag = true;
+  import(later, second, "results.sim", text);
+  const auto placedSecond = resultPoints(second);
+  ASSERT_EQ(placedSecond.size(), placedFirst.size());
+  for (std::size_t i = 0; i < placedFirst.size(); ++i) {
+    EXPECT_NEAR(placedSecond[i].x, placedFirst[i].x, 1e-6) << placedFirst[i].name;
+    EXPECT_NEAR(placedSecond[i].y, placedFirst[i].y, 1e-6) << placedFirst[i].name;
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
