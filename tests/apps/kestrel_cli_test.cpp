@@ -148,6 +148,32 @@ TEST(KestrelCli, HostileInputEndsCleanly) {
   }
 }
 
+// Results whose route is not in the file go on an alignment of an earlier run, named by the user.
+TEST(KestrelCli, AlignmentChoiceFromAnEarlierRunsLandXml) {
+  TempDir dir;
+  const std::string road = dir.write("road.sim", readBytes(kExamples + "road.sim"));
+  ASSERT_EQ(run("import " + quoted(road)).status, 0);
+  const std::string landxml = (dir.path() / "road.xml").string();
+  ASSERT_FALSE(readBytes(landxml).empty());
+  const std::string results = dir.write("results.sim", "H00,9,縦断,\nH01,A,100.0,10,10,1,\nH99,\n");
+
+  const Result chosen =
+      run("import --alignments " + quoted(landxml) + " --alignment 中心線 " + quoted(results));
+  EXPECT_EQ(chosen.status, 0);
+  EXPECT_NE(chosen.out.find("縦断成果から1個のポイントを作成"), std::string::npos) << chosen.out;
+
+  const Result unknown = run(
+      "import --alignments " + quoted(landxml) + " --alignment 無い " + quoted(results), true);
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.out.find("中心線"), std::string::npos) << unknown.out;
+
+  // Without an answer the selection is cancelled, as "キャンセル" would: nothing is placed.
+  const Result cancelled = run("import --alignments " + quoted(landxml) + " " + quoted(results), true);
+  EXPECT_EQ(cancelled.status, 0);
+  EXPECT_NE(cancelled.out.find("中心線"), std::string::npos) << cancelled.out;
+  EXPECT_NE(cancelled.out.find("1個のエラー"), std::string::npos) << cancelled.out;
+}
+
 TEST(KestrelCli, ScanPrintsTheTreeWithCounts) {
   const Result r = run("scan --json " + quoted(kExamples + "road.sim"));
   ASSERT_EQ(r.status, 0);
