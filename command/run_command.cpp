@@ -162,8 +162,9 @@ void runKestrelCommand() {
     ovrx::docManager().popResourceHandle();
     return;
   }
-  settings = form.settings();
-  run = settings.run;
+  settings = form.takeSettings();
+  // The run takes the dialog's run; its records are emptied by Read file before anything reads
+  // them, so only the run's own settings are carried over (step 9), not a copy of the records.
   run.log.setLanguage(language);
 
   // Alignment choice: first when results refer to no route of the file, then when the

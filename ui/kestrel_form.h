@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command/import_run.h"
@@ -64,6 +65,8 @@ class KestrelForm {
 
   // The settings as the dialog holds them (after "読み込み": what the driver keeps).
   const ImportSettings& settings() const { return settings_; }
+  // Hands the settings over once the dialog is done with them (no copy of the pre-scanned run).
+  ImportSettings takeSettings() { return std::move(settings_); }
   // The dialog's pre-scanned run.
   const ImportRun& run() const { return settings_.run; }
   // Set by "読み込み" when results need an alignment whose route type is not imported.
