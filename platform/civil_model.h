@@ -20,6 +20,7 @@ struct PlanPoint {
 // Status of the model's operations: 0 success, anything else a failure.
 enum Status : int { kOk = 0, kInvalidInput = -1, kNoSuchObject = -2, kOutsideAlignment = -3 };
 
+// What an alignment entity is: a straight, a circular arc or a clothoid.
 enum class EntityKind : std::uint8_t { Line, Curve, Spiral };
 
 // One fixed entity of an alignment. Directions are radians counter-clockwise from the x axis;
@@ -74,6 +75,7 @@ struct Alignment {
   const AlignmentEntity* findEntity(int32_t objectId) const;
 };
 
+// A named site and the alignments it holds.
 struct Site {
   std::string name;
   std::deque<Alignment> alignments;  // a deque: references stay valid as alignments are added
@@ -95,19 +97,26 @@ class CivilDocument {
   CivilDocument(const CivilDocument&) = delete;  // the id index points into the sites
   CivilDocument& operator=(const CivilDocument&) = delete;
 
+  // The sites in the order they were added (references stay valid as sites are added).
   std::deque<Site>& sites() { return sites_; }
   const std::deque<Site>& sites() const { return sites_; }
+  // The first site of that name, or null.
   Site* findSite(const std::string& name);
+  // Adds a site (names need not be unique).
   Site& addSite(const std::string& name);
 
+  // The alignment styles and label styles; each has at least "Standard".
   const std::vector<std::string>& alignmentStyles() const { return alignmentStyles_; }
   const std::vector<std::string>& labelStyles() const { return labelStyles_; }
 
   // Adds an alignment to a site and gives it a fresh object id (never reused).
   Alignment& addAlignment(Site& site, const std::string& name);
+  // The alignment with that object id, or null.
   Alignment* findAlignment(int32_t objectId);
   const Alignment* findAlignment(int32_t objectId) const;
 
+  // The add operations return a status and, on success, point `made` at the new entity (valid
+  // until the alignment's next change).
   // A straight from start to end; kInvalidInput when the points coincide.
   int addFixedLine(Alignment& alignment, PlanPoint start, PlanPoint end, AlignmentEntity*& made);
   // The minor arc of that radius from start to end, turning left when turnsLeft; kInvalidInput
@@ -126,6 +135,7 @@ class CivilDocument {
   // Entities exactly as a file gave them (the LandXML reader); each gets a fresh object id.
   AlignmentEntity& appendEntity(Alignment& alignment, const AlignmentEntity& entity);
 
+  // The surveyed points the document carries.
   std::vector<CogoPoint>& points() { return points_; }
   const std::vector<CogoPoint>& points() const { return points_; }
 
@@ -133,6 +143,7 @@ class CivilDocument {
   // empty for a document made or changed since.
   const std::string& fileDate() const { return fileDate_; }
   const std::string& fileTime() const { return fileTime_; }
+  // Records the date and time of the file the document was read from.
   void setFileStamp(std::string date, std::string time);
   // Forgets the file stamp: the document differs from the file now.
   void markModified();
@@ -169,6 +180,7 @@ class CivilApplication {
   std::unique_ptr<CivilDocument> document_ = std::make_unique<CivilDocument>();
 };
 
+// The host's one civil application.
 CivilApplication& civilApplication();
 
 }  // namespace ovcivil
