@@ -28,27 +28,52 @@ def lot_block(rng, number, points, out, vertices=6):
     out.append("D99,")
 
 
-def route_block(number, route_type, points, out, start=100.0):
+ROUTE_POINTS = 20
+ROUTE_STEP = 50.0
+ROUTE_START = 100.0
+
+
+def route_point_numbers(route):
+    """Route r uses its own points, numbered from 1,000,000 up so they never meet survey points."""
+    first = 1000000 + (route - 1) * ROUTE_POINTS
+    return list(range(first, first + ROUTE_POINTS))
+
+
+def route_points_block(routes, out):
+    """Each route's points lie along a gentle curve, as a surveyed centre line does."""
+    out.append("A00,路線点,")
+    for route in range(1, routes + 1):
+        for i, n in enumerate(route_point_numbers(route)):
+            north = 30000.0 + i * ROUTE_STEP
+            east = 40000.0 + route * 500.0 + 15.0 * math.sin(i * 0.4)
+            out.append(f"A01,{n},R{route}-{i},{north:.3f},{east:.3f},20.000,")
+    out.append("A99,")
+
+
+def route_block(number, out):
+    route_type = (number - 1) % 7 + 1
     out.append(f"F00,{number},1,路線{number},{route_type},")
-    out.append(f"F03,{start:.1f},20,10,")
+    out.append(f"F03,{ROUTE_START:.1f},20,10,")
+    points = route_point_numbers(number)
     for i, p in enumerate(points):
-        out.append(f"B01,{p},点{p},")
+        out.append(f"B01,{p},R{number}-{i},")
         if route_type in (2, 3, 7) and 0 < i < len(points) - 2 and i % 3 == 1:
-            out.append("C01,0,-300,")
+            out.append("C01,0,2000,")
     out.append("F99,")
 
 
 def vertical_block(route, stations, out):
+    """Stations along route `route` (a centre line), inside its stationing."""
     out.append(f"H00,{route},縦断,")
     for i in range(stations):
-        out.append(f"H01,No.{i},{i * 20.0:.1f},{10 + i * 0.01:.2f},{10.1 + i * 0.01:.2f},1,")
+        out.append(f"H01,No.{i},{ROUTE_START + i * 10.0:.1f},{10 + i * 0.01:.2f},{10.1 + i * 0.01:.2f},1,")
     out.append("H99,")
 
 
 def section_block(route, sections, per_section, out):
     out.append(f"I00,{route},横断,")
     for i in range(sections):
-        out.append(f"I01,No.{i},{i * 20.0:.1f},10.00,10.10,")
+        out.append(f"I01,No.{i},{ROUTE_START + i * 20.0:.1f},10.00,10.10,")
         for j in range(per_section):
             offset = (j - per_section // 2) * 2.5
             out.append(f"I02,P{j},{offset:.2f},{10 + j * 0.05:.2f},")
@@ -62,11 +87,16 @@ def generate(lines, mix, seed=7):
     points = []
     budget = lines - 2
     shares = {"mix": {"A": 0.55, "D": 0.35, "F": 0.04, "H": 0.03, "I": 0.03}}.get(mix, {mix: 1.0})
-    # Every kind but A needs points to refer to.
+    # Lots need survey points to refer to; routes and results need routes of their own.
     if mix != "A":
         coordinate_block(rng, next_point, 2000, out)
         points = list(range(next_point, next_point + 2000))
         next_point += 2000
+    route_count = max(7, int(budget * shares.get("F", 0.0) / (ROUTE_POINTS + 5)) + 1)
+    if mix != "A" and mix != "D":
+        route_points_block(route_count, out)
+        if mix in ("H", "I"):
+            route_block(3, out)  # the centre line the results belong to
     targets = {k: int(v * budget) for k, v in shares.items()}
     route_number = 1
     while len(out) < lines - 1:
@@ -83,7 +113,10 @@ def generate(lines, mix, seed=7):
             elif kind == "D":
                 lot_block(rng, len(out), points, out)
             elif kind == "F":
-                route_block(route_number, [1, 2, 3, 4, 5, 6, 7][route_number % 7], rng.sample(points, 20), out)
+                if route_number > route_count:
+                    targets[kind] = 0
+                    continue
+                route_block(route_number, out)
                 route_number += 1
             elif kind == "H":
                 vertical_block(3, 50, out)
