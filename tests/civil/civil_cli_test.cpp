@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/civil/landxml_check.h"
@@ -59,6 +60,17 @@ TEST(CivilCli, ImportWritesValidLandXmlBesideTheDrawingAndDrawsTheAlignments) {
   }
   const std::string dxf = readBytes((dir.path() / "road.dxf").string());
   EXPECT_GE(count(dxf, "KESTREL_ALIGNMENT"), 8u);  // the application and every entity's data
+
+  // A plain reader sees the road: GDAL lists the alignments' arcs among the drawing's entities.
+  if (std::system("command -v ogrinfo >/dev/null 2>&1") != 0) GTEST_SKIP() << "ogrinfo is not available";
+  FILE* pipe = popen(("ogrinfo -q " + quoted((dir.path() / "road.dxf").string()) +
+                      " -sql \"select SubClasses from entities\" 2>&1").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string listing;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) listing.append(buffer, n);
+  pclose(pipe);
+  EXPECT_EQ(count(listing, "AcDbArc"), 2u) << listing;  // the centre line's and the curve route's
 }
 
 TEST(CivilCli, AlignmentsOpenedBeforeTheRunAreSavedWithItsOwn) {
