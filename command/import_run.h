@@ -125,7 +125,7 @@ class ImportRun {
   // What the input was read as (the log is written the same way).
   sima::Encoding inputEncoding = sima::Encoding::Utf8;
   // The lines being read; set by Read file for the time the file is open.
-  sima::LineReader* reader = nullptr;
+  sima::LineSource* reader = nullptr;
 
   // Appends a finished route and indexes it by number (first match kept).
   void addRoute(const SimaAlignment& route) {

@@ -1,14 +1,10 @@
 #include "command/read_file.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <memory>
-
 #include "drawing/coordinate_import.h"
 #include "drawing/lot_import.h"
 #include "route/result_import.h"
 #include "route/route_import.h"
+#include "sima/file_line_source.h"
 
 namespace kestrel {
 
@@ -18,21 +14,6 @@ std::string fileTitleOf(const std::string& path) {
   const auto dot = title.find_last_of('.');
   if (dot != std::string::npos) title.resize(dot);
   return title;
-}
-
-bool readWholeFile(const std::string& path, std::string& bytes) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) return false;
-  bytes.clear();
-  bytes.resize(static_cast<std::size_t>(info.st_size));
-  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-  bytes.resize(got);
-  // A file that grew since stat() is read to its end.
-  char chunk[65536];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, n);
-  return !std::ferror(file.get());
 }
 
 namespace {
@@ -59,13 +40,9 @@ void resetRun(ImportRun& run, const std::string& path) {
 int readLines(ImportRun& run, const std::string& path, sima::EncodingChoice encoding,
               ReadMode mode) {
   resetRun(run, path);
-  std::string bytes;
-  if (!readWholeFile(path, bytes)) return -1;
-  sima::DecodedText decoded = sima::decode(bytes, encoding);
-  bytes.clear();
-  bytes.shrink_to_fit();
-  run.inputEncoding = decoded.encoding;
-  sima::LineReader reader(decoded.text);
+  sima::FileLineSource reader;
+  if (!reader.open(path, encoding)) return -1;
+  run.inputEncoding = reader.encoding();
   run.reader = &reader;
 
   const bool importing = mode == ReadMode::Import;

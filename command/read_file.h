@@ -18,7 +18,4 @@ int preScanFile(ImportRun& run, const std::string& path, sima::EncodingChoice en
 // The file title: the path after its folder, cut before the last ".".
 std::string fileTitleOf(const std::string& path);
 
-// Reads a whole file; false when it cannot be opened as a regular file.
-bool readWholeFile(const std::string& path, std::string& bytes);
-
 }  // namespace kestrel

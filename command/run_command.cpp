@@ -1,5 +1,6 @@
 #include "command/run_command.h"
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -73,9 +74,8 @@ bool gatherSites(std::vector<std::string>& sites, DialogViews& views) {
   return true;
 }
 
-// Whether a pre-scanned result block refers to no route of the file.
-bool resultsNeedAlignment(const ImportRun& run) {
-  const SeriesSelection& s = run.selection;
+// Whether a pre-scanned result block of a ticked kind refers to no route of the file.
+bool resultsNeedAlignment(const ImportRun& run, const SeriesSelection& s) {
   bool need = false;
   if (s.isSelected(kSeriesH) && s.counts[kSeriesH] > 0)
     for (const auto& block : run.verticalSeries) need = need || !block.found;
@@ -113,11 +113,9 @@ class ProgressRelay : public ProgressSink {
 
 // Read file under the progress window.
 void readWithProgress(ImportRun& run, const std::string& path, DialogViews& views) {
-  std::string bytes;
-  std::size_t length = 0;
-  if (readWholeFile(path, bytes)) length = bytes.size();
-  bytes.clear();
-  bytes.shrink_to_fit();
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  const std::size_t length = error ? 0 : static_cast<std::size_t>(size);
   CProgressWnd window(views.createProgressView(), ovwin::windowing().profile,
                       ovwin::windowing().screenWidth, ovwin::windowing().screenHeight);
   window.create(ovwin::windowing().hasMainWindow, kProgressTitle);
@@ -171,7 +169,7 @@ void runKestrelCommand() {
   // dialog asks for one because the route type they need is not imported.
   int32_t alignmentId = 0;
   std::string alignmentName;
-  if (resultsNeedAlignment(run)) {
+  if (resultsNeedAlignment(settings.run, settings.selection)) {
     SelectAlignmentForm selection(listAlignments());
     if (views->showAlignmentSelection(selection) == 0) {
       alignmentId = selection.chosenId();

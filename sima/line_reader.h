@@ -6,18 +6,28 @@
 
 namespace kestrel::sima {
 
+// Where the series readers take their lines from.
+class LineSource {
+ public:
+  virtual ~LineSource() = default;
+  // The next line without its line end (valid until the next call), or false at the end.
+  virtual bool next(std::string_view& line) = 0;
+  // How far the input has been read, in bytes of the input (the "file position").
+  virtual std::size_t position() const = 0;
+};
+
 // Reads lines from a UTF-8 buffer it does not own. CRLF, LF and a lone CR each end a line; the
 // line end is not part of the line. A final line without a line end still counts; an empty buffer
 // has no lines.
-class LineReader {
+class LineReader : public LineSource {
  public:
   explicit LineReader(std::string_view text) : text_(text) {}
 
   // The next line, or false at the end of the text.
-  bool next(std::string_view& line);
+  bool next(std::string_view& line) override;
 
   // Bytes consumed so far (the "file position").
-  std::size_t position() const { return position_; }
+  std::size_t position() const override { return position_; }
   std::size_t size() const { return text_.size(); }
 
  private:

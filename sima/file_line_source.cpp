@@ -1,0 +1,101 @@
+// Block-wise reading and decoding of SIMA files.
+#include "sima/file_line_source.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace kestrel::sima {
+
+namespace {
+
+// Where a block may end: just after its last LF, or after a lone CR (so CRLF stays whole).
+// Neither byte occurs inside a UTF-8 or CP932 character. npos when the bytes hold no line end.
+std::size_t lastCut(const std::string& bytes, bool atEnd) {
+  for (std::size_t i = bytes.size(); i-- > 0;) {
+    const char c = bytes[i];
+    if (c == '\n') return i + 1;
+    if (c == '\r') {
+      if (i + 1 < bytes.size()) return i + 1;  // followed by something other than LF
+      if (atEnd) return i + 1;
+    }
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
+bool FileLineSource::open(const std::string& path, EncodingChoice choice, std::size_t blockSize) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  file_.reset(std::fopen(path.c_str(), "rb"));
+  if (!file_) return false;
+  size_ = static_cast<std::size_t>(info.st_size);
+  blockSize_ = blockSize < 64 ? 64 : blockSize;
+  if (choice == EncodingChoice::Auto) {
+    // One pass to decide, block by block, cut at line ends as the decoding will be.
+    bool valid = true;
+    std::string bytes;
+    std::string chunk(blockSize_, '\0');
+    for (std::size_t n; valid && (n = std::fread(chunk.data(), 1, chunk.size(), file_.get())) > 0;) {
+      bytes.append(chunk.data(), n);
+      const bool atEnd = std::feof(file_.get()) != 0;
+      const std::size_t cut = atEnd ? bytes.size() : lastCut(bytes, false);
+      if (cut == std::string::npos) continue;
+      valid = isValidUtf8(std::string_view(bytes).substr(0, cut));
+      bytes.erase(0, cut);
+    }
+    valid = valid && isValidUtf8(bytes);
+    forced_ = valid ? EncodingChoice::Utf8 : EncodingChoice::Cp932;
+    std::rewind(file_.get());
+  } else {
+    forced_ = choice;
+  }
+  encoding_ = forced_ == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8;
+  return !std::ferror(file_.get());
+}
+
+bool FileLineSource::loadBlock() {
+  if (!file_) return false;
+  std::string chunk(blockSize_, '\0');
+  std::size_t cut = std::string::npos;
+  while (true) {
+    const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file_.get());
+    pending_.append(chunk.data(), n);
+    consumed_ += n;
+    const bool atEnd = n == 0 || std::feof(file_.get()) != 0;
+    if (atEnd) {
+      cut = pending_.size();
+      break;
+    }
+    cut = lastCut(pending_, false);
+    if (cut != std::string::npos) break;  // else a very long line: read on
+  }
+  if (cut == 0) return false;
+  const std::string_view bytes(pending_.data(), cut);
+  DecodedText decoded = decode(bytes, forced_);
+  // Only the file's first bytes may carry a byte-order mark; later blocks keep theirs as text.
+  if (!first_ && forced_ == EncodingChoice::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+    decoded.text.insert(0, "\xEF\xBB\xBF");
+  first_ = false;
+  blockStart_ += blockBytes_;
+  blockBytes_ = cut;
+  pending_.erase(0, cut);
+  decoded_ = std::move(decoded.text);
+  lines_ = LineReader(decoded_);
+  return true;
+}
+
+bool FileLineSource::next(std::string_view& line) {
+  while (!lines_.next(line))
+    if (!loadBlock()) return false;
+  return true;
+}
+
+std::size_t FileLineSource::position() const {
+  // Input bytes: the block's start plus the share of it whose decoded text has been read.
+  if (decoded_.empty()) return blockStart_ + blockBytes_;
+  return blockStart_ + blockBytes_ * lines_.position() / decoded_.size();
+}
+
+}  // namespace kestrel::sima

@@ -1,0 +1,43 @@
+// Lines of a SIMA file, decoded a block at a time so a large file is never held twice over.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "sima/line_reader.h"
+#include "sima/text_encoding.h"
+
+namespace kestrel::sima {
+
+class FileLineSource : public LineSource {
+ public:
+  // Opens a regular file; false when it cannot be read. Auto detection reads the file once
+  // first: valid UTF-8 throughout (a BOM allowed) is UTF-8, anything else CP932.
+  bool open(const std::string& path, EncodingChoice choice, std::size_t blockSize = 1 << 20);
+
+  Encoding encoding() const { return encoding_; }
+  std::size_t size() const { return size_; }
+
+  bool next(std::string_view& line) override;
+  std::size_t position() const override;
+
+ private:
+  // Reads the next block, cut after a line end so no character or CRLF is split, and decodes it.
+  bool loadBlock();
+
+  std::unique_ptr<FILE, int (*)(FILE*)> file_{nullptr, &std::fclose};
+  Encoding encoding_ = Encoding::Utf8;
+  EncodingChoice forced_ = EncodingChoice::Utf8;
+  std::size_t size_ = 0;
+  std::size_t blockSize_ = 1 << 20;
+  std::string pending_;    // bytes read but not yet decoded (after the last cut)
+  std::string decoded_;    // the current block, decoded
+  LineReader lines_{std::string_view()};
+  std::size_t blockStart_ = 0;  // input offset of the current block
+  std::size_t blockBytes_ = 0;  // its length in the input
+  std::size_t consumed_ = 0;    // input bytes read from the file so far
+  bool first_ = true;
+};
+
+}  // namespace kestrel::sima
