@@ -21,21 +21,28 @@ std::vector<ovcivil::PlanPoint> spiralPolylinePoints(const ovcivil::AlignmentEnt
   constexpr std::size_t kMostPoints = 1000000;
   std::vector<double> alongs{0.0};
   double along = 0.0;
+  double previousStep = spiral.length;
   while (along < spiral.length && alongs.size() < kMostPoints) {
     const double here = startSize + growth * along;
     double step = spiral.length - along;
-    if (growth > 0.0) {
+    if (growth > 0.0 && alongs.size() == 1) {
+      // The first step: Newton's method from an upper bound, monotonically down to the root.
       step = std::min(step, std::cbrt(target / growth));
       if (here > 0.0) step = std::min(step, std::sqrt(target / here));
-      for (int i = 0; i < 6; ++i) {
+      for (int i = 0; i < 8; ++i) {
         const double f = here * step * step + growth * step * step * step - target;
         if (f <= 0.0) break;
         step -= f / (2.0 * here * step + 3.0 * growth * step * step);
       }
+    } else if (growth > 0.0) {
+      // Steps shrink as |k| grows: bounding |k| by its value one previous step ahead is safe.
+      step = std::min({step, previousStep, std::sqrt(target / (here + growth * previousStep))});
     } else if (here > 0.0) {
       step = std::min(step, std::sqrt(target / here));
     }
-    along = std::min(spiral.length, along + std::max(step, 1e-6));
+    step = std::max(step, 1e-6);
+    previousStep = step;
+    along = std::min(spiral.length, along + step);
     alongs.push_back(along);
   }
   return spiral.samplePoints(alongs);
