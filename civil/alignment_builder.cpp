@@ -128,6 +128,8 @@ void computeTangentIntersection(EntityData& element) {
   record.startY = start.y;
   record.endX = end.x;
   record.endY = end.y;
+  // The record is filled with drawing x and y where the library expects north and east: in that
+  // mirrored frame a left turn on the map has the library's right-turn sign, −1.
   record.turnSign = turnsLeft(element) ? -1.0 : 1.0;
   record.parameter = sima::toNumber(element.ParameterA);
   record.startRadius = std::abs(sima::toNumber(element.RadiusStart));
