@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/number_text.h"
 #include "platform/drawing_database.h"
 #include "platform/dxf_writer.h"
 #include "platform/object_data.h"
@@ -27,8 +28,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 std::string number(double value) {
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
+  return std::string(text, writeRoundTripNumber(text, text + sizeof text, value));
 }
 
 // Coordinates are written northing first.
@@ -269,7 +269,11 @@ void readPoints(pugi::xml_node node, std::vector<CogoPoint>& points) {
       CogoPoint point;
       point.name = element.attribute("name").value();
       const std::string_view number = element.attribute("oID").value();
-      if (!number.empty()) point.number = static_cast<int32_t>(parseNumber(number, "CgPoint oID"));
+      if (!number.empty()) {
+        const auto parsed = std::from_chars(number.data(), number.data() + number.size(), point.number);
+        if (parsed.ec != std::errc() || parsed.ptr != number.data() + number.size())
+          throw ReadError("CgPoint oID: \"" + std::string(number) + "\" is not a point number");
+      }
       std::istringstream words(element.text().get());
       std::string north, east, up;
       if (!(words >> north >> east)) throw ReadError("CgPoint " + point.name + ": expected coordinates");

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <sstream>
 
 #include "tests/civil/landxml_check.h"
@@ -177,6 +178,9 @@ const BadInput kBadInputs[] = {
     {"station that is no number",
      "<LandXML><Alignments><Alignment name='a' staStart='km 1' length='1'/></Alignments></LandXML>",
      "is not a number"},
+    {"point number out of range",
+     "<LandXML><CgPoints><CgPoint name='a' oID='1e30'>1 2 3</CgPoint></CgPoints></LandXML>",
+     "is not a point number"},
     {"alignment without a name",
      "<LandXML><Alignments><Alignment staStart='0' length='1'/></Alignments></LandXML>", "without a name"},
 };
@@ -191,6 +195,40 @@ TEST(LandXml, RejectsBadInputAndLeavesTheDocumentAlone) {
     EXPECT_EQ(document.sites().size(), 1u) << row.name;
     EXPECT_TRUE(document.sites().front().alignments.empty()) << row.name;
   }
+}
+
+// Damaged files (cut short, bytes changed) end in a status, never a crash, and whatever is read
+// evaluates without failing.
+TEST(LandXml, DamagedFilesAreRefusedOrReadCleanly) {
+  CivilDocument original;
+  fill(original);
+  const std::string text = written(original);
+  std::mt19937_64 random(99);
+  std::uniform_int_distribution<std::size_t> position(0, text.size() - 1);
+  const std::string replacements = "<>/\"'= 0123456789.-eINFx";
+  std::uniform_int_distribution<std::size_t> pick(0, replacements.size() - 1);
+  int accepted = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    std::string damaged = text;
+    if (trial % 4 == 0) {
+      damaged.resize(position(random));
+    } else {
+      for (int k = 0; k < 1 + trial % 5; ++k) damaged[position(random)] = replacements[pick(random)];
+    }
+    CivilDocument document;
+    const auto result = ovcivil::readLandXml(damaged, document);
+    if (!result.ok) {
+      EXPECT_FALSE(result.description.empty());
+      continue;
+    }
+    ++accepted;
+    for (const auto& site : document.sites())
+      for (const auto& alignment : site.alignments) {
+        ovcivil::PlanPoint point;
+        alignment.pointAtStation(alignment.startingStation + alignment.length() / 2, 1.0, point);
+      }
+  }
+  EXPECT_GT(accepted, 0);  // some changes (inside numbers, say) leave a readable file
 }
 
 TEST(LandXml, OpeningAMissingFileNamesIt) {
