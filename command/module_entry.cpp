@@ -6,6 +6,9 @@
 #include "platform/data_manager.h"
 #include "platform/runtime.h"
 #include "platform/windowing.h"
+#ifdef KESTREL_WITH_QT
+#include "ui/qt/qt_dialog_views.h"
+#endif
 
 namespace kestrel {
 
@@ -94,6 +97,9 @@ int32_t CKestrelApp::onInitApp(void* appId) {
   const int32_t status = OvRxArxApp::onInitApp(appId);
   documentData() = std::make_unique<OvApDataManager<CDocData>>();
   ovwin::setThreadLocale(kJapaneseLocale);
+#ifdef KESTREL_WITH_QT
+  registerQtDialogViews();  // desktop hosts show the dialogs as Qt windows
+#endif
   return status;
 }
 
