@@ -65,6 +65,19 @@ TEST(LandXml, WrittenDocumentValidatesAgainstTheSchema) {
   EXPECT_TRUE(check.valid) << check.output;
 }
 
+// The whole output against a golden file; KESTREL_REGENERATE_GOLDEN=1 rewrites it instead.
+TEST(LandXml, WholeDocumentMatchesItsGoldenFile) {
+  CivilDocument document;
+  fill(document);
+  const std::string text = written(document);
+  const std::string golden = std::string(KESTREL_SOURCE_DIR) + "/tests/civil/golden/document.xml";
+  if (const char* regenerate = std::getenv("KESTREL_REGENERATE_GOLDEN"); regenerate && *regenerate == '1') {
+    std::ofstream(golden, std::ios::binary) << text;
+    GTEST_SKIP() << "rewrote " << golden;
+  }
+  EXPECT_EQ(text, kestrel::testing::readBytes(golden));
+}
+
 TEST(LandXml, CoordinatesAreWrittenNorthingFirst) {
   CivilDocument document;
   auto& alignment = document.addAlignment(document.addSite("s"), "a");
