@@ -1,5 +1,7 @@
 #include "drawing/object_records.h"
 
+#include <utility>
+
 #include "platform/object_data.h"
 
 namespace kestrel {
@@ -21,13 +23,14 @@ void ensureTable(const char* name) {
 
 void attachRecord(const char* table, OvDbObjectId entity, int32_t number, const std::string& name,
                   const std::string& type, const std::string& fileName) {
-  const OvMapValue values[4] = {OvMapValue(number), OvMapValue(name), OvMapValue(type),
-                                OvMapValue(fileName)};
+  OvMapValue values[4] = {OvMapValue(number), OvMapValue(name), OvMapValue(type),
+                          OvMapValue(fileName)};
   OvMapODTables& tables = ovCurrentObjectDataTables();
+  const std::string tableName = table;
   OvMapODTableRecord record;
-  if (!tables.InitRecord(table, record)) return;
-  for (int i = 0; i < 4 && i < record.Count(); ++i) record.Value(i) = values[i];
-  tables.AddRecord(table, entity, record);
+  if (!tables.InitRecord(tableName, record)) return;
+  for (int i = 0; i < 4 && i < record.Count(); ++i) record.Value(i) = std::move(values[i]);
+  tables.AddRecord(tableName, entity, std::move(record));
 }
 
 }  // namespace

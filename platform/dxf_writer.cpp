@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/number_text.h"
 #include "platform/dxf_structure.h"
 #include "platform/dxf_text.h"
 #include "platform/object_data.h"
@@ -95,9 +96,9 @@ class GroupWriter {
     code(groupCode);
     if (!std::isfinite(value)) value = 0.0;
     char digits[32];
-    // Shortest text that reads back to the same double.
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    buffer_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+    // Text that reads back to the same double.
+    const char* last = writeRoundTripNumber(digits, digits + sizeof digits, value);
+    buffer_.append(digits, static_cast<std::size_t>(last - digits));
     buffer_.push_back('\n');
   }
   void integer(int groupCode, long long value) {
