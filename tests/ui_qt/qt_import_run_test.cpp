@@ -1,6 +1,7 @@
 // The command "Kestrel" end to end with the Qt views: import dialog, progress, result dialog.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSettings>
@@ -21,6 +22,7 @@
 #include "ui/qt/import_dialog.h"
 #include "ui/qt/qt_dialog_views.h"
 #include "ui/qt/result_dialog.h"
+#include "ui/qt/settings_dialog.h"
 #include "ui/qt/ui_texts.h"
 
 namespace kestrel {
@@ -48,6 +50,14 @@ std::string fromCp932(const std::string& bytes) {
   return out;
 }
 
+// Saves a picture of a dialog when KESTREL_SCREENSHOT_DIR names a folder (tools/screenshots.sh).
+void saveShot(QWidget* widget, const char* name) {
+  const QByteArray folder = qgetenv("KESTREL_SCREENSHOT_DIR");
+  if (folder.isEmpty()) return;
+  QApplication::processEvents();
+  widget->grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
+}
+
 TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
   testing::TempDir temp;
   const std::string sample = temp.write("road.sim", fileText(KESTREL_SOURCE_DIR "/examples/road.sim"));
@@ -67,16 +77,25 @@ TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
 
   std::vector<std::string> shownLines;
   std::string resultCaption;
+  bool settingsShown = false;
   testing::ModalRobot robot;
   robot
       .then<qtui::ImportDialog>([&](qtui::ImportDialog* dialog) {
         dialog->takeChosenFile(qtui::qs(sample));
+        saveShot(dialog, "import-dialog");
+        QTest::mouseClick(dialog->settingsButton(), Qt::LeftButton);
         // Points and lots only: the results need no alignment choice.
         QTreeWidgetItem* root = dialog->tree()->topLevelItem(0);
         for (int i = 2; i < root->childCount(); ++i) root->child(i)->setCheckState(0, Qt::Unchecked);
         QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
       })
+      .then<qtui::SettingsDialog>([&](qtui::SettingsDialog* dialog) {
+        settingsShown = true;
+        saveShot(dialog, "settings-dialog");
+        dialog->reject();
+      })
       .then<qtui::ResultDialog>([&](qtui::ResultDialog* dialog) {
+        saveShot(dialog, "result-dialog");
         resultCaption = utf8(dialog->windowTitle());
         for (int i = 0; i < dialog->resultList()->count(); ++i)
           shownLines.push_back(utf8(dialog->resultList()->item(i)->text()));
@@ -90,6 +109,7 @@ TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
   ASSERT_EQ(robot.pending(), 0u) << robot.pendingNames();
   EXPECT_EQ(windowing.outcome, ovwin::DialogOutcome::Imported);
   EXPECT_EQ(resultCaption, "SIMA読み込み結果");
+  EXPECT_TRUE(settingsShown);
 
   // The point line tells as many points as the drawing now holds.
   int points = 0;

@@ -1,0 +1,73 @@
+// kestrel-studio: a desktop host that loads the import module and shows its dialogs with Qt.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <filesystem>
+#include <iostream>
+
+#include "apps/kestrel-studio/main_window.h"
+#include "platform/drawing_database.h"
+#include "platform/runtime.h"
+#include "platform/windowing.h"
+
+namespace {
+
+constexpr uint32_t kEnglishLocale = 0x409;
+
+// The module beside the host: bin/../lib/libkestrel_module.so, or $KESTREL_MODULE.
+std::string modulePath() {
+  if (const char* env = std::getenv("KESTREL_MODULE"); env != nullptr && *env != '\0') return env;
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return (exe.parent_path().parent_path() / "lib" / "libkestrel_module.so").string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setOrganizationName("Kestrel");
+  QApplication::setApplicationName("kestrel-studio");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Imports SIMA survey files into a drawing.");
+  parser.addHelpOption();
+  QCommandLineOption language("lang", "Message and dialog language: ja or en.", "language", "ja");
+  QCommandLineOption screenshot("screenshot", "Save a picture of the window to FILE and quit.", "file");
+  QCommandLineOption landxml("landxml", "Open a LandXML file as the civil document.", "file");
+  parser.addOption(language);
+  parser.addOption(screenshot);
+  parser.addOption(landxml);
+  parser.addPositionalArgument("drawing", "A DXF drawing to open.");
+  parser.process(application);
+
+  static OvDbDatabase drawing;
+  ovSetWorkingDatabase(&drawing);
+  ovrx::initializeHost();
+  auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
+  std::string error;
+  if (linker == nullptr || linker->loadModule(modulePath(), &error) != ovrx::ErrorStatus::kOk) {
+    std::cerr << "kestrel-studio: " << modulePath() << ": cannot load the module: " << error << "\n";
+    return 1;
+  }
+  // The module sets Japanese when it starts; the host may switch afterwards.
+  if (parser.value(language) == "en") ovwin::setThreadLocale(kEnglishLocale);
+  ovwin::windowing().mode = ovwin::DialogMode::Qt;
+  ovwin::windowing().hasMainWindow = true;
+
+  kestrel::studio::MainWindow window(drawing);
+  window.listCommands();
+  window.show();
+  if (parser.isSet(landxml)) window.openLandXml(parser.value(landxml));
+  if (!parser.positionalArguments().isEmpty()) window.openDrawing(parser.positionalArguments().front());
+  if (parser.isSet(screenshot)) {
+    QTimer::singleShot(300, &window, [&] {
+      window.grab().save(parser.value(screenshot));
+      application.quit();
+    });
+  }
+  const int status = application.exec();
+  linker->unloadModule(modulePath(), &error);
+  ovSetWorkingDatabase(nullptr);
+  return status;
+}

@@ -1,0 +1,165 @@
+#include "apps/kestrel-studio/main_window.h"
+
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "apps/kestrel-studio/drawing_view.h"
+#include "platform/civil_model.h"
+#include "platform/drawing_database.h"
+#include "platform/dxf_reader.h"
+#include "platform/dxf_writer.h"
+#include "platform/landxml.h"
+#include "platform/runtime.h"
+#include "platform/windowing.h"
+
+namespace kestrel::studio {
+
+namespace {
+
+ovrx::CommandStack* commandStack() {
+  return dynamic_cast<ovrx::CommandStack*>(ovrx::systemRegistry().at("ORVO_REGISTERED_COMMANDS"));
+}
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+MainWindow::MainWindow(OvDbDatabase& drawing) : drawing_(drawing) {
+  setObjectName("studioWindow");
+  setWindowTitle("Kestrel Studio");
+  view_ = new DrawingView(this);
+  commandLine_ = new QLineEdit(this);
+  commandLine_->setObjectName("commandLine");
+  commandLine_->setPlaceholderText(tr("Command:"));
+  connect(commandLine_, &QLineEdit::returnPressed, this, [this] {
+    const QString name = commandLine_->text().trimmed();
+    commandLine_->clear();
+    if (!name.isEmpty() && !runCommand(name)) statusBar()->showMessage(tr("Unknown command: %1").arg(name), 5000);
+  });
+  auto* centre = new QWidget(this);
+  auto* layout = new QVBoxLayout(centre);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view_, 1);
+  layout->addWidget(commandLine_);
+  setCentralWidget(centre);
+
+  layers_ = new QListWidget(this);
+  layers_->setObjectName("layerList");
+  connect(layers_, &QListWidget::itemChanged, this, &MainWindow::layerChanged);
+  auto* dock = new QDockWidget(tr("Layers"), this);
+  dock->setWidget(layers_);
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  file->addAction(tr("&Open DXF..."), this, [this] {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open DXF"), {}, "DXF (*.dxf)");
+    if (!path.isEmpty()) openDrawing(path);
+  });
+  file->addAction(tr("&Save DXF..."), this, [this] {
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save DXF"), {}, "DXF (*.dxf)");
+    if (!path.isEmpty()) saveDrawing(path);
+  });
+  file->addSeparator();
+  file->addAction(tr("Open &LandXML..."), this, [this] {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open LandXML"), {}, "LandXML (*.xml)");
+    if (!path.isEmpty()) openLandXml(path);
+  });
+  file->addAction(tr("Save La&ndXML..."), this, [this] {
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save LandXML"), {}, "LandXML (*.xml)");
+    if (!path.isEmpty()) saveLandXml(path);
+  });
+  file->addSeparator();
+  file->addAction(tr("&Quit"), this, &QWidget::close);
+  commandMenu_ = menuBar()->addMenu(tr("&Commands"));
+  QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
+  viewMenu->addAction(tr("Zoom &Extents"), this, [this] { view_->zoomExtents(); });
+  viewMenu->addAction(dock->toggleViewAction());
+
+  view_->setSources(&drawing_, &ovcivil::civilApplication().activeDocument());
+  resize(1000, 700);
+  refresh();
+}
+
+void MainWindow::listCommands() {
+  commandMenu_->clear();
+  if (auto* stack = commandStack())
+    for (const auto& command : stack->commands()) {
+      const QString name = qs(command.globalName);
+      commandMenu_->addAction(name, this, [this, name] { runCommand(name); });
+    }
+}
+
+bool MainWindow::runCommand(const QString& name) {
+  auto* stack = commandStack();
+  if (stack == nullptr) return false;
+  ovwin::windowing().mode = ovwin::DialogMode::Qt;
+  const bool known = stack->invoke(name.toStdString());
+  for (const auto& notice : ovwin::windowing().notices) statusBar()->showMessage(qs(notice), 8000);
+  refresh();
+  if (ovwin::windowing().outcome == ovwin::DialogOutcome::Imported) view_->zoomExtents();
+  return known;
+}
+
+bool MainWindow::openDrawing(const QString& path) {
+  std::string error;
+  if (!openDxf(path.toStdString(), drawing_, &error)) {
+    QMessageBox::warning(this, windowTitle(), qs(error));
+    return false;
+  }
+  refresh();
+  view_->zoomExtents();
+  return true;
+}
+
+bool MainWindow::saveDrawing(const QString& path) {
+  std::string error;
+  if (saveDxf(drawing_, path.toStdString(), &error)) return true;
+  QMessageBox::warning(this, windowTitle(), qs(error));
+  return false;
+}
+
+bool MainWindow::openLandXml(const QString& path) {
+  // A fresh civil document, so alignments are not read twice.
+  auto document = std::make_unique<ovcivil::CivilDocument>();
+  std::string error;
+  if (!ovcivil::openLandXml(path.toStdString(), *document, &error)) {
+    QMessageBox::warning(this, windowTitle(), qs(error));
+    return false;
+  }
+  ovcivil::civilApplication().setActiveDocument(std::move(document));
+  view_->setSources(&drawing_, &ovcivil::civilApplication().activeDocument());
+  refresh();
+  view_->zoomExtents();
+  return true;
+}
+
+bool MainWindow::saveLandXml(const QString& path) {
+  auto& civil = ovcivil::civilApplication().activeDocument();
+  std::string error;
+  if (ovcivil::saveLandXml(civil, path.toStdString(), &error)) return true;
+  QMessageBox::warning(this, windowTitle(), qs(error));
+  return false;
+}
+
+void MainWindow::refresh() {
+  const QSignalBlocker block(layers_);
+  layers_->clear();
+  for (const auto& name : drawing_.layerNames()) {
+    auto* item = new QListWidgetItem(qs(name), layers_);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(view_->layerVisible(qs(name)) ? Qt::Checked : Qt::Unchecked);
+  }
+  view_->update();
+}
+
+void MainWindow::layerChanged(QListWidgetItem* item) {
+  view_->setLayerVisible(item->text(), item->checkState() == Qt::Checked);
+}
+
+}  // namespace kestrel::studio
