@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
+#include <unordered_set>
 
 #include "platform/number_text.h"
 #include "platform/drawing_database.h"
@@ -56,7 +57,7 @@ class UniqueNames {
   }
 
  private:
-  std::set<std::string> taken_;
+  std::unordered_set<std::string> taken_;  // hashed: a file may carry 100,000 point names
 };
 
 void writeEntity(pugi::xml_node geometry, const AlignmentEntity& entity) {
