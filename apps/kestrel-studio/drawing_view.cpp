@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <vector>
 
@@ -23,6 +24,36 @@ QColor layerColour(const std::string& layer) {
 }
 
 const QColor kAlignmentColour(255, 80, 80);
+
+// Content of an opened DXF is kept as its groups: the plain kinds are read back for drawing.
+struct RawShape {
+  std::vector<QPointF> points;
+  bool closed = false;
+  bool isPoint = false;
+  bool isArc = false;
+  double radius = 0, startDegrees = 0, endDegrees = 0;
+};
+
+RawShape rawShape(const OvDbRawEntity& entity) {
+  RawShape shape;
+  const auto groups = entity.groups();
+  shape.isPoint = entity.typeName == "POINT";
+  shape.isArc = entity.typeName == "ARC" || entity.typeName == "CIRCLE";
+  const bool known = shape.isPoint || shape.isArc || entity.typeName == "LWPOLYLINE" || entity.typeName == "LINE";
+  if (!known) return shape;
+  double x = 0;
+  for (const auto& group : groups) {
+    const double value = std::atof(group.value.c_str());
+    if (group.code == 10 || group.code == 11) x = value;
+    if (group.code == 20 || group.code == 21) shape.points.emplace_back(x, value);
+    if (group.code == 40) shape.radius = value;
+    if (group.code == 50) shape.startDegrees = value;
+    if (group.code == 51) shape.endDegrees = value;
+    if (group.code == 70 && entity.typeName == "LWPOLYLINE") shape.closed = (static_cast<int>(value) & 1) != 0;
+  }
+  if (entity.typeName == "CIRCLE") shape.endDegrees = 360;
+  return shape;
+}
 
 }  // namespace
 
@@ -87,6 +118,7 @@ QRectF DrawingView::extents() const {
           break;
         }
         case OvDbEntityKind::Raw:
+          for (const QPointF& p : rawShape(static_cast<const OvDbRawEntity&>(entity)).points) take(p.x(), p.y());
           break;
       }
     }
@@ -170,8 +202,30 @@ void DrawingView::paintEvent(QPaintEvent*) {
                           static_cast<int>(arc.startAngle * toSixteenths), static_cast<int>(sweep * toSixteenths));
           break;
         }
-        case OvDbEntityKind::Raw:
+        case OvDbEntityKind::Raw: {
+          const RawShape shape = rawShape(static_cast<const OvDbRawEntity&>(entity));
+          if (shape.points.empty()) break;
+          if (shape.isPoint) {
+            const QPointF at = toScreen(shape.points[0].x(), shape.points[0].y());
+            painter.drawLine(at + QPointF(-4, -4), at + QPointF(4, 4));
+            painter.drawLine(at + QPointF(-4, 4), at + QPointF(4, -4));
+          } else if (shape.isArc) {
+            const QPointF centre = toScreen(shape.points[0].x(), shape.points[0].y());
+            const double r = shape.radius * scale_;
+            double sweep = shape.endDegrees - shape.startDegrees;
+            while (sweep < 0) sweep += 360;
+            painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r),
+                            static_cast<int>(shape.startDegrees * 16), static_cast<int>(sweep * 16));
+          } else {
+            QPolygonF line;
+            for (const QPointF& p : shape.points) line << toScreen(p.x(), p.y());
+            if (shape.closed)
+              painter.drawPolygon(line);
+            else
+              painter.drawPolyline(line);
+          }
           break;
+        }
       }
     }
   }
