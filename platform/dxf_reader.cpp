@@ -190,7 +190,8 @@ class GroupCursor {
 class Reader {
  public:
   bool read(std::string_view bytes, OvDbDatabase& out) {
-    if (bytes.starts_with("AutoCAD Binary DXF")) {
+    // A binary DXF opens with a 22-byte signature: a seven-letter vendor word, then this.
+    if (bytes.size() >= 22 && bytes.substr(7, 15) == std::string_view(" Binary DXF\r\n\x1a\0", 15)) {
       return fail("binary DXF cannot be opened; save the drawing as ASCII DXF");
     }
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);

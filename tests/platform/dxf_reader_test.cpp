@@ -12,6 +12,10 @@
 
 namespace {
 
+// The signature a binary DXF starts with (its first seven bytes name the vendor).
+std::string binarySignature() { return std::string("Vendor7 Binary DXF\r\n\x1a\0", 22); }
+
+
 std::string writeToString(const OvDbDatabase& database) {
   DxfStringSink sink;
   std::string error;
@@ -88,7 +92,7 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
   importPoints(source, "点", "a.sim", 2);
   const std::string good = writeToString(source);
   const RefusedCase cases[] = {
-      {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest", "binary DXF"},
+      {"binary DXF", binarySignature() + "rest", "binary DXF"},
       {"empty file", "", "the file is empty"},
       {"blank lines", "\r\n\n", "the file is empty"},
       {"code that is not a number", "  0\nSECTION\nabc\nHEADER\n",
@@ -129,7 +133,7 @@ TEST(DxfReader, OpenNamesTheFileInItsMessage) {
   EXPECT_FALSE(openDxf(missing, database, &error));
   EXPECT_TRUE(error.starts_with(missing + ": ")) << error;
   const std::string binary =
-      folder.write("binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22));
+      folder.write("binary.dxf", binarySignature());
   EXPECT_FALSE(openDxf(binary, database, &error));
   EXPECT_TRUE(error.starts_with(binary + ": binary DXF")) << error;
 }
