@@ -5,22 +5,24 @@
 #include <cstdint>
 
 char* writeRoundTripNumber(char* out, char* end, double value) {
-  static constexpr double kPowers[7] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-  static constexpr uint64_t kIntegerPowers[7] = {1, 10, 100, 1000, 10000, 100000, 1000000};
   const double magnitude = std::fabs(value);
-  if (magnitude >= 1e-6 && magnitude < 1e15) {
-    for (int decimals = 0; decimals <= 6; ++decimals) {
-      const double scaled = std::nearbyint(magnitude * kPowers[decimals]);
-      if (scaled >= 9007199254740992.0) break;  // beyond 2^53 the digits are no longer exact
-      // An exact integer over an exact power of ten divides with one correct rounding, as a
-      // reader's conversion of the same decimal text does.
-      if (scaled / kPowers[decimals] != magnitude) continue;
+  if (magnitude >= 1e-6 && magnitude < 1e9) {
+    // Any value with at most six decimals also reads back from its six-decimal form: an exact
+    // integer over the exact power 10^6 divides with one correct rounding, as a reader's
+    // conversion of the same text does. One test settles it; trailing zeros then go.
+    const double scaled = std::nearbyint(magnitude * 1e6);
+    if (scaled / 1e6 == magnitude) {
       const auto digits = static_cast<uint64_t>(scaled);
       if (std::signbit(value)) *out++ = '-';
-      out = std::to_chars(out, end, digits / kIntegerPowers[decimals]).ptr;
-      if (decimals > 0) {
+      out = std::to_chars(out, end, digits / 1000000).ptr;
+      uint64_t fraction = digits % 1000000;
+      if (fraction != 0) {
+        int decimals = 6;
+        while (fraction % 10 == 0) {
+          fraction /= 10;
+          --decimals;
+        }
         *out++ = '.';
-        uint64_t fraction = digits % kIntegerPowers[decimals];
         for (int i = decimals - 1; i >= 0; --i) {
           out[i] = static_cast<char>('0' + fraction % 10);
           fraction /= 10;
