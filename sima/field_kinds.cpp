@@ -207,7 +207,49 @@ bool isChoice(std::string_view field, std::initializer_list<std::string_view> ch
   return false;
 }
 
+namespace {
+
+// "%0.12f" by exact integer arithmetic for the values routes carry: the double is m·2^e exactly,
+// so m·10^12·2^e rounded half to even (as printf rounds) is an integer computed without error
+// whenever it fits 128 bits. False for anything else, which printf then formats.
+bool fixed12Exact(double value, std::string& out) {
+  if (!std::isfinite(value)) return false;
+  int exponent = 0;
+  const double fraction = std::frexp(std::fabs(value), &exponent);  // |value| = fraction·2^exponent
+  const auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));  // exact: 53 bits
+  const int shift = exponent - 53;                                         // |value| = mantissa·2^shift
+  if (shift > 20 || shift < -120) return false;
+  __extension__ typedef unsigned __int128 u128;  // GCC and Clang on 64-bit targets
+  u128 scaled = static_cast<u128>(mantissa) * 1000000000000ULL;  // < 2^93
+  if (shift >= 0) {
+    scaled <<= shift;
+  } else {
+    const int right = -shift;
+    const u128 quotient = scaled >> right;
+    const u128 remainder = scaled - (quotient << right);
+    const u128 half = static_cast<u128>(1) << (right - 1);
+    scaled = quotient + ((remainder > half || (remainder == half && (quotient & 1))) ? 1 : 0);
+  }
+  char digits[48];
+  int length = 0;
+  do {
+    digits[length++] = static_cast<char>('0' + static_cast<int>(scaled % 10));
+    scaled /= 10;
+  } while (scaled != 0);
+  while (length < 13) digits[length++] = '0';  // at least "0." and twelve decimals
+  out.clear();
+  if (std::signbit(value)) out.push_back('-');
+  for (int i = length - 1; i >= 12; --i) out.push_back(digits[i]);
+  out.push_back('.');
+  for (int i = 11; i >= 0; --i) out.push_back(digits[i]);
+  return true;
+}
+
+}  // namespace
+
 std::string formatFixed12(double value) {
+  std::string exact;
+  if (fixed12Exact(value, exact)) return exact;
   char buffer[400];
   const int length = std::snprintf(buffer, sizeof buffer, "%0.12f", value);
   if (length <= 0) return {};

@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace kestrel::sima {
 namespace {
@@ -174,3 +176,28 @@ TEST(Formats, FixedTwelveDecimals) {
 
 }  // namespace
 }  // namespace kestrel::sima
+
+namespace {
+
+// The fixed twelve-decimal form must be printf's, digit for digit, also for values that fall
+// exactly halfway at the twelfth decimal.
+TEST(FormatFixed12, MatchesPrintfDigitForDigit) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> coordinate(-100000.0, 100000.0);
+  std::uniform_int_distribution<int> bits(-60, 40);
+  auto printfForm = [](double v) {
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%0.12f", v);
+    return std::string(buffer);
+  };
+  std::vector<double> values = {0.0, -0.0, 1.0, -2050.125, 0.5e-12, 1.5e-12, 2.5e-12, 1e-13,
+                                123456.789, 1e15, 9007199254740993.0, 1e300, 5e-324};
+  for (int i = 0; i < 100000; ++i) {
+    values.push_back(coordinate(random));
+    values.push_back(std::ldexp(static_cast<double>(random() >> 11), bits(random)));
+    values.push_back(std::round(coordinate(random) * 1000.0) / 1000.0);
+  }
+  for (double v : values) ASSERT_EQ(kestrel::sima::formatFixed12(v), printfForm(v)) << v;
+}
+
+}  // namespace
