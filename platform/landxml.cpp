@@ -24,6 +24,7 @@ namespace {
 constexpr const char* kNamespace = "http://www.landxml.org/schema/LandXML-1.2";
 constexpr const char* kModelFeature = "kestrel";
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr const char* kPointsMarker = "@@kestrel-points@@";
 
 // The shortest text that reads back as the same double ("INF" for infinity, as the schema spells it).
 std::string number(double value) {
@@ -317,17 +318,9 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
   metric.append_attribute("angularUnit").set_value("radians");
   metric.append_attribute("directionUnit").set_value("radians");
 
-  if (!document.points().empty()) {
-    auto points = root.append_child("CgPoints");
-    UniqueNames names;
-    for (const auto& point : document.points()) {
-      auto element = points.append_child("CgPoint");
-      element.append_attribute("name").set_value(
-          names.take(point.name, "P" + std::to_string(point.number)).c_str());
-      element.append_attribute("oID").set_value(std::to_string(point.number).c_str());
-      element.text().set((pointText(PlanPoint{point.x, point.y}) + " " + number(point.z)).c_str());
-    }
-  }
+  // The points are many: the document holds a marker where they go, and they are streamed
+  // there one at a time (see below) instead of being held as nodes.
+  if (!document.points().empty()) root.append_child("CgPoints").text().set(kPointsMarker);
 
   // The schema wants at least one alignment per collection: a site without any is left out.
   for (const auto& site : document.sites()) {
@@ -356,7 +349,33 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
       addProperty(feature, "labelStyle", alignment.labelStyle);
     }
   }
-  xml.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+  std::ostringstream shell;
+  xml.save(shell, "  ", pugi::format_default, pugi::encoding_utf8);
+  const std::string text = shell.str();
+  const std::string placeholder = std::string("<CgPoints>") + kPointsMarker + "</CgPoints>";
+  const std::size_t at = text.find(placeholder);
+  if (at == std::string::npos) {
+    out << text;
+    return;
+  }
+  out.write(text.data(), static_cast<std::streamsize>(at));
+  out << "<CgPoints>\n";
+  // One reusable node printed at the depth the document gives it: the same bytes as a whole
+  // document would hold, escaping included.
+  pugi::xml_document scratch;
+  auto element = scratch.append_child("CgPoint");
+  auto name = element.append_attribute("name");
+  auto id = element.append_attribute("oID");
+  UniqueNames names;
+  for (const auto& point : document.points()) {
+    name.set_value(names.take(point.name, "P" + std::to_string(point.number)).c_str());
+    id.set_value(std::to_string(point.number).c_str());
+    element.text().set((pointText(PlanPoint{point.x, point.y}) + " " + number(point.z)).c_str());
+    element.print(out, "  ", pugi::format_default, pugi::encoding_utf8, 2);
+  }
+  out << "  </CgPoints>";
+  const std::size_t after = at + placeholder.size();
+  out.write(text.data() + after, static_cast<std::streamsize>(text.size() - after));
 }
 
 LandXmlReadResult readLandXml(std::string_view text, CivilDocument& document) {
@@ -409,13 +428,49 @@ LandXmlReadResult readLandXml(std::string_view text, CivilDocument& document) {
   return result;
 }
 
+namespace {
+
+// An output stream over a file sink, so a large document goes to disk as it is written.
+class SinkStream : private std::streambuf {
+ public:
+  explicit SinkStream(DxfSink& sink) : out(this), sink_(sink) { setp(buffer_, buffer_ + sizeof buffer_); }
+  std::ostream out;
+  // Writes what is buffered; false when the sink refused something.
+  bool finish() { return flushBuffer() && good_; }
+
+ private:
+  bool flushBuffer() {
+    const std::size_t length = static_cast<std::size_t>(pptr() - pbase());
+    if (length > 0 && !sink_.write(std::string_view(pbase(), length))) good_ = false;
+    setp(buffer_, buffer_ + sizeof buffer_);
+    return good_;
+  }
+  int_type overflow(int_type c) override {
+    if (!flushBuffer()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return flushBuffer() ? 0 : -1; }
+
+  DxfSink& sink_;
+  char buffer_[1 << 16];
+  bool good_ = true;
+};
+
+}  // namespace
+
 bool saveLandXml(const CivilDocument& document, const std::string& path, std::string* error) {
   const bool stamped = !document.fileDate().empty() && !document.fileTime().empty();
-  std::ostringstream text;
-  writeLandXml(document, text, stamped ? document.fileDate() : presentTime("%Y-%m-%d"),
-               stamped ? document.fileTime() : presentTime("%H:%M:%S"));
   DxfFileSink sink(path);
-  if (sink.ok() && sink.write(text.str()) && sink.commit()) return true;
+  if (sink.ok()) {
+    SinkStream stream(sink);
+    writeLandXml(document, stream.out, stamped ? document.fileDate() : presentTime("%Y-%m-%d"),
+                 stamped ? document.fileTime() : presentTime("%H:%M:%S"));
+    if (stream.finish() && sink.commit()) return true;
+  }
   if (error != nullptr) *error = path + ": " + sink.errorText();
   return false;
 }
