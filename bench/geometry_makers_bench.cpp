@@ -8,34 +8,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "bench/counting_allocator.h"
 #include "kestrel/geometry.h"
 
-namespace {
-std::atomic<long> allocationCount{0};
-}  // namespace
-
-// Every allocation form goes through these; out of line, so that the compiler does not pair
-// malloc and free against new and delete when it inlines them.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  allocationCount.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void* operator new[](std::size_t size) {
-  return operator new(size);
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+using kestrel::bench::allocationCount;
 
 namespace {
 
@@ -47,7 +23,7 @@ void measure(benchmark::State& state, Call call) {
     state.SkipWithError("the call did not succeed");
     return;
   }
-  const long before = allocationCount.load();
+  const unsigned long long before = allocationCount.load();
   for (auto _ : state) benchmark::DoNotOptimize(call());
   state.counters["allocations_per_call"] = static_cast<double>(allocationCount.load() - before) /
                                            static_cast<double>(state.iterations());

@@ -8,11 +8,12 @@
 #include <cstdlib>
 #include <new>
 
+#include "bench/counting_allocator.h"
 #include "kestrel/geometry.h"
 
 namespace {
 
-std::atomic<unsigned long long> allocationCount{0};
+using kestrel::bench::allocationCount;
 unsigned long long allocationsInLoops = 0;
 
 // Runs the loop body and adds the allocations it made to the bench's counter and the total.
@@ -157,19 +158,6 @@ void BM_ali_getlR(benchmark::State& state) {
 BENCHMARK(BM_ali_getlR);
 
 }  // namespace
-
-// Counting allocator for this binary: every operator new form goes through these two. Kept
-// out of line so the compiler does not pair malloc/free against new/delete when inlining.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  allocationCount.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void* operator new[](std::size_t size) { return operator new(size); }
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);

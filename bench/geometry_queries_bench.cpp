@@ -9,33 +9,10 @@
 #include <new>
 #include <vector>
 
+#include "bench/counting_allocator.h"
 #include "kestrel/geometry.h"
 
-// Every heap allocation of the process is counted, the library's included, so that each
-// benchmark can report its allocations per call.
-static std::atomic<long> allocationCount{0};
-
-// Out of line, so that the compiler does not pair malloc and free against new and delete.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  allocationCount.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void* operator new[](std::size_t size) {
-  return operator new(size);
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+using kestrel::bench::allocationCount;
 
 namespace {
 
@@ -50,7 +27,7 @@ class AllocationCounter {
 
  private:
   benchmark::State& state_;
-  long start_;
+  unsigned long long start_;
 };
 
 constexpr double kPi = 3.141592653589793;
