@@ -29,6 +29,13 @@ class ModalRobot {
     return *this;
   }
 
+  // Waits for a modal widget whose class (or a base) has that name, e.g. one that lives in a
+  // loaded module, and runs `action` on it.
+  ModalRobot& thenNamed(const char* className, std::function<void(QWidget*)> action) {
+    steps_.push_back({className, std::move(action)});
+    return *this;
+  }
+
   // Steps not reached yet (a dialog that never showed).
   std::size_t pending() const { return steps_.size(); }
   // The class names of the steps not reached.

@@ -73,10 +73,10 @@ ImportDialog::ImportDialog(KestrelForm& form, QWidget* parent) : QDialog(parent)
   importButton_->setObjectName("importButton");
   importButton_->setDefault(true);
   setControlId(*importButton_, ids::kImportButton);
-  auto* closeButton = new QPushButton(qs(text.closeButton), this);
-  closeButton->setObjectName("closeButton");
-  closeButton->setAutoDefault(false);
-  setControlId(*closeButton, ids::kCloseButton);
+  closeButton_ = new QPushButton(qs(text.closeButton), this);
+  closeButton_->setObjectName("closeButton");
+  closeButton_->setAutoDefault(false);
+  setControlId(*closeButton_, ids::kCloseButton);
 
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(pathEdit_, 1);
@@ -89,7 +89,7 @@ ImportDialog::ImportDialog(KestrelForm& form, QWidget* parent) : QDialog(parent)
   buttons->addWidget(logButton);
   buttons->addStretch(1);
   buttons->addWidget(importButton_);
-  buttons->addWidget(closeButton);
+  buttons->addWidget(closeButton_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fileRow);
   layout->addLayout(siteRow);
@@ -99,7 +99,7 @@ ImportDialog::ImportDialog(KestrelForm& form, QWidget* parent) : QDialog(parent)
   connect(browseButton_, &QPushButton::clicked, this, &ImportDialog::browse);
   connect(settingsButton_, &QPushButton::clicked, this, [this] { form_.openSettings(); });
   connect(importButton_, &QPushButton::clicked, this, &ImportDialog::pressImport);
-  connect(closeButton, &QPushButton::clicked, this, &ImportDialog::pressClose);
+  connect(closeButton_, &QPushButton::clicked, this, &ImportDialog::pressClose);
 
   resize(dialogUnits(*this, ids::kWidthUnits, ids::kHeightUnits));
   refresh();

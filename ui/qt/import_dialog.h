@@ -29,6 +29,9 @@ class ImportDialog : public QDialog {
   QLineEdit* pathEdit() const { return pathEdit_; }
   QComboBox* siteList() const { return siteList_; }
 
+  QPushButton* closeButton() const { return closeButton_; }
+
+ public slots:
   // Takes a path as if chosen in the file-open dialog.
   void takeChosenFile(const QString& path);
 
@@ -48,6 +51,7 @@ class ImportDialog : public QDialog {
   QTreeWidget* tree_;
   QPushButton* settingsButton_;
   QPushButton* importButton_;
+  QPushButton* closeButton_;
   bool updating_ = false;
 };
 
