@@ -1,12 +1,12 @@
 // The command line host end to end: the example against its hand-derived log, exit statuses, and
 // hostile input that must end cleanly.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -14,29 +14,16 @@ namespace {
 using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
 
-const std::string kKestrel = std::string(KESTREL_BINARY_DIR) + "/bin/kestrel";
 const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using Result = kestrel::testing::HostResult;
 
-// Runs the host with arguments (already quoted), stderr to stdout when asked.
+// Runs the host; stderr joins the output only when asked.
 Result run(const std::string& arguments, bool mergeStderr = false) {
-  const std::string command =
-      kKestrel + " " + arguments + (mergeStderr ? " 2>&1" : " 2>/dev/null");
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return kestrel::testing::runHost(arguments, mergeStderr);
 }
 
-std::string quoted(const std::string& path) { return "'" + path + "'"; }
+std::string quoted(const std::string& path) { return kestrel::testing::quotedPath(path); }
 
 TEST(KestrelCli, ExampleLogMatchesTheHandDerivedLogByteForByte) {
   TempDir dir;

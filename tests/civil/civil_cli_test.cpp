@@ -1,12 +1,12 @@
 // kestrel import end to end for the civil side: the LandXML it writes, the alignments it opens.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "tests/civil/landxml_check.h"
+#include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -14,26 +14,15 @@ namespace {
 using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
 
-const std::string kKestrel = std::string(KESTREL_BINARY_DIR) + "/bin/kestrel";
 const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using Result = kestrel::testing::HostResult;
 
 Result run(const std::string& arguments) {
-  Result result;
-  FILE* pipe = popen((kKestrel + " " + arguments + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return kestrel::testing::runHost(arguments);
 }
 
-std::string quoted(const std::string& path) { return "'" + path + "'"; }
+std::string quoted(const std::string& path) { return kestrel::testing::quotedPath(path); }
 
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
