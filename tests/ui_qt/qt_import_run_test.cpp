@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSettings>
@@ -18,6 +19,8 @@
 #include "platform/windowing.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui_qt/modal_robot.h"
+#include "platform/civil_model.h"
+#include "ui/qt/alignment_dialog.h"
 #include "ui/qt/hscroll_list_widget.h"
 #include "ui/qt/import_dialog.h"
 #include "ui/qt/qt_dialog_views.h"
@@ -133,6 +136,56 @@ TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
   QSettings profile;
   EXPECT_TRUE(profile.contains("Settings/X"));
   EXPECT_TRUE(profile.contains("Settings/Y"));
+}
+
+TEST(QtImportRun, ResultsOnAnUnimportedAlignmentRouteAskForAnExistingAlignment) {
+  testing::TempDir temp;
+  const std::string sample = temp.write("road.sim", fileText(KESTREL_SOURCE_DIR "/examples/road.sim"));
+  OvDbDatabase drawing;
+  ovSetWorkingDatabase(&drawing);
+  registerQtDialogViews();
+  resetImportSettings();
+  auto& windowing = ovwin::windowing();
+  windowing.mode = ovwin::DialogMode::Qt;
+
+  // The alignments the civil document holds before the run are the ones offered.
+  std::vector<std::string> existing;
+  for (const auto& site : ovcivil::civilApplication().activeDocument().sites())
+    for (const auto& alignment : site.alignments) existing.push_back(alignment.name);
+  std::sort(existing.begin(), existing.end());
+  if (existing.empty()) existing.push_back("");  // one empty entry
+
+  std::vector<std::string> offered;
+  bool selectEnabled = true;
+  bool resultShown = false;
+  testing::ModalRobot robot;
+  robot
+      .then<qtui::ImportDialog>([&](qtui::ImportDialog* dialog) {
+        dialog->takeChosenFile(qtui::qs(sample));
+        // Points and vertical results, but not the centre line the results are placed on.
+        QTreeWidgetItem* root = dialog->tree()->topLevelItem(0);
+        for (int i = 1; i < root->childCount(); ++i)
+          if (i != 9) root->child(i)->setCheckState(0, Qt::Unchecked);
+        QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
+      })
+      .then<qtui::AlignmentDialog>([&](qtui::AlignmentDialog* dialog) {
+        for (int i = 0; i < dialog->alignmentList()->count(); ++i)
+          offered.push_back(utf8(dialog->alignmentList()->itemText(i)));
+        selectEnabled = dialog->selectButton()->isEnabled();
+        dialog->reject();
+      })
+      .then<qtui::ResultDialog>([&](qtui::ResultDialog* dialog) {
+        resultShown = true;
+        dialog->accept();
+      });
+  runKestrelCommand();
+  windowing.mode = ovwin::DialogMode::Scripted;
+  ovSetWorkingDatabase(nullptr);
+
+  ASSERT_EQ(robot.pending(), 0u) << robot.pendingNames();
+  EXPECT_EQ(offered, existing);
+  EXPECT_EQ(selectEnabled, !(existing.size() == 1 && existing[0].empty()));
+  EXPECT_TRUE(resultShown);
 }
 
 }  // namespace
