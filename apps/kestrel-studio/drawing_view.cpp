@@ -39,7 +39,8 @@ RawShape rawShape(const OvDbRawEntity& entity) {
   const auto groups = entity.groups();
   shape.isPoint = entity.typeName == "POINT";
   shape.isArc = entity.typeName == "ARC" || entity.typeName == "CIRCLE";
-  const bool known = shape.isPoint || shape.isArc || entity.typeName == "LWPOLYLINE" || entity.typeName == "LINE";
+  const bool known =
+      shape.isPoint || shape.isArc || entity.typeName == "LWPOLYLINE" || entity.typeName == "LINE";
   if (!known) return shape;
   double x = 0;
   for (const auto& group : groups) {
@@ -49,7 +50,8 @@ RawShape rawShape(const OvDbRawEntity& entity) {
     if (group.code == 40) shape.radius = value;
     if (group.code == 50) shape.startDegrees = value;
     if (group.code == 51) shape.endDegrees = value;
-    if (group.code == 70 && entity.typeName == "LWPOLYLINE") shape.closed = (static_cast<int>(value) & 1) != 0;
+    if (group.code == 70 && entity.typeName == "LWPOLYLINE")
+      shape.closed = (static_cast<int>(value) & 1) != 0;
   }
   if (entity.typeName == "CIRCLE") shape.endDegrees = 360;
   return shape;
@@ -118,7 +120,8 @@ QRectF DrawingView::extents() const {
           break;
         }
         case OvDbEntityKind::Raw:
-          for (const QPointF& p : rawShape(static_cast<const OvDbRawEntity&>(entity)).points) take(p.x(), p.y());
+          for (const QPointF& p : rawShape(static_cast<const OvDbRawEntity&>(entity)).points)
+            take(p.x(), p.y());
           break;
       }
     }
@@ -172,7 +175,8 @@ void DrawingView::paintEvent(QPaintEvent*) {
         }
         case OvDbEntityKind::Polyline2d: {
           QPolygonF shape;
-          for (const auto& v : static_cast<const OvDb2dPolyline&>(entity).vertices) shape << toScreen(v.x, v.y);
+          for (const auto& v : static_cast<const OvDb2dPolyline&>(entity).vertices)
+            shape << toScreen(v.x, v.y);
           painter.drawPolyline(shape);
           break;
         }
@@ -199,7 +203,8 @@ void DrawingView::paintEvent(QPaintEvent*) {
           while (sweep < 0) sweep += 2 * std::numbers::pi;
           const double toSixteenths = 180.0 / std::numbers::pi * 16.0;
           painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r),
-                          static_cast<int>(arc.startAngle * toSixteenths), static_cast<int>(sweep * toSixteenths));
+                          static_cast<int>(arc.startAngle * toSixteenths),
+                          static_cast<int>(sweep * toSixteenths));
           break;
         }
         case OvDbEntityKind::Raw: {
@@ -215,7 +220,8 @@ void DrawingView::paintEvent(QPaintEvent*) {
             double sweep = shape.endDegrees - shape.startDegrees;
             while (sweep < 0) sweep += 360;
             painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r),
-                            static_cast<int>(shape.startDegrees * 16), static_cast<int>(sweep * 16));
+                            static_cast<int>(shape.startDegrees * 16),
+                            static_cast<int>(sweep * 16));
           } else {
             QPolygonF line;
             for (const QPointF& p : shape.points) line << toScreen(p.x(), p.y());
@@ -247,13 +253,17 @@ void DrawingView::paintEvent(QPaintEvent*) {
 void DrawingView::wheelEvent(QWheelEvent* event) {
   // Zoom about the point under the cursor.
   const QPointF at = event->position();
-  const QPointF before((at.x() - width() / 2.0) / scale_ + centre_.x(), centre_.y() - (at.y() - height() / 2.0) / scale_);
+  const QPointF before((at.x() - width() / 2.0) / scale_ + centre_.x(),
+                       centre_.y() - (at.y() - height() / 2.0) / scale_);
   scale_ *= std::pow(1.0015, event->angleDelta().y());
-  centre_ = QPointF(before.x() - (at.x() - width() / 2.0) / scale_, before.y() + (at.y() - height() / 2.0) / scale_);
+  centre_ = QPointF(before.x() - (at.x() - width() / 2.0) / scale_,
+                    before.y() + (at.y() - height() / 2.0) / scale_);
   update();
 }
 
-void DrawingView::mousePressEvent(QMouseEvent* event) { lastDrag_ = event->position().toPoint(); }
+void DrawingView::mousePressEvent(QMouseEvent* event) {
+  lastDrag_ = event->position().toPoint();
+}
 
 void DrawingView::mouseMoveEvent(QMouseEvent* event) {
   if (!(event->buttons() & (Qt::LeftButton | Qt::MiddleButton))) return;

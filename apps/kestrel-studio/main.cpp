@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription("Imports SIMA survey files into a drawing.");
   parser.addHelpOption();
   QCommandLineOption language("lang", "Message and dialog language: ja or en.", "language", "ja");
-  QCommandLineOption screenshot("screenshot", "Save a picture of the window to FILE and quit.", "file");
+  QCommandLineOption screenshot("screenshot", "Save a picture of the window to FILE and quit.",
+                                "file");
   QCommandLineOption landxml("landxml", "Open a LandXML file as the civil document.", "file");
   parser.addOption(language);
   parser.addOption(screenshot);
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
   auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
   std::string error;
   if (linker == nullptr || linker->loadModule(modulePath(), &error) != ovrx::ErrorStatus::kOk) {
-    std::cerr << "kestrel-studio: " << modulePath() << ": cannot load the module: " << error << "\n";
+    std::cerr << "kestrel-studio: " << modulePath() << ": cannot load the module: " << error
+              << "\n";
     return 1;
   }
   // The module sets Japanese when it starts; the host may switch afterwards.
@@ -59,7 +61,8 @@ int main(int argc, char** argv) {
   window.listCommands();
   window.show();
   if (parser.isSet(landxml)) window.openLandXml(parser.value(landxml));
-  if (!parser.positionalArguments().isEmpty()) window.openDrawing(parser.positionalArguments().front());
+  if (!parser.positionalArguments().isEmpty())
+    window.openDrawing(parser.positionalArguments().front());
   if (parser.isSet(screenshot)) {
     QTimer::singleShot(300, &window, [&] {
       window.grab().save(parser.value(screenshot));

@@ -26,7 +26,9 @@ ovrx::CommandStack* commandStack() {
   return dynamic_cast<ovrx::CommandStack*>(ovrx::systemRegistry().at("ORVO_REGISTERED_COMMANDS"));
 }
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
+QString qs(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -40,7 +42,8 @@ MainWindow::MainWindow(OvDbDatabase& drawing) : drawing_(drawing) {
   connect(commandLine_, &QLineEdit::returnPressed, this, [this] {
     const QString name = commandLine_->text().trimmed();
     commandLine_->clear();
-    if (!name.isEmpty() && !runCommand(name)) statusBar()->showMessage(tr("Unknown command: %1").arg(name), 5000);
+    if (!name.isEmpty() && !runCommand(name))
+      statusBar()->showMessage(tr("Unknown command: %1").arg(name), 5000);
   });
   auto* centre = new QWidget(this);
   auto* layout = new QVBoxLayout(centre);
@@ -67,11 +70,13 @@ MainWindow::MainWindow(OvDbDatabase& drawing) : drawing_(drawing) {
   });
   file->addSeparator();
   file->addAction(tr("Open &LandXML..."), this, [this] {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open LandXML"), {}, "LandXML (*.xml)");
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open LandXML"), {}, "LandXML (*.xml)");
     if (!path.isEmpty()) openLandXml(path);
   });
   file->addAction(tr("Save La&ndXML..."), this, [this] {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save LandXML"), {}, "LandXML (*.xml)");
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Save LandXML"), {}, "LandXML (*.xml)");
     if (!path.isEmpty()) saveLandXml(path);
   });
   file->addSeparator();

@@ -55,8 +55,8 @@ std::string fileBytes(const std::string& path) {
 }
 
 // Counts per tree entry read straight from the file's lines, without the import's reader:
-// A the A01 lines with an elevation, D the lots whose vertices all name points of the file, H the H01 and I the I01 lines, route
-// types the F00 lines by their fifth field.
+// A the A01 lines with an elevation, D the lots whose vertices all name points of the file, H the
+// H01 and I the I01 lines, route types the F00 lines by their fifth field.
 std::array<int, kSeriesCount> countedByLines(const std::string& path) {
   std::array<int, kSeriesCount> counts{};
   std::set<std::string> pointNumbers;
@@ -72,7 +72,8 @@ std::array<int, kSeriesCount> countedByLines(const std::string& path) {
     if (fields[0] == "A01" && fields.size() > 5 && !fields[5].empty()) ++counts[kSeriesA];
     // A lot counts when every vertex names a point of the file.
     if (fields[0] == "D00") lotResolves = true;
-    if (fields[0] == "B01" && fields.size() > 1 && !pointNumbers.count(fields[1])) lotResolves = false;
+    if (fields[0] == "B01" && fields.size() > 1 && !pointNumbers.count(fields[1]))
+      lotResolves = false;
     if (fields[0] == "D99" && lotResolves) ++counts[kSeriesD];
     if (fields[0] == "H01") ++counts[kSeriesH];
     if (fields[0] == "I01") ++counts[kSeriesI];
@@ -144,7 +145,8 @@ TEST_F(QtDialogs, UntickingEveryKindDisablesImportAndRetickingOneEnablesIt) {
   qtui::ImportDialog dialog(form);
   QTreeWidgetItem* root = dialog.tree()->topLevelItem(0);
   for (int i = 0; i < root->childCount(); ++i) {
-    EXPECT_TRUE(dialog.importButton()->isEnabled()) << "still " << root->childCount() - i << " ticked";
+    EXPECT_TRUE(dialog.importButton()->isEnabled())
+        << "still " << root->childCount() - i << " ticked";
     root->child(i)->setCheckState(0, Qt::Unchecked);
   }
   EXPECT_FALSE(dialog.importButton()->isEnabled());
@@ -157,7 +159,8 @@ TEST_F(QtDialogs, UntickingEveryKindDisablesImportAndRetickingOneEnablesIt) {
   EXPECT_FALSE(form.settings().selection.isSelected(kSeriesA));
 
   root->setCheckState(0, Qt::Checked);  // the root ticks every kind
-  for (int i = 0; i < root->childCount(); ++i) EXPECT_EQ(root->child(i)->checkState(0), Qt::Checked);
+  for (int i = 0; i < root->childCount(); ++i)
+    EXPECT_EQ(root->child(i)->checkState(0), Qt::Checked);
 }
 
 TEST_F(QtDialogs, KindsTheFileLacksAreLockedAndStayUnticked) {
@@ -165,7 +168,8 @@ TEST_F(QtDialogs, KindsTheFileLacksAreLockedAndStayUnticked) {
   KestrelForm form = openForm(path);
   qtui::ImportDialog dialog(form);
   QTreeWidgetItem* root = dialog.tree()->topLevelItem(0);
-  EXPECT_EQ(utf8(root->child(0)->text(0)), std::string(sima::message(140, sima::Language::Japanese)) + " [1]");
+  EXPECT_EQ(utf8(root->child(0)->text(0)),
+            std::string(sima::message(140, sima::Language::Japanese)) + " [1]");
   for (int i = 1; i < root->childCount(); ++i) {
     EXPECT_FALSE(root->child(i)->flags() & Qt::ItemIsEnabled) << i;
     EXPECT_EQ(root->child(i)->checkState(0), Qt::Unchecked) << i;
@@ -212,8 +216,7 @@ TEST_F(QtDialogs, BrowseRefusesSimaWithTheMessageAndAcceptsUpperCaseSim) {
   bool listed = false;
   accepting.then<QFileDialog>([&](QFileDialog* chooser) {
     listed = !(chooser->filter() & QDir::CaseSensitive) &&
-             chooser->nameFilters() == QStringList{"(*.sim)"} &&
-             chooser->defaultSuffix() == "sim";
+             chooser->nameFilters() == QStringList{"(*.sim)"} && chooser->defaultSuffix() == "sim";
     chooser->reject();
   });
   QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
@@ -316,7 +319,8 @@ TEST_F(QtDialogs, ResultListScrollsAsFarAsItsWidestLineAndLogOpensOnlyWithErrors
   EXPECT_EQ(utf8(list->item(1)->text()), "座標データから4個のポイントを作成");
   const QFontMetrics metrics(list->font());
   int widest = 0;
-  for (int i = 0; i < list->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
+  for (int i = 0; i < list->count(); ++i)
+    widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
   EXPECT_EQ(list->horizontalExtent(), widest + 3);
   EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
 
@@ -378,13 +382,12 @@ TEST_P(ProgressPlacement, KeptPositionIsRestoredWhenOnScreenElseCentred) {
   EXPECT_EQ(kept.value("Settings/Y").toInt(), 44);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Positions, ProgressPlacement,
-    ::testing::Values(PlacementCase{"nothing_kept", INT_MIN, INT_MIN, true},
-                      PlacementCase{"on_screen", 10, 20, false},
-                      PlacementCase{"left_of_screen", -5000, 20, true},
-                      PlacementCase{"below_screen", 10, 100000, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Positions, ProgressPlacement,
+                         ::testing::Values(PlacementCase{"nothing_kept", INT_MIN, INT_MIN, true},
+                                           PlacementCase{"on_screen", 10, 20, false},
+                                           PlacementCase{"left_of_screen", -5000, 20, true},
+                                           PlacementCase{"below_screen", 10, 100000, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(QtDialogs, ProgressCaptionBarModalityAndCancelThatLetsTheImportGoOn) {
   QMainWindow host;

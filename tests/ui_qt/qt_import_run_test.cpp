@@ -1,5 +1,6 @@
 // The command "Kestrel" end to end with the Qt views: import dialog, progress, result dialog.
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -8,18 +9,16 @@
 #include <QSettings>
 #include <QTest>
 #include <QTreeWidget>
-#include <iconv.h>
-
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "command/run_command.h"
+#include "platform/civil_model.h"
 #include "platform/drawing_database.h"
 #include "platform/windowing.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui_qt/modal_robot.h"
-#include "platform/civil_model.h"
 #include "ui/qt/alignment_dialog.h"
 #include "ui/qt/hscroll_list_widget.h"
 #include "ui/qt/import_dialog.h"
@@ -63,7 +62,8 @@ void saveShot(QWidget* widget, const char* name) {
 
 TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
   testing::TempDir temp;
-  const std::string sample = temp.write("road.sim", fileText(KESTREL_SOURCE_DIR "/examples/road.sim"));
+  const std::string sample =
+      temp.write("road.sim", fileText(KESTREL_SOURCE_DIR "/examples/road.sim"));
   OvDbDatabase drawing;
   ovSetWorkingDatabase(&drawing);
   registerQtDialogViews();
@@ -89,7 +89,8 @@ TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
         QTest::mouseClick(dialog->settingsButton(), Qt::LeftButton);
         // Points and lots only: the results need no alignment choice.
         QTreeWidgetItem* root = dialog->tree()->topLevelItem(0);
-        for (int i = 2; i < root->childCount(); ++i) root->child(i)->setCheckState(0, Qt::Unchecked);
+        for (int i = 2; i < root->childCount(); ++i)
+          root->child(i)->setCheckState(0, Qt::Unchecked);
         QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
       })
       .then<qtui::SettingsDialog>([&](qtui::SettingsDialog* dialog) {
@@ -140,7 +141,8 @@ TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
 
 TEST(QtImportRun, ResultsOnAnUnimportedAlignmentRouteAskForAnExistingAlignment) {
   testing::TempDir temp;
-  const std::string sample = temp.write("road.sim", fileText(KESTREL_SOURCE_DIR "/examples/road.sim"));
+  const std::string sample =
+      temp.write("road.sim", fileText(KESTREL_SOURCE_DIR "/examples/road.sim"));
   OvDbDatabase drawing;
   ovSetWorkingDatabase(&drawing);
   registerQtDialogViews();

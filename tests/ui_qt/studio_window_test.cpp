@@ -32,7 +32,9 @@ ovrx::CommandStack& stack() {
 }
 
 int pings = 0;
-void ping() { ++pings; }
+void ping() {
+  ++pings;
+}
 
 // Pixels of the view that differ from its background.
 int drawnPixels(studio::DrawingView& view) {
@@ -128,16 +130,20 @@ TEST(StudioWindow, ImportsThroughTheModuleDialogsAndSavesTheDrawing) {
   robot
       .thenNamed("kestrel::qtui::ImportDialog",
                  [&](QWidget* dialog) {
-                   QMetaObject::invokeMethod(dialog, "takeChosenFile", Q_ARG(QString, QString::fromStdString(sample)));
+                   QMetaObject::invokeMethod(dialog, "takeChosenFile",
+                                             Q_ARG(QString, QString::fromStdString(sample)));
                    // Points and lots: no alignment choice.
                    auto* tree = dialog->findChild<QTreeWidget*>("seriesTree");
                    QTreeWidgetItem* root = tree->topLevelItem(0);
-                   for (int i = 2; i < root->childCount(); ++i) root->child(i)->setCheckState(0, Qt::Unchecked);
-                   QTest::mouseClick(dialog->findChild<QPushButton*>("importButton"), Qt::LeftButton);
+                   for (int i = 2; i < root->childCount(); ++i)
+                     root->child(i)->setCheckState(0, Qt::Unchecked);
+                   QTest::mouseClick(dialog->findChild<QPushButton*>("importButton"),
+                                     Qt::LeftButton);
                  })
       .thenNamed("kestrel::qtui::ResultDialog", [&](QWidget* dialog) {
         auto* list = dialog->findChild<QListWidget*>("resultList");
-        for (int i = 0; i < list->count(); ++i) results.push_back(list->item(i)->text().toStdString());
+        for (int i = 0; i < list->count(); ++i)
+          results.push_back(list->item(i)->text().toStdString());
         QTest::mouseClick(dialog->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
       });
   QTest::keyClicks(window.commandLine(), "Kestrel");

@@ -11,7 +11,8 @@ HScrollListWidget::HScrollListWidget(QWidget* parent, bool useTabStops)
       lines_(
           [this](std::string_view text, bool expandTabs) {
             const QFontMetrics metrics(font());
-            const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+            const QString line =
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
             if (!expandTabs) return metrics.horizontalAdvance(line);
             // Tab stops every eight average characters, as a list box with default tab stops.
             const int tabWidth = 8 * metrics.averageCharWidth();
@@ -52,7 +53,8 @@ void HScrollListWidget::resetContent() {
 
 void HScrollListWidget::applyExtent() {
   const int rowHeight = QFontMetrics(font()).height() + 2;
-  for (int row = 0; row < count(); ++row) item(row)->setSizeHint(QSize(horizontalExtent(), rowHeight));
+  for (int row = 0; row < count(); ++row)
+    item(row)->setSizeHint(QSize(horizontalExtent(), rowHeight));
   doItemsLayout();
 }
 

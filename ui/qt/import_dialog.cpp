@@ -117,7 +117,8 @@ void ImportDialog::browse() {
   chooser.setAcceptMode(QFileDialog::AcceptOpen);
   // The same dialog on every desktop, so the host looks alike everywhere and tests can drive it.
   chooser.setOption(QFileDialog::DontUseNativeDialog, true);
-  if (!form_.filePath().empty()) chooser.setDirectory(QFileInfo(qs(form_.filePath())).absolutePath());
+  if (!form_.filePath().empty())
+    chooser.setDirectory(QFileInfo(qs(form_.filePath())).absolutePath());
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
   takeChosenFile(chooser.selectedFiles().front());
 }
@@ -156,8 +157,9 @@ void ImportDialog::refresh() {
     auto* child = new QTreeWidgetItem(root, {qs(entry.text)});
     child->setData(0, kEntryRole, entry.entry);
     // A kind the file does not hold shows no tick and cannot be changed.
-    child->setFlags(entry.locked ? Qt::ItemIsSelectable
-                                 : Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    child->setFlags(entry.locked
+                        ? Qt::ItemIsSelectable
+                        : Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
   }
   tree_->expandAll();
   updating_ = false;

@@ -1,12 +1,12 @@
 #include "ui/qt/progress_window.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/dialog_resources.h"
 #include "ui/qt/ui_texts.h"
@@ -22,11 +22,14 @@ constexpr int kBarSteps = 1000;
 constexpr int kWidth = 360;
 constexpr int kHeight = 140;
 
-QString profileKey(const char* key) { return QString("%1/%2").arg(ids::kProfileSection, key); }
+QString profileKey(const char* key) {
+  return QString("%1/%2").arg(ids::kProfileSection, key);
+}
 
 }  // namespace
 
-ProgressWindow::ProgressWindow() : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+ProgressWindow::ProgressWindow()
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName("progressWindow");
   text_ = new QLabel(this);
   text_->setObjectName("progressText");
@@ -67,7 +70,8 @@ void QtProgressView::create(const std::string& caption, bool) {
   window_->setWindowTitle(qs(caption));
   QObject::connect(window_->cancelButton(), &QPushButton::clicked,
                    [this] { cancelPressed_ = true; });
-  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_, [this] { quitRequested_ = true; });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_,
+                   [this] { quitRequested_ = true; });
 }
 
 void QtProgressView::destroy() {
@@ -104,7 +108,8 @@ void QtProgressView::setBarPosition(int64_t position) {
   if (!window_) return;
   int value = 0;
   if (upper_ > lower_) {
-    const double fraction = static_cast<double>(position - lower_) / static_cast<double>(upper_ - lower_);
+    const double fraction =
+        static_cast<double>(position - lower_) / static_cast<double>(upper_ - lower_);
     value = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * kBarSteps);
   }
   window_->bar()->setValue(value);
@@ -152,9 +157,17 @@ void QtProgressView::move(int x, int y) {
   if (window_) window_->move(x, y);
 }
 
-int QtProgressView::x() const { return window_ ? window_->x() : 0; }
-int QtProgressView::y() const { return window_ ? window_->y() : 0; }
-int QtProgressView::width() const { return window_ ? window_->width() : kWidth; }
-int QtProgressView::height() const { return window_ ? window_->height() : kHeight; }
+int QtProgressView::x() const {
+  return window_ ? window_->x() : 0;
+}
+int QtProgressView::y() const {
+  return window_ ? window_->y() : 0;
+}
+int QtProgressView::width() const {
+  return window_ ? window_->width() : kWidth;
+}
+int QtProgressView::height() const {
+  return window_ ? window_->height() : kHeight;
+}
 
 }  // namespace kestrel::qtui

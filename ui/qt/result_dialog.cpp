@@ -28,7 +28,9 @@ LogOpener& logOpener() {
 
 }  // namespace
 
-void setLogOpener(LogOpener opener) { logOpener() = std::move(opener); }
+void setLogOpener(LogOpener opener) {
+  logOpener() = std::move(opener);
+}
 
 ResultDialog::ResultDialog(SimaResultForm& form, QWidget* parent) : QDialog(parent), form_(form) {
   const UiTexts& text = uiTexts();

@@ -88,8 +88,12 @@ const UiTexts& uiTexts() {
   return ovwin::threadLocale() == kJapaneseLocale ? kJapanese : kEnglish;
 }
 
-const UiTexts& japaneseTexts() { return kJapanese; }
-const UiTexts& englishTexts() { return kEnglish; }
+const UiTexts& japaneseTexts() {
+  return kJapanese;
+}
+const UiTexts& englishTexts() {
+  return kEnglish;
+}
 
 QSize dialogUnits(const QWidget& widget, int widthUnits, int heightUnits) {
   const QFontMetrics metrics(widget.font());
@@ -104,6 +108,8 @@ QWidget* hostMainWindow() {
   return nullptr;
 }
 
-void setControlId(QWidget& widget, int id) { widget.setProperty("controlId", id); }
+void setControlId(QWidget& widget, int id) {
+  widget.setProperty("controlId", id);
+}
 
 }  // namespace kestrel::qtui

@@ -49,9 +49,15 @@ const UiTexts& japaneseTexts();
 const UiTexts& englishTexts();
 
 // UTF-8 text as a QString, and back.
-inline QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-inline QString qs(const char* text) { return QString::fromUtf8(text); }
-inline std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
+inline QString qs(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline QString qs(const char* text) {
+  return QString::fromUtf8(text);
+}
+inline std::string utf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
 
 // A dialog size given in dialog units, in pixels of the widget's font (4 units per average
 // character width, 8 per line height).
