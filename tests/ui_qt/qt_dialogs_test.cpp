@@ -418,13 +418,53 @@ TEST_F(QtDialogs, ProgressCaptionBarModalityAndCancelThatLetsTheImportGoOn) {
   EXPECT_EQ(window.lastPercent(), 100);
 }
 
-TEST_F(QtDialogs, EnglishLocaleShowsTheEnglishCaptions) {
-  ovwin::setThreadLocale(0x409);
+class DialogLanguage : public QtDialogs, public ::testing::WithParamInterface<uint32_t> {};
+
+// Every dialog takes its caption and button texts from the set of the thread locale.
+TEST_P(DialogLanguage, CaptionsAndButtonsFollowTheThreadLocale) {
+  ovwin::setThreadLocale(GetParam());
+  const qtui::UiTexts& expected =
+      GetParam() == 0x411 ? qtui::japaneseTexts() : qtui::englishTexts();
   KestrelForm form = openForm(kSample);
-  qtui::ImportDialog dialog(form);
-  EXPECT_EQ(utf8(dialog.windowTitle()), qtui::englishTexts().importCaption);
-  EXPECT_EQ(utf8(dialog.importButton()->text()), "Import");
+  qtui::ImportDialog importDialog(form);
+  EXPECT_EQ(utf8(importDialog.windowTitle()), expected.importCaption);
+  EXPECT_EQ(utf8(importDialog.importButton()->text()), expected.importButton);
+  EXPECT_EQ(utf8(importDialog.browseButton()->text()), expected.browse);
+
+  const std::string layers[kLayerCount] = {"0", "0", "0", "0", "0"};
+  KestrelSettingsForm settingsForm({"0"}, layers, 0.0001);
+  qtui::SettingsDialog settings(settingsForm);
+  EXPECT_EQ(utf8(settings.windowTitle()), expected.settingsCaption);
+  EXPECT_EQ(utf8(settings.acceptButton()->text()), expected.acceptButton);
+
+  SelectAlignmentForm alignmentForm({{"本線", 1}});
+  qtui::AlignmentDialog alignment(alignmentForm);
+  EXPECT_EQ(utf8(alignment.windowTitle()), expected.alignmentCaption);
+  EXPECT_EQ(utf8(alignment.selectButton()->text()), expected.selectButton);
+
+  SimaResultInputs inputs;
+  inputs.simaPath = (temp.path() / "x.sim").string();
+  SimaResultForm resultForm(inputs);
+  qtui::ResultDialog result(resultForm);
+  EXPECT_EQ(utf8(result.windowTitle()), expected.resultCaption);
+  EXPECT_EQ(utf8(result.showLogButton()->text()), expected.showLog);
   ovwin::setThreadLocale(0x411);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, DialogLanguage, ::testing::Values(0x411u, 0x409u),
+                         [](const auto& info) {
+                           return std::string(info.param == 0x411 ? "japanese" : "english");
+                         });
+
+TEST(UiTexts, EnglishSetDiffersFromTheJapaneseInEveryCaption) {
+  const qtui::UiTexts& ja = qtui::japaneseTexts();
+  const qtui::UiTexts& en = qtui::englishTexts();
+  for (const auto member : {&qtui::UiTexts::importCaption, &qtui::UiTexts::settingsCaption,
+                            &qtui::UiTexts::alignmentCaption, &qtui::UiTexts::resultCaption,
+                            &qtui::UiTexts::importButton, &qtui::UiTexts::closeButton})
+    EXPECT_STRNE(ja.*member, en.*member);
+  EXPECT_STREQ(ja.importCaption, "SIMAファイル読み込み");
+  EXPECT_STREQ(ja.showLog, "ログを表示");
 }
 
 }  // namespace
