@@ -56,6 +56,8 @@ QtProgressView::~QtProgressView() {
   delete window_.data();
 }
 
+// The window has no parent even in a host with a main window: the main window is disabled while
+// the window shows, and a child window would be disabled with it.
 void QtProgressView::create(const std::string& caption, bool) {
   // The kept position comes from the application profile before CProgressWnd places the window.
   QSettings profile;
