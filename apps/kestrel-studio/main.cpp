@@ -6,7 +6,6 @@
 #include <iostream>
 
 #include "apps/kestrel-studio/main_window.h"
-#include "platform/drawing_database.h"
 #include "platform/runtime.h"
 #include "platform/windowing.h"
 
@@ -42,8 +41,6 @@ int main(int argc, char** argv) {
   parser.addPositionalArgument("drawing", "A DXF drawing to open.");
   parser.process(application);
 
-  static OvDbDatabase drawing;
-  ovSetWorkingDatabase(&drawing);
   ovrx::initializeHost();
   auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
   std::string error;
@@ -57,7 +54,7 @@ int main(int argc, char** argv) {
   ovwin::windowing().mode = ovwin::DialogMode::Qt;
   ovwin::windowing().hasMainWindow = true;
 
-  kestrel::studio::MainWindow window(drawing);
+  kestrel::studio::MainWindow window;
   window.listCommands();
   window.show();
   if (parser.isSet(landxml)) window.openLandXml(parser.value(landxml));
@@ -71,6 +68,5 @@ int main(int argc, char** argv) {
   }
   const int status = application.exec();
   linker->unloadModule(modulePath(), &error);
-  ovSetWorkingDatabase(nullptr);
   return status;
 }

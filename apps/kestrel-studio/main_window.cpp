@@ -32,7 +32,8 @@ QString qs(const std::string& text) {
 
 }  // namespace
 
-MainWindow::MainWindow(OvDbDatabase& drawing) : drawing_(drawing) {
+MainWindow::MainWindow() : drawing_(std::make_unique<OvDbDatabase>()) {
+  ovSetWorkingDatabase(drawing_.get());
   setObjectName("studioWindow");
   setWindowTitle("Kestrel Studio");
   view_ = new DrawingView(this);
@@ -60,6 +61,7 @@ MainWindow::MainWindow(OvDbDatabase& drawing) : drawing_(drawing) {
   addDockWidget(Qt::RightDockWidgetArea, dock);
 
   QMenu* file = menuBar()->addMenu(tr("&File"));
+  file->addAction(tr("&New Drawing"), this, &MainWindow::newDrawing);
   file->addAction(tr("&Open DXF..."), this, [this] {
     const QString path = QFileDialog::getOpenFileName(this, tr("Open DXF"), {}, "DXF (*.dxf)");
     if (!path.isEmpty()) openDrawing(path);
@@ -86,7 +88,7 @@ MainWindow::MainWindow(OvDbDatabase& drawing) : drawing_(drawing) {
   viewMenu->addAction(tr("Zoom &Extents"), this, [this] { view_->zoomExtents(); });
   viewMenu->addAction(dock->toggleViewAction());
 
-  view_->setSources(&drawing_, &ovcivil::civilApplication().activeDocument());
+  view_->setSources(drawing_.get(), &ovcivil::civilApplication().activeDocument());
   resize(1000, 700);
   refresh();
 }
@@ -111,20 +113,36 @@ bool MainWindow::runCommand(const QString& name) {
   return known;
 }
 
+MainWindow::~MainWindow() {
+  if (&ovWorkingDatabase() == drawing_.get()) ovSetWorkingDatabase(nullptr);
+}
+
+void MainWindow::makeCurrent(std::unique_ptr<OvDbDatabase> drawing) {
+  drawing_ = std::move(drawing);
+  ovSetWorkingDatabase(drawing_.get());
+  view_->setSources(drawing_.get(), &ovcivil::civilApplication().activeDocument());
+  refresh();
+  view_->zoomExtents();
+}
+
+void MainWindow::newDrawing() {
+  makeCurrent(std::make_unique<OvDbDatabase>());
+}
+
 bool MainWindow::openDrawing(const QString& path) {
+  auto opened = std::make_unique<OvDbDatabase>();
   std::string error;
-  if (!openDxf(path.toStdString(), drawing_, &error)) {
+  if (!openDxf(path.toStdString(), *opened, &error)) {
     QMessageBox::warning(this, windowTitle(), qs(error));
     return false;
   }
-  refresh();
-  view_->zoomExtents();
+  makeCurrent(std::move(opened));
   return true;
 }
 
 bool MainWindow::saveDrawing(const QString& path) {
   std::string error;
-  if (saveDxf(drawing_, path.toStdString(), &error)) return true;
+  if (saveDxf(*drawing_, path.toStdString(), &error)) return true;
   QMessageBox::warning(this, windowTitle(), qs(error));
   return false;
 }
@@ -138,7 +156,7 @@ bool MainWindow::openLandXml(const QString& path) {
     return false;
   }
   ovcivil::civilApplication().setActiveDocument(std::move(document));
-  view_->setSources(&drawing_, &ovcivil::civilApplication().activeDocument());
+  view_->setSources(drawing_.get(), &ovcivil::civilApplication().activeDocument());
   refresh();
   view_->zoomExtents();
   return true;
@@ -155,7 +173,7 @@ bool MainWindow::saveLandXml(const QString& path) {
 void MainWindow::refresh() {
   const QSignalBlocker block(layers_);
   layers_->clear();
-  for (const auto& name : drawing_.layerNames()) {
+  for (const auto& name : drawing_->layerNames()) {
     auto* item = new QListWidgetItem(qs(name), layers_);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(view_->layerVisible(qs(name)) ? Qt::Checked : Qt::Unchecked);

@@ -48,8 +48,7 @@ int drawnPixels(studio::DrawingView& view) {
 
 TEST(StudioWindow, CommandsMenuListsRegisteredCommandsAndTheCommandLineRunsThem) {
   stack().addCommand("TESTGROUP", "Ping", "Ping", 1, &ping);
-  OvDbDatabase drawing;
-  MainWindow window(drawing);
+  MainWindow window;
   window.listCommands();
   QMenu* commands = nullptr;
   for (QAction* action : window.menuBar()->actions())
@@ -72,14 +71,16 @@ TEST(StudioWindow, CommandsMenuListsRegisteredCommandsAndTheCommandLineRunsThem)
 }
 
 TEST(StudioWindow, HidingALayerHidesItsEntitiesAndZoomExtentsFitsThem) {
-  OvDbDatabase drawing;
+  MainWindow window;
+  OvDbDatabase& drawing = window.drawing();
+  EXPECT_EQ(&ovWorkingDatabase(), &drawing);
   drawing.addLayer("画地");
   auto lot = std::make_unique<OvDbPolyline>();
   lot->vertices = {{100, 200}, {300, 200}, {300, 250}, {100, 250}};
   lot->closed = true;
   const OvDbObjectId id = drawing.appendEntity(std::move(lot));
   ASSERT_TRUE(drawing.openEntity(id)->setLayer("画地"));
-  MainWindow window(drawing);
+  window.refresh();
   window.show();
   window.view()->resize(400, 300);
   window.view()->zoomExtents();
@@ -113,8 +114,6 @@ TEST(StudioWindow, ImportsThroughTheModuleDialogsAndSavesTheDrawing) {
   bytes << in.rdbuf();
   const std::string sample = temp.write("road.sim", bytes.str());
 
-  static OvDbDatabase drawing;
-  ovSetWorkingDatabase(&drawing);
   ovrx::initializeHost();
   auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
   const std::string module = KESTREL_BINARY_DIR "/lib/libkestrel_module.so";
@@ -122,7 +121,8 @@ TEST(StudioWindow, ImportsThroughTheModuleDialogsAndSavesTheDrawing) {
   ASSERT_EQ(linker->loadModule(module, &error), ovrx::ErrorStatus::kOk) << error;
   ovwin::windowing().mode = ovwin::DialogMode::Qt;
 
-  MainWindow window(drawing);
+  MainWindow window;
+  OvDbDatabase& drawing = window.drawing();
   window.listCommands();
   window.show();
   std::vector<std::string> results;
@@ -160,14 +160,28 @@ TEST(StudioWindow, ImportsThroughTheModuleDialogsAndSavesTheDrawing) {
 
   const QString saved = QString::fromStdString((temp.path() / "road.dxf").string());
   ASSERT_TRUE(window.saveDrawing(saved));
-  OvDbDatabase reopened;
-  MainWindow second(reopened);
-  ASSERT_TRUE(second.openDrawing(saved));
-  EXPECT_EQ(reopened.entityCount(), drawing.entityCount());
+  const std::size_t imported = drawing.entityCount();
+  window.newDrawing();
+  EXPECT_EQ(window.drawing().entityCount(), 0u);
+  EXPECT_EQ(&ovWorkingDatabase(), &window.drawing());
+  ASSERT_TRUE(window.openDrawing(saved));
+  EXPECT_EQ(window.drawing().entityCount(), imported);
+  EXPECT_EQ(&ovWorkingDatabase(), &window.drawing());
+
+  // A file that is not a drawing is refused with a message; the drawing stays.
+  const std::string broken = temp.write("broken.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nx\n");
+  std::string refusal;
+  testing::ModalRobot refusing;
+  refusing.thenNamed("QMessageBox", [&](QWidget* box) {
+    refusal = box->windowTitle().toStdString();
+    box->close();
+  });
+  EXPECT_FALSE(window.openDrawing(QString::fromStdString(broken)));
+  EXPECT_EQ(refusing.pending(), 0u);
+  EXPECT_EQ(window.drawing().entityCount(), imported);
 
   ovwin::windowing().mode = ovwin::DialogMode::Scripted;
   linker->unloadModule(module, &error);
-  ovSetWorkingDatabase(nullptr);
 }
 
 }  // namespace
