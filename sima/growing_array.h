@@ -40,7 +40,10 @@ class GrowingArray {
   const T& back() const { return at(static_cast<long>(items_.size()) - 1); }
 
   void removeAt(long index) { items_.erase(items_.begin() + static_cast<long>(checked(index))); }
-  void removeLast() { removeAt(static_cast<long>(items_.size()) - 1); }
+  void removeLast() {
+    if (items_.empty()) throw std::invalid_argument("removeLast on an empty array");
+    items_.pop_back();
+  }
 
   iterator begin() { return items_.begin(); }
   iterator end() { return items_.end(); }
