@@ -9,33 +9,15 @@
 #include "platform/dxf_writer.h"
 #include "platform/object_data.h"
 #include "tests/support/temp_dir.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace {
 
+using kestrel::testing::simaColumns;
+using kestrel::testing::writeToString;
+
 // The signature a binary DXF starts with (its first seven bytes name the vendor).
 std::string binarySignature() { return std::string("Vendor7 Binary DXF\r\n\x1a\0", 22); }
-
-
-std::string writeToString(const OvDbDatabase& database) {
-  DxfStringSink sink;
-  std::string error;
-  EXPECT_TRUE(writeDxf(database, sink, &error)) << error;
-  return sink.text();
-}
-
-OvMapODTableDefinition simaColumns() {
-  OvMapODTableDefinition definition;
-  for (const auto& [name, type] :
-       {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
-        std::pair{"Type", OvMapDataType::Character},
-        std::pair{"FileName", OvMapDataType::Character}}) {
-    OvMapODColumnDefinition column;
-    column.SetName(name);
-    column.SetType(type);
-    definition.AddColumn(column);
-  }
-  return definition;
-}
 
 // What one import does: ensure the table, draw points with records.
 void importPoints(OvDbDatabase& database, const std::string& layer, const std::string& file,

@@ -16,8 +16,11 @@
 #include "platform/dxf_writer.h"
 #include "platform/object_data.h"
 #include "tests/support/temp_dir.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace {
+
+using kestrel::testing::simaColumns;
 
 struct CommandResult {
   int status = -1;
@@ -178,20 +181,6 @@ std::string expectationOf(const OvDbDatabase& database) {
   }
   out << "]}";
   return out.str();
-}
-
-OvMapODTableDefinition simaColumns() {
-  OvMapODTableDefinition definition;
-  for (const auto& [name, type] :
-       {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
-        std::pair{"Type", OvMapDataType::Character},
-        std::pair{"FileName", OvMapDataType::Character}}) {
-    OvMapODColumnDefinition column;
-    column.SetName(name);
-    column.SetType(type);
-    definition.AddColumn(column);
-  }
-  return definition;
 }
 
 void attach(const char* table, OvDbObjectId id, std::int32_t number, const std::string& name,

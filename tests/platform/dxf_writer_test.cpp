@@ -15,8 +15,12 @@
 #include "platform/dxf_reader.h"
 #include "platform/object_data.h"
 #include "tests/support/temp_dir.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace {
+
+using kestrel::testing::simaColumns;
+using kestrel::testing::writeToString;
 
 using Groups = std::vector<std::pair<int, std::string>>;
 
@@ -33,27 +37,6 @@ Groups groupsOf(const std::string& text) {
     at = valueEnd + 1;
   }
   return groups;
-}
-
-std::string writeToString(const OvDbDatabase& database) {
-  DxfStringSink sink;
-  std::string error;
-  EXPECT_TRUE(writeDxf(database, sink, &error)) << error;
-  return sink.text();
-}
-
-OvMapODTableDefinition simaColumns() {
-  OvMapODTableDefinition definition;
-  for (const auto& [name, type] :
-       {std::pair{"No", OvMapDataType::Integer}, std::pair{"Name", OvMapDataType::Character},
-        std::pair{"Type", OvMapDataType::Character},
-        std::pair{"FileName", OvMapDataType::Character}}) {
-    OvMapODColumnDefinition column;
-    column.SetName(name);
-    column.SetType(type);
-    definition.AddColumn(column);
-  }
-  return definition;
 }
 
 void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number,

@@ -2,22 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/platform_test_support.h"
+
 namespace {
 
-OvMapODTableDefinition simaColumns() {
-  OvMapODTableDefinition definition;
-  const std::pair<const char*, OvMapDataType> columns[] = {{"No", OvMapDataType::Integer},
-                                                           {"Name", OvMapDataType::Character},
-                                                           {"Type", OvMapDataType::Character},
-                                                           {"FileName", OvMapDataType::Character}};
-  for (const auto& [name, type] : columns) {
-    OvMapODColumnDefinition column;
-    column.SetName(name);
-    column.SetType(type);
-    definition.AddColumn(column);
-  }
-  return definition;
-}
+using kestrel::testing::simaColumns;
 
 OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name, const std::string& type,
                               const std::string& file) {
