@@ -196,7 +196,7 @@ void runKestrelCommand() {
 
   readWithProgress(run, settings.filePath, *views);
 
-  ImportLog log = run.log;
+  ImportLog& log = run.log;
   log.setPath(settings.filePath);
   std::string error;
   if (!writeLogFile(log, run.inputEncoding, &error))

@@ -26,8 +26,14 @@ void readLot(ImportRun& run, const Fields& header, ReadMode mode) {
   lot.closed = sima::trim(fieldAt(header, 3)) == "1";
   bool failed = false;
   bool hadTriangleBlock = false;
+  // The vertices are gathered as references (the point store does not change inside a lot) and
+  // copied once, at their final count, when the lot ends well.
+  std::vector<const SimaPoint*> vertices;
+  vertices.reserve(16);
 
   auto finishGood = [&] {
+    lot.vertices.reserve(vertices.size());
+    for (const SimaPoint* vertex : vertices) lot.vertices.append(*vertex);
     run.lots.append(std::move(lot));
     if (importing) {
       const LotData& stored = run.lots.back();
@@ -62,7 +68,7 @@ void readLot(ImportRun& run, const Fields& header, ReadMode mode) {
         if (rejected != 0) continue;
       }
       try {
-        lot.vertices.append(run.lookupPoint(sima::toInteger(fieldAt(f, 1))));
+        vertices.push_back(&run.lookupPoint(sima::toInteger(fieldAt(f, 1))));
       } catch (const OrvoException&) {
         if (importing) {
           run.log.addPointNotFound(number, line.text);

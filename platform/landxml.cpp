@@ -4,13 +4,13 @@
 #include <charconv>
 #include <cmath>
 #include <ctime>
+#include <deque>
 #include <fstream>
 #include <limits>
 #include <numbers>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
-#include <unordered_set>
 
 #include "platform/number_text.h"
 #include "platform/drawing_database.h"
@@ -45,21 +45,119 @@ void setNumber(pugi::xml_node node, const char* name, double value) {
 }
 
 // Gives every name that repeats an earlier one (or is empty) a suffix that makes it unique, the
-// same way each time: "name (2)", "name (3)", …; an empty name becomes `fallback`.
+// same way each time: "name (2)", "name (3)", …; an empty name becomes `fallback`. The names
+// handed in must outlive this object: it keeps views of them, not copies.
 class UniqueNames {
  public:
-  std::string take(const std::string& name, const std::string& fallback) {
-    const std::string base = name.empty() ? fallback : name;
-    std::string candidate = base;
-    for (int suffix = 2; taken_.contains(candidate); ++suffix)
-      candidate = base + " (" + std::to_string(suffix) + ")";
-    taken_.insert(candidate);
-    return candidate;
+  explicit UniqueNames(std::size_t expected = 0) {
+    std::size_t size = 16;
+    while (size < expected * 2) size *= 2;
+    slots_.resize(size);
+  }
+  std::string_view take(std::string_view name, std::string_view fallback) {
+    const std::string_view base = name.empty() ? keep(std::string(fallback)) : name;
+    if (insert(base)) return base;
+    for (int suffix = 2;; ++suffix) {
+      const std::string_view candidate =
+          keep(std::string(base) + " (" + std::to_string(suffix) + ")");
+      if (insert(candidate)) return candidate;
+      made_.pop_back();
+    }
   }
 
  private:
-  std::unordered_set<std::string> taken_;  // hashed: a file may carry 100,000 point names
+  std::string_view keep(std::string text) { return made_.emplace_back(std::move(text)); }
+
+  // One flat table (a file may carry 100,000 point names): no node per name to allocate and free.
+  bool insert(std::string_view name) {
+    if ((used_ + 1) * 2 > slots_.size()) grow();
+    std::string_view& slot = find(name);
+    if (slot.data() != nullptr) return false;
+    slot = name;
+    ++used_;
+    return true;
+  }
+  std::string_view& find(std::string_view name) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = std::hash<std::string_view>{}(name) & mask;
+    while (slots_[at].data() != nullptr && slots_[at] != name) at = (at + 1) & mask;
+    return slots_[at];
+  }
+  void grow() {
+    std::vector<std::string_view> old(slots_.size() * 2);
+    old.swap(slots_);
+    for (const std::string_view name : old)
+      if (name.data() != nullptr) find(name) = name;
+  }
+
+  std::vector<std::string_view> slots_;  // a null data pointer marks a free slot
+  std::size_t used_ = 0;
+  std::deque<std::string> made_;  // the names made here; a deque never moves them
 };
+
+// The output flags of every element: control characters XML 1.0 cannot carry, not even as
+// character references, are left out rather than making the document unreadable.
+constexpr unsigned kFormat = pugi::format_default | pugi::format_skip_control_chars;
+
+// Appends text as pugixml writes it under kFormat: markup characters escaped; in an attribute
+// also the quote, and every control character is dropped; in element text tab, line feed and
+// carriage return stay.
+void appendEscaped(std::string& out, std::string_view text, bool attribute) {
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>':
+        if (attribute) out += '>'; else out += "&gt;";
+        break;
+      case '"':
+        if (attribute) out += "&quot;"; else out += '"';
+        break;
+      default:
+        if (static_cast<unsigned char>(c) >= 0x20 ||
+            (!attribute && (c == '\t' || c == '\n' || c == '\r')))
+          out += c;
+    }
+  }
+}
+
+void appendNumber(std::string& out, double value) {
+  if (std::isinf(value)) {
+    out += value > 0 ? "INF" : "-INF";
+    return;
+  }
+  char text[32];
+  out.append(text, writeRoundTripNumber(text, text + sizeof text, value));
+}
+
+// The points, one CgPoint line each, in the bytes pugixml would print for them at depth 2. They
+// are many, so they are formatted straight into a buffer rather than built as nodes.
+void writeCgPoints(const std::vector<CogoPoint>& points, std::ostream& out) {
+  constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
+  std::string buffer;
+  buffer.reserve(kFlushBytes + 512);
+  UniqueNames names(points.size());
+  for (const auto& point : points) {
+    char digits[16];
+    const auto id = std::to_chars(digits, digits + sizeof digits, point.number).ptr;
+    buffer += "    <CgPoint name=\"";
+    appendEscaped(buffer, names.take(point.name, "P" + std::string(digits, id)), true);
+    buffer += "\" oID=\"";
+    buffer.append(digits, id);
+    buffer += "\">";
+    appendNumber(buffer, point.y);  // northing first
+    buffer += ' ';
+    appendNumber(buffer, point.x);
+    buffer += ' ';
+    appendNumber(buffer, point.z);
+    buffer += "</CgPoint>\n";
+    if (buffer.size() >= kFlushBytes) {
+      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+      buffer.clear();
+    }
+  }
+  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
 
 void writeEntity(pugi::xml_node geometry, const AlignmentEntity& entity) {
   switch (entity.kind) {
@@ -333,7 +431,7 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
       ++ordinal;
       auto element = collection.append_child("Alignment");
       element.append_attribute("name").set_value(
-          names.take(alignment.name, "Alignment " + std::to_string(ordinal)).c_str());
+          std::string(names.take(alignment.name, "Alignment " + std::to_string(ordinal))).c_str());
       element.append_attribute("desc").set_value(alignment.description.c_str());
       setNumber(element, "staStart", alignment.startingStation);
       setNumber(element, "length", alignment.length());
@@ -350,7 +448,7 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
     }
   }
   std::ostringstream shell;
-  xml.save(shell, "  ", pugi::format_default, pugi::encoding_utf8);
+  xml.save(shell, "  ", kFormat, pugi::encoding_utf8);
   const std::string text = shell.str();
   const std::string placeholder = std::string("<CgPoints>") + kPointsMarker + "</CgPoints>";
   const std::size_t at = text.find(placeholder);
@@ -360,19 +458,7 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
   }
   out.write(text.data(), static_cast<std::streamsize>(at));
   out << "<CgPoints>\n";
-  // One reusable node printed at the depth the document gives it: the same bytes as a whole
-  // document would hold, escaping included.
-  pugi::xml_document scratch;
-  auto element = scratch.append_child("CgPoint");
-  auto name = element.append_attribute("name");
-  auto id = element.append_attribute("oID");
-  UniqueNames names;
-  for (const auto& point : document.points()) {
-    name.set_value(names.take(point.name, "P" + std::to_string(point.number)).c_str());
-    id.set_value(std::to_string(point.number).c_str());
-    element.text().set((pointText(PlanPoint{point.x, point.y}) + " " + number(point.z)).c_str());
-    element.print(out, "  ", pugi::format_default, pugi::encoding_utf8, 2);
-  }
+  writeCgPoints(document.points(), out);
   out << "  </CgPoints>";
   const std::size_t after = at + placeholder.size();
   out.write(text.data() + after, static_cast<std::streamsize>(text.size() - after));
@@ -501,14 +587,15 @@ std::vector<CogoPoint> drawingCogoPoints(const OvDbDatabase& drawing) {
   const int type = table->definition.ColumnIndex("Type");
   if (number < 0 || name < 0 || type < 0) return points;
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
-    const auto* point = dynamic_cast<const OvDbPoint*>(&drawing.entityAt(i));
-    if (point == nullptr) continue;
-    for (const auto* record : tables.Records("JSIMA_V3_Point", point->objectId())) {
-      if (record->Value(type).StrValue() != "座標") continue;
-      points.push_back(CogoPoint{record->Value(number).Int32Value(), record->Value(name).StrValue(),
+    if (drawing.entityAt(i).kind() != OvDbEntityKind::Point) continue;
+    const auto* point = static_cast<const OvDbPoint*>(&drawing.entityAt(i));
+    bool found = false;
+    tables.forEachRecordOf(i, [&](const OvMapODTable& of, const OvMapODTableRecord& record) {
+      if (found || &of != table || record.Value(type).StrValue() != "座標") return;
+      points.push_back(CogoPoint{record.Value(number).Int32Value(), record.Value(name).StrValue(),
                                  point->position.x, point->position.y, point->position.z});
-      break;
-    }
+      found = true;
+    });
   }
   return points;
 }

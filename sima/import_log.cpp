@@ -443,9 +443,12 @@ bool writeLogFile(const ImportLog& log, sima::Encoding encoding, std::string* er
 bool appendLogLines(const std::string& path, const std::vector<std::string>& lines,
                     sima::Encoding encoding, std::string* error) {
   std::string bytes;
-  {
-    std::ifstream existing(path, std::ios::binary);
-    if (existing) bytes.assign(std::istreambuf_iterator<char>(existing), {});
+  if (std::ifstream existing(path, std::ios::binary | std::ios::ate); existing) {
+    // Read in one piece: a log of a large file runs to megabytes.
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamoff>(existing.tellg(), 0)));
+    existing.seekg(0);
+    existing.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(existing.gcount()));
   }
   std::string added;
   for (const auto& line : lines) added.append(line).push_back('\n');

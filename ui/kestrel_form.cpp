@@ -99,6 +99,11 @@ int KestrelForm::preScan(const std::string& path) {
   ++preScanCount_;
   const int status = preScan_ ? preScan_(settings_.run, path) : -1;
   settings_.selection = countSeries(settings_.run, language_);
+  // Past the counts only the routes and the result series are consulted: the points and lots
+  // are given back instead of living on with the document's settings.
+  settings_.run.pointStore = PointStore{};
+  settings_.run.lots = GrowingArray<LotData>{};
+  settings_.run.routeElements = GrowingArray<EntityData>{};
   return status;
 }
 
