@@ -10,6 +10,8 @@
 #include <random>
 #include <sstream>
 
+#include <pugixml.hpp>
+
 #include "tests/civil/landxml_check.h"
 #include "tests/support/temp_dir.h"
 
@@ -103,6 +105,59 @@ TEST(LandXml, RepeatedAndEmptyNamesGetStableSuffixes) {
   // The model keeps what it was given.
   EXPECT_EQ(document.sites().front().alignments[1].name, "本線");
   EXPECT_EQ(written(document), text);
+}
+
+// Point names a damaged or hostile file may carry. The CgPoint lines are formatted without the
+// XML library, so they are held against what the library prints for the same element, and read
+// back through its parser.
+TEST(LandXml, PointNamesAreEscapedAsTheXmlLibraryWouldAndReadBack) {
+  struct Case {
+    std::string name;
+    std::string expected;  // the name read back
+  };
+  const Case cases[] = {
+      {"点1", "点1"},
+      {"a&b<c>d\"e'f", "a&b<c>d\"e'f"},
+      {"tab\tline\nfeed\rreturn", "tablinefeedreturn"},  // XML drops them from attributes
+      {"nul\x01" "bell\x07" "esc\x1b", "nulbellesc"},
+      {"0\nEOF", "0EOF"},
+      {"  padded  ", "  padded  "},
+  };
+  CivilDocument document;
+  int32_t number = 0;
+  for (const auto& c : cases) document.points().push_back({++number, c.name, 1.5, -2.25, kInf});
+  const std::string text = written(document);
+
+  pugi::xml_document reference;
+  auto element = reference.append_child("CgPoint");
+  pugi::xml_document parsed;
+  ASSERT_TRUE(parsed.load_string(text.c_str())) << text;
+  auto read = parsed.document_element().child("CgPoints").child("CgPoint");
+  number = 0;
+  for (const auto& c : cases) {
+    ++number;
+    SCOPED_TRACE(c.expected);
+    element.remove_attributes();
+    element.append_attribute("name").set_value(c.name.c_str());
+    element.append_attribute("oID").set_value(number);
+    element.text().set("-2.25 1.5 INF");
+    std::ostringstream line;
+    element.print(line, "  ", pugi::format_default | pugi::format_skip_control_chars,
+                  pugi::encoding_utf8, 2);
+    EXPECT_NE(text.find(line.str()), std::string::npos) << line.str() << "\n" << text;
+    ASSERT_TRUE(read);
+    EXPECT_EQ(std::string(read.attribute("name").value()), c.expected);
+    EXPECT_EQ(read.attribute("oID").as_int(), number);
+    read = read.next_sibling("CgPoint");
+  }
+  EXPECT_FALSE(read);
+
+  kestrel::testing::TempDir folder;
+  const std::string path = folder.write("hostile.xml", text);
+  const auto check = kestrel::testing::validateLandXml(path);
+  if (!check.skipped) {
+    EXPECT_TRUE(check.valid) << check.output;
+  }
 }
 
 TEST(LandXml, SpiralRadiiUseInfAndRotation) {
