@@ -10,6 +10,8 @@ namespace {
 
 void ensureTable(const char* name) {
   static const char* const kColumns[] = {"No", "Name", "Type", "FileName"};
+  // Asked once per lot: a table already there needs no definition built for the refused add.
+  if (ovCurrentObjectDataTables().IsTablePresent(name)) return;
   OvMapODTableDefinition definition;
   for (int i = 0; i < 4; ++i) {
     OvMapODColumnDefinition column;

@@ -1,4 +1,4 @@
-// Decoding at the input edge and encoding of the log, with glibc iconv for CP932.
+// Decoding at the input edge and encoding of the log, with CP932 as glibc iconv maps it.
 #include "sima/text_encoding.h"
 
 #include <iconv.h>
@@ -240,6 +240,103 @@ std::string decodeCp932(std::string_view bytes) {
   return out;
 }
 
+// The code point of a well-formed UTF-8 sequence of `length` bytes.
+uint32_t utf8CodePoint(const unsigned char* data, std::size_t length) {
+  if (length == 1) return data[0];
+  uint32_t codePoint = data[0] & (0xFFu >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k) codePoint = codePoint << 6 | (data[k] & 0x3Fu);
+  return codePoint;
+}
+
+// CP932 bytes of a code point in the encoder's form: below 0x100 one byte, else lead << 8 | trail;
+// kAskIconv when the table has no answer.
+constexpr uint16_t kAskIconv = 0xFFFF;
+
+// iconv's answer for one code point, the handle opened on first use.
+class IconvEncoder {
+ public:
+  IconvEncoder() = default;
+  IconvEncoder(const IconvEncoder&) = delete;
+  IconvEncoder& operator=(const IconvEncoder&) = delete;
+  ~IconvEncoder() {
+    if (open_) iconv_close(handle_);
+  }
+  uint16_t encode(uint32_t codePoint) {
+    if (!open_) {
+      handle_ = iconv_open("CP932", "UTF-8");
+      if (handle_ == reinterpret_cast<iconv_t>(-1)) return kAskIconv;
+      open_ = true;
+    }
+    char inBuffer[4];
+    char* inPointer = inBuffer;
+    std::size_t inLeft = static_cast<std::size_t>(putUtf8(inBuffer, codePoint) - inBuffer);
+    unsigned char outBuffer[8];
+    char* outPointer = reinterpret_cast<char*>(outBuffer);
+    std::size_t outLeft = sizeof outBuffer;
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(handle_, &inPointer, &inLeft, &outPointer, &outLeft) == static_cast<std::size_t>(-1))
+      return kAskIconv;
+    const std::size_t written = sizeof outBuffer - outLeft;
+    if (written == 1) return outBuffer[0];
+    if (written == 2) return static_cast<uint16_t>(outBuffer[0] << 8 | outBuffer[1]);
+    return kAskIconv;
+  }
+
+ private:
+  iconv_t handle_{};
+  bool open_ = false;
+};
+
+// The log's direction, from code point to CP932, built from the decoding table so that encoding a
+// large log is a table lookup per character. Where several sequences decode to one code point
+// (the NEC and IBM duplicates) iconv is asked once which one it writes; a code point no sequence
+// decodes to is left to iconv when it is met.
+struct Cp932Encoder {
+  bool available = false;
+  bool asciiIsIdentity = true;
+  std::vector<uint16_t> bytesOf;  // by BMP code point
+};
+
+Cp932Encoder buildCp932Encoder() {
+  Cp932Encoder encoder;
+  const Cp932Table& table = cp932Table();
+  if (!table.available) return encoder;
+  encoder.asciiIsIdentity = table.asciiIsIdentity;
+  encoder.bytesOf.assign(0x10000, kAskIconv);
+  std::vector<uint32_t> shared;
+  auto add = [&](uint32_t codePoint, uint16_t code) {
+    if (codePoint >= 0x10000) return;
+    uint16_t& slot = encoder.bytesOf[codePoint];
+    if (slot == kAskIconv) {
+      slot = code;
+    } else if (slot != code) {
+      shared.push_back(codePoint);
+    }
+  };
+  for (int byte = 0; byte < 256; ++byte) {
+    const uint32_t single = table.single[static_cast<std::size_t>(byte)];
+    if (single == kInvalid) continue;
+    if (single != kLeadByte) {
+      add(single, static_cast<uint16_t>(byte));
+      continue;
+    }
+    const std::size_t row = table.leadIndex[static_cast<std::size_t>(byte)];
+    for (int trail = 0; trail < 256; ++trail) {
+      const uint32_t pair = table.pairs[(row - 1) * 256 + static_cast<std::size_t>(trail)];
+      if (pair != kInvalid) add(pair, static_cast<uint16_t>(byte << 8 | trail));
+    }
+  }
+  IconvEncoder ask;
+  for (const uint32_t codePoint : shared) encoder.bytesOf[codePoint] = ask.encode(codePoint);
+  encoder.available = true;
+  return encoder;
+}
+
+const Cp932Encoder& cp932Encoder() {
+  static const Cp932Encoder encoder = buildCp932Encoder();
+  return encoder;
+}
+
 }  // namespace
 
 bool parseEncodingChoice(std::string_view text, EncodingChoice& out) {
@@ -272,35 +369,40 @@ DecodedText decode(std::string_view bytes, EncodingChoice choice) {
 
 std::string encode(std::string_view utf8, Encoding encoding) {
   if (encoding == Encoding::Utf8) return std::string(utf8);
-  const iconv_t handle = iconv_open("CP932", "UTF-8");
-  if (handle == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
+  const Cp932Encoder& encoder = cp932Encoder();
+  if (!encoder.available) return std::string(utf8);
+  const auto* data = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t size = utf8.size();
   // CP932 never takes more bytes than UTF-8 for the same text.
-  std::string out(utf8.size(), '\0');
-  char* inPointer = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* outPointer = out.data();
-  std::size_t outLeft = out.size();
-  while (inLeft > 0) {
-    if (iconv(handle, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1))
-      break;
-    if (errno == E2BIG || outLeft == 0) {  // not expected (see above), but never write past
-      const std::size_t written = out.size() - outLeft;
-      out.resize(out.size() * 2 + 16);
-      outPointer = out.data() + written;
-      outLeft = out.size() - written;
-      if (errno == E2BIG) continue;
+  std::string out(size, '\0');
+  char* put = out.data();
+  IconvEncoder fallback;
+  std::size_t i = 0;
+  while (i < size) {
+    if (data[i] < 0x80 && encoder.asciiIsIdentity) {
+      *put++ = static_cast<char>(data[i++]);
+      continue;
     }
-    // A character CP932 lacks, or a malformed sequence: one "?" for the whole sequence.
-    const std::size_t length =
-        utf8SequenceLength(reinterpret_cast<const unsigned char*>(inPointer), inLeft);
-    const std::size_t skip = length == 0 ? 1 : length;
-    *outPointer++ = '?';
-    --outLeft;
-    inPointer += skip;
-    inLeft -= skip;
+    const std::size_t length = utf8SequenceLength(data + i, size - i);
+    if (length == 0) {  // not UTF-8: one "?" for the byte
+      *put++ = '?';
+      ++i;
+      continue;
+    }
+    const uint32_t codePoint = utf8CodePoint(data + i, length);
+    uint16_t code = codePoint < 0x10000 ? encoder.bytesOf[codePoint] : kAskIconv;
+    if (code == kAskIconv) code = fallback.encode(codePoint);
+    if (code == kAskIconv) {  // a character CP932 lacks: one "?" for the whole sequence
+      *put++ = '?';
+    } else if (code < 0x100) {
+      *put++ = static_cast<char>(code);
+    } else {
+      *put++ = static_cast<char>(code >> 8);
+      *put++ = static_cast<char>(code & 0xFF);
+    }
+    i += length;
   }
-  iconv_close(handle);
-  out.resize(out.size() - outLeft);
+  out.resize(static_cast<std::size_t>(put - out.data()));
   return out;
 }
 

@@ -162,6 +162,51 @@ TEST(Encode, CharactersCp932LacksBecomeQuestionMarks) {
   EXPECT_EQ(encode("a\xFF" "b", Encoding::Cp932), "a?b");  // not UTF-8 at all
 }
 
+// The encoder answers from a table; iconv, one character at a time, is the reference.
+std::string encodeCharacterWithIconv(const std::string& utf8) {
+  const iconv_t handle = iconv_open("CP932", "UTF-8");
+  char out[8];
+  char* in = const_cast<char*>(utf8.data());
+  std::size_t inLeft = utf8.size();
+  char* put = out;
+  std::size_t outLeft = sizeof out;
+  const bool ok = iconv(handle, &in, &inLeft, &put, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(handle);
+  return ok ? std::string(out, put) : "?";
+}
+
+std::string utf8Of(uint32_t c) {
+  std::string s;
+  if (c < 0x80) {
+    s += static_cast<char>(c);
+  } else if (c < 0x800) {
+    s += static_cast<char>(0xC0 | c >> 6);
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    s += static_cast<char>(0xE0 | c >> 12);
+    s += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return s;
+}
+
+TEST(Encode, EveryBmpCharacterAsIconvEncodesIt) {
+  int differences = 0;
+  std::string all;
+  std::string expected;
+  for (uint32_t c = 1; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const std::string one = utf8Of(c);
+    const std::string reference = encodeCharacterWithIconv(one);
+    if (encode(one, Encoding::Cp932) != reference && ++differences <= 5)
+      ADD_FAILURE() << "U+" << std::hex << c;
+    all += one;
+    expected += reference;
+  }
+  EXPECT_EQ(differences, 0);
+  EXPECT_EQ(encode(all, Encoding::Cp932), expected);  // and the same in one text
+}
+
 TEST(Encode, RoundTripsThroughDecode) {
   const std::string text = "H00,1,中心線”本線”,\nZ00,ｱｲｳ\\～,\n";
   EXPECT_EQ(decode(encode(text, Encoding::Cp932), EncodingChoice::Cp932).text, text);
