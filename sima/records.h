@@ -1,6 +1,7 @@
 // The records that accepted SIMA lines become, held by the import run for one run.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -119,25 +120,39 @@ struct IntersectionData {
   GrowingArray<SubEntity> sections;
 };
 
-// Position of the first record with each number: an open-addressing table, one probe sequence
-// in one flat array, because lookups by number run once per lot and route vertex.
+// Position of the first record with each number. Survey numbers mostly run densely from small
+// values, so those are kept in a flat array indexed by the number itself (four bytes a number,
+// small enough to stay in cache while lots look their vertices up at random); any other number
+// goes to an open-addressing table. The array grows only while it stays within a few slots per
+// record, so scattered or huge numbers cannot make it large.
 class FirstIndexByNumber {
  public:
   void clear() {
+    dense_.clear();
     slots_.clear();
     used_ = 0;
+    count_ = 0;
   }
   // Records `position` for `number` unless the number already has one.
   void insertFirst(int32_t number, std::size_t position) {
+    if (find(number) >= 0) return;
+    ++count_;
+    if (number >= 0 && fitsDense(static_cast<std::size_t>(number))) {
+      dense_[static_cast<std::size_t>(number)] = static_cast<uint32_t>(position);
+      return;
+    }
     if ((used_ + 1) * 2 > slots_.size()) grow();
     Slot& slot = probe(number);
-    if (slot.position != kEmpty) return;
     slot.number = number;
     slot.position = static_cast<uint32_t>(position);
     ++used_;
   }
   // The position recorded for `number`, or -1.
   long find(int32_t number) const {
+    if (number >= 0 && static_cast<std::size_t>(number) < dense_.size()) {
+      const uint32_t position = dense_[static_cast<std::size_t>(number)];
+      if (position != kEmpty) return static_cast<long>(position);
+    }
     if (slots_.empty()) return -1;
     const Slot& slot = const_cast<FirstIndexByNumber*>(this)->probe(number);
     return slot.position == kEmpty ? -1 : static_cast<long>(slot.position);
@@ -145,10 +160,20 @@ class FirstIndexByNumber {
 
  private:
   static constexpr uint32_t kEmpty = UINT32_MAX;
+  static constexpr std::size_t kDenseFloor = std::size_t{1} << 16;
+  static constexpr std::size_t kDenseSlotsPerRecord = 8;
   struct Slot {
     int32_t number = 0;
     uint32_t position = kEmpty;
   };
+  // True when the array holds (or may grow to hold) `number`.
+  bool fitsDense(std::size_t number) {
+    if (number < dense_.size()) return true;
+    const std::size_t limit = std::max(kDenseFloor, kDenseSlotsPerRecord * count_);
+    if (number >= limit) return false;
+    dense_.resize(std::min(limit, std::max(number + 1, dense_.size() * 2)), kEmpty);
+    return true;
+  }
   Slot& probe(int32_t number) {
     const std::size_t mask = slots_.size() - 1;
     // Fibonacci hashing spreads consecutive numbers over the table.
@@ -162,8 +187,10 @@ class FirstIndexByNumber {
     for (const Slot& slot : old)
       if (slot.position != kEmpty) probe(slot.number) = slot;
   }
+  std::vector<uint32_t> dense_;
   std::vector<Slot> slots_;
-  std::size_t used_ = 0;
+  std::size_t used_ = 0;   // records in the table
+  std::size_t count_ = 0;  // records in all
 };
 
 // Every point of every A series, in file order, with a first-match index by number.

@@ -31,24 +31,55 @@ TEST(GrowingArray, CopyingARouteCopiesItsElementsDeeply) {
   EXPECT_EQ(route.elements.size(), 1u);
 }
 
+// Numbering as files carry it: dense from 1, dense from a large offset, scattered, huge, negative,
+// and small numbers arriving after large ones (stored apart, then covered by the growing array).
 TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
-  std::mt19937 random(20261206);
-  std::uniform_int_distribution<int32_t> number(-50000, 50000);
+  struct Case {
+    const char* name;
+    int32_t low;
+    int32_t high;
+    std::size_t records;
+  };
+  const Case cases[] = {
+      {"dense from one", 1, 60000, 90000},
+      {"dense from an offset", 1000000, 1060000, 90000},
+      {"scattered", 0, 2000000000, 60000},
+      {"negative and positive", -50000, 50000, 60000},
+      {"few", 0, 5, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<int32_t> number(c.low, c.high);
+    FirstIndexByNumber index;
+    std::unordered_map<int32_t, std::size_t> reference;
+    for (std::size_t position = 0; position < c.records; ++position) {
+      const int32_t n = number(random);
+      index.insertFirst(n, position);
+      reference.emplace(n, position);
+    }
+    int wrong = 0;
+    for (const auto& [n, position] : reference)
+      wrong += index.find(n) == static_cast<long>(position) ? 0 : 1;
+    for (int k = 0; k < 20000; ++k) {
+      const int32_t n = number(random);
+      const auto it = reference.find(n);
+      wrong += index.find(n) == (it == reference.end() ? -1L : static_cast<long>(it->second)) ? 0 : 1;
+    }
+    EXPECT_EQ(wrong, 0);
+  }
   FirstIndexByNumber index;
-  std::unordered_map<int32_t, std::size_t> reference;
-  for (std::size_t position = 0; position < 60000; ++position) {
-    const int32_t n = number(random);
-    index.insertFirst(n, position);
-    reference.emplace(n, position);
-  }
-  for (int32_t n = -50000; n <= 50000; n += 7) {
-    auto it = reference.find(n);
-    EXPECT_EQ(index.find(n), it == reference.end() ? -1L : static_cast<long>(it->second)) << n;
-  }
+  index.insertFirst(5000000, 0);  // too far out for the array: kept apart
+  for (int32_t n = 0; n < 1000000; ++n) index.insertFirst(n, static_cast<std::size_t>(n) + 1);
+  index.insertFirst(5000000, 99);  // the array now reaches it; the first position stays
+  EXPECT_EQ(index.find(5000000), 0);
+  EXPECT_EQ(index.find(999999), 1000000);
   index.insertFirst(INT32_MIN, 70000);
   index.insertFirst(INT32_MAX, 70001);
   EXPECT_EQ(index.find(INT32_MIN), 70000);
   EXPECT_EQ(index.find(INT32_MAX), 70001);
+  index.clear();
+  EXPECT_EQ(index.find(5), -1);
 }
 
 TEST(ImportRun, RouteLookupTakesTheFirstRouteOfANumber) {
