@@ -11,8 +11,10 @@ namespace {
 
 // Where a block may end: just after its last LF, or after a lone CR (so CRLF stays whole).
 // Neither byte occurs inside a UTF-8 or CP932 character. npos when the bytes hold no line end.
-std::size_t lastCut(const std::string& bytes, bool atEnd) {
-  for (std::size_t i = bytes.size(); i-- > 0;) {
+// Only bytes from `from` on are looked at: a buffer that grows by blocks while a very long line
+// is read is searched once, not again on every block.
+std::size_t lastCut(const std::string& bytes, bool atEnd, std::size_t from = 0) {
+  for (std::size_t i = bytes.size(); i-- > from;) {
     const char c = bytes[i];
     if (c == '\n') return i + 1;
     if (c == '\r') {
@@ -38,9 +40,11 @@ bool FileLineSource::open(const std::string& path, EncodingChoice choice, std::s
     std::string bytes;
     std::string chunk(blockSize_, '\0');
     for (std::size_t n; valid && (n = std::fread(chunk.data(), 1, chunk.size(), file_.get())) > 0;) {
+      // A CR that ended the earlier bytes may be a line end now that a byte follows it.
+      const std::size_t from = bytes.empty() ? 0 : bytes.size() - 1;
       bytes.append(chunk.data(), n);
       const bool atEnd = std::feof(file_.get()) != 0;
-      const std::size_t cut = atEnd ? bytes.size() : lastCut(bytes, false);
+      const std::size_t cut = atEnd ? bytes.size() : lastCut(bytes, false, from);
       if (cut == std::string::npos) continue;
       valid = isValidUtf8(std::string_view(bytes).substr(0, cut));
       bytes.erase(0, cut);
@@ -61,6 +65,7 @@ bool FileLineSource::loadBlock() {
   std::size_t cut = std::string::npos;
   while (true) {
     const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file_.get());
+    const std::size_t from = pending_.empty() ? 0 : pending_.size() - 1;
     pending_.append(chunk.data(), n);
     consumed_ += n;
     const bool atEnd = n == 0 || std::feof(file_.get()) != 0;
@@ -68,7 +73,7 @@ bool FileLineSource::loadBlock() {
       cut = pending_.size();
       break;
     }
-    cut = lastCut(pending_, false);
+    cut = lastCut(pending_, false, from);
     if (cut != std::string::npos) break;  // else a very long line: read on
   }
   if (cut == 0) return false;

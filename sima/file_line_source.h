@@ -14,7 +14,7 @@ class FileLineSource : public LineSource {
  public:
   // Opens a regular file; false when it cannot be read. Auto detection reads the file once
   // first: valid UTF-8 throughout (a BOM allowed) is UTF-8, anything else CP932.
-  bool open(const std::string& path, EncodingChoice choice, std::size_t blockSize = 1 << 20);
+  bool open(const std::string& path, EncodingChoice choice, std::size_t blockSize = 1 << 16);
 
   Encoding encoding() const { return encoding_; }
   std::size_t size() const { return size_; }
@@ -30,7 +30,7 @@ class FileLineSource : public LineSource {
   Encoding encoding_ = Encoding::Utf8;
   EncodingChoice forced_ = EncodingChoice::Utf8;
   std::size_t size_ = 0;
-  std::size_t blockSize_ = 1 << 20;
+  std::size_t blockSize_ = 1 << 16;
   std::string pending_;    // bytes read but not yet decoded (after the last cut)
   std::string decoded_;    // the current block, decoded
   LineReader lines_{std::string_view()};

@@ -36,6 +36,11 @@ TEST(FileLineSource, BlocksCutAnywhereGiveTheLinesOfTheWholeText) {
       {"long line", std::string(300, 'x') + "\n" + std::string(200, 'y'), EncodingChoice::Auto,
        Encoding::Utf8},
       {"empty", "", EncodingChoice::Auto, Encoding::Utf8},
+      // A long line whose CR is the last byte of a block: the LF (or the next line) comes later.
+      {"crlf split by a block", std::string(127, 'x') + "\r\n" + std::string(70, 'y') + "\r\nz",
+       EncodingChoice::Auto, Encoding::Utf8},
+      {"lone cr split by a block", std::string(127, 'x') + "\r" + std::string(70, 'y') + "\rz",
+       EncodingChoice::Auto, Encoding::Utf8},
   };
   kestrel::testing::TempDir dir;
   for (const auto& c : cases) {
