@@ -145,6 +145,29 @@ TEST_F(BuildersTest, FailedLotCutOffByTheEndOfTheFileIsLoggedAsFailed) {
   EXPECT_EQ(lines[lines.size() - 2], "ERROR     画地を作成できませんでした\n");
 }
 
+TEST_F(BuildersTest, PointsOfEverySeriesAreDrawnAndLotsFindThemAcrossSeries) {
+  import("A00,\nA01,1,P1,0,0,1,\nA99,\nA00,\nA01,2,P2,0,10,2,\nA01,3,P3,5,5,,\nA99,\n"
+         "D00,1,L,2,\nB01,1,P1,\nB01,2,P2,\nD99,\n");
+  const auto points = entitiesOf(OvDbEntityKind::Point);
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_EQ(recordOf(kPointTable, *points[0]).number, 1);
+  EXPECT_EQ(recordOf(kPointTable, *points[1]).number, 2);
+  EXPECT_EQ(run_.counters.drawnPoints, 2);
+  EXPECT_EQ(run_.pointStore.size(), 3u);
+  EXPECT_EQ(entitiesOf(OvDbEntityKind::Polyline).size(), 1u);
+}
+
+TEST_F(BuildersTest, GoodLotCutOffByTheEndOfTheFileIsDrawnAndLoggedAsMade) {
+  import("A00,\nA01,1,P1,0,0,1,\nA01,2,P2,0,10,1,\nA99,\nD00,1,L,2,\nB01,1,P1,\nB01,2,P2,\n");
+  ASSERT_EQ(run_.lots.size(), 1u);
+  ASSERT_EQ(entitiesOf(OvDbEntityKind::Polyline).size(), 1u);
+  EXPECT_EQ(run_.counters.lotPolylines, 1);
+  const auto& lines = run_.log.progressLines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3], "00007 D99 画地データの読み込み終了");
+  EXPECT_EQ(lines[lines.size() - 2], "          2点の構成点");  // no line end: the log text as given
+}
+
 TEST_F(BuildersTest, FileNameIsThePathAfterItsFolder) {
   import("A00,\nA01,1,P1,0,0,1,\nA99,\n", {kSeriesA}, "plain.sim");
   const auto points = entitiesOf(OvDbEntityKind::Point);
