@@ -165,7 +165,7 @@ TEST_F(BuildersTest, GoodLotCutOffByTheEndOfTheFileIsDrawnAndLoggedAsMade) {
   const auto& lines = run_.log.progressLines();
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines[lines.size() - 3], "00007 D99 画地データの読み込み終了");
-  EXPECT_EQ(lines[lines.size() - 2], "          2点の構成点");  // no line end: the log text as given
+  EXPECT_EQ(lines[lines.size() - 2], "          2点の構成点");  // no blank line follows a lot
 }
 
 TEST_F(BuildersTest, FileNameIsThePathAfterItsFolder) {
