@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "geometry_constants.h"
+#include "geometry_common.h"
 #include "kestrel/geometry_primitives.h"
 
 using namespace kestrel::geometry::detail;

@@ -8,14 +8,16 @@
 #include "kestrel/geometry_elements.h"
 #include "kestrel/geometry_primitives.h"
 #include "kestrel/geometry_types.h"
+#include "geometry_common.h"
 
 namespace kestrel::geometry::makers_detail {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kHalfPi = 1.5707963267948966;
+using detail::kHalfPi;
+using detail::kPi;
+using detail::kTwoPi;
 // Coordinates and lengths written by a maker are multiples of this.
-constexpr double kLengthQuantum = 1e-5;
+using detail::kLengthQuantum;
+using detail::Point;
 // Smallest radius-to-parameter ratio a clothoid end may have (keeps tau below about 1.594).
 constexpr double kMinimumRadiusToParameter = 0.56;
 
@@ -50,11 +52,6 @@ inline Calelm otherFrame(const Calelm& element) {
   CDchgSpace(element, &result);
   return result;
 }
-
-struct Point {
-  double x;
-  double y;
-};
 
 inline double distance(Point a, Point b) {
   return std::hypot(a.x - b.x, a.y - b.y);

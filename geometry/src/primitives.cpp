@@ -4,16 +4,11 @@
 
 #include <cmath>
 
-#include "geometry_constants.h"
+#include "geometry_common.h"
 
 using namespace kestrel::geometry::detail;
 
 namespace {
-
-struct Point {
-  double x;
-  double y;
-};
 
 double distanceBetween(double x1, double y1, double x2, double y2) {
   const double dx = x2 - x1;

@@ -10,33 +10,21 @@
 #include "kestrel/geometry_primitives.h"
 #include "kestrel/geometry_queries.h"
 #include "kestrel/geometry_types.h"
+#include "geometry_common.h"
 
 namespace kestrel::geometry::queries {
 
-inline constexpr double kPi = 3.141592653589793;
-inline constexpr double kTwoPi = 6.283185307179586;
-inline constexpr double kHalfPi = 1.5707963267948966;
-inline constexpr double kLengthQuantum = 1e-5;
-inline constexpr double kAngleQuantum = 1.389e-6;
+using detail::kAngleQuantum;
+using detail::kHalfPi;
+using detail::kLengthQuantum;
+using detail::kPi;
+using detail::kTwoPi;
+using detail::Point;
 
 inline constexpr int16_t kStraight = 1;
 inline constexpr int16_t kArc = 2;
 inline constexpr int16_t kClothoid = 3;
 
-struct Point {
-  double x = 0.0;
-  double y = 0.0;
-};
-
-inline Point operator+(Point a, Point b) {
-  return {a.x + b.x, a.y + b.y};
-}
-inline Point operator-(Point a, Point b) {
-  return {a.x - b.x, a.y - b.y};
-}
-inline Point operator*(double k, Point a) {
-  return {k * a.x, k * a.y};
-}
 inline double dot(Point a, Point b) {
   return a.x * b.x + a.y * b.y;
 }

@@ -1,13 +1,14 @@
 # Element makers, IP setters and chain makers; every chain they return passes the chain checker.
 add_library(kestrel_geometry_chain_checker STATIC chain_checker.cpp)
 target_link_libraries(kestrel_geometry_chain_checker PUBLIC kestrel::geometry)
+target_include_directories(kestrel_geometry_chain_checker PRIVATE ${PROJECT_SOURCE_DIR})
 kestrel_warnings(kestrel_geometry_chain_checker)
 
-foreach(test makers_test makers_ipset_test makers_chains_test)
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${test}.cpp)
-    add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel_geometry_chain_checker)
-  endif()
+foreach(test makers_test makers_ipset_test)
+  add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel_geometry_chain_checker)
 endforeach()
+add_kestrel_test(makers_chains_test SOURCES makers_chains_test.cpp makers_chain_points_test.cpp
+                 DEPS kestrel_geometry_chain_checker)
 
 # The exported names, resolved from the built library by file name.
 add_kestrel_test(makers_exports_test SOURCES makers_exports_test.cpp DEPS ${CMAKE_DL_LIBS})

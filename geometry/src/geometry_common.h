@@ -1,4 +1,5 @@
-// Constants shared by the geometry library's sources (not part of the public interface).
+// Constants and the plane point shared by the geometry library's sources (not part of the public
+// interface).
 #pragma once
 
 namespace kestrel::geometry::detail {
@@ -20,5 +21,22 @@ inline constexpr double kAngleQuantum = 1.389e-6;
 inline constexpr double kLengthQuantum = 1e-5;
 // One second of arc.
 inline constexpr double kOneArcSecond = 4.84813681109536e-6;
+
+// A point or vector of the plane (either frame); converting to and from the records happens where
+// each family reads them.
+struct Point {
+  double x = 0.0;
+  double y = 0.0;
+};
+
+inline Point operator+(Point a, Point b) {
+  return {a.x + b.x, a.y + b.y};
+}
+inline Point operator-(Point a, Point b) {
+  return {a.x - b.x, a.y - b.y};
+}
+inline Point operator*(double k, Point a) {
+  return {k * a.x, k * a.y};
+}
 
 }  // namespace kestrel::geometry::detail

@@ -1,0 +1,343 @@
+// Chain makers ending at a point, their array forms and the six-element maker, against known
+// chains as in makers_chains_test.cpp.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "known_chains.h"
+
+namespace {
+
+using namespace kestrel::geometry::testing;
+
+// ---- Makers ending at a point, array forms, the six-element maker ----
+
+// Tries every selector until the maker refuses; every chain must be sound and one of them must
+// have its first join at `join` (the known chain).
+template <typename Maker>
+void expectKnownAmongSelections(Maker maker, const WalkEnd& join, int i, const char* name) {
+  bool known = false;
+  int16_t selector = 0;
+  for (; selector < 8; ++selector) {
+    std::vector<Calelm> chain;
+    if (maker(selector, &chain) != 0) break;
+    EXPECT_EQ(checkChain(chain), "") << name << " case " << i << " selector " << selector;
+    const Calelm& first = chain.front();
+    if (std::hypot(first.endX - join.x, first.endY - join.y) < 1e-4) known = true;
+  }
+  EXPECT_GT(selector, 0) << name << " case " << i;
+  EXPECT_TRUE(known) << name << " case " << i;
+}
+
+TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), s2 = anySign(), r = uniform(80, 1200), r0 = uniform(150, 1500);
+    const double a = r * uniform(0.3, 1.0), a0 = r0 * uniform(0.3, 1.0);
+    const double arcLength = uniform(10, 0.8 * r), straightLength = uniform(10, 300);
+    const WalkEnd start = anyStart();
+    {  // straight, arc to P
+      const auto j = walkChain(start, {{0, 0, 80}, {s / r, s / r, arcLength}});
+      const Calelm line = firstGiven(j[1], 0, 80, 20);
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = line, y{};
+            y.parameter = r;
+            const int16_t status = ali_maksR_P(j[2].x, j[2].y, selector, &x, &y);
+            *chain = {x, y};
+            return status;
+          },
+          j[1], i, "maksR_P");
+    }
+    {  // arc, arc to P
+      double k0 = s2 / r0;
+      if (std::fabs(k0 - s / r) < 1e-4) k0 = -k0;
+      const auto j = walkChain(start, {{k0, k0, 40}, {s / r, s / r, arcLength}});
+      const Calelm given = firstGiven(j[1], k0, 40, 10);
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = given, y{};
+            y.parameter = r;
+            const int16_t status = ali_makrR_P(j[2].x, j[2].y, selector, &x, &y);
+            *chain = {x, y};
+            return status;
+          },
+          j[1], i, "makrR_P");
+    }
+    {  // arc, straight to P
+      const auto j = walkChain(start, {{s / r0, s / r0, 40}, {0, 0, straightLength}});
+      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = given, y{};
+            const int16_t status = ali_makrS_P(j[2].x, j[2].y, selector, &x, &y);
+            *chain = {x, y};
+            return status;
+          },
+          j[1], i, "makrS_P");
+    }
+    {  // straight, clothoid, arc to P
+      const auto j =
+          walkChain(start, {{0, 0, 80}, {0, s / r, a * a / r}, {s / r, s / r, arcLength}});
+      const Calelm line = firstGiven(j[1], 0, 80, 20);
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = line, c{}, y{};
+            c.parameter = a;
+            y.parameter = r;
+            const int16_t status = ali_maksAR_P(j[3].x, j[3].y, selector, &x, &c, &y);
+            *chain = {x, c, y};
+            return status;
+          },
+          j[1], i, "maksAR_P");
+      // The clothoid from the straight's end: A is solved.
+      const Calelm toOrigin = straightThrough(walkBack(j[1], 0, 80), j[1]);
+      double solved = 0;
+      ASSERT_EQ(setAOR_P(j[3].x, j[3].y, &toOrigin, r, &solved), 0) << i;
+      EXPECT_NEAR(solved, a, 1e-6 * a) << i;
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = toOrigin, c{}, y{};
+            y.parameter = r;
+            const int16_t status = ali_makAOR_P(j[3].x, j[3].y, selector, &x, &c, &y);
+            *chain = {x, c, y};
+            return status;
+          },
+          j[1], i, "makAOR_P");
+    }
+    {  // arc, clothoid, arc to P (one sense, the new arc tighter)
+      const double tight = r0 * uniform(0.3, 0.8), at = std::sqrt(uniform(0.1, 1.0)) * tight;
+      const auto j = walkChain(start, {{s / r0, s / r0, 40},
+                                       {s / r0, s / tight, at * at / tight - at * at / r0},
+                                       {s / tight, s / tight, uniform(5, 0.8 * tight)}});
+      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = given, c{}, y{};
+            c.parameter = at;
+            y.parameter = tight;
+            const int16_t status = ali_makrAR_P(j[3].x, j[3].y, selector, &x, &c, &y);
+            *chain = {x, c, y};
+            return status;
+          },
+          j[1], i, "makrAR_P");
+    }
+    {  // arc, clothoid, straight to P
+      const auto j = walkChain(
+          start, {{s / r0, s / r0, 40}, {s / r0, 0, a0 * a0 / r0}, {0, 0, straightLength}});
+      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = given, c{}, y{};
+            c.parameter = a0;
+            const int16_t status = ali_makrAS_P(j[3].x, j[3].y, selector, &x, &c, &y);
+            *chain = {x, c, y};
+            return status;
+          },
+          j[1], i, "makrAS_P");
+    }
+    {  // arc, clothoid, clothoid, arc to P
+      const auto j = walkChain(start, {{s / r0, s / r0, 40},
+                                       {s / r0, 0, a0 * a0 / r0},
+                                       {0, s2 / r, a * a / r},
+                                       {s2 / r, s2 / r, arcLength}});
+      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
+      expectKnownAmongSelections(
+          [&](int16_t selector, std::vector<Calelm>* chain) {
+            Calelm x = given, c1{}, c2{}, y{};
+            c1.parameter = a0;
+            c2.parameter = a;
+            y.parameter = r;
+            const int16_t status = ali_makrAAR_P(j[4].x, j[4].y, selector, &x, &c1, &c2, &y);
+            *chain = {x, c1, c2, y};
+            return status;
+          },
+          j[1], i, "makrAAR_P");
+    }
+  }
+}
+
+TEST_F(ChainMakers, ArrayFormsAgreeWithTheirMakers) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), r1 = uniform(200, 2000), r2 = r1 * uniform(0.3, 0.8);
+    const double a = std::sqrt(uniform(0.1, 1.0)) * r2;
+    const auto egg = walkChain(
+        anyStart(),
+        {{s / r1, s / r1, 30}, {s / r1, s / r2, a * a / r2 - a * a / r1}, {s / r2, s / r2, 30}});
+    Calelm three[3] = {firstGiven(egg[1], s / r1, 30, 10), {}, lastGiven(egg[2], s / r2, 10, 30)};
+    ASSERT_EQ(alimake_rfArf(three), 0) << i;
+    EXPECT_NEAR(three[1].parameter, a, 1e-6 * a) << i;
+    EXPECT_EQ(checkChain(three), "") << i;
+
+    const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
+    const auto curve = walkChain(anyStart(), {{s / r1, s / r1, 30},
+                                              {s / r1, 0, a1 * a1 / r1},
+                                              {0, -s / r2, a2 * a2 / r2},
+                                              {-s / r2, -s / r2, 30}});
+    Calelm four[4] = {
+        firstGiven(curve[1], s / r1, 30, 10), {}, {}, lastGiven(curve[3], -s / r2, 10, 30)};
+    ASSERT_EQ(alimake_rfAArf(four, a1 / a2), 0) << i;
+    EXPECT_NEAR(four[1].parameter, a1, 1e-6 * a1) << i;
+    EXPECT_EQ(checkChain(four), "") << i;
+
+    const auto out =
+        walkChain(anyStart(), {{s / r1, s / r1, 30}, {s / r1, 0, a1 * a1 / r1}, {0, 0, 100}});
+    Calelm exit[3] = {firstGiven(out[1], s / r1, 30, 10), {}, lastGiven(out[2], 0, 30, 100)};
+    ASSERT_EQ(alimake_rfAsf(exit), 0) << i;
+    EXPECT_NEAR(exit[1].parameter, a1, 1e-6 * a1) << i;
+    expectAt("clothoid start", exit[1].startX, exit[1].startY, out[1], i);
+    EXPECT_EQ(checkChain(exit), "") << i;
+  }
+}
+
+TEST_F(ChainMakers, SixElementsFromAStraightIntoAnArc) {
+  int solved = 0;
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), s2 = anySign(), r = uniform(150, 1200), r2 = uniform(150, 1200);
+    const double a1 = r * uniform(0.3, 1.0), a2 = r * uniform(0.3, 1.0),
+                 a3 = r2 * uniform(0.3, 1.0);
+    const double theta = uniform(0.05, 1.0);
+    const auto j = walkChain(anyStart(), {{0, 0, 60},
+                                          {0, s / r, a1 * a1 / r},
+                                          {s / r, s / r, r * theta},
+                                          {s / r, 0, a2 * a2 / r},
+                                          {0, s2 / r2, a3 * a3 / r2},
+                                          {s2 / r2, s2 / r2, 30}});
+    Calelm line = firstGiven(j[1], 0, 60, 20), arc = lastGiven(j[5], s2 / r2, 10, 30);
+    Calelm c1{}, made{}, c2{}, c3{};
+    c1.parameter = a1;
+    made.parameter = r;
+    made.turnSign = s;
+    c2.parameter = a2;
+    c3.parameter = a3;
+    ASSERT_EQ(ali_ARAAmakSR(&line, &arc, &c1, &made, &c2, &c3), 0) << i;
+    const Calelm chain[] = {line, c1, made, c2, c3, arc};
+    EXPECT_EQ(checkChain(chain), "") << i;
+    // The shortest chain is taken; when it is the known one, the joins are the known joins.
+    if (std::fabs(made.length - r * theta) < 1e-3) {
+      expectAt("first clothoid", c1.startX, c1.startY, j[1], i);
+      ++solved;
+    }
+  }
+  EXPECT_GT(solved, kCases / 2);
+}
+
+TEST(ChainMakerEdges, ARmakRRCountsItsCandidateCentres) {
+  // Arc R1 = 500 left from the origin; a tangent circle R2 = 200 placed where a clothoid A = 150
+  // into R = 250 (left) and then a reverse arc would meet it: expect at least one candidate, and
+  // -1 for an impossible clothoid.
+  const auto j =
+      walkChain({0, 0, 0}, {{1.0 / 500, 1.0 / 500, 40},
+                            {1.0 / 500, 1.0 / 250, 150.0 * 150 / 250 - 150.0 * 150 / 500},
+                            {1.0 / 250, 1.0 / 250, 60},
+                            {-1.0 / 200, -1.0 / 200, 40}});
+  const Calelm first = firstGiven(j[1], 1.0 / 500, 40, 10),
+               second = lastGiven(j[3], -1.0 / 200, 10, 40);
+  double centres[4];
+  const int16_t count = ARmakRR(&first, &second, 150, 250, centres);
+  ASSERT_GE(count, 1);
+  bool known = false;
+  // The known arc's centre: R to the left of the known join's heading.
+  const double cx = j[3].x + 250 * std::cos(j[3].azimuth - kPi / 2);
+  const double cy = j[3].y + 250 * std::sin(j[3].azimuth - kPi / 2);
+  for (int i = 0; i < count; ++i) {
+    if (std::hypot(centres[2 * i] - cx, centres[2 * i + 1] - cy) < 1e-4) known = true;
+  }
+  EXPECT_TRUE(known);
+  EXPECT_EQ(ARmakRR(&first, &second, 150, 80, centres), -1);  // R/A below 0.56
+}
+
+TEST_F(ChainMakers, ArcThroughAPointBetweenAnArcAndAStraightFindsItsRadius) {
+  for (int i = 0; i < kCases; ++i) {
+    const double s = anySign(), r = uniform(80, 1200);
+    double k0 = anySign() / uniform(150, 1500);
+    if (std::fabs(k0 - s / r) < 1e-4) k0 = -k0;
+    const double arcLength = uniform(20, 1.5 * r);
+    const auto j = walkChain(anyStart(), {{k0, k0, 40}, {s / r, s / r, arcLength}, {0, 0, 100}});
+    // P somewhere inside the new arc.
+    const WalkEnd p =
+        walk(j[1].x, j[1].y, j[1].azimuth, s / r, s / r, arcLength * uniform(0.2, 0.8));
+    const Calelm given = firstGiven(j[1], k0, 40, 10), line = lastGiven(j[2], 0, 30, 100);
+    bool known = false;
+    int16_t selector = 0;
+    for (; selector < 8; ++selector) {
+      Calelm x = given, made{}, y = line;
+      if (ali_makrR_P_S(p.x, p.y, selector, &x, &made, &y) != 0) break;
+      const Calelm chain[] = {x, made, y};
+      EXPECT_EQ(checkChain(chain), "") << i << " selector " << selector;
+      if (std::fabs(made.parameter - r) < 1e-6 * r) {
+        known = true;
+        expectAt("join", x.endX, x.endY, j[1], i);
+        expectAt("tangent point", y.startX, y.startY, j[2], i);
+      }
+    }
+    EXPECT_TRUE(known) << i;
+  }
+  // A point on the straight's line has no such arc.
+  const auto j = walkChain({0, 0, 0}, {{0.01, 0.01, 40}, {-0.005, -0.005, 60}, {0, 0, 100}});
+  Calelm x = firstGiven(j[1], 0.01, 40, 10), made{}, y = lastGiven(j[2], 0, 30, 100);
+  const WalkEnd onLine = walk(j[2].x, j[2].y, j[2].azimuth, 0, 0, 50);
+  EXPECT_EQ(ali_makrR_P_S(onLine.x, onLine.y, 0, &x, &made, &y), -1);
+}
+
+// Random pairs placed so that a solution is plausible but not guaranteed: nested circles for the
+// egg clothoid, an arc beside a straight for the entry clothoid. Each outcome must be -1 or sound,
+// and both outcomes must occur.
+TEST_F(ChainMakers, RandomNearbyPairsGiveMinusOneOrASoundChain) {
+  // An arc of the circle (centre, R, sense) starting where the heading is `azimuth`.
+  auto arcOn = [&](double cx, double cy, double radius, double sign, double azimuth,
+                   double length) {
+    const double toCentre = azimuth - sign * kPi / 2;
+    const WalkEnd start{cx - radius * std::cos(toCentre), cy - radius * std::sin(toCentre),
+                        azimuth};
+    const double k = sign / radius;
+    return arcThrough(start, walk(start.x, start.y, azimuth, k, k, length), k);
+  };
+  int eggs = 0, entries = 0, refused = 0;
+  for (int i = 0; i < 400; ++i) {
+    const double sign = anySign(), r1 = uniform(200, 2000), r2 = r1 * uniform(0.3, 0.9);
+    // The egg clothoid pulls the inner circle in from touching by little: gaps just short of
+    // R1 - R2, some too short.
+    const double gap = (1 - std::pow(10, uniform(-4, -0.5))) * (r1 - r2);
+    const double direction = uniform(0, 2 * kPi);
+    const double cx = uniform(-1e4, 1e4), cy = uniform(-1e4, 1e4);
+    Calelm first = arcOn(cx, cy, r1, sign, uniform(0, 2 * kPi), uniform(20, r1));
+    Calelm second = arcOn(cx + gap * std::cos(direction), cy + gap * std::sin(direction), r2, sign,
+                          uniform(0, 2 * kPi), uniform(20, r2));
+    Calelm clothoid{};
+    if (ali_makRAR(&first, &second, &clothoid) == 0) {
+      const Calelm chain[] = {first, clothoid, second};
+      EXPECT_EQ(checkChain(chain), "") << "makRAR " << i;
+      ++eggs;
+    } else {
+      ++refused;
+    }
+
+    const WalkEnd start{cx, cy, uniform(0, 2 * kPi)};
+    const Calelm line =
+        straightThrough(start, walk(cx, cy, start.azimuth, 0, 0, uniform(100, 2000)));
+    const double radius = uniform(60, 1500), offset = radius + uniform(0.01, 30);
+    const double along = uniform(50, 1500);
+    // The centre beside the straight on the side the arc turns to (left lowers the azimuth).
+    const double side = start.azimuth - sign * kPi / 2;
+    const double ax = cx + along * std::cos(start.azimuth) + offset * std::cos(side);
+    const double ay = cy + along * std::sin(start.azimuth) + offset * std::sin(side);
+    Calelm x = line, arc = arcOn(ax, ay, radius, sign, start.azimuth + uniform(0, 1.5) * -sign,
+                                 uniform(20, radius));
+    Calelm entry{};
+    if (ali_makSAR(&x, &arc, &entry) == 0) {
+      const Calelm chain[] = {x, entry, arc};
+      EXPECT_EQ(checkChain(chain), "") << "makSAR " << i;
+      ++entries;
+    } else {
+      ++refused;
+    }
+  }
+  EXPECT_GT(eggs, 20);
+  EXPECT_GT(entries, 20);
+  EXPECT_GT(refused, 20);
+}
+
+}  // namespace
+
