@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sima/records.h"
+#include "tests/support/gauss_legendre.h"
 
 namespace kestrel::testing {
 
@@ -24,25 +25,9 @@ struct RefPose {
 // (positive: left). Five-point Gauss–Legendre on 400 panels.
 inline RefPose advance(RefPose pose, long double k0, long double k1, long double length) {
   if (length <= 0.0L) return pose;
-  static const long double nodes[5] = {-0.9061798459386639927976269L, -0.5384693101056830910363144L,
-                                       0.0L, 0.5384693101056830910363144L,
-                                       0.9061798459386639927976269L};
-  static const long double weights[5] = {0.2369268850561890875142640L, 0.4786286704993664680412915L,
-                                         0.5688888888888888888888889L, 0.4786286704993664680412915L,
-                                         0.2369268850561890875142640L};
-  const int panels = 400;
-  const long double h = length / panels;
   const long double b = (k1 - k0) / (2.0L * length);
-  long double sx = 0.0L, sy = 0.0L;
-  for (int p = 0; p < panels; ++p) {
-    const long double mid = (p + 0.5L) * h;
-    for (int n = 0; n < 5; ++n) {
-      const long double t = mid + nodes[n] * h / 2.0L;
-      const long double angle = pose.heading + k0 * t + b * t * t;
-      sx += weights[n] * std::cos(angle) * h / 2.0L;
-      sy += weights[n] * std::sin(angle) * h / 2.0L;
-    }
-  }
+  const auto [sx, sy] = integrateHeading<long double>(
+      [&](long double t) { return pose.heading + k0 * t + b * t * t; }, length, 5, 400);
   pose.x += sx;
   pose.y += sy;
   pose.heading += k0 * length + b * length * length;

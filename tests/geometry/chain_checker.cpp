@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "kestrel/geometry_elements.h"
+#include "tests/support/gauss_legendre.h"
 
 namespace kestrel::geometry::testing {
 
@@ -15,29 +16,12 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kAngleQuantum = 1.389e-6;
 
-// Eight-point Gauss-Legendre nodes and weights on [-1, 1].
-constexpr std::array<double, 8> kNodes = {
-    -0.9602898564975363, -0.7966664774136267, -0.5255324099163290, -0.1834346424956498,
-    0.1834346424956498,  0.5255324099163290,  0.7966664774136267,  0.9602898564975363};
-constexpr std::array<double, 8> kWeights = {
-    0.1012285362903763, 0.2223810344533745, 0.3137066458778873, 0.3626837833783620,
-    0.3626837833783620, 0.3137066458778873, 0.2223810344533745, 0.1012285362903763};
-constexpr int kPanels = 32;
-
+// Eight-point Gauss-Legendre rules on 32 panels.
 template <typename Integrand>
 void integrate(double length, Integrand integrand, double* sumCos, double* sumSin) {
-  *sumCos = 0.0;
-  *sumSin = 0.0;
-  const double panel = length / kPanels;
-  for (int p = 0; p < kPanels; ++p) {
-    const double middle = (p + 0.5) * panel;
-    for (std::size_t i = 0; i < kNodes.size(); ++i) {
-      const double s = middle + kNodes[i] * panel / 2.0;
-      const double angle = integrand(s);
-      *sumCos += kWeights[i] * std::cos(angle) * panel / 2.0;
-      *sumSin += kWeights[i] * std::sin(angle) * panel / 2.0;
-    }
-  }
+  const auto [cosine, sine] = kestrel::testing::integrateHeading<double>(integrand, length, 8, 32);
+  *sumCos = cosine;
+  *sumSin = sine;
 }
 
 double curvatureOf(double sign, double radius) {

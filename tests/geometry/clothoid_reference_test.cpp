@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kestrel/geometry.h"
+#include "tests/support/gauss_legendre.h"
 
 namespace {
 
@@ -20,54 +21,14 @@ constexpr double kAngleQuantum = 1.389e-6;
 constexpr int kNodes = 24;
 constexpr int kPanels = 6;
 
-struct GaussLegendre {
-  std::array<double, kNodes> node{};
-  std::array<double, kNodes> weight{};
-};
-
-// Nodes and weights on [-1, 1]: Newton iteration on the Legendre polynomial P_n.
-GaussLegendre makeGaussLegendre() {
-  GaussLegendre rule;
-  const double pi = std::acos(-1.0);
-  for (int i = 0; i < kNodes; ++i) {
-    double z = std::cos(pi * (i + 0.75) / (kNodes + 0.5));
-    double derivative = 0.0;
-    for (int iteration = 0; iteration < 100; ++iteration) {
-      double p0 = 1.0, p1 = z;
-      for (int k = 2; k <= kNodes; ++k) {
-        const double p2 = ((2.0 * k - 1.0) * z * p1 - (k - 1.0) * p0) / k;
-        p0 = p1;
-        p1 = p2;
-      }
-      derivative = kNodes * (z * p1 - p0) / (z * z - 1.0);
-      const double step = p1 / derivative;
-      z -= step;
-      if (std::fabs(step) < 1e-16) break;
-    }
-    rule.node[i] = z;
-    rule.weight[i] = 2.0 / ((1.0 - z * z) * derivative * derivative);
-  }
-  return rule;
-}
-
 struct Point {
   double x, y;
 };
 
 Point referencePoint(double A, double length) {
-  static const GaussLegendre rule = makeGaussLegendre();
-  Point sum{0.0, 0.0};
-  const double panel = length / kPanels;
-  for (int p = 0; p < kPanels; ++p) {
-    const double middle = (p + 0.5) * panel;
-    for (int i = 0; i < kNodes; ++i) {
-      const double t = middle + 0.5 * panel * rule.node[i];
-      const double angle = t * t / (2.0 * A * A);
-      sum.x += rule.weight[i] * std::cos(angle);
-      sum.y += rule.weight[i] * std::sin(angle);
-    }
-  }
-  return {0.5 * panel * sum.x, 0.5 * panel * sum.y};
+  const auto [x, y] = kestrel::testing::integrateHeading<double>(
+      [A](double t) { return t * t / (2.0 * A * A); }, length, kNodes, kPanels);
+  return {x, y};
 }
 
 // The reference at a tangent angle, with the quantum rule: (0, 0) below 1.389e-6.
@@ -103,9 +64,9 @@ struct WorstError {
 
 TEST(ClothoidReference, QuadratureSelfCheck) {
   // The rule integrates a polynomial of degree 2n-1 exactly: integral_0^2 t^5 dt = 64/6.
-  const GaussLegendre rule = makeGaussLegendre();
-  double sum = 0.0;
-  for (int i = 0; i < kNodes; ++i) sum += rule.weight[i] * std::pow(1.0 + rule.node[i], 5);
+  const auto& rule = kestrel::testing::gaussLegendreRule(kNodes);
+  long double sum = 0.0L;
+  for (int i = 0; i < kNodes; ++i) sum += rule.weight[i] * std::pow(1.0L + rule.node[i], 5);
   EXPECT_NEAR(sum, 64.0 / 6.0, 1e-12);
 }
 

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "kestrel/geometry_queries.h"
+#include "tests/support/gauss_legendre.h"
 
 namespace queries_test {
 
@@ -146,29 +147,9 @@ struct ArcReference : Reference {
 // Own-frame clothoid point at distance u from its origin, by 20-point Gauss-Legendre quadrature
 // of cos and sin of t^2 / (2 A^2) on 16 panels.
 inline Point clothoidOwnPoint(double A, double u) {
-  static const double nodes[10] = {0.0765265211334973, 0.2277858511416451, 0.3737060887154195,
-                                   0.5108670019508271, 0.6360536807265150, 0.7463319064601508,
-                                   0.8391169718222188, 0.9122344282513259, 0.9639719272779138,
-                                   0.9931285991850949};
-  static const double weights[10] = {0.1527533871307258, 0.1491729864726037, 0.1420961093183820,
-                                     0.1316886384491766, 0.1181945319615184, 0.1019301198172404,
-                                     0.0832767415767048, 0.0626720483341091, 0.0406014298003869,
-                                     0.0176140071391521};
-  Point sum;
-  const int panels = 16;
-  double h = u / panels;
-  for (int p = 0; p < panels; ++p) {
-    double mid = (p + 0.5) * h;
-    for (int k = 0; k < 10; ++k) {
-      for (double side : {-1.0, 1.0}) {
-        double t = mid + side * nodes[k] * h / 2.0;
-        double phase = t * t / (2.0 * A * A);
-        sum.x += weights[k] * std::cos(phase) * h / 2.0;
-        sum.y += weights[k] * std::sin(phase) * h / 2.0;
-      }
-    }
-  }
-  return sum;
+  const auto [x, y] = kestrel::testing::integrateHeading<double>(
+      [A](double t) { return t * t / (2.0 * A * A); }, u, 20, 16);
+  return {x, y};
 }
 
 // Clothoid placed by its origin and main-tangent azimuth, turning left (+1) or right (-1) as u

@@ -16,6 +16,7 @@
 #include "platform/drawing_database.h"
 #include "platform/landxml.h"
 #include "platform/object_data.h"
+#include "tests/support/gauss_legendre.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -53,23 +54,11 @@ struct Road {
   // Position by integrating the heading with five-point Gauss-Legendre rules on 1/8 m panels:
   // independent of the series the library and the civil model use.
   void point(double s, double& x, double& y) const {
-    static const double nodes[5] = {0.0, -0.5384693101056831, 0.5384693101056831,
-                                    -0.9061798459386640, 0.9061798459386640};
-    static const double weights[5] = {0.5688888888888889, 0.4786286704993665,
-                                      0.4786286704993665, 0.2369268850561891,
-                                      0.2369268850561891};
-    x = x0;
-    y = y0;
     const int panels = static_cast<int>(std::ceil(s * 8.0)) + 1;
-    const double h = s / panels;
-    for (int p = 0; p < panels; ++p) {
-      const double mid = (p + 0.5) * h;
-      for (int k = 0; k < 5; ++k) {
-        const double t = mid + 0.5 * h * nodes[k];
-        x += 0.5 * h * weights[k] * std::cos(heading(t));
-        y += 0.5 * h * weights[k] * std::sin(heading(t));
-      }
-    }
+    const auto [east, north] = testing::integrateHeading<double>(
+        [this](double t) { return heading(t); }, s, 5, panels);
+    x = x0 + east;
+    y = y0 + north;
   }
 
   // The point at a station, `offset` to the right of travel.
