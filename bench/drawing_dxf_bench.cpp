@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/drawing_database.h"
-#include "platform/dxf_reader.h"
-#include "platform/dxf_writer.h"
-#include "platform/object_data.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/drawing/object_data.h"
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
 
 namespace {
 
@@ -91,9 +91,8 @@ int main(int argc, char** argv) {
   const double drawSeconds = secondsSince(start);
 
   start = std::chrono::steady_clock::now();
-  std::string error;
-  if (!saveDxf(database, path, &error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+  if (const kestrel::io::Result saved = saveDxf(database, path); !saved) {
+    std::fprintf(stderr, "%s\n", saved.message().c_str());
     return 1;
   }
   const double saveSeconds = secondsSince(start);
@@ -110,8 +109,8 @@ int main(int argc, char** argv) {
 
   start = std::chrono::steady_clock::now();
   OvDbDatabase reopened;
-  if (!openDxf(path, reopened, &error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+  if (const kestrel::io::Result opened = openDxf(path, reopened); !opened) {
+    std::fprintf(stderr, "%s\n", opened.message().c_str());
     return 1;
   }
   const double openSeconds = secondsSince(start);

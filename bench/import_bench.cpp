@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "command/read_file.h"
-#include "platform/drawing_database.h"
+#include "platform/drawing/drawing_database.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ Measurement measure(const std::string& path, bool draw) {
     kestrel::ImportRun run;
     for (bool& s : run.selection.selected) s = draw;
     const auto start = std::chrono::steady_clock::now();
-    kestrel::readFile(run, path, kestrel::sima::EncodingChoice::Auto);
+    kestrel::readFile(run, path, kestrel::io::EncodingChoice::Auto);
     const auto stop = std::chrono::steady_clock::now();
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "command/read_file.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ double importSeconds(const std::string& path, kestrel::ImportRun& run) {
   for (bool& s : run.selection.selected) s = true;
   run.siteName = "サイト";
   const auto start = std::chrono::steady_clock::now();
-  kestrel::readFile(run, path, kestrel::sima::EncodingChoice::Utf8);
+  kestrel::readFile(run, path, kestrel::io::EncodingChoice::Utf8);
   const auto stop = std::chrono::steady_clock::now();
   ovSetWorkingDatabase(nullptr);
   return std::chrono::duration<double>(stop - start).count();

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "io/text_encoding.h"
 #include "sima/extended_cstring.h"
 #include "sima/field_kinds.h"
 #include "sima/import_log.h"
 #include "sima/line_reader.h"
-#include "sima/text_encoding.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ const std::string& sampleText() {
 }
 
 const std::string& sampleCp932() {
-  static const std::string bytes = sima::encode(sampleText(), sima::Encoding::Cp932);
+  static const std::string bytes = io::encode(sampleText(), io::Encoding::Cp932);
   return bytes;
 }
 
@@ -61,19 +61,19 @@ void finish(benchmark::State& state, std::size_t bytes) {
 }
 
 void ValidateUtf8(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(sima::isValidUtf8(sampleText()));
+  for (auto _ : state) benchmark::DoNotOptimize(io::isValidUtf8(sampleText()));
   finish(state, sampleText().size());
 }
 BENCHMARK(ValidateUtf8)->Unit(benchmark::kMillisecond);
 
 void DecodeUtf8(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(sima::decode(sampleText(), sima::EncodingChoice::Auto));
+  for (auto _ : state) benchmark::DoNotOptimize(io::decode(sampleText(), io::EncodingChoice::Auto));
   finish(state, sampleText().size());
 }
 BENCHMARK(DecodeUtf8)->Unit(benchmark::kMillisecond);
 
 void DecodeCp932(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(sima::decode(sampleCp932(), sima::EncodingChoice::Auto));
+  for (auto _ : state) benchmark::DoNotOptimize(io::decode(sampleCp932(), io::EncodingChoice::Auto));
   finish(state, sampleCp932().size());
 }
 BENCHMARK(DecodeCp932)->Unit(benchmark::kMillisecond);
@@ -106,12 +106,13 @@ void LinesSplitChecksAndConversions(benchmark::State& state) {
       line = sima::trim(line);
       ExtendedCString::Split(line, ',', fields);
       if (fields[0] == "A01") {
-        if (log.checkSeriesA(number, fields, line) == 0 &&
-            log.checkA01(number, fields, line, earlierPoints) == 0)
+        if (log.check(RecordCheck::SeriesA, number, fields, line) == 0 &&
+            log.check(RecordCheck::A01, number, fields, line, &earlierPoints) == 0)
           sum += sima::toNumber(fields[3]) + sima::toNumber(fields[4]) +
                  sima::toNumber(fields[5]) + sima::toInteger(fields[1]);
       } else if (fields[0] == "B01") {
-        if (log.checkSeriesD(number, fields, line) == 0 && log.checkB01(number, fields, line) == 0)
+        if (log.check(RecordCheck::SeriesD, number, fields, line) == 0 &&
+            log.check(RecordCheck::B01, number, fields, line) == 0)
           sum += sima::toInteger(fields[1]);
       }
     }

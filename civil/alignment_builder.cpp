@@ -8,9 +8,9 @@
 #include "civil/alignment_drawing.h"
 #include "civil/automation.h"
 #include "kestrel/geometry.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
-#include "platform/host_geometry.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/drawing/host_geometry.h"
 #include "sima/field_kinds.h"
 
 namespace kestrel {
@@ -28,11 +28,11 @@ std::string formatCoordinate(double value) {
   return text;
 }
 
-ovge::Point3 startPoint(const EntityData& e) {
+OvGePoint3d startPoint(const EntityData& e) {
   return {sima::toNumber(e.StartPointX), sima::toNumber(e.StartPointY), e.StartElevation};
 }
 
-ovge::Point3 endPoint(const EntityData& e) {
+OvGePoint3d endPoint(const EntityData& e) {
   return {sima::toNumber(e.EndPointX), sima::toNumber(e.EndPointY), e.EndElevation};
 }
 
@@ -87,10 +87,10 @@ void addEntities(CivilConnection& connection, int32_t alignmentId,
         int32_t before = i > 0 ? static_cast<int32_t>(elements[i - 1].entityId) : 0;
         if (i == 0) {
           // A leading spiral needs an entity before it: a straight running into its start.
-          const ovge::Point3 origin = startPoint(element);
-          const ovge::Point3 tangent{element.TangentIntersection[0], element.TangentIntersection[1],
+          const OvGePoint3d origin = startPoint(element);
+          const OvGePoint3d tangent{element.TangentIntersection[0], element.TangentIntersection[1],
                                      element.TangentIntersection[2]};
-          const ovge::Point3 away = ovge::pointAtDistanceAndAngle(
+          const OvGePoint3d away = ovge::pointAtDistanceAndAngle(
               origin, kLeadInLength, ovge::angleOfLine(tangent, origin));
           const double leadStart[3] = {away.x, away.y, 0.0};
           before = connection.addFixedLine(alignmentId, leadStart, start.xyz).objectId;
@@ -122,8 +122,8 @@ double spiralLength(const EntityData& element) {
 void computeTangentIntersection(EntityData& element) {
   Calelm record{};
   record.kind = CALELM_CLOTHOID;
-  const ovge::Point3 start = startPoint(element);
-  const ovge::Point3 end = endPoint(element);
+  const OvGePoint3d start = startPoint(element);
+  const OvGePoint3d end = endPoint(element);
   record.startX = start.x;
   record.startY = start.y;
   record.endX = end.x;
@@ -137,12 +137,12 @@ void computeTangentIntersection(EntityData& element) {
   record.length = spiralLength(element);
   (void)ali_makA(&record);
   // The library's angles in the drawing's x/y order are directions from the x axis.
-  const ovge::Point3 start0{start.x, start.y, 0.0};
-  const ovge::Point3 end0{end.x, end.y, 0.0};
-  const ovge::Point3 startProbe = ovge::pointAtDistanceAndAngle(start0, kTangentProbe, record.startAngle);
-  const ovge::Point3 endProbe =
+  const OvGePoint3d start0{start.x, start.y, 0.0};
+  const OvGePoint3d end0{end.x, end.y, 0.0};
+  const OvGePoint3d startProbe = ovge::pointAtDistanceAndAngle(start0, kTangentProbe, record.startAngle);
+  const OvGePoint3d endProbe =
       ovge::pointAtDistanceAndAngle(end0, kTangentProbe, record.endAngle + std::numbers::pi);
-  ovge::Point3 meet;
+  OvGePoint3d meet;
   if (!ovge::intersectUnboundedLines(start0, startProbe, end0, endProbe, meet)) meet = {};
   element.TangentIntersection[0] = meet.x;
   element.TangentIntersection[1] = meet.y;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "command/import_run.h"
+#include "sima/import_run.h"
 
 namespace kestrel {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "civil/alignment_builder.h"
-#include "platform/drawing_database.h"
+#include "platform/drawing/drawing_database.h"
 
 namespace kestrel {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/civil_model.h"
+#include "platform/civil/civil_model.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 #include "civil/automation.h"
 
-#include "platform/civil_model.h"
-#include "platform/runtime.h"
+#include "platform/civil/civil_model.h"
+#include "platform/runtime/runtime.h"
 #include "sima/orvo_exception.h"
 
 #include <string>

@@ -2,10 +2,11 @@
 
 #include <string>
 
+#include "command/import_module.h"
 #include "command/run_command.h"
-#include "platform/data_manager.h"
-#include "platform/runtime.h"
-#include "platform/windowing.h"
+#include "platform/runtime/data_manager.h"
+#include "platform/runtime/runtime.h"
+#include "platform/runtime/windowing.h"
 #ifdef KESTREL_WITH_QT
 #include "ui/qt/qt_dialog_views.h"
 #endif
@@ -23,8 +24,6 @@ const CommandMapEntry kCommandMap[] = {
     {"VEXKestrel", "Kestrels", "Kestrels", 1, &doNothing, nullptr, -1, 0},
     {"VEXKestrel", "Kestrel2", "Kestrel2", 1, &doNothing, nullptr, -1, 0},
 };
-
-constexpr uint32_t kJapaneseLocale = 0x411;
 
 // Per-document record; the import needs nothing from it yet.
 struct CDocData {};
@@ -96,7 +95,7 @@ int32_t OvRxArxApp::onUnloadApp(void* appId) {
 int32_t CKestrelApp::onInitApp(void* appId) {
   const int32_t status = OvRxArxApp::onInitApp(appId);
   documentData() = std::make_unique<OvApDataManager<CDocData>>();
-  ovwin::setThreadLocale(kJapaneseLocale);
+  ovwin::setThreadLocale(ovwin::kJapaneseLocale);
 #ifdef KESTREL_WITH_QT
   registerQtDialogViews();  // desktop hosts show the dialogs as Qt windows
 #endif
@@ -116,6 +115,7 @@ extern "C" int32_t ovrxEntryPoint(int32_t message, void* appId) {
       const int32_t status = app.onUnloadApp(appId);
       documentData().reset();
       resetImportSettings();
+      importModule().reset();
       return status;
     }
     default:

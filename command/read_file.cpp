@@ -19,7 +19,7 @@ std::string fileTitleOf(const std::string& path) {
 namespace {
 
 // Empties everything a run holds from an earlier read.
-void resetRun(ImportRun& run, const std::string& path) {
+void resetRun(ImportRun& run, const std::string& path, ReadMode mode) {
   run.filePath = path;
   run.fileTitle = fileTitleOf(path);
   run.pointStore.clear();
@@ -29,7 +29,9 @@ void resetRun(ImportRun& run, const std::string& path) {
   run.crossSections.clear();
   run.verticalSeries.clear();
   run.routeElements.clear();
+  run.mode = mode;
   run.log = ImportLog(run.log.language());
+  run.log.setSilent(mode == ReadMode::PreScan);
   run.names.clear();
   run.lineCounter = 0;
   run.errorHighWater = 0;
@@ -37,15 +39,14 @@ void resetRun(ImportRun& run, const std::string& path) {
   run.currentAlignmentName = run.chosenAlignmentName;
 }
 
-int readLines(ImportRun& run, const std::string& path, sima::EncodingChoice encoding,
+int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encoding,
               ReadMode mode) {
-  resetRun(run, path);
+  resetRun(run, path, mode);
   sima::FileLineSource reader;
   if (!reader.open(path, encoding)) return -1;
   run.inputEncoding = reader.encoding();
   run.reader = &reader;
 
-  const bool importing = mode == ReadMode::Import;
   ImportLog& log = run.log;
   ImportRun::Line line;
   while (run.nextLine(line)) {
@@ -54,65 +55,45 @@ int readLines(ImportRun& run, const std::string& path, sima::EncodingChoice enco
     const int32_t number = run.lineCounter;
     if (code.size() != 3) continue;  // every series start is three characters long
     if (code == "A00") {
-      if (importing) {
-        log.checkA00(number, f, line.text);
-        run.raiseHighWater();
-        log.logCoordinateStart(number);
-      }
-      readCoordinateSeries(run, mode);
+      run.rejects(RecordCheck::A00, line);
+      log.logCoordinateStart(number);
+      readCoordinateSeries(run);
     } else if (code == "D00") {
-      if (importing) {
-        log.checkD00(number, f, line.text);
-        run.raiseHighWater();
-        log.logLotStart(number);
-      }
+      run.rejects(RecordCheck::D00, line);
+      log.logLotStart(number);
       const Fields header = f;
-      readLot(run, header, mode);
+      readLot(run, header);
     } else if (code == "F00") {
-      if (importing) {
-        log.checkF00(number, f, line.text);
-        run.raiseHighWater();
-        log.logRouteStart(number);
-      }
+      run.rejects(RecordCheck::F00, line);
+      log.logRouteStart(number);
       const Fields header = f;
-      importRoute(run, header, mode);
+      importRoute(run, header);
     } else if (code == "H00") {
-      if (importing) {
-        log.checkH00(number, f, line.text);
-        run.raiseHighWater();
-      }
+      run.rejects(RecordCheck::H00, line);
       const Fields header = f;
-      readVerticalBlock(run, header, mode);
+      readVerticalBlock(run, header);
     } else if (code == "I00") {
-      if (importing) {
-        log.checkI00(number, f, line.text);
-        run.raiseHighWater();
-        log.logCrossSectionStart(number, run.currentAlignmentName);
-      }
+      run.rejects(RecordCheck::I00, line);
+      log.logCrossSectionStart(number, run.currentAlignmentName);
       const Fields header = f;
-      readCrossSectionBlock(run, header, mode);
+      readCrossSectionBlock(run, header);
     } else if (code == "G00") {
-      if (importing) {
-        if (log.checkG00(number, f, line.text) == 0)
-          log.logVersion(number, fieldAt(f, 1));
-        else
-          run.raiseHighWater();
-      }
+      if (!run.rejects(RecordCheck::G00, line)) log.logVersion(number, fieldAt(f, 1));
     }
     // "C00", "Z00" and every other line fall through without effect.
   }
   run.reader = nullptr;
-  if (importing) log.logEnd(run.lineCounter);
+  log.logEnd(run.lineCounter);
   return 0;
 }
 
 }  // namespace
 
-int readFile(ImportRun& run, const std::string& path, sima::EncodingChoice encoding) {
+int readFile(ImportRun& run, const std::string& path, io::EncodingChoice encoding) {
   return readLines(run, path, encoding, ReadMode::Import);
 }
 
-int preScanFile(ImportRun& run, const std::string& path, sima::EncodingChoice encoding) {
+int preScanFile(ImportRun& run, const std::string& path, io::EncodingChoice encoding) {
   return readLines(run, path, encoding, ReadMode::PreScan);
 }
 

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "civil/automation.h"
+#include "command/import_module.h"
 #include "command/read_file.h"
-#include "platform/drawing_database.h"
-#include "platform/runtime.h"
-#include "platform/windowing.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/runtime/runtime.h"
+#include "platform/runtime/windowing.h"
 #include "ui/dialog_views.h"
 #include "ui/import_settings.h"
 #include "ui/kestrel_form.h"
@@ -22,7 +23,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr uint32_t kJapaneseLocale = 0x411;
 constexpr const char* kDefaultSite = "サイト";
 constexpr const char* kSiteListError = "エラーが発生しました（サイトが取得できません）";
 constexpr const char* kSiteListCaption = "SIMAインポート";
@@ -35,20 +35,11 @@ ImportSettings& importSettings() {
   return settings;
 }
 
-sima::Language currentLanguage() {
-  return ovwin::threadLocale() == kJapaneseLocale ? sima::Language::Japanese
-                                                  : sima::Language::English;
-}
-
-sima::EncodingChoice encodingChoice() {
-  sima::EncodingChoice choice = sima::EncodingChoice::Auto;
-  sima::parseEncodingChoice(ovwin::inputEncodingChoice(), choice);
-  return choice;
-}
+io::EncodingChoice encodingChoice() { return importModule().encodingChoice(); }
 
 std::unique_ptr<DialogViews> makeViews() {
   // The desktop host's views register themselves; everything else is answered by script.
-  return makeDialogViews(ovwin::windowing());
+  return makeDialogViews(ovwin::windowing(), importModule().conversation());
 }
 
 // Lists the civil sites, creating "サイト" in a document without any. False when the sites
@@ -136,7 +127,9 @@ void resetImportSettings() { importSettings() = ImportSettings{}; }
 void runKestrelCommand() {
   auto& windowing = ovwin::windowing();
   windowing.beginRun();
-  const sima::Language language = currentLanguage();
+  module::Conversation& conversation = importModule().conversation();
+  conversation.beginRun();
+  const sima::Language language = threadLanguage();
   std::unique_ptr<DialogViews> views = makeViews();
   ImportRun run;
   run.log.setLanguage(language);
@@ -144,7 +137,7 @@ void runKestrelCommand() {
 
   std::vector<std::string> sites;
   if (!gatherSites(sites, *views)) {
-    windowing.outcome = ovwin::DialogOutcome::SiteListFailed;
+    conversation.outcome = module::DialogOutcome::SiteListFailed;
     ovrx::docManager().popResourceHandle();
     return;
   }
@@ -198,9 +191,8 @@ void runKestrelCommand() {
 
   ImportLog& log = run.log;
   log.setPath(settings.filePath);
-  std::string error;
-  if (!writeLogFile(log, run.inputEncoding, &error))
-    windowing.notices.push_back("cannot write the log " + log.path() + ": " + error);
+  if (const io::Result written = writeLogFile(log, run.inputEncoding); !written)
+    windowing.notices.push_back("cannot write the log " + log.path() + ": " + written.description);
 
   SimaResultForm result(SimaResultForm::fromRun(run, settings.filePath));
   views->showResult(result);

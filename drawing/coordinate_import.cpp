@@ -21,45 +21,31 @@ SimaPoint pointFromRecord(const Fields& f) {
 
 }  // namespace
 
-void readCoordinateSeries(ImportRun& run, ReadMode mode) {
-  const bool importing = mode == ReadMode::Import;
+void readCoordinateSeries(ImportRun& run) {
   GrowingArray<SimaPoint> seriesPoints;
   ImportRun::Line line;
   while (run.nextLine(line)) {
-    const Fields& f = line.fields;
-    const int32_t number = run.lineCounter;
-    if (importing) {
-      const int rejected = run.log.checkSeriesA(number, f, line.text);
-      run.raiseHighWater();
-      if (rejected != 0) continue;
-    }
-    const std::string& code = f[0];
+    if (run.rejects(RecordCheck::SeriesA, line)) continue;
+    const std::string& code = line.fields[0];
     if (code == "A01") {
-      if (importing) {
-        const int rejected = run.log.checkA01(number, f, line.text, run.pointStore);
-        run.raiseHighWater();
-        if (rejected != 0) continue;
-      }
-      seriesPoints.append(pointFromRecord(f));
+      if (run.rejects(RecordCheck::A01, line)) continue;
+      seriesPoints.append(pointFromRecord(line.fields));
     } else if (code == "A99") {
-      if (importing) {
-        run.log.checkA99(number, f, line.text);
-        run.raiseHighWater();
-        int withElevation = 0;
-        for (const auto& p : seriesPoints) withElevation += p.hasElevation ? 1 : 0;
-        run.log.logCoordinateEnd(number, withElevation,
-                                 static_cast<int>(seriesPoints.size()) - withElevation);
-      }
+      run.rejects(RecordCheck::A99, line);
+      int withElevation = 0;
+      for (const auto& p : seriesPoints) withElevation += p.hasElevation ? 1 : 0;
+      run.log.logCoordinateEnd(run.lineCounter, withElevation,
+                               static_cast<int>(seriesPoints.size()) - withElevation);
       break;
     }
   }
   const std::size_t first = run.pointStore.size();
   if (!seriesPoints.empty()) run.pointStore.appendAll(std::move(seriesPoints));
-  if (importing) buildPoints(run, first);
+  buildPoints(run, first);
 }
 
 void buildPoints(ImportRun& run, std::size_t first) {
-  if (!run.selection.isSelected(kSeriesA)) return;
+  if (!run.importing() || !run.selection.isSelected(kSeriesA)) return;
   ensurePointTable();
   const std::string fileName = run.fileName();
   const std::string& layer = run.layers[kLayerPoints];
@@ -69,7 +55,7 @@ void buildPoints(ImportRun& run, std::size_t first) {
     if (!point.hasElevation) continue;
     const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
     if (id.isNull()) continue;
-    attachPointRecord(id, point.number, point.name, "座標", fileName);
+    attachPointRecord(id, point.number, point.name, kCoordinateType, fileName);
     ++run.counters.drawnPoints;
   }
 }

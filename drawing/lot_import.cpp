@@ -18,8 +18,7 @@ void skipTriangleBlock(ImportRun& run) {
 
 }  // namespace
 
-void readLot(ImportRun& run, const Fields& header, ReadMode mode) {
-  const bool importing = mode == ReadMode::Import;
+void readLot(ImportRun& run, const Fields& header) {
   LotData lot;
   lot.number = sima::toInteger(fieldAt(header, 1));
   lot.name = std::string(sima::trim(fieldAt(header, 2)));
@@ -35,48 +34,34 @@ void readLot(ImportRun& run, const Fields& header, ReadMode mode) {
     lot.vertices.reserve(vertices.size());
     for (const SimaPoint* vertex : vertices) lot.vertices.append(*vertex);
     run.lots.append(std::move(lot));
-    if (importing) {
-      const LotData& stored = run.lots.back();
-      drawLot(run, stored);
-      run.log.logLotEnd(run.lineCounter, true, static_cast<int>(stored.vertices.size()),
-                        hadTriangleBlock);
-    }
+    const LotData& stored = run.lots.back();
+    drawLot(run, stored);
+    run.log.logLotEnd(run.lineCounter, true, static_cast<int>(stored.vertices.size()),
+                      hadTriangleBlock);
   };
 
   ImportRun::Line line;
   while (run.nextLine(line)) {
-    const Fields& f = line.fields;
-    const int32_t number = run.lineCounter;
-    if (importing) {
-      const int rejected = run.log.checkSeriesD(number, f, line.text);
-      run.raiseHighWater();
-      if (rejected != 0) continue;
-    }
-    const std::string& code = f[0];
+    if (run.rejects(RecordCheck::SeriesD, line)) continue;
+    const std::string& code = line.fields[0];
     if (failed) {
       // A failed lot only looks for its end.
       if (code == "D99") {
-        if (importing) run.log.logLotEnd(number, false, 0, false);
+        run.log.logLotEnd(run.lineCounter, false, 0, false);
         return;
       }
       continue;
     }
     if (code == "B01") {
-      if (importing) {
-        const int rejected = run.log.checkB01(number, f, line.text);
-        run.raiseHighWater();
-        if (rejected != 0) continue;
-      }
+      if (run.rejects(RecordCheck::B01, line)) continue;
       try {
-        const SimaPoint& vertex = run.lookupPoint(sima::toInteger(fieldAt(f, 1)));
+        const SimaPoint& vertex = run.lookupPoint(sima::toInteger(fieldAt(line.fields, 1)));
         // Copied when the lot ends: fetch it meanwhile, it is anywhere in a large store.
         __builtin_prefetch(&vertex);
         vertices.push_back(&vertex);
       } catch (const OrvoException&) {
-        if (importing) {
-          run.log.addPointNotFound(number, line.text);
-          run.raiseHighWater();
-        }
+        run.log.addPointNotFound(run.lineCounter, line.text);
+        run.raiseHighWater();
         failed = true;
       }
     } else if (code == "E00") {
@@ -90,13 +75,13 @@ void readLot(ImportRun& run, const Fields& header, ReadMode mode) {
   // The file ended inside the lot.
   if (!failed) {
     finishGood();
-  } else if (importing) {
+  } else {
     run.log.logLotEnd(run.lineCounter, false, 0, false);
   }
 }
 
 void drawLot(ImportRun& run, const LotData& lot) {
-  if (!run.selection.isSelected(kSeriesD)) return;
+  if (!run.importing() || !run.selection.isSelected(kSeriesD)) return;
   ensurePolylineTable();
   const std::string fileName = run.fileName();
   std::vector<OvGePoint3d> vertices;

@@ -2,20 +2,19 @@
 
 #include <utility>
 
-#include "platform/object_data.h"
+#include "platform/drawing/object_data.h"
 
 namespace kestrel {
 
 namespace {
 
 void ensureTable(const char* name) {
-  static const char* const kColumns[] = {"No", "Name", "Type", "FileName"};
   // Asked once per lot: a table already there needs no definition built for the refused add.
   if (ovCurrentObjectDataTables().IsTablePresent(name)) return;
   OvMapODTableDefinition definition;
   for (int i = 0; i < 4; ++i) {
     OvMapODColumnDefinition column;
-    column.SetName(kColumns[i]);
+    column.SetName(kRecordColumns[i]);
     column.SetType(i == 0 ? OvMapDataType::Integer : OvMapDataType::Character);
     definition.AddColumn(column);
   }

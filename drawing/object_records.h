@@ -4,12 +4,16 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/drawing_database.h"
+#include "platform/drawing/drawing_database.h"
 
 namespace kestrel {
 
 inline constexpr const char* kPointTable = "JSIMA_V3_Point";
 inline constexpr const char* kPolylineTable = "JSIMA_V3_Pline";
+// The columns of both tables, in order.
+inline constexpr const char* kRecordColumns[] = {"No", "Name", "Type", "FileName"};
+// The type the points of the coordinate series carry.
+inline constexpr const char* kCoordinateType = "座標";
 
 // Adds the table (columns No, Name, Type, FileName) to the current drawing unless it exists.
 void ensurePointTable();

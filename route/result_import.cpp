@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "civil/automation.h"
-#include "route/route_import.h"
 #include "drawing/object_records.h"
+#include "route/route_import.h"
 
 namespace kestrel {
 
@@ -81,32 +81,23 @@ void spreadOffsets(GrowingArray<double>& offsets, GrowingArray<double>& elevatio
   }
 }
 
-void readVerticalBlock(ImportRun& run, const Fields& header, ReadMode mode) {
-  const bool importing = mode == ReadMode::Import;
+void readVerticalBlock(ImportRun& run, const Fields& header) {
   HSeriesData block;
   block.routeNumber = sima::toInteger(fieldAt(header, 1));
   block.blockName = std::string(sima::trim(fieldAt(header, 2)));
   block.lineNumber = run.lineCounter;
   block.found = findRouteByNumber(run, block.routeNumber);
   block.alignmentName = run.currentAlignmentName;
-  if (importing) run.log.logVerticalStart(run.lineCounter, run.currentAlignmentName);
+  run.log.logVerticalStart(run.lineCounter, run.currentAlignmentName);
 
   ImportRun::Line line;
   while (run.nextLine(line)) {
     const Fields& f = line.fields;
     const int32_t number = run.lineCounter;
-    if (importing) {
-      const int rejected = run.log.checkSeriesH(number, f, line.text);
-      run.raiseHighWater();
-      if (rejected != 0) continue;
-    }
+    if (run.rejects(RecordCheck::SeriesH, line)) continue;
     const std::string& code = f[0];
     if (code == "H01") {
-      if (importing) {
-        const int rejected = run.log.checkH01(number, f, line.text);
-        run.raiseHighWater();
-        if (rejected != 0) continue;
-      }
+      if (run.rejects(RecordCheck::H01, line)) continue;
       VerticalData station;
       station.name = std::string(sima::trim(fieldAt(f, 1)));
       station.distance = numberOf(f, 2);
@@ -117,24 +108,18 @@ void readVerticalBlock(ImportRun& run, const Fields& header, ReadMode mode) {
       station.lineText = line.text;
       block.stations.append(std::move(station));
     } else if (code == "H99") {
-      if (importing) {
-        run.log.checkH99(number, f, line.text);
-        run.raiseHighWater();
-        buildVerticalResult(run, block);
-      }
+      run.rejects(RecordCheck::H99, line);
+      buildVerticalResult(run, block);
       run.verticalSeries.append(block);
       break;
     }
   }
-  if (importing) {
-    const bool success = !run.currentAlignmentName.empty();
-    run.log.logVerticalEnd(run.lineCounter, success,
-                           success ? static_cast<int>(block.stations.size()) : 0);
-  }
+  const bool success = !run.currentAlignmentName.empty();
+  run.log.logVerticalEnd(run.lineCounter, success,
+                         success ? static_cast<int>(block.stations.size()) : 0);
 }
 
-void readCrossSectionBlock(ImportRun& run, const Fields& header, ReadMode mode) {
-  const bool importing = mode == ReadMode::Import;
+void readCrossSectionBlock(ImportRun& run, const Fields& header) {
   IntersectionData block;
   block.routeNumber = sima::toInteger(fieldAt(header, 1));
   block.blockName = std::string(sima::trim(fieldAt(header, 2)));
@@ -143,25 +128,17 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header, ReadMode mode) 
     if (block.sections.empty()) return;
     const int count = sectionPointCount(block.sections.back());
     loggedPoints += count;
-    if (importing) run.log.logSectionPointCount(count);
+    run.log.logSectionPointCount(count);
   };
 
   ImportRun::Line line;
   while (run.nextLine(line)) {
     const Fields& f = line.fields;
     const int32_t number = run.lineCounter;
-    if (importing) {
-      const int rejected = run.log.checkSeriesI(number, f, line.text);
-      run.raiseHighWater();
-      if (rejected != 0) continue;
-    }
+    if (run.rejects(RecordCheck::SeriesI, line)) continue;
     const std::string& code = f[0];
     if (code == "I01") {
-      if (importing) {
-        const int rejected = run.log.checkI01(number, f, line.text);
-        run.raiseHighWater();
-        if (rejected != 0) continue;
-      }
+      if (run.rejects(RecordCheck::I01, line)) continue;
       logSectionCount();
       SubEntity section;
       section.name = std::string(sima::trim(fieldAt(f, 1)));
@@ -171,13 +148,9 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header, ReadMode mode) 
       section.lineNumber = number;
       section.lineText = line.text;
       block.sections.append(std::move(section));
-      if (importing) run.log.logSection(number, block.sections.back().name);
+      run.log.logSection(number, block.sections.back().name);
     } else if (code == "I02") {
-      if (importing) {
-        const int rejected = run.log.checkI02(number, f, line.text);
-        run.raiseHighWater();
-        if (rejected != 0) continue;
-      }
+      if (run.rejects(RecordCheck::I02, line)) continue;
       if (block.sections.empty()) continue;
       SubEntity& section = block.sections.back();
       section.pointNames.emplace_back(sima::trim(fieldAt(f, 1)));
@@ -185,24 +158,19 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header, ReadMode mode) 
       section.elevations.append(numberOf(f, 3));
     } else if (code == "I99") {
       logSectionCount();
-      if (importing) {
-        run.log.checkI99(number, f, line.text);
-        run.raiseHighWater();
-      }
+      run.rejects(RecordCheck::I99, line);
       block.found = findRouteByNumber(run, block.routeNumber);
-      if (importing) buildCrossSectionResult(run, block);
+      buildCrossSectionResult(run, block);
       run.crossSections.append(block);
       break;
     }
   }
-  if (importing) {
-    const bool success = !run.currentAlignmentName.empty();
-    run.log.logCrossSectionEnd(run.lineCounter, success, success ? loggedPoints : 0);
-  }
+  const bool success = !run.currentAlignmentName.empty();
+  run.log.logCrossSectionEnd(run.lineCounter, success, success ? loggedPoints : 0);
 }
 
 void buildVerticalResult(ImportRun& run, HSeriesData block) {
-  if (!run.selection.isSelected(kSeriesH)) return;
+  if (!run.importing() || !run.selection.isSelected(kSeriesH)) return;
   const int32_t alignment = chooseAlignment(run, block.found, block.routeNumber);
   ensurePointTable();
   const std::string fileName = run.fileName();
@@ -229,7 +197,7 @@ void buildVerticalResult(ImportRun& run, HSeriesData block) {
 }
 
 void buildCrossSectionResult(ImportRun& run, IntersectionData block) {
-  if (!run.selection.isSelected(kSeriesI)) return;
+  if (!run.importing() || !run.selection.isSelected(kSeriesI)) return;
   const int32_t alignment = chooseAlignment(run, block.found, block.routeNumber);
   ensurePointTable();
   const std::string fileName = run.fileName();

@@ -77,20 +77,14 @@ void skipElementBlock(ImportRun& run) {
 
 }  // namespace
 
-int readRouteSection(ImportRun& run, ReadMode mode, double& startStation) {
-  const bool importing = mode == ReadMode::Import;
+int readRouteSection(ImportRun& run, double& startStation) {
   startStation = 0.0;
   bool failed = false;
   bool curveSeen = false;
   ImportRun::Line line;
   while (run.nextLine(line)) {
     const Fields& f = line.fields;
-    const int32_t number = run.lineCounter;
-    if (importing) {
-      const int rejected = run.log.checkSeriesF(number, f, line.text);
-      run.raiseHighWater();
-      if (rejected != 0) continue;
-    }
+    if (run.rejects(RecordCheck::SeriesF, line)) continue;
     const std::string& code = f[0];
     if (failed && code == "F99") return -1;
     if (curveSeen) {
@@ -103,52 +97,33 @@ int readRouteSection(ImportRun& run, ReadMode mode, double& startStation) {
     if (code == "F03") {
       startStation = sima::toNumber(fieldAt(f, 1));
     } else if (code == "B01") {
-      if (importing) {
-        const int rejected = run.log.checkB01(number, f, line.text);
-        run.raiseHighWater();
-        if (rejected != 0) continue;
-      }
+      if (run.rejects(RecordCheck::B01, line)) continue;
       if (f.size() < 3) continue;
       try {
         addRoutePoint(run, run.lookupPoint(sima::toInteger(f[1])));
       } catch (const OrvoException&) {
-        if (importing) {
-          run.log.addPointNotFound(number, line.text);
-          run.raiseHighWater();
-        }
+        run.log.addPointNotFound(run.lineCounter, line.text);
+        run.raiseHighWater();
         failed = true;
       }
     } else if (code == "B03") {
-      if (importing) {
-        run.log.checkB03(number, f, line.text);
-        run.raiseHighWater();
-      }
+      run.rejects(RecordCheck::B03, line);
     } else if (code == "C01" || code == "C02") {
       curveSeen = true;
       if (isStraightOnlyType(run.routeType)) {
-        if (importing) {
-          run.log.addCurveInStraightRoute(number, line.text);
-          run.raiseHighWater();
-        }
+        run.log.addCurveInStraightRoute(run.lineCounter, line.text);
+        run.raiseHighWater();
         continue;
       }
       const bool arc = code == "C01";
-      if (importing) {
-        const int rejected = arc ? run.log.checkC01(number, f, line.text)
-                                 : run.log.checkC02(number, f, line.text);
-        run.raiseHighWater();
-        if (rejected != 0) continue;
-      }
+      if (run.rejects(arc ? RecordCheck::C01 : RecordCheck::C02, line)) continue;
       if (arc)
         makeArc(run, f);
       else
         makeClothoid(run, f);
     } else if (code == "C03") {
       curveSeen = true;
-      if (importing) {
-        run.log.checkC03(number, f, line.text);
-        run.raiseHighWater();
-      }
+      run.rejects(RecordCheck::C03, line);
     } else if (code == "F99") {
       return 0;
     }
@@ -156,7 +131,7 @@ int readRouteSection(ImportRun& run, ReadMode mode, double& startStation) {
   return 0;
 }
 
-void importRoute(ImportRun& run, const Fields& header, ReadMode mode) {
+void importRoute(ImportRun& run, const Fields& header) {
   // Start route: a header too short keeps the previous header's values.
   if (header.size() >= 5) {
     run.routeNumberText = header[1];
@@ -171,23 +146,21 @@ void importRoute(ImportRun& run, const Fields& header, ReadMode mode) {
   route.routeNumber = sima::toInteger(run.routeNumberText);
 
   double startStation = 0.0;
-  const int result = readRouteSection(run, mode, startStation);
+  const int result = readRouteSection(run, startStation);
   if (result == 0) {
     route.startStation = startStation;
     route.elements = run.routeElements;
     route.routeTitle = run.fileTitle + "-" + run.routeName;
-    if (mode == ReadMode::Import) route.objectId = buildRoute(run, route);
+    route.objectId = buildRoute(run, route);
     run.addRoute(route);
   }
-  if (mode == ReadMode::Import) {
-    const int count = result == 0 ? static_cast<int>(run.routeElements.size()) : 0;
-    run.log.logRouteEnd(run.lineCounter, result == 0, run.routeType, count, run.routeName);
-  }
+  const int count = result == 0 ? static_cast<int>(run.routeElements.size()) : 0;
+  run.log.logRouteEnd(run.lineCounter, result == 0, run.routeType, count, run.routeName);
   run.routeElements.clear();
 }
 
 uint32_t buildRoute(ImportRun& run, const SimaAlignment& route) {
-  if (!run.selection.routeTypeSelected(route.routeType)) return 0;
+  if (!run.importing() || !run.selection.routeTypeSelected(route.routeType)) return 0;
   if (isStraightOnlyType(route.routeType)) {
     drawRoutePolyline(run, route);
     return 0;

@@ -27,14 +27,14 @@ std::size_t lastCut(const std::string& bytes, bool atEnd, std::size_t from = 0) 
 
 }  // namespace
 
-bool FileLineSource::open(const std::string& path, EncodingChoice choice, std::size_t blockSize) {
+bool FileLineSource::open(const std::string& path, io::EncodingChoice choice, std::size_t blockSize) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   file_.reset(std::fopen(path.c_str(), "rb"));
   if (!file_) return false;
   size_ = static_cast<std::size_t>(info.st_size);
   blockSize_ = blockSize < 64 ? 64 : blockSize;
-  if (choice == EncodingChoice::Auto) {
+  if (choice == io::EncodingChoice::Auto) {
     // One pass to decide, block by block, cut at line ends as the decoding will be.
     bool valid = true;
     std::string bytes;
@@ -46,16 +46,16 @@ bool FileLineSource::open(const std::string& path, EncodingChoice choice, std::s
       const bool atEnd = std::feof(file_.get()) != 0;
       const std::size_t cut = atEnd ? bytes.size() : lastCut(bytes, false, from);
       if (cut == std::string::npos) continue;
-      valid = isValidUtf8(std::string_view(bytes).substr(0, cut));
+      valid = io::isValidUtf8(std::string_view(bytes).substr(0, cut));
       bytes.erase(0, cut);
     }
-    valid = valid && isValidUtf8(bytes);
-    forced_ = valid ? EncodingChoice::Utf8 : EncodingChoice::Cp932;
+    valid = valid && io::isValidUtf8(bytes);
+    forced_ = valid ? io::EncodingChoice::Utf8 : io::EncodingChoice::Cp932;
     std::rewind(file_.get());
   } else {
     forced_ = choice;
   }
-  encoding_ = forced_ == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8;
+  encoding_ = forced_ == io::EncodingChoice::Cp932 ? io::Encoding::Cp932 : io::Encoding::Utf8;
   return !std::ferror(file_.get());
 }
 
@@ -78,9 +78,9 @@ bool FileLineSource::loadBlock() {
   }
   if (cut == 0) return false;
   const std::string_view bytes(pending_.data(), cut);
-  DecodedText decoded = decode(bytes, forced_);
+  io::DecodedText decoded = io::decode(bytes, forced_);
   // Only the file's first bytes may carry a byte-order mark; later blocks keep theirs as text.
-  if (!first_ && forced_ == EncodingChoice::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+  if (!first_ && forced_ == io::EncodingChoice::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
     decoded.text.insert(0, "\xEF\xBB\xBF");
   first_ = false;
   blockStart_ += blockBytes_;

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "io/text_encoding.h"
 #include "sima/line_reader.h"
-#include "sima/text_encoding.h"
 
 namespace kestrel::sima {
 
@@ -14,9 +14,9 @@ class FileLineSource : public LineSource {
  public:
   // Opens a regular file; false when it cannot be read. Auto detection reads the file once
   // first: valid UTF-8 throughout (a BOM allowed) is UTF-8, anything else CP932.
-  bool open(const std::string& path, EncodingChoice choice, std::size_t blockSize = 1 << 16);
+  bool open(const std::string& path, io::EncodingChoice choice, std::size_t blockSize = 1 << 16);
 
-  Encoding encoding() const { return encoding_; }
+  io::Encoding encoding() const { return encoding_; }
   std::size_t size() const { return size_; }
 
   bool next(std::string_view& line) override;
@@ -27,8 +27,8 @@ class FileLineSource : public LineSource {
   bool loadBlock();
 
   std::unique_ptr<FILE, int (*)(FILE*)> file_{nullptr, &std::fclose};
-  Encoding encoding_ = Encoding::Utf8;
-  EncodingChoice forced_ = EncodingChoice::Utf8;
+  io::Encoding encoding_ = io::Encoding::Utf8;
+  io::EncodingChoice forced_ = io::EncodingChoice::Utf8;
   std::size_t size_ = 0;
   std::size_t blockSize_ = 1 << 16;
   std::string pending_;    // bytes read but not yet decoded (after the last cut)

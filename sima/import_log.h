@@ -3,18 +3,25 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "io/result.h"
+#include "io/text_encoding.h"
 #include "sima/messages.h"
 #include "sima/records.h"
-#include "sima/text_encoding.h"
 
 namespace kestrel {
 
 using Fields = std::vector<std::string>;
+
+// What a record check applies to: a series' header, data or end line, or the check of field 0
+// against the codes a series expects.
+enum class RecordCheck : std::uint8_t {
+  G00, A00, A99, A01, D00, B01, B03, F00, C01, C02, C03, H00, H01, H99, I00, I01, I02, I99,
+  SeriesA, SeriesD, SeriesF, SeriesH, SeriesI
+};
 
 // One rejected record, kept structured beside its four log lines (for machine-readable reports).
 struct ErrorEntry {
@@ -34,34 +41,16 @@ class ImportLog {
   sima::Language language() const { return language_; }
   void setLanguage(sima::Language language) { language_ = language; }
 
-  // ---- record checks (line number, split fields, trimmed line) ----
-  int checkG00(int32_t line, const Fields& f, std::string_view text);
-  int checkA00(int32_t line, const Fields& f, std::string_view text);
-  int checkA99(int32_t line, const Fields& f, std::string_view text);
-  // `earlierPoints` are the points of the A series finished before the current one.
-  int checkA01(int32_t line, const Fields& f, std::string_view text, const PointStore& earlierPoints);
-  int checkD00(int32_t line, const Fields& f, std::string_view text);
-  int checkB01(int32_t line, const Fields& f, std::string_view text);
-  int checkB03(int32_t line, const Fields& f, std::string_view text);
-  int checkF00(int32_t line, const Fields& f, std::string_view text);
-  int checkC01(int32_t line, const Fields& f, std::string_view text);
-  int checkC02(int32_t line, const Fields& f, std::string_view text);
-  int checkC03(int32_t line, const Fields& f, std::string_view text);
-  int checkH00(int32_t line, const Fields& f, std::string_view text);
-  int checkH01(int32_t line, const Fields& f, std::string_view text);
-  int checkH99(int32_t line, const Fields& f, std::string_view text);
-  int checkI00(int32_t line, const Fields& f, std::string_view text);
-  int checkI01(int32_t line, const Fields& f, std::string_view text);
-  int checkI02(int32_t line, const Fields& f, std::string_view text);
-  int checkI99(int32_t line, const Fields& f, std::string_view text);
+  // A pre-scan's log: every check accepts and nothing is kept.
+  void setSilent(bool silent) { silent_ = silent; }
+  bool silent() const { return silent_; }
 
-  // ---- series code checks: field 0 against the codes the series expects ----
-  // An empty field 0 is rejected without a log entry.
-  int checkSeriesA(int32_t line, const Fields& f, std::string_view text);
-  int checkSeriesD(int32_t line, const Fields& f, std::string_view text);
-  int checkSeriesF(int32_t line, const Fields& f, std::string_view text);
-  int checkSeriesH(int32_t line, const Fields& f, std::string_view text);
-  int checkSeriesI(int32_t line, const Fields& f, std::string_view text);
+  // ---- record checks ----
+  // Checks one line (line number, split fields, trimmed text) by its record's rule; an empty
+  // field 0 fails a series check without a log entry. `earlierPoints` are the points of the A
+  // series finished before the current one (A01 refuses their numbers).
+  int check(RecordCheck record, int32_t line, const Fields& f, std::string_view text,
+            const PointStore* earlierPoints = nullptr);
 
   // ---- error entries the readers write themselves ----
   void addCurveInStraightRoute(int32_t line, std::string_view text);  // "ErrF002", 139
@@ -108,10 +97,6 @@ class ImportLog {
   void clear();
 
  private:
-  int checkFieldCount(int32_t line, const Fields& f, std::string_view text, std::size_t expected);
-  int checkSeries(int32_t line, const Fields& f, std::string_view text,
-                  std::initializer_list<std::string_view> expectedCodes, std::string_view code,
-                  int messageId);
   void appendBlock(const std::string& codeLine, const std::string& referenceLine);
   int reject(int32_t line, std::string_view text, std::string_view code, int messageId);
   int rejectText(int32_t line, std::string_view text, std::string_view code,
@@ -124,14 +109,15 @@ class ImportLog {
   std::vector<ErrorEntry> errors_;
   std::string path_;
   int32_t errorCount_ = 0;
+  bool silent_ = false;
 };
 
 // Writes the log to its path in the given encoding, "\n" line ends, no BOM, through a temporary
-// file renamed into place. On failure returns false and says why in `error`.
-bool writeLogFile(const ImportLog& log, sima::Encoding encoding, std::string* error);
+// file renamed into place.
+io::Result writeLogFile(const ImportLog& log, io::Encoding encoding);
 
 // Appends each line and "\n" to the file at `path` (created when missing), in the encoding.
-bool appendLogLines(const std::string& path, const std::vector<std::string>& lines,
-                    sima::Encoding encoding, std::string* error);
+io::Result appendLogLines(const std::string& path, const std::vector<std::string>& lines,
+                          io::Encoding encoding);
 
 }  // namespace kestrel

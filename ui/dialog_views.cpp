@@ -59,17 +59,18 @@ std::string joined(const std::map<std::string, int32_t>& alignments) {
   return text;
 }
 
-// Clicks through the dialogs as windowing.script says.
+// Clicks through the dialogs as the conversation's script says.
 class ScriptedViews : public DialogViews {
  public:
-  explicit ScriptedViews(ovwin::WindowingSystem& windowing) : windowing_(windowing) {}
+  ScriptedViews(ovwin::WindowingSystem& windowing, module::Conversation& conversation)
+      : windowing_(windowing), conversation_(conversation) {}
 
   bool showImportDialog(KestrelForm& form) override {
-    const ovwin::DialogScript& script = windowing_.script;
+    const module::DialogScript& script = conversation_.script;
     // A file already shown (and unchanged since its pre-scan) is not browsed again.
     if (!script.filePath.empty() && script.filePath != form.filePath() &&
         !form.browse(script.filePath))
-      return closeWith(form, ovwin::DialogOutcome::PathRejected);
+      return closeWith(form, module::DialogOutcome::PathRejected);
 
     if (script.siteName && !form.selectSite(*script.siteName))
       windowing_.notices.push_back("site \"" + *script.siteName + "\" not found; using \"" +
@@ -80,30 +81,30 @@ class ScriptedViews : public DialogViews {
     bool settingsGiven = script.shiftDistance.has_value();
     for (const auto& layer : script.layers) settingsGiven = settingsGiven || layer.has_value();
     if (settingsGiven && !form.openSettings() &&
-        windowing_.outcome == ovwin::DialogOutcome::ShiftRejected) {
+        conversation_.outcome == module::DialogOutcome::ShiftRejected) {
       form.close();
       return false;
     }
 
-    if (script.cancelImportDialog) return closeWith(form, ovwin::DialogOutcome::Cancelled);
-    if (!form.importEnabled()) return closeWith(form, ovwin::DialogOutcome::NothingToImport);
-    if (!form.pressImport()) return closeWith(form, ovwin::DialogOutcome::PathRejected);
+    if (script.cancelImportDialog) return closeWith(form, module::DialogOutcome::Cancelled);
+    if (!form.importEnabled()) return closeWith(form, module::DialogOutcome::NothingToImport);
+    if (!form.pressImport()) return closeWith(form, module::DialogOutcome::PathRejected);
     return true;
   }
 
   bool showSettingsDialog(KestrelSettingsForm& form) override {
-    const ovwin::DialogScript& script = windowing_.script;
+    const module::DialogScript& script = conversation_.script;
     for (int i = 0; i < kLayerCount; ++i)
       if (script.layers[i]) form.chooseLayer(i, *script.layers[i]);
     if (script.shiftDistance) form.setShiftText(*script.shiftDistance);
     if (form.accept()) return true;
     // The refusal's message box is up; the user gives up and cancels.
-    windowing_.outcome = ovwin::DialogOutcome::ShiftRejected;
+    conversation_.outcome = module::DialogOutcome::ShiftRejected;
     return false;
   }
 
   int showAlignmentSelection(SelectAlignmentForm& form) override {
-    const auto& name = windowing_.script.alignmentName;
+    const auto& name = conversation_.script.alignmentName;
     if (name) {
       if (form.select(*name) && form.confirm() == 0) return 0;
       windowing_.notices.push_back("alignment \"" + *name + "\" not found; alignments available: " +
@@ -116,12 +117,11 @@ class ScriptedViews : public DialogViews {
   }
 
   void showResult(SimaResultForm& form) override {
-    std::string error;
-    if (!form.open(&error))
+    if (const io::Result appended = form.open(); !appended)
       windowing_.notices.push_back("cannot append the result to the log " + form.logPath() + ": " +
-                                   error);
+                                   appended.description);
     const SimaResultInputs& in = form.inputs();
-    ovwin::RunReport& report = windowing_.report;
+    module::RunReport& report = conversation_.report;
     report.resultLines = form.lines();
     report.errorCount = in.errorCount;
     report.drawnPoints = in.drawnPoints;
@@ -137,8 +137,8 @@ class ScriptedViews : public DialogViews {
     for (const auto& entry : in.errors)
       report.errors.push_back({entry.code, entry.lineNumber, entry.message, entry.lineText});
     report.logPath = form.logPath();
-    report.inputEncoding = in.logEncoding == sima::Encoding::Utf8 ? "utf-8" : "cp932";
-    windowing_.outcome = ovwin::DialogOutcome::Imported;
+    report.inputEncoding = in.logEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
+    conversation_.outcome = module::DialogOutcome::Imported;
   }
 
   void messageBox(const std::string& text, const std::string& caption,
@@ -151,8 +151,8 @@ class ScriptedViews : public DialogViews {
   }
 
  private:
-  bool closeWith(KestrelForm& form, ovwin::DialogOutcome outcome) {
-    windowing_.outcome = outcome;
+  bool closeWith(KestrelForm& form, module::DialogOutcome outcome) {
+    conversation_.outcome = outcome;
     form.close();
     return false;
   }
@@ -197,6 +197,7 @@ class ScriptedViews : public DialogViews {
   }
 
   ovwin::WindowingSystem& windowing_;
+  module::Conversation& conversation_;
 };
 
 std::map<ovwin::DialogMode, DialogViewsFactory>& registeredViews() {
@@ -206,20 +207,24 @@ std::map<ovwin::DialogMode, DialogViewsFactory>& registeredViews() {
 
 }  // namespace
 
-std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing) {
-  return std::make_unique<ScriptedViews>(windowing);
+std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing,
+                                               module::Conversation& conversation) {
+  return std::make_unique<ScriptedViews>(windowing, conversation);
 }
 
 void registerDialogViews(ovwin::DialogMode mode, DialogViewsFactory factory) {
   registeredViews()[mode] = std::move(factory);
 }
 
-std::unique_ptr<DialogViews> makeDialogViews(ovwin::WindowingSystem& windowing) {
+std::unique_ptr<DialogViews> makeDialogViews(ovwin::WindowingSystem& windowing,
+                                             module::Conversation& conversation) {
   if (windowing.mode != ovwin::DialogMode::Scripted) {
     const auto found = registeredViews().find(windowing.mode);
-    if (found != registeredViews().end() && found->second) return found->second(windowing);
+    if (found != registeredViews().end() && found->second) {
+      if (auto views = found->second(windowing, conversation)) return views;
+    }
   }
-  return makeScriptedViews(windowing);
+  return makeScriptedViews(windowing, conversation);
 }
 
 }  // namespace kestrel

@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/windowing.h"
+#include "module_api/import_module.h"
+#include "platform/runtime/windowing.h"
 #include "ui/progress_wnd.h"
 
 namespace kestrel {
@@ -31,15 +32,19 @@ class DialogViews {
   virtual std::unique_ptr<ProgressView> createProgressView() = 0;
 };
 
-// The back end that answers every dialog from windowing.script, as the user would have clicked,
-// and records what the result dialog showed in windowing.report.
-std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing);
+// The back end that answers every dialog from the conversation's script, as the user would have
+// clicked, and records how the run ended and what the result dialog showed.
+std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing,
+                                               module::Conversation& conversation);
 
-// Makes the views of a host whose windowing mode is not scripted (the desktop host registers it).
-using DialogViewsFactory = std::function<std::unique_ptr<DialogViews>(ovwin::WindowingSystem&)>;
+// Makes the views of a host whose windowing mode is not scripted (the desktop host registers it);
+// null when they cannot be shown.
+using DialogViewsFactory = std::function<std::unique_ptr<DialogViews>(ovwin::WindowingSystem&,
+                                                                      module::Conversation&)>;
 void registerDialogViews(ovwin::DialogMode mode, DialogViewsFactory factory);
 
 // The views for the host's current windowing mode; scripted when no other is registered.
-std::unique_ptr<DialogViews> makeDialogViews(ovwin::WindowingSystem& windowing);
+std::unique_ptr<DialogViews> makeDialogViews(ovwin::WindowingSystem& windowing,
+                                             module::Conversation& conversation);
 
 }  // namespace kestrel

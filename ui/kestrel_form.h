@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "command/import_run.h"
+#include "sima/import_run.h"
 #include "sima/messages.h"
 #include "ui/import_settings.h"
 

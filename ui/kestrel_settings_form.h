@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "command/import_run.h"
+#include "sima/import_run.h"
 
 namespace kestrel {
 

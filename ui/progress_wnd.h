@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "command/import_run.h"
+#include "sima/import_run.h"
 
 namespace kestrel {
 

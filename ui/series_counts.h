@@ -1,7 +1,7 @@
 // What the import dialog's tree offers for a pre-scanned file: labels and counts per entry.
 #pragma once
 
-#include "command/import_run.h"
+#include "sima/import_run.h"
 #include "sima/messages.h"
 
 namespace kestrel {

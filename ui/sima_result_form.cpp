@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/windowing.h"
+#include "platform/runtime/windowing.h"
 
 namespace kestrel {
 
@@ -71,8 +71,8 @@ std::string SimaResultForm::logPath() const {
   return log.path();
 }
 
-bool SimaResultForm::open(std::string* error) {
-  return appendLogLines(logPath(), list_.lines(), inputs_.logEncoding, error);
+io::Result SimaResultForm::open() {
+  return appendLogLines(logPath(), list_.lines(), inputs_.logEncoding);
 }
 
 bool SimaResultForm::showLog() {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "command/import_run.h"
+#include "sima/import_run.h"
 #include "ui/hscroll_list_box.h"
 
 namespace kestrel {
@@ -20,7 +20,7 @@ struct SimaResultInputs {
   int32_t verticalPoints = 0;
   int32_t sectionPoints = 0;
   std::string simaPath;
-  sima::Encoding logEncoding = sima::Encoding::Utf8;  // the log's own encoding
+  io::Encoding logEncoding = io::Encoding::Utf8;  // the log's own encoding
   // Kept for hosts that report the run in full.
   int32_t routesPerType[8] = {};
   std::vector<ErrorEntry> errors;
@@ -44,8 +44,7 @@ class SimaResultForm {
   std::string logPath() const;
 
   // Opening: appends every line and a line break to the log (created when missing).
-  // False when the log cannot be written; `error` says why.
-  bool open(std::string* error = nullptr);
+  io::Result open();
   // "ログを表示": hands the log to the shell's "open" verb; false when the button is disabled.
   bool showLog();
 

@@ -9,8 +9,9 @@
 #include <numbers>
 #include <vector>
 
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/dxf/dxf_groups.h"
 
 namespace kestrel::studio {
 
@@ -36,7 +37,7 @@ struct RawShape {
 
 RawShape rawShape(const OvDbRawEntity& entity) {
   RawShape shape;
-  const auto groups = entity.groups();
+  const auto groups = dxfGroupsOf(entity);
   shape.isPoint = entity.typeName == "POINT";
   shape.isArc = entity.typeName == "ARC" || entity.typeName == "CIRCLE";
   const bool known =

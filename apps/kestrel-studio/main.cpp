@@ -6,12 +6,10 @@
 #include <iostream>
 
 #include "apps/kestrel-studio/main_window.h"
-#include "platform/runtime.h"
-#include "platform/windowing.h"
+#include "platform/runtime/runtime.h"
+#include "platform/runtime/windowing.h"
 
 namespace {
-
-constexpr uint32_t kEnglishLocale = 0x409;
 
 // The module beside the host: bin/../lib/libkestrel_module.so, or $KESTREL_MODULE.
 std::string modulePath() {
@@ -43,14 +41,16 @@ int main(int argc, char** argv) {
 
   ovrx::initializeHost();
   auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
-  std::string error;
-  if (linker == nullptr || linker->loadModule(modulePath(), &error) != ovrx::ErrorStatus::kOk) {
-    std::cerr << "kestrel-studio: " << modulePath() << ": cannot load the module: " << error
-              << "\n";
+  const kestrel::io::Result loaded =
+      linker == nullptr ? kestrel::io::failed(kestrel::io::Failure::Open, modulePath(), "no linker")
+                        : linker->loadModule(modulePath());
+  if (!loaded) {
+    std::cerr << "kestrel-studio: " << modulePath() << ": cannot load the module: "
+              << loaded.description << "\n";
     return 1;
   }
   // The module sets Japanese when it starts; the host may switch afterwards.
-  if (parser.value(language) == "en") ovwin::setThreadLocale(kEnglishLocale);
+  if (parser.value(language) == "en") ovwin::setThreadLocale(ovwin::kEnglishLocale);
   ovwin::windowing().mode = ovwin::DialogMode::Qt;
   ovwin::windowing().hasMainWindow = true;
 
@@ -67,6 +67,6 @@ int main(int argc, char** argv) {
     });
   }
   const int status = application.exec();
-  linker->unloadModule(modulePath(), &error);
+  linker->unloadModule(modulePath());
   return status;
 }

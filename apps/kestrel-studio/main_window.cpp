@@ -10,13 +10,13 @@
 #include <QVBoxLayout>
 
 #include "apps/kestrel-studio/drawing_view.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
-#include "platform/dxf_reader.h"
-#include "platform/dxf_writer.h"
-#include "platform/landxml.h"
-#include "platform/runtime.h"
-#include "platform/windowing.h"
+#include "platform/civil/civil_model.h"
+#include "platform/civil/landxml.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
+#include "platform/runtime/runtime.h"
+#include "platform/runtime/windowing.h"
 
 namespace kestrel::studio {
 
@@ -106,10 +106,12 @@ bool MainWindow::runCommand(const QString& name) {
   auto* stack = commandStack();
   if (stack == nullptr) return false;
   ovwin::windowing().mode = ovwin::DialogMode::Qt;
+  const std::size_t entitiesBefore = drawing_->entityCount();
   const bool known = stack->invoke(name.toStdString());
   for (const auto& notice : ovwin::windowing().notices) statusBar()->showMessage(qs(notice), 8000);
   refresh();
-  if (ovwin::windowing().outcome == ovwin::DialogOutcome::Imported) view_->zoomExtents();
+  // A command that drew something is shown whole.
+  if (drawing_->entityCount() != entitiesBefore) view_->zoomExtents();
   return known;
 }
 
@@ -131,9 +133,8 @@ void MainWindow::newDrawing() {
 
 bool MainWindow::openDrawing(const QString& path) {
   auto opened = std::make_unique<OvDbDatabase>();
-  std::string error;
-  if (!openDxf(path.toStdString(), *opened, &error)) {
-    QMessageBox::warning(this, windowTitle(), qs(error));
+  if (const kestrel::io::Result result = openDxf(path.toStdString(), *opened); !result) {
+    QMessageBox::warning(this, windowTitle(), qs(result.message()));
     return false;
   }
   makeCurrent(std::move(opened));
@@ -141,18 +142,18 @@ bool MainWindow::openDrawing(const QString& path) {
 }
 
 bool MainWindow::saveDrawing(const QString& path) {
-  std::string error;
-  if (saveDxf(*drawing_, path.toStdString(), &error)) return true;
-  QMessageBox::warning(this, windowTitle(), qs(error));
+  const kestrel::io::Result result = saveDxf(*drawing_, path.toStdString());
+  if (result) return true;
+  QMessageBox::warning(this, windowTitle(), qs(result.message()));
   return false;
 }
 
 bool MainWindow::openLandXml(const QString& path) {
   // A fresh civil document, so alignments are not read twice.
   auto document = std::make_unique<ovcivil::CivilDocument>();
-  std::string error;
-  if (!ovcivil::openLandXml(path.toStdString(), *document, &error)) {
-    QMessageBox::warning(this, windowTitle(), qs(error));
+  if (const kestrel::io::Result result = ovcivil::openLandXml(path.toStdString(), *document);
+      !result) {
+    QMessageBox::warning(this, windowTitle(), qs(result.message()));
     return false;
   }
   ovcivil::civilApplication().setActiveDocument(std::move(document));
@@ -164,9 +165,9 @@ bool MainWindow::openLandXml(const QString& path) {
 
 bool MainWindow::saveLandXml(const QString& path) {
   auto& civil = ovcivil::civilApplication().activeDocument();
-  std::string error;
-  if (ovcivil::saveLandXml(civil, path.toStdString(), &error)) return true;
-  QMessageBox::warning(this, windowTitle(), qs(error));
+  const kestrel::io::Result result = ovcivil::saveLandXml(civil, path.toStdString());
+  if (result) return true;
+  QMessageBox::warning(this, windowTitle(), qs(result.message()));
   return false;
 }
 

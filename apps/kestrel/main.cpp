@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dlfcn.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
@@ -19,26 +21,22 @@
 #include <thread>
 #include <vector>
 
+#include "apps/kestrel/cogo_points.h"
 #include "apps/kestrel/report.h"
-#include "command/import_run.h"
-#include "command/read_file.h"
-#include "platform/drawing_database.h"
-#include "platform/dxf_reader.h"
-#include "platform/dxf_writer.h"
-#include "platform/landxml.h"
-#include "platform/runtime.h"
-#include "platform/windowing.h"
-#include "sima/messages.h"
-#include "sima/text_encoding.h"
-#include "ui/series_counts.h"
+#include "module_api/import_module.h"
+#include "platform/civil/landxml.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
+#include "platform/runtime/runtime.h"
+#include "platform/runtime/windowing.h"
 
 namespace fs = std::filesystem;
-namespace sima = kestrel::sima;
 namespace cli = kestrel::cli;
+namespace module = kestrel::module;
 
 namespace {
 
-constexpr uint32_t kEnglishLocale = 0x409;
 constexpr int kKeepFreedBytes = 32 << 20;  // the largest mmap threshold malloc accepts
 
 struct ImportOptions {
@@ -148,27 +146,53 @@ class TerminalProgress {
   int last_ = -1;
 };
 
-bool loadModule(std::string& error) {
+// Loads the module (once per process) and finds its side of the conversation; null with the
+// reason in `error` when it cannot.
+module::ImportModule* loadModule(std::string& error) {
   ovrx::initializeHost();
   auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
-  return linker != nullptr && linker->loadModule(modulePath(), &error) == ovrx::ErrorStatus::kOk;
+  if (linker == nullptr) {
+    error = "the host has no dynamic linker";
+    return nullptr;
+  }
+  if (const kestrel::io::Result loaded = linker->loadModule(modulePath()); !loaded) {
+    error = loaded.description;
+    return nullptr;
+  }
+  const auto find = reinterpret_cast<module::ImportModuleFunction>(
+      dlsym(linker->moduleHandle(modulePath()), module::kImportModuleSymbol));
+  if (find == nullptr) {
+    error = std::string("the module does not export ") + module::kImportModuleSymbol;
+    return nullptr;
+  }
+  return find();
 }
 
-void setLanguage(const std::string& language) {
+// Loads the module and gives it the language and input encoding of the options; null after
+// telling the user why not (the exit status in `status`).
+module::ImportModule* prepareModule(const std::string& language, const std::string& encoding,
+                                    int& status) {
+  std::string error;
+  module::ImportModule* importModule = loadModule(error);
+  if (importModule == nullptr) {
+    status = fail(1, modulePath() + ": cannot load the module: " + error);
+    return nullptr;
+  }
   // The module sets Japanese when it starts; the host may switch afterwards.
-  if (language == "en") ovwin::setThreadLocale(kEnglishLocale);
-}
-
-sima::Language languageOf(const std::string& language) {
-  return language == "en" ? sima::Language::English : sima::Language::Japanese;
+  if (language == "en") ovwin::setThreadLocale(ovwin::kEnglishLocale);
+  if (!importModule->setInputEncoding(encoding)) {
+    status = fail(2, "--encoding " + encoding + ": expected auto, utf-8 or cp932");
+    return nullptr;
+  }
+  return importModule;
 }
 
 int runImport(const ImportOptions& o) {
   if (const std::string problem = pathProblem(o.file); !problem.empty())
     return fail(2, o.file + ": " + problem + ": Please browse for Valid SIM File.");
-  sima::EncodingChoice encoding;
-  if (!sima::parseEncodingChoice(o.encoding, encoding))
-    return fail(2, "--encoding " + o.encoding + ": expected auto, utf-8 or cp932");
+  int status = 0;
+  module::ImportModule* importModule = prepareModule(o.language, o.encoding, status);
+  if (importModule == nullptr) return status;
   std::vector<std::string> series;
   if (o.series) {
     std::string bad;
@@ -183,9 +207,11 @@ int runImport(const ImportOptions& o) {
   if (o.drawing && sameFile(output, *o.drawing))
     return fail(2, output + ": the output would overwrite the base drawing");
 
-  std::string error;
   static OvDbDatabase drawing;
-  if (o.drawing && !openDxf(*o.drawing, drawing, &error)) return fail(2, error);
+  if (o.drawing) {
+    if (const kestrel::io::Result opened = openDxf(*o.drawing, drawing); !opened)
+      return fail(2, opened.message());
+  }
   // The civil document: alignments made earlier, then what this run adds, saved as LandXML.
   const std::string landxml = o.landxml ? *o.landxml : replaceExtension(output, ".xml");
   for (const auto* input : {&o.file, &output})
@@ -193,7 +219,10 @@ int runImport(const ImportOptions& o) {
   if (o.alignments && sameFile(landxml, *o.alignments))
     return fail(2, landxml + ": the LandXML output would overwrite the alignments it opens");
   auto& civil = ovcivil::civilApplication().activeDocument();
-  if (o.alignments && !ovcivil::openLandXml(*o.alignments, civil, &error)) return fail(2, error);
+  if (o.alignments) {
+    if (const kestrel::io::Result opened = ovcivil::openLandXml(*o.alignments, civil); !opened)
+      return fail(2, opened.message());
+  }
   // The alignments a user can choose are those the civil document holds before the run.
   if (o.alignment) {
     std::string names;
@@ -209,10 +238,6 @@ int runImport(const ImportOptions& o) {
   }
   ovSetWorkingDatabase(&drawing);
 
-  if (!loadModule(error)) return fail(1, modulePath() + ": cannot load the module: " + error);
-  setLanguage(o.language);
-  ovwin::setInputEncodingChoice(o.encoding);
-
   // Layers the options name must exist in the drawing the dialog lists them from.
   OvDbDatabase& database = ovWorkingDatabase();
   for (const auto& layer : o.layers) {
@@ -224,13 +249,14 @@ int runImport(const ImportOptions& o) {
 
   auto& windowing = ovwin::windowing();
   windowing.mode = ovwin::DialogMode::Scripted;
-  windowing.script = ovwin::DialogScript{};
-  windowing.script.filePath = o.file;
-  windowing.script.siteName = o.site;
-  if (o.series) windowing.script.series = series;
-  for (int i = 0; i < 5; ++i) windowing.script.layers[i] = o.layers[static_cast<std::size_t>(i)];
-  windowing.script.shiftDistance = o.shift;
-  windowing.script.alignmentName = o.alignment;
+  module::Conversation& conversation = importModule->conversation();
+  conversation.script = module::DialogScript{};
+  conversation.script.filePath = o.file;
+  conversation.script.siteName = o.site;
+  if (o.series) conversation.script.series = series;
+  for (int i = 0; i < 5; ++i) conversation.script.layers[i] = o.layers[static_cast<std::size_t>(i)];
+  conversation.script.shiftDistance = o.shift;
+  conversation.script.alignmentName = o.alignment;
   TerminalProgress progress(isatty(STDERR_FILENO) != 0 && !o.json);
   windowing.progressHook = [&progress](int percent) { progress.show(percent); };
 
@@ -241,40 +267,39 @@ int runImport(const ImportOptions& o) {
   windowing.progressHook = nullptr;
 
   for (const auto& notice : windowing.notices) std::cerr << "kestrel: " << notice << "\n";
-  switch (windowing.outcome) {
-    case ovwin::DialogOutcome::Imported:
+  switch (conversation.outcome) {
+    case module::DialogOutcome::Imported:
       break;
-    case ovwin::DialogOutcome::PathRejected:
+    case module::DialogOutcome::PathRejected:
       return fail(2, o.file + ": Please browse for Valid SIM File.");
-    case ovwin::DialogOutcome::NothingToImport:
+    case module::DialogOutcome::NothingToImport:
       return fail(3, o.file + ": nothing to import: the file holds no series this import reads");
-    case ovwin::DialogOutcome::ShiftRejected:
+    case module::DialogOutcome::ShiftRejected:
       return fail(2, "--shift " + o.shift.value_or("") + ": " +
                          (windowing.messageBoxes.empty() ? std::string("invalid shift distance")
                                                          : windowing.messageBoxes.back().text));
-    case ovwin::DialogOutcome::SiteListFailed:
+    case module::DialogOutcome::SiteListFailed:
       return fail(1, windowing.messageBoxes.empty() ? std::string("civil sites cannot be read")
                                                     : windowing.messageBoxes.back().text);
     default:
       return fail(1, o.file + ": the import did not run");
   }
 
-  const auto& report = windowing.report;
+  const auto& report = conversation.report;
   // The drawing and the civil document are separate files that only read the drawing: the DXF is
   // written on a second thread while this one writes the LandXML.
-  bool dxfSaved = false;
-  std::string dxfError;
-  bool landxmlSaved = false;
+  kestrel::io::Result dxfSaved;
+  kestrel::io::Result landxmlSaved;
   {
-    std::jthread dxfWriter([&] { dxfSaved = saveDxf(drawing, output, &dxfError); });
-    auto points = ovcivil::drawingCogoPoints(drawing);
+    std::jthread dxfWriter([&] { dxfSaved = saveDxf(drawing, output); });
+    auto points = cli::drawingCogoPoints(drawing, importModule->surveyPointTable());
     if (!points.empty()) civil.markModified();
     civil.points().insert(civil.points().end(), std::make_move_iterator(points.begin()),
                           std::make_move_iterator(points.end()));
-    landxmlSaved = ovcivil::saveLandXml(civil, landxml, &error);
+    landxmlSaved = ovcivil::saveLandXml(civil, landxml);
   }
-  if (!dxfSaved) return fail(1, dxfError);
-  if (!landxmlSaved) return fail(1, error);
+  if (!dxfSaved) return fail(1, dxfSaved.message());
+  if (!landxmlSaved) return fail(1, landxmlSaved.message());
   std::vector<std::string> outputs = {output, landxml};
   if (o.json) {
     cli::writeImportJson(std::cout, o.file, report, outputs);
@@ -284,29 +309,19 @@ int runImport(const ImportOptions& o) {
   return 0;
 }
 
-int runScan(const std::string& file, const std::string& encodingText, const std::string& language,
+int runScan(const std::string& file, const std::string& encoding, const std::string& language,
             bool json) {
   if (const std::string problem = pathProblem(file); !problem.empty())
     return fail(2, file + ": " + problem + ": Please browse for Valid SIM File.");
-  sima::EncodingChoice encoding;
-  if (!sima::parseEncodingChoice(encodingText, encoding))
-    return fail(2, "--encoding " + encodingText + ": expected auto, utf-8 or cp932");
-  kestrel::ImportRun run;
-  if (kestrel::preScanFile(run, file, encoding) != 0) return fail(2, file + ": cannot be read");
-  const sima::Language lang = languageOf(language);
-  const kestrel::SeriesSelection selection = kestrel::countSeries(run, lang);
-  // The tree's order: A, D, route types 1 to 7, H, I.
-  const int order[] = {kestrel::kSeriesA, kestrel::kSeriesD, 4, 5, 6, 7, 8, 9, 10,
-                       kestrel::kSeriesH, kestrel::kSeriesI};
-  std::vector<cli::ScanEntry> entries;
-  for (int entry : order)
-    entries.push_back({kSeriesKeys[static_cast<std::size_t>(entry)], selection.labels[entry],
-                       selection.counts[entry]});
+  int status = 0;
+  module::ImportModule* importModule = prepareModule(language, encoding, status);
+  if (importModule == nullptr) return status;
+  module::ScanReport scan;
+  if (!importModule->scan(file, scan)) return fail(2, file + ": cannot be read");
   if (json)
-    cli::writeScanJson(std::cout, file,
-                       run.inputEncoding == sima::Encoding::Utf8 ? "utf-8" : "cp932", entries);
+    cli::writeScanJson(std::cout, file, scan);
   else
-    cli::writeScanText(std::cout, selection.labels[kestrel::kSeriesRoot], entries);
+    cli::writeScanText(std::cout, scan);
   return 0;
 }
 

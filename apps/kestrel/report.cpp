@@ -34,7 +34,7 @@ void writeStringArray(std::ostream& out, const std::vector<std::string>& items) 
 }
 }  // namespace
 
-void writeImportJson(std::ostream& out, const std::string& file, const ovwin::RunReport& report,
+void writeImportJson(std::ostream& out, const std::string& file, const module::RunReport& report,
                      const std::vector<std::string>& outputs) {
   out << "{\n  \"file\": " << jsonString(file) << ",\n";
   out << "  \"encoding\": " << jsonString(report.inputEncoding) << ",\n";
@@ -64,15 +64,15 @@ void writeImportJson(std::ostream& out, const std::string& file, const ovwin::Ru
   out << (report.errors.empty() ? "]\n" : "\n  ]\n") << "}\n";
 }
 
-void writeScanText(std::ostream& out, const std::string& rootLabel,
-                   const std::vector<ScanEntry>& entries) {
-  out << rootLabel << "\n";
-  for (const auto& e : entries) out << "  " << e.key << "\t" << e.label << "\t" << e.count << "\n";
+void writeScanText(std::ostream& out, const module::ScanReport& scan) {
+  out << scan.rootLabel << "\n";
+  for (const auto& e : scan.entries)
+    out << "  " << e.key << "\t" << e.label << "\t" << e.count << "\n";
 }
 
-void writeScanJson(std::ostream& out, const std::string& file, const std::string& encoding,
-                   const std::vector<ScanEntry>& entries) {
-  out << "{\n  \"file\": " << jsonString(file) << ",\n  \"encoding\": " << jsonString(encoding)
+void writeScanJson(std::ostream& out, const std::string& file, const module::ScanReport& scan) {
+  const auto& entries = scan.entries;
+  out << "{\n  \"file\": " << jsonString(file) << ",\n  \"encoding\": " << jsonString(scan.encoding)
       << ",\n  \"entries\": [";
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto& e = entries[i];

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windowing.h"
+#include "module_api/import_module.h"
 
 namespace kestrel::cli {
 
@@ -13,19 +13,12 @@ namespace kestrel::cli {
 std::string jsonString(const std::string& text);
 
 // The machine-readable report of one import.
-void writeImportJson(std::ostream& out, const std::string& file, const ovwin::RunReport& report,
+void writeImportJson(std::ostream& out, const std::string& file, const module::RunReport& report,
                      const std::vector<std::string>& outputs);
 
-// One entry of the pre-scan tree.
-struct ScanEntry {
-  std::string key;    // "A", "D", "F1".."F7", "H", "I"
-  std::string label;  // the tree label
-  int count = 0;
-};
-
-void writeScanText(std::ostream& out, const std::string& rootLabel,
-                   const std::vector<ScanEntry>& entries);
-void writeScanJson(std::ostream& out, const std::string& file, const std::string& encoding,
-                   const std::vector<ScanEntry>& entries);
+// What the import dialog would offer: the tree's root label, then one line per entry.
+void writeScanText(std::ostream& out, const module::ScanReport& scan);
+// The same as JSON, with the file and the encoding it was read in.
+void writeScanJson(std::ostream& out, const std::string& file, const module::ScanReport& scan);
 
 }  // namespace kestrel::cli

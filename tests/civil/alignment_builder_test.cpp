@@ -11,8 +11,8 @@
 
 #include "civil/alignment_drawing.h"
 #include "civil/automation.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
 #include "tests/civil/reference_curves.h"
 
 namespace kestrel {

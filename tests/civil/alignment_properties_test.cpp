@@ -7,8 +7,8 @@
 #include <random>
 
 #include "civil/alignment_builder.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
 #include "tests/civil/reference_curves.h"
 
 namespace kestrel {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/civil/landxml_check.h"
+#include "tests/platform/civil/landxml_check.h"
 #include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "command/read_file.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -72,7 +72,7 @@ TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
     for (bool& s : run.selection.selected) s = true;
     if (!c.ticked) run.selection.selected[routeTypeEntry(3)] = false;
     const std::string path = dir_.write("road.sim", std::string(kPoints) + c.section);
-    ASSERT_EQ(readFile(run, path, sima::EncodingChoice::Auto), 0) << c.name;
+    ASSERT_EQ(readFile(run, path, io::EncodingChoice::Auto), 0) << c.name;
     EXPECT_EQ(run.counters.alignments, c.alignments) << c.name;
     const auto& site = ovcivil::civilApplication().activeDocument().sites().front();
     if (c.entities < 0) {
@@ -104,7 +104,7 @@ TEST_F(RouteAlignment, VerticalResultsAreReadOnTheAlignmentsStationing) {
                       "F00,1,1,本線,3,\nF03,1000,20,10,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nF99,\n"
                       "H00,1,本線,\nH01,No.0,1000.0,10.50,10.60,1,\nH01,No.5,1100.0,10.80,10.90,1,\n"
                       "H01,No.9,1999.0,10.80,10.90,1,\nH99,\n");
-  ASSERT_EQ(readFile(run, path, sima::EncodingChoice::Auto), 0);
+  ASSERT_EQ(readFile(run, path, io::EncodingChoice::Auto), 0);
   // Station 1000 is the route's start, 1100 is the end of the first straight; 1999 is beyond.
   EXPECT_EQ(run.counters.verticalPoints, 2);
   std::vector<OvGePoint3d> placed;

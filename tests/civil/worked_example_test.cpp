@@ -20,8 +20,8 @@
 #include <memory>
 
 #include "civil/alignment_builder.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
 
 namespace kestrel {
 namespace {

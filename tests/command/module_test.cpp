@@ -5,8 +5,9 @@
 
 #include <string>
 
-#include "platform/runtime.h"
-#include "platform/windowing.h"
+#include "module_api/import_module.h"
+#include "platform/runtime/runtime.h"
+#include "platform/runtime/windowing.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ TEST(Module, ExportsItsEntryPointsWithCLinkage) {
   ASSERT_NE(version, nullptr);
   EXPECT_EQ(version(nullptr), 0x110000u);
   EXPECT_NE(dlsym(handle, "ovrxEntryPoint"), nullptr);
+  EXPECT_NE(dlsym(handle, kestrel::module::kImportModuleSymbol), nullptr);
   // The exported string class's splitter.
   EXPECT_NE(dlsym(handle, "_ZN7kestrel15ExtendedCString5SplitESt17basic_string_viewIcSt11char_traitsIcEEcRSt6vectorINSt7__cxx1112basic_stringIcS3_SaIcEEESaIS9_EE"),
             nullptr);
@@ -39,26 +41,30 @@ TEST(Module, ExportsItsEntryPointsWithCLinkage) {
 }
 
 TEST(Module, LoadUnloadLoadRegistersTheGroupOnceEachTime) {
-  std::string error;
   for (int round = 0; round < 2; ++round) {
-    ASSERT_EQ(linker().loadModule(kModule, &error), ovrx::ErrorStatus::kOk) << error;
+    const kestrel::io::Result loaded = linker().loadModule(kModule);
+    ASSERT_TRUE(loaded) << loaded.message();
     EXPECT_EQ(commands().countInGroup("VEXKestrel"), 3);
     EXPECT_EQ(ovwin::threadLocale(), 0x411u);  // Japanese after initialise
-    ASSERT_EQ(linker().unloadModule(kModule, &error), ovrx::ErrorStatus::kOk) << error;
+    const kestrel::io::Result unloaded = linker().unloadModule(kModule);
+    ASSERT_TRUE(unloaded) << unloaded.message();
     EXPECT_EQ(commands().countInGroup("VEXKestrel"), 0);
   }
 }
 
 TEST(Module, KestrelsAndKestrel2DoNothing) {
-  std::string error;
-  ASSERT_EQ(linker().loadModule(kModule, &error), ovrx::ErrorStatus::kOk) << error;
+  const kestrel::io::Result loaded = linker().loadModule(kModule);
+  ASSERT_TRUE(loaded) << loaded.message();
+  const auto find = reinterpret_cast<kestrel::module::ImportModuleFunction>(
+      dlsym(linker().moduleHandle(kModule), kestrel::module::kImportModuleSymbol));
+  ASSERT_NE(find, nullptr);
   auto& windowing = ovwin::windowing();
   windowing.beginRun();
   EXPECT_TRUE(commands().invoke("Kestrels"));
   EXPECT_TRUE(commands().invoke("kestrel2"));  // command names are not case-sensitive
-  EXPECT_EQ(windowing.outcome, ovwin::DialogOutcome::NotRun);
+  EXPECT_EQ(find()->conversation().outcome, kestrel::module::DialogOutcome::NotRun);
   EXPECT_TRUE(windowing.messageBoxes.empty());
-  ASSERT_EQ(linker().unloadModule(kModule, &error), ovrx::ErrorStatus::kOk);
+  ASSERT_TRUE(linker().unloadModule(kModule));
 }
 
 TEST(Module, MessagesAboveFifteenAreAnsweredWithoutHandler) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/drawing_database.h"
+#include "platform/drawing/drawing_database.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -24,7 +24,7 @@ class ReadFileTest : public ::testing::Test {
   ImportRun& read(const std::string& text, const std::string& name = "t.sim") {
     const std::string path = dir_.write(name, text);
     for (bool& s : run_.selection.selected) s = true;
-    EXPECT_EQ(readFile(run_, path, sima::EncodingChoice::Auto), 0);
+    EXPECT_EQ(readFile(run_, path, io::EncodingChoice::Auto), 0);
     return run_;
   }
 
@@ -49,9 +49,9 @@ TEST_F(ReadFileTest, FileOfOnlyZ00LogsHeaderAndEndLine) {
 
 TEST_F(ReadFileTest, UnreadableFileReturnsMinusOneAndLogsNothing) {
   for (bool& s : run_.selection.selected) s = true;
-  EXPECT_EQ(readFile(run_, (dir_.path() / "missing.sim").string(), sima::EncodingChoice::Auto), -1);
+  EXPECT_EQ(readFile(run_, (dir_.path() / "missing.sim").string(), io::EncodingChoice::Auto), -1);
   EXPECT_TRUE(run_.log.progressLines().empty());
-  EXPECT_EQ(readFile(run_, dir_.path().string(), sima::EncodingChoice::Auto), -1);
+  EXPECT_EQ(readFile(run_, dir_.path().string(), io::EncodingChoice::Auto), -1);
 }
 
 TEST_F(ReadFileTest, LinesAreNumberedAcrossBlankAndSkippedLines) {
@@ -109,7 +109,7 @@ TEST_F(ReadFileTest, SeriesCutOffByTheEndOfTheFileKeepWhatTheyRead) {
   for (bool& s : second.selection.selected) s = true;
   const std::string path = dir_.write("lot.sim", "A00,\nA01,1,P1,1,2,3,\nA01,2,P2,4,5,6,\nA99,\n"
                                                  "D00,7,L7,2,\nB01,1,P1,\nB01,2,P2,\n");
-  ASSERT_EQ(readFile(second, path, sima::EncodingChoice::Auto), 0);
+  ASSERT_EQ(readFile(second, path, io::EncodingChoice::Auto), 0);
   ASSERT_EQ(second.lots.size(), 1u);
   EXPECT_EQ(second.lots[0].vertices.size(), 2u);
   EXPECT_FALSE(second.lots[0].closed);
@@ -184,8 +184,8 @@ TEST_F(ReadFileTest, PaddedFieldsGiveTheSameRecordsAsUnpadded) {
     ImportRun padded;
     for (bool& s : plain.selection.selected) s = true;
     padded.selection = plain.selection;
-    ASSERT_EQ(readFile(plain, samples + base + ".sim", sima::EncodingChoice::Auto), 0) << base;
-    ASSERT_EQ(readFile(padded, samples + base + "Spaced.sim", sima::EncodingChoice::Auto), 0);
+    ASSERT_EQ(readFile(plain, samples + base + ".sim", io::EncodingChoice::Auto), 0) << base;
+    ASSERT_EQ(readFile(padded, samples + base + "Spaced.sim", io::EncodingChoice::Auto), 0);
     ASSERT_GT(plain.pointStore.size(), 0u) << base;
     ASSERT_EQ(plain.pointStore.size(), padded.pointStore.size()) << base;
     for (long i = 0; i < static_cast<long>(plain.pointStore.size()); ++i) {
@@ -213,10 +213,10 @@ TEST_F(ReadFileTest, Cp932AndUtf8FormsOfTheExampleGiveTheSameRecords) {
   ImportRun utf8;
   for (bool& s : cp932.selection.selected) s = true;
   utf8.selection = cp932.selection;
-  ASSERT_EQ(readFile(cp932, examples + "road.sim", sima::EncodingChoice::Auto), 0);
-  ASSERT_EQ(readFile(utf8, examples + "road.utf8.sim", sima::EncodingChoice::Auto), 0);
-  EXPECT_EQ(cp932.inputEncoding, sima::Encoding::Cp932);
-  EXPECT_EQ(utf8.inputEncoding, sima::Encoding::Utf8);
+  ASSERT_EQ(readFile(cp932, examples + "road.sim", io::EncodingChoice::Auto), 0);
+  ASSERT_EQ(readFile(utf8, examples + "road.utf8.sim", io::EncodingChoice::Auto), 0);
+  EXPECT_EQ(cp932.inputEncoding, io::Encoding::Cp932);
+  EXPECT_EQ(utf8.inputEncoding, io::Encoding::Utf8);
   ASSERT_EQ(cp932.pointStore.size(), utf8.pointStore.size());
   for (long i = 0; i < static_cast<long>(cp932.pointStore.size()); ++i)
     EXPECT_EQ(cp932.pointStore.points()[i].name, utf8.pointStore.points()[i].name);
@@ -241,7 +241,7 @@ TEST(PreScan, FillsRecordsWithoutLogging) {
       "p.sim", "A00,\nA01,1,P1,0,0,1,\nA01,2,P2,x,0,\nA99,\nD00,1,L,1,\nB01,1,P1,\nD99,\n"
                "F00,3,1,C,3,\nB01,1,P1,\nF99,\nH00,3,h,\nH01,a,0,1,1,1,\nH01,b,10,1,1,1,\nH99,\n"
                "H00,8,h,\nH01,c,0,1,1,1,\nH99,\n");
-  ASSERT_EQ(preScanFile(run, path, sima::EncodingChoice::Auto), 0);
+  ASSERT_EQ(preScanFile(run, path, io::EncodingChoice::Auto), 0);
   EXPECT_EQ(run.pointStore.size(), 2u);  // no check rejects the bad X here
   EXPECT_EQ(run.lots.size(), 1u);
   EXPECT_EQ(run.counters.routesPerType[3], 1);

@@ -6,8 +6,8 @@
 
 #include "command/read_file.h"
 #include "drawing/object_records.h"
-#include "platform/drawing_database.h"
-#include "platform/object_data.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/drawing/object_data.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -37,7 +37,7 @@ class BuildersTest : public ::testing::Test {
     for (int entry : selected) run_.selection.selected[entry] = true;
     run_.layers[kLayerPoints] = "POINTS";
     run_.layers[kLayerLots] = "LOTS";
-    EXPECT_EQ(readFile(run_, dir_.write(name, text), sima::EncodingChoice::Auto), 0);
+    EXPECT_EQ(readFile(run_, dir_.write(name, text), io::EncodingChoice::Auto), 0);
     return run_;
   }
 

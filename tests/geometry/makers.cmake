@@ -1,7 +1,7 @@
 # Element makers, IP setters and chain makers; every chain they return passes the chain checker.
 add_library(kestrel_geometry_chain_checker STATIC chain_checker.cpp)
 target_link_libraries(kestrel_geometry_chain_checker PUBLIC kestrel::geometry)
-target_include_directories(kestrel_geometry_chain_checker PRIVATE ${PROJECT_SOURCE_DIR})
+kestrel_include_root(kestrel_geometry_chain_checker PRIVATE tests)
 kestrel_warnings(kestrel_geometry_chain_checker)
 
 foreach(test makers_test makers_ipset_test)

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/dxf_writer.h"
-#include "platform/object_data.h"
+#include "platform/drawing/object_data.h"
+#include "platform/dxf/dxf_writer.h"
 
 namespace kestrel::testing {
 
@@ -29,9 +29,9 @@ inline OvMapODTableDefinition simaColumns() {
 
 // The drawing as DXF text; a failing write fails the test.
 inline std::string writeToString(const OvDbDatabase& database) {
-  DxfStringSink sink;
-  std::string error;
-  EXPECT_TRUE(writeDxf(database, sink, &error)) << error;
+  kestrel::io::StringSink sink;
+  kestrel::io::Result result;
+  EXPECT_TRUE((result = writeDxf(database, sink))) << result.message();
   return sink.text();
 }
 

@@ -12,10 +12,10 @@
 
 #include "command/read_file.h"
 #include "drawing/object_records.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
-#include "platform/landxml.h"
-#include "platform/object_data.h"
+#include "platform/civil/civil_model.h"
+#include "platform/civil/landxml.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/drawing/object_data.h"
 #include "tests/support/gauss_legendre.h"
 #include "tests/support/temp_dir.h"
 
@@ -142,7 +142,7 @@ class AlignmentResults : public ::testing::Test {
     ovSetWorkingDatabase(&database);
     for (bool& s : run.selection.selected) s = true;
     run.siteName = "サイト";
-    ASSERT_EQ(readFile(run, dir_.write(name, text), sima::EncodingChoice::Auto), 0);
+    ASSERT_EQ(readFile(run, dir_.write(name, text), io::EncodingChoice::Auto), 0);
   }
 
   // The expected points: stations and section offsets in file order, centre points last in
@@ -236,7 +236,7 @@ TEST_F(AlignmentResults, TheAlignmentReadBackFromLandXmlGivesTheSamePoints) {
   // A later run: only the results, on the alignment opened from the file.
   ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
   auto& document = ovcivil::civilApplication().activeDocument();
-  ASSERT_TRUE(ovcivil::readLandXml(xml.str(), document).ok);
+  ASSERT_TRUE(ovcivil::readLandXml(xml.str(), document));
   ASSERT_FALSE(document.sites().empty());
   ASSERT_FALSE(document.sites().front().alignments.empty());
   const auto& alignment = document.sites().front().alignments.front();

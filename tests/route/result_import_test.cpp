@@ -9,9 +9,9 @@
 
 #include "command/read_file.h"
 #include "drawing/object_records.h"
-#include "platform/civil_model.h"
-#include "platform/drawing_database.h"
-#include "platform/object_data.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/drawing/object_data.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -97,7 +97,7 @@ class ResultsTest : public ::testing::Test {
     run_.siteName = "サイト";
     run_.shiftDistance = 0.01;
     ASSERT_EQ(readFile(run_, dir_.write("r.sim", std::string(kRoute) + results),
-                       sima::EncodingChoice::Auto),
+                       io::EncodingChoice::Auto),
               0);
   }
 

@@ -11,6 +11,9 @@
 namespace kestrel::sima {
 namespace {
 
+using io::Encoding;
+using io::EncodingChoice;
+
 std::vector<std::string> allLines(LineSource& source) {
   std::vector<std::string> lines;
   for (std::string_view line; source.next(line);) lines.emplace_back(line);
@@ -45,7 +48,7 @@ TEST(FileLineSource, BlocksCutAnywhereGiveTheLinesOfTheWholeText) {
   kestrel::testing::TempDir dir;
   for (const auto& c : cases) {
     const std::string path = dir.write(std::string(c.name) + ".sim", c.bytes);
-    const DecodedText whole = decode(c.bytes, c.choice);
+    const io::DecodedText whole = io::decode(c.bytes, c.choice);
     LineReader reference(whole.text);
     const std::vector<std::string> expected = allLines(reference);
     for (std::size_t block : {64u, 65u, 67u, 1u << 20}) {

@@ -6,19 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "io/text_encoding.h"
 #include "sima/extended_cstring.h"
 #include "sima/field_kinds.h"
 #include "sima/import_log.h"
 #include "sima/line_reader.h"
-#include "sima/text_encoding.h"
 
 namespace kestrel {
 namespace {
 
 // Runs every check on every line; returns the number of lines.
-int checkEverything(const std::string& bytes, sima::EncodingChoice choice, ImportLog& log) {
-  const sima::DecodedText decoded = sima::decode(bytes, choice);
-  EXPECT_TRUE(sima::isValidUtf8(decoded.text));
+int checkEverything(const std::string& bytes, io::EncodingChoice choice, ImportLog& log) {
+  const io::DecodedText decoded = io::decode(bytes, choice);
+  EXPECT_TRUE(io::isValidUtf8(decoded.text));
   sima::LineReader reader(decoded.text);
   std::string_view line;
   Fields fields;
@@ -30,29 +30,8 @@ int checkEverything(const std::string& bytes, sima::EncodingChoice choice, Impor
     const int count = ExtendedCString::Split(line, ',', fields);
     EXPECT_EQ(count, static_cast<int>(fields.size()));
     EXPECT_GE(count, 1);
-    log.checkG00(number, fields, line);
-    log.checkA00(number, fields, line);
-    log.checkA01(number, fields, line, store);
-    log.checkA99(number, fields, line);
-    log.checkD00(number, fields, line);
-    log.checkB01(number, fields, line);
-    log.checkB03(number, fields, line);
-    log.checkF00(number, fields, line);
-    log.checkC01(number, fields, line);
-    log.checkC02(number, fields, line);
-    log.checkC03(number, fields, line);
-    log.checkH00(number, fields, line);
-    log.checkH01(number, fields, line);
-    log.checkH99(number, fields, line);
-    log.checkI00(number, fields, line);
-    log.checkI01(number, fields, line);
-    log.checkI02(number, fields, line);
-    log.checkI99(number, fields, line);
-    log.checkSeriesA(number, fields, line);
-    log.checkSeriesD(number, fields, line);
-    log.checkSeriesF(number, fields, line);
-    log.checkSeriesH(number, fields, line);
-    log.checkSeriesI(number, fields, line);
+    for (int record = 0; record <= static_cast<int>(RecordCheck::SeriesI); ++record)
+      log.check(static_cast<RecordCheck>(record), number, fields, line, &store);
     for (const auto& field : fields) {
       sima::toInteger(field);
       sima::toNumber(field);
@@ -67,7 +46,7 @@ TEST(HostileInput, RandomBytesInEveryEncoding) {
   std::mt19937 random(4);
   std::uniform_int_distribution<int> byte(0, 255);
   for (const auto choice :
-       {sima::EncodingChoice::Auto, sima::EncodingChoice::Utf8, sima::EncodingChoice::Cp932}) {
+       {io::EncodingChoice::Auto, io::EncodingChoice::Utf8, io::EncodingChoice::Cp932}) {
     std::string bytes(40000, '\0');
     for (char& c : bytes) c = static_cast<char>(byte(random));
     ImportLog log;
@@ -85,15 +64,15 @@ TEST(HostileInput, RecordLikeGarbage) {
   std::string bytes;
   while (bytes.size() < 40000) bytes += pieces[pick(random)];
   ImportLog log;
-  EXPECT_GT(checkEverything(bytes, sima::EncodingChoice::Auto, log), 500);
+  EXPECT_GT(checkEverything(bytes, io::EncodingChoice::Auto, log), 500);
   EXPECT_GT(log.errorCount(), 0);
 }
 
 TEST(HostileInput, OneHugeLineAndEmptyInput) {
   ImportLog log;
-  EXPECT_EQ(checkEverything(std::string(1'000'000, ','), sima::EncodingChoice::Auto, log), 1);
-  EXPECT_EQ(checkEverything(std::string(1'000'001, '"'), sima::EncodingChoice::Auto, log), 1);
-  EXPECT_EQ(checkEverything("", sima::EncodingChoice::Auto, log), 0);
+  EXPECT_EQ(checkEverything(std::string(1'000'000, ','), io::EncodingChoice::Auto, log), 1);
+  EXPECT_EQ(checkEverything(std::string(1'000'001, '"'), io::EncodingChoice::Auto, log), 1);
+  EXPECT_EQ(checkEverything("", io::EncodingChoice::Auto, log), 0);
 }
 
 TEST(HostileInput, HugeNumbersInEveryNumberField) {
@@ -102,7 +81,7 @@ TEST(HostileInput, HugeNumbersInEveryNumberField) {
   Fields fields;
   ExtendedCString::Split(line, ',', fields);
   ImportLog log;
-  EXPECT_EQ(log.checkA01(1, fields, line, PointStore()), -1);
+  EXPECT_EQ(log.check(RecordCheck::A01, 1, fields, line), -1);
   EXPECT_EQ(log.errors().back().code, "ErrA01-2");
   EXPECT_EQ(sima::toInteger(fields[1]), 2147483647);
 }

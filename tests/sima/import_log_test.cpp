@@ -238,8 +238,8 @@ class LogFile : public ::testing::Test {
 
 TEST_F(LogFile, Utf8FileHoldsTheRenderedTextWithoutBom) {
   const ImportLog log = sampleLog();
-  std::string error;
-  ASSERT_TRUE(writeLogFile(log, sima::Encoding::Utf8, &error)) << error;
+  kestrel::io::Result result;
+  ASSERT_TRUE((result = writeLogFile(log, io::Encoding::Utf8))) << result.message();
   EXPECT_EQ(testing::readBytes(log.path()),
             "----- VUZI_Zovidazed\xE3\x80\x80Version1.0 -----\n\n"
             "00007 H00 縦断成果データの読み込み開始\n"
@@ -251,8 +251,8 @@ TEST_F(LogFile, Cp932FileHoldsCp932Bytes) {
   ImportLog log;
   log.setPath((dir_.path() / "road.sim").string());
   log.logCoordinateStart(1);
-  std::string error;
-  ASSERT_TRUE(writeLogFile(log, sima::Encoding::Cp932, &error)) << error;
+  kestrel::io::Result result;
+  ASSERT_TRUE((result = writeLogFile(log, io::Encoding::Cp932))) << result.message();
   // 座標データの読み込み開始 in CP932, byte by byte.
   const std::string expected =
       "----- VUZI_Zovidazed\x81\x40Version1.0 -----\n\n"
@@ -265,7 +265,7 @@ TEST_F(LogFile, ReplacesAnEarlierLogAndLeavesNoTemporaryFile) {
   const std::string path = dir_.write("road_Input.log", std::string(10000, 'x'));
   const ImportLog log = sampleLog();
   ASSERT_EQ(log.path(), path);
-  ASSERT_TRUE(writeLogFile(log, sima::Encoding::Utf8, nullptr));
+  ASSERT_TRUE(writeLogFile(log, io::Encoding::Utf8));
   EXPECT_EQ(testing::readBytes(path), log.render());
   int files = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir_.path())) ++files;
@@ -275,23 +275,23 @@ TEST_F(LogFile, ReplacesAnEarlierLogAndLeavesNoTemporaryFile) {
 TEST_F(LogFile, WriteIntoAMissingFolderFailsWithAReason) {
   ImportLog log;
   log.setPath((dir_.path() / "missing" / "road.sim").string());
-  std::string error;
-  EXPECT_FALSE(writeLogFile(log, sima::Encoding::Utf8, &error));
-  EXPECT_NE(error.find("missing"), std::string::npos) << error;
+  kestrel::io::Result result;
+  EXPECT_FALSE((result = writeLogFile(log, io::Encoding::Utf8)));
+  EXPECT_NE(result.message().find("missing"), std::string::npos) << result.message();
 }
 
 TEST_F(LogFile, AppendAddsLinesInTheEncoding) {
   const std::string path = dir_.write("road_Input.log", "first\n");
-  std::string error;
-  ASSERT_TRUE(appendLogLines(path, {"座標", "b"}, sima::Encoding::Cp932, &error)) << error;
+  kestrel::io::Result result;
+  ASSERT_TRUE((result = appendLogLines(path, {"座標", "b"}, io::Encoding::Cp932))) << result.message();
   EXPECT_EQ(testing::readBytes(path), "first\n\x8D\xC0\x95\x57\nb\n");
-  ASSERT_TRUE(appendLogLines(path, {"座標"}, sima::Encoding::Utf8, &error)) << error;
+  ASSERT_TRUE((result = appendLogLines(path, {"座標"}, io::Encoding::Utf8))) << result.message();
   EXPECT_EQ(testing::readBytes(path), "first\n\x8D\xC0\x95\x57\nb\n座標\n");
 }
 
 TEST_F(LogFile, AppendCreatesAMissingFile) {
   const std::string path = (dir_.path() / "new_Input.log").string();
-  ASSERT_TRUE(appendLogLines(path, {"x"}, sima::Encoding::Utf8, nullptr));
+  ASSERT_TRUE(appendLogLines(path, {"x"}, io::Encoding::Utf8));
   EXPECT_EQ(testing::readBytes(path), "x\n");
 }
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "io/text_encoding.h"
 #include "sima/extended_cstring.h"
 #include "sima/field_kinds.h"
 #include "sima/import_log.h"
 #include "sima/line_reader.h"
-#include "sima/text_encoding.h"
 
 namespace kestrel {
 namespace {
@@ -19,8 +19,8 @@ std::vector<Fields> readSample(const std::string& name) {
   std::ifstream in(std::string(KESTREL_SOURCE_DIR) + "/tests/sima/samples/" + name, std::ios::binary);
   EXPECT_TRUE(in) << name;
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  const sima::DecodedText decoded = sima::decode(bytes, sima::EncodingChoice::Auto);
-  EXPECT_EQ(decoded.encoding, sima::Encoding::Utf8);
+  const io::DecodedText decoded = io::decode(bytes, io::EncodingChoice::Auto);
+  EXPECT_EQ(decoded.encoding, io::Encoding::Utf8);
   std::vector<Fields> lines;
   sima::LineReader reader(decoded.text);
   std::string_view line;
@@ -35,12 +35,11 @@ std::vector<Fields> readSample(const std::string& name) {
 // The check a reader runs on a record of that code; 0 for codes without one.
 int check(ImportLog& log, const Fields& f, const std::string& text) {
   const std::string& code = f[0];
-  if (code == "G00") return log.checkG00(1, f, text);
-  if (code == "A00") return log.checkA00(1, f, text);
-  if (code == "A01") return log.checkA01(1, f, text, PointStore());
-  if (code == "A99") return log.checkA99(1, f, text);
-  if (code == "D00") return log.checkD00(1, f, text);
-  if (code == "B01") return log.checkB01(1, f, text);
+  static const std::pair<const char*, RecordCheck> kChecked[] = {
+      {"G00", RecordCheck::G00}, {"A00", RecordCheck::A00}, {"A01", RecordCheck::A01},
+      {"A99", RecordCheck::A99}, {"D00", RecordCheck::D00}, {"B01", RecordCheck::B01}};
+  for (const auto& [name, record] : kChecked)
+    if (code == name) return log.check(record, 1, f, text);
   return 0;
 }
 

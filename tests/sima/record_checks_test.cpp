@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,7 +10,7 @@
 namespace kestrel {
 namespace {
 
-using Check = std::function<int(ImportLog&, int32_t, const Fields&, std::string_view)>;
+using Record = kestrel::RecordCheck;
 
 // The points of earlier A series: number 5 is taken.
 const PointStore& earlierPoints() {
@@ -25,33 +24,20 @@ const PointStore& earlierPoints() {
   return store;
 }
 
-const std::map<std::string, Check>& checks() {
-  static const std::map<std::string, Check> table = {
-      {"G00", &ImportLog::checkG00},
-      {"A00", &ImportLog::checkA00},
-      {"A99", &ImportLog::checkA99},
-      {"A01", [](ImportLog& l, int32_t n, const Fields& f, std::string_view t) {
-         return l.checkA01(n, f, t, earlierPoints());
-       }},
-      {"D00", &ImportLog::checkD00},
-      {"B01", &ImportLog::checkB01},
-      {"B03", &ImportLog::checkB03},
-      {"F00", &ImportLog::checkF00},
-      {"C01", &ImportLog::checkC01},
-      {"C02", &ImportLog::checkC02},
-      {"C03", &ImportLog::checkC03},
-      {"H00", &ImportLog::checkH00},
-      {"H01", &ImportLog::checkH01},
-      {"H99", &ImportLog::checkH99},
-      {"I00", &ImportLog::checkI00},
-      {"I01", &ImportLog::checkI01},
-      {"I02", &ImportLog::checkI02},
-      {"I99", &ImportLog::checkI99},
-      {"series A", &ImportLog::checkSeriesA},
-      {"series D", &ImportLog::checkSeriesD},
-      {"series F", &ImportLog::checkSeriesF},
-      {"series H", &ImportLog::checkSeriesH},
-      {"series I", &ImportLog::checkSeriesI},
+const std::map<std::string, Record>& checks() {
+  static const std::map<std::string, Record> table = {
+      {"G00", Record::G00},          {"A00", Record::A00},
+      {"A99", Record::A99},          {"A01", Record::A01},
+      {"D00", Record::D00},          {"B01", Record::B01},
+      {"B03", Record::B03},          {"F00", Record::F00},
+      {"C01", Record::C01},          {"C02", Record::C02},
+      {"C03", Record::C03},          {"H00", Record::H00},
+      {"H01", Record::H01},          {"H99", Record::H99},
+      {"I00", Record::I00},          {"I01", Record::I01},
+      {"I02", Record::I02},          {"I99", Record::I99},
+      {"series A", Record::SeriesA}, {"series D", Record::SeriesD},
+      {"series F", Record::SeriesF}, {"series H", Record::SeriesH},
+      {"series I", Record::SeriesI},
   };
   return table;
 }
@@ -72,7 +58,7 @@ TEST_P(RecordCheck, AcceptsOrRejectsWithCodeAndMessage) {
   ImportLog log;
   Fields fields;
   ExtendedCString::Split(c.line, ',', fields);
-  const int result = checks().at(c.check)(log, 42, fields, c.line);
+  const int result = log.check(checks().at(c.check), 42, fields, c.line, &earlierPoints());
   if (c.code.empty()) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(log.errorCount(), 0);
@@ -213,7 +199,7 @@ TEST(RecordCheck, LotStartWithAWrongFieldCountTakesItsOwnText) {
     ImportLog log;
     Fields fields;
     ExtendedCString::Split(line, ',', fields);
-    EXPECT_EQ(log.checkD00(3, fields, line), -1);
+    EXPECT_EQ(log.check(Record::D00, 3, fields, line), -1);
     ASSERT_EQ(log.errorLines().size(), 4u);
     EXPECT_EQ(log.errorLines()[1], "ErrX001 書式が正しくありませんが、無視して処理を続けます。");
     EXPECT_EQ(log.errorLines()[2], "00003行目 " + line);
@@ -227,16 +213,16 @@ TEST(RecordCheck, FieldCountCodeLinesSpelledOut) {
   Fields fields;
   const std::string point = "A01,1,P1,10,20";
   ExtendedCString::Split(point, ',', fields);
-  log.checkA01(7, fields, point, PointStore());
+  log.check(Record::A01, 7, fields, point);
   const std::string vertical = "H01,No.1,20,10.5,11.0,1";
   ExtendedCString::Split(vertical, ',', fields);
-  log.checkH01(8, fields, vertical);
+  log.check(Record::H01, 8, fields, vertical);
   const std::string header = "A00,,";
   ExtendedCString::Split(header, ',', fields);
-  log.checkA00(9, fields, header);
+  log.check(Record::A00, 9, fields, header);
   const std::string end = "A99";
   ExtendedCString::Split(end, ',', fields);
-  log.checkA99(10, fields, end);
+  log.check(Record::A99, 10, fields, end);
   ASSERT_EQ(log.errorLines().size(), 16u);
   EXPECT_EQ(log.errorLines()[1], "ErrX001 次の座標データを作成できませんでした。（書式が無効です）");
   EXPECT_EQ(log.errorLines()[5], "ErrX001 次の縦断成果を作成できませんでした。（書式が無効です）");
@@ -253,27 +239,27 @@ TEST(RecordCheck, ACodeLineInEnglish) {
   const std::string line = "A01,1,P1,x,20,,";
   Fields fields;
   ExtendedCString::Split(line, ',', fields);
-  EXPECT_EQ(log.checkA01(1, fields, line, PointStore()), -1);
+  EXPECT_EQ(log.check(Record::A01, 1, fields, line), -1);
   EXPECT_EQ(log.errorLines()[1], "ErrA01-2 X is non-numerical value. ");
 }
 
 TEST(SeriesCodeCheck, EmptyCodeIsRejectedWithoutALogEntry) {
-  const std::vector<Check> seriesChecks = {&ImportLog::checkSeriesA, &ImportLog::checkSeriesD,
-                                           &ImportLog::checkSeriesF, &ImportLog::checkSeriesH,
-                                           &ImportLog::checkSeriesI};
+  const Record seriesChecks[] = {Record::SeriesA, Record::SeriesD,
+                                      Record::SeriesF, Record::SeriesH,
+                                      Record::SeriesI};
   for (const std::string line : {"", ",1,2,", "   "}) {
     Fields fields;
     ExtendedCString::Split(line == "   " ? "" : line, ',', fields);
-    for (const Check& check : seriesChecks) {
+    for (const Record check : seriesChecks) {
       ImportLog log;
-      EXPECT_EQ(check(log, 3, fields, line), -1) << line;
+      EXPECT_EQ(log.check(check, 3, fields, line), -1) << line;
       EXPECT_EQ(log.errorCount(), 0);
       EXPECT_TRUE(log.errorLines().empty());
       EXPECT_TRUE(log.errors().empty());
     }
   }
   ImportLog log;
-  EXPECT_EQ(log.checkSeriesA(1, Fields{}, ""), -1);
+  EXPECT_EQ(log.check(Record::SeriesA, 1, Fields{}, ""), -1);
   EXPECT_EQ(log.errorCount(), 0);
 }
 
@@ -284,12 +270,12 @@ TEST(RecordCheck, DuplicateIsOnlyAgainstEarlierSeries) {
   Fields fields;
   ExtendedCString::Split(line, ',', fields);
   PointStore store;
-  EXPECT_EQ(log.checkA01(1, fields, line, store), 0);
-  EXPECT_EQ(log.checkA01(2, fields, line, store), 0);
+  EXPECT_EQ(log.check(Record::A01, 1, fields, line, &store), 0);
+  EXPECT_EQ(log.check(Record::A01, 2, fields, line, &store), 0);
   SimaPoint point;
   point.number = 9;
   store.append(point);
-  EXPECT_EQ(log.checkA01(3, fields, line, store), -1);
+  EXPECT_EQ(log.check(Record::A01, 3, fields, line, &store), -1);
   EXPECT_EQ(log.errors().back().code, "ErrA002");
 }
 
@@ -299,9 +285,9 @@ TEST(RecordCheck, ErrorsAccumulateInOrder) {
   const std::string a = "B01,x,,";
   const std::string b = "B03,y,";
   ExtendedCString::Split(a, ',', fields);
-  log.checkB01(10, fields, a);
+  log.check(Record::B01, 10, fields, a);
   ExtendedCString::Split(b, ',', fields);
-  log.checkB03(11, fields, b);
+  log.check(Record::B03, 11, fields, b);
   EXPECT_EQ(log.errorCount(), 2);
   ASSERT_EQ(log.errors().size(), 2u);
   EXPECT_EQ(log.errors()[0].code, "ErrB01-1");

@@ -16,7 +16,7 @@ namespace kestrel {
 namespace {
 
 using testing::TempDir;
-using Outcome = ovwin::DialogOutcome;
+using Outcome = module::DialogOutcome;
 
 // Pre-scan double: two points with elevation, one lot and one type 1 route in every file.
 int fakePreScan(ImportRun& run, const std::string& path) {
@@ -32,7 +32,7 @@ int fakePreScan(ImportRun& run, const std::string& path) {
 
 class ScriptedViewsTest : public ::testing::Test {
  protected:
-  ScriptedViewsTest() : views_(makeScriptedViews(windowing_)) {}
+  ScriptedViewsTest() : views_(makeScriptedViews(windowing_, conversation_)) {}
 
   KestrelForm form(ImportSettings stored = {}) {
     return KestrelForm(std::move(stored), {"サイト", "第二"}, {"0", "点", "画地"}, fakePreScan,
@@ -43,22 +43,23 @@ class ScriptedViewsTest : public ::testing::Test {
 
   TempDir dir_;
   ovwin::WindowingSystem windowing_;
+  module::Conversation conversation_;
   std::unique_ptr<DialogViews> views_;
 };
 
 TEST_F(ScriptedViewsTest, ImportsWhatTheDialogTicksByDefault) {
-  windowing_.script.filePath = simFile();
+  conversation_.script.filePath = simFile();
   KestrelForm dialog = form();
   ASSERT_TRUE(views_->showImportDialog(dialog));
   const ImportSettings& s = dialog.settings();
-  EXPECT_EQ(s.filePath, windowing_.script.filePath);
+  EXPECT_EQ(s.filePath, conversation_.script.filePath);
   EXPECT_EQ(s.siteName, "サイト");
   EXPECT_TRUE(s.selection.selected[kSeriesA]);
   EXPECT_TRUE(s.selection.selected[kSeriesD]);
   EXPECT_TRUE(s.selection.selected[routeTypeEntry(1)]);
   EXPECT_FALSE(s.selection.selected[kSeriesH]);
   EXPECT_TRUE(windowing_.messageBoxes.empty());
-  EXPECT_EQ(windowing_.outcome, Outcome::NotRun);  // set by the result dialog
+  EXPECT_EQ(conversation_.outcome, Outcome::NotRun);  // set by the result dialog
 }
 
 struct PathCase {
@@ -71,10 +72,10 @@ class ScriptedPathRejected : public ScriptedViewsTest,
 
 TEST_P(ScriptedPathRejected, ShowsTheMessageAndClosesWithoutImport) {
   if (*GetParam().file) dir_.write(GetParam().file, "");
-  windowing_.script.filePath = (dir_.path() / GetParam().browsed).string();
+  conversation_.script.filePath = (dir_.path() / GetParam().browsed).string();
   KestrelForm dialog = form();
   EXPECT_FALSE(views_->showImportDialog(dialog));
-  EXPECT_EQ(windowing_.outcome, Outcome::PathRejected);
+  EXPECT_EQ(conversation_.outcome, Outcome::PathRejected);
   ASSERT_EQ(windowing_.messageBoxes.size(), 1u);
   EXPECT_EQ(windowing_.messageBoxes[0].text, "Please browse for Valid SIM File.");
   EXPECT_EQ(windowing_.messageBoxes[0].caption, "Invalid SIM File!");
@@ -86,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, ScriptedPathRejected,
                                            PathCase{"x.sima", "x.sima"}, PathCase{"", "."}));
 
 TEST_F(ScriptedViewsTest, TicksExactlyTheScriptedSeries) {
-  windowing_.script.filePath = simFile();
-  windowing_.script.series = std::vector<std::string>{"D", "H"};
+  conversation_.script.filePath = simFile();
+  conversation_.script.series = std::vector<std::string>{"D", "H"};
   KestrelForm dialog = form();
   ASSERT_TRUE(views_->showImportDialog(dialog));
   const SeriesSelection& s = dialog.settings().selection;
@@ -98,21 +99,21 @@ TEST_F(ScriptedViewsTest, TicksExactlyTheScriptedSeries) {
 }
 
 TEST_F(ScriptedViewsTest, NothingTickedIsNothingToImport) {
-  windowing_.script.filePath = simFile();
-  windowing_.script.series = std::vector<std::string>{"I"};
+  conversation_.script.filePath = simFile();
+  conversation_.script.series = std::vector<std::string>{"I"};
   KestrelForm dialog = form();
   EXPECT_FALSE(views_->showImportDialog(dialog));
-  EXPECT_EQ(windowing_.outcome, Outcome::NothingToImport);
+  EXPECT_EQ(conversation_.outcome, Outcome::NothingToImport);
 }
 
 TEST_F(ScriptedViewsTest, PicksTheScriptedSite) {
-  windowing_.script.filePath = simFile();
-  windowing_.script.siteName = "第二";
+  conversation_.script.filePath = simFile();
+  conversation_.script.siteName = "第二";
   KestrelForm dialog = form();
   ASSERT_TRUE(views_->showImportDialog(dialog));
   EXPECT_EQ(dialog.settings().siteName, "第二");
 
-  windowing_.script.siteName = "無い";
+  conversation_.script.siteName = "無い";
   KestrelForm other = form();
   ASSERT_TRUE(views_->showImportDialog(other));
   EXPECT_EQ(other.settings().siteName, "サイト");
@@ -121,10 +122,10 @@ TEST_F(ScriptedViewsTest, PicksTheScriptedSite) {
 }
 
 TEST_F(ScriptedViewsTest, SettingsFromTheScript) {
-  windowing_.script.filePath = simFile();
-  windowing_.script.layers[kLayerLots] = "画地";
-  windowing_.script.layers[kLayerIpLines] = "追加した画層";
-  windowing_.script.shiftDistance = "0.5";
+  conversation_.script.filePath = simFile();
+  conversation_.script.layers[kLayerLots] = "画地";
+  conversation_.script.layers[kLayerIpLines] = "追加した画層";
+  conversation_.script.shiftDistance = "0.5";
   KestrelForm dialog = form();
   ASSERT_TRUE(views_->showImportDialog(dialog));
   const ImportSettings& s = dialog.settings();
@@ -135,27 +136,27 @@ TEST_F(ScriptedViewsTest, SettingsFromTheScript) {
 }
 
 TEST_F(ScriptedViewsTest, RefusedShiftEndsTheDialog) {
-  windowing_.script.filePath = simFile();
-  windowing_.script.shiftDistance = "1.2.3";
+  conversation_.script.filePath = simFile();
+  conversation_.script.shiftDistance = "1.2.3";
   KestrelForm dialog = form();
   EXPECT_FALSE(views_->showImportDialog(dialog));
-  EXPECT_EQ(windowing_.outcome, Outcome::ShiftRejected);
+  EXPECT_EQ(conversation_.outcome, Outcome::ShiftRejected);
   ASSERT_EQ(windowing_.messageBoxes.size(), 1u);
   EXPECT_EQ(windowing_.messageBoxes[0].text, "0より大きい値を指定してください。");
   EXPECT_DOUBLE_EQ(dialog.settings().shiftDistance, 0.0001);
 }
 
 TEST_F(ScriptedViewsTest, CancelledDialog) {
-  windowing_.script.filePath = simFile();
-  windowing_.script.cancelImportDialog = true;
+  conversation_.script.filePath = simFile();
+  conversation_.script.cancelImportDialog = true;
   KestrelForm dialog = form();
   EXPECT_FALSE(views_->showImportDialog(dialog));
-  EXPECT_EQ(windowing_.outcome, Outcome::Cancelled);
+  EXPECT_EQ(conversation_.outcome, Outcome::Cancelled);
 }
 
 TEST_F(ScriptedViewsTest, SameUnchangedFileIsNotBrowsedAgain) {
   const std::string path = simFile();
-  windowing_.script.filePath = path;
+  conversation_.script.filePath = path;
   KestrelForm first = form();
   ASSERT_TRUE(views_->showImportDialog(first));
   EXPECT_EQ(first.preScanCount(), 1);
@@ -177,7 +178,7 @@ class ScriptedAlignment : public ScriptedViewsTest,
 
 TEST_P(ScriptedAlignment, AnswersFromTheScript) {
   const AlignmentCase& c = GetParam();
-  windowing_.script.alignmentName = c.answer;
+  conversation_.script.alignmentName = c.answer;
   SelectAlignmentForm selection(c.alignments);
   EXPECT_EQ(views_->showAlignmentSelection(selection), c.status);
   EXPECT_EQ(selection.chosenId(), c.id);
@@ -220,8 +221,8 @@ TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
   in.errors.push_back({"", 138, "missing", 9, "D01,1"});
   SimaResultForm result(in);
   views_->showResult(result);
-  const ovwin::RunReport& r = windowing_.report;
-  EXPECT_EQ(windowing_.outcome, Outcome::Imported);
+  const module::RunReport& r = conversation_.report;
+  EXPECT_EQ(conversation_.outcome, Outcome::Imported);
   EXPECT_EQ(r.resultLines, result.lines());
   EXPECT_EQ(r.errorCount, 1);
   EXPECT_EQ(r.drawnPoints, 2);
@@ -267,15 +268,17 @@ class RecordingViews : public DialogViews {
 
 TEST(MakeDialogViews, RegisteredViewsServeTheirModeOnly) {
   ovwin::WindowingSystem w;
+  module::Conversation c;
   w.mode = ovwin::DialogMode::Qt;
   SelectAlignmentForm selection({});
   // Nothing registered: scripted answers (cancel).
-  EXPECT_EQ(makeDialogViews(w)->showAlignmentSelection(selection), -1);
-  registerDialogViews(ovwin::DialogMode::Qt,
-                      [](ovwin::WindowingSystem&) { return std::make_unique<RecordingViews>(); });
-  EXPECT_EQ(makeDialogViews(w)->showAlignmentSelection(selection), 42);
+  EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);
+  registerDialogViews(ovwin::DialogMode::Qt, [](ovwin::WindowingSystem&, module::Conversation&) {
+    return std::make_unique<RecordingViews>();
+  });
+  EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), 42);
   w.mode = ovwin::DialogMode::Scripted;
-  EXPECT_EQ(makeDialogViews(w)->showAlignmentSelection(selection), -1);
+  EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);
   registerDialogViews(ovwin::DialogMode::Qt, nullptr);
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windowing.h"
+#include "platform/runtime/windowing.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -105,14 +105,14 @@ TEST(SimaResultForm, OpeningAppendsTheLinesToTheLog) {
   first.simaPath = sima;
   SimaResultForm one(first);
   EXPECT_EQ(one.logPath(), log);
-  std::string error;
-  ASSERT_TRUE(one.open(&error)) << error;  // created when missing
+  kestrel::io::Result result;
+  ASSERT_TRUE((result = one.open())) << result.message();  // created when missing
   EXPECT_EQ(testing::readBytes(log), "エラー無し\n座標データから2個のポイントを作成\n");
 
   SimaResultInputs second = withCounts(4, 0, 0, {}, 0, 0, 0, 0, 0, 0);
   second.simaPath = sima;
   SimaResultForm two(second);
-  ASSERT_TRUE(two.open(&error)) << error;  // written at the end
+  ASSERT_TRUE((result = two.open())) << result.message();  // written at the end
   EXPECT_EQ(testing::readBytes(log),
             "エラー無し\n座標データから2個のポイントを作成\n4個のエラー\n");
 }
@@ -121,7 +121,7 @@ TEST(SimaResultForm, LogKeepsTheInputsEncoding) {
   TempDir dir;
   SimaResultInputs in;
   in.simaPath = dir.write("cp.sim", "");
-  in.logEncoding = sima::Encoding::Cp932;
+  in.logEncoding = io::Encoding::Cp932;
   SimaResultForm form(in);
   ASSERT_TRUE(form.open());
   // "エラー無し" in CP932: エ 83 47, ラ 83 89, ー 81 5B, 無 96 B3, し 82 B5.
@@ -133,9 +133,9 @@ TEST(SimaResultForm, UnwritableLogIsReported) {
   SimaResultInputs in;
   in.simaPath = "/nonexistent-folder-for-kestrel/x.sim";
   SimaResultForm form(in);
-  std::string error;
-  EXPECT_FALSE(form.open(&error));
-  EXPECT_FALSE(error.empty());
+  kestrel::io::Result result;
+  EXPECT_FALSE((result = form.open()));
+  EXPECT_FALSE(result.message().empty());
 }
 
 TEST(SimaResultForm, FromRunReadsTheRunsCounters) {
@@ -146,7 +146,7 @@ TEST(SimaResultForm, FromRunReadsTheRunsCounters) {
   run.counters.routesPerType[3] = 2;
   run.counters.verticalPoints = 5;
   run.names = {"線形1"};
-  run.inputEncoding = sima::Encoding::Cp932;
+  run.inputEncoding = io::Encoding::Cp932;
   SimaResultForm form = SimaResultForm::fromRun(run, "/x/y.sim");
   const std::vector<std::string> expected = {"エラー無し",
                                              "座標データから6個のポイントを作成",
@@ -156,7 +156,7 @@ TEST(SimaResultForm, FromRunReadsTheRunsCounters) {
                                              "縦断成果から5個のポイントを作成"};
   EXPECT_EQ(form.lines(), expected);
   EXPECT_EQ(form.inputs().routesPerType[3], 2);
-  EXPECT_EQ(form.inputs().logEncoding, sima::Encoding::Cp932);
+  EXPECT_EQ(form.inputs().logEncoding, io::Encoding::Cp932);
   EXPECT_EQ(form.logPath(), "/x/y_Input.log");
 }
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "platform/windowing.h"
+#include "platform/runtime/windowing.h"
 #include "ui/progress_wnd.h"
 
 class QLabel;

@@ -42,12 +42,13 @@ QWidget* dialogParent() {
 
 class QtDialogViews : public DialogViews {
  public:
-  explicit QtDialogViews(ovwin::WindowingSystem& windowing) : windowing_(windowing) {}
+  QtDialogViews(ovwin::WindowingSystem& windowing, module::Conversation& conversation)
+      : windowing_(windowing), conversation_(conversation) {}
 
   bool showImportDialog(KestrelForm& form) override {
     ImportDialog dialog(form, dialogParent());
     const bool imported = dialog.exec() == QDialog::Accepted;
-    if (!imported) windowing_.outcome = ovwin::DialogOutcome::Cancelled;
+    if (!imported) conversation_.outcome = module::DialogOutcome::Cancelled;
     return imported;
   }
 
@@ -62,15 +63,14 @@ class QtDialogViews : public DialogViews {
   }
 
   void showResult(SimaResultForm& form) override {
-    std::string error;
-    if (!form.open(&error))
+    if (const io::Result appended = form.open(); !appended)
       windowing_.notices.push_back("cannot append the result to the log " + form.logPath() + ": " +
-                                   error);
-    windowing_.report.resultLines = form.lines();
-    windowing_.report.errorCount = form.inputs().errorCount;
-    windowing_.report.alignments = form.inputs().alignmentNames;
-    windowing_.report.logPath = form.logPath();
-    windowing_.outcome = ovwin::DialogOutcome::Imported;
+                                   appended.description);
+    conversation_.report.resultLines = form.lines();
+    conversation_.report.errorCount = form.inputs().errorCount;
+    conversation_.report.alignments = form.inputs().alignmentNames;
+    conversation_.report.logPath = form.logPath();
+    conversation_.outcome = module::DialogOutcome::Imported;
     ResultDialog dialog(form, dialogParent());
     dialog.exec();
   }
@@ -89,20 +89,20 @@ class QtDialogViews : public DialogViews {
 
  private:
   ovwin::WindowingSystem& windowing_;
+  module::Conversation& conversation_;
 };
 
 }  // namespace
 
-std::unique_ptr<DialogViews> makeQtDialogViews(ovwin::WindowingSystem& windowing) {
-  // Without a running QApplication there is nothing to show windows on.
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-    return makeScriptedViews(windowing);
+std::unique_ptr<DialogViews> makeQtDialogViews(ovwin::WindowingSystem& windowing,
+                                               module::Conversation& conversation) {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return nullptr;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     windowing.screenWidth = screen->geometry().width();
     windowing.screenHeight = screen->geometry().height();
   }
   windowing.hasMainWindow = hostMainWindow() != nullptr;
-  return std::make_unique<QtDialogViews>(windowing);
+  return std::make_unique<QtDialogViews>(windowing, conversation);
 }
 
 }  // namespace kestrel::qtui

@@ -3,13 +3,16 @@
 
 #include <memory>
 
-#include "platform/windowing.h"
+#include "module_api/import_module.h"
+#include "platform/runtime/windowing.h"
 #include "ui/dialog_views.h"
 
 namespace kestrel::qtui {
 
-// Shows every dialog as a modal Qt dialog over the host's main window.
-std::unique_ptr<DialogViews> makeQtDialogViews(ovwin::WindowingSystem& windowing);
+// Shows every dialog as a modal Qt dialog over the host's main window; null without a running
+// QApplication, when there is nothing to show windows on.
+std::unique_ptr<DialogViews> makeQtDialogViews(ovwin::WindowingSystem& windowing,
+                                               module::Conversation& conversation);
 
 }  // namespace kestrel::qtui
 

@@ -7,7 +7,7 @@
 #include <QVariant>
 #include <QWidget>
 
-#include "platform/windowing.h"
+#include "platform/runtime/windowing.h"
 #include "ui/dialog_resources.h"
 
 namespace kestrel::qtui {
@@ -16,7 +16,6 @@ namespace {
 
 namespace r = resources;
 
-constexpr uint32_t kJapaneseLocale = 0x411;
 
 const UiTexts kJapanese = {
     r::import_dialog::kCaption,
@@ -85,7 +84,7 @@ const UiTexts kEnglish = {
 }  // namespace
 
 const UiTexts& uiTexts() {
-  return ovwin::threadLocale() == kJapaneseLocale ? kJapanese : kEnglish;
+  return ovwin::threadLocale() == ovwin::kJapaneseLocale ? kJapanese : kEnglish;
 }
 
 const UiTexts& japaneseTexts() {

@@ -1,0 +1,42 @@
+// Text encodings: decoding input at the edge of the program (UTF-8 or CP932), encoding the log on
+// the way out, and the UTF-8 well-formedness every reader and writer checks against.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestrel::io {
+
+// The encodings a SIMA file is read in.
+enum class Encoding { Utf8, Cp932 };
+
+// What the user asked for: detect, or force one encoding.
+enum class EncodingChoice { Auto, Utf8, Cp932 };
+
+// Parses "auto", "utf-8" (also "utf8") and "cp932" (also "shift_jis", "sjis"); false when unknown.
+bool parseEncodingChoice(std::string_view text, EncodingChoice& out);
+
+// A whole input file as UTF-8 text.
+struct DecodedText {
+  std::string text;   // UTF-8, without a byte-order mark
+  Encoding encoding;  // what the bytes were read as
+};
+
+// True when the bytes are well-formed UTF-8 (pure ASCII counts; a leading BOM is allowed).
+bool isValidUtf8(std::string_view bytes);
+// Offset of the first byte that begins no well-formed UTF-8 sequence, or npos when there is none.
+// Overlong forms, surrogates and values above U+10FFFF are not well-formed.
+std::size_t firstInvalidUtf8(std::string_view bytes);
+// Length of the well-formed UTF-8 sequence at text[at], or 0 when the bytes there are not one.
+std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
+
+// Auto: valid UTF-8 is read as UTF-8 (a BOM is dropped), anything else as CP932.
+// An invalid byte sequence becomes U+FFFD; decoding never fails.
+DecodedText decode(std::string_view bytes, EncodingChoice choice);
+
+// UTF-8 text in the given encoding: unchanged for UTF-8; for CP932 every character that CP932
+// cannot hold becomes "?".
+std::string encode(std::string_view utf8, Encoding encoding);
+
+}  // namespace kestrel::io

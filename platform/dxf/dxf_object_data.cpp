@@ -1,0 +1,145 @@
+// Object-data tables as a DXF file carries them: the table definitions as XRECORDs in a dictionary
+// of the root dictionary, the records as extended data under each table's name.
+#include "platform/dxf/dxf_object_data.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+#include "platform/dxf/dxf_text.h"
+
+std::vector<DxfObjectDataTable> takeDxfObjectDataTables(DxfStructure& structure) {
+  std::vector<DxfObjectDataTable> definitions;
+  auto& objects = structure.objects;
+  if (objects.empty()) return definitions;
+  DxfGroups& root = objects.front().groups;
+  std::uint64_t dictionary = 0;
+  for (std::size_t i = 0; i + 1 < root.size(); ++i) {
+    if (root[i].code == 3 && root[i].value == kDxfObjectDataDictionary && root[i + 1].code == 350) {
+      dictionary = parseDxfHandle(root[i + 1].value).value_or(0);
+      root.erase(root.begin() + static_cast<std::ptrdiff_t>(i),
+                 root.begin() + static_cast<std::ptrdiff_t>(i + 2));
+      break;
+    }
+  }
+  if (dictionary == 0) return definitions;
+  std::vector<std::uint64_t> records;
+  for (const auto& object : objects) {
+    if (object.handle != dictionary) continue;
+    for (const auto& group : object.groups) {
+      if (group.code == 350) records.push_back(parseDxfHandle(group.value).value_or(0));
+    }
+  }
+  for (const std::uint64_t record : records) {
+    for (const auto& object : objects) {
+      if (object.handle != record || object.type != "XRECORD") continue;
+      DxfObjectDataTable table;
+      OvMapODColumnDefinition column;
+      bool columnOpen = false;
+      for (const auto& group : object.groups) {
+        if (group.code == 1) table.name = group.value;
+        if (group.code == 3) table.description = group.value;
+        if (group.code == 70) table.isXData = group.value.find('1') != std::string::npos;
+        if (group.code == 301) {
+          column = OvMapODColumnDefinition();
+          column.SetName(group.value);
+          columnOpen = true;
+        }
+        if (group.code == 71 && columnOpen) {
+          const std::string_view type = trimDxfText(group.value);
+          column.SetType(type == "0"   ? OvMapDataType::Integer
+                         : type == "1" ? OvMapDataType::Real
+                                       : OvMapDataType::Character);
+          table.definition.AddColumn(column);
+          columnOpen = false;
+        }
+      }
+      if (!table.name.empty() && table.definition.Count() > 0)
+        definitions.push_back(std::move(table));
+    }
+  }
+  std::erase_if(objects, [&](const DxfObject& object) {
+    if (object.handle == dictionary) return true;
+    for (const std::uint64_t record : records) {
+      if (object.handle == record) return true;
+    }
+    return false;
+  });
+  return definitions;
+}
+
+namespace {
+
+// Reads the extended data of an object-data table among an entity's own groups as a record;
+// the groups it came from are marked in `taken` so they are not kept twice.
+std::optional<OvMapODTableRecord> readRecord(
+    const std::vector<DxfGroupView>& own, const std::string& dxfName,
+    const OvMapODTableDefinition& definition,
+    std::vector<std::pair<std::size_t, std::size_t>>& taken) {
+  for (std::size_t start = 1; start < own.size(); ++start) {
+    if (own[start].code != 1001 || own[start].value != dxfName) continue;
+    std::size_t stop = start + 1;
+    while (stop < own.size() && own[stop].code != 1001) ++stop;
+    OvMapODTableRecord record;
+    record.Init(definition);
+    if (static_cast<int>(stop - start - 1) != record.Count()) return std::nullopt;
+    for (int column = 0; column < record.Count(); ++column) {
+      const DxfGroupView& group = own[start + 1 + static_cast<std::size_t>(column)];
+      const std::string_view text = trimDxfText(group.value);
+      switch (definition.Column(column).Type()) {
+        case OvMapDataType::Integer: {
+          std::int32_t value = 0;
+          const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+          if ((group.code != 1071 && group.code != 1070) || result.ec != std::errc())
+            return std::nullopt;
+          record.Value(column) = value;
+          break;
+        }
+        case OvMapDataType::Real: {
+          double value = 0.0;
+          const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+          if (group.code != 1040 || result.ec != std::errc()) return std::nullopt;
+          record.Value(column) = value;
+          break;
+        }
+        case OvMapDataType::Character:
+          if (group.code != 1000) return std::nullopt;
+          record.Value(column) = std::string(group.value);
+          break;
+      }
+    }
+    taken.emplace_back(start, stop);
+    return record;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::size_t, OvMapODTableRecord>> takeDxfObjectDataRecords(
+    OvDbRawEntity& entity, const std::vector<DxfObjectDataTable>& definitions,
+    const std::vector<std::string>& dxfNames) {
+  std::vector<std::pair<std::size_t, OvMapODTableRecord>> records;
+  const std::string_view ownText = std::string_view(entity.fileText).substr(0, entity.ownPartEnd);
+  if (definitions.empty() || ownText.find("\n1001\n") == std::string_view::npos) return records;
+  const std::vector<DxfGroupView> own = parseDxfGroups(ownText);
+  std::vector<std::pair<std::size_t, std::size_t>> taken;
+  for (std::size_t t = 0; t < definitions.size(); ++t) {
+    if (auto record = readRecord(own, dxfNames[t], definitions[t].definition, taken)) {
+      records.emplace_back(t, std::move(*record));
+    }
+  }
+  if (taken.empty()) return records;
+  std::string text;
+  text.reserve(entity.fileText.size());
+  for (std::size_t i = 0; i < own.size(); ++i) {
+    bool skip = false;
+    for (const auto& [from, to] : taken) skip |= i >= from && i < to;
+    if (!skip) appendDxfGroup(text, own[i].code, own[i].value);
+  }
+  const std::size_t ownEnd = text.size();
+  text.append(entity.fileText, entity.ownPartEnd);
+  entity.fileText = std::move(text);
+  entity.ownPartEnd = ownEnd;
+  return records;
+}

@@ -1,0 +1,415 @@
+#include "platform/dxf/dxf_writer.h"
+
+#include <algorithm>
+#include <numbers>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/drawing/object_data.h"
+#include "platform/dxf/dxf_groups.h"
+#include "platform/dxf/dxf_structure.h"
+#include "platform/dxf/dxf_text.h"
+
+namespace {
+
+std::string asciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// Cuts UTF-8 text to at most maxBytes without splitting a character.
+std::string_view cutAtCharacter(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t end = maxBytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) --end;
+  return text.substr(0, end);
+}
+
+std::string_view headerVariableName(const DxfGroup& group) {
+  return group.code == 9 ? std::string_view(group.value) : std::string_view();
+}
+
+class DrawingWriter {
+ public:
+  DrawingWriter(const OvDbDatabase& database, kestrel::io::ByteSink& sink)
+      : database_(database),
+        structure_(dxfStructureOf(database)),
+        tables_(database.objectDataTables()),
+        out_(sink),
+        layerNames_(dxfSymbolNames(database.layers())),
+        applicationNames_(dxfSymbolNames(database.applications())) {
+    for (std::size_t i = 0; i < database.applications().size(); ++i) {
+      applicationIndex_.emplace(database.applications()[i].name, i);
+    }
+    // The object-data definitions get handles above everything the drawing has handed out.
+    std::uint64_t next = database.handleSeed();
+    if (!tables_.Tables().empty()) {
+      objectDataDictionary_ = next++;
+      for (std::size_t i = 0; i < tables_.Tables().size(); ++i)
+        tableRecordHandles_.push_back(next++);
+    }
+    handleSeed_ = next;
+  }
+
+  bool write() {
+    writeHeader();
+    section("CLASSES");
+    out_.groups(structure_.classes);
+    endSection();
+    writeTables();
+    section("BLOCKS");
+    out_.groups(structure_.blocks);
+    endSection();
+    writeEntities();
+    writeObjects();
+    for (const auto& other : structure_.otherSections) {
+      section(other.name);
+      out_.groups(other.groups);
+      endSection();
+    }
+    out_.verbatim(0, "EOF");
+    return out_.flush();
+  }
+
+ private:
+  void section(std::string_view name) {
+    out_.verbatim(0, "SECTION");
+    out_.verbatim(2, name);
+  }
+  void endSection() { out_.verbatim(0, "ENDSEC"); }
+
+  const std::string& currentLayerDxfName() const {
+    const std::ptrdiff_t index = database_.layerIndex(database_.currentLayerName());
+    static const std::string zero = "0";
+    return index < 0 ? zero : layerNames_[static_cast<std::size_t>(index)];
+  }
+
+  void writeHeader() {
+    section("HEADER");
+    out_.verbatim(9, "$ACADVER");
+    out_.verbatim(1, "AC1027");
+    bool codePageWritten = false;
+    bool handleSeedWritten = false;
+    bool currentLayerWritten = false;
+    bool skipping = false;
+    for (const auto& group : structure_.header) {
+      const std::string_view name = headerVariableName(group);
+      if (!name.empty()) {
+        skipping = true;
+        if (name == "$ACADVER") continue;
+        if (name == "$DWGCODEPAGE") {
+          writeCodePage();
+          codePageWritten = true;
+        } else if (name == "$HANDSEED") {
+          writeHandleSeed();
+          handleSeedWritten = true;
+        } else if (name == "$CLAYER") {
+          writeCurrentLayer();
+          currentLayerWritten = true;
+        } else {
+          skipping = false;
+        }
+      }
+      if (!skipping) out_.verbatim(group.code, group.value);
+    }
+    if (!codePageWritten) writeCodePage();
+    if (!currentLayerWritten) writeCurrentLayer();
+    if (!handleSeedWritten) writeHandleSeed();
+    endSection();
+  }
+  void writeCodePage() {
+    // The text is UTF-8 whatever this says; readers that decode by it expect a Japanese code page.
+    out_.verbatim(9, "$DWGCODEPAGE");
+    out_.verbatim(3, "ANSI_932");
+  }
+  void writeHandleSeed() {
+    out_.verbatim(9, "$HANDSEED");
+    out_.handle(5, handleSeed_);
+  }
+  void writeCurrentLayer() {
+    out_.verbatim(9, "$CLAYER");
+    out_.verbatim(8, currentLayerDxfName());
+  }
+
+  void writeTables() {
+    section("TABLES");
+    for (const auto& table : structure_.tables) {
+      std::size_t generated = 0;
+      if (table.name == "LAYER") generated = countMadeHere(database_.layers());
+      if (table.name == "APPID") generated = countMadeHere(database_.applications());
+      bool countWritten = false;
+      for (const auto& group : table.head) {
+        if (group.code == 70 && !countWritten) {
+          out_.integer(70, static_cast<long long>(table.entries.size() + generated));
+          countWritten = true;
+        } else {
+          out_.verbatim(group.code, group.value);
+        }
+      }
+      for (const auto& entry : table.entries) out_.groups(entry.groups);
+      if (table.name == "LAYER") {
+        writeMadeEntries(table, database_.layers(), layerNames_, "LAYER", "AcDbLayerTableRecord");
+      } else if (table.name == "APPID") {
+        writeMadeEntries(table, database_.applications(), applicationNames_, "APPID",
+                         "AcDbRegAppTableRecord");
+      }
+      out_.verbatim(0, "ENDTAB");
+    }
+    endSection();
+  }
+  static std::size_t countMadeHere(const std::vector<OvDbSymbolRecord>& records) {
+    std::size_t count = 0;
+    for (const auto& record : records) count += record.nameInFile.empty() ? 1 : 0;
+    return count;
+  }
+  void writeMadeEntries(const DxfTable& table, const std::vector<OvDbSymbolRecord>& records,
+                        const std::vector<std::string>& names, std::string_view kind,
+                        std::string_view subclass) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      if (!records[i].nameInFile.empty()) continue;
+      out_.verbatim(0, kind);
+      out_.handle(5, records[i].handle);
+      out_.handle(330, table.handle);
+      out_.verbatim(100, "AcDbSymbolTableRecord");
+      out_.verbatim(100, subclass);
+      out_.verbatim(2, names[i]);
+      out_.verbatim(70, "0");
+      if (kind == "LAYER") {
+        out_.verbatim(62, "7");
+        out_.verbatim(6, "Continuous");
+      }
+    }
+  }
+
+  void entityStart(std::string_view type, const OvDbEntity& entity, std::size_t index,
+                   std::string_view subclass) {
+    out_.verbatim(0, type);
+    out_.handle(5, entity.handle());
+    out_.handle(330, structure_.modelSpaceRecordHandle);
+    out_.verbatim(100, "AcDbEntity");
+    out_.verbatim(8, layerNameOf(entity, index));
+    out_.verbatim(100, subclass);
+  }
+  const std::string& layerNameOf(const OvDbEntity& entity, std::size_t) const {
+    const std::size_t layer = entity.layerIndex();
+    return layerNames_[layer < layerNames_.size() ? layer : 0];
+  }
+
+  void writeExtendedData(const OvDbEntity& entity, std::size_t index) {
+    for (const auto& block : entity.xdata()) {
+      const auto found = applicationIndex_.find(block.applicationName);
+      if (found == applicationIndex_.end()) continue;
+      out_.verbatim(1001, applicationNames_[found->second]);
+      for (const auto& value : block.values) out_.text(1000, value);
+    }
+    tables_.forEachRecordOf(index,
+                            [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+                              const auto found = applicationIndex_.find(table.name);
+                              if (found == applicationIndex_.end()) return;
+                              out_.verbatim(1001, applicationNames_[found->second]);
+                              for (int column = 0; column < record.Count(); ++column) {
+                                const OvMapValue& value = record.Value(column);
+                                switch (value.Type()) {
+                                  case OvMapDataType::Integer:
+                                    out_.integer(1071, value.Int32Value());
+                                    break;
+                                  case OvMapDataType::Real:
+                                    out_.real(1040, value.DoubleValue());
+                                    break;
+                                  case OvMapDataType::Character:
+                                    out_.text(1000, value.StrValue());
+                                    break;
+                                }
+                              }
+                            });
+  }
+
+  void writeLightweight(const OvDbEntity& entity, std::size_t index, const auto& vertices,
+                        bool closed, double elevation) {
+    entityStart("LWPOLYLINE", entity, index, "AcDbPolyline");
+    out_.integer(90, static_cast<long long>(vertices.size()));
+    out_.integer(70, closed ? 1 : 0);
+    if (elevation != 0.0) out_.real(38, elevation);
+    for (const auto& vertex : vertices) {
+      out_.real(10, vertex.x);
+      out_.real(20, vertex.y);
+    }
+  }
+
+  void writeEntity(const OvDbEntity& entity, std::size_t index) {
+    switch (entity.kind()) {
+      case OvDbEntityKind::Point: {
+        const auto& point = static_cast<const OvDbPoint&>(entity);
+        entityStart("POINT", entity, index, "AcDbPoint");
+        out_.real(10, point.position.x);
+        out_.real(20, point.position.y);
+        out_.real(30, point.position.z);
+        break;
+      }
+      case OvDbEntityKind::Polyline2d: {
+        // A simple 2-D polyline (elevation 0, open, no widths or bulges) says exactly what a
+        // lightweight one says, in fewer handles.
+        const auto& polyline = static_cast<const OvDb2dPolyline&>(entity);
+        writeLightweight(entity, index, polyline.vertices, false, 0.0);
+        break;
+      }
+      case OvDbEntityKind::Polyline: {
+        const auto& polyline = static_cast<const OvDbPolyline&>(entity);
+        writeLightweight(entity, index, polyline.vertices, polyline.closed, polyline.elevation);
+        break;
+      }
+      case OvDbEntityKind::Line: {
+        const auto& line = static_cast<const OvDbLine&>(entity);
+        entityStart("LINE", entity, index, "AcDbLine");
+        out_.real(10, line.start.x);
+        out_.real(20, line.start.y);
+        out_.real(30, line.start.z);
+        out_.real(11, line.end.x);
+        out_.real(21, line.end.y);
+        out_.real(31, line.end.z);
+        break;
+      }
+      case OvDbEntityKind::Arc: {
+        const auto& arc = static_cast<const OvDbArc&>(entity);
+        entityStart("ARC", entity, index, "AcDbCircle");
+        out_.real(10, arc.center.x);
+        out_.real(20, arc.center.y);
+        out_.real(30, arc.center.z);
+        out_.real(40, arc.radius);
+        out_.verbatim(100, "AcDbArc");
+        out_.real(50, arc.startAngle * 180.0 / std::numbers::pi);
+        out_.real(51, arc.endAngle * 180.0 / std::numbers::pi);
+        break;
+      }
+      case OvDbEntityKind::Raw: {
+        // Extended data belongs at the end of the first entity, before any sub-entity.
+        const auto& raw = static_cast<const OvDbRawEntity&>(entity);
+        const std::size_t split = std::min(raw.ownPartEnd, raw.fileText.size());
+        out_.raw(std::string_view(raw.fileText).substr(0, split));
+        writeExtendedData(entity, index);
+        out_.raw(std::string_view(raw.fileText).substr(split));
+        return;
+      }
+    }
+    writeExtendedData(entity, index);
+  }
+
+  void writeEntities() {
+    section("ENTITIES");
+    for (std::size_t i = 0; i < database_.entityCount(); ++i) {
+      writeEntity(database_.entityAt(i), i);
+      out_.maybeFlush();
+      if (out_.failed()) return;
+    }
+    endSection();
+  }
+
+  void writeObjects() {
+    section("OBJECTS");
+    for (const auto& object : structure_.objects) {
+      if (object.handle != structure_.rootDictionaryHandle || objectDataDictionary_ == 0) {
+        out_.groups(object.groups);
+        continue;
+      }
+      // The root dictionary gains the entry of the object-data definitions, before any extended
+      // data.
+      std::size_t split = 0;
+      while (split < object.groups.size() && object.groups[split].code < 1000) ++split;
+      for (std::size_t i = 0; i < split; ++i)
+        out_.verbatim(object.groups[i].code, object.groups[i].value);
+      out_.verbatim(3, kDxfObjectDataDictionary);
+      out_.handle(350, objectDataDictionary_);
+      for (std::size_t i = split; i < object.groups.size(); ++i) {
+        out_.verbatim(object.groups[i].code, object.groups[i].value);
+      }
+    }
+    if (objectDataDictionary_ != 0) writeObjectDataDefinitions();
+    endSection();
+  }
+
+  // One XRECORD per table: 1 name, 3 description, 70 extended-data flag, then per column
+  // 301 name and 71 type (0 integer, 1 real, 2 character).
+  void writeObjectDataDefinitions() {
+    const auto& tables = tables_.Tables();
+    out_.verbatim(0, "DICTIONARY");
+    out_.handle(5, objectDataDictionary_);
+    out_.handle(330, structure_.rootDictionaryHandle);
+    out_.verbatim(100, "AcDbDictionary");
+    out_.verbatim(281, "1");
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      out_.text(3, tables[i].name);
+      out_.handle(350, tableRecordHandles_[i]);
+    }
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      out_.verbatim(0, "XRECORD");
+      out_.handle(5, tableRecordHandles_[i]);
+      out_.handle(330, objectDataDictionary_);
+      out_.verbatim(100, "AcDbXrecord");
+      out_.verbatim(280, "1");
+      out_.text(1, tables[i].name);
+      out_.text(3, tables[i].description);
+      out_.integer(70, tables[i].isXData ? 1 : 0);
+      for (int column = 0; column < tables[i].definition.Count(); ++column) {
+        out_.text(301, tables[i].definition.Column(column).Name());
+        out_.integer(71, static_cast<int>(tables[i].definition.Column(column).Type()));
+      }
+    }
+  }
+
+  const OvDbDatabase& database_;
+  const DxfStructure& structure_;
+  const OvMapODTables& tables_;
+  DxfGroupWriter out_;
+  std::vector<std::string> layerNames_;
+  std::vector<std::string> applicationNames_;
+  std::unordered_map<std::string, std::size_t> applicationIndex_;
+  std::uint64_t objectDataDictionary_ = 0;
+  std::vector<std::uint64_t> tableRecordHandles_;
+  std::uint64_t handleSeed_ = 0;
+};
+
+}  // namespace
+
+std::vector<std::string> dxfSymbolNames(const std::vector<OvDbSymbolRecord>& records) {
+  std::vector<std::string> names(records.size());
+  std::unordered_set<std::string> taken;
+  // Names from the base drawing are fixed: its entities use them.
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (records[i].nameInFile.empty()) continue;
+    names[i] = records[i].nameInFile;
+    taken.insert(asciiLower(names[i]));
+  }
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (!records[i].nameInFile.empty()) continue;
+    const std::string escaped = dxfSafeText(escapeDxfSymbolName(records[i].name));
+    std::string candidate(cutAtCharacter(escaped, kDxfMaxStringBytes));
+    for (int suffix = 2; taken.contains(asciiLower(candidate)); ++suffix) {
+      std::string tail(1, '~');
+      tail += std::to_string(suffix);
+      candidate = std::string(cutAtCharacter(escaped, kDxfMaxStringBytes - tail.size())) + tail;
+    }
+    taken.insert(asciiLower(candidate));
+    names[i] = std::move(candidate);
+  }
+  return names;
+}
+
+kestrel::io::Result writeDxf(const OvDbDatabase& database, kestrel::io::ByteSink& sink) {
+  DrawingWriter writer(database, sink);
+  if (writer.write()) return {};
+  return kestrel::io::failed(kestrel::io::Failure::Write, "", sink.errorText());
+}
+
+kestrel::io::Result saveDxf(const OvDbDatabase& database, const std::string& path) {
+  kestrel::io::AtomicFile file(path);
+  if (!file.status()) return file.status();
+  kestrel::io::Result written = writeDxf(database, file);
+  if (!written) {
+    written.file = path;
+    return written;
+  }
+  return file.commit();
+}

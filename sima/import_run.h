@@ -1,0 +1,201 @@
+// The state of one import run, shared by the driver, the series readers and the dialogs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "io/text_encoding.h"
+#include "sima/extended_cstring.h"
+#include "sima/field_kinds.h"
+#include "sima/import_log.h"
+#include "sima/line_reader.h"
+#include "sima/orvo_exception.h"
+#include "sima/records.h"
+
+namespace kestrel {
+
+// The entries of the import dialog's tree, in the order the selection keeps them.
+enum SeriesEntry : int {
+  kSeriesA = 0,
+  kSeriesD = 1,
+  kSeriesH = 2,
+  kSeriesI = 3,
+  kSeriesF1 = 4,  // route types 1..7 follow: kSeriesF1 + type - 1
+  kSeriesCount = 11,
+  kSeriesRoot = 11  // the label of the whole tree
+};
+
+constexpr int routeTypeEntry(int routeType) { return kSeriesF1 + routeType - 1; }
+
+// What the tree shows and returns: ticks, labels (messages 140, 142..152) and pre-scan counts.
+struct SeriesSelection {
+  bool selected[kSeriesCount] = {};
+  std::string labels[kSeriesCount + 1];
+  int32_t counts[kSeriesCount + 1] = {};
+
+  bool isSelected(int entry) const { return entry >= 0 && entry < kSeriesCount && selected[entry]; }
+  bool routeTypeSelected(int routeType) const {
+    return routeType >= 1 && routeType <= 7 && selected[routeTypeEntry(routeType)];
+  }
+};
+
+// Message ids of the tree labels, in selection order, then the root.
+inline constexpr int kSeriesLabelMessage[kSeriesCount + 1] = {140, 142, 143, 144, 145, 146,
+                                                              147, 148, 149, 150, 151, 152};
+
+// Counters the result dialog reads.
+struct RunCounters {
+  int32_t drawnPoints = 0;
+  int32_t lotPolylines = 0;
+  int32_t routesPerType[8] = {};         // F00 lines per route type 1..7
+  int32_t routePolylines = 0;
+  int32_t routePolylinesPerType[8] = {};  // types 1, 4, 5, 6
+  int32_t alignments = 0;
+  int32_t alignmentsPerType[8] = {};      // types 2, 3, 7
+  int32_t verticalPoints = 0;
+  int32_t sectionPoints = 0;
+  bool servedRouteType[8] = {};           // a result block found a route of that type (2, 3, 7)
+};
+
+// How a run reads its file: a real import, or the dialog's pre-scan, which fills the run's
+// records without any check, log line or drawing.
+enum class ReadMode { Import, PreScan };
+
+// Field i of a line, or the empty text when the line has fewer fields.
+inline const std::string& fieldAt(const Fields& fields, std::size_t i) {
+  static const std::string empty;
+  return i < fields.size() ? fields[i] : empty;
+}
+
+// Shows how far the file has been read. The progress window implements it.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  virtual void setPosition(std::size_t position) = 0;
+  virtual void pumpMessages() = 0;
+};
+
+// The five layer settings, in the settings table's order.
+enum LayerSetting : int {
+  kLayerPoints = 0,
+  kLayerIpLines = 1,
+  kLayerLots = 2,
+  kLayerWidthStakes = 3,
+  kLayerContinuous = 4,
+  kLayerCount = 5
+};
+
+class ImportRun {
+ public:
+  PointStore pointStore;
+  std::string fileTitle;
+  std::string filePath;
+  std::string unusedText1;
+  std::string unusedText2;
+  std::string siteName;
+  std::string routeNumberText;  // F00 field 1 of the last route
+  std::string groupText;        // F00 field 2
+  std::string routeName;        // F00 field 3
+  std::string layers[kLayerCount] = {"0", "0", "0", "0", "0"};
+  double shiftDistance = 0.0001;
+  SeriesSelection selection;
+  int32_t chosenAlignmentId = 0;
+  std::string chosenAlignmentName;
+  double startStation = 0.0;
+  int32_t routeType = 0;
+  std::string unusedText3;
+  GrowingArray<EntityData> routeElements;
+  GrowingArray<SimaAlignment> routes;
+  GrowingArray<LotData> lots;
+  GrowingArray<VerticalData> verticalResults;
+  GrowingArray<IntersectionData> crossSections;
+  GrowingArray<HSeriesData> verticalSeries;
+  int32_t lineCounter = 0;
+  int32_t errorHighWater = 0;
+  // A real import, or the pre-scan (whose log is silent and whose builders draw nothing).
+  ReadMode mode = ReadMode::Import;
+  ImportLog log;
+  RunCounters counters;
+  bool chosenAlignmentFlag = false;
+  std::vector<std::string> names;  // alignments made, for the result dialog
+  ProgressSink* progress = nullptr;
+
+  // The alignment name results are logged and placed under; starts as the chosen alignment's.
+  std::string currentAlignmentName;
+  // What the input was read as (the log is written the same way).
+  io::Encoding inputEncoding = io::Encoding::Utf8;
+  // The lines being read; set by Read file for the time the file is open.
+  sima::LineSource* reader = nullptr;
+
+  // Appends a finished route and indexes it by number (first match kept).
+  void addRoute(const SimaAlignment& route) {
+    routeIndexByNumber_.insertFirst(route.routeNumber, routes.size());
+    routes.append(route);
+  }
+  // The first finished route with that number, or null.
+  const SimaAlignment* findRoute(int32_t number) const {
+    const long at = routeIndexByNumber_.find(number);
+    return at < 0 ? nullptr : &routes.at(at);
+  }
+  void clearRoutes() {
+    routes.clear();
+    routeIndexByNumber_.clear();
+  }
+
+  // One line as the readers see it: counted, shown in the progress window, trimmed, split.
+  struct Line {
+    std::string text;  // trimmed
+    Fields fields;
+  };
+
+  // Reads the next line into `line`; false at the end of the file.
+  bool nextLine(Line& line) {
+    std::string_view raw;
+    if (reader == nullptr || !reader->next(raw)) return false;
+    if (progress != nullptr) {
+      progress->setPosition(reader->position());
+      progress->pumpMessages();
+    }
+    ++lineCounter;
+    line.text.assign(sima::trim(raw));
+    ExtendedCString::Split(line.text, ',', line.fields);
+    return true;
+  }
+
+  // Raises the error high-water mark to the log's error count.
+  void raiseHighWater() {
+    if (log.errorCount() > errorHighWater) errorHighWater = log.errorCount();
+  }
+
+  // Whether the run imports (builders draw) rather than pre-scans.
+  bool importing() const { return mode == ReadMode::Import; }
+
+  // Checks the line by the record's rule and raises the high-water mark; true when the line is
+  // rejected and passed over. A pre-scan checks nothing.
+  bool rejects(RecordCheck record, const Line& line) {
+    const int status = log.check(record, lineCounter, line.fields, line.text, &pointStore);
+    raiseHighWater();
+    return status != 0;
+  }
+
+  // The first stored point with that number; a missing one raises OrvoException with
+  // message 138, which the lot and route readers catch and log.
+  const SimaPoint& lookupPoint(int32_t number) const {
+    const SimaPoint* point = pointStore.find(number);
+    if (point == nullptr) throw OrvoException(std::string(sima::message(138, log.language())));
+    return *point;
+  }
+
+  // File name without folder (after the last "/" or "\"), as object-data records carry it.
+  std::string fileName() const {
+    auto cut = filePath.find_last_of("/\\");
+    return cut == std::string::npos ? filePath : filePath.substr(cut + 1);
+  }
+
+ private:
+  FirstIndexByNumber routeIndexByNumber_;
+};
+
+}  // namespace kestrel

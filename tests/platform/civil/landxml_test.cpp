@@ -1,0 +1,327 @@
+#include "platform/civil/landxml.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+
+#include <pugixml.hpp>
+
+#include "tests/platform/civil/landxml_check.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using ovcivil::AlignmentEntity;
+using ovcivil::CivilDocument;
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// A document with every kind of entity, an empty alignment, repeated and empty names.
+void fill(CivilDocument& document) {
+  auto& site = document.addSite("サイト");
+  document.addSite("empty site");
+  auto& road = document.addAlignment(site, "本線");
+  road.description = "road-本線";
+  road.layer = "C-ROAD";
+  road.style = "Standard";
+  road.labelStyle = "Standard";
+  road.startingStation = 1200.0;
+  AlignmentEntity* made = nullptr;
+  document.addFixedLine(road, {-10000.25, 35000.5}, {-9900.25, 35000.5}, made);
+  const int32_t lineId = made->objectId;
+  document.addFixedSpiral(road, lineId, {-9900.25, 35000.5}, {-9800, 35000.5}, kInf, 150, 24, true, 1, made);
+  const ovcivil::PlanPoint spiralEnd = made->end;
+  const double direction = made->endDirection;
+  const ovcivil::PlanPoint arcEnd{spiralEnd.x + 40 * std::cos(direction + 0.1),
+                                  spiralEnd.y + 40 * std::sin(direction + 0.1)};
+  document.addFixedCurve(road, spiralEnd, arcEnd, 200, true, made);
+  document.addFixedLine(road, arcEnd, {arcEnd.x + 50, arcEnd.y + 60}, made);
+  auto& twin = document.addAlignment(site, "本線");  // same name again
+  document.addFixedLine(twin, {0, 0}, {10, 0}, made);
+  document.addAlignment(site, "");  // no name, no entities
+  document.points().push_back({1, "P1", 200.25, 100.5, 3.0});
+  document.points().push_back({2, "P1", 201.0, 101.0, 4.0});
+  document.points().push_back({3, "", 202.0, 102.0, 5.0});
+}
+
+std::string written(const CivilDocument& document, const std::string& date = "2026-12-06",
+                    const std::string& time = "05:00:00") {
+  std::ostringstream out;
+  ovcivil::writeLandXml(document, out, date, time);
+  return out.str();
+}
+
+TEST(LandXml, WrittenDocumentValidatesAgainstTheSchema) {
+  CivilDocument document;
+  fill(document);
+  kestrel::testing::TempDir folder;
+  const std::string path = folder.write("document.xml", written(document));
+  const auto check = kestrel::testing::validateLandXml(path);
+  if (check.skipped) GTEST_SKIP() << check.output;
+  EXPECT_TRUE(check.valid) << check.output;
+}
+
+// The whole output against a golden file; KESTREL_REGENERATE_GOLDEN=1 rewrites it instead.
+TEST(LandXml, WholeDocumentMatchesItsGoldenFile) {
+  CivilDocument document;
+  fill(document);
+  const std::string text = written(document);
+  const std::string golden = std::string(KESTREL_SOURCE_DIR) + "/tests/platform/civil/golden/document.xml";
+  if (const char* regenerate = std::getenv("KESTREL_REGENERATE_GOLDEN"); regenerate && *regenerate == '1') {
+    std::ofstream(golden, std::ios::binary) << text;
+    GTEST_SKIP() << "rewrote " << golden;
+  }
+  EXPECT_EQ(text, kestrel::testing::readBytes(golden));
+}
+
+TEST(LandXml, CoordinatesAreWrittenNorthingFirst) {
+  CivilDocument document;
+  auto& alignment = document.addAlignment(document.addSite("s"), "a");
+  AlignmentEntity* made = nullptr;
+  document.addFixedLine(alignment, {1.5, 2.25}, {3.5, 4.75}, made);
+  const std::string text = written(document);
+  EXPECT_NE(text.find("<Start>2.25 1.5</Start>"), std::string::npos) << text;
+  EXPECT_NE(text.find("<End>4.75 3.5</End>"), std::string::npos) << text;
+  EXPECT_NE(text.find("staStart=\"0\""), std::string::npos);
+  EXPECT_NE(text.find("length=\"3.2015621187164243\""), std::string::npos) << text;
+}
+
+TEST(LandXml, RepeatedAndEmptyNamesGetStableSuffixes) {
+  CivilDocument document;
+  fill(document);
+  const std::string text = written(document);
+  EXPECT_NE(text.find("name=\"本線\""), std::string::npos);
+  EXPECT_NE(text.find("name=\"本線 (2)\""), std::string::npos);
+  EXPECT_NE(text.find("name=\"Alignment 3\""), std::string::npos);
+  EXPECT_NE(text.find("<CgPoint name=\"P1 (2)\" oID=\"2\">101 201 4</CgPoint>"), std::string::npos) << text;
+  EXPECT_NE(text.find("<CgPoint name=\"P3\" oID=\"3\">"), std::string::npos);
+  EXPECT_EQ(text.find("empty site"), std::string::npos);  // a collection needs an alignment
+  // The model keeps what it was given.
+  EXPECT_EQ(document.sites().front().alignments[1].name, "本線");
+  EXPECT_EQ(written(document), text);
+}
+
+// Point names a damaged or hostile file may carry. The CgPoint lines are formatted without the
+// XML library, so they are held against what the library prints for the same element, and read
+// back through its parser.
+TEST(LandXml, PointNamesAreEscapedAsTheXmlLibraryWouldAndReadBack) {
+  struct Case {
+    std::string name;
+    std::string expected;  // the name read back
+  };
+  const Case cases[] = {
+      {"点1", "点1"},
+      {"a&b<c>d\"e'f", "a&b<c>d\"e'f"},
+      {"tab\tline\nfeed\rreturn", "tablinefeedreturn"},  // XML drops them from attributes
+      {"nul\x01" "bell\x07" "esc\x1b", "nulbellesc"},
+      {"0\nEOF", "0EOF"},
+      {"  padded  ", "  padded  "},
+  };
+  CivilDocument document;
+  int32_t number = 0;
+  for (const auto& c : cases) document.points().push_back({++number, c.name, 1.5, -2.25, kInf});
+  const std::string text = written(document);
+
+  pugi::xml_document reference;
+  auto element = reference.append_child("CgPoint");
+  pugi::xml_document parsed;
+  ASSERT_TRUE(parsed.load_string(text.c_str())) << text;
+  auto read = parsed.document_element().child("CgPoints").child("CgPoint");
+  number = 0;
+  for (const auto& c : cases) {
+    ++number;
+    SCOPED_TRACE(c.expected);
+    element.remove_attributes();
+    element.append_attribute("name").set_value(c.name.c_str());
+    element.append_attribute("oID").set_value(number);
+    element.text().set("-2.25 1.5 INF");
+    std::ostringstream line;
+    element.print(line, "  ", pugi::format_default | pugi::format_skip_control_chars,
+                  pugi::encoding_utf8, 2);
+    EXPECT_NE(text.find(line.str()), std::string::npos) << line.str() << "\n" << text;
+    ASSERT_TRUE(read);
+    EXPECT_EQ(std::string(read.attribute("name").value()), c.expected);
+    EXPECT_EQ(read.attribute("oID").as_int(), number);
+    read = read.next_sibling("CgPoint");
+  }
+  EXPECT_FALSE(read);
+
+  kestrel::testing::TempDir folder;
+  const std::string path = folder.write("hostile.xml", text);
+  const auto check = kestrel::testing::validateLandXml(path);
+  if (!check.skipped) {
+    EXPECT_TRUE(check.valid) << check.output;
+  }
+}
+
+TEST(LandXml, SpiralRadiiUseInfAndRotation) {
+  CivilDocument document;
+  fill(document);
+  const std::string text = written(document);
+  EXPECT_NE(text.find("radiusStart=\"INF\" radiusEnd=\"150\" rot=\"ccw\" spiType=\"clothoid\""),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("<Curve rot=\"ccw\" radius=\"200\""), std::string::npos);
+}
+
+TEST(LandXml, WriteReadWriteGivesTheSameFile) {
+  CivilDocument document;
+  fill(document);
+  kestrel::testing::TempDir folder;
+  const std::string first = (folder.path() / "first.xml").string();
+  const std::string second = (folder.path() / "second.xml").string();
+  kestrel::io::Result result;
+  ASSERT_TRUE((result = ovcivil::saveLandXml(document, first))) << result.message();
+  CivilDocument reread;
+  ASSERT_TRUE((result = ovcivil::openLandXml(first, reread))) << result.message();
+  ASSERT_TRUE((result = ovcivil::saveLandXml(reread, second))) << result.message();
+  EXPECT_EQ(kestrel::testing::readBytes(first), kestrel::testing::readBytes(second));
+  EXPECT_FALSE(reread.fileDate().empty());
+
+  // The geometry read back evaluates as the original.
+  const auto& original = document.sites().front().alignments.front();
+  const auto& copy = reread.sites().front().alignments.front();
+  EXPECT_EQ(copy.layer, "C-ROAD");
+  EXPECT_EQ(copy.description, "road-本線");
+  EXPECT_EQ(copy.startingStation, 1200.0);
+  ASSERT_EQ(copy.entities.size(), original.entities.size());
+  EXPECT_EQ(copy.length(), original.length());
+  for (double along = 0.0; along <= original.length(); along += 3.7) {
+    ovcivil::PlanPoint a, b;
+    ASSERT_EQ(original.pointAtStation(1200.0 + along, 2.5, a), ovcivil::kOk);
+    ASSERT_EQ(copy.pointAtStation(1200.0 + along, 2.5, b), ovcivil::kOk);
+    EXPECT_NEAR(a.x, b.x, 1e-9) << along;
+    EXPECT_NEAR(a.y, b.y, 1e-9) << along;
+  }
+  ASSERT_EQ(reread.points().size(), 3u);
+  EXPECT_EQ(reread.points()[0].number, 1);
+  EXPECT_EQ(reread.points()[0].x, 200.25);
+}
+
+TEST(LandXml, AChangedDocumentIsSavedWithTheTimeOfSaving) {
+  CivilDocument document;
+  ASSERT_TRUE(ovcivil::readLandXml(written(document, "2001-02-03", "04:05:06"), document));
+  EXPECT_EQ(document.fileDate(), "2001-02-03");
+  document.markModified();
+  kestrel::testing::TempDir folder;
+  const std::string path = (folder.path() / "changed.xml").string();
+  ASSERT_TRUE(ovcivil::saveLandXml(document, path));
+  EXPECT_EQ(kestrel::testing::readBytes(path).find("2001-02-03"), std::string::npos);
+}
+
+struct BadInput {
+  const char* name;
+  const char* text;
+  const char* reason;  // part of the description
+};
+
+const BadInput kBadInputs[] = {
+    {"not XML", "LandXML?", "No document element"},
+    {"unclosed element", "<LandXML><Alignments>", "Start-end tags mismatch"},
+    {"another root", "<Project/>", "not LandXML"},
+    {"line without end",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Line><Start>0 0</Start>"
+     "</Line></CoordGeom></Alignment></Alignments></LandXML>",
+     "Line without End"},
+    {"coordinate that is no number",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Line><Start>0 x</Start>"
+     "<End>1 1</End></Line></CoordGeom></Alignment></Alignments></LandXML>",
+     "is not a number"},
+    {"curve turning neither way",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Curve rot='left'>"
+     "<Start>0 0</Start><Center>0 10</Center><End>10 10</End></Curve></CoordGeom></Alignment></Alignments>"
+     "</LandXML>",
+     "rot must be cw or ccw"},
+    {"spiral without length",
+     "<LandXML><Alignments><Alignment name='a' staStart='0' length='1'><CoordGeom><Spiral radiusStart='INF' "
+     "radiusEnd='100' rot='cw' spiType='clothoid'><Start>0 0</Start><PI>0 10</PI><End>1 20</End></Spiral>"
+     "</CoordGeom></Alignment></Alignments></LandXML>",
+     "without the attribute length"},
+    {"station that is no number",
+     "<LandXML><Alignments><Alignment name='a' staStart='km 1' length='1'/></Alignments></LandXML>",
+     "is not a number"},
+    {"point number out of range",
+     "<LandXML><CgPoints><CgPoint name='a' oID='1e30'>1 2 3</CgPoint></CgPoints></LandXML>",
+     "is not a point number"},
+    {"alignment without a name",
+     "<LandXML><Alignments><Alignment staStart='0' length='1'/></Alignments></LandXML>", "without a name"},
+};
+
+TEST(LandXml, RejectsBadInputAndLeavesTheDocumentAlone) {
+  for (const auto& row : kBadInputs) {
+    CivilDocument document;
+    document.addSite("kept");
+    const auto result = ovcivil::readLandXml(row.text, document);
+    EXPECT_FALSE(result) << row.name;
+    EXPECT_NE(result.description.find(row.reason), std::string::npos) << row.name << ": " << result.description;
+    EXPECT_EQ(document.sites().size(), 1u) << row.name;
+    EXPECT_TRUE(document.sites().front().alignments.empty()) << row.name;
+  }
+}
+
+// Damaged files (cut short, bytes changed) end in a status, never a crash, and whatever is read
+// evaluates without failing.
+TEST(LandXml, DamagedFilesAreRefusedOrReadCleanly) {
+  CivilDocument original;
+  fill(original);
+  const std::string text = written(original);
+  std::mt19937_64 random(99);
+  std::uniform_int_distribution<std::size_t> position(0, text.size() - 1);
+  const std::string replacements = "<>/\"'= 0123456789.-eINFx";
+  std::uniform_int_distribution<std::size_t> pick(0, replacements.size() - 1);
+  int accepted = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    std::string damaged = text;
+    if (trial % 4 == 0) {
+      damaged.resize(position(random));
+    } else {
+      for (int k = 0; k < 1 + trial % 5; ++k) damaged[position(random)] = replacements[pick(random)];
+    }
+    CivilDocument document;
+    const auto result = ovcivil::readLandXml(damaged, document);
+    if (!result) {
+      EXPECT_FALSE(result.description.empty());
+      continue;
+    }
+    ++accepted;
+    for (const auto& site : document.sites())
+      for (const auto& alignment : site.alignments) {
+        ovcivil::PlanPoint point;
+        alignment.pointAtStation(alignment.startingStation + alignment.length() / 2, 1.0, point);
+      }
+  }
+  EXPECT_GT(accepted, 0);  // some changes (inside numbers, say) leave a readable file
+}
+
+TEST(LandXml, OpeningAMissingFileNamesIt) {
+  CivilDocument document;
+  kestrel::io::Result result;
+  EXPECT_FALSE((result = ovcivil::openLandXml("/nonexistent/in.xml", document)));
+  EXPECT_EQ(result.message(), "/nonexistent/in.xml: cannot be opened");
+}
+
+TEST(LandXml, ReadsPrefixedElementsAndAddsToExistingSites) {
+  CivilDocument document;
+  document.addSite("s");
+  const char* text =
+      "<lx:LandXML xmlns:lx='http://www.landxml.org/schema/LandXML-1.2' date='2020-01-01' time='00:00:00'>"
+      "<lx:Alignments name='s'><lx:Alignment name='a' staStart='10' length='5'><lx:CoordGeom><lx:Line>"
+      "<lx:Start>0 0</lx:Start><lx:End>3 4</lx:End></lx:Line></lx:CoordGeom></lx:Alignment></lx:Alignments>"
+      "</lx:LandXML>";
+  ASSERT_TRUE(ovcivil::readLandXml(text, document));
+  ASSERT_EQ(document.sites().size(), 1u);
+  const auto& alignment = document.sites().front().alignments.front();
+  EXPECT_EQ(alignment.length(), 5.0);
+  ovcivil::PlanPoint end;
+  ASSERT_EQ(alignment.pointAtStation(15.0, 0.0, end), ovcivil::kOk);
+  EXPECT_EQ(end.x, 4.0);  // east is the second coordinate
+  EXPECT_EQ(end.y, 3.0);
+}
+
+}  // namespace

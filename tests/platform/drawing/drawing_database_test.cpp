@@ -1,0 +1,201 @@
+#include "platform/drawing/drawing_database.h"
+
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+namespace {
+
+// Runs the host operations on a fresh drawing and restores the default one afterwards.
+class DrawingOperations : public ::testing::Test {
+ protected:
+  void SetUp() override { ovSetWorkingDatabase(&database); }
+  void TearDown() override { ovSetWorkingDatabase(nullptr); }
+  OvDbDatabase database;
+};
+
+TEST(DrawingDatabase, StartsWithLayerZeroCurrent) {
+  OvDbDatabase database;
+  EXPECT_EQ(database.layerNames(), std::vector<std::string>{"0"});
+  EXPECT_EQ(database.currentLayerName(), "0");
+  EXPECT_EQ(database.entityCount(), 0u);
+}
+
+TEST(DrawingDatabase, LayersKeepTableOrderAndRefuseDuplicatesAndEmptyNames) {
+  OvDbDatabase database;
+  EXPECT_TRUE(database.addLayer("点"));
+  EXPECT_TRUE(database.addLayer("Lot"));
+  EXPECT_TRUE(database.addLayer("lot"));  // names are taken as given, case included
+  EXPECT_FALSE(database.addLayer("Lot"));
+  EXPECT_FALSE(database.addLayer(""));
+  EXPECT_EQ(database.layerNames(), (std::vector<std::string>{"0", "点", "Lot", "lot"}));
+  EXPECT_TRUE(database.setCurrentLayer("Lot"));
+  EXPECT_FALSE(database.setCurrentLayer("missing"));
+  EXPECT_EQ(database.currentLayerName(), "Lot");
+}
+
+TEST_F(DrawingOperations, PointTakesAnExistingLayerAndStaysOnZeroOtherwise) {
+  database.addLayer("points");
+  const OvDbObjectId onLayer = ovdraw::createPoint("points", 200.25, 100.5, 3.0);
+  const OvDbObjectId missingLayer = ovdraw::createPoint("nowhere", 1, 2, 3);
+  ASSERT_TRUE(onLayer.isValid());
+  ASSERT_TRUE(missingLayer.isValid());
+  const auto* point = database.openAs<OvDbPoint>(onLayer);
+  ASSERT_NE(point, nullptr);
+  EXPECT_EQ(point->layer(), "points");
+  EXPECT_EQ(point->position.x, 200.25);
+  EXPECT_EQ(point->position.y, 100.5);
+  EXPECT_EQ(point->position.z, 3.0);
+  EXPECT_EQ(database.openEntity(missingLayer)->layer(), "0");
+  EXPECT_FALSE(database.hasLayer("nowhere"));
+}
+
+struct PolylineCase {
+  std::size_t pointCount;
+  bool made;
+};
+
+class TwoDPolylineSizes : public DrawingOperations,
+                          public ::testing::WithParamInterface<PolylineCase> {};
+
+TEST_P(TwoDPolylineSizes, FewerThanTwoVerticesMakeNothing) {
+  std::vector<OvGePoint3d> points;
+  for (std::size_t i = 0; i < GetParam().pointCount; ++i)
+    points.push_back({double(i), 2.0 * double(i), 5.0});
+  const OvDbObjectId id = ovdraw::create2dPolyline(points);
+  EXPECT_EQ(id.isValid(), GetParam().made);
+  EXPECT_EQ(database.entityCount(), GetParam().made ? 1u : 0u);
+  if (GetParam().made) {
+    const auto* simple = database.openAs<OvDb2dPolyline>(id);
+    ASSERT_NE(simple, nullptr);
+    EXPECT_EQ(simple->vertices.size(), GetParam().pointCount);
+  }
+  // Later operations on the null id do nothing.
+  ovdraw::convertToLightweight(id);
+  ovdraw::setPolylineLayerAndClosure(id, "0", true);
+  EXPECT_EQ(database.entityCount(), GetParam().made ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, TwoDPolylineSizes,
+                         ::testing::Values(PolylineCase{0, false}, PolylineCase{1, false},
+                                           PolylineCase{2, true}, PolylineCase{5, true}));
+
+TEST_F(DrawingOperations, ConversionKeepsTheIdAndTheVerticesAtElevationZero) {
+  database.addLayer("lots");
+  const OvDbObjectId id = ovdraw::create2dPolyline({{1, 2, 7}, {3, 4, 8}, {5, 6, 9}});
+  const std::uint64_t handle = database.openEntity(id)->handle();
+  ovdraw::convertToLightweight(id);
+  ovdraw::setPolylineLayerAndClosure(id, "lots", true);
+  const auto* polyline = database.openAs<OvDbPolyline>(id);
+  ASSERT_NE(polyline, nullptr);
+  EXPECT_EQ(database.openAs<OvDb2dPolyline>(id), nullptr);
+  EXPECT_EQ(polyline->handle(), handle);
+  EXPECT_EQ(polyline->objectId(), id);
+  EXPECT_EQ(polyline->layer(), "lots");
+  EXPECT_TRUE(polyline->closed);
+  EXPECT_EQ(polyline->elevation, 0.0);
+  ASSERT_EQ(polyline->vertices.size(), 3u);
+  EXPECT_EQ(polyline->vertices[2].x, 5.0);
+  EXPECT_EQ(polyline->vertices[2].y, 6.0);
+  // A failed layer assignment leaves the layer; closure still follows the flag.
+  ovdraw::setPolylineLayerAndClosure(id, "missing", false);
+  EXPECT_EQ(polyline->layer(), "lots");
+  EXPECT_FALSE(polyline->closed);
+  // Converting again, or converting something else, changes nothing.
+  ovdraw::convertToLightweight(id);
+  EXPECT_EQ(database.openAs<OvDbPolyline>(id), polyline);
+}
+
+TEST_F(DrawingOperations, OperationsOnTheWrongKindOrAnotherDrawingDoNothing) {
+  const OvDbObjectId point = ovdraw::createPoint("0", 1, 2, 3);
+  ovdraw::convertToLightweight(point);
+  ovdraw::setPolylineLayerAndClosure(point, "0", true);
+  EXPECT_NE(database.openAs<OvDbPoint>(point), nullptr);
+
+  OvDbDatabase other;
+  ovSetWorkingDatabase(&other);
+  EXPECT_EQ(other.openEntity(point), nullptr);
+  EXPECT_FALSE(ovdraw::attachXData(point, "APP", {"x"}));
+  ovSetWorkingDatabase(&database);
+  EXPECT_EQ(database.openEntity(OvDbObjectId()), nullptr);
+  EXPECT_EQ(database.openEntity(OvDbObjectId(point.value() + 1)), nullptr);
+}
+
+TEST_F(DrawingOperations, IdsAndHandlesAreUniqueAndStable) {
+  std::unordered_set<OvDbObjectId> ids;
+  std::unordered_set<std::uint64_t> handles;
+  std::vector<OvDbObjectId> lots;
+  for (int i = 0; i < 200; ++i) {
+    ids.insert(ovdraw::createPoint("0", i, i, i));
+    const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {double(i), 1, 0}});
+    lots.push_back(lot);
+    ids.insert(lot);
+    ovdraw::convertToLightweight(lot);
+  }
+  for (std::size_t i = 0; i < database.entityCount(); ++i)
+    handles.insert(database.entityAt(i).handle());
+  EXPECT_EQ(ids.size(), 400u);
+  EXPECT_EQ(handles.size(), 400u);
+  EXPECT_FALSE(ids.contains(OvDbObjectId()));
+  // Each id still names its own entity after conversions.
+  for (int i = 0; i < 200; ++i) {
+    const auto* polyline = database.openAs<OvDbPolyline>(lots[static_cast<std::size_t>(i)]);
+    ASSERT_NE(polyline, nullptr);
+    EXPECT_EQ(polyline->vertices[1].x, double(i));
+  }
+  for (const std::uint64_t handle : handles) EXPECT_LT(handle, database.handleSeed());
+}
+
+TEST_F(DrawingOperations, IdsOfDifferentDrawingsNeverMeet) {
+  OvDbDatabase other;
+  const OvDbObjectId here = database.appendEntity(std::make_unique<OvDbPoint>());
+  const OvDbObjectId there = other.appendEntity(std::make_unique<OvDbPoint>());
+  EXPECT_NE(here, there);
+  EXPECT_EQ(database.indexOf(there), -1);
+  EXPECT_EQ(other.indexOf(here), -1);
+}
+
+TEST_F(DrawingOperations, LinesArcsAndPolylinesForAlignments) {
+  database.addLayer("IP線");
+  const OvDbObjectId line = ovdraw::createLine("IP線", 1, 2, 3, 4);
+  const OvDbObjectId arc = ovdraw::createArc("IP線", 10, 20, 5, 0.5, 1.5);
+  const OvDbObjectId polyline = ovdraw::createPolyline("IP線", {{0, 0, 12.5}, {1, 1, 13}}, true);
+  EXPECT_FALSE(ovdraw::createPolyline("IP線", {{0, 0, 0}}, false).isValid());
+  ASSERT_NE(database.openAs<OvDbLine>(line), nullptr);
+  EXPECT_EQ(database.openAs<OvDbLine>(line)->end.y, 4.0);
+  ASSERT_NE(database.openAs<OvDbArc>(arc), nullptr);
+  EXPECT_EQ(database.openAs<OvDbArc>(arc)->endAngle, 1.5);
+  ASSERT_NE(database.openAs<OvDbPolyline>(polyline), nullptr);
+  EXPECT_EQ(database.openAs<OvDbPolyline>(polyline)->elevation, 12.5);
+  EXPECT_TRUE(database.openAs<OvDbPolyline>(polyline)->closed);
+  for (const OvDbObjectId id : {line, arc, polyline})
+    EXPECT_EQ(database.openEntity(id)->layer(), "IP線");
+}
+
+TEST_F(DrawingOperations, ExtendedDataRegistersItsApplicationOnceAndReplacesByName) {
+  const OvDbObjectId line = ovdraw::createLine("0", 0, 0, 1, 1);
+  EXPECT_TRUE(ovdraw::attachXData(line, "KESTREL_ALIGNMENT", {"路線1"}));
+  EXPECT_TRUE(ovdraw::attachXData(line, "KESTREL_ALIGNMENT", {"路線2", "x"}));
+  EXPECT_FALSE(ovdraw::attachXData(OvDbObjectId(), "KESTREL_ALIGNMENT", {"y"}));
+  const auto& xdata = database.openEntity(line)->xdata();
+  ASSERT_EQ(xdata.size(), 1u);
+  EXPECT_EQ(xdata[0].values, (std::vector<std::string>{"路線2", "x"}));
+  int registered = 0;
+  for (const auto& application : database.applications())
+    registered += application.name == "KESTREL_ALIGNMENT";
+  EXPECT_EQ(registered, 1);
+}
+
+TEST(WorkingDatabase, DefaultIsAnEmptyDrawingAndTheHostMaySetAnother) {
+  OvDbDatabase mine;
+  mine.addLayer("mine");
+  ovSetWorkingDatabase(&mine);
+  EXPECT_EQ(ovdraw::listLayers(), (std::vector<std::string>{"0", "mine"}));
+  ovdraw::createPoint("mine", 0, 0, 0);
+  EXPECT_EQ(mine.entityCount(), 1u);
+  ovSetWorkingDatabase(nullptr);
+  EXPECT_EQ(&ovWorkingDatabase() == &mine, false);
+  EXPECT_EQ(ovdraw::currentLayerName(), "0");
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include "platform/drawing/object_data.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/platform_test_support.h"
+
+namespace {
+
+using kestrel::testing::simaColumns;
+
+OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name, const std::string& type,
+                              const std::string& file) {
+  OvMapODTableRecord record;
+  record.Init(simaColumns());
+  record.Value(0) = number;
+  record.Value(1) = name;
+  record.Value(2) = type;
+  record.Value(3) = file;
+  return record;
+}
+
+class ObjectData : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    point = database.appendEntity(std::make_unique<OvDbPoint>());
+    polyline = database.appendEntity(std::make_unique<OvDbPolyline>());
+    tables().Add("JSIMA_V3_Point", simaColumns(), "", false);
+  }
+  OvMapODTables& tables() { return database.objectDataTables(); }
+  OvDbDatabase database;
+  OvDbObjectId point;
+  OvDbObjectId polyline;
+};
+
+TEST(ObjectDataDefinition, ColumnsNeedDistinctNonEmptyNames) {
+  OvMapODTableDefinition definition = simaColumns();
+  OvMapODColumnDefinition duplicate;
+  duplicate.SetName("Name");
+  OvMapODColumnDefinition unnamed;
+  EXPECT_FALSE(definition.AddColumn(duplicate));
+  EXPECT_FALSE(definition.AddColumn(unnamed));
+  EXPECT_EQ(definition.Count(), 4);
+  EXPECT_EQ(definition.ColumnIndex("FileName"), 3);
+  EXPECT_EQ(definition.ColumnIndex("missing"), -1);
+  EXPECT_THROW(definition.Column(4), std::out_of_range);
+}
+
+TEST(ObjectDataRecord, InitGivesOneDefaultValuePerColumnType) {
+  OvMapODTableDefinition definition = simaColumns();
+  OvMapODColumnDefinition real;
+  real.SetName("Height");
+  real.SetType(OvMapDataType::Real);
+  definition.AddColumn(real);
+  OvMapODTableRecord record;
+  record.Init(definition);
+  ASSERT_EQ(record.Count(), 5);
+  EXPECT_EQ(record.Value(0).Type(), OvMapDataType::Integer);
+  EXPECT_EQ(record.Value(1).Type(), OvMapDataType::Character);
+  EXPECT_EQ(record.Value(4).Type(), OvMapDataType::Real);
+  EXPECT_EQ(record.Value(1).StrValue(), "");
+  EXPECT_THROW(record.Value(5), std::out_of_range);
+}
+
+TEST(ObjectDataValue, KeepsItsKind) {
+  EXPECT_EQ(OvMapValue(std::int32_t{-7}).Int32Value(), -7);
+  EXPECT_EQ(OvMapValue("座標").StrValue(), "座標");
+  EXPECT_EQ(OvMapValue(2.5).DoubleValue(), 2.5);
+  EXPECT_EQ(OvMapValue("12").Int32Value(), 0);
+  EXPECT_NE(OvMapValue("1"), OvMapValue(std::int32_t{1}));
+}
+
+TEST_F(ObjectData, AddingAnExistingTableLeavesItUnchanged) {
+  OvMapODTableDefinition other;
+  OvMapODColumnDefinition column;
+  column.SetName("Only");
+  other.AddColumn(column);
+  EXPECT_FALSE(tables().Add("JSIMA_V3_Point", other, "replaced?", true));
+  const OvMapODTable* table = tables().Table("JSIMA_V3_Point");
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->definition.Count(), 4);
+  EXPECT_EQ(table->description, "");
+  EXPECT_FALSE(table->isXData);
+  EXPECT_FALSE(tables().Add("", simaColumns(), "", false));
+  EXPECT_FALSE(tables().Add("Empty", OvMapODTableDefinition(), "", false));
+  EXPECT_EQ(tables().Tables().size(), 1u);
+}
+
+TEST_F(ObjectData, TableNamesBecomeApplicationsOfTheDrawing) {
+  bool registered = false;
+  for (const auto& application : database.applications())
+    registered |= application.name == "JSIMA_V3_Point";
+  EXPECT_TRUE(registered);
+}
+
+struct RejectedRecord {
+  const char* what;
+  std::function<OvMapODTableRecord()> record;
+  const char* table;
+  bool useNullEntity;
+};
+
+TEST_F(ObjectData, RecordsThatDoNotFitAreRefusedAndNothingIsAdded) {
+  const RejectedRecord cases[] = {
+      {"unknown table", [] { return simaRecord(1, "P1", "座標", "a.sim"); }, "JSIMA_V3_Pline",
+       false},
+      {"null entity", [] { return simaRecord(1, "P1", "座標", "a.sim"); }, "JSIMA_V3_Point", true},
+      {"too few values",
+       [] {
+         OvMapODTableRecord r;
+         r.Init(OvMapODTableDefinition());
+         return r;
+       },
+       "JSIMA_V3_Point", false},
+      {"text in the integer column",
+       [] {
+         auto r = simaRecord(1, "P1", "座標", "a.sim");
+         r.Value(0) = "1";
+         return r;
+       },
+       "JSIMA_V3_Point", false},
+      {"integer in a text column",
+       [] {
+         auto r = simaRecord(1, "P1", "座標", "a.sim");
+         r.Value(3) = std::int32_t{3};
+         return r;
+       },
+       "JSIMA_V3_Point", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(tables().AddRecord(c.table, c.useNullEntity ? OvDbObjectId() : point, c.record()));
+  }
+  EXPECT_TRUE(tables().Records("JSIMA_V3_Point", point).empty());
+  EXPECT_EQ(tables().Table("JSIMA_V3_Point")->recordCount, 0u);
+}
+
+TEST_F(ObjectData, RecordsReadBackByTableAndEntityInTheOrderAdded) {
+  OvDbDatabase other;
+  const OvDbObjectId foreign = other.appendEntity(std::make_unique<OvDbPoint>());
+  tables().Add("JSIMA_V3_Pline", simaColumns(), "", false);
+  ASSERT_TRUE(tables().AddRecord("JSIMA_V3_Point", point, simaRecord(1, "P1", "座標", "a.sim")));
+  ASSERT_TRUE(tables().AddRecord("JSIMA_V3_Pline", polyline, simaRecord(7, "L7", "画地", "a.sim")));
+  ASSERT_TRUE(tables().AddRecord("JSIMA_V3_Point", point, simaRecord(2, "P2", "座標", "b.sim")));
+  EXPECT_FALSE(tables().AddRecord("JSIMA_V3_Point", foreign, simaRecord(3, "P3", "座標", "c.sim")));
+
+  const auto points = tables().Records("JSIMA_V3_Point", point);
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_EQ(points[0]->Value(0).Int32Value(), 1);
+  EXPECT_EQ(points[1]->Value(3).StrValue(), "b.sim");
+  EXPECT_TRUE(tables().Records("JSIMA_V3_Pline", point).empty());
+  const auto lots = tables().Records("JSIMA_V3_Pline", polyline);
+  ASSERT_EQ(lots.size(), 1u);
+  EXPECT_EQ(lots[0]->Value(2).StrValue(), "画地");
+
+  std::vector<std::string> visited;
+  tables().forEachRecordOf(static_cast<std::size_t>(database.indexOf(point)),
+                           [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+                             visited.push_back(table.name + ":" + record.Value(1).StrValue());
+                           });
+  EXPECT_EQ(visited, (std::vector<std::string>{"JSIMA_V3_Point:P1", "JSIMA_V3_Point:P2"}));
+}
+
+TEST(CurrentObjectDataTables, AreTheWorkingDrawingsOwn) {
+  OvDbDatabase first;
+  OvDbDatabase second;
+  ovSetWorkingDatabase(&first);
+  ovCurrentObjectDataTables().Add("T", simaColumns(), "", false);
+  ovSetWorkingDatabase(&second);
+  EXPECT_FALSE(ovCurrentObjectDataTables().IsTablePresent("T"));
+  ovSetWorkingDatabase(nullptr);
+  EXPECT_TRUE(first.objectDataTables().IsTablePresent("T"));
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+#include "platform/dxf/dxf_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <numbers>
+#include <set>
+
+#include "platform/drawing/object_data.h"
+#include "platform/dxf/dxf_reader.h"
+#include "tests/platform/platform_test_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using kestrel::testing::simaColumns;
+using kestrel::testing::writeToString;
+
+using Groups = std::vector<std::pair<int, std::string>>;
+
+// An independent reading of the output: pairs of lines, codes trimmed.
+Groups groupsOf(const std::string& text) {
+  Groups groups;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t codeEnd = text.find('\n', at);
+    const std::size_t valueEnd = text.find('\n', codeEnd + 1);
+    if (codeEnd == std::string::npos || valueEnd == std::string::npos) break;
+    groups.emplace_back(std::stoi(text.substr(at, codeEnd - at)),
+                        text.substr(codeEnd + 1, valueEnd - codeEnd - 1));
+    at = valueEnd + 1;
+  }
+  return groups;
+}
+
+void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number,
+            const std::string& name) {
+  database.objectDataTables().Add(table, simaColumns(), "", false);
+  OvMapODTableRecord record;
+  record.Init(simaColumns());
+  record.Value(0) = number;
+  record.Value(1) = name;
+  record.Value(2) = "座標";
+  record.Value(3) = "road.sim";
+  database.objectDataTables().AddRecord(table, id, record);
+}
+
+double parseDouble(const std::string& text) {
+  double value = std::numeric_limits<double>::quiet_NaN();
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
+  const double values[] = {
+      0.1 + 0.2,          -0.0,      1e-300, 5e-324,        123456789.123456789,
+      -45678.90123456789, 1.0 / 3.0, 1e22,   6.02214076e23, std::nextafter(1.0, 2.0)};
+  OvDbDatabase database;
+  for (const double value : values) {
+    auto point = std::make_unique<OvDbPoint>(OvGePoint3d{value, -value, value * 0.5});
+    database.appendEntity(std::move(point));
+  }
+  const Groups groups = groupsOf(writeToString(database));
+  std::vector<double> xs;
+  for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
+    if (groups[i] == std::pair<int, std::string>{0, "POINT"}) {
+      for (std::size_t k = i + 1; groups[k].first != 0; ++k) {
+        if (groups[k].first == 10) xs.push_back(parseDouble(groups[k].second));
+      }
+    }
+  }
+  ASSERT_EQ(xs.size(), std::size(values));
+  for (std::size_t i = 0; i < xs.size(); ++i) {
+    EXPECT_EQ(std::signbit(xs[i]), std::signbit(values[i]));
+    EXPECT_EQ(xs[i], values[i]) << "written for " << values[i];
+  }
+}
+
+TEST(DxfWriter, EveryHandleIsUniqueAndBelowTheSeedAndTableCountsMatch) {
+  OvDbDatabase database;
+  database.addLayer("点");
+  database.addLayer("画地");
+  ovSetWorkingDatabase(&database);
+  for (int i = 0; i < 50; ++i)
+    attach(database, "JSIMA_V3_Point", ovdraw::createPoint("点", i, i, i), i, "P");
+  const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+  ovdraw::convertToLightweight(lot);
+  ovdraw::setPolylineLayerAndClosure(lot, "画地", true);
+  attach(database, "JSIMA_V3_Pline", lot, 1, "L1");
+  ovdraw::createArc("0", 0, 0, 1, 0, 1);
+  ovdraw::attachXData(ovdraw::createLine("0", 0, 0, 1, 1), "ALIGNMENT", {"路線"});
+  ovSetWorkingDatabase(nullptr);
+
+  const Groups groups = groupsOf(writeToString(database));
+  std::set<std::uint64_t> handles;
+  std::uint64_t seed = 0;
+  std::map<std::string, std::pair<long, long>> tableCounts;  // declared, found
+  std::string table;
+  for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
+    const auto& [code, value] = groups[i];
+    if (code == 5 || code == 105) {
+      if (groups[i - 1].first == 9) continue;  // not a handle: $HANDSEED's value comes after a 9
+      std::uint64_t handle = 0;
+      std::from_chars(value.data(), value.data() + value.size(), handle, 16);
+      EXPECT_TRUE(handles.insert(handle).second) << "duplicate handle " << value;
+    }
+    if (code == 9 && value == "$HANDSEED") seed = std::stoull(groups[i + 1].second, nullptr, 16);
+    if (code == 0 && value == "TABLE") {
+      table = groups[i + 1].second;
+      for (std::size_t k = i + 1; groups[k].first != 0; ++k) {
+        if (groups[k].first == 70) tableCounts[table].first = std::stol(groups[k].second);
+      }
+    } else if (code == 0 && value == "ENDTAB") {
+      table.clear();
+    } else if (code == 0 && !table.empty()) {
+      ++tableCounts[table].second;
+    }
+  }
+  ASSERT_FALSE(handles.empty());
+  EXPECT_GT(seed, *handles.rbegin());
+  for (const auto& [name, counts] : tableCounts) EXPECT_EQ(counts.first, counts.second) << name;
+  EXPECT_EQ(tableCounts["LAYER"].second, 3);
+  // ACAD, the two object-data tables and the alignment tag.
+  EXPECT_EQ(tableCounts["APPID"].second, 4);
+}
+
+TEST(DxfWriter, NoControlCharacterReachesTheFile) {
+  OvDbDatabase database;
+  database.addLayer("bad\r\nlayer");
+  ovSetWorkingDatabase(&database);
+  const OvDbObjectId id = ovdraw::createPoint("bad\r\nlayer", 1, 2, 3);
+  attach(database, "JSIMA_V3_Point", id, 1, std::string("0\nEOF\r\x01\x7f", 9));
+  ovdraw::attachXData(id, "TAG\n", {"a\nb"});
+  ovSetWorkingDatabase(nullptr);
+  const std::string text = writeToString(database);
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    ASSERT_TRUE(byte == '\n' || (byte >= 0x20 && byte != 0x7f)) << "control byte " << int(byte);
+  }
+  // The file still holds the one point and ends where it should.
+  EXPECT_TRUE(text.ends_with("  0\nEOF\n"));
+  OvDbDatabase back;
+  kestrel::io::Result result;
+  ASSERT_TRUE((result = readDxf(text, back))) << result.message();
+  EXPECT_EQ(back.entityCount(), 1u);
+  EXPECT_TRUE(back.hasLayer("bad\r\nlayer"));  // the escape is undone on reading
+}
+
+TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
+  const std::vector<std::string> names = {"a<b",
+                                          "a>b",
+                                          "a%3Cb",
+                                          "Lot",
+                                          "lot",
+                                          "LOT",
+                                          std::string(400, 'x'),
+                                          std::string(400, 'x') + "y",
+                                          std::string(300, 'x') + "<",
+                                          "0"};
+  std::vector<OvDbSymbolRecord> records;
+  for (const auto& name : names) records.push_back(OvDbSymbolRecord{name, "", 1});
+  const std::vector<std::string> mapped = dxfSymbolNames(records);
+  std::set<std::string> folded;
+  for (std::size_t i = 0; i < mapped.size(); ++i) {
+    EXPECT_LE(mapped[i].size(), 255u);
+    EXPECT_EQ(mapped[i].find_first_of("<>/\\\":;?*|=`"), std::string::npos) << mapped[i];
+    std::string lower = mapped[i];
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(folded.insert(lower).second) << names[i].substr(0, 20) << " collides";
+  }
+  EXPECT_EQ(mapped[0], "a%3Cb");
+  EXPECT_EQ(mapped[3], "Lot");
+  EXPECT_EQ(mapped[9], "0");
+  // The same names always map the same way.
+  EXPECT_EQ(dxfSymbolNames(records), mapped);
+  // A name a base drawing already uses keeps it; a new one steps aside.
+  std::vector<OvDbSymbolRecord> withBase = {{"a%3Cb", "a%3Cb", 1}, {"a<b", "", 2}};
+  const auto stepped = dxfSymbolNames(withBase);
+  EXPECT_EQ(stepped[0], "a%3Cb");
+  EXPECT_NE(stepped[1], "a%3Cb");
+}
+
+// The whole file for a small drawing, against a reviewed copy. Regenerate it on purpose with
+// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf/dxf_check.py and review the
+// diff).
+TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
+  OvDbDatabase database;
+  database.addLayer("座標点");
+  database.addLayer("画地");
+  database.setCurrentLayer("画地");
+  ovSetWorkingDatabase(&database);
+  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", 200.25, 100.5, 3.0), 1, "P1");
+  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", -0.1, 1e-7, 0.0), 2,
+         "境界\r\n杭");
+  for (const bool closed : {false, true}) {
+    const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {10.5, 0, 0}, {10.5, 20.25, 0}});
+    ovdraw::convertToLightweight(lot);
+    ovdraw::setPolylineLayerAndClosure(lot, "画地", closed);
+    attach(database, "JSIMA_V3_Pline", lot, closed ? 2 : 1, closed ? "閉" : "開");
+  }
+  ovdraw::attachXData(ovdraw::createLine("0", 1, 2, 3, 4), "KESTREL_ALIGNMENT", {"本線"});
+  ovdraw::createArc("0", 5, 5, 2.5, 0.0, std::numbers::pi / 2);
+  ovSetWorkingDatabase(nullptr);
+
+  const std::string text = writeToString(database);
+  const std::string golden =
+      std::string(KESTREL_SOURCE_DIR) + "/tests/platform/dxf/golden/small_drawing.dxf";
+  const char* update = std::getenv("KESTREL_UPDATE_GOLDEN");
+  if (update != nullptr && std::string(update) == "1") {
+    std::ofstream(golden, std::ios::binary) << text;
+    std::cout << "rewrote " << golden << "\n";
+  }
+  const std::string expected = kestrel::testing::readBytes(golden);
+  ASSERT_FALSE(expected.empty()) << golden << " is missing; run once with KESTREL_UPDATE_GOLDEN=1";
+  EXPECT_EQ(text, expected);
+}
+
+class FailingSink : public kestrel::io::ByteSink {
+ public:
+  bool write(std::string_view) override { return false; }
+  std::string errorText() const override { return "No space left on device"; }
+};
+
+TEST(DxfWriter, AFailingSinkIsReported) {
+  OvDbDatabase database;
+  FailingSink sink;
+  kestrel::io::Result result;
+  EXPECT_FALSE((result = writeDxf(database, sink)));
+  EXPECT_EQ(result.message(), "No space left on device");
+}
+
+TEST(DxfWriter, SaveReplacesTheFileAtomicallyAndReportsThePath) {
+  kestrel::testing::TempDir folder;
+  const std::string path = (folder.path() / "out.dxf").string();
+  folder.write("out.dxf", "earlier");
+  OvDbDatabase database;
+  database.appendEntity(std::make_unique<OvDbPoint>());
+  kestrel::io::Result result;
+  ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
+  EXPECT_EQ(kestrel::testing::readBytes(path), writeToString(database));
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path()))
+    ++files;
+  EXPECT_EQ(files, 1u) << "a temporary file was left behind";
+
+  const std::string missing = (folder.path() / "no-such-folder" / "out.dxf").string();
+  EXPECT_FALSE((result = saveDxf(database, missing)));
+  EXPECT_TRUE(result.message().starts_with(missing + ": ")) << result.message();
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// Records, their arrays and the run's first-match indexes.
+#include "sima/import_run.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace kestrel {
+namespace {
+
+TEST(GrowingArray, IndexOutsideTheArrayRaisesInvalidArgument) {
+  GrowingArray<int> array;
+  EXPECT_THROW(array.at(0), std::invalid_argument);
+  array.append(7);
+  for (long bad : {-1L, 1L, 1000L}) EXPECT_THROW(array.at(bad), std::invalid_argument) << bad;
+  EXPECT_EQ(array.at(0), 7);
+  EXPECT_THROW(GrowingArray<int>().removeLast(), std::invalid_argument);
+}
+
+TEST(GrowingArray, CopyingARouteCopiesItsElementsDeeply) {
+  SimaAlignment route;
+  EntityData element;
+  element.Type = "S";
+  route.elements.append(element);
+  SimaAlignment copy = route;
+  copy.elements[0].Type = "R";
+  copy.elements.append(element);
+  EXPECT_EQ(route.elements[0].Type, "S");
+  EXPECT_EQ(route.elements.size(), 1u);
+}
+
+// Numbering as files carry it: dense from 1, dense from a large offset, scattered, huge, negative,
+// and small numbers arriving after large ones (stored apart, then covered by the growing array).
+TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
+  struct Case {
+    const char* name;
+    int32_t low;
+    int32_t high;
+    std::size_t records;
+  };
+  const Case cases[] = {
+      {"dense from one", 1, 60000, 90000},
+      {"dense from an offset", 1000000, 1060000, 90000},
+      {"scattered", 0, 2000000000, 60000},
+      {"negative and positive", -50000, 50000, 60000},
+      {"few", 0, 5, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<int32_t> number(c.low, c.high);
+    FirstIndexByNumber index;
+    std::unordered_map<int32_t, std::size_t> reference;
+    for (std::size_t position = 0; position < c.records; ++position) {
+      const int32_t n = number(random);
+      index.insertFirst(n, position);
+      reference.emplace(n, position);
+    }
+    int wrong = 0;
+    for (const auto& [n, position] : reference)
+      wrong += index.find(n) == static_cast<long>(position) ? 0 : 1;
+    for (int k = 0; k < 20000; ++k) {
+      const int32_t n = number(random);
+      const auto it = reference.find(n);
+      wrong += index.find(n) == (it == reference.end() ? -1L : static_cast<long>(it->second)) ? 0 : 1;
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+  FirstIndexByNumber index;
+  index.insertFirst(5000000, 0);  // too far out for the array: kept apart
+  for (int32_t n = 0; n < 1000000; ++n) index.insertFirst(n, static_cast<std::size_t>(n) + 1);
+  index.insertFirst(5000000, 99);  // the array now reaches it; the first position stays
+  EXPECT_EQ(index.find(5000000), 0);
+  EXPECT_EQ(index.find(999999), 1000000);
+  index.insertFirst(INT32_MIN, 70000);
+  index.insertFirst(INT32_MAX, 70001);
+  EXPECT_EQ(index.find(INT32_MIN), 70000);
+  EXPECT_EQ(index.find(INT32_MAX), 70001);
+  index.clear();
+  EXPECT_EQ(index.find(5), -1);
+}
+
+TEST(ImportRun, RouteLookupTakesTheFirstRouteOfANumber) {
+  ImportRun run;
+  EXPECT_EQ(run.findRoute(3), nullptr);
+  SimaAlignment route;
+  route.routeNumber = 3;
+  route.routeName = "first";
+  run.addRoute(route);
+  route.routeName = "second";
+  run.addRoute(route);
+  ASSERT_NE(run.findRoute(3), nullptr);
+  EXPECT_EQ(run.findRoute(3)->routeName, "first");
+  ImportRun copy = run;  // the remembered run keeps its index
+  EXPECT_EQ(copy.findRoute(3)->routeName, "first");
+  run.clearRoutes();
+  EXPECT_EQ(run.findRoute(3), nullptr);
+}
+
+TEST(ImportRun, PointLookupRaisesOrvoExceptionWithMessage138) {
+  ImportRun run;
+  SimaPoint p;
+  p.number = 5;
+  p.name = "P5";
+  run.pointStore.append(p);
+  EXPECT_EQ(run.lookupPoint(5).name, "P5");
+  try {
+    run.lookupPoint(6);
+    FAIL() << "no exception";
+  } catch (const OrvoException& e) {
+    EXPECT_EQ(e.message(), "参照する座標が見つかりません。");
+  }
+}
+
+TEST(ImportRun, FileNameIsThePathAfterItsLastSeparator) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/data/road.sim", "road.sim"}, {"C:\\data\\road.sim", "road.sim"}, {"road.sim", "road.sim"}};
+  for (const auto& [path, name] : cases) {
+    ImportRun run;
+    run.filePath = path;
+    EXPECT_EQ(run.fileName(), name) << path;
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
