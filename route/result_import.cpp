@@ -4,6 +4,7 @@
 
 #include "civil/automation.h"
 #include "drawing/object_records.h"
+#include "platform/drawing/drawing_database.h"
 #include "route/route_import.h"
 
 namespace kestrel {

@@ -4,6 +4,7 @@
 
 #include "civil/alignment_builder.h"
 #include "drawing/object_records.h"
+#include "platform/drawing/drawing_database.h"
 
 namespace kestrel {
 
