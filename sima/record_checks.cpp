@@ -132,13 +132,23 @@ bool isOneOf(std::string_view field, std::span<const std::string_view> choices) 
   return false;
 }
 
+// Whether a field passes its test; number and integer tests, by far the commonest, come first.
+inline bool passes(const FieldRule& test, std::string_view field, const PointStore* earlierPoints) {
+  if (test.test == FieldTest::Number) return isNumber(field);
+  if (test.test == FieldTest::Integer) return isInteger(field);
+  if (test.test == FieldTest::NewPointNumber)
+    return earlierPoints == nullptr || !earlierPoints->contains(sima::toInteger(field));
+  return isOneOf(field, test.choices);
+}
+
 }  // namespace
 
 int ImportLog::check(RecordCheck record, int32_t line, const Fields& f, std::string_view text,
                      const PointStore* earlierPoints) {
   if (silent_) return 0;
   const RecordRule& rule = kRules[static_cast<std::size_t>(record)];
-  if (rule.countTold != CountTold::NotChecked && f.size() != rule.fieldCount) {
+  const std::size_t count = f.size();
+  if (rule.countTold != CountTold::NotChecked && count != rule.fieldCount) {
     switch (rule.countTold) {
       case CountTold::InLotWords:
         return rejectText(line, text, kCountCode, kLotFormatText, 0);
@@ -146,32 +156,16 @@ int ImportLog::check(RecordCheck record, int32_t line, const Fields& f, std::str
         return reject(line, text, kCountCode, rule.countMessage);
       default:
         return reject(line, text, kCountCode,
-                      f.size() > rule.fieldCount ? kTooManyFields : kTooFewFields);
+                      count > rule.fieldCount ? kTooManyFields : kTooFewFields);
     }
   }
   for (const FieldRule& test : rule.tests) {
     const std::string_view field =
-        test.field < f.size() ? std::string_view(f[test.field]) : std::string_view();
-    bool passed = true;
-    switch (test.test) {
-      case FieldTest::Integer:
-        passed = isInteger(field);
-        break;
-      case FieldTest::Number:
-        passed = isNumber(field);
-        break;
-      case FieldTest::Choice:
-        passed = isOneOf(field, test.choices);
-        break;
-      case FieldTest::NewPointNumber:
-        passed = earlierPoints == nullptr || !earlierPoints->contains(sima::toInteger(field));
-        break;
-      case FieldTest::SeriesCode:
-        if (field.empty()) return -1;  // a blank line: passed over without a word
-        passed = isOneOf(field, test.choices);
-        break;
-    }
-    if (!passed) return reject(line, text, test.code, test.messageId);
+        test.field < count ? std::string_view(f[test.field]) : std::string_view();
+    if (passes(test, field, earlierPoints)) continue;
+    // A blank line fails its series check without a word.
+    if (test.test == FieldTest::SeriesCode && field.empty()) return -1;
+    return reject(line, text, test.code, test.messageId);
   }
   return 0;
 }
