@@ -1,10 +1,9 @@
 // kestrel: the command line host. Loads the import module, answers its dialogs from options,
 // runs the command "Kestrel" and saves what it made.
+#include <dlfcn.h>
 #include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <dlfcn.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

@@ -84,7 +84,7 @@ class Reader {
     result_ = kestrel::io::failed(kestrel::io::Failure::Content, "", std::move(reason), line);
     return false;
   }
-  // A malformed group: the cursor's text already names its line.
+  // A malformed group, at the line the cursor stopped on.
   bool failCursor(const GroupCursor& cursor) { return failAt(cursor.errorLine(), cursor.error()); }
 
   // Finds $ACADVER and $DWGCODEPAGE, refuses versions before R2000 or after R2018, and brings
