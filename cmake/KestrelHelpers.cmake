@@ -113,6 +113,8 @@ function(kestrel_platform_part folder)
   # The platform library exports everything, as a host's SDK does.
   set_target_properties(${target}_objects PROPERTIES CXX_VISIBILITY_PRESET default
                                                      VISIBILITY_INLINES_HIDDEN OFF)
+  # Nothing interposes the platform's own functions: calls between them may be direct and inlined.
+  target_compile_options(${target}_objects PRIVATE -fno-semantic-interposition)
   target_link_libraries(${target}_objects PRIVATE ${target}_headers ${ARG_PRIVATE_LIBS})
   kestrel_warnings(${target}_objects)
 
