@@ -6,7 +6,7 @@ packages=(build-essential cmake pkg-config git
   python3 python3-ezdxf gdal-bin libxml2-utils
   clang libclang-rt-14-dev)
 if [ "${KESTREL_WITH_QT:-1}" = "1" ]; then
-  packages+=(qt6-base-dev xvfb xauth fonts-ipafont-gothic)
+  packages+=(qt6-base-dev qt6-translations-l10n xvfb xauth fonts-ipafont-gothic)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -2,78 +2,65 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <numbers>
 #include <vector>
-
-#include "platform/civil/civil_model.h"
-#include "platform/drawing/drawing_database.h"
-#include "platform/dxf/dxf_groups.h"
 
 namespace kestrel::studio {
 
 namespace {
 
-// A colour per layer, stable from run to run.
-QColor layerColour(const std::string& layer) {
-  if (layer == "0") return QColor(235, 235, 235);  // white, as CAD draws layer 0
-  const auto hash = static_cast<unsigned>(std::hash<std::string>{}(layer));
-  return QColor::fromHsv(static_cast<int>(hash % 360), 200, 230);
-}
-
+const QColor kBackground(30, 34, 40);
 const QColor kAlignmentColour(255, 80, 80);
+const QColor kHighlightColour(255, 230, 60);
+const QColor kLabelColour(225, 225, 210);
+constexpr double kMarkerHalf = 4.0;  // pixels
+constexpr double kPickReach = 6.0;   // pixels
+constexpr int kDragThreshold = 3;    // pixels a press may move and still be a click
+constexpr int kLabelPixels = 11;
 
-// Content of an opened DXF is kept as its groups: the plain kinds are read back for drawing.
-struct RawShape {
-  std::vector<QPointF> points;
-  bool closed = false;
-  bool isPoint = false;
-  bool isArc = false;
-  double radius = 0, startDegrees = 0, endDegrees = 0;
-};
-
-RawShape rawShape(const OvDbRawEntity& entity) {
-  RawShape shape;
-  const auto groups = dxfGroupsOf(entity);
-  shape.isPoint = entity.typeName == "POINT";
-  shape.isArc = entity.typeName == "ARC" || entity.typeName == "CIRCLE";
-  const bool known =
-      shape.isPoint || shape.isArc || entity.typeName == "LWPOLYLINE" || entity.typeName == "LINE";
-  if (!known) return shape;
-  double x = 0;
-  for (const auto& group : groups) {
-    const double value = std::atof(group.value.c_str());
-    if (group.code == 10 || group.code == 11) x = value;
-    if (group.code == 20 || group.code == 21) shape.points.emplace_back(x, value);
-    if (group.code == 40) shape.radius = value;
-    if (group.code == 50) shape.startDegrees = value;
-    if (group.code == 51) shape.endDegrees = value;
-    if (group.code == 70 && entity.typeName == "LWPOLYLINE")
-      shape.closed = (static_cast<int>(value) & 1) != 0;
-  }
-  if (entity.typeName == "CIRCLE") shape.endDegrees = 360;
-  return shape;
+void drawMarker(QPainter& painter, QPointF at) {
+  painter.drawLine(at + QPointF(-kMarkerHalf, -kMarkerHalf),
+                   at + QPointF(kMarkerHalf, kMarkerHalf));
+  painter.drawLine(at + QPointF(-kMarkerHalf, kMarkerHalf),
+                   at + QPointF(kMarkerHalf, -kMarkerHalf));
 }
 
 }  // namespace
+
+QColor layerColour(const QString& name, std::size_t index) {
+  if (name == "0") return QColor(235, 235, 235);  // white, as CAD draws layer 0
+  // Successive layers a golden angle apart on the colour wheel never sit close together.
+  const double hue = std::fmod(static_cast<double>(index) * 137.507764 + 40.0, 360.0);
+  return QColor::fromHsv(static_cast<int>(hue), 170, 240);
+}
 
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
   setObjectName("drawingView");
   setMinimumSize(320, 240);
   setAutoFillBackground(true);
   QPalette palette;
-  palette.setColor(QPalette::Window, QColor(30, 34, 40));
+  palette.setColor(QPalette::Window, kBackground);
   setPalette(palette);
-  setMouseTracking(false);
+  setMouseTracking(true);
+  setCursor(Qt::CrossCursor);
 }
 
 void DrawingView::setSources(const OvDbDatabase* drawing, const ovcivil::CivilDocument* civil) {
   drawing_ = drawing;
   civil_ = civil;
+  rebuild();
+}
+
+void DrawingView::rebuild() {
+  scene_.rebuild(drawing_, civil_);
+  highlighted_.reset();
   update();
+}
+
+bool DrawingView::shown(const Shape& shape) const {
+  return shape.alignment != nullptr || !hidden_.contains(shape.layer);
 }
 
 void DrawingView::setLayerVisible(const QString& layer, bool visible) {
@@ -84,63 +71,14 @@ void DrawingView::setLayerVisible(const QString& layer, bool visible) {
   update();
 }
 
-QRectF DrawingView::extents() const {
-  double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-  auto take = [&](double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) return;
-    minX = std::min(minX, x);
-    minY = std::min(minY, y);
-    maxX = std::max(maxX, x);
-    maxY = std::max(maxY, y);
-  };
-  if (drawing_ != nullptr) {
-    for (std::size_t i = 0; i < drawing_->entityCount(); ++i) {
-      const OvDbEntity& entity = drawing_->entityAt(i);
-      switch (entity.kind()) {
-        case OvDbEntityKind::Point: {
-          const auto& p = static_cast<const OvDbPoint&>(entity).position;
-          take(p.x, p.y);
-          break;
-        }
-        case OvDbEntityKind::Polyline2d:
-          for (const auto& v : static_cast<const OvDb2dPolyline&>(entity).vertices) take(v.x, v.y);
-          break;
-        case OvDbEntityKind::Polyline:
-          for (const auto& v : static_cast<const OvDbPolyline&>(entity).vertices) take(v.x, v.y);
-          break;
-        case OvDbEntityKind::Line: {
-          const auto& line = static_cast<const OvDbLine&>(entity);
-          take(line.start.x, line.start.y);
-          take(line.end.x, line.end.y);
-          break;
-        }
-        case OvDbEntityKind::Arc: {
-          const auto& arc = static_cast<const OvDbArc&>(entity);
-          take(arc.center.x - arc.radius, arc.center.y - arc.radius);
-          take(arc.center.x + arc.radius, arc.center.y + arc.radius);
-          break;
-        }
-        case OvDbEntityKind::Raw:
-          for (const QPointF& p : rawShape(static_cast<const OvDbRawEntity&>(entity)).points)
-            take(p.x(), p.y());
-          break;
-      }
-    }
-  }
-  if (civil_ != nullptr)
-    for (const auto& site : civil_->sites())
-      for (const auto& alignment : site.alignments)
-        for (const auto& element : alignment.entities) {
-          take(element.start.x, element.start.y);
-          take(element.end.x, element.end.y);
-        }
-  if (minX > maxX) return {};
-  return QRectF(QPointF(minX, minY), QPointF(maxX, maxY));
+void DrawingView::setLabels(LabelOptions labels) {
+  labels_ = labels;
+  update();
 }
 
 void DrawingView::zoomExtents() {
-  const QRectF box = extents();
-  if (box.isNull() && box.width() == 0 && box.height() == 0 && box.topLeft() == QPointF()) {
+  const QRectF box = scene_.extents([this](const Shape& shape) { return shown(shape); });
+  if (box.isNull() && box.topLeft() == QPointF()) {
     scale_ = 1.0;
     centre_ = {};
   } else {
@@ -153,126 +91,165 @@ void DrawingView::zoomExtents() {
   update();
 }
 
-QPointF DrawingView::toScreen(double x, double y) const {
+void DrawingView::setView(QPointF centre, double scale) {
+  if (!(scale > 0.0) || !std::isfinite(scale)) return;
+  centre_ = centre;
+  scale_ = scale;
+  fitted_ = true;
+  update();
+}
+
+QPointF DrawingView::toScreen(QPointF world) const {
   // North is up on screen.
-  return {width() / 2.0 + (x - centre_.x()) * scale_, height() / 2.0 - (y - centre_.y()) * scale_};
+  return {width() / 2.0 + (world.x() - centre_.x()) * scale_,
+          height() / 2.0 - (world.y() - centre_.y()) * scale_};
+}
+
+QPointF DrawingView::toWorld(QPointF screen) const {
+  return {centre_.x() + (screen.x() - width() / 2.0) / scale_,
+          centre_.y() - (screen.y() - height() / 2.0) / scale_};
+}
+
+const Shape* DrawingView::pickAt(QPointF screen) {
+  const Shape* shape = scene_.pick(toWorld(screen), kPickReach / scale_,
+                                   [this](const Shape& s) { return shown(s); });
+  if (shape != nullptr)
+    highlighted_ = static_cast<std::size_t>(shape - scene_.shapes().data());
+  else
+    highlighted_.reset();
+  update();
+  emit picked(shape);
+  return shape;
+}
+
+void DrawingView::markCursor(QPointF world) {
+  marked_ = world;
+  update();
+  emit cursorMoved(world);
 }
 
 void DrawingView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  if (drawing_ != nullptr) {
-    for (std::size_t i = 0; i < drawing_->entityCount(); ++i) {
-      const OvDbEntity& entity = drawing_->entityAt(i);
-      if (hidden_.contains(QString::fromStdString(entity.layer()))) continue;
-      painter.setPen(QPen(layerColour(entity.layer()), 1.2));
-      switch (entity.kind()) {
-        case OvDbEntityKind::Point: {
-          const auto& p = static_cast<const OvDbPoint&>(entity).position;
-          const QPointF at = toScreen(p.x, p.y);
-          painter.drawLine(at + QPointF(-4, -4), at + QPointF(4, 4));
-          painter.drawLine(at + QPointF(-4, 4), at + QPointF(4, -4));
-          break;
-        }
-        case OvDbEntityKind::Polyline2d: {
-          QPolygonF shape;
-          for (const auto& v : static_cast<const OvDb2dPolyline&>(entity).vertices)
-            shape << toScreen(v.x, v.y);
-          painter.drawPolyline(shape);
-          break;
-        }
-        case OvDbEntityKind::Polyline: {
-          const auto& polyline = static_cast<const OvDbPolyline&>(entity);
-          QPolygonF shape;
-          for (const auto& v : polyline.vertices) shape << toScreen(v.x, v.y);
-          if (polyline.closed)
-            painter.drawPolygon(shape);
-          else
-            painter.drawPolyline(shape);
-          break;
-        }
-        case OvDbEntityKind::Line: {
-          const auto& line = static_cast<const OvDbLine&>(entity);
-          painter.drawLine(toScreen(line.start.x, line.start.y), toScreen(line.end.x, line.end.y));
-          break;
-        }
-        case OvDbEntityKind::Arc: {
-          const auto& arc = static_cast<const OvDbArc&>(entity);
-          const QPointF centre = toScreen(arc.center.x, arc.center.y);
-          const double r = arc.radius * scale_;
-          double sweep = arc.endAngle - arc.startAngle;
-          while (sweep < 0) sweep += 2 * std::numbers::pi;
-          const double toSixteenths = 180.0 / std::numbers::pi * 16.0;
-          painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r),
-                          static_cast<int>(arc.startAngle * toSixteenths),
-                          static_cast<int>(sweep * toSixteenths));
-          break;
-        }
-        case OvDbEntityKind::Raw: {
-          const RawShape shape = rawShape(static_cast<const OvDbRawEntity&>(entity));
-          if (shape.points.empty()) break;
-          if (shape.isPoint) {
-            const QPointF at = toScreen(shape.points[0].x(), shape.points[0].y());
-            painter.drawLine(at + QPointF(-4, -4), at + QPointF(4, 4));
-            painter.drawLine(at + QPointF(-4, 4), at + QPointF(4, -4));
-          } else if (shape.isArc) {
-            const QPointF centre = toScreen(shape.points[0].x(), shape.points[0].y());
-            const double r = shape.radius * scale_;
-            double sweep = shape.endDegrees - shape.startDegrees;
-            while (sweep < 0) sweep += 360;
-            painter.drawArc(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r),
-                            static_cast<int>(shape.startDegrees * 16),
-                            static_cast<int>(sweep * 16));
-          } else {
-            QPolygonF line;
-            for (const QPointF& p : shape.points) line << toScreen(p.x(), p.y());
-            if (shape.closed)
-              painter.drawPolygon(line);
-            else
-              painter.drawPolyline(line);
-          }
-          break;
-        }
+  const QRectF corners(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0)));
+  const double margin = 2 * kMarkerHalf / scale_;
+  const QRectF visible = corners.adjusted(-margin, -margin, margin, margin);
+  const auto& shapes = scene_.shapes();
+  for (std::size_t i = 0; i < shapes.size(); ++i) {
+    const Shape& shape = shapes[i];
+    // A box of no width or height still intersects when it touches the view.
+    const QRectF& b = shape.bounds;
+    if (!shown(shape) || b.right() < visible.left() || b.left() > visible.right() ||
+        b.bottom() < visible.top() || b.top() > visible.bottom())
+      continue;
+    // A picked alignment lights up whole, not just the piece under the cursor.
+    const bool highlighted =
+        highlighted_ &&
+        (*highlighted_ == i ||
+         (shape.alignment != nullptr && shape.alignment == shapes[*highlighted_].alignment));
+    QPen pen(highlighted       ? kHighlightColour
+             : shape.alignment ? kAlignmentColour
+                               : layerColour(shape.layer, shape.layerIndex),
+             highlighted       ? 3.0
+             : shape.alignment ? 2.0
+                               : 1.2);
+    pen.setCosmetic(true);  // pixels wide at every zoom
+    painter.setPen(pen);
+    switch (shape.kind) {
+      case Shape::Kind::Marker:
+        drawMarker(painter, toScreen(shape.points[0]));
+        break;
+      case Shape::Kind::Path: {
+        QPolygonF line;
+        for (const QPointF& p : shape.points) line << toScreen(p);
+        if (shape.closed)
+          painter.drawPolygon(line);
+        else
+          painter.drawPolyline(line);
+        break;
+      }
+      case Shape::Kind::Arc: {
+        // Chords a quarter pixel or less from the circle, however far one zooms in.
+        const double pixels = std::max(shape.radius * scale_, 1.0);
+        const double step = std::min(0.4, 2.0 * std::sqrt(0.5 / pixels));
+        QPolygonF line;
+        for (const QPointF& p : arcPoints(shape, step)) line << toScreen(p);
+        painter.drawPolyline(line);
+        break;
       }
     }
   }
-  if (civil_ != nullptr) {
-    painter.setPen(QPen(kAlignmentColour, 2.0));
-    for (const auto& site : civil_->sites())
-      for (const auto& alignment : site.alignments)
-        for (const auto& element : alignment.entities) {
-          std::vector<double> alongs;
-          const int steps = element.kind == ovcivil::EntityKind::Line ? 1 : 32;
-          for (int k = 0; k <= steps; ++k) alongs.push_back(element.length * k / steps);
-          QPolygonF shape;
-          for (const auto& p : element.samplePoints(alongs)) shape << toScreen(p.x, p.y);
-          painter.drawPolyline(shape);
-        }
+  paintLabels(painter, visible);
+  if (marked_) {
+    const QPointF at = toScreen(*marked_);
+    QPen pen(Qt::white, 1.0);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.drawLine(at + QPointF(-14, 0), at + QPointF(14, 0));
+    painter.drawLine(at + QPointF(0, -14), at + QPointF(0, 14));
+    painter.drawRect(
+        QRectF(at - QPointF(kPickReach, kPickReach), at + QPointF(kPickReach, kPickReach)));
+  }
+}
+
+void DrawingView::paintLabels(QPainter& painter, const QRectF& visible) {
+  if (!labels_.names) return;
+  QFont font = this->font();
+  font.setPixelSize(kLabelPixels);
+  painter.setFont(font);
+  painter.setPen(kLabelColour);
+  const QFontMetricsF metrics(font);
+  // Labels are placed in drawing order; one that would cover a placed label is left out, so a
+  // crowded view stays readable and zooming in shows the rest.
+  std::vector<QRectF> placed;
+  for (const Shape& shape : scene_.shapes()) {
+    if (shape.kind != Shape::Kind::Marker || !shown(shape) || !visible.contains(shape.points[0]))
+      continue;
+    QString text = shape.name;
+    if (labels_.numbers && !shape.number.isEmpty())
+      text = text.isEmpty() ? shape.number : shape.number + " " + text;
+    if (labels_.elevations)
+      text += (text.isEmpty() ? "" : "\n") + QString::number(shape.elevation, 'f', 3);
+    if (text.isEmpty()) continue;
+    const QPointF at = toScreen(shape.points[0]) + QPointF(kMarkerHalf + 2, -kMarkerHalf - 2);
+    QRectF box = metrics.boundingRect(QRectF(0, 0, 1000, 1000), Qt::AlignLeft | Qt::AlignTop, text);
+    box.moveBottomLeft(at);
+    if (std::any_of(placed.begin(), placed.end(),
+                    [&](const QRectF& r) { return r.intersects(box); }))
+      continue;
+    placed.push_back(box);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
   }
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event) {
   // Zoom about the point under the cursor.
   const QPointF at = event->position();
-  const QPointF before((at.x() - width() / 2.0) / scale_ + centre_.x(),
-                       centre_.y() - (at.y() - height() / 2.0) / scale_);
+  const QPointF before = toWorld(at);
   scale_ *= std::pow(1.0015, event->angleDelta().y());
-  centre_ = QPointF(before.x() - (at.x() - width() / 2.0) / scale_,
-                    before.y() + (at.y() - height() / 2.0) / scale_);
+  const QPointF after = toWorld(at);
+  centre_ += before - after;
   update();
 }
 
 void DrawingView::mousePressEvent(QMouseEvent* event) {
-  lastDrag_ = event->position().toPoint();
+  pressedAt_ = lastDrag_ = event->position().toPoint();
+  dragged_ = false;
 }
 
 void DrawingView::mouseMoveEvent(QMouseEvent* event) {
+  emit cursorMoved(toWorld(event->position()));
   if (!(event->buttons() & (Qt::LeftButton | Qt::MiddleButton))) return;
   const QPoint now = event->position().toPoint();
+  if ((now - pressedAt_).manhattanLength() > kDragThreshold) dragged_ = true;
   const QPoint moved = now - lastDrag_;
   lastDrag_ = now;
   centre_ -= QPointF(moved.x() / scale_, -moved.y() / scale_);
   update();
+}
+
+void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && !dragged_) pickAt(event->position());
 }
 
 void DrawingView::resizeEvent(QResizeEvent*) {

@@ -4,8 +4,11 @@
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
+#include "apps/kestrel-studio/drawing_view.h"
 #include "apps/kestrel-studio/main_window.h"
+#include "apps/kestrel-studio/studio_texts.h"
 #include "platform/runtime/runtime.h"
 #include "platform/runtime/windowing.h"
 
@@ -19,25 +22,65 @@ std::string modulePath() {
   return (exe.parent_path().parent_path() / "lib" / "libkestrel_module.so").string();
 }
 
+// "a,b[,c]" as numbers; empty when the text is not that many numbers.
+std::optional<std::vector<double>> numbers(const QString& text, int count) {
+  const QStringList parts = text.split(',');
+  if (parts.size() != count) return std::nullopt;
+  std::vector<double> values;
+  for (const QString& part : parts) {
+    bool ok = false;
+    values.push_back(part.trimmed().toDouble(&ok));
+    if (!ok) return std::nullopt;
+  }
+  return values;
+}
+
+// A survey point "X,Y" (northing, easting) as a drawing point (x east, y north).
+std::optional<QPointF> surveyPoint(const QString& text) {
+  const auto values = numbers(text, 2);
+  if (!values) return std::nullopt;
+  return QPointF((*values)[1], (*values)[0]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setOrganizationName("Kestrel");
   QApplication::setApplicationName("kestrel-studio");
+  QApplication::setApplicationVersion(KESTREL_VERSION);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Imports SIMA survey files into a drawing.");
   parser.addHelpOption();
-  QCommandLineOption language("lang", "Message and dialog language: ja or en.", "language", "ja");
-  QCommandLineOption screenshot("screenshot", "Save a picture of the window to FILE and quit.",
-                                "file");
-  QCommandLineOption landxml("landxml", "Open a LandXML file as the civil document.", "file");
-  parser.addOption(language);
-  parser.addOption(screenshot);
-  parser.addOption(landxml);
-  parser.addPositionalArgument("drawing", "A DXF drawing to open.");
+  parser.addVersionOption();
+  const QCommandLineOption language("lang", "Message and dialog language: ja or en.", "language",
+                                    "ja");
+  const QCommandLineOption landxml("landxml", "Open a LandXML file as the civil document.", "file");
+  const QCommandLineOption view("view",
+                                "Show the drawing around survey point X,Y (northing, "
+                                "easting), WIDTH metres across.",
+                                "X,Y,WIDTH");
+  const QCommandLineOption cursor("cursor", "Mark survey point X,Y as the cursor's position.",
+                                  "X,Y");
+  const QCommandLineOption pick("pick", "Pick what lies at survey point X,Y.", "X,Y");
+  const QCommandLineOption noLabels("no-labels", "Show no point labels.");
+  const QCommandLineOption labelNumbers("label-numbers", "Label points with their numbers too.");
+  const QCommandLineOption labelElevations("label-elevations", "Label points with elevations too.");
+  const QCommandLineOption screenshot("screenshot",
+                                      "Save a picture of the window to FILE and quit.", "file");
+  for (const auto* option : {&language, &landxml, &view, &cursor, &pick, &noLabels, &labelNumbers,
+                             &labelElevations, &screenshot})
+    parser.addOption(*option);
+  parser.addPositionalArgument("files", "SIMA files to import, a DXF drawing, a LandXML file.");
   parser.process(application);
+  for (const auto& [option, count] : {std::pair{&view, 3}, {&cursor, 2}, {&pick, 2}})
+    if (parser.isSet(*option) && !numbers(parser.value(*option), count)) {
+      std::cerr << "kestrel-studio: --" << option->names().front().toStdString() << " "
+                << parser.value(*option).toStdString() << ": expected "
+                << option->valueName().toStdString() << " as numbers\n";
+      return 2;
+    }
 
   ovrx::initializeHost();
   auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
@@ -45,23 +88,40 @@ int main(int argc, char** argv) {
       linker == nullptr ? kestrel::io::failed(kestrel::io::Failure::Open, modulePath(), "no linker")
                         : linker->loadModule(modulePath());
   if (!loaded) {
-    std::cerr << "kestrel-studio: " << modulePath() << ": cannot load the module: "
-              << loaded.description << "\n";
+    std::cerr << "kestrel-studio: " << modulePath()
+              << ": cannot load the module: " << loaded.description << "\n";
     return 1;
   }
   // The module sets Japanese when it starts; the host may switch afterwards.
   if (parser.value(language) == "en") ovwin::setThreadLocale(ovwin::kEnglishLocale);
+  if (!kestrel::studio::loadQtTranslations())
+    std::cerr << "kestrel-studio: Qt's Japanese translations are not installed "
+                 "(apt-get install qt6-translations-l10n): standard dialogs show in English\n";
   ovwin::windowing().mode = ovwin::DialogMode::Qt;
   ovwin::windowing().hasMainWindow = true;
 
   kestrel::studio::MainWindow window;
   window.listCommands();
+  kestrel::studio::LabelOptions labels;
+  labels.names = !parser.isSet(noLabels);
+  labels.numbers = parser.isSet(labelNumbers);
+  labels.elevations = parser.isSet(labelElevations);
+  window.setLabels(labels);
   window.show();
   if (parser.isSet(landxml)) window.openLandXml(parser.value(landxml));
-  if (!parser.positionalArguments().isEmpty())
-    window.openDrawing(parser.positionalArguments().front());
+  for (const QString& file : parser.positionalArguments()) window.openAny(file);
+
+  // Where to look, what to point at and what to pick, once the window has its size.
+  QTimer::singleShot(100, &window, [&] {
+    if (const auto around = numbers(parser.value(view), 3); around && (*around)[2] > 0)
+      window.view()->setView(QPointF((*around)[1], (*around)[0]),
+                             window.view()->width() / (*around)[2]);
+    if (const auto at = surveyPoint(parser.value(pick)))
+      window.view()->pickAt(window.view()->toScreen(*at));
+    if (const auto at = surveyPoint(parser.value(cursor))) window.view()->markCursor(*at);
+  });
   if (parser.isSet(screenshot)) {
-    QTimer::singleShot(300, &window, [&] {
+    QTimer::singleShot(400, &window, [&] {
       window.grab().save(parser.value(screenshot));
       application.quit();
     });

@@ -77,6 +77,68 @@ double curvatureOf(double radius, bool turnsLeft) {
   return (turnsLeft ? 1.0 : -1.0) / radius;
 }
 
+// How far along a spiral lies the foot of the perpendicular from p nearest to it. The tangential
+// part f(s) = (p − C(s))·T(s) vanishes there; f'(s) = κ(s)·(p − C(s))·N(s) − 1 with N the left
+// normal. Samples a few metres apart find the nearest stretch, Newton's method the root in it.
+double spiralFoot(const AlignmentEntity& spiral, PlanPoint p) {
+  const int pieces = std::clamp(static_cast<int>(std::ceil(spiral.length / 4.0)), 16, 4000);
+  std::vector<double> alongs;
+  alongs.reserve(static_cast<std::size_t>(pieces) + 1);
+  for (int k = 0; k <= pieces; ++k) alongs.push_back(spiral.length * k / pieces);
+  const std::vector<PlanPoint> samples = spiral.samplePoints(alongs);
+  std::size_t nearest = 0;
+  for (std::size_t k = 1; k < samples.size(); ++k)
+    if (distance(samples[k], p) < distance(samples[nearest], p)) nearest = k;
+  const double low = alongs[nearest == 0 ? 0 : nearest - 1];
+  const double high = alongs[std::min(nearest + 1, alongs.size() - 1)];
+  const double growth = (spiral.endCurvature - spiral.startCurvature) / spiral.length;
+  double along = alongs[nearest];
+  for (int iteration = 0; iteration < 20; ++iteration) {
+    PlanPoint at;
+    double direction = 0.0;
+    spiral.evaluate(along, at, direction);
+    const double dx = p.x - at.x, dy = p.y - at.y;
+    const double tangential = dx * std::cos(direction) + dy * std::sin(direction);
+    const double normal = -dx * std::sin(direction) + dy * std::cos(direction);
+    const double slope = (spiral.startCurvature + growth * along) * normal - 1.0;
+    if (slope >= 0.0) break;  // beyond the centre of curvature: the sample is as near as it gets
+    const double next = std::clamp(along - tangential / slope, low, high);
+    const bool settled = std::abs(next - along) < 1e-12;
+    along = next;
+    if (settled) break;
+  }
+  return along;
+}
+
+// How far along an entity lies its place nearest to p (an end when the perpendicular misses it).
+double footAlong(const AlignmentEntity& entity, PlanPoint p) {
+  switch (entity.kind) {
+    case EntityKind::Line: {
+      if (entity.length <= 0.0) return 0.0;
+      const double ux = (entity.end.x - entity.start.x) / entity.length;
+      const double uy = (entity.end.y - entity.start.y) / entity.length;
+      return std::clamp((p.x - entity.start.x) * ux + (p.y - entity.start.y) * uy, 0.0,
+                        entity.length);
+    }
+    case EntityKind::Curve: {
+      const double sign = entity.turnsLeft ? 1.0 : -1.0;
+      const double startPolar =
+          std::atan2(entity.start.y - entity.centre.y, entity.start.x - entity.centre.x);
+      const double polar = std::atan2(p.y - entity.centre.y, p.x - entity.centre.x);
+      const double swept = normalized(sign * (polar - startPolar));  // from the start, onward
+      const double along = swept * entity.radius;
+      if (along <= entity.length) return along;
+      // Off the arc: the nearer end by the angle either way round.
+      const double pastEnd = along - entity.length;
+      const double beforeStart = 2.0 * std::numbers::pi * entity.radius - along;
+      return pastEnd < beforeStart ? entity.length : 0.0;
+    }
+    case EntityKind::Spiral:
+      return spiralFoot(entity, p);
+  }
+  return 0.0;
+}
+
 }  // namespace
 
 void AlignmentEntity::evaluate(double along, PlanPoint& point, double& direction) const {
@@ -162,6 +224,40 @@ int Alignment::pointAndDirectionAtStation(double station, double offset, PlanPoi
   entities[index].evaluate(along, onLine, direction);
   // Right of the direction of travel is the direction turned clockwise by a right angle.
   point = PlanPoint{onLine.x + offset * std::sin(direction), onLine.y - offset * std::cos(direction)};
+  return kOk;
+}
+
+int Alignment::stationAndOffsetOf(PlanPoint point, double& station, double& offset) const {
+  if (entities.empty() || !std::isfinite(point.x) || !std::isfinite(point.y))
+    return kOutsideAlignment;
+  double bestDistance = INFINITY, bestAlong = 0.0, bestDirection = 0.0, startOfEntity = 0.0;
+  std::size_t bestIndex = 0;
+  PlanPoint bestFoot;
+  for (std::size_t index = 0; index < entities.size(); ++index) {
+    const AlignmentEntity& entity = entities[index];
+    const double along = footAlong(entity, point);
+    PlanPoint foot;
+    double direction = 0.0;
+    entity.evaluate(along, foot, direction);
+    const double d = distance(foot, point);
+    if (d < bestDistance) {
+      bestDistance = d;
+      bestIndex = index;
+      bestAlong = startOfEntity + along;
+      bestFoot = foot;
+      bestDirection = direction;
+    }
+    startOfEntity += entity.length;
+  }
+  const double dx = point.x - bestFoot.x, dy = point.y - bestFoot.y;
+  const double tangential = dx * std::cos(bestDirection) + dy * std::sin(bestDirection);
+  // Nearest to an end of the whole alignment and off it along its direction: no perpendicular.
+  const double slack = 1e-9 * std::max(1.0, bestDistance);
+  if ((bestIndex == 0 && bestAlong <= 0.0 && tangential < -slack) ||
+      (bestIndex + 1 == entities.size() && bestAlong >= startOfEntity && tangential > slack))
+    return kOutsideAlignment;
+  station = startingStation + bestAlong;
+  offset = dx * std::sin(bestDirection) - dy * std::cos(bestDirection);
   return kOk;
 }
 

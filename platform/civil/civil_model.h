@@ -71,6 +71,10 @@ struct Alignment {
   // As pointAtStation, also giving the direction of travel at that station.
   int pointAndDirectionAtStation(double station, double offset, PlanPoint& point,
                                  double& direction) const;
+  // The inverse: station and offset (positive to the right) of a plan point, where the
+  // perpendicular from it meets the alignment nearest to it. kOutsideAlignment when the point lies
+  // before the start or beyond the end, and for an alignment without entities.
+  int stationAndOffsetOf(PlanPoint point, double& station, double& offset) const;
   // The entity with that object id, or null.
   const AlignmentEntity* findEntity(int32_t objectId) const;
 };

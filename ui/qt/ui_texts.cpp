@@ -16,12 +16,11 @@ namespace {
 
 namespace r = resources;
 
-
 const UiTexts kJapanese = {
     r::import_dialog::kCaption,
     r::import_dialog::kBrowseText,
     r::import_dialog::kSiteLabelText,
-    r::import_dialog::kTreeColumn,
+    "名前",  // the resource's column header is English; a Japanese dialog shows it in Japanese
     r::import_dialog::kSettingsText,
     r::import_dialog::kLogText,
     r::import_dialog::kImportText,
@@ -54,7 +53,7 @@ const UiTexts kEnglish = {
     "Import SIMA File",
     "Browse",
     "Site name:",
-    "Name",
+    r::import_dialog::kTreeColumn,
     "Settings...",
     "Show Log...",
     "Import",

@@ -61,10 +61,10 @@ void saveShot(QWidget* widget, const char* name) {
   widget->grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
 }
 
-TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
+TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
   testing::TempDir temp;
   const std::string sample =
-      temp.write("road.sim", fileText(KESTREL_SOURCE_DIR "/examples/road.sim"));
+      temp.write("road-project.sim", fileText(KESTREL_SOURCE_DIR "/examples/road-project.sim"));
   OvDbDatabase drawing;
   ovSetWorkingDatabase(&drawing);
   registerQtDialogViews();
@@ -88,10 +88,8 @@ TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
         dialog->takeChosenFile(qtui::qs(sample));
         saveShot(dialog, "import-dialog");
         QTest::mouseClick(dialog->settingsButton(), Qt::LeftButton);
-        // Points and lots only: the results need no alignment choice.
-        QTreeWidgetItem* root = dialog->tree()->topLevelItem(0);
-        for (int i = 2; i < root->childCount(); ++i)
-          root->child(i)->setCheckState(0, Qt::Unchecked);
+        // Everything: the results lie on the centre line the same file makes, so no alignment
+        // choice comes up.
         QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
       })
       .then<qtui::SettingsDialog>([&](qtui::SettingsDialog* dialog) {
@@ -116,18 +114,23 @@ TEST(QtImportRun, ImportsTheSampleUnderTheProgressWindowAndListsTheResult) {
   EXPECT_EQ(resultCaption, "SIMA読み込み結果");
   EXPECT_TRUE(settingsShown);
 
-  // The point line tells as many points as the drawing now holds.
-  int points = 0;
+  // The point lines (coordinates, vertical and cross-section results) together tell as many
+  // points as the drawing now holds.
+  int points = 0, told = 0;
   for (std::size_t i = 0; i < drawing.entityCount(); ++i)
     points += drawing.entityAt(i).kind() == OvDbEntityKind::Point ? 1 : 0;
+  for (const auto& line : shownLines)
+    if (line.ends_with("個のポイントを作成"))
+      told += std::stoi(line.substr(line.find_first_of("0123456789")));
   ASSERT_GE(shownLines.size(), 2u);
-  EXPECT_EQ(shownLines[1], "座標データから" + std::to_string(points) + "個のポイントを作成");
+  EXPECT_TRUE(shownLines[1].starts_with("座標データから")) << shownLines[1];
+  EXPECT_EQ(told, points);
   EXPECT_GT(points, 0);
 
   // The dialog's lines end the log, each on its own line.
   std::string tail;
   for (const auto& line : shownLines) tail += line + "\n";
-  std::string log = fromCp932(fileText((temp.path() / "road_Input.log").string()));
+  std::string log = fromCp932(fileText((temp.path() / "road-project_Input.log").string()));
   log.erase(std::remove(log.begin(), log.end(), '\r'), log.end());
   ASSERT_GE(log.size(), tail.size());
   EXPECT_EQ(log.substr(log.size() - tail.size()), tail);

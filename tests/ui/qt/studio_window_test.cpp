@@ -1,20 +1,29 @@
-// kestrel-studio's window: command menu and line, layer visibility, zoom, files, and a whole
-// import through the loaded module's Qt dialogs.
+// kestrel-studio's window with the module loaded: menus, layers, extents, the example project
+// imported from the File menu with its readouts, picks and labels, drops, and Japanese dialogs.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
+#include <cmath>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 
 #include "apps/kestrel-studio/drawing_view.h"
 #include "apps/kestrel-studio/main_window.h"
+#include "apps/kestrel-studio/studio_texts.h"
+#include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
 #include "platform/runtime/runtime.h"
 #include "platform/runtime/windowing.h"
@@ -25,9 +34,9 @@ namespace kestrel {
 namespace {
 
 using studio::MainWindow;
+const std::string kModule = KESTREL_BINARY_DIR "/lib/libkestrel_module.so";
 
 ovrx::CommandStack& stack() {
-  ovrx::initializeHost();
   return *dynamic_cast<ovrx::CommandStack*>(ovrx::systemRegistry().at("ORVO_REGISTERED_COMMANDS"));
 }
 
@@ -36,27 +45,83 @@ void ping() {
   ++pings;
 }
 
-// Pixels of the view that differ from its background.
-int drawnPixels(studio::DrawingView& view) {
+// The box of the view's pixels that differ from its background (null when there are none).
+QRect drawnBox(studio::DrawingView& view, int* count = nullptr) {
   const QImage image = view.grab().toImage();
   const QRgb background = image.pixel(0, 0);
-  int count = 0;
+  QRect box;
+  int drawn = 0;
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) != background ? 1 : 0;
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) != background) {
+        box |= QRect(x, y, 1, 1);
+        ++drawn;
+      }
+  if (count != nullptr) *count = drawn;
+  return box;
+}
+
+int drawnPixels(studio::DrawingView& view) {
+  int count = 0;
+  drawnBox(view, &count);
   return count;
 }
 
-TEST(StudioWindow, CommandsMenuListsRegisteredCommandsAndTheCommandLineRunsThem) {
+std::vector<double> numbersIn(const QString& text) {
+  std::vector<double> values;
+  auto found = QRegularExpression("[-+]?\\d+\\.\\d+").globalMatch(text);
+  while (found.hasNext()) values.push_back(found.next().captured().toDouble());
+  return values;
+}
+
+void moveTo(studio::DrawingView& view, QPointF at) {
+  QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(&view, &move);
+}
+
+// The value beside a field of the inspector's tree, searched below `under` (the whole tree when
+// null); empty when there is no such field.
+QString inspected(QTreeWidget& tree, const QString& field, QTreeWidgetItem* under = nullptr) {
+  const auto items = tree.findItems(field, Qt::MatchExactly | Qt::MatchRecursive, 0);
+  for (QTreeWidgetItem* item : items)
+    for (QTreeWidgetItem* up = item; up != nullptr; up = up->parent())
+      if (under == nullptr || up->parent() == under) return item->text(1);
+  return {};
+}
+
+bool waitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 500 && !done(); ++i) QTest::qWait(10);
+  return done();
+}
+
+// Every test runs with the module loaded, as the studio does (its locale is then Japanese).
+class Studio : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ovrx::initializeHost();
+    auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
+    const io::Result loaded = linker->loadModule(kModule);
+    ASSERT_TRUE(loaded) << loaded.message();
+    ovwin::windowing().mode = ovwin::DialogMode::Qt;
+  }
+  static void TearDownTestSuite() {
+    ovwin::windowing().mode = ovwin::DialogMode::Scripted;
+    dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"))
+        ->unloadModule(kModule);
+  }
+};
+
+TEST_F(Studio, CommandsMenuSaysWhatEachCommandDoesAndTheCommandLineRunsThem) {
   stack().addCommand("TESTGROUP", "Ping", "Ping", 1, &ping);
   MainWindow window;
   window.listCommands();
-  QMenu* commands = nullptr;
-  for (QAction* action : window.menuBar()->actions())
-    if (action->text().remove('&') == "Commands") commands = action->menu();
-  ASSERT_NE(commands, nullptr);
-  QStringList names;
-  for (QAction* action : commands->actions()) names << action->text();
-  EXPECT_TRUE(names.contains("Ping")) << names.join(',').toStdString();
+  QStringList entries;
+  for (QAction* action : window.findChild<QMenu*>("commandsMenu")->actions())
+    entries << action->text();
+  for (const char* entry : {"SIMAファイルを読み込む (Kestrel)", "何もしない (Kestrels)",
+                            "何もしない (Kestrel2)", "Ping"})
+    EXPECT_TRUE(entries.contains(QString::fromUtf8(entry))) << entries.join('|').toStdString();
 
   pings = 0;
   QTest::keyClicks(window.commandLine(), "ping");
@@ -70,118 +135,251 @@ TEST(StudioWindow, CommandsMenuListsRegisteredCommandsAndTheCommandLineRunsThem)
   stack().removeCommand("TESTGROUP", "Ping");
 }
 
-TEST(StudioWindow, HidingALayerHidesItsEntitiesAndZoomExtentsFitsThem) {
+TEST_F(Studio, LayerPanelListsEveryLayerInItsOwnColourAndHidingHidesItsEntities) {
   MainWindow window;
   OvDbDatabase& drawing = window.drawing();
-  EXPECT_EQ(&ovWorkingDatabase(), &drawing);
+  for (int i = 1; i < 8; ++i) drawing.addLayer("layer " + std::to_string(i));
   drawing.addLayer("画地");
   auto lot = std::make_unique<OvDbPolyline>();
   lot->vertices = {{100, 200}, {300, 200}, {300, 250}, {100, 250}};
   lot->closed = true;
-  const OvDbObjectId id = drawing.appendEntity(std::move(lot));
-  ASSERT_TRUE(drawing.openEntity(id)->setLayer("画地"));
+  ASSERT_TRUE(drawing.openEntity(drawing.appendEntity(std::move(lot)))->setLayer("画地"));
   window.refresh();
   window.show();
-  window.view()->resize(400, 300);
   window.view()->zoomExtents();
-  // 200 × 50 units into 400 × 300 pixels, with a margin of a tenth.
-  EXPECT_DOUBLE_EQ(window.view()->scale(), 0.9 * std::min(400.0 / 200.0, 300.0 / 50.0));
+
+  auto* layers = window.findChild<QListWidget*>("layerList");
+  ASSERT_EQ(layers->count(), static_cast<int>(drawing.layers().size()));
+  std::vector<int> hues;
+  for (int i = 0; i < layers->count(); ++i) {
+    const QColor colour = layers->item(i)->icon().pixmap(14, 14).toImage().pixelColor(7, 7);
+    if (layers->item(i)->text() != "0") hues.push_back(colour.hsvHue());
+  }
+  for (std::size_t a = 0; a < hues.size(); ++a)
+    for (std::size_t b = a + 1; b < hues.size(); ++b) {
+      const int apart = std::abs(hues[a] - hues[b]);
+      EXPECT_GE(std::min(apart, 360 - apart), 30) << "layers " << a << " and " << b;
+    }
 
   const int shown = drawnPixels(*window.view());
   EXPECT_GT(shown, 0);
-  auto* layers = window.findChild<QListWidget*>("layerList");
-  ASSERT_NE(layers, nullptr);
   const auto found = layers->findItems("画地", Qt::MatchExactly);
   ASSERT_EQ(found.size(), 1);
   found.front()->setCheckState(Qt::Unchecked);
-  EXPECT_FALSE(window.view()->layerVisible("画地"));
   EXPECT_EQ(drawnPixels(*window.view()), 0);
   found.front()->setCheckState(Qt::Checked);
   EXPECT_EQ(drawnPixels(*window.view()), shown);
-
-  // The wheel zooms in about the cursor.
-  const double before = window.view()->scale();
-  QWheelEvent wheel(QPointF(200, 150), window.view()->mapToGlobal(QPointF(200, 150)), QPoint(),
-                    QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(window.view(), &wheel);
-  EXPECT_GT(window.view()->scale(), before);
 }
 
-TEST(StudioWindow, ImportsThroughTheModuleDialogsAndSavesTheDrawing) {
+// A long arc of large radius, a clothoid that turns past a right angle, and points: the view
+// fits their true extents, computed here from the circle and by integrating the clothoid.
+TEST_F(Studio, ZoomExtentsFitsArcsByTheirSweepAndSpiralsByTheirPoints) {
+  MainWindow window;
+  OvDbDatabase& drawing = window.drawing();
+  const double radius = 3000.0, pi = std::numbers::pi;
+  auto arc = std::make_unique<OvDbArc>();
+  arc->center = {500.0, 150.0 - radius, 0.0};  // its top, 150 m north, is its middle
+  arc->radius = radius;
+  arc->startAngle = 80.0 * pi / 180.0;
+  arc->endAngle = 100.0 * pi / 180.0;
+  drawing.appendEntity(std::move(arc));
+  for (const QPointF p : {QPointF(-100, -40), QPointF(300, 80)})
+    drawing.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{p.x(), p.y(), 0.0}));
+  auto document = std::make_unique<ovcivil::CivilDocument>();
+  ovcivil::Alignment& road = document->addAlignment(document->addSite("site"), "road");
+  ovcivil::AlignmentEntity* made = nullptr;
+  ASSERT_EQ(document->addFixedLine(road, {1100, 0}, {1200, 0}, made), ovcivil::kOk);
+  const double a = 100.0, length = 200.0;  // turns by L²/2A² = 2 rad
+  ASSERT_EQ(document->addFixedSpiral(road, made->objectId, {1200, 0}, {1300, 0}, INFINITY,
+                                     a * a / length, length, true, 1, made),
+            ovcivil::kOk);
+  ovcivil::civilApplication().setActiveDocument(std::move(document));
+  window.refresh();
+  window.view()->setLabels({false, false, false});
+  window.show();
+
+  // The clothoid by the trapezoidal rule on 5 mm steps: heading t²/2A² from the east.
+  double x = 0.0, y = 0.0, maxX = 0.0;
+  for (double t = 0.0, h = 0.005; t < length - 1e-9; t += h) {
+    x += h * (std::cos(t * t / (2 * a * a)) + std::cos((t + h) * (t + h) / (2 * a * a))) / 2;
+    y += h * (std::sin(t * t / (2 * a * a)) + std::sin((t + h) * (t + h) / (2 * a * a))) / 2;
+    maxX = std::max(maxX, x);
+  }
+  const QRectF expected(QPointF(-100, -40), QPointF(1200 + maxX, 150.0));
+  ASSERT_LT(y, 150.0);
+  ASSERT_GT(maxX, x + 1.0) << "the clothoid reaches farthest east before its end";
+
+  studio::DrawingView& view = *window.view();
+  view.zoomExtents();
+  const QRectF onScreen(view.toScreen(expected.bottomLeft()), view.toScreen(expected.topRight()));
+  EXPECT_NEAR(onScreen.center().x(), view.width() / 2.0, 1.0);
+  EXPECT_NEAR(onScreen.center().y(), view.height() / 2.0, 1.0);
+  const double filled =
+      std::max(onScreen.width() / view.width(), onScreen.height() / view.height());
+  EXPECT_NEAR(filled, 0.9, 2.0 / view.width());
+  // What is drawn reaches those edges, give or take a point marker and antialiasing.
+  const QRect drawn = drawnBox(view);
+  EXPECT_NEAR(drawn.left(), onScreen.left(), 6);
+  EXPECT_NEAR(drawn.right(), onScreen.right(), 6);
+  EXPECT_NEAR(drawn.top(), onScreen.top(), 6);
+  EXPECT_NEAR(drawn.bottom(), onScreen.bottom(), 6);
+  ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
+}
+
+// The example project imported from File → Import SIMA: readouts at the known points of its
+// alignment (station and offset computed by the project's generator), a point's record, the
+// alignment's elements, labels, and files dropped on the window.
+TEST_F(Studio, ExampleProjectFromTheImportMenuReadsOutPicksAndLabels) {
+  ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
   testing::TempDir temp;
-  std::ifstream in(KESTREL_SOURCE_DIR "/examples/road.sim", std::ios::binary);
+  const std::string project = KESTREL_SOURCE_DIR "/examples/road-project.sim";
+  std::ifstream in(project, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   const std::string sample = temp.write("road.sim", bytes.str());
-
-  ovrx::initializeHost();
-  auto* linker = dynamic_cast<ovrx::DynamicLinker*>(ovrx::systemRegistry().at("DynamicLinker"));
-  const std::string module = KESTREL_BINARY_DIR "/lib/libkestrel_module.so";
-  const kestrel::io::Result loaded = linker->loadModule(module);
-  ASSERT_TRUE(loaded) << loaded.message();
-  ovwin::windowing().mode = ovwin::DialogMode::Qt;
-
   MainWindow window;
-  OvDbDatabase& drawing = window.drawing();
   window.listCommands();
   window.show();
-  std::vector<std::string> results;
   testing::ModalRobot robot;
   robot
       .thenNamed("kestrel::qtui::ImportDialog",
                  [&](QWidget* dialog) {
                    QMetaObject::invokeMethod(dialog, "takeChosenFile",
                                              Q_ARG(QString, QString::fromStdString(sample)));
-                   // Points and lots: no alignment choice.
-                   auto* tree = dialog->findChild<QTreeWidget*>("seriesTree");
-                   QTreeWidgetItem* root = tree->topLevelItem(0);
-                   for (int i = 2; i < root->childCount(); ++i)
-                     root->child(i)->setCheckState(0, Qt::Unchecked);
                    QTest::mouseClick(dialog->findChild<QPushButton*>("importButton"),
                                      Qt::LeftButton);
                  })
       .thenNamed("kestrel::qtui::ResultDialog", [&](QWidget* dialog) {
-        auto* list = dialog->findChild<QListWidget*>("resultList");
-        for (int i = 0; i < list->count(); ++i)
-          results.push_back(list->item(i)->text().toStdString());
         QTest::mouseClick(dialog->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
       });
-  QTest::keyClicks(window.commandLine(), "Kestrel");
-  QTest::keyClick(window.commandLine(), Qt::Key_Return);
-  EXPECT_EQ(robot.pending(), 0u) << robot.pendingNames();
+  window.findChild<QAction*>("importSimaAction")->trigger();
+  ASSERT_EQ(robot.pending(), 0u) << robot.pendingNames();
+  ASSERT_GT(window.drawing().entityCount(), 0u);
 
-  int points = 0;
-  for (std::size_t i = 0; i < drawing.entityCount(); ++i)
-    points += drawing.entityAt(i).kind() == OvDbEntityKind::Point ? 1 : 0;
-  EXPECT_GT(points, 0);
-  ASSERT_GE(results.size(), 2u);
-  EXPECT_EQ(results[1], "座標データから" + std::to_string(points) + "個のポイントを作成");
-  EXPECT_GT(drawnPixels(*window.view()), 0);
+  studio::DrawingView& view = *window.view();
+  auto* station = window.findChild<QLabel*>("stationReadout");
+  auto* coordinates = window.findChild<QLabel*>("coordinateReadout");
+  std::ifstream table(KESTREL_SOURCE_DIR "/examples/road-project.readout.csv");
+  std::string line;
+  std::getline(table, line);  // name,X,Y,alignment,station,offset
+  int rows = 0;
+  while (std::getline(table, line)) {
+    const QStringList field = QString::fromStdString(line).split(',');
+    ASSERT_EQ(field.size(), 6) << line;
+    const QPointF point(field[2].toDouble(), field[1].toDouble());  // east, north
+    view.setView(point, 4.0);
+    moveTo(view, view.toScreen(point));
+    const std::vector<double> xy = numbersIn(coordinates->text());
+    ASSERT_EQ(xy.size(), 2u) << coordinates->text().toStdString();
+    EXPECT_NEAR(xy[0], field[1].toDouble(), 0.0005) << line;
+    EXPECT_NEAR(xy[1], field[2].toDouble(), 0.0005) << line;
+    EXPECT_TRUE(station->text().startsWith(field[3])) << station->text().toStdString();
+    const std::vector<double> readout = numbersIn(station->text());
+    ASSERT_EQ(readout.size(), 2u) << station->text().toStdString();
+    EXPECT_NEAR(readout[0], field[4].toDouble(), 0.0015) << line;
+    EXPECT_NEAR(readout[1], field[5].toDouble(), 0.0015) << line;
+    ++rows;
+  }
+  EXPECT_GE(rows, 10);
 
+  // Picking the first stake shows its record as the file gave it ("A01,1,BP,...").
+  const QPointF bp(-31748.920, 48213.405);
+  view.setView(bp, 4.0);
+  QTest::mouseClick(&view, Qt::LeftButton, {}, view.toScreen(bp).toPoint());
+  QTreeWidget& inspector = *window.inspector();
+  EXPECT_EQ(inspected(inspector, "No"), "1");
+  EXPECT_EQ(inspected(inspector, "Name"), "BP");
+  EXPECT_EQ(inspected(inspector, "Type"), "座標");
+  EXPECT_EQ(inspected(inspector, "FileName").toStdString(), "road.sim");
+  EXPECT_EQ(inspected(inspector, "X"), "48213.405");
+
+  // Picking the centre line between stakes shows the alignment, element by element, as the
+  // generator designed it; the fifth element starts at KA1-2, station 1512.920 in the table.
+  const ovcivil::Alignment& centre =
+      ovcivil::civilApplication().activeDocument().sites().front().alignments.front();
+  ovcivil::PlanPoint onCurve;
+  ASSERT_EQ(centre.pointAtStation(1410.0, 0.0, onCurve), ovcivil::kOk);
+  view.setView(QPointF(onCurve.x, onCurve.y), 4.0);
+  view.pickAt(view.toScreen(QPointF(onCurve.x, onCurve.y)));
+  EXPECT_EQ(inspected(inspector, "名前"), "本線");
+  struct Element {
+    const char* kind;
+    const char* radius;
+    const char* a;
+  };
+  const Element design[] = {{"直線", "", ""},          {"クロソイド", "∞ → 300.000", "150.000"},
+                            {"円曲線", "300.000", ""}, {"クロソイド", "300.000 → ∞", "150.000"},
+                            {"直線", "", ""},          {"円曲線", "600.000", ""},
+                            {"直線", "", ""},          {"クロソイド", "∞ → 250.000", "140.000"},
+                            {"円曲線", "250.000", ""}, {"クロソイド", "250.000 → ∞", "125.000"},
+                            {"直線", "", ""}};
+  QTreeWidgetItem* elements = inspector.findItems("要素", Qt::MatchExactly | Qt::MatchRecursive)[0];
+  ASSERT_EQ(elements->childCount(), 11);
+  for (int i = 0; i < 11; ++i) {
+    QTreeWidgetItem* element = elements->child(i);
+    EXPECT_EQ(element->text(1), QString::fromUtf8(design[i].kind)) << i;
+    EXPECT_EQ(inspected(inspector, "R", element), QString::fromUtf8(design[i].radius)) << i;
+    EXPECT_EQ(inspected(inspector, "A", element), QString::fromUtf8(design[i].a)) << i;
+  }
+  EXPECT_EQ(inspected(inspector, "始点追加距離", elements->child(4)), "1512.920");
+
+  // Labels show names beside the points and go when switched off.
+  auto* labels = window.findChild<QAction*>("labelsAction");
+  ASSERT_TRUE(labels->isChecked());
+  const int labelled = drawnPixels(view);
+  labels->setChecked(false);
+  EXPECT_LT(drawnPixels(view), labelled);
+  labels->setChecked(true);
+  EXPECT_EQ(drawnPixels(view), labelled);
+
+  // Files dropped on the window: a drawing opens, a SIMA file comes up in the import dialog.
   const QString saved = QString::fromStdString((temp.path() / "road.dxf").string());
   ASSERT_TRUE(window.saveDrawing(saved));
-  const std::size_t imported = drawing.entityCount();
+  const std::size_t imported = window.drawing().entityCount();
   window.newDrawing();
-  EXPECT_EQ(window.drawing().entityCount(), 0u);
-  EXPECT_EQ(&ovWorkingDatabase(), &window.drawing());
-  ASSERT_TRUE(window.openDrawing(saved));
-  EXPECT_EQ(window.drawing().entityCount(), imported);
-  EXPECT_EQ(&ovWorkingDatabase(), &window.drawing());
-
-  // A file that is not a drawing is refused with a message; the drawing stays.
-  const std::string broken = temp.write("broken.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nx\n");
-  std::string refusal;
-  testing::ModalRobot refusing;
-  refusing.thenNamed("QMessageBox", [&](QWidget* box) {
-    refusal = box->windowTitle().toStdString();
-    box->close();
+  QString offered;
+  testing::ModalRobot dropped;
+  dropped.thenNamed("kestrel::qtui::ImportDialog", [&](QWidget* dialog) {
+    offered = dialog->findChild<QLineEdit*>("pathEdit")->text();
+    QTest::mouseClick(dialog->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
   });
-  EXPECT_FALSE(window.openDrawing(QString::fromStdString(broken)));
-  EXPECT_EQ(refusing.pending(), 0u);
+  for (const auto& [file, accepted] :
+       {std::pair{saved, true},
+        {QString::fromStdString(sample), true},
+        {QString::fromStdString(temp.write("notes.txt", "")), false}}) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_EQ(enter.isAccepted(), accepted) << file.toStdString();
+    if (!accepted) continue;
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+  }
+  EXPECT_TRUE(waitFor([&] { return !offered.isEmpty() && !QApplication::activeModalWidget(); }))
+      << dropped.pendingNames();
   EXPECT_EQ(window.drawing().entityCount(), imported);
+  EXPECT_EQ(offered.toStdString(), sample);
+}
 
-  ovwin::windowing().mode = ovwin::DialogMode::Scripted;
-  linker->unloadModule(module);
+TEST_F(Studio, FileDialogsAreJapaneseWithQtsOwnTranslations) {
+  ASSERT_TRUE(studio::loadQtTranslations()) << "apt-get install qt6-translations-l10n";
+  MainWindow window;
+  window.show();
+  QString title;
+  QStringList texts;
+  testing::ModalRobot robot;
+  robot.then<QFileDialog>([&](QFileDialog* dialog) {
+    title = dialog->windowTitle();
+    for (auto* button : dialog->findChildren<QPushButton*>()) texts << button->text();
+    for (auto* label : dialog->findChildren<QLabel*>()) texts << label->text();
+    dialog->reject();
+  });
+  window.findChild<QAction*>("openDxfAction")->trigger();
+  EXPECT_EQ(title.toStdString(), "DXFファイルを開く");
+  // Qt's own words in the dialog, from its translations.
+  EXPECT_TRUE(texts.contains("キャンセル")) << texts.join('|').toStdString();
+  EXPECT_TRUE(texts.contains("ファイルの種類:")) << texts.join('|').toStdString();
 }
 
 }  // namespace
