@@ -16,11 +16,12 @@ namespace {
 
 namespace r = resources;
 
+
 const UiTexts kJapanese = {
     r::import_dialog::kCaption,
     r::import_dialog::kBrowseText,
     r::import_dialog::kSiteLabelText,
-    "名前",  // the resource's column header is English; a Japanese dialog shows it in Japanese
+    r::import_dialog::kTreeColumn,
     r::import_dialog::kSettingsText,
     r::import_dialog::kLogText,
     r::import_dialog::kImportText,
@@ -53,7 +54,7 @@ const UiTexts kEnglish = {
     "Import SIMA File",
     "Browse",
     "Site name:",
-    r::import_dialog::kTreeColumn,
+    "Name",
     "Settings...",
     "Show Log...",
     "Import",

@@ -117,7 +117,7 @@ TEST_F(QtDialogs, TreeShowsRootLabelAndCountsOfTheFileInTreeOrder) {
   KestrelForm form = openForm(kSample);
   qtui::ImportDialog dialog(form);
   EXPECT_EQ(utf8(dialog.windowTitle()), "SIMAファイル読み込み");
-  EXPECT_EQ(utf8(dialog.tree()->headerItem()->text(0)), "名前");
+  EXPECT_EQ(utf8(dialog.tree()->headerItem()->text(0)), "Name");
   ASSERT_EQ(dialog.tree()->topLevelItemCount(), 1);
   EXPECT_EQ(utf8(dialog.tree()->topLevelItem(0)->text(0)), "全て ");
 
