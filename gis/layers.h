@@ -46,7 +46,7 @@ struct Part {
   bool arc = false;
 };
 
-struct Layer {
+struct KESTREL_GIS_EXPORT Layer {
   const LayerSpec* spec = nullptr;
   std::vector<Value> values;  // one row of spec->fields per feature, row after row
   std::vector<std::uint32_t> firstPart{0};  // feature i: parts firstPart[i] to firstPart[i + 1] - 1
