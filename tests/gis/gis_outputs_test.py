@@ -105,6 +105,24 @@ def check_curves_and_reprojection(folder):
     check(wkt.startswith("COMPOUNDCURVE") and "CIRCULARSTRING" in wkt,
           "GeoPackage alignments are compound curves with circular arcs")
 
+    with open(road, encoding="cp932") as f:
+        records = [line.strip().split(",") for line in f]
+    # Vertical results carry the H01 lines' names, stations and heights; routes run through the
+    # A01 points their B01 lines name, easting first.
+    results = [(f["Name"], f["Station"], f["Offset"], f["Elevation"], f["StakeHead"], f["Block"])
+               for f in dataset.GetLayerByName("results") if f["Type"] == "縦断成果"]
+    h01 = [(r[1], float(r[2]), 0.0, float(r[3]), float(r[4]), "縦断") for r in records if r[0] == "H01"]
+    check(results == h01, f"{len(results)} vertical results with the H01 lines' columns")
+    points = {r[1]: (float(r[4]), float(r[3])) for r in records if r[0] == "A01"}
+    route, routes = None, {}
+    for r in records:
+        route = r[3] if r[0] == "F00" and r[4] in ("1", "4", "5", "6") else None if r[0] == "F00" else route
+        if route and r[0] == "B01":
+            routes.setdefault(route, []).append(points[r[1]])
+    drawn = {f["Name"]: [p[:2] for p in f.GetGeometryRef().GetPoints()]
+             for f in dataset.GetLayerByName("routes")}
+    check(drawn == routes, f"routes {sorted(drawn)} through their points")
+
     geojson = os.path.join(folder, "rp.geojson")
     r = run(road, "-o", geojson, "--zone", "9", "--t-srs", "EPSG:4326")
     check(r.returncode == 0, f"reprojected to EPSG:4326 ({r.stderr.strip()})")
