@@ -1,6 +1,7 @@
 #include "gis/geojson_stream.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -39,7 +40,7 @@ class JsonOut {
 
   void integer(long long value) {
     char buffer[24];
-    text_.append(buffer, static_cast<std::size_t>(std::snprintf(buffer, sizeof buffer, "%lld", value)));
+    text_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
   }
 
   // A JSON string: quotes, backslashes and control characters escaped, the rest as it is (UTF-8).

@@ -19,7 +19,14 @@ import xml.etree.ElementTree as ElementTree
 KESTREL = os.path.abspath(sys.argv[1])
 os.environ["GDAL_DRIVER_PATH"] = os.path.abspath(sys.argv[2])
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
-from osgeo import gdal, ogr  # noqa: E402  (the plugin folder must be set first)
+try:
+    from osgeo import gdal, ogr  # noqa: E402  (the plugin folder must be set first)
+except ImportError:
+    print("skip: python3-gdal is not installed")
+    sys.exit(77)
+if shutil.which("ogrinfo") is None or shutil.which("ogr2ogr") is None:
+    print("skip: gdal-bin is not installed")
+    sys.exit(77)
 
 ogr.UseExceptions()
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")

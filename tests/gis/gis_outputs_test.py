@@ -13,7 +13,11 @@ import subprocess
 import sys
 import tempfile
 
-from osgeo import ogr
+try:
+    from osgeo import ogr
+except ImportError:
+    print("skip: python3-gdal is not installed")
+    sys.exit(77)
 
 ogr.UseExceptions()
 KESTREL = os.path.abspath(sys.argv[1])
@@ -128,6 +132,9 @@ def check_curves_and_reprojection(folder):
     check(r.returncode == 0, f"reprojected to EPSG:4326 ({r.stderr.strip()})")
     with open(os.path.join(folder, "rp_points.geojson"), encoding="utf-8") as f:
         ours = [feature["geometry"]["coordinates"] for feature in json.load(f)["features"]]
+    if shutil.which("cs2cs") is None:
+        print("skip cs2cs: proj-bin is not installed")
+        return
     plane = []
     with open(road, encoding="cp932") as f:
         for line in f:
