@@ -14,8 +14,13 @@ using K = FieldKind;
 
 enum LayerIndex { kPoints, kLots, kOpenLots, kRoutes, kAlignments, kElements, kResults };
 
-// The record columns every drawn entity has.
-#define RECORD_FIELDS {"No", K::Integer}, {"Name", K::Text}, {"Type", K::Text}, {"FileName", K::Text}
+// The columns of the object-data records every drawn entity has, then those of a layer.
+std::vector<FieldSpec> recordFields(std::initializer_list<FieldSpec> more) {
+  std::vector<FieldSpec> fields = {
+      {"No", K::Integer}, {"Name", K::Text}, {"Type", K::Text}, {"FileName", K::Text}};
+  fields.insert(fields.end(), more.begin(), more.end());
+  return fields;
+}
 
 const std::string kLine = "line";
 const std::string kCurve = "curve";
@@ -347,10 +352,10 @@ void gatherAlignments(const SurveySource& source, bool curves, bool elements, Ba
 
 const std::vector<LayerSpec>& layerSpecs() {
   static const std::vector<LayerSpec> specs = {
-      {"points", Shape::Point, true, {RECORD_FIELDS, {"Elevation", K::Real}}},
-      {"lots", Shape::Polygon, false, {RECORD_FIELDS}},
-      {"open_lots", Shape::LineString, false, {RECORD_FIELDS}},
-      {"routes", Shape::LineString, true, {RECORD_FIELDS}},
+      {"points", Shape::Point, true, recordFields({{"Elevation", K::Real}})},
+      {"lots", Shape::Polygon, false, recordFields({})},
+      {"open_lots", Shape::LineString, false, recordFields({})},
+      {"routes", Shape::LineString, true, recordFields({})},
       {"alignments", Shape::Alignment, false,
        {{"Name", K::Text}, {"Site", K::Text}, {"Length", K::Real}, {"StartSta", K::Real},
         {"Elements", K::Integer}}},
@@ -359,8 +364,8 @@ const std::vector<LayerSpec>& layerSpecs() {
         {"StartRad", K::Real}, {"EndRad", K::Real}, {"A", K::Real}, {"StartSta", K::Real},
         {"EndSta", K::Real}}},
       {"results", Shape::Point, true,
-       {RECORD_FIELDS, {"Station", K::Real}, {"Offset", K::Real}, {"Elevation", K::Real},
-        {"StakeHead", K::Real}, {"Block", K::Text}, {"Alignment", K::Text}}},
+       recordFields({{"Station", K::Real}, {"Offset", K::Real}, {"Elevation", K::Real},
+                     {"StakeHead", K::Real}, {"Block", K::Text}, {"Alignment", K::Text}})},
   };
   return specs;
 }
@@ -399,8 +404,7 @@ std::vector<Layer> gatherLayers(const SurveySource& source, bool curves) {
     Layer whole;
     whole.spec = &layerSpecs()[i];
     gatherLayer(source, i, curves, SIZE_MAX, [&whole](Layer& batch) {
-      whole = std::move(batch);
-      batch.spec = whole.spec;
+      whole = std::move(batch);  // one batch: the whole layer
       return true;
     });
     if (whole.featureCount() > 0) layers.push_back(std::move(whole));
