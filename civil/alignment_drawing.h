@@ -8,11 +8,6 @@
 
 namespace kestrel {
 
-// Points along a spiral close enough that every chord stays within `chordError` of the curve;
-// the first and last are the spiral's ends.
-std::vector<ovcivil::PlanPoint> spiralPolylinePoints(const ovcivil::AlignmentEntity& spiral,
-                                                     double chordError = 0.001);
-
 // Draws every entity of the alignment on the current layer: a LINE per straight, an ARC per
 // curve, a polyline per spiral; each carries the alignment's name as extended data.
 void drawAlignment(const ovcivil::Alignment& alignment);

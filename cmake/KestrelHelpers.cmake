@@ -46,10 +46,10 @@ function(kestrel_write_layers)
   file(WRITE "${PROJECT_BINARY_DIR}/layers.txt" "${text}\n")
 endfunction()
 
-# kestrel_layer(folder [KIND STATIC|INTERFACE] [SOURCES ...] [DEPS folder...]
+# kestrel_layer(folder [KIND STATIC|SHARED|INTERFACE] [SOURCES ...] [DEPS folder...]
 #               [OPTIONAL_DEPS folder...] [LIBS ...] [PRIVATE_LIBS ...])
-# One layer as a library kestrel_<folder> (alias kestrel::<folder>), by default static and made of
-# every .cpp in the folder. Its own folder is its public include root; DEPS are the layer folders
+# One layer as a library kestrel_<folder> (alias kestrel::<folder>), by default static, made of
+# every .cpp in the folder unless SOURCES says otherwise. Its own folder is its public include root; DEPS are the layer folders
 # it includes, OPTIONAL_DEPS those it includes only when they are built (the Qt views), LIBS other
 # libraries its headers need.
 function(kestrel_layer folder)
@@ -57,7 +57,7 @@ function(kestrel_layer folder)
   if(NOT ARG_KIND)
     set(ARG_KIND STATIC)
   endif()
-  if(NOT ARG_SOURCES AND ARG_KIND STREQUAL "STATIC")
+  if(NOT ARG_SOURCES AND NOT ARG_KIND STREQUAL "INTERFACE")
     file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
   endif()
   kestrel_layer_target(${folder} target)

@@ -120,6 +120,24 @@ void readWithProgress(ImportRun& run, const std::string& path, DialogViews& view
   window.destroy();
 }
 
+// What the drawing does not show, for the host: points without elevation (when points were
+// imported) and where each result point went.
+void keepRecords(ImportRun& run, module::RunRecords& records) {
+  if (run.selection.isSelected(kSeriesA)) {
+    for (const SimaPoint& point : run.pointStore.points())
+      if (!point.hasElevation)
+        records.pointsWithoutElevation.push_back({point.number, point.name, point.north, point.east});
+  }
+  records.results.reserve(run.placements.size());
+  for (PlacedResult& placed : run.placements) {
+    records.results.push_back({placed.entity, std::move(placed.blockName),
+                               std::move(placed.alignmentName), placed.station, placed.offset,
+                               placed.hasStakeHeadHeight
+                                   ? std::optional<double>(placed.stakeHeadHeight)
+                                   : std::nullopt});
+  }
+}
+
 }  // namespace
 
 void resetImportSettings() { importSettings() = ImportSettings{}; }
@@ -186,13 +204,17 @@ void runKestrelCommand() {
   run.shiftDistance = settings.shiftDistance;
   run.siteName = settings.siteName;
   run.selection = settings.selection;
+  run.keepPlacements = conversation.script.keepRecords;
 
   readWithProgress(run, settings.filePath, *views);
 
   ImportLog& log = run.log;
   log.setPath(settings.filePath);
-  if (const io::Result written = writeLogFile(log, run.inputEncoding); !written)
-    windowing.notices.push_back("cannot write the log " + log.path() + ": " + written.description);
+  if (conversation.script.writeLog) {
+    if (const io::Result written = writeLogFile(log, run.inputEncoding); !written)
+      windowing.notices.push_back("cannot write the log " + log.path() + ": " + written.description);
+  }
+  if (conversation.script.keepRecords) keepRecords(run, conversation.records);
 
   SimaResultForm result(SimaResultForm::fromRun(run, settings.filePath));
   views->showResult(result);

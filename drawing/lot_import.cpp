@@ -91,7 +91,7 @@ void drawLot(ImportRun& run, const LotData& lot) {
   if (id.isNull()) return;  // fewer than two vertices: nothing is made
   ovdraw::convertToLightweight(id);
   ovdraw::setPolylineLayerAndClosure(id, run.layers[kLayerLots], lot.closed);
-  attachPolylineRecord(id, lot.number, lot.name, "画地", fileName);
+  attachPolylineRecord(id, lot.number, lot.name, kLotType, fileName);
   ++run.counters.lotPolylines;
 }
 

@@ -21,6 +21,9 @@ struct DialogScript {
   std::optional<std::string> shiftDistance;  // text typed into the shift-distance edit
   std::optional<std::string> alignmentName;  // answer to the alignment selection
   bool cancelImportDialog = false;           // press "閉じる" instead of "読み込み"
+  // Not the dialogs' own: what a host asks of the run besides them.
+  bool keepRecords = false;  // fill Conversation::records (hosts that write more than a drawing)
+  bool writeLog = true;      // false: no log file beside the input (a read-only host)
 };
 
 // How the last run of the import command ended, as far as the dialogs saw it.
@@ -57,16 +60,43 @@ struct RunReport {
   std::string inputEncoding;  // "utf-8" or "cp932"
 };
 
+// A survey point the drawing does not show because it has no elevation.
+struct PointWithoutElevation {
+  int32_t number = 0;
+  std::string name;
+  double north = 0.0;  // SIMA X
+  double east = 0.0;   // SIMA Y
+};
+
+// Where a vertical or cross-section result was placed along its alignment; `entity` is the object
+// id of the point drawn for it.
+struct ResultPlacement {
+  uint64_t entity = 0;
+  std::string blockName;      // H00 / I00 field 2
+  std::string alignmentName;  // the alignment it was placed on
+  double station = 0.0;       // added distance along the alignment, as placed
+  double offset = 0.0;        // to the right of the direction of travel; 0 for vertical results
+  std::optional<double> stakeHeadHeight;  // vertical results and section centres
+};
+
+// What the last run read beyond what its drawing shows (kept when DialogScript::keepRecords).
+struct RunRecords {
+  std::vector<PointWithoutElevation> pointsWithoutElevation;  // file order; only when A was imported
+  std::vector<ResultPlacement> results;                      // drawing order
+};
+
 // The runs of "Kestrel": the answers the host gives, what it hears back.
 struct Conversation {
   DialogScript script;
   DialogOutcome outcome = DialogOutcome::NotRun;
   RunReport report;
+  RunRecords records;
 
-  // A run starts: the previous outcome and report are forgotten.
+  // A run starts: the previous outcome, report and records are forgotten.
   void beginRun() {
     outcome = DialogOutcome::NotRun;
     report = RunReport{};
+    records = RunRecords{};
   }
 };
 
@@ -85,13 +115,19 @@ struct ScanReport {
 };
 
 // Where the import keeps the survey points it draws: the object-data table, its number, name and
-// type columns, and the type a coordinate point carries.
+// type columns, and the type a coordinate point carries; then the polyline table (same columns)
+// and the types its lots and the result points carry.
 struct SurveyPointTable {
   std::string table;
   std::string numberColumn;
   std::string nameColumn;
   std::string typeColumn;
   std::string coordinateType;
+  std::string polylineTable;
+  std::string fileNameColumn;
+  std::string lotType;
+  std::string verticalResultType;
+  std::string sectionResultType;
 };
 
 // The module's side.

@@ -26,6 +26,26 @@ int32_t chooseAlignment(const ImportRun& run, bool found, int32_t routeNumber) {
   return run.chosenAlignmentId;
 }
 
+// The name of the alignment results go on, for the notes a host may keep; empty when unknown.
+std::string placedOnName(const ImportRun& run, CivilConnection& connection, int32_t alignment) {
+  if (!run.keepPlacements || !connection.connected()) return {};
+  try {
+    return connection.alignmentName(alignment);
+  } catch (const OrvoException&) {
+    return {};
+  }
+}
+
+// Notes where a result point went, when the host asked for it.
+void notePlacement(ImportRun& run, OvDbObjectId id, const std::string& block,
+                   const std::string& alignment, double station, double offset,
+                   const double* stakeHeadHeight) {
+  if (!run.keepPlacements) return;
+  PlacedResult placed{id.value(), block, alignment, station, offset, stakeHeadHeight != nullptr,
+                      stakeHeadHeight != nullptr ? *stakeHeadHeight : 0.0};
+  run.placements.push_back(std::move(placed));
+}
+
 // A section gives its points, plus a centre point when none of them lies on the centre line.
 int sectionPointCount(const SubEntity& section) {
   bool onCentre = false;
@@ -181,6 +201,7 @@ void buildVerticalResult(ImportRun& run, HSeriesData block) {
   } catch (const OrvoException&) {
   }
   spreadStations(block.stations, run.shiftDistance);
+  const std::string placedOn = placedOnName(run, connection, alignment);
   for (const auto& station : block.stations) {
     double x = 0.0;
     double y = 0.0;
@@ -192,7 +213,9 @@ void buildVerticalResult(ImportRun& run, HSeriesData block) {
     }
     const OvDbObjectId id = ovdraw::createPoint(run.layers[kLayerPoints], x, y, station.groundHeight);
     if (id.isNull()) continue;
-    attachPointRecord(id, block.routeNumber, station.name, "縦断成果", fileName);
+    attachPointRecord(id, block.routeNumber, station.name, kVerticalResultType, fileName);
+    notePlacement(run, id, block.blockName, placedOn, station.distance, 0.0,
+                  &station.stakeHeadHeight);
     ++run.counters.verticalPoints;
   }
 }
@@ -208,10 +231,15 @@ void buildCrossSectionResult(ImportRun& run, IntersectionData block) {
     connection.connect();
   } catch (const OrvoException&) {
   }
-  auto drawPoint = [&](double x, double y, double z, const std::string& name) {
+  const std::string placedOn = placedOnName(run, connection, alignment);
+  auto drawPoint = [&](double x, double y, double z, const std::string& name,
+                       const SubEntity& section, double offset) {
     const OvDbObjectId id = ovdraw::createPoint(layer, x, y, z);
     if (id.isNull()) return;
-    attachPointRecord(id, block.routeNumber, name, "横断成果", fileName);
+    attachPointRecord(id, block.routeNumber, name, kSectionResultType, fileName);
+    // The section's stake-head height belongs to its centre.
+    notePlacement(run, id, block.blockName, placedOn, section.distance, offset,
+                  offset == 0.0 ? &section.fourth : nullptr);
     ++run.counters.sectionPoints;
   };
   for (auto& section : block.sections) {
@@ -232,9 +260,10 @@ void buildCrossSectionResult(ImportRun& run, IntersectionData block) {
       if (connection.pointAtDistanceOffset(alignment, section.distance, offset, x, y) != 0) continue;
       if (offset == 0.0) onCentre = true;
       const std::string& pointName = section.pointNames[static_cast<std::size_t>(j)];
-      drawPoint(x, y, section.elevations[j], pointName.empty() ? section.name : pointName);
+      drawPoint(x, y, section.elevations[j], pointName.empty() ? section.name : pointName, section,
+                offset);
     }
-    if (!onCentre) drawPoint(centreX, centreY, section.centreElevation, section.name);
+    if (!onCentre) drawPoint(centreX, centreY, section.centreElevation, section.name, section, 0.0);
   }
 }
 

@@ -126,6 +126,10 @@ class ImportRun {
   std::string currentAlignmentName;
   // What the input was read as (the log is written the same way).
   io::Encoding inputEncoding = io::Encoding::Utf8;
+  // Whether the builders of results note where they placed each point (for hosts that write
+  // more than the drawing), and those notes.
+  bool keepPlacements = false;
+  std::vector<PlacedResult> placements;
   // The lines being read; set by Read file for the time the file is open.
   sima::LineSource* reader = nullptr;
 

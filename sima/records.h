@@ -104,7 +104,7 @@ struct SubEntity {
   std::string name;              // I01 field 1, trimmed
   double distance = 0.0;         // I01 field 2
   double centreElevation = 0.0;  // I01 field 3
-  double fourth = 0.0;           // I01 field 4, kept but unused
+  double fourth = 0.0;           // I01 field 4, the stake-head height; not drawn
   int32_t lineNumber = 0;        // the I01 line
   std::string lineText;          // the I01 line as read (trimmed)
   std::vector<std::string> pointNames;
@@ -118,6 +118,17 @@ struct IntersectionData {
   std::string blockName;    // I00 field 2
   bool found = false;
   GrowingArray<SubEntity> sections;
+};
+
+// Where one result point was drawn along its alignment; kept only when the host asks.
+struct PlacedResult {
+  uint64_t entity = 0;  // object id of the point drawn
+  std::string blockName;
+  std::string alignmentName;
+  double station = 0.0;
+  double offset = 0.0;
+  bool hasStakeHeadHeight = false;
+  double stakeHeadHeight = 0.0;
 };
 
 // Position of the first record with each number. Survey numbers mostly run densely from small

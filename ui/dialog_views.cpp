@@ -117,9 +117,12 @@ class ScriptedViews : public DialogViews {
   }
 
   void showResult(SimaResultForm& form) override {
-    if (const io::Result appended = form.open(); !appended)
-      windowing_.notices.push_back("cannot append the result to the log " + form.logPath() + ": " +
-                                   appended.description);
+    // Without a log file there is nothing to append the result to.
+    if (conversation_.script.writeLog) {
+      if (const io::Result appended = form.open(); !appended)
+        windowing_.notices.push_back("cannot append the result to the log " + form.logPath() +
+                                     ": " + appended.description);
+    }
     const SimaResultInputs& in = form.inputs();
     module::RunReport& report = conversation_.report;
     report.resultLines = form.lines();

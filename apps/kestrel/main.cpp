@@ -18,9 +18,11 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "apps/kestrel/cogo_points.h"
+#include "apps/kestrel/gis_outputs.h"
 #include "apps/kestrel/report.h"
 #include "module_api/import_module.h"
 #include "platform/civil/landxml.h"
@@ -47,7 +49,8 @@ struct ImportOptions {
   std::string encoding = "auto";
   std::string language = "ja";
   bool json = false;
-  std::optional<std::string> output;
+  std::vector<std::string> outputs;       // the drawing (.dxf) and any GIS outputs
+  cli::GisOutputs gis;
   std::optional<std::string> drawing;
   std::optional<std::string> landxml;     // the civil document's LandXML (default: beside the drawing)
   std::optional<std::string> alignments;  // a LandXML opened into the civil document first
@@ -186,7 +189,7 @@ module::ImportModule* prepareModule(const std::string& language, const std::stri
   return importModule;
 }
 
-int runImport(const ImportOptions& o) {
+int runImport(ImportOptions& o) {
   if (const std::string problem = pathProblem(o.file); !problem.empty())
     return fail(2, o.file + ": " + problem + ": Please browse for Valid SIM File.");
   int status = 0;
@@ -200,10 +203,15 @@ int runImport(const ImportOptions& o) {
                          "\" (expected all, or A,D,H,I,F1..F7)");
   }
 
-  // Outputs: never the input, never the base drawing.
-  const std::string output = o.output ? *o.output : replaceExtension(o.file, ".dxf");
+  // Outputs: never the input, never the base drawing. Without -o the drawing goes beside the
+  // input; with -o only what it names is written (the LandXML with a drawing or --landxml).
+  std::vector<std::string> drawings = o.outputs;
+  if (std::string error; !o.gis.prepare(drawings, o.file, error)) return fail(2, error);
+  const bool writeDrawing = o.outputs.empty() || !drawings.empty();
+  const bool writeLandXml = writeDrawing || o.landxml.has_value();
+  const std::string output = drawings.empty() ? replaceExtension(o.file, ".dxf") : drawings[0];
   if (sameFile(output, o.file)) return fail(2, output + ": the output would overwrite the input");
-  if (o.drawing && sameFile(output, *o.drawing))
+  if (writeDrawing && o.drawing && sameFile(output, *o.drawing))
     return fail(2, output + ": the output would overwrite the base drawing");
 
   static OvDbDatabase drawing;
@@ -213,7 +221,7 @@ int runImport(const ImportOptions& o) {
   }
   // The civil document: alignments made earlier, then what this run adds, saved as LandXML.
   const std::string landxml = o.landxml ? *o.landxml : replaceExtension(output, ".xml");
-  for (const auto* input : {&o.file, &output})
+  for (const auto* input : {&std::as_const(o.file), &output})
     if (sameFile(landxml, *input)) return fail(2, landxml + ": the LandXML output would overwrite " + *input);
   if (o.alignments && sameFile(landxml, *o.alignments))
     return fail(2, landxml + ": the LandXML output would overwrite the alignments it opens");
@@ -256,6 +264,7 @@ int runImport(const ImportOptions& o) {
   for (int i = 0; i < 5; ++i) conversation.script.layers[i] = o.layers[static_cast<std::size_t>(i)];
   conversation.script.shiftDistance = o.shift;
   conversation.script.alignmentName = o.alignment;
+  o.gis.prepareScript(conversation.script);
   TerminalProgress progress(isatty(STDERR_FILENO) != 0 && !o.json);
   windowing.progressHook = [&progress](int percent) { progress.show(percent); };
 
@@ -285,12 +294,16 @@ int runImport(const ImportOptions& o) {
   }
 
   const auto& report = conversation.report;
+  if (std::string error; o.gis.any() && !o.gis.check(error)) return fail(2, error);
   // The drawing and the civil document are separate files that only read the drawing: the DXF is
   // written on a second thread while this one writes the LandXML.
   kestrel::io::Result dxfSaved;
   kestrel::io::Result landxmlSaved;
-  {
-    std::jthread dxfWriter([&] { dxfSaved = saveDxf(drawing, output); });
+  std::vector<std::string> outputs;
+  if (writeLandXml) {
+    std::jthread dxfWriter([&] {
+      if (writeDrawing) dxfSaved = saveDxf(drawing, output);
+    });
     auto points = cli::drawingCogoPoints(drawing, importModule->surveyPointTable());
     if (!points.empty()) civil.markModified();
     civil.points().insert(civil.points().end(), std::make_move_iterator(points.begin()),
@@ -299,7 +312,14 @@ int runImport(const ImportOptions& o) {
   }
   if (!dxfSaved) return fail(1, dxfSaved.message());
   if (!landxmlSaved) return fail(1, landxmlSaved.message());
-  std::vector<std::string> outputs = {output, landxml};
+  if (writeDrawing) outputs.push_back(output);
+  if (writeLandXml) outputs.push_back(landxml);
+  if (o.gis.any()) {
+    const kestrel::io::Result written =
+        o.gis.write(drawing, civil, importModule->surveyPointTable(), conversation.records, o.file,
+                    report.inputEncoding, outputs);
+    if (!written) return fail(written.failure == kestrel::io::Failure::Content ? 2 : 1, written.message());
+  }
   if (o.json) {
     cli::writeImportJson(std::cout, o.file, report, outputs);
   } else {
@@ -355,7 +375,12 @@ int main(int argc, char** argv) {
   import->add_option("--lang", o.language, "Message language: ja or en")
       ->check(CLI::IsMember({"ja", "en"}));
   import->add_flag("--json", o.json, "Print a machine-readable report instead of the result lines");
-  import->add_option("-o,--output", o.output, "The drawing to write (default: FILE with .dxf)");
+  import
+      ->add_option("-o,--output", o.outputs,
+                   "An output: the drawing (.dxf) or a GIS dataset (.gpkg, .geojson, .shp, .fgb, "
+                   ".csv, ...); repeat for several (default: FILE with .dxf)")
+      ->allow_extra_args(false);
+  o.gis.addOptions(*import);
   import->add_option("--drawing", o.drawing, "An existing drawing (DXF) to import into");
   import->add_option("--landxml", o.landxml,
                      "The LandXML file of the civil document to write (default: the drawing with .xml)");

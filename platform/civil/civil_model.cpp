@@ -139,6 +139,49 @@ double footAlong(const AlignmentEntity& entity, PlanPoint p) {
   return 0.0;
 }
 
+// The model admits no entity winding round more than once; the cap on polyline points is a
+// guard only.
+constexpr std::size_t kMostPoints = 1000000;
+
+// Distances along a spiral at which to place polyline points so that every chord stays within
+// `chordError` of the curve.
+std::vector<double> spiralAlongs(const AlignmentEntity& spiral, double chordError) {
+  // A chord of length h on a curve of curvature at most k rises at most k·h²/8 above it. Along a
+  // clothoid |k| changes linearly, so each step takes the largest h with
+  // h²·(k_here + growth·h) = 8·chordError, found by Newton's method from above.
+  const double startSize = std::abs(spiral.startCurvature);
+  const double endSize = std::abs(spiral.endCurvature);
+  const double growth = (endSize - startSize) / spiral.length;  // d|k|/ds
+  const double target = 8.0 * chordError;
+  std::vector<double> alongs{0.0};
+  double along = 0.0;
+  double previousStep = spiral.length;
+  while (along < spiral.length && alongs.size() < kMostPoints) {
+    const double here = startSize + growth * along;
+    double step = spiral.length - along;
+    if (growth > 0.0 && alongs.size() == 1) {
+      // The first step: Newton's method from an upper bound, monotonically down to the root.
+      step = std::min(step, std::cbrt(target / growth));
+      if (here > 0.0) step = std::min(step, std::sqrt(target / here));
+      for (int i = 0; i < 8; ++i) {
+        const double f = here * step * step + growth * step * step * step - target;
+        if (f <= 0.0) break;
+        step -= f / (2.0 * here * step + 3.0 * growth * step * step);
+      }
+    } else if (growth > 0.0) {
+      // Steps shrink as |k| grows: bounding |k| by its value one previous step ahead is safe.
+      step = std::min({step, previousStep, std::sqrt(target / (here + growth * previousStep))});
+    } else if (here > 0.0) {
+      step = std::min(step, std::sqrt(target / here));
+    }
+    step = std::max(step, 1e-6);
+    previousStep = step;
+    along = std::min(spiral.length, along + step);
+    alongs.push_back(along);
+  }
+  return alongs;
+}
+
 }  // namespace
 
 void AlignmentEntity::evaluate(double along, PlanPoint& point, double& direction) const {
@@ -194,6 +237,31 @@ std::vector<PlanPoint> AlignmentEntity::samplePoints(const std::vector<double>& 
     }
     points.push_back(at);
     previous = along;
+  }
+  return points;
+}
+
+std::vector<PlanPoint> AlignmentEntity::polylinePoints(double chordError) const {
+  std::vector<double> alongs;
+  if (kind == EntityKind::Spiral) {
+    alongs = spiralAlongs(*this, chordError);
+  } else {
+    std::size_t pieces = 1;
+    if (kind == EntityKind::Curve && radius > 0.0 && chordError > 0.0) {
+      // A chord spanning the angle θ of a circle of radius R rises R·(1 − cos(θ/2)) above it.
+      const double widest = 2.0 * std::acos(std::max(-1.0, 1.0 - chordError / radius));
+      const double needed = std::ceil(length / radius / widest);
+      pieces = needed >= double(kMostPoints) ? kMostPoints
+                                             : std::max<std::size_t>(1, std::size_t(needed));
+    }
+    for (std::size_t i = 0; i <= pieces; ++i) alongs.push_back(length * double(i) / double(pieces));
+  }
+  std::vector<PlanPoint> points = samplePoints(alongs);
+  // A spiral's points are marched from its start, as drawings have always had them; a straight's
+  // or a curve's ends are the entity's own.
+  if (kind != EntityKind::Spiral) {
+    points.front() = start;
+    points.back() = end;
   }
   return points;
 }

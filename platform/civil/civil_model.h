@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace ovcivil {
@@ -50,6 +51,10 @@ struct AlignmentEntity {
   // The points at the given distances from the start, best given in increasing order (a spiral
   // is then followed piece by piece rather than evaluated afresh for each point).
   std::vector<PlanPoint> samplePoints(const std::vector<double>& alongs) const;
+  // Points from start to end close enough that no chord strays more than `chordError` from the
+  // entity: a straight's two ends, evenly spaced points on a curve, steps that shorten as a
+  // spiral tightens.
+  std::vector<PlanPoint> polylinePoints(double chordError) const;
 };
 
 // One horizontal alignment of a site.
@@ -177,6 +182,10 @@ class CivilApplication {
  public:
   CivilDocument& activeDocument() { return *document_; }
   void setActiveDocument(std::unique_ptr<CivilDocument> document) { document_ = std::move(document); }
+  // Hands the active document over to the caller; a fresh one becomes active.
+  std::unique_ptr<CivilDocument> takeActiveDocument() {
+    return std::exchange(document_, std::make_unique<CivilDocument>());
+  }
   // Whether a connection by programmatic id succeeds (false for unknown ids).
   bool answersTo(const std::string& programmaticId) const;
 

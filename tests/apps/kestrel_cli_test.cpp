@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/hostile_sima.h"
 #include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -115,22 +116,7 @@ TEST(KestrelCli, ShiftIsCheckedByTheSettingsRule) {
 // Input that must never crash or hang: each ends with a log (exit 0) or "nothing to import" (3).
 TEST(KestrelCli, HostileInputEndsCleanly) {
   TempDir dir;
-  std::string garbage;
-  for (int i = 0; i < 20000; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
-  const std::string bigLine = "A00,\nA01,1," + std::string(50u * 1024 * 1024, 'x') + ",1,2,3,\nA99,\n";
-  const struct {
-    const char* name;
-    std::string bytes;
-  } cases[] = {
-      {"empty.sim", ""},
-      {"garbage.sim", garbage},
-      {"nul.sim", std::string("A00,\nA01,1,P\0\0,1,2,3,\nA99,\n", 27)},
-      {"bigline.sim", bigLine},
-      {"badcp932.sim", "A00,\nA01,1,\x81\x20\xa0\xfd,1,2,3,\nA99,\n"},
-      {"longint.sim", "A00,\nA01,123456789012345678901234567890,P,1,2,3,\nA99,\n"},
-      {"longnumber.sim", "A00,\nA01,1,P," + std::string(400, '9') + ",2,3,\nA99,\n"},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : kestrel::testing::hostileSimaFiles()) {
     const std::string input = dir.write(c.name, c.bytes);
     const Result r = run("import " + quoted(input), true);
     EXPECT_TRUE(r.status == 0 || r.status == 3) << c.name << ": " << r.out;

@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <numbers>
 #include <random>
 
-#include "civil/alignment_drawing.h"
 #include "civil/automation.h"
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
@@ -327,54 +324,6 @@ TEST_F(BuilderTest, DrawingShowsTheAlignmentWithItsNameAsExtendedData) {
   const AlignmentEntity& curve = alignment.entities[2];
   EXPECT_NEAR(arc.center.x + arc.radius * std::cos(arc.startAngle), curve.end.x, 1e-9);
   EXPECT_NEAR(arc.center.y + arc.radius * std::sin(arc.startAngle), curve.end.y, 1e-9);
-}
-
-// How far a point lies from the polyline through `points`.
-double distanceToPolyline(const std::vector<ovcivil::PlanPoint>& points, ovcivil::PlanPoint p) {
-  double best = 1e300;
-  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-    const auto& a = points[i];
-    const auto& b = points[i + 1];
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-    best = std::min(best, std::hypot(a.x + t * dx - p.x, a.y + t * dy - p.y));
-  }
-  return best;
-}
-
-TEST(SpiralPolyline, ChordsStayWithinAMillimetre) {
-  struct Row {
-    double startRadius, endRadius, length;
-  };
-  const double inf = std::numeric_limits<double>::infinity();
-  for (const Row& row : {Row{60.0, 2000.0, 100.0 * 100.0 / 60 - 5}, Row{inf, 80.0, 80.0}, Row{1500, inf, 400},
-                         Row{300.0, 100.0, 50.0}}) {
-    ovcivil::CivilDocument document;
-    auto& alignment = document.addAlignment(document.addSite("s"), "a");
-    AlignmentEntity* line = nullptr;
-    document.addFixedLine(alignment, {-10, 0}, {0, 0}, line);
-    AlignmentEntity* spiral = nullptr;
-    ASSERT_EQ(document.addFixedSpiral(alignment, line->objectId, {0, 0}, {10, 0}, row.startRadius, row.endRadius,
-                                      row.length, true, 1, spiral),
-              ovcivil::kOk);
-    const auto points = spiralPolylinePoints(*spiral);
-    ASSERT_GE(points.size(), 3u);
-    ovcivil::PlanPoint first, last;
-    double direction = 0.0;
-    spiral->evaluate(0.0, first, direction);
-    spiral->evaluate(spiral->length, last, direction);
-    EXPECT_NEAR(points.front().x, first.x, 1e-12);
-    EXPECT_NEAR(points.back().x, last.x, 1e-9);
-    EXPECT_NEAR(points.back().y, last.y, 1e-9);
-    double worst = 0.0;
-    for (int k = 0; k <= 4000; ++k) {
-      ovcivil::PlanPoint p;
-      spiral->evaluate(spiral->length * k / 4000.0, p, direction);
-      worst = std::max(worst, distanceToPolyline(points, p));
-    }
-    EXPECT_LT(worst, 1e-3) << row.startRadius << " " << row.endRadius;
-    EXPECT_GT(worst, 2e-4) << "no more points than the tolerance needs";
-  }
 }
 
 }  // namespace

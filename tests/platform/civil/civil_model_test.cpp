@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -228,6 +229,59 @@ TEST(CivilModel, SpiralFromAStraightIsExactInItsFirstMetres) {
     ASSERT_EQ(f.alignment->pointAtStation(100.0 + along, 0, point), ovcivil::kOk);
     EXPECT_NEAR(point.x, x, 1e-12) << along;
     EXPECT_NEAR(point.y, -y, 1e-12) << along;  // a right turn
+  }
+}
+
+// How far a point lies from the polyline through `points`.
+double distanceToPolyline(const std::vector<PlanPoint>& points, PlanPoint p) {
+  double best = 1e300;
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    const auto& a = points[i];
+    const auto& b = points[i + 1];
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    best = std::min(best, std::hypot(a.x + t * dx - p.x, a.y + t * dy - p.y));
+  }
+  return best;
+}
+
+// Spirals (start radius ≠ end radius) and curves (equal radii) of the rows, each drawn as a
+// polyline whose chords stay within a millimetre of the entity, with no more points than needed.
+TEST(CivilModel, PolylinesStayWithinAMillimetre) {
+  struct Row {
+    double startRadius, endRadius, length;
+  };
+  for (const Row& row : {Row{60.0, 2000.0, 100.0 * 100.0 / 60 - 5}, Row{kInf, 80.0, 80.0},
+                         Row{1500, kInf, 400}, Row{300.0, 100.0, 50.0}, Row{30.0, 30.0, 90.0},
+                         Row{5000.0, 5000.0, 300.0}}) {
+    Fixture f;
+    AlignmentEntity* line = nullptr;
+    ASSERT_EQ(f.document.addFixedLine(*f.alignment, {-10, 0}, {0, 0}, line), ovcivil::kOk);
+    AlignmentEntity* entity = nullptr;
+    if (row.startRadius == row.endRadius) {
+      const double turn = row.length / row.startRadius;
+      const PlanPoint end{row.startRadius * std::sin(turn), row.startRadius * (1 - std::cos(turn))};
+      ASSERT_EQ(f.document.addFixedCurve(*f.alignment, {0, 0}, end, row.startRadius, true, entity),
+                ovcivil::kOk);
+    } else {
+      ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, line->objectId, {0, 0}, {10, 0},
+                                          row.startRadius, row.endRadius, row.length, true, 1,
+                                          entity),
+                ovcivil::kOk);
+    }
+    const auto points = entity->polylinePoints(0.001);
+    ASSERT_GE(points.size(), 3u);
+    EXPECT_EQ(points.front().x, entity->start.x);
+    EXPECT_NEAR(points.back().y, entity->end.y, 1e-9);
+    double worst = 0.0;
+    for (int k = 0; k <= 4000; ++k) {
+      PlanPoint p;
+      double direction = 0.0;
+      entity->evaluate(entity->length * k / 4000.0, p, direction);
+      worst = std::max(worst, distanceToPolyline(points, p));
+    }
+    EXPECT_LT(worst, 1e-3) << row.startRadius << " " << row.endRadius;
+    EXPECT_GT(worst, 2e-4) << "no more points than the tolerance needs";
   }
 }
 

@@ -1,0 +1,92 @@
+// GIS datasets of an import: the survey entities of a drawing, the alignments of a civil document
+// and what the run kept beyond the drawing, written through GDAL/OGR in any vector format it can
+// create, in the coordinate reference system a zone, a datum or an EPSG code names.
+// This header needs no GDAL: the command line host loads libkestrel_gis.so (and with it GDAL's
+// many libraries) only when it writes a GIS output, and finds its side by kGisWriterSymbol.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "io/result.h"
+#include "module_api/import_module.h"
+#include "platform/civil/civil_model.h"
+#include "platform/drawing/drawing_database.h"
+
+#define KESTREL_GIS_EXPORT __attribute__((visibility("default")))
+
+namespace kestrel::gis {
+
+// The geodetic datum of the Japanese plane rectangular zones.
+enum class Datum { Jgd2011, Jgd2000 };
+
+// The EPSG code of plane rectangular zone 1 to 19 (I to XIX) on a datum; 0 for any other zone.
+constexpr int planeZoneEpsg(int zone, Datum datum) {
+  if (zone < 1 || zone > 19) return 0;
+  return (datum == Datum::Jgd2011 ? 6669 : 2443) + zone - 1;
+}
+
+// How the user named the coordinate reference systems; 0 and empty mean "not given".
+struct CrsOptions {
+  int zone = 0;
+  Datum datum = Datum::Jgd2011;
+  int epsg = 0;
+  std::string targetSrs;  // anything GDAL takes: "EPSG:4326", WKT, a PROJ string
+};
+
+// The source CRS's EPSG code: an explicit code, else the zone option, else the zone the file
+// names, the zones on the chosen datum; 0 when nothing names one.
+constexpr int sourceEpsg(const CrsOptions& options, int zoneInFile) {
+  if (options.epsg != 0) return options.epsg;
+  return planeZoneEpsg(options.zone != 0 ? options.zone : zoneInFile, options.datum);
+}
+
+// A zone a file names, with the line that names it.
+struct ZoneInFile {
+  int zone = 0;  // 0: none found
+  int line = 0;
+  std::string text;  // the line, decoded
+};
+
+// What a GIS dataset is made of. The drawing's points and polylines are found by the import's
+// object-data records (tables); the civil document gives the alignments; the records what the
+// drawing does not show (points without elevation, where result points were placed).
+struct SurveySource {
+  const OvDbDatabase* drawing = nullptr;
+  const ovcivil::CivilDocument* civil = nullptr;
+  module::SurveyPointTable tables;
+  const module::RunRecords* records = nullptr;
+  std::string fileName;  // the input's name, as the records carry it
+};
+
+// What writing a dataset made and what GDAL warned of on the way.
+struct GisReport {
+  std::vector<std::string> written;
+  std::vector<std::string> warnings;
+};
+
+// The writer's side, as the command line host reaches it.
+class GisWriter {
+ public:
+  // The zone the file at `path` names in its records, read in `encoding` ("utf-8" or "cp932").
+  virtual ZoneInFile findZone(const std::string& path, const std::string& encoding) = 0;
+  // Whether an output can be written: a known driver (`driver`, else by the extension) that
+  // creates vector datasets, a target CRS GDAL understands, a folder that exists.
+  virtual io::Result checkOutput(const std::string& path, const std::string& driver,
+                                 const std::string& targetSrs) = 0;
+  // Writes every layer that has features, through a temporary folder beside `path` whose files
+  // are renamed into place at the end. A format that holds one layer per file gets one file per
+  // layer, named after `path` with "_<layer>" before the extension.
+  virtual io::Result write(const SurveySource& source, const std::string& path,
+                           const std::string& driver, int sourceEpsg,
+                           const std::string& targetSrs, GisReport& report) = 0;
+
+ protected:
+  ~GisWriter() = default;
+};
+
+// libkestrel_gis.so exports `GisWriter* kestrelGisWriter()` with C linkage.
+using GisWriterFunction = GisWriter* (*)();
+inline constexpr const char* kGisWriterSymbol = "kestrelGisWriter";
+
+}  // namespace kestrel::gis

@@ -1,0 +1,91 @@
+// The SIMA driver inside GDAL: which files it takes, that it only reads, and that the hostile
+// inputs of the command line host's tests end cleanly through it too.
+#include <gtest/gtest.h>
+
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "tests/support/hostile_sima.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using kestrel::testing::TempDir;
+
+struct CloseDataset {
+  void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<GDALDataset, CloseDataset>;
+
+// The build's plugin folder only: GDAL finds ogr_SIMA.so there.
+GDALDriver* simaDriver() {
+  static GDALDriver* driver = [] {
+    setenv("GDAL_DRIVER_PATH", KESTREL_BINARY_DIR "/lib/gdalplugins", 1);
+    GDALAllRegister();
+    return GetGDALDriverManager()->GetDriverByName("SIMA");
+  }();
+  return driver;
+}
+
+Dataset openWithSima(const std::string& path, unsigned flags = GDAL_OF_VECTOR) {
+  const char* const drivers[] = {"SIMA", nullptr};
+  return Dataset(GDALDataset::Open(path.c_str(), flags, drivers, nullptr, nullptr));
+}
+
+// Reads every feature of every layer; true when each layer gave as many as it counts.
+bool readsAsManyAsItCounts(GDALDataset& dataset) {
+  bool same = true;
+  for (OGRLayer* layer : dataset.GetLayers()) {
+    GIntBig read = 0;
+    for (const auto& feature : *layer) read += feature != nullptr ? 1 : 0;
+    same = same && read == layer->GetFeatureCount();
+  }
+  return same;
+}
+
+TEST(OgrSima, TakesSimaFilesByNameAndFirstRecordsOnly) {
+  ASSERT_NE(simaDriver(), nullptr);
+  const std::string sima = "G00,01,現場,\r\nA00,\r\nA01,1,P1,100.5,200.25,3,\r\nA99,\r\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool taken;
+  } rows[] = {{"site.sim", sima, true},
+              {"SITE.SIM", "\xEF\xBB\xBF" + sima, true},
+              {"nobreak.sim", "A00,", true},
+              {"site.txt", sima, false},
+              {"prose.sim", "Survey notes\nA00,\n", false},
+              {"gcode.sim", "G00 X10 Y20\nG01 X5\n", false},
+              {"spaced.sim", "A 00,\nA01,1,P,1,2,3,\n", false}};
+  TempDir dir;
+  for (const auto& row : rows) {
+    Dataset dataset = openWithSima(dir.write(row.name, row.bytes));
+    EXPECT_EQ(dataset != nullptr, row.taken) << row.name;
+  }
+  const std::string path = dir.write("p.sim", sima);
+  EXPECT_EQ(openWithSima(path, GDAL_OF_VECTOR | GDAL_OF_UPDATE), nullptr) << "read-only";
+  Dataset dataset = openWithSima(path);
+  ASSERT_NE(dataset, nullptr);
+  ASSERT_EQ(dataset->GetLayerCount(), 1);
+  std::unique_ptr<OGRFeature> point(dataset->GetLayer(0)->GetNextFeature());
+  EXPECT_STREQ(point->GetFieldAsString("Name"), "P1");
+  EXPECT_EQ(point->GetGeometryRef()->toPoint()->getX(), 200.25);  // easting first
+  EXPECT_EQ(dataset->GetLayer(0)->CreateFeature(point.get()), OGRERR_UNSUPPORTED_OPERATION);
+}
+
+TEST(OgrSima, HostileInputsEndCleanly) {
+  ASSERT_NE(simaDriver(), nullptr);
+  TempDir dir;
+  for (const auto& hostile : kestrel::testing::hostileSimaFiles()) {
+    Dataset dataset = openWithSima(dir.write(hostile.name, hostile.bytes));
+    if (dataset != nullptr) {
+      EXPECT_TRUE(readsAsManyAsItCounts(*dataset)) << hostile.name;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+#!/usr/bin/python3
+"""GIS outputs end to end: SIMA files imported by the command line host into every common format,
+read back through GDAL (osgeo.ogr), reprojected against PROJ's cs2cs, with the CRS a zone, a datum,
+a code or the file names, and the outputs refused before anything is written.
+
+  gis_outputs_test.py KESTREL_BINARY
+Prints one line per check and exits non-zero when any failed.
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+try:
+    from osgeo import ogr
+except ImportError:
+    print("skip: python3-gdal is not installed")
+    sys.exit(77)
+
+ogr.UseExceptions()
+KESTREL = os.path.abspath(sys.argv[1])
+EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        failures.append(what)
+
+
+def run(*args):
+    return subprocess.run([KESTREL, "import", *args], capture_output=True, text=True)
+
+
+def write_sima(folder, name, lines, encoding="cp932"):
+    path = os.path.join(folder, name)
+    with open(path, "w", encoding=encoding, newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+    return path
+
+
+POINTS = [  # number, name, X (north), Y (east), Z (None: no elevation)
+    (1, "基準点１", 1000.125, 2000.5, 10.25),
+    (2, "No.2", -23795.96, -32832.251, 0.0),
+    (3, "髙野～", 0.1, 0.2, 0.3),
+    (4, "NoZ", 5.0, 5.0, None),
+]
+LINES = (["A00,"] + [f"A01,{n},{name},{x},{y},{'' if z is None else z}," for n, name, x, y, z in POINTS]
+         + ["A99,", "D00,7,画地七,1,", "B01,1,a,", "B01,2,b,", "B01,3,c,", "D99,",
+            "D00,8,開放,2,", "B01,3,c,", "B01,4,d,", "D99,"])
+
+# Format and whether it holds several layers in one file; every one carries the CRS.
+FORMATS = [("gpkg", True), ("geojson", False), ("shp", False), ("fgb", False), ("csv", False)]
+
+
+def open_layer(base, extension, several, name):
+    path = f"{base}.{extension}" if several else f"{base}_{name}.{extension}"
+    dataset = ogr.Open(path)
+    return dataset, dataset.GetLayerByName(name) if several else dataset.GetLayer(0)
+
+
+def check_formats(folder):
+    sima = write_sima(folder, "t.sim", LINES)
+    for extension, several in FORMATS:
+        base = os.path.join(folder, f"out-{extension}")
+        r = run(sima, "-o", f"{base}.{extension}", "--zone", "9")
+        check(r.returncode == 0, f"{extension}: import exits 0 ({r.stderr.strip()})")
+        dataset, points = open_layer(base, extension, several, "points")
+        # By number: a spatially indexed format (FlatGeobuf) keeps its features in its own order.
+        features = {feature.GetField("No"): feature for feature in points}
+        check(len(features) == len(POINTS), f"{extension}: every point, with or without elevation")
+        for n, name, x, y, z in POINTS:
+            feature = features[n]
+            g = feature.GetGeometryRef()
+            check((g.GetX(), g.GetY(), g.GetZ()) == (y, x, 0.0 if z is None else z),
+                  f"{extension}: point {n} at (Y, X, Z) exactly, easting first")
+            check([feature.GetField(f) for f in ("No", "Name", "Type", "FileName", "Elevation")]
+                  == [n, name, "座標", "t.sim", z], f"{extension}: point {n}'s columns")
+        code = points.GetSpatialRef().GetAuthorityCode(None) if points.GetSpatialRef() else None
+        check(code == "6677", f"{extension}: CRS EPSG:{code}")
+        lots_dataset, lots = open_layer(base, extension, several, "lots")  # the layer needs it open
+        lot = lots.GetNextFeature()
+        check(lot.GetGeometryRef().GetGeometryType() == ogr.wkbPolygon and lot.GetGeometryRef().IsValid(),
+              f"{extension}: the closed lot is a valid polygon")
+        check((lot.GetField("No"), lot.GetField("Name"), lot.GetField("Type")) == (7, "画地七", "画地"),
+              f"{extension}: the lot's columns")
+        open_dataset, open_lots = open_layer(base, extension, several, "open_lots")
+        open_lot = open_lots.GetNextFeature()  # the geometry lives as long as its feature
+        line = open_lot.GetGeometryRef()
+        check(line.GetGeometryType() == ogr.wkbLineString and line.GetPointCount() == 2,
+              f"{extension}: the open lot is a line string")
+    leftovers = [name for name in os.listdir(folder) if name.startswith(".")]
+    check(not leftovers and not os.path.exists(os.path.join(folder, "t.dxf")),
+          f"only the outputs named are written, no staging left ({leftovers})")
+
+
+def check_curves_and_reprojection(folder):
+    road = os.path.join(folder, "road-project.sim")
+    shutil.copy(os.path.join(EXAMPLES, "road-project.sim"), road)
+    gpkg = os.path.join(folder, "rp.gpkg")
+    check(run(road, "-o", gpkg, "--zone", "9").returncode == 0, "the example project to GeoPackage")
+    dataset = ogr.Open(gpkg)
+    alignments = dataset.GetLayerByName("alignments")
+    alignment = alignments.GetNextFeature()
+    wkt = alignment.GetGeometryRef().ExportToIsoWkt()
+    check(wkt.startswith("COMPOUNDCURVE") and "CIRCULARSTRING" in wkt,
+          "GeoPackage alignments are compound curves with circular arcs")
+
+    with open(road, encoding="cp932") as f:
+        records = [line.strip().split(",") for line in f]
+    # Vertical results carry the H01 lines' names, stations and heights; routes run through the
+    # A01 points their B01 lines name, easting first.
+    results = [(f["Name"], f["Station"], f["Offset"], f["Elevation"], f["StakeHead"], f["Block"])
+               for f in dataset.GetLayerByName("results") if f["Type"] == "縦断成果"]
+    h01 = [(r[1], float(r[2]), 0.0, float(r[3]), float(r[4]), "縦断") for r in records if r[0] == "H01"]
+    check(results == h01, f"{len(results)} vertical results with the H01 lines' columns")
+    points = {r[1]: (float(r[4]), float(r[3])) for r in records if r[0] == "A01"}
+    route, routes = None, {}
+    for r in records:
+        route = r[3] if r[0] == "F00" and r[4] in ("1", "4", "5", "6") else None if r[0] == "F00" else route
+        if route and r[0] == "B01":
+            routes.setdefault(route, []).append(points[r[1]])
+    drawn = {f["Name"]: [p[:2] for p in f.GetGeometryRef().GetPoints()]
+             for f in dataset.GetLayerByName("routes")}
+    check(drawn == routes, f"routes {sorted(drawn)} through their points")
+
+    geojson = os.path.join(folder, "rp.geojson")
+    r = run(road, "-o", geojson, "--zone", "9", "--t-srs", "EPSG:4326")
+    check(r.returncode == 0, f"reprojected to EPSG:4326 ({r.stderr.strip()})")
+    with open(os.path.join(folder, "rp_points.geojson"), encoding="utf-8") as f:
+        ours = [feature["geometry"]["coordinates"] for feature in json.load(f)["features"]]
+    if shutil.which("cs2cs") is None:
+        print("skip cs2cs: proj-bin is not installed")
+        return
+    plane = []
+    with open(road, encoding="cp932") as f:
+        for line in f:
+            fields = line.strip().split(",")
+            if fields[0] == "A01":
+                plane.append(f"{fields[3]} {fields[4]}")  # EPSG:6677 takes northing, easting
+    out = subprocess.run(["cs2cs", "-f", "%.12f", "EPSG:6677", "EPSG:4326"], input="\n".join(plane),
+                         capture_output=True, text=True, check=True).stdout.split("\n")
+    worst = 0.0
+    for (lon, lat, *_), line in zip(ours, out):
+        cs_lat, cs_lon = (float(v) for v in line.split()[:2])  # EPSG:4326 gives latitude first
+        worst = max(worst, abs(lon - cs_lon), abs(lat - cs_lat))
+    check(len(ours) == len(plane) and worst < 1e-9,
+          f"{len(ours)} points within 1e-9 degrees of cs2cs (worst {worst:.1e})")
+
+
+def check_crs_choices(folder):
+    rows = [  # records naming a zone, options, EPSG code expected, stderr expected to hold
+        (["Z01,9,"], [], "6677", "zone 9 (EPSG:6677) from line 1"),
+        (["G01,座標系,公共座標12系"], [], "6680", "zone 12"),
+        (["G00,01,現場 第IX系,"], ["--datum", "jgd2000"], "2451", "zone 9 (EPSG:2451)"),
+        (["Z01,9,"], ["--zone", "4"], "6672", ""),
+        (["Z01,9,"], ["--epsg", "2451"], "2451", ""),
+        ([], [], None, "no coordinate reference system"),
+    ]
+    for i, (records, options, code, said) in enumerate(rows):
+        sima = write_sima(folder, f"crs{i}.sim", records + LINES)
+        out = os.path.join(folder, f"crs{i}.gpkg")
+        r = run(sima, "-o", out, *options)
+        dataset = ogr.Open(out) if r.returncode == 0 else None
+        layer = dataset.GetLayerByName("points") if dataset else None
+        got = layer.GetSpatialRef().GetAuthorityCode(None) if layer and layer.GetSpatialRef() else None
+        check(got == code and said in r.stderr and r.stderr.count(said or "\n") <= 1,
+              f"{records} {options}: EPSG:{got}, said once: {said!r}")
+
+
+def check_refusals_and_several_outputs(folder):
+    sima = write_sima(folder, "r.sim", LINES)
+    rows = [  # arguments, what the one line of stderr holds
+        (["-o", "r.xyz"], "extension .xyz"),
+        (["-o", "r.gpkg", "-f", "NoSuchDriver"], "no driver"),
+        (["-o", "r.gpkg", "--t-srs", "EPSG:4326"], "--t-srs needs"),
+        (["-o", "r.gpkg", "--zone", "9", "--t-srs", "no such crs"], "does not know"),
+        (["-o", "/no/such/folder/r.gpkg"], "does not exist"),
+        (["--zone", "9"], "apply to GIS outputs"),
+        (["-o", "a.dxf", "-o", "b.dxf"], "one drawing"),
+    ]
+    for arguments, said in rows:
+        r = subprocess.run([KESTREL, "import", sima, *arguments], capture_output=True, text=True,
+                           cwd=folder)
+        check(r.returncode == 2 and said in r.stderr and not os.path.exists(os.path.join(folder, "r.gpkg")),
+              f"{arguments}: exit {r.returncode}, {r.stderr.strip()!r}")
+    r = subprocess.run([KESTREL, "import", sima, "-o", "r.dxf", "-o", "r.gpkg", "-o", "r.geojson",
+                        "--zone", "9", "--json"], capture_output=True, text=True, cwd=folder)
+    outputs = json.loads(r.stdout)["outputs"] if r.returncode == 0 else []
+    expected = ["r.dxf", "r.xml", "r.gpkg", "r_lots.geojson", "r_open_lots.geojson", "r_points.geojson"]
+    check(outputs == expected and all(os.path.exists(os.path.join(folder, o)) for o in outputs),
+          f"a drawing and two GIS outputs in one run: {outputs}")
+
+
+def main():
+    folder = tempfile.mkdtemp(prefix="kestrel-gis-")
+    try:
+        for part in (check_formats, check_curves_and_reprojection, check_crs_choices,
+                     check_refusals_and_several_outputs):
+            sub = os.path.join(folder, part.__name__)
+            os.mkdir(sub)
+            part(sub)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
