@@ -181,6 +181,7 @@ void buildVerticalResult(ImportRun& run, HSeriesData block) {
   } catch (const OrvoException&) {
   }
   spreadStations(block.stations, run.shiftDistance);
+  if (alignment == 0) run.counters.unplacedResults += static_cast<int32_t>(block.stations.size());
   for (const auto& station : block.stations) {
     double x = 0.0;
     double y = 0.0;
@@ -214,6 +215,7 @@ void buildCrossSectionResult(ImportRun& run, IntersectionData block) {
     attachPointRecord(id, block.routeNumber, name, "横断成果", fileName);
     ++run.counters.sectionPoints;
   };
+  if (alignment == 0) run.counters.unplacedResults += static_cast<int32_t>(block.sections.size());
   for (auto& section : block.sections) {
     double centreX = 0.0;
     double centreY = 0.0;
