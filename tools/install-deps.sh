@@ -2,8 +2,8 @@
 # Installs the Debian 12 packages Kestrel builds and tests with. Safe to run again.
 set -euo pipefail
 packages=(build-essential cmake pkg-config git
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libpugixml-dev
-  python3 python3-ezdxf gdal-bin libxml2-utils)
+  libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+  python3 python3-ezdxf python3-jsonschema gdal-bin libxml2-utils dpkg-dev)
 if [ "${KESTREL_WITH_QT:-1}" = "1" ]; then
   packages+=(qt6-base-dev xvfb xauth fonts-ipafont-gothic)
 fi
