@@ -257,12 +257,12 @@ void writeBashCompletion(std::ostream& out, const std::vector<Command>& commands
       if (option.valueName.empty()) continue;
       out << "        " << joined(namesOf(option), "|") << ") ";
       if (!option.choices.empty())
-        out << "COMPREPLY=($(compgen -W \"" << joined(option.choices, " ") << "\" -- \"$cur\"))";
+        out << "COMPREPLY=($(compgen -W \"" << joined(option.choices, " ") << "\" -- \"$cur\")); ";
       else if (option.completes == "dir")
-        out << "COMPREPLY=($(compgen -d -- \"$cur\"))";
+        out << "COMPREPLY=($(compgen -d -- \"$cur\")); ";
       else if (option.completes == "file")
-        out << "COMPREPLY=($(compgen -f -- \"$cur\"))";
-      out << "; return ;;\n";
+        out << "COMPREPLY=($(compgen -f -- \"$cur\")); ";
+      out << "return ;;\n";
     }
     names.push_back("--help");
     out << "      esac\n"
