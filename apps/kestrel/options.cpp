@@ -189,7 +189,8 @@ void writeOverview(std::ostream& out, const std::vector<Command>& commands, Lang
   writeRows(out, rows);
   out << "\n" << say(language, Text::HelpOptions) << "\n";
   writeRows(out, {{"-h, --help", say(language, Text::HelpHelp)},
-                  {"--version", say(language, Text::HelpVersion)}});
+                  {"--version", say(language, Text::HelpVersion)},
+                  {"--lang ja|en", say(language, Text::HelpLanguage)}});
   out << "\n"
       << say(language, Text::HelpMore) << "\n\n"
       << say(language, Text::HelpExitStatus) << "\n";

@@ -120,6 +120,7 @@ constexpr Row kRows[] = {
     {Text::HelpGlobalOptions, "", "kestrel <コマンド> [オプション]", "kestrel <command> [options]"},
     {Text::HelpHelp, "", "この説明を表示する", "show this help"},
     {Text::HelpVersion, "", "版を表示する", "print the version"},
+    {Text::HelpLanguage, "", "表示の言語 (既定: ja)", "language of everything printed (default: ja)"},
     {Text::HelpWorst, "", "複数のファイルでは、各ファイルのうち最も重いもの (1 > 2 > 3 > 4 > 0)",
      "with several files, the worst of the files' statuses (1 > 2 > 3 > 4 > 0)"},
     {Text::StatusCompleted, "", "読み込み完了 (はじかれたレコードを含む。ログに記録されます)",

@@ -72,6 +72,7 @@ enum class Text {
   HelpGlobalOptions,
   HelpHelp,
   HelpVersion,
+  HelpLanguage,
   HelpWorst,
   StatusCompleted,
   StatusFailed,

@@ -71,12 +71,21 @@ def main():
         noalign = write(os.path.join(inputs, "noalign.sim"), "H00,9,縦断,\nH01,A,100.0,10,10,1,\nH99,\n")
         empty = write(os.path.join(top, "empty.sim"), "")
 
-        status, doc = report("import", good, "--output-dir", top)
+        status, doc = report("import", good, "--output-dir", top, "--site", "現場A")
         valid(doc, "imported")
         check(status == 0 and doc["outcome"] == "imported", f"road.sim imports with status 0 ({status})")
         codes = [e["code"] for e in doc["errors"]]
         check(len(codes) == doc["error_count"] == 12 and "PointNotFound" in codes,
               "every error has a code, a point not found included")
+        check([w["code"] for w in doc["warnings"]] == ["site_created"] and
+              '<Alignments name="現場A">' in read(os.path.join(top, "good.xml")).decode(),
+              "a site the document lacks is made, and said")
+
+        status, doc = report("import", good, "-o", os.path.join(top, "forced.dxf"), "--encoding", "utf-8")
+        valid(doc, "forced encoding")
+        check(doc["encoding"]["replaced_bytes"] > 0 and
+              [w["code"] for w in doc["warnings"]] == ["characters_replaced"],
+              "CP932 read as UTF-8: the replaced bytes counted and said once")
 
         status, doc = report("import", noalign, "--output-dir", top, "--lang", "en")
         valid(doc, "partial")
