@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
-  python3 python3-ezdxf python3-jsonschema gdal-bin libxml2-utils dpkg-dev)
+  python3 python3-ezdxf python3-jsonschema gdal-bin libxml2-utils dpkg-dev
+  clang libclang-rt-14-dev)
 if [ "${KESTREL_WITH_QT:-1}" = "1" ]; then
   packages+=(qt6-base-dev xvfb xauth fonts-ipafont-gothic)
 fi

@@ -25,7 +25,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import road_log  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SCHEMA = "/work/shared/refs/LandXML-1.2.xsd"
+SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "data", "LandXML-1.2.xsd")
 TOLERANCE = 1e-6
 SHIFT = 0.0001  # the host's default shift distance for vertical walls
 failures = []

@@ -31,12 +31,24 @@ struct Chords {
   std::vector<Box> box;
 };
 
+// At least four chords, at most kMaxChords; clamped while still a double, since only a count in
+// that range may become an int (a turning beyond INT_MAX * kChordTurn, or NaN, may not).
+int chordCount(const Curve& curve) {
+  if (curve.kind == kStraight) return 1;
+  const double wanted = std::ceil(curve.turning() / kChordTurn);
+  if (!(wanted > 4.0)) return 4;
+  if (wanted >= kMaxChords) return kMaxChords;
+  return static_cast<int>(wanted);
+}
+
+// A clothoid that turns further than the chords can follow is no element: every valid one turns
+// by less than about 1.6 rad, far below kMaxChords * kChordTurn.
+bool withinChordReach(const Curve& curve) {
+  return curve.kind != kClothoid || curve.turning() <= kMaxChords * kChordTurn;
+}
+
 Chords chordsOf(const Curve& curve) {
-  int count = 1;
-  if (curve.kind != kStraight) {
-    count = static_cast<int>(std::ceil(curve.turning() / kChordTurn));
-    count = std::clamp(count, 4, kMaxChords);
-  }
+  const int count = chordCount(curve);
   Chords chords;
   chords.parameter.resize(count + 1);
   chords.point.resize(count + 1);
@@ -366,6 +378,8 @@ KGEOM_API int16_t CDAcrosS(double A, double u1, double u2, double x0, double y0,
                            double uy, double* uFirst, double* uSecond) {
   double directionLength = std::hypot(ux, uy);
   if (!(A > 0.0) || !(u1 >= 0.0) || !(u2 > u1) || !(directionLength > 0.0)) return -1;
+  for (double value : {A, u2, x0, y0, directionLength})
+    if (!std::isfinite(value)) return -1;
   Point direction{ux / directionLength, uy / directionLength};
   LineCrossingFunction f{A, {x0, y0}, {-direction.y, direction.x}};
   // The signed distance turns only where the tangent is parallel to the line; splitting there
@@ -379,10 +393,21 @@ KGEOM_API int16_t CDAcrosS(double A, double u1, double u2, double x0, double y0,
   knots[knotCount++] = u1;
   double tau1 = u1 * u1 / (2.0 * A * A);
   double tau2 = u2 * u2 / (2.0 * A * A);
-  for (double k = std::ceil((tau1 - lineAngle) / kPi);
-       lineAngle + k * kPi < tau2 && knotCount < kMaxKnots - 1; k += 1.0) {
-    double tau = lineAngle + k * kPi;
-    if (tau > tau1) knots[knotCount++] = A * std::sqrt(2.0 * tau);
+  // The parallels are tau = lineAngle + k pi; k counts on from an integer step, because far
+  // along a clothoid (k past 2^53) adding 1.0 to a double k no longer changes it. Only the first
+  // can fall at or below tau1 by rounding; a later one there means pi no longer moves tau, and
+  // more parallels than the knots hold mean a tangent turning by several half turns. Neither is
+  // a clothoid: refused.
+  const double firstTurn = std::ceil((tau1 - lineAngle) / kPi);
+  for (int step = 0;; ++step) {
+    double tau = lineAngle + (firstTurn + step) * kPi;
+    if (!(tau < tau2)) break;
+    if (tau <= tau1) {
+      if (step > 0) return -1;
+      continue;
+    }
+    if (knotCount == kMaxKnots - 1) return -1;
+    knots[knotCount++] = A * std::sqrt(2.0 * tau);
   }
   knots[knotCount++] = u2;
   double roots[kMaxKnots + 2];
@@ -424,6 +449,7 @@ KGEOM_API int16_t ali_intpSA(const Calelm* straight, const Calelm* clothoid, dou
   double u[2] = {0.0, 0.0};
   int16_t count = CDAcrosS(frame.A, frame.u1, frame.u1 + frame.length, ownLineStart.x,
                            ownLineStart.y, ownDirection.x, ownDirection.y, &u[0], &u[1]);
+  if (count < 0) return -2;
   CrossingList found;
   for (int16_t k = 0; k < count; ++k) {
     Crossing crossing;
@@ -443,7 +469,8 @@ KGEOM_API int16_t ali_intpRA(const Calelm* arc, const Calelm* clothoid, double* 
                              double* s2First, double* s2Second) {
   Curve circle;
   Curve curve;
-  if (!curvesOf(arc, kArc, clothoid, kClothoid, &circle, &curve)) return -2;
+  if (!curvesOf(arc, kArc, clothoid, kClothoid, &circle, &curve) || !withinChordReach(curve))
+    return -2;
   try {
     return writeCrossings(crossCurves(circle, curve), x1, y1, s1First, s1Second, x2, y2, s2First,
                           s2Second);
@@ -457,7 +484,9 @@ KGEOM_API int16_t ali_intpAA(const Calelm* first, const Calelm* second, double* 
                              double* s2First, double* s2Second) {
   Curve a;
   Curve b;
-  if (!curvesOf(first, kClothoid, second, kClothoid, &a, &b)) return -2;
+  if (!curvesOf(first, kClothoid, second, kClothoid, &a, &b) || !withinChordReach(a) ||
+      !withinChordReach(b))
+    return -2;
   try {
     return writeCrossings(crossCurves(a, b), x1, y1, s1First, s1Second, x2, y2, s2First, s2Second);
   } catch (const std::bad_alloc&) {

@@ -247,8 +247,58 @@ TEST(QueriesIntersect, ClothoidCrossedTwiceByAStraight) {
   EXPECT_LT(distance({x2, y2}, q), 1e-3);
   EXPECT_NEAR(b1, 10.0, 1e-3);
   EXPECT_NEAR(b2, 60.0, 1e-3);
-  double u[2];
-  EXPECT_EQ(CDAcrosS(0.0, 0.0, 1.0, 0.0, 0.0, 1.0, 0.0, &u[0], &u[1]), -1);
+}
+
+// The line crossing in a clothoid's own frame refuses what no clothoid is, and returns at once:
+// far along it the knot counter passes 2^53, where adding 1 no longer moves it.
+TEST(QueriesIntersect, LineCrossingRefusesWhatNoClothoidIs) {
+  const double nan = std::nan("");
+  const double infinity = HUGE_VAL;
+  const struct {
+    const char* name;
+    double A, u1, u2, x0, y0, ux, uy;
+  } cases[] = {
+      {"zero parameter", 0.0, 0.0, 1.0, 0.0, 0.0, 1.0, 0.0},
+      {"far along, knots past 2^53", 1.0, 1e9, 2e9, 0.0, 0.0, 1.0, 0.0},
+      {"tangent parallel to the line five times", 1.0, 0.0, 6.0, 0.0, 0.0, 1.0, 0.0},
+      {"infinite end", 1.0, 0.0, infinity, 0.0, 0.0, 1.0, 0.0},
+      {"line origin not a number", 1.0, 0.0, 1.0, nan, 0.0, 1.0, 0.0},
+      {"infinite direction", 1.0, 0.0, 1.0, 0.0, 0.0, infinity, 0.0},
+  };
+  for (const auto& c : cases) {
+    double u[2];
+    EXPECT_EQ(CDAcrosS(c.A, c.u1, c.u2, c.x0, c.y0, c.ux, c.uy, &u[0], &u[1]), -1) << c.name;
+  }
+}
+
+// A clothoid record turning further than any clothoid (whose radius ratio is far below the 0.56
+// bound) is degenerate for every intersection, also where its turning is beyond an int's range
+// in chords or overflows.
+TEST(QueriesIntersect, ClothoidsTurningBeyondAnyClothoidAreRefused) {
+  const struct {
+    const char* name;
+    double A, endRadius;
+  } cases[] = {
+      {"turning 5e17 rad", 1.0, 1e-9},
+      {"turning overflows", 1e-160, 5e-324},
+  };
+  Calelm line = straight(-10.0, 0.5, 10.0, 0.5);
+  ArcReference arc({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
+  for (const auto& c : cases) {
+    Calelm clothoid = blankRecord();
+    setKind(clothoid, 3);
+    field(clothoid, 3) = 1.0;
+    field(clothoid, 4) = 1.0;
+    field(clothoid, 5) = 1.0;
+    field(clothoid, 6) = c.A;
+    field(clothoid, 8) = c.endRadius;
+    for (const Calelm* other : {&line, &arc.record, &clothoid}) {
+      double p[8];
+      EXPECT_EQ(ali_intp(other, &clothoid, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+                -2)
+          << c.name << ", with kind " << kindOf(*other);
+    }
+  }
 }
 
 }  // namespace

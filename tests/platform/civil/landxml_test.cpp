@@ -63,7 +63,6 @@ TEST(LandXml, WrittenDocumentValidatesAgainstTheSchema) {
   kestrel::testing::TempDir folder;
   const std::string path = folder.write("document.xml", written(document));
   const auto check = kestrel::testing::validateLandXml(path);
-  if (check.skipped) GTEST_SKIP() << check.output;
   EXPECT_TRUE(check.valid) << check.output;
 }
 
@@ -155,9 +154,7 @@ TEST(LandXml, PointNamesAreEscapedAsTheXmlLibraryWouldAndReadBack) {
   kestrel::testing::TempDir folder;
   const std::string path = folder.write("hostile.xml", text);
   const auto check = kestrel::testing::validateLandXml(path);
-  if (!check.skipped) {
-    EXPECT_TRUE(check.valid) << check.output;
-  }
+  EXPECT_TRUE(check.valid) << check.output;
 }
 
 TEST(LandXml, SpiralRadiiUseInfAndRotation) {
