@@ -72,7 +72,8 @@ TEST(KestrelCli, ResultLinesArePrintedAndTheInputIsNeverWritten) {
   EXPECT_EQ(readBytes(input), bytes);
 }
 
-// --lang en: the module's English message table in the log, English result lines.
+// --lang en: the module's English message table in the log, English result lines, and on a
+// terminal an English progress bar that ends its line before the first result line.
 TEST(KestrelCli, EnglishThroughoutWithLangEn) {
   TempDir dir;
   const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));
@@ -83,6 +84,13 @@ TEST(KestrelCli, EnglishThroughoutWithLangEn) {
   const std::string log = readBytes(input.substr(0, input.size() - 4) + "_Input.log");
   EXPECT_NE(log.find("ErrA01-2 X is non-numerical value. \n00010行目 "), std::string::npos);
   EXPECT_EQ(log.find("X座標が、実数ではありません。"), std::string::npos);
+
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1)";
+  const Result terminal = kestrel::testing::runCommand(
+      "script -qec \"" + kestrel::testing::kKestrelHost + " import --overwrite --lang en " +
+      quoted(input) + "\" /dev/null");
+  EXPECT_NE(terminal.out.find("Reading [####"), std::string::npos) << terminal.out;
+  EXPECT_NE(terminal.out.find("] 100%\r\nErrors: 12"), std::string::npos) << terminal.out;
 }
 
 // Every usage error ends with status 2 and one line on stderr in the language asked for, before

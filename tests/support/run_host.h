@@ -20,6 +20,18 @@ struct HostResult {
   std::string err;  // stderr, when it is not merged into `out`
 };
 
+// Runs a shell command line; its stdout and exit status.
+inline HostResult runCommand(const std::string& command) {
+  HostResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
 // `arguments` are passed to a shell as written (quote paths with quotedPath); stderr is merged
 // into the output when asked, else kept apart. `prefix` goes before the host on the command line
 // (environment settings, or a program that runs it as another user).
@@ -30,14 +42,7 @@ inline HostResult runHost(const std::string& arguments, bool mergeStderr = true,
   if (fd >= 0) close(fd);
   const std::string command = prefix + kKestrelHost + " " + arguments +
                               (mergeStderr ? " 2>&1" : " 2>'" + errFile + "'");
-  HostResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe != nullptr) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  HostResult result = runCommand(command);
   std::ifstream err(errFile, std::ios::binary);
   result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
   std::filesystem::remove(errFile);
