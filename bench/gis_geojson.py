@@ -52,7 +52,7 @@ def main():
         subprocess.run([sys.executable, os.path.join(HERE, "make_sima.py"), sima, "--points",
                         str(args.points), "--lots", str(args.lots), "--crlf"], check=True)
     ours = [os.path.abspath(args.kestrel), "import", sima, "-o", os.path.join(work, "ours.geojson"),
-            "--zone", "9", "--t-srs", "EPSG:4326"]
+            "--zone", "9", "--t-srs", "EPSG:4326", "--overwrite"]
     peer = [shutil.which("node") or "node", os.path.abspath(args.peer), "-S", "survey.sim", "-E",
             "6677"]
     best = {"kestrel": (1e9, 0.0), "peer": (1e9, 0.0)}

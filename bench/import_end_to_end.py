@@ -33,7 +33,7 @@ def main():
     peak = 0
     for _ in range(args.runs):
         start = time.perf_counter()
-        child = subprocess.Popen([args.kestrel, "import", sima, *args.extra.split()],
+        child = subprocess.Popen([args.kestrel, "import", "--overwrite", sima, *args.extra.split()],
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         _, status, usage = os.wait4(child.pid, 0)
         elapsed = time.perf_counter() - start

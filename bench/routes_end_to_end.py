@@ -101,7 +101,7 @@ def timed(kestrel, path, series, runs):
     for _ in range(runs):
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
-        result = subprocess.run([kestrel, "import", "--series", series, path],
+        result = subprocess.run([kestrel, "import", "--overwrite", "--series", series, path],
                                 capture_output=True, text=True)
         elapsed = time.perf_counter() - start
         after = resource.getrusage(resource.RUSAGE_CHILDREN)

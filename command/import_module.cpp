@@ -3,6 +3,8 @@
 #include "command/read_file.h"
 #include "drawing/object_records.h"
 #include "platform/runtime/windowing.h"
+#include "ui/dialog_texts.h"
+#include "ui/kestrel_settings_form.h"
 #include "ui/series_counts.h"
 
 namespace kestrel {
@@ -37,6 +39,7 @@ bool KestrelImportModule::scan(const std::string& path, module::ScanReport& repo
   if (preScanFile(run, path, encoding_) != 0) return false;
   const SeriesSelection selection = countSeries(run, threadLanguage());
   report.encoding = run.inputEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
+  report.replacedCharacters = run.replacedCharacters;
   report.rootLabel = selection.labels[kSeriesRoot];
   report.entries.clear();
   for (const TreeEntry& tree : kTreeOrder)
@@ -50,6 +53,13 @@ module::SurveyPointTable KestrelImportModule::surveyPointTable() const {
           kRecordColumns[2],  kCoordinateType,     kPolylineTable,
           kRecordColumns[3],  kLotType,            kVerticalResultType,
           kSectionResultType};
+}
+
+bool KestrelImportModule::checkShiftDistance(const std::string& text, std::string& refusal) const {
+  double value = 0.0;
+  if (KestrelSettingsForm::parseShift(text, value)) return true;
+  refusal = dialogTexts(threadLanguage()).shiftRefused;
+  return false;
 }
 
 void KestrelImportModule::reset() {

@@ -14,6 +14,7 @@ class KestrelImportModule : public module::ImportModule {
   bool setInputEncoding(const std::string& choice) override;
   bool scan(const std::string& path, module::ScanReport& report) override;
   module::SurveyPointTable surveyPointTable() const override;
+  bool checkShiftDistance(const std::string& text, std::string& refusal) const override;
 
   // The input encoding the host chose.
   io::EncodingChoice encodingChoice() const { return encoding_; }

@@ -36,6 +36,7 @@ void resetRun(ImportRun& run, const std::string& path, ReadMode mode) {
   run.lineCounter = 0;
   run.errorHighWater = 0;
   run.counters = RunCounters{};
+  run.replacedCharacters = 0;
   run.currentAlignmentName = run.chosenAlignmentName;
 }
 
@@ -83,6 +84,7 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
     // "C00", "Z00" and every other line fall through without effect.
   }
   run.reader = nullptr;
+  run.replacedCharacters = static_cast<int64_t>(reader.replacements());
   log.logEnd(run.lineCounter);
   return 0;
 }

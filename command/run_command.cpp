@@ -12,6 +12,7 @@
 #include "platform/drawing/drawing_database.h"
 #include "platform/runtime/runtime.h"
 #include "platform/runtime/windowing.h"
+#include "ui/dialog_texts.h"
 #include "ui/dialog_views.h"
 #include "ui/import_settings.h"
 #include "ui/kestrel_form.h"
@@ -24,10 +25,6 @@ namespace kestrel {
 namespace {
 
 constexpr const char* kDefaultSite = "サイト";
-constexpr const char* kSiteListError = "エラーが発生しました（サイトが取得できません）";
-constexpr const char* kSiteListCaption = "SIMAインポート";
-constexpr const char* kProgressTitle = "SIMAファイル読み込み中";
-constexpr const char* kProgressText = "SIMAファイル読み込み中...\n\n";
 
 // Module-wide settings: they live from load to unload and are never written to disk.
 ImportSettings& importSettings() {
@@ -44,7 +41,7 @@ std::unique_ptr<DialogViews> makeViews() {
 
 // Lists the civil sites, creating "サイト" in a document without any. False when the sites
 // cannot be read (the user has been told).
-bool gatherSites(std::vector<std::string>& sites, DialogViews& views) {
+bool gatherSites(std::vector<std::string>& sites, DialogViews& views, const DialogTexts& texts) {
   CivilConnection connection;
   int status = -1;
   try {
@@ -59,7 +56,7 @@ bool gatherSites(std::vector<std::string>& sites, DialogViews& views) {
   }
   connection.release();
   if (status != 0) {
-    views.messageBox(kSiteListError, kSiteListCaption, ovwin::MessageIcon::Exclamation);
+    views.messageBox(texts.siteListError, texts.siteListCaption, ovwin::MessageIcon::Exclamation);
     return false;
   }
   return true;
@@ -103,16 +100,17 @@ class ProgressRelay : public ProgressSink {
 };
 
 // Read file under the progress window.
-void readWithProgress(ImportRun& run, const std::string& path, DialogViews& views) {
+void readWithProgress(ImportRun& run, const std::string& path, DialogViews& views,
+                      const DialogTexts& texts) {
   std::error_code error;
   const auto size = std::filesystem::file_size(path, error);
   const std::size_t length = error ? 0 : static_cast<std::size_t>(size);
   CProgressWnd window(views.createProgressView(), ovwin::windowing().profile,
                       ovwin::windowing().screenWidth, ovwin::windowing().screenHeight);
-  window.create(ovwin::windowing().hasMainWindow, kProgressTitle);
-  window.goModal(kProgressTitle);
+  window.create(ovwin::windowing().hasMainWindow, texts.progressTitle);
+  window.goModal(texts.progressTitle);
   window.setRange(0, static_cast<int64_t>(length), 1);
-  window.setText(kProgressText);
+  window.setText(texts.progressText);
   ProgressRelay relay(window, length);
   run.progress = &relay;
   readFile(run, path, encodingChoice());
@@ -148,13 +146,14 @@ void runKestrelCommand() {
   module::Conversation& conversation = importModule().conversation();
   conversation.beginRun();
   const sima::Language language = threadLanguage();
+  const DialogTexts& texts = dialogTexts(language);
   std::unique_ptr<DialogViews> views = makeViews();
   ImportRun run;
   run.log.setLanguage(language);
   ovrx::docManager().pushResourceHandle(&importSettings());
 
   std::vector<std::string> sites;
-  if (!gatherSites(sites, *views)) {
+  if (!gatherSites(sites, *views, texts)) {
     conversation.outcome = module::DialogOutcome::SiteListFailed;
     ovrx::docManager().popResourceHandle();
     return;
@@ -206,13 +205,20 @@ void runKestrelCommand() {
   run.selection = settings.selection;
   run.keepPlacements = conversation.script.keepRecords;
 
-  readWithProgress(run, settings.filePath, *views);
+  // Where the log goes and how it is encoded are the host's to say; the module's rule otherwise.
+  const module::LogTarget& logTarget = conversation.log;
+  run.logInUtf8 = logTarget.utf8;
+  readWithProgress(run, settings.filePath, *views, texts);
 
   ImportLog& log = run.log;
   log.setPath(settings.filePath);
+  if (!logTarget.path.empty()) log.setFilePath(logTarget.path);
   if (conversation.script.writeLog) {
-    if (const io::Result written = writeLogFile(log, run.inputEncoding); !written)
-      windowing.notices.push_back("cannot write the log " + log.path() + ": " + written.description);
+    if (const io::Result written = writeLogFile(log, run.logEncoding()); !written) {
+      const std::string line = fillIn(texts.logWriteFailed, {log.path(), written.description});
+      windowing.notices.push_back(line);
+      conversation.report.logError = line;
+    }
   }
   if (conversation.script.keepRecords) keepRecords(run, conversation.records);
 

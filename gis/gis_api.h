@@ -65,21 +65,52 @@ struct GisReport {
   std::vector<std::string> warnings;
 };
 
+// Why a GIS output has no format to be written in.
+enum class FormatProblem {
+  None,
+  NoExtension,       // no driver named and no extension to tell it by
+  UnknownExtension,  // no driver that creates vector datasets lists the extension
+  UnknownDriver,     // GDAL has no driver of that name
+  CannotCreate       // the driver named creates no vector datasets
+};
+
+// The format a GIS output is written in.
+struct OutputFormat {
+  FormatProblem problem = FormatProblem::None;
+  std::string driver;            // GDAL's short name: "GPKG", "GeoJSON", "ESRI Shapefile"
+  std::string extension;         // the driver's own, with its dot (".gpkg"); empty when it has none
+  bool oneLayerPerFile = false;  // then each layer is a file of its own, see layerFileName()
+};
+
+// The file a layer goes to in a format that holds one layer per file: "road.shp" gives
+// "road_points.shp".
+inline std::string layerFileName(const std::string& path, const std::string& layer) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t dot = path.rfind('.');
+  const bool hasExtension =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  const std::size_t stemEnd = hasExtension ? dot : path.size();
+  return path.substr(0, stemEnd) + "_" + layer + path.substr(stemEnd);
+}
+
 // The writer's side, as the command line host reaches it.
 class GisWriter {
  public:
   // The zone the file at `path` names in its records, read in `encoding` ("utf-8" or "cp932").
   virtual ZoneInFile findZone(const std::string& path, const std::string& encoding) = 0;
-  // Whether an output can be written: a known driver (`driver`, else by the extension) that
-  // creates vector datasets, a target CRS GDAL understands, a folder that exists.
-  virtual io::Result checkOutput(const std::string& path, const std::string& driver,
-                                 const std::string& targetSrs) = 0;
+  // The format `path` is written in: the driver named, else the first that creates vector
+  // datasets and lists the path's extension.
+  virtual OutputFormat outputFormat(const std::string& path, const std::string& driver) = 0;
+  // Whether GDAL takes `text` ("EPSG:4326", WKT, a PROJ string) as a coordinate reference system.
+  virtual bool knowsCrs(const std::string& text) = 0;
+  // The names of the layers a dataset may have, in the order they are written.
+  virtual std::vector<std::string> layerNames() = 0;
   // Writes every layer that has features, through a temporary folder beside `path` whose files
   // are renamed into place at the end. A format that holds one layer per file gets one file per
   // layer, named after `path` with "_<layer>" before the extension.
   virtual io::Result write(const SurveySource& source, const std::string& path,
-                           const std::string& driver, int sourceEpsg,
-                           const std::string& targetSrs, GisReport& report) = 0;
+                           const std::string& driver, int sourceEpsg, const std::string& targetSrs,
+                           GisReport& report) = 0;
 
  protected:
   ~GisWriter() = default;

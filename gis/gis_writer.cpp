@@ -47,32 +47,47 @@ bool createsVectors(GDALDriver& driver) {
 }
 
 // The driver that writes `path`: the one named, else the first that creates vector datasets and
-// lists the path's extension.
-GDALDriver* findDriver(const std::string& path, const std::string& name, std::string& error) {
+// lists the path's extension; null with the reason when there is none.
+GDALDriver* findDriver(const std::string& path, const std::string& name, FormatProblem& problem) {
   GDALDriverManager& manager = *GetGDALDriverManager();
   if (!name.empty()) {
     GDALDriver* driver = manager.GetDriverByName(name.c_str());
     if (driver == nullptr)
-      error = "GDAL has no driver \"" + name + "\" (ogrinfo --formats lists them)";
+      problem = FormatProblem::UnknownDriver;
     else if (!createsVectors(*driver))
-      error = "GDAL's driver \"" + name + "\" cannot create vector datasets";
-    return error.empty() ? driver : nullptr;
+      problem = FormatProblem::CannotCreate;
+    return problem == FormatProblem::None ? driver : nullptr;
   }
   const std::string extension = lower(fs::path(path).extension().string());
-  if (extension.size() > 1) {
-    for (int i = 0; i < manager.GetDriverCount(); ++i) {
-      GDALDriver& driver = *manager.GetDriver(i);
-      if (!createsVectors(driver)) continue;
-      const char* listed = driver.GetMetadataItem(GDAL_DMD_EXTENSIONS);
-      std::istringstream words(listed == nullptr ? "" : listed);
-      for (std::string word; words >> word;)
-        if ("." + lower(word) == extension) return &driver;
-    }
+  if (extension.size() < 2) {
+    problem = FormatProblem::NoExtension;
+    return nullptr;
   }
-  error = extension.size() > 1 ? "no GIS format has the extension " + extension
-                               : "the name has no extension to tell the format by";
-  error += " (name a GDAL driver with -f)";
+  for (int i = 0; i < manager.GetDriverCount(); ++i) {
+    GDALDriver& driver = *manager.GetDriver(i);
+    if (!createsVectors(driver)) continue;
+    const char* listed = driver.GetMetadataItem(GDAL_DMD_EXTENSIONS);
+    std::istringstream words(listed == nullptr ? "" : listed);
+    for (std::string word; words >> word;)
+      if ("." + lower(word) == extension) return &driver;
+  }
+  problem = FormatProblem::UnknownExtension;
   return nullptr;
+}
+
+// The same as a message, for a write that was not checked first.
+std::string formatMessage(FormatProblem problem, const std::string& path, const std::string& name) {
+  switch (problem) {
+    case FormatProblem::UnknownDriver:
+      return "GDAL has no driver \"" + name + "\" (ogrinfo --formats lists them)";
+    case FormatProblem::CannotCreate:
+      return "GDAL's driver \"" + name + "\" cannot create vector datasets";
+    case FormatProblem::NoExtension:
+      return "the name has no extension to tell the format by (name a GDAL driver with -f)";
+    default:
+      return "no GIS format has the extension " + fs::path(path).extension().string() +
+             " (name a GDAL driver with -f)";
+  }
 }
 
 // Layer creation options a format needs to hold what we write: UTF-8 text in shapefiles,
@@ -204,25 +219,38 @@ class Writer : public GisWriter {
     return findZoneInFile(path, encoding == "utf-8");
   }
 
-  io::Result checkOutput(const std::string& path, const std::string& driver,
-                         const std::string& targetSrs) override {
+  OutputFormat outputFormat(const std::string& path, const std::string& driverName) override {
+    OutputFormat format;
+    if (isGeoJson(path, driverName)) {
+      format.driver = "GeoJSON";
+      format.extension = ".geojson";
+      format.oneLayerPerFile = true;
+      return format;
+    }
+    registerDrivers();
+    GdalMessages messages;
+    GDALDriver* driver = findDriver(path, driverName, format.problem);
+    if (driver == nullptr) return format;
+    format.driver = driver->GetDescription();
+    const char* extension = driver->GetMetadataItem(GDAL_DMD_EXTENSION);
+    if (extension == nullptr || *extension == '\0')
+      extension = driver->GetMetadataItem(GDAL_DMD_EXTENSIONS);
+    std::istringstream words(extension == nullptr ? "" : extension);
+    if (std::string first; words >> first) format.extension = "." + first;
+    format.oneLayerPerFile = !hasCapability(*driver, GDAL_DCAP_MULTIPLE_VECTOR_LAYERS);
+    return format;
+  }
+
+  bool knowsCrs(const std::string& text) override {
     GdalMessages messages;
     std::string error;
-    if (!isGeoJson(path, driver)) {
-      registerDrivers();
-      if (findDriver(path, driver, error) == nullptr)
-        return io::failed(io::Failure::Write, path, error);
-    }
-    if (!targetSrs.empty() && spatialReference(targetSrs, error) == nullptr)
-      return io::failed(io::Failure::Write, path, error);
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::error_code failed;
-    if (!fs::is_directory(folder, failed))
-      return io::failed(io::Failure::Write, path, "the folder " + folder.string() + " does not exist");
-    if (fs::is_directory(target, failed))
-      return io::failed(io::Failure::Write, path, "is a folder");
-    return {};
+    return spatialReference(text, error) != nullptr;
+  }
+
+  std::vector<std::string> layerNames() override {
+    std::vector<std::string> names;
+    for (const LayerSpec& spec : layerSpecs()) names.push_back(spec.name);
+    return names;
   }
 
   io::Result write(const SurveySource& source, const std::string& path,
@@ -238,7 +266,9 @@ class Writer : public GisWriter {
     GDALDriver* driver = nullptr;
     if (!geoJson) {
       registerDrivers();
-      if ((driver = findDriver(path, driverName, error)) == nullptr) return fail(error);
+      FormatProblem problem = FormatProblem::None;
+      if ((driver = findDriver(path, driverName, problem)) == nullptr)
+        return fail(formatMessage(problem, path, driverName));
     }
     const std::string name = geoJson ? "GeoJSON" : driver->GetDescription();
     const bool curves = !geoJson && hasCapability(*driver, GDAL_DCAP_CURVE_GEOMETRIES);
@@ -276,9 +306,8 @@ class Writer : public GisWriter {
     for (std::size_t index = 0; index < layerSpecs().size(); ++index) {
       const LayerSpec& spec = layerSpecs()[index];
       const fs::path file =
-          oneLayerPerFile ? staging.path() / (target.stem().string() + "_" + spec.name +
-                                              target.extension().string())
-                          : staging.path() / target.filename();
+          staging.path() / (oneLayerPerFile ? layerFileName(target.filename().string(), spec.name)
+                                            : target.filename().string());
       std::unique_ptr<GeoJsonFile> json;
       OGRLayer* out = nullptr;
       bool transaction = false;

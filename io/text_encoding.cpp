@@ -72,8 +72,9 @@ std::string_view withoutByteOrderMark(std::string_view bytes) {
              : bytes;
 }
 
-// UTF-8 with every byte that begins no well-formed sequence replaced by U+FFFD.
-std::string repairUtf8(std::string_view bytes) {
+// UTF-8 with every byte that begins no well-formed sequence replaced by U+FFFD (counted in
+// `replaced`).
+std::string repairUtf8(std::string_view bytes, std::size_t& replaced) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
   std::size_t start = 0;
@@ -82,6 +83,7 @@ std::string repairUtf8(std::string_view bytes) {
     out.append(bytes.substr(start, bad - start));
     if (bad == bytes.size()) break;
     out.append(kReplacementCharacter);
+    ++replaced;
     start = bad + 1;
   }
   return out;
@@ -216,8 +218,12 @@ void walkCp932(const Cp932Table& table, std::string_view bytes, Sink& sink) {
 
 struct MeasureSink {
   std::size_t size = 0;
+  std::size_t replaced = 0;  // CP932 maps nothing to U+FFFD: each one is a byte it could not read
   void ascii(std::string_view run) { size += run.size(); }
-  void character(uint32_t codePoint) { size += utf8Length(codePoint); }
+  void character(uint32_t codePoint) {
+    size += utf8Length(codePoint);
+    if (codePoint == kReplacementCodePoint) ++replaced;
+  }
 };
 
 struct WriteSink {
@@ -229,12 +235,13 @@ struct WriteSink {
   void character(uint32_t codePoint) { out = putUtf8(out, codePoint); }
 };
 
-std::string decodeCp932(std::string_view bytes) {
+std::string decodeCp932(std::string_view bytes, std::size_t& replaced) {
   const Cp932Table& table = cp932Table();
-  if (!table.available) return repairUtf8(bytes);  // no CP932 support: keep what is readable
+  if (!table.available) return repairUtf8(bytes, replaced);  // no CP932 support: keep what is readable
   // Two walks: the first sizes the text exactly, so a large file is not held twice over.
   MeasureSink measure;
   walkCp932(table, bytes, measure);
+  replaced += measure.replaced;
   std::string out(measure.size, '\0');
   WriteSink write{out.data()};
   walkCp932(table, bytes, write);
@@ -356,11 +363,16 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
 }
 
 DecodedText decode(std::string_view bytes, EncodingChoice choice) {
-  if (choice == EncodingChoice::Cp932) return {decodeCp932(bytes), Encoding::Cp932};
-  const bool valid = isValidUtf8(bytes);
-  if (choice == EncodingChoice::Auto && !valid) return {decodeCp932(bytes), Encoding::Cp932};
+  DecodedText decoded{{}, Encoding::Utf8, 0};
+  const bool valid = choice != EncodingChoice::Cp932 && isValidUtf8(bytes);
+  if (choice == EncodingChoice::Cp932 || (choice == EncodingChoice::Auto && !valid)) {
+    decoded.text = decodeCp932(bytes, decoded.replacements);
+    decoded.encoding = Encoding::Cp932;
+    return decoded;
+  }
   const std::string_view body = withoutByteOrderMark(bytes);
-  return {valid ? std::string(body) : repairUtf8(body), Encoding::Utf8};
+  decoded.text = valid ? std::string(body) : repairUtf8(body, decoded.replacements);
+  return decoded;
 }
 
 std::string encode(std::string_view utf8, Encoding encoding) {

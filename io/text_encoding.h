@@ -21,6 +21,7 @@ bool parseEncodingChoice(std::string_view text, EncodingChoice& out);
 struct DecodedText {
   std::string text;   // UTF-8, without a byte-order mark
   Encoding encoding;  // what the bytes were read as
+  std::size_t replacements = 0;  // bytes that read as no character and became U+FFFD
 };
 
 // True when the bytes are well-formed UTF-8 (pure ASCII counts; a leading BOM is allowed).

@@ -37,8 +37,13 @@ enum class DialogOutcome {
   Imported          // the file was read and the result dialog shown
 };
 
+// The code reported for a point a lot or route refers to that was not found. The log writes that
+// message without a code; reports give it this one so every error carries a code.
+inline constexpr const char* kPointNotFoundCode = "PointNotFound";
+
 struct ReportedError {
-  std::string code;  // empty for a point that was not found
+  std::string code;  // the log's code, or kPointNotFoundCode
+  int32_t messageId = 0;  // the message table's number (0 for a fixed text)
   int32_t lineNumber = 0;
   std::string message;
   std::string lineText;
@@ -58,6 +63,18 @@ struct RunReport {
   std::vector<ReportedError> errors;
   std::string logPath;
   std::string inputEncoding;  // "utf-8" or "cp932"
+  std::string logEncoding;    // what the log was written in: "utf-8" or "cp932"
+  std::string logError;       // why the log could not be written; empty when it was
+  // Vertical stations and cross sections that had no alignment to be placed on.
+  int32_t unplacedResults = 0;
+  // Input bytes that were no character in the encoding read and became U+FFFD.
+  int64_t replacedCharacters = 0;
+};
+
+// Where the host wants the import log and in which encoding; the defaults are the module's own.
+struct LogTarget {
+  std::string path;   // empty: beside the input, the input path less ".sim" plus "_Input.log"
+  bool utf8 = false;  // false: the encoding the input was read in
 };
 
 // A survey point the drawing does not show because it has no elevation.
@@ -88,6 +105,7 @@ struct RunRecords {
 // The runs of "Kestrel": the answers the host gives, what it hears back.
 struct Conversation {
   DialogScript script;
+  LogTarget log;
   DialogOutcome outcome = DialogOutcome::NotRun;
   RunReport report;
   RunRecords records;
@@ -110,6 +128,7 @@ struct ScanEntry {
 // What the import dialog would offer for a file, in the tree's order.
 struct ScanReport {
   std::string encoding;  // what the file was read as: "utf-8" or "cp932"
+  int64_t replacedCharacters = 0;  // input bytes that became U+FFFD
   std::string rootLabel;
   std::vector<ScanEntry> entries;
 };
@@ -143,6 +162,9 @@ class ImportModule {
   virtual bool scan(const std::string& path, ScanReport& report) = 0;
   // Where the survey points are kept.
   virtual SurveyPointTable surveyPointTable() const = 0;
+  // Whether the settings dialog would accept this shift-distance text; when not, `refusal` is
+  // the message it would show (in the thread locale's language).
+  virtual bool checkShiftDistance(const std::string& text, std::string& refusal) const = 0;
 
  protected:
   ~ImportModule() = default;

@@ -202,6 +202,7 @@ void buildVerticalResult(ImportRun& run, HSeriesData block) {
   }
   spreadStations(block.stations, run.shiftDistance);
   const std::string placedOn = placedOnName(run, connection, alignment);
+  if (alignment == 0) run.counters.unplacedResults += static_cast<int32_t>(block.stations.size());
   for (const auto& station : block.stations) {
     double x = 0.0;
     double y = 0.0;
@@ -242,6 +243,7 @@ void buildCrossSectionResult(ImportRun& run, IntersectionData block) {
                   offset == 0.0 ? &section.fourth : nullptr);
     ++run.counters.sectionPoints;
   };
+  if (alignment == 0) run.counters.unplacedResults += static_cast<int32_t>(block.sections.size());
   for (auto& section : block.sections) {
     double centreX = 0.0;
     double centreY = 0.0;

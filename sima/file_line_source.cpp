@@ -79,6 +79,7 @@ bool FileLineSource::loadBlock() {
   if (cut == 0) return false;
   const std::string_view bytes(pending_.data(), cut);
   io::DecodedText decoded = io::decode(bytes, forced_);
+  replacements_ += decoded.replacements;
   // Only the file's first bytes may carry a byte-order mark; later blocks keep theirs as text.
   if (!first_ && forced_ == io::EncodingChoice::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
     decoded.text.insert(0, "\xEF\xBB\xBF");

@@ -18,6 +18,8 @@ class FileLineSource : public LineSource {
 
   io::Encoding encoding() const { return encoding_; }
   std::size_t size() const { return size_; }
+  // Bytes read so far that were no character in the encoding and became U+FFFD.
+  std::size_t replacements() const { return replacements_; }
 
   bool next(std::string_view& line) override;
   std::size_t position() const override;
@@ -37,6 +39,7 @@ class FileLineSource : public LineSource {
   std::size_t blockStart_ = 0;  // input offset of the current block
   std::size_t blockBytes_ = 0;  // its length in the input
   std::size_t consumed_ = 0;    // input bytes read from the file so far
+  std::size_t replacements_ = 0;
   bool first_ = true;
 };
 

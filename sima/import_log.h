@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "io/result.h"
@@ -88,6 +89,8 @@ class ImportLog {
 
   // Log path: the input path less its last four characters, plus "_Input.log".
   void setPath(std::string_view inputPath);
+  // A log path a host chose instead.
+  void setFilePath(std::string path) { path_ = std::move(path); }
   const std::string& path() const { return path_; }
 
   // The whole file text (UTF-8): header, progress lines, error lines, each line ended by "\n".

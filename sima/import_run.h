@@ -56,6 +56,7 @@ struct RunCounters {
   int32_t alignmentsPerType[8] = {};      // types 2, 3, 7
   int32_t verticalPoints = 0;
   int32_t sectionPoints = 0;
+  int32_t unplacedResults = 0;            // vertical stations and sections without any alignment
   bool servedRouteType[8] = {};           // a result block found a route of that type (2, 3, 7)
 };
 
@@ -124,12 +125,15 @@ class ImportRun {
 
   // The alignment name results are logged and placed under; starts as the chosen alignment's.
   std::string currentAlignmentName;
-  // What the input was read as (the log is written the same way).
+  // What the input was read as (the log is written the same way unless the host asks for UTF-8).
   io::Encoding inputEncoding = io::Encoding::Utf8;
+  bool logInUtf8 = false;
   // Whether the builders of results note where they placed each point (for hosts that write
   // more than the drawing), and those notes.
   bool keepPlacements = false;
   std::vector<PlacedResult> placements;
+  // Input bytes that were no character in the encoding read and became U+FFFD.
+  int64_t replacedCharacters = 0;
   // The lines being read; set by Read file for the time the file is open.
   sima::LineSource* reader = nullptr;
 
@@ -172,6 +176,9 @@ class ImportRun {
   void raiseHighWater() {
     if (log.errorCount() > errorHighWater) errorHighWater = log.errorCount();
   }
+
+  // The encoding the log file is written in.
+  io::Encoding logEncoding() const { return logInUtf8 ? io::Encoding::Utf8 : inputEncoding; }
 
   // Whether the run imports (builders draw) rather than pre-scans.
   bool importing() const { return mode == ReadMode::Import; }

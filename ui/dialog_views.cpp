@@ -3,6 +3,7 @@
 #include <map>
 #include <utility>
 
+#include "ui/dialog_texts.h"
 #include "ui/kestrel_form.h"
 #include "ui/kestrel_settings_form.h"
 #include "ui/select_alignment_form.h"
@@ -52,8 +53,10 @@ int seriesEntryOf(const std::string& key) {
   return -1;
 }
 
+const DialogTexts& texts() { return dialogTexts(localeLanguage()); }
+
 std::string joined(const std::map<std::string, int32_t>& alignments) {
-  if (alignments.empty()) return "none";
+  if (alignments.empty()) return texts().none;
   std::string text;
   for (const auto& entry : alignments) text += (text.empty() ? "" : ", ") + entry.first;
   return text;
@@ -73,8 +76,7 @@ class ScriptedViews : public DialogViews {
       return closeWith(form, module::DialogOutcome::PathRejected);
 
     if (script.siteName && !form.selectSite(*script.siteName))
-      windowing_.notices.push_back("site \"" + *script.siteName + "\" not found; using \"" +
-                                   siteShown(form) + "\"");
+      windowing_.notices.push_back(fillIn(texts().siteNotFound, {*script.siteName, siteShown(form)}));
 
     if (script.series) tickSeries(form, *script.series);
 
@@ -107,40 +109,25 @@ class ScriptedViews : public DialogViews {
     const auto& name = conversation_.script.alignmentName;
     if (name) {
       if (form.select(*name) && form.confirm() == 0) return 0;
-      windowing_.notices.push_back("alignment \"" + *name + "\" not found; alignments available: " +
-                                   joined(form.alignments()));
+      windowing_.notices.push_back(
+          fillIn(texts().alignmentNotFound, {*name, joined(form.alignments())}));
       return form.cancel();
     }
-    windowing_.notices.push_back("alignment choice cancelled; alignments available: " +
-                                 joined(form.alignments()));
+    windowing_.notices.push_back(fillIn(texts().alignmentCancelled, {joined(form.alignments())}));
     return form.cancel();
   }
 
   void showResult(SimaResultForm& form) override {
     // Without a log file there is nothing to append the result to.
     if (conversation_.script.writeLog) {
-      if (const io::Result appended = form.open(); !appended)
-        windowing_.notices.push_back("cannot append the result to the log " + form.logPath() +
-                                     ": " + appended.description);
+      if (const io::Result appended = form.open(); !appended) {
+        const std::string line =
+            fillIn(texts().logAppendFailed, {form.logPath(), appended.description});
+        windowing_.notices.push_back(line);
+        if (conversation_.report.logError.empty()) conversation_.report.logError = line;
+      }
     }
-    const SimaResultInputs& in = form.inputs();
-    module::RunReport& report = conversation_.report;
-    report.resultLines = form.lines();
-    report.errorCount = in.errorCount;
-    report.drawnPoints = in.drawnPoints;
-    report.lotPolylines = in.lotPolylines;
-    for (int type = 0; type < 8; ++type) {
-      report.routePolylines[type] = in.routePolylines[type];
-      report.routesPerType[type] = in.routesPerType[type];
-    }
-    report.alignments = in.alignmentNames;
-    report.verticalPoints = in.verticalPoints;
-    report.sectionPoints = in.sectionPoints;
-    report.errors.clear();
-    for (const auto& entry : in.errors)
-      report.errors.push_back({entry.code, entry.lineNumber, entry.message, entry.lineText});
-    report.logPath = form.logPath();
-    report.inputEncoding = in.logEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
+    fillRunReport(form, conversation_.report);
     conversation_.outcome = module::DialogOutcome::Imported;
   }
 
@@ -175,14 +162,14 @@ class ScriptedViews : public DialogViews {
       }
       const int entry = seriesEntryOf(key);
       if (entry < 0) {
-        windowing_.notices.push_back("unknown series \"" + key + "\" ignored");
+        windowing_.notices.push_back(fillIn(texts().seriesUnknown, {key}));
         continue;
       }
       wanted[entry] = true;
     }
     for (const auto& item : form.treeItems()) {
       if (wanted[item.entry] && item.locked && !containsAll(keys))
-        windowing_.notices.push_back("series " + keyOf(item.entry) + ": the file holds none");
+        windowing_.notices.push_back(fillIn(texts().seriesEmpty, {keyOf(item.entry)}));
       form.setChecked(item.entry, wanted[item.entry]);
     }
   }
@@ -209,6 +196,35 @@ std::map<ovwin::DialogMode, DialogViewsFactory>& registeredViews() {
 }
 
 }  // namespace
+
+void fillRunReport(const SimaResultForm& form, module::RunReport& report) {
+  const SimaResultInputs& in = form.inputs();
+  report.resultLines = form.lines();
+  report.errorCount = in.errorCount;
+  report.drawnPoints = in.drawnPoints;
+  report.lotPolylines = in.lotPolylines;
+  for (int type = 0; type < 8; ++type) {
+    report.routePolylines[type] = in.routePolylines[type];
+    report.routesPerType[type] = in.routesPerType[type];
+  }
+  report.alignments = in.alignmentNames;
+  report.verticalPoints = in.verticalPoints;
+  report.sectionPoints = in.sectionPoints;
+  report.errors.clear();
+  report.errors.reserve(in.errors.size());
+  for (const auto& entry : in.errors) {
+    // Only a point that was not found is logged without a code.
+    const std::string code = entry.code.empty() && entry.messageId == 138
+                                 ? std::string(module::kPointNotFoundCode)
+                                 : entry.code;
+    report.errors.push_back({code, entry.messageId, entry.lineNumber, entry.message, entry.lineText});
+  }
+  report.logPath = form.logPath();
+  report.inputEncoding = in.inputEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
+  report.logEncoding = in.logEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
+  report.unplacedResults = in.unplacedResults;
+  report.replacedCharacters = in.replacedCharacters;
+}
 
 std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing,
                                                module::Conversation& conversation) {

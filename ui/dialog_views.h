@@ -37,6 +37,9 @@ class DialogViews {
 std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing,
                                                module::Conversation& conversation);
 
+// What the result dialog showed, as the report a host reads (every error with a code).
+void fillRunReport(const SimaResultForm& form, module::RunReport& report);
+
 // Makes the views of a host whose windowing mode is not scripted (the desktop host registers it);
 // null when they cannot be shown.
 using DialogViewsFactory = std::function<std::unique_ptr<DialogViews>(ovwin::WindowingSystem&,

@@ -165,7 +165,7 @@ bool KestrelForm::browse(const std::string& path) {
 }
 
 bool KestrelForm::openSettings() {
-  KestrelSettingsForm form(layers_, settings_.layers, settings_.shiftDistance, &views_);
+  KestrelSettingsForm form(layers_, settings_.layers, settings_.shiftDistance, &views_, language_);
   if (!views_.showSettingsDialog(form)) return false;
   for (int i = 0; i < kLayerCount; ++i) settings_.layers[i] = form.acceptedLayer(i);
   settings_.shiftDistance = form.shiftDistance();

@@ -5,14 +5,12 @@
 #include <cstdio>
 #include <utility>
 
-#include "ui/dialog_resources.h"
+#include "ui/dialog_texts.h"
 #include "ui/dialog_views.h"
 
 namespace kestrel {
 
 namespace {
-
-namespace text = resources::settings_dialog;
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
@@ -40,11 +38,13 @@ bool leadingValue(const std::string& s, double& value) {
 
 KestrelSettingsForm::KestrelSettingsForm(std::vector<std::string> layerNames,
                                          const std::string (&layers)[kLayerCount],
-                                         double shiftDistance, DialogViews* views)
+                                         double shiftDistance, DialogViews* views,
+                                         sima::Language language)
     : layerNames_(std::move(layerNames)),
       shiftText_(formatShift(shiftDistance)),
       shiftDistance_(shiftDistance),
-      views_(views) {
+      views_(views),
+      language_(language) {
   for (int i = 0; i < kLayerCount; ++i) {
     accepted_[i] = layers[i];
     selected_[i] = layerNames_.empty() ? -1 : 0;
@@ -102,8 +102,10 @@ bool KestrelSettingsForm::parseShift(const std::string& input, double& value) {
 bool KestrelSettingsForm::accept() {
   double value = 0.0;
   if (!parseShift(shiftText_, value)) {
-    if (views_ != nullptr)
-      views_->messageBox(text::kShiftRefusedText, text::kCaption, ovwin::MessageIcon::Exclamation);
+    if (views_ != nullptr) {
+      const DialogTexts& texts = dialogTexts(language_);
+      views_->messageBox(texts.shiftRefused, texts.settingsCaption, ovwin::MessageIcon::Exclamation);
+    }
     return false;
   }
   for (int i = 0; i < kLayerCount; ++i) accepted_[i] = chosen_[i];

@@ -14,9 +14,10 @@ class DialogViews;
 class KestrelSettingsForm {
  public:
   // Every drop-down lists `layerNames`; each selects its stored name, or the first entry when
-  // the list lacks it. Refusals are shown through `views` when given.
+  // the list lacks it. Refusals are shown through `views` when given, in `language`.
   KestrelSettingsForm(std::vector<std::string> layerNames, const std::string (&layers)[kLayerCount],
-                      double shiftDistance, DialogViews* views = nullptr);
+                      double shiftDistance, DialogViews* views = nullptr,
+                      sima::Language language = sima::Language::Japanese);
 
   const std::vector<std::string>& layerNames() const { return layerNames_; }
   // The entry selected in drop-down `setting`; −1 when nothing is (an empty list, or a name typed
@@ -31,7 +32,7 @@ class KestrelSettingsForm {
   void setShiftText(const std::string& text) { shiftText_ = text; }
 
   // "設定": true when the shift text is a number above 0 (the dialog closes); else shows
-  // "0より大きい値を指定してください。" and stays open.
+  // "0より大きい値を指定してください。" (or its English) and stays open.
   bool accept();
 
   // The accepted values.
@@ -51,6 +52,7 @@ class KestrelSettingsForm {
   std::string shiftText_;
   double shiftDistance_;
   DialogViews* views_;
+  sima::Language language_;
 };
 
 }  // namespace kestrel

@@ -3,42 +3,39 @@
 #include <utility>
 
 #include "platform/runtime/windowing.h"
+#include "ui/dialog_texts.h"
 
 namespace kestrel {
 
 namespace {
 
-// Replaces the first `placeholder` in `pattern` by `value`.
-std::string replaced(std::string pattern, std::string_view placeholder, const std::string& value) {
-  const auto at = pattern.find(placeholder);
-  if (at != std::string::npos) pattern.replace(at, placeholder.size(), value);
+// The pattern with "%d", "<Count>" or "<Alignment>" (whichever it holds) replaced by `value`.
+std::string filled(std::string pattern, const std::string& value) {
+  for (std::string_view placeholder : {"%d", "<Count>", "<Alignment>"}) {
+    const auto at = pattern.find(placeholder);
+    if (at != std::string::npos) return pattern.replace(at, placeholder.size(), value);
+  }
   return pattern;
 }
 
-// Adds "<prefix><count><suffix>" when the count is above 0 ("%d" sits between the two parts).
-void addCount(std::vector<std::string>& lines, const char* prefix, int32_t count,
-              const char* suffix) {
-  if (count != 0) lines.push_back(prefix + std::to_string(count) + suffix);
+void addCount(std::vector<std::string>& lines, const char* pattern, int32_t count) {
+  if (count != 0) lines.push_back(filled(pattern, std::to_string(count)));
 }
 
 }  // namespace
 
 std::vector<std::string> resultLines(const SimaResultInputs& in) {
+  const DialogTexts& text = dialogTexts(in.language);
   std::vector<std::string> lines;
-  lines.push_back(in.errorCount == 0 ? std::string("エラー無し")
-                                     : std::to_string(in.errorCount) + "個のエラー");
-  addCount(lines, "座標データから", in.drawnPoints, "個のポイントを作成");
-  if (in.lotPolylines != 0)
-    lines.push_back(replaced("画地データから<Count>個のポリラインを作成", "<Count>",
-                             std::to_string(in.lotPolylines)));
-  for (const auto& name : in.alignmentNames)
-    lines.push_back(replaced("平面線形【<Alignment>】を作成", "<Alignment>", name));
-  addCount(lines, "路線成果-IP線から", in.routePolylines[1], "個のポリラインを作成");
-  addCount(lines, "路線成果-幅杭線左から", in.routePolylines[4], "個のポリラインを作成");
-  addCount(lines, "路線成果-幅杭線右から", in.routePolylines[5], "個のポリラインを作成");
-  addCount(lines, "路線成果-連続線（直線のみ）から", in.routePolylines[6], "個のポリラインを作成");
-  addCount(lines, "縦断成果から", in.verticalPoints, "個のポイントを作成");
-  addCount(lines, "横断成果から", in.sectionPoints, "個のポイントを作成");
+  lines.push_back(in.errorCount == 0 ? std::string(text.noErrors)
+                                     : filled(text.errors, std::to_string(in.errorCount)));
+  addCount(lines, text.points, in.drawnPoints);
+  addCount(lines, text.lots, in.lotPolylines);
+  for (const auto& name : in.alignmentNames) lines.push_back(filled(text.alignment, name));
+  const int routeTypes[4] = {1, 4, 5, 6};
+  for (int i = 0; i < 4; ++i) addCount(lines, text.routePolylines[i], in.routePolylines[routeTypes[i]]);
+  addCount(lines, text.verticalPoints, in.verticalPoints);
+  addCount(lines, text.sectionPoints, in.sectionPoints);
   return lines;
 }
 
@@ -60,12 +57,18 @@ SimaResultForm SimaResultForm::fromRun(const ImportRun& run, const std::string& 
   in.verticalPoints = run.counters.verticalPoints;
   in.sectionPoints = run.counters.sectionPoints;
   in.simaPath = simaPath;
-  in.logEncoding = run.inputEncoding;
+  in.logPath = run.log.path();
+  in.inputEncoding = run.inputEncoding;
+  in.logEncoding = run.logEncoding();
+  in.language = run.log.language();
   in.errors = run.log.errors();
+  in.unplacedResults = run.counters.unplacedResults;
+  in.replacedCharacters = run.replacedCharacters;
   return SimaResultForm(std::move(in));
 }
 
 std::string SimaResultForm::logPath() const {
+  if (!inputs_.logPath.empty()) return inputs_.logPath;
   ImportLog log;  // one rule for the log's name, wherever it is needed
   log.setPath(inputs_.simaPath);
   return log.path();

@@ -20,10 +20,15 @@ struct SimaResultInputs {
   int32_t verticalPoints = 0;
   int32_t sectionPoints = 0;
   std::string simaPath;
+  std::string logPath;  // empty: the log beside the SIMA file
+  io::Encoding inputEncoding = io::Encoding::Utf8;  // what the SIMA file was read as
   io::Encoding logEncoding = io::Encoding::Utf8;  // the log's own encoding
+  sima::Language language = sima::Language::Japanese;  // of the result lines
   // Kept for hosts that report the run in full.
   int32_t routesPerType[8] = {};
   std::vector<ErrorEntry> errors;
+  int32_t unplacedResults = 0;
+  int64_t replacedCharacters = 0;
 };
 
 // Result lines, the "ログを表示" rule, and the summary appended to the import log.
@@ -40,7 +45,8 @@ class SimaResultForm {
   const SimaResultInputs& inputs() const { return inputs_; }
   // Whether "ログを表示" is enabled: only when there were errors.
   bool showLogEnabled() const { return inputs_.errorCount >= 1; }
-  // The import log: the SIMA path less its last four characters, plus "_Input.log".
+  // The import log: the one the host named, else the SIMA path less its last four characters,
+  // plus "_Input.log".
   std::string logPath() const;
 
   // Opening: appends every line and a line break to the log (created when missing).

@@ -14,12 +14,15 @@
 
 namespace {
 
-// The module beside the host: bin/../lib/libkestrel_module.so, or $KESTREL_MODULE.
+// The module where it is installed beside the host's folder, else bin/../lib/libkestrel_module.so
+// of the build tree, or $KESTREL_MODULE.
 std::string modulePath() {
   if (const char* env = std::getenv("KESTREL_MODULE"); env != nullptr && *env != '\0') return env;
   std::error_code error;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return (exe.parent_path().parent_path() / "lib" / "libkestrel_module.so").string();
+  const auto prefix = std::filesystem::read_symlink("/proc/self/exe", error).parent_path().parent_path();
+  const auto installed = prefix / KESTREL_MODULE_DIR / "libkestrel_module.so";
+  if (std::filesystem::exists(installed, error)) return installed.string();
+  return (prefix / "lib" / "libkestrel_module.so").string();
 }
 
 // "a,b[,c]" as numbers; empty when the text is not that many numbers.

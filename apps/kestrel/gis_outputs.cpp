@@ -5,144 +5,237 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <iostream>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <sstream>
 
-namespace fs = std::filesystem;
+#include "apps/kestrel/batch.h"
+#include "apps/kestrel/host_import.h"
+#include "io/text_encoding.h"
 
 namespace kestrel::cli {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-// libkestrel_gis.so sits beside the module, in lib/ next to the host's bin/.
-std::string gisLibraryPath() {
-  std::error_code error;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  return (exe.parent_path().parent_path() / "lib" / "libkestrel_gis.so").string();
-}
-
-gis::GisWriter* loadWriter(std::string& error) {
-  const std::string path = gisLibraryPath();
+// The GIS library, loaded once per process; null with the path and the reason when it cannot be.
+gis::GisWriter* gisWriter(std::string& path, std::string& reason) {
+  static gis::GisWriter* loaded = nullptr;
+  path = privateLibraryPath("libkestrel_gis.so");
+  if (loaded != nullptr) return loaded;
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
-    error = path + ": cannot load the GIS library: " + dlerror();
+    reason = dlerror();
     return nullptr;
   }
   const auto find = reinterpret_cast<gis::GisWriterFunction>(dlsym(handle, gis::kGisWriterSymbol));
   if (find == nullptr) {
-    error = path + ": does not export " + gis::kGisWriterSymbol;
+    reason = std::string("no ") + gis::kGisWriterSymbol;
     return nullptr;
   }
-  return find();
+  return loaded = find();
+}
+
+// What a file is read as: the encoding forced, else UTF-8 when it is valid UTF-8 (as the import).
+std::string encodingOf(const std::string& file, const std::string& choice) {
+  if (choice != "auto") return choice;
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return io::isValidUtf8(bytes) ? "utf-8" : "cp932";
+}
+
+// The GIS library's answers, one line each, fields separated by tabs: "unavailable", "format" per
+// path, "layers", "crs", "zone" per file. Run in a child process.
+std::string askGisLibrary(const ImportOptions& o, const std::vector<std::string>& paths,
+                          const std::vector<std::string>& files) {
+  std::string path;
+  std::string reason;
+  gis::GisWriter* writer = gisWriter(path, reason);
+  if (writer == nullptr) return "unavailable\t" + path + "\t" + reason + "\n";
+  std::ostringstream out;
+  for (const std::string& output : paths) {
+    const gis::OutputFormat format = writer->outputFormat(output, o.gisDriver);
+    out << "format\t" << static_cast<int>(format.problem) << "\t" << format.oneLayerPerFile << "\t"
+        << format.driver << "\t" << format.extension << "\n";
+  }
+  out << "layers";
+  for (const std::string& name : writer->layerNames()) out << "\t" << name;
+  out << "\ncrs\t" << (o.targetSrs.empty() || writer->knowsCrs(o.targetSrs)) << "\t"
+      << (o.epsg == 0 || writer->knowsCrs("EPSG:" + std::to_string(o.epsg))) << "\n";
+  for (const std::string& file : files)
+    out << "zone\t" << writer->findZone(file, encodingOf(file, o.encoding)).zone << "\n";
+  return out.str();
+}
+
+std::vector<std::vector<std::string>> linesOf(const std::string& text) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> fields;
+    std::istringstream fieldsIn(line);
+    for (std::string field; std::getline(fieldsIn, field, '\t');) fields.push_back(field);
+    if (!line.empty() && line.back() == '\t') fields.emplace_back();
+    lines.push_back(std::move(fields));
+  }
+  return lines;
+}
+
+// Why an output has no format, in the user's terms.
+std::optional<Problem> formatProblem(const gis::OutputFormat& format, const std::string& path,
+                                     const std::string& driver) {
+  switch (format.problem) {
+    case gis::FormatProblem::None:
+      return std::nullopt;
+    case gis::FormatProblem::NoExtension:
+      return Problem{Text::GisNoExtension, {path}};
+    case gis::FormatProblem::UnknownExtension:
+      return Problem{Text::GisExtensionUnknown, {path, fs::path(path).extension().string()}};
+    case gis::FormatProblem::UnknownDriver:
+      return Problem{Text::GisDriverUnknown, {driver}};
+    default:
+      return Problem{Text::GisDriverCannotCreate, {driver}};
+  }
 }
 
 }  // namespace
 
-void GisOutputs::addOptions(CLI::App& import) {
-  import.add_option("-f,--format", driver_,
-                    "GDAL driver of the GIS outputs (default: by each output's extension)");
-  import.add_option("--zone", zone_, "Plane rectangular zone of the coordinates (1-19)")
-      ->check(CLI::Range(1, 19));
-  import.add_option("--datum", datum_, "Datum of --zone and of a zone the file names")
-      ->check(CLI::IsMember({"jgd2011", "jgd2000"}, CLI::ignore_case));
-  import.add_option("--epsg", epsg_, "EPSG code of the coordinates (instead of a zone)")
-      ->check(CLI::PositiveNumber);
-  import.add_option("--t-srs", targetSrs_,
-                    "Reproject the GIS outputs to this CRS (e.g. EPSG:4326), as ogr2ogr -t_srs");
+OutputFile gisOutput(const std::string& path, const std::string& option,
+                     const gis::OutputFormat& format, const std::vector<std::string>& layerNames) {
+  OutputFile out{path, "GIS", option, format.driver, {}};
+  if (!format.oneLayerPerFile) out.files.push_back(path);
+  for (const std::string& layer : layerNames)
+    if (format.oneLayerPerFile) out.files.push_back(gis::layerFileName(path, layer));
+  return out;
 }
 
-bool GisOutputs::prepare(std::vector<std::string>& outputs, const std::string& input,
-                         std::string& error) {
+std::optional<Problem> planGis(const ImportOptions& o, const std::vector<std::string>& inputs,
+                               GisPlan& plan) {
   std::vector<std::string> drawings;
-  for (const std::string& output : outputs)
-    (lower(fs::path(output).extension().string()) == ".dxf" ? drawings : paths_).push_back(output);
-  if (drawings.size() > 1) {
-    error = "-o: one drawing (.dxf) at most; " + drawings[0] + " and " + drawings[1] + " given";
-    return false;
+  std::vector<std::string> paths;
+  for (const std::string& output : o.outputs)
+    (isDrawing(output) ? drawings : paths).push_back(output);
+  if (drawings.size() > 1) return Problem{Text::DrawingNamedTwice, {drawings[0], drawings[1]}};
+  const bool perInput = o.outputs.empty() && !o.gisDriver.empty();
+  if (paths.empty() && !perInput) {
+    const char* given = !o.gisDriver.empty()   ? "-f"
+                        : o.zone != 0          ? "--zone"
+                        : o.epsg != 0          ? "--epsg"
+                        : !o.targetSrs.empty() ? "--t-srs"
+                                               : nullptr;
+    if (given != nullptr) return Problem{Text::GisOptionWithoutOutput, {given}};
+    return std::nullopt;
   }
-  outputs = drawings;
-  if (paths_.empty()) {
-    if (!driver_.empty() || zone_ != 0 || epsg_ != 0 || !targetSrs_.empty()) {
-      error = "-f, --zone, --epsg and --t-srs apply to GIS outputs; name one with -o (OUT.gpkg, "
-              "OUT.geojson, OUT.shp, ...)";
-      return false;
+
+  // Only the files' own zones can give --t-srs a system to transform from.
+  std::vector<std::string> zoneFiles;
+  if (!o.targetSrs.empty() && o.zone == 0 && o.epsg == 0)
+    for (const std::string& input : inputs)
+      if (!inputProblem(input)) zoneFiles.push_back(input);
+  // An output over an input is refused by the plan in the user's terms, whatever its format.
+  std::vector<std::string> inputFiles = inputs;
+  for (const auto* given : {&o.drawing, &o.alignments})
+    if (*given) inputFiles.push_back(**given);
+  std::vector<std::string> overInputs;
+  std::erase_if(paths, [&](const std::string& path) {
+    const bool over =
+        std::any_of(inputFiles.begin(), inputFiles.end(),
+                    [&](const std::string& input) { return canonical(input) == canonical(path); });
+    if (over) overInputs.push_back(path);
+    return over;
+  });
+  for (const std::string& path : overInputs) plan.named.push_back({path, "GIS", "-o", {}, {path}});
+  if (perInput) paths = {""};  // the driver named: no path needed to find it
+  std::string answer;
+  std::string failure;
+  runInChildren(
+      1, 1, [&](std::size_t) { return askGisLibrary(o, paths, zoneFiles); },
+      [&](std::size_t, std::optional<std::string> bytes, const std::string& why) {
+        if (bytes) answer = *bytes;
+        failure = why;
+      });
+  std::vector<gis::OutputFormat> formats;
+  bool targetKnown = false;
+  bool epsgKnown = false;
+  std::size_t zone = 0;
+  for (const auto& fields : linesOf(answer)) {
+    const std::string& kind = fields.front();
+    if (kind == "unavailable" && fields.size() == 3)
+      return Problem{Text::GisUnavailable, {fields[1], fields[2]}};
+    if (kind == "format" && fields.size() == 5)
+      formats.push_back({static_cast<gis::FormatProblem>(std::stoi(fields[1])), fields[3],
+                         fields[4], fields[2] == "1"});
+    if (kind == "layers") plan.layerNames.assign(fields.begin() + 1, fields.end());
+    if (kind == "crs" && fields.size() == 3) {
+      targetKnown = fields[1] == "1";
+      epsgKnown = fields[2] == "1";
     }
-    return true;
+    if (kind == "zone" && fields.size() == 2 && zone < zoneFiles.size())
+      plan.zones[zoneFiles[zone++]] = std::stoi(fields[1]);
   }
-  std::set<std::string> seen;
-  for (const std::string& path : paths_) {
-    std::error_code ignored;
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (fs::weakly_canonical(target, ignored) == fs::weakly_canonical(input, ignored))
-      error = path + ": the output would overwrite the input";
-    else if (!seen.insert(path).second)
-      error = path + ": named twice with -o";
-    else if (!fs::is_directory(folder, ignored))
-      error = path + ": the folder " + folder.string() + " does not exist";
-    else if (driver_.empty() && target.extension().string().size() < 2)
-      error = path + ": the name has no extension to tell the format by (name a GDAL driver with -f)";
-    if (!error.empty()) return false;
+  if (formats.size() != paths.size() || zone != zoneFiles.size())
+    return Problem{
+        Text::GisUnavailable,
+        {privateLibraryPath("libkestrel_gis.so"), failure.empty() ? "no answer" : failure}};
+
+  for (std::size_t i = 0; i < paths.size(); ++i)
+    if (auto problem = formatProblem(formats[i], paths[i], o.gisDriver)) return problem;
+  if (!targetKnown) return Problem{Text::CrsUnknown, {"--t-srs", o.targetSrs}};
+  if (!epsgKnown) return Problem{Text::CrsUnknown, {"--epsg", std::to_string(o.epsg)}};
+  if (perInput) {
+    if (formats.front().extension.empty())
+      return Problem{Text::GisDriverWithoutExtension, {o.gisDriver}};
+    plan.perInput = formats.front();
+    return std::nullopt;
   }
-  return true;
+  for (std::size_t i = 0; i < paths.size(); ++i)
+    plan.named.push_back(gisOutput(paths[i], "-o", formats[i], plan.layerNames));
+  return std::nullopt;
 }
 
-bool GisOutputs::check(std::string& error) {
+std::optional<Problem> writeGisOutputs(std::vector<OutputFile>& outputs, const ImportOptions& o,
+                                       const gis::SurveySource& source, const std::string& input,
+                                       const std::string& encoding,
+                                       std::vector<Problem>& warnings) {
+  if (std::none_of(outputs.begin(), outputs.end(),
+                   [](const OutputFile& out) { return out.format == "GIS"; }))
+    return std::nullopt;
+  // The memory the import freed goes back to the system before GDAL's libraries come in.
   malloc_trim(0);
-  if ((writer_ = loadWriter(error)) == nullptr) return false;
-  for (const std::string& path : paths_) {
-    if (const io::Result checked = writer_->checkOutput(path, driver_, targetSrs_); !checked) {
-      error = checked.message();
-      return false;
-    }
-  }
-  return true;
-}
+  std::string path;
+  std::string reason;
+  gis::GisWriter* writer = gisWriter(path, reason);
+  if (writer == nullptr) return Problem{Text::GisUnavailable, {path, reason}};
 
-io::Result GisOutputs::write(const OvDbDatabase& drawing, const ovcivil::CivilDocument& civil,
-                             const module::SurveyPointTable& tables,
-                             const module::RunRecords& records, const std::string& input,
-                             const std::string& encoding, std::vector<std::string>& written) {
-  gis::CrsOptions options;
-  options.zone = zone_;
-  options.datum = lower(datum_) == "jgd2000" ? gis::Datum::Jgd2000 : gis::Datum::Jgd2011;
-  options.epsg = epsg_;
+  gis::CrsOptions crs;
+  crs.zone = o.zone;
+  crs.datum = o.jgd2000 ? gis::Datum::Jgd2000 : gis::Datum::Jgd2011;
+  crs.epsg = o.epsg;
   gis::ZoneInFile named;
-  if (options.epsg == 0 && options.zone == 0) named = writer_->findZone(input, encoding);
-  const int epsg = gis::sourceEpsg(options, named.zone);
-  if (epsg == 0) {
-    if (!targetSrs_.empty())
-      return io::failed(io::Failure::Content, input,
-                        "--t-srs needs the coordinates' own CRS: the file names no zone; give "
-                        "--zone or --epsg");
-    std::cerr << "kestrel: " << input << " names no plane rectangular zone and neither --zone nor "
-              << "--epsg was given: the GIS outputs carry no coordinate reference system\n";
-  } else if (named.zone != 0) {
-    std::cerr << "kestrel: zone " << named.zone << " (EPSG:" << epsg << ") from line " << named.line
-              << " of " << input << ": " << named.text << "\n";
-  }
-  gis::SurveySource source;
-  source.drawing = &drawing;
-  source.civil = &civil;
-  source.tables = tables;
-  source.records = &records;
-  source.fileName = fs::path(input).filename().string();
-  for (const std::string& path : paths_) {
+  if (crs.epsg == 0 && crs.zone == 0) named = writer->findZone(input, encoding);
+  const int epsg = gis::sourceEpsg(crs, named.zone);
+  if (epsg == 0 && !o.targetSrs.empty()) return Problem{Text::TargetSrsWithoutCrs, {input}};
+  if (epsg == 0)
+    warnings.push_back(Problem{Text::NoCrs, {input}});
+  else if (named.zone != 0)
+    warnings.push_back(Problem{Text::ZoneFromFile,
+                               {input, std::to_string(named.zone), std::to_string(epsg),
+                                std::to_string(named.line), named.text}});
+  for (OutputFile& out : outputs) {
+    if (out.format != "GIS") continue;
     gis::GisReport report;
-    if (io::Result result = writer_->write(source, path, driver_, epsg, targetSrs_, report); !result)
-      return result;
+    if (const io::Result written =
+            writer->write(source, out.path, o.gisDriver, epsg, o.targetSrs, report);
+        !written)
+      return Problem{Text::OutputWriteFailed, {written.message()}};
+    out.files = report.written;
     std::set<std::string> said;
     for (const std::string& warning : report.warnings)
-      if (said.insert(warning).second) std::cerr << "kestrel: " << path << ": GDAL: " << warning << "\n";
-    written.insert(written.end(), report.written.begin(), report.written.end());
+      if (said.insert(warning).second)
+        warnings.push_back(Problem{Text::GdalWarning, {out.path, warning}});
   }
-  return {};
+  return std::nullopt;
 }
 
 }  // namespace kestrel::cli

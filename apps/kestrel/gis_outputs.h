@@ -1,50 +1,45 @@
-// The command line host's GIS outputs: every -o that is not the drawing (.dxf) is a GIS dataset
-// written through GDAL/OGR, in the format its extension (or -f) names, with a CRS from --zone,
-// --datum, --epsg or the zone the file names, reprojected by --t-srs. GDAL is loaded (with
-// libkestrel_gis.so) only when there is such an output.
+// The command line host's GIS outputs: every -o that is not the drawing (.dxf), and with -f and no
+// -o a dataset per input named after it, written through libkestrel_gis.so and GDAL in a CRS from
+// --zone, --datum, --epsg or the zone the file names, reprojected by --t-srs.
+// GDAL never loads into the host before the import: what only it can tell (formats, CRS names,
+// the zones files name) is asked in a child process while the plan is checked, and the library is
+// loaded into the host after the import, once the run's freed memory has gone back to the system.
 #pragma once
 
-#include <CLI/CLI.hpp>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "apps/kestrel/import_plan.h"
+#include "apps/kestrel/texts.h"
 #include "gis/gis_api.h"
-#include "module_api/import_module.h"
-#include "platform/civil/civil_model.h"
-#include "platform/drawing/drawing_database.h"
 
 namespace kestrel::cli {
 
-class GisOutputs {
- public:
-  // Adds -f, --zone, --datum, --epsg and --t-srs to the import command.
-  void addOptions(CLI::App& import);
-  // Takes the GIS outputs out of the -o list (leaving the drawing, a .dxf) and checks what can be
-  // checked without GDAL; false with one line for the user in `error`.
-  bool prepare(std::vector<std::string>& outputs, const std::string& input, std::string& error);
-  // After the import, before anything is written: loads the GIS library and checks every output
-  // with it (format, target CRS). The run's freed memory goes back to the system first, so that
-  // GDAL's libraries take its place rather than add to it.
-  bool check(std::string& error);
-  // Whether there is anything to write.
-  bool any() const { return !paths_.empty(); }
-  // Asks the run to keep what only GIS outputs show.
-  void prepareScript(module::DialogScript& script) const { script.keepRecords = any(); }
-  // Writes every GIS output after the import; the files made go to `written`. The stderr lines
-  // about the CRS are printed here.
-  io::Result write(const OvDbDatabase& drawing, const ovcivil::CivilDocument& civil,
-                   const module::SurveyPointTable& tables, const module::RunRecords& records,
-                   const std::string& input, const std::string& encoding,
-                   std::vector<std::string>& written);
-
- private:
-  std::vector<std::string> paths_;
-  std::string driver_;
-  int zone_ = 0;
-  std::string datum_ = "jgd2011";
-  int epsg_ = 0;
-  std::string targetSrs_;
-  gis::GisWriter* writer_ = nullptr;
+// The GIS outputs of a run as the GIS library sees them before any work.
+struct GisPlan {
+  std::vector<OutputFile> named;              // -o's GIS datasets (one input only)
+  std::optional<gis::OutputFormat> perInput;  // -f without -o: each input's dataset
+  std::vector<std::string> layerNames;
+  std::map<std::string, int> zones;  // with --t-srs alone: the zone each input names (0: none)
 };
+
+// Checks the GIS options of a run of `inputs`: a GIS option with no GIS output, two drawings, the
+// format of every output, the CRS named; fills `plan`. The problem when something is wrong.
+std::optional<Problem> planGis(const ImportOptions& options, const std::vector<std::string>& inputs,
+                               GisPlan& plan);
+
+// A GIS output of `format` at `path`, with the files it may make.
+OutputFile gisOutput(const std::string& path, const std::string& option,
+                     const gis::OutputFormat& format, const std::vector<std::string>& layerNames);
+
+// Writes the GIS outputs among `outputs` of a file just imported, each one's `files` set to what
+// it made; what the CRS was taken from and GDAL's warnings go to `warnings`. The problem when the
+// library cannot be loaded or an output cannot be written.
+std::optional<Problem> writeGisOutputs(std::vector<OutputFile>& outputs,
+                                       const ImportOptions& options,
+                                       const gis::SurveySource& source, const std::string& input,
+                                       const std::string& encoding, std::vector<Problem>& warnings);
 
 }  // namespace kestrel::cli

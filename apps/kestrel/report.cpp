@@ -1,85 +1,126 @@
 #include "apps/kestrel/report.h"
 
-#include <cstdio>
+#include "apps/kestrel/exit_status.h"
 
 namespace kestrel::cli {
 
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
+std::string_view outcomeOf(int status) {
+  switch (status) {
+    case kImported:
+      return "imported";
+    case kPartial:
+      return "partial";
+    case kNothingToImport:
+      return "nothing_to_import";
+    case kUsage:
+      return "usage_error";
+    default:
+      return "failed";
+  }
+}
+
+Json reportHead(std::string_view kind, int status) {
+  Json head = Json::object();
+  head["schema_version"] = kSchemaVersion;
+  head["kind"] = kind;
+  head["status"] = status;
+  head["outcome"] = outcomeOf(status);
+  return head;
+}
+
+Json problemJson(const Problem& problem, Language language) {
+  Json json = Json::object();
+  json["code"] = codeOf(problem.text);
+  json["message"] = problem.say(language);
+  return json;
+}
+
+Json importReport(const FilePlan& plan, const module::RunReport& report, int status) {
+  Json json = reportHead("import", status);
+  json["file"] = plan.input;
+  Json& encoding = json["encoding"];
+  encoding["name"] = report.inputEncoding;
+  encoding["replaced_bytes"] = report.replacedCharacters;
+  json["log"]["path"] = report.logPath;
+  json["log"]["encoding"] = report.logEncoding;
+  Json& outputs = json["outputs"] = Json::array();
+  for (const OutputFile& out : plan.outputs) {
+    if (out.format == "log") continue;
+    Json& entry = outputs.push(Json::object());
+    entry["path"] = out.path;
+    entry["format"] = out.format;
+    if (out.format != "GIS") continue;
+    entry["driver"] = out.driver;
+    entry["files"] = Json::strings(out.files);
+  }
+  json["error_count"] = report.errorCount;
+  Json& counts = json["counts"];
+  counts["points"] = report.drawnPoints;
+  counts["lots"] = report.lotPolylines;
+  for (int type : {1, 4, 5, 6})
+    counts["route_polylines"][std::to_string(type)] = report.routePolylines[type];
+  for (int type = 1; type <= 7; ++type)
+    counts["routes_per_type"][std::to_string(type)] = report.routesPerType[type];
+  counts["vertical_points"] = report.verticalPoints;
+  counts["section_points"] = report.sectionPoints;
+  counts["unplaced_results"] = report.unplacedResults;
+  json["alignments"] = Json::strings(report.alignments);
+  json["result_lines"] = Json::strings(report.resultLines);
+  Json& errors = json["errors"] = Json::array();
+  for (const auto& e : report.errors) {
+    Json& entry = errors.push(Json::object());
+    entry["code"] = e.code;
+    entry["message_id"] = e.messageId;
+    entry["line"] = e.lineNumber;
+    entry["message"] = e.message;
+    entry["text"] = e.lineText;
+  }
+  return json;
+}
+
+Json failedImportReport(const std::string& file, int status, const Problem& problem,
+                        Language language) {
+  Json json = reportHead("import", status);
+  json["file"] = file;
+  json["error"] = problemJson(problem, language);
+  return json;
+}
+
+std::string trimmedLabel(std::string label) {
+  constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+  while (true) {
+    if (!label.empty() && label.back() == ' ') {
+      label.pop_back();
+    } else if (label.size() >= 3 &&
+               std::string_view(label).substr(label.size() - 3) == kIdeographicSpace) {
+      label.resize(label.size() - 3);
+    } else {
+      return label;
     }
   }
-  return out + "\"";
 }
 
-namespace {
-void writeStringArray(std::ostream& out, const std::vector<std::string>& items) {
-  out << "[";
-  for (std::size_t i = 0; i < items.size(); ++i) out << (i ? ", " : "") << jsonString(items[i]);
-  out << "]";
-}
-}  // namespace
-
-void writeImportJson(std::ostream& out, const std::string& file, const module::RunReport& report,
-                     const std::vector<std::string>& outputs) {
-  out << "{\n  \"file\": " << jsonString(file) << ",\n";
-  out << "  \"encoding\": " << jsonString(report.inputEncoding) << ",\n";
-  out << "  \"log\": " << jsonString(report.logPath) << ",\n";
-  out << "  \"outputs\": ";
-  writeStringArray(out, outputs);
-  out << ",\n  \"errorCount\": " << report.errorCount << ",\n";
-  out << "  \"counts\": {\"points\": " << report.drawnPoints << ", \"lots\": " << report.lotPolylines
-      << ", \"routePolylines\": {\"1\": " << report.routePolylines[1]
-      << ", \"4\": " << report.routePolylines[4] << ", \"5\": " << report.routePolylines[5]
-      << ", \"6\": " << report.routePolylines[6] << "}, \"routesPerType\": {";
-  for (int type = 1; type <= 7; ++type)
-    out << (type > 1 ? ", " : "") << "\"" << type << "\": " << report.routesPerType[type];
-  out << "}, \"verticalPoints\": " << report.verticalPoints
-      << ", \"sectionPoints\": " << report.sectionPoints << "},\n";
-  out << "  \"alignments\": ";
-  writeStringArray(out, report.alignments);
-  out << ",\n  \"resultLines\": ";
-  writeStringArray(out, report.resultLines);
-  out << ",\n  \"errors\": [";
-  for (std::size_t i = 0; i < report.errors.size(); ++i) {
-    const auto& e = report.errors[i];
-    out << (i ? "," : "") << "\n    {\"code\": " << (e.code.empty() ? "null" : jsonString(e.code))
-        << ", \"line\": " << e.lineNumber << ", \"message\": " << jsonString(e.message)
-        << ", \"text\": " << jsonString(e.lineText) << "}";
+Json scanReport(const std::string& file, const module::ScanReport& scan) {
+  Json json = reportHead("scan", kImported);
+  json["outcome"] = "scanned";
+  json["file"] = file;
+  json["encoding"]["name"] = scan.encoding;
+  json["encoding"]["replaced_bytes"] = scan.replacedCharacters;
+  json["root_label"] = trimmedLabel(scan.rootLabel);
+  Json& entries = json["entries"] = Json::array();
+  for (const auto& e : scan.entries) {
+    Json& entry = entries.push(Json::object());
+    entry["key"] = e.key;
+    entry["label"] = trimmedLabel(e.label);
+    entry["count"] = e.count;
   }
-  out << (report.errors.empty() ? "]\n" : "\n  ]\n") << "}\n";
+  return json;
 }
 
 void writeScanText(std::ostream& out, const module::ScanReport& scan) {
-  out << scan.rootLabel << "\n";
+  out << trimmedLabel(scan.rootLabel) << "\n";
   for (const auto& e : scan.entries)
-    out << "  " << e.key << "\t" << e.label << "\t" << e.count << "\n";
-}
-
-void writeScanJson(std::ostream& out, const std::string& file, const module::ScanReport& scan) {
-  const auto& entries = scan.entries;
-  out << "{\n  \"file\": " << jsonString(file) << ",\n  \"encoding\": " << jsonString(scan.encoding)
-      << ",\n  \"entries\": [";
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const auto& e = entries[i];
-    out << (i ? "," : "") << "\n    {\"key\": " << jsonString(e.key)
-        << ", \"label\": " << jsonString(e.label) << ", \"count\": " << e.count << "}";
-  }
-  out << "\n  ]\n}\n";
+    out << "  " << e.key << "\t" << trimmedLabel(e.label) << "\t" << e.count << "\n";
 }
 
 }  // namespace kestrel::cli

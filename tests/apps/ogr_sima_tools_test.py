@@ -54,7 +54,7 @@ def expected_counts(folder, sima):
         "routes": sum(r[4] in ("1", "4", "5", "6") for r in routes),
         "alignments": sum(r[4] in ("2", "3", "7") for r in routes),
         "alignment_elements": len(elements),
-        "results": report["counts"]["verticalPoints"] + report["counts"]["sectionPoints"],
+        "results": report["counts"]["vertical_points"] + report["counts"]["section_points"],
     }
 
 

@@ -103,8 +103,8 @@ TEST(CivilCli, BadLandXmlOptionsEndWithAClearError) {
   const Row rows[] = {
       {"--alignments " + quoted((dir.path() / "missing.xml").string()), "missing.xml: cannot be opened"},
       {"--alignments " + quoted(broken), "broken.xml: not a LandXML file we can read"},
-      {"--landxml " + quoted(input), "the LandXML output would overwrite"},
-      {"--alignments " + quoted(broken) + " --landxml " + quoted(broken), "would overwrite the alignments"},
+      {"--landxml " + quoted(input), "を上書きしてしまいます"},
+      {"--alignments " + quoted(broken) + " --landxml " + quoted(broken), "broken.xml を上書きしてしまいます"},
   };
   for (const Row& row : rows) {
     const Result r = run("import " + row.arguments + " " + quoted(input));

@@ -32,7 +32,7 @@ def check(condition, what):
 
 
 def run(*args):
-    return subprocess.run([KESTREL, "import", *args], capture_output=True, text=True)
+    return subprocess.run([KESTREL, "import", *args, "--lang", "en"], capture_output=True, text=True)
 
 
 def write_sima(folder, name, lines, encoding="cp932"):
@@ -173,26 +173,35 @@ def check_crs_choices(folder):
 
 def check_refusals_and_several_outputs(folder):
     sima = write_sima(folder, "r.sim", LINES)
+    write_sima(folder, "old_points.geojson", ["{}"])
     rows = [  # arguments, what the one line of stderr holds
         (["-o", "r.xyz"], "extension .xyz"),
-        (["-o", "r.gpkg", "-f", "NoSuchDriver"], "no driver"),
+        (["-o", "r.gpkg", "-f", "NoSuchDriver"], "no such driver"),
+        (["-f", "Memory"], "no file extension"),
         (["-o", "r.gpkg", "--t-srs", "EPSG:4326"], "--t-srs needs"),
         (["-o", "r.gpkg", "--zone", "9", "--t-srs", "no such crs"], "does not know"),
+        (["-o", "r.gpkg", "--epsg", "999999"], "does not know"),
         (["-o", "/no/such/folder/r.gpkg"], "does not exist"),
-        (["--zone", "9"], "apply to GIS outputs"),
+        (["-o", "old.geojson"], "old_points.geojson: already exists"),
+        (["--zone", "9"], "applies to GIS outputs"),
         (["-o", "a.dxf", "-o", "b.dxf"], "one drawing"),
     ]
     for arguments, said in rows:
-        r = subprocess.run([KESTREL, "import", sima, *arguments], capture_output=True, text=True,
-                           cwd=folder)
-        check(r.returncode == 2 and said in r.stderr and not os.path.exists(os.path.join(folder, "r.gpkg")),
-              f"{arguments}: exit {r.returncode}, {r.stderr.strip()!r}")
+        r = subprocess.run([KESTREL, "import", sima, *arguments, "--lang", "en"], capture_output=True,
+                           text=True, cwd=folder)
+        written = [name for name in os.listdir(folder) if name.startswith("r.") or name.startswith("r_")]
+        check(r.returncode == 2 and said in r.stderr and written == ["r.sim"],
+              f"{arguments}: exit {r.returncode} before any work, {r.stderr.strip()!r}")
     r = subprocess.run([KESTREL, "import", sima, "-o", "r.dxf", "-o", "r.gpkg", "-o", "r.geojson",
                         "--zone", "9", "--json"], capture_output=True, text=True, cwd=folder)
     outputs = json.loads(r.stdout)["outputs"] if r.returncode == 0 else []
-    expected = ["r.dxf", "r.xml", "r.gpkg", "r_lots.geojson", "r_open_lots.geojson", "r_points.geojson"]
-    check(outputs == expected and all(os.path.exists(os.path.join(folder, o)) for o in outputs),
-          f"a drawing and two GIS outputs in one run: {outputs}")
+    got = [(o["path"], o["format"], o.get("driver"), o.get("files")) for o in outputs]
+    expected = [("r.dxf", "DXF", None, None), ("r.xml", "LandXML", None, None),
+                ("r.gpkg", "GIS", "GPKG", ["r.gpkg"]),
+                ("r.geojson", "GIS", "GeoJSON", ["r_lots.geojson", "r_open_lots.geojson", "r_points.geojson"])]
+    check(got == expected and all(os.path.exists(os.path.join(folder, f)) for o in outputs
+                                  for f in o.get("files", [o["path"]])),
+          f"a drawing and two GIS outputs in one run: {got}")
 
 
 def main():

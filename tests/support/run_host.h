@@ -2,8 +2,12 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace kestrel::testing {
@@ -13,13 +17,11 @@ inline const std::string kKestrelHost = std::string(KESTREL_BINARY_DIR) + "/bin/
 struct HostResult {
   int status = -1;
   std::string out;
+  std::string err;  // stderr, when it is not merged into `out`
 };
 
-// `arguments` are passed to a shell as written (quote paths with quotedPath); stderr is merged
-// into the output when asked, else dropped.
-inline HostResult runHost(const std::string& arguments, bool mergeStderr = true) {
-  const std::string command =
-      kKestrelHost + " " + arguments + (mergeStderr ? " 2>&1" : " 2>/dev/null");
+// Runs a shell command line; its stdout and exit status.
+inline HostResult runCommand(const std::string& command) {
   HostResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -27,6 +29,23 @@ inline HostResult runHost(const std::string& arguments, bool mergeStderr = true)
   for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+// `arguments` are passed to a shell as written (quote paths with quotedPath); stderr is merged
+// into the output when asked, else kept apart. `prefix` goes before the host on the command line
+// (environment settings, or a program that runs it as another user).
+inline HostResult runHost(const std::string& arguments, bool mergeStderr = true,
+                          const std::string& prefix = "") {
+  std::string errFile = (std::filesystem::temp_directory_path() / "kestrel-err-XXXXXX").string();
+  const int fd = mkstemp(errFile.data());
+  if (fd >= 0) close(fd);
+  const std::string command = prefix + kKestrelHost + " " + arguments +
+                              (mergeStderr ? " 2>&1" : " 2>'" + errFile + "'");
+  HostResult result = runCommand(command);
+  std::ifstream err(errFile, std::ios::binary);
+  result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+  std::filesystem::remove(errFile);
   return result;
 }
 

@@ -232,7 +232,7 @@ TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
   ASSERT_EQ(r.errors.size(), 2u);
   EXPECT_EQ(r.errors[0].code, "ErrA01-2");
   EXPECT_EQ(r.errors[0].lineNumber, 7);
-  EXPECT_EQ(r.errors[1].code, "");
+  EXPECT_EQ(r.errors[1].code, module::kPointNotFoundCode);  // the log has no code for it
   EXPECT_EQ(r.errors[1].lineText, "D01,1");
   EXPECT_EQ(r.inputEncoding, "utf-8");
   const std::string log = (dir_.path() / "result_Input.log").string();

@@ -74,7 +74,21 @@ INSTANTIATE_TEST_SUITE_P(
                   {"エラー無し"}},
         LinesCase{"only the cross sections",
                   withCounts(0, 0, 0, {}, 0, 0, 0, 0, 0, 11),
-                  {"エラー無し", "横断成果から11個のポイントを作成"}}));
+                  {"エラー無し", "横断成果から11個のポイントを作成"}},
+        LinesCase{"everything in English",
+                  [] {
+                    SimaResultInputs in = withCounts(1, 2, 3, {"本線"}, 4, 5, 6, 7, 8, 9);
+                    in.language = sima::Language::English;
+                    return in;
+                  }(),
+                  {"Errors: 1", "Points made from the coordinate data: 2",
+                   "Polylines made from the lot data: 3", "Alignment made: 本線",
+                   "Polylines made from the route results (IP lines): 4",
+                   "Polylines made from the route results (left width-stake lines): 5",
+                   "Polylines made from the route results (right width-stake lines): 6",
+                   "Polylines made from the route results (continuous lines, straights only): 7",
+                   "Points made from the vertical results: 8",
+                   "Points made from the cross-section results: 9"}}));
 
 TEST(SimaResultForm, LogButtonOnlyWithErrors) {
   auto& shell = ovwin::windowing().openedInShell;

@@ -1,0 +1,66 @@
+// Commands and their options as tables: one row per option (names, value, help in both
+// languages, accepted values, what it sets). The parser, --help, the manual page and the shell
+// completion all read the same rows, so an option is added in one place.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "apps/kestrel/texts.h"
+
+namespace kestrel::cli {
+
+struct Option {
+  std::string_view names;      // "-o,--output": every name, comma-separated
+  std::string_view valueName;  // "OUT.dxf"; empty for a flag
+  std::string_view japanese;   // help
+  std::string_view english;
+  std::vector<std::string_view> choices;  // the values accepted; empty: any
+  // Takes the value (a flag gets ""); a problem when the value cannot be used.
+  std::function<std::optional<Problem>(const std::string& value)> set;
+  // How the shell completes the value: "file", "dir", or nothing.
+  std::string_view completes = {};
+};
+
+// A command of the host: `kestrel <name> [options] operands`.
+struct Command {
+  std::string_view name;
+  Text summary;
+  Text usage;
+  std::vector<Option> options;
+  std::string_view operandCompletes;  // "file" or "dir" for the operands
+};
+
+// -h, --help: sets `wanted`.
+Option helpOption(bool& wanted);
+
+// The option's longest name ("--output" of "-o,--output").
+std::string_view longName(const Option& option);
+
+// Parses the arguments that follow the command's name. `--name value`, `--name=value`, `-n value`
+// and `-nvalue` are accepted; `--` ends the options. What is not an option goes to `operands`.
+std::optional<Problem> parseArguments(const std::vector<std::string>& arguments,
+                                      const std::vector<Option>& options,
+                                      std::vector<std::string>& operands);
+
+// The value of `--lang` among raw arguments (before any parsing, so even errors of the parse are
+// told in it); Japanese when absent or unknown.
+Language languageOf(const std::vector<std::string>& arguments);
+// Whether `--json` is among the raw arguments (errors of the parse are then reported as JSON).
+bool wantsJson(const std::vector<std::string>& arguments);
+
+// --help of one command, and of the host as a whole.
+void writeHelp(std::ostream& out, const Command& command, Language language);
+void writeOverview(std::ostream& out, const std::vector<Command>& commands, Language language);
+// The exit status table.
+void writeStatusTable(std::ostream& out, Language language);
+
+// The manual page (troff) and the bash completion script, from the same tables.
+void writeManualPage(std::ostream& out, const std::vector<Command>& commands, const char* version);
+void writeBashCompletion(std::ostream& out, const std::vector<Command>& commands);
+
+}  // namespace kestrel::cli

@@ -1,0 +1,70 @@
+// kestrel scan: what the import dialog would offer for a file, with counts.
+#include <iostream>
+
+#include "apps/kestrel/exit_status.h"
+#include "apps/kestrel/host_import.h"
+#include "apps/kestrel/import_command.h"
+#include "apps/kestrel/report.h"
+
+namespace kestrel::cli {
+
+Command scanCommand(ScanOptions& o) {
+  Command command{"scan", Text::HelpScanCommand, Text::HelpScanUsage, {}, "file"};
+  auto& rows = command.options;
+  rows.push_back({"--encoding",
+                  "NAME",
+                  "入力の文字コード (auto: 正しい UTF-8 は UTF-8、ほかは CP932)",
+                  "input encoding (auto: valid UTF-8 is UTF-8, anything else CP932)",
+                  {"auto", "utf-8", "cp932"},
+                  [&o](const std::string& value) {
+                    o.encoding = value;
+                    return std::optional<Problem>();
+                  }});
+  rows.push_back({"--lang",
+                  "LANG",
+                  "ラベルとメッセージの言語",
+                  "label and message language",
+                  {"ja", "en"},
+                  [&o](const std::string& value) {
+                    o.language = value == "en" ? Language::English : Language::Japanese;
+                    return std::optional<Problem>();
+                  }});
+  rows.push_back({"--json", "", "JSON で出力する", "print JSON", {}, [&o](const std::string&) {
+                    o.json = true;
+                    return std::optional<Problem>();
+                  }});
+  rows.push_back(helpOption(o.help));
+  return command;
+}
+
+int runScanCommand(const std::vector<std::string>& arguments, Language language) {
+  ScanOptions o;
+  o.language = language;
+  const bool json = wantsJson(arguments);
+  const Command command = scanCommand(o);
+  if (auto problem = parseArguments(arguments, command.options, o.files))
+    return reportFailure(kUsage, *problem, language, json);
+  if (o.help) {
+    writeHelp(std::cout, command, o.language);
+    return kImported;
+  }
+  if (o.files.empty())
+    return reportFailure(kUsage, Problem{Text::MissingInput, {}}, language, json);
+  if (o.files.size() > 1)
+    return reportFailure(kUsage, Problem{Text::UnexpectedArgument, {o.files[1]}}, language, json);
+  const std::string& file = o.files.front();
+  if (auto problem = inputProblem(file)) return reportFailure(kUsage, *problem, language, json);
+  std::optional<Problem> problem;
+  module::ImportModule* importModule = loadImportModule(language, o.encoding, problem);
+  if (importModule == nullptr) return reportFailure(kFailed, *problem, language, json);
+  module::ScanReport scan;
+  if (!importModule->scan(file, scan))
+    return reportFailure(kUsage, Problem{Text::InputUnreadable, {file}}, language, json);
+  if (o.json)
+    std::cout << scanReport(file, scan).dump() << "\n";
+  else
+    writeScanText(std::cout, scan);
+  return kImported;
+}
+
+}  // namespace kestrel::cli
