@@ -45,6 +45,9 @@ for f in "$prefix/share/man/man1/kestrel.1.gz" "$prefix/share/bash-completion/co
   [ -s "$f" ] || fail "missing $f"
 done
 bash -n "$prefix/share/bash-completion/completions/kestrel" || fail "the bash completion is no valid script"
+# Both are written from the option tables: the GIS options are in them.
+zgrep -qF '\-\-t\-srs' "$prefix/share/man/man1/kestrel.1.gz" || fail "the manual page lacks --t-srs"
+grep -qF -- '--t-srs' "$prefix/share/bash-completion/completions/kestrel" || fail "the completion lacks --t-srs"
 
 # The Debian package.
 (cd "$build" && rm -f kestrel_*.deb && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
