@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <unordered_map>
@@ -387,6 +388,18 @@ class Reader {
       if (structure_->header[i].value == "$HANDSEED")
         seed = parseDxfHandle(structure_->header[i + 1].value).value_or(0);
       if (structure_->header[i].value == "$CLAYER") currentLayer = structure_->header[i + 1].value;
+    }
+    // New objects take handles from the seed up. A drawing whose handles (or seed) come so close
+    // to the largest a handle can be that the count would wrap to reuse its own handles is
+    // refused.
+    constexpr std::uint64_t kHandlesKeptFree = std::uint64_t{1} << 32;
+    constexpr std::uint64_t kLastUsableHandle = UINT64_MAX - kHandlesKeptFree;
+    if (maxHandle_ >= kLastUsableHandle || seed > kLastUsableHandle) {
+      char highest[24];
+      std::snprintf(highest, sizeof highest, "%llX",
+                    static_cast<unsigned long long>(std::max(maxHandle_, seed)));
+      return fail(std::string("handles run up to ") + highest +
+                  ": no handles are left for the objects the import adds");
     }
     seed = std::max(seed, maxHandle_ + 1);
 

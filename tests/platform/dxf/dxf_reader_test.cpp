@@ -92,6 +92,12 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
       {"no OBJECTS", replaced(good, "  2\nOBJECTS\n", "  2\nOBJECTZ\n"), "no OBJECTS section"},
       {"no model space", replaced(good, "*Model_Space", "*Model_Spice"), "*Model_Space"},
       {"no ENDTAB", replaced(good, "  0\nENDTAB\n  0\nTABLE\n", "  0\nTABLE\n"), "no ENDTAB"},
+      // New objects would get handles the drawing already uses.
+      {"an entity with the largest handle",
+       replaced(good, "AcDbPoint", "AcDbPoint\n  5\nFFFFFFFFFFFFFFFF"), "no handles are left"},
+      {"a handle seed near the largest handle",
+       replaced(good, "$HANDSEED\n  5\n", "$HANDSEED\n  5\nFFFFFFFFFFFFFF00\n999\n"),
+       "no handles are left"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
