@@ -73,6 +73,13 @@ struct Alignment {
                                  double& direction) const;
   // The entity with that object id, or null.
   const AlignmentEntity* findEntity(int32_t objectId) const;
+
+ private:
+  // Distance from the start to the end of each entity, remade when the entities change.
+  const std::vector<double>& entityEnds() const;
+  mutable std::vector<double> ends_;
+  mutable const AlignmentEntity* endsOf_ = nullptr;
+  friend class CivilDocument;  // which forgets them when it adds or removes an entity
 };
 
 // A named site and the alignments it holds.
