@@ -37,6 +37,7 @@ bool KestrelImportModule::scan(const std::string& path, module::ScanReport& repo
   if (preScanFile(run, path, encoding_) != 0) return false;
   const SeriesSelection selection = countSeries(run, threadLanguage());
   report.encoding = run.inputEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
+  report.encodingReason = run.inputEncodingReason;
   report.rootLabel = selection.labels[kSeriesRoot];
   report.entries.clear();
   for (const TreeEntry& tree : kTreeOrder)

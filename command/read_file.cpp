@@ -45,6 +45,7 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
   sima::FileLineSource reader;
   if (!reader.open(path, encoding)) return -1;
   run.inputEncoding = reader.encoding();
+  run.inputEncodingReason = reader.encodingReason();
   run.reader = &reader;
 
   ImportLog& log = run.log;

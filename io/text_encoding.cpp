@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "io/encoding_detector.h"
 #include "io/iconv_converter.h"
 
 namespace kestrel::io {
@@ -356,11 +357,18 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
 }
 
 DecodedText decode(std::string_view bytes, EncodingChoice choice) {
-  if (choice == EncodingChoice::Cp932) return {decodeCp932(bytes), Encoding::Cp932};
-  const bool valid = isValidUtf8(bytes);
-  if (choice == EncodingChoice::Auto && !valid) return {decodeCp932(bytes), Encoding::Cp932};
+  EncodingVerdict verdict{choice == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8,
+                          std::string(kChosenEncodingReason)};
+  if (choice == EncodingChoice::Auto) {
+    EncodingDetector detector;
+    detector.feed(bytes);
+    verdict = detector.verdict();
+  }
+  if (verdict.encoding == Encoding::Cp932)
+    return {decodeCp932(bytes), Encoding::Cp932, std::move(verdict.reason)};
   const std::string_view body = withoutByteOrderMark(bytes);
-  return {valid ? std::string(body) : repairUtf8(body), Encoding::Utf8};
+  return {isValidUtf8(body) ? std::string(body) : repairUtf8(body), Encoding::Utf8,
+          std::move(verdict.reason)};
 }
 
 std::string encode(std::string_view utf8, Encoding encoding) {

@@ -54,7 +54,8 @@ struct RunReport {
   int32_t sectionPoints = 0;
   std::vector<ReportedError> errors;
   std::string logPath;
-  std::string inputEncoding;  // "utf-8" or "cp932"
+  std::string inputEncoding;        // "utf-8" or "cp932"
+  std::string inputEncodingReason;  // why: how it was detected, or that the host chose it
 };
 
 // The runs of "Kestrel": the answers the host gives, what it hears back.
@@ -80,6 +81,7 @@ struct ScanEntry {
 // What the import dialog would offer for a file, in the tree's order.
 struct ScanReport {
   std::string encoding;  // what the file was read as: "utf-8" or "cp932"
+  std::string encodingReason;  // why
   std::string rootLabel;
   std::vector<ScanEntry> entries;
 };

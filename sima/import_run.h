@@ -124,8 +124,9 @@ class ImportRun {
 
   // The alignment name results are logged and placed under; starts as the chosen alignment's.
   std::string currentAlignmentName;
-  // What the input was read as (the log is written the same way).
+  // What the input was read as (the log is written the same way), and why.
   io::Encoding inputEncoding = io::Encoding::Utf8;
+  std::string inputEncodingReason;
   // The lines being read; set by Read file for the time the file is open.
   sima::LineSource* reader = nullptr;
 

@@ -138,6 +138,7 @@ class ScriptedViews : public DialogViews {
       report.errors.push_back({entry.code, entry.lineNumber, entry.message, entry.lineText});
     report.logPath = form.logPath();
     report.inputEncoding = in.logEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
+    report.inputEncodingReason = in.encodingReason;
     conversation_.outcome = module::DialogOutcome::Imported;
   }
 

@@ -61,6 +61,7 @@ SimaResultForm SimaResultForm::fromRun(const ImportRun& run, const std::string& 
   in.sectionPoints = run.counters.sectionPoints;
   in.simaPath = simaPath;
   in.logEncoding = run.inputEncoding;
+  in.encodingReason = run.inputEncodingReason;
   in.errors = run.log.errors();
   return SimaResultForm(std::move(in));
 }

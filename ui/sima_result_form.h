@@ -20,7 +20,8 @@ struct SimaResultInputs {
   int32_t verticalPoints = 0;
   int32_t sectionPoints = 0;
   std::string simaPath;
-  io::Encoding logEncoding = io::Encoding::Utf8;  // the log's own encoding
+  io::Encoding logEncoding = io::Encoding::Utf8;  // the log's own encoding: the input's
+  std::string encodingReason;                     // why the input was read in it
   // Kept for hosts that report the run in full.
   int32_t routesPerType[8] = {};
   std::vector<ErrorEntry> errors;

@@ -38,6 +38,7 @@ void writeImportJson(std::ostream& out, const std::string& file, const module::R
                      const std::vector<std::string>& outputs) {
   out << "{\n  \"file\": " << jsonString(file) << ",\n";
   out << "  \"encoding\": " << jsonString(report.inputEncoding) << ",\n";
+  out << "  \"encodingReason\": " << jsonString(report.inputEncodingReason) << ",\n";
   out << "  \"log\": " << jsonString(report.logPath) << ",\n";
   out << "  \"outputs\": ";
   writeStringArray(out, outputs);
@@ -73,7 +74,7 @@ void writeScanText(std::ostream& out, const module::ScanReport& scan) {
 void writeScanJson(std::ostream& out, const std::string& file, const module::ScanReport& scan) {
   const auto& entries = scan.entries;
   out << "{\n  \"file\": " << jsonString(file) << ",\n  \"encoding\": " << jsonString(scan.encoding)
-      << ",\n  \"entries\": [";
+      << ",\n  \"encodingReason\": " << jsonString(scan.encodingReason) << ",\n  \"entries\": [";
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto& e = entries[i];
     out << (i ? "," : "") << "\n    {\"key\": " << jsonString(e.key)

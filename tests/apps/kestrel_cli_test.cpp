@@ -65,6 +65,22 @@ TEST(KestrelCli, JsonReportCarriesEveryError) {
   EXPECT_NE(r.out.find("{\"code\": \"ErrA01-2\", \"line\": 10"), std::string::npos);
 }
 
+// Half-width kana names whose CP932 bytes happen to be valid UTF-8 ("ﾎｼ" is CE BC, also "μ").
+TEST(KestrelCli, HalfWidthKanaOfACp932FileAreNotTakenForUtf8) {
+  TempDir dir;
+  const std::string input = dir.write(
+      "kana.sim", "A00,\r\nA01,1,\xCE\xBC" "1,0.000,0.000,1.0,\r\nA01,2,\xCE\xBC" "2,x,0.000,1.0,\r\nA99,\r\n");
+  const Result r = run("import --json " + quoted(input));
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"encoding\": \"cp932\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("as CP932 \\\"ﾎｼ1\\\""), std::string::npos) << r.out;
+  const std::string stem = input.substr(0, input.size() - 4);
+  EXPECT_NE(readBytes(stem + ".dxf").find("\nﾎｼ1\n"), std::string::npos);
+  EXPECT_NE(readBytes(stem + ".xml").find("name=\"ﾎｼ1\""), std::string::npos);
+  // The log is CP932 ("行目" is 8D 73 96 DA) and quotes the rejected line as it was.
+  EXPECT_NE(readBytes(stem + "_Input.log").find("00003\x8D\x73\x96\xDA A01,2,\xCE\xBC" "2,x"), std::string::npos);
+}
+
 TEST(KestrelCli, EnglishMessagesWhenTheHostSwitchesLanguage) {
   TempDir dir;
   const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));
