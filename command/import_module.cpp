@@ -34,6 +34,7 @@ bool KestrelImportModule::setInputEncoding(const std::string& choice) {
 
 bool KestrelImportModule::scan(const std::string& path, module::ScanReport& report) {
   ImportRun run;
+  run.tolerant = tolerant_;
   if (preScanFile(run, path, encoding_) != 0) return false;
   const SeriesSelection selection = countSeries(run, threadLanguage());
   report.encoding = run.inputEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
@@ -53,6 +54,7 @@ module::SurveyPointTable KestrelImportModule::surveyPointTable() const {
 void KestrelImportModule::reset() {
   conversation_ = module::Conversation{};
   encoding_ = io::EncodingChoice::Auto;
+  tolerant_ = false;
 }
 
 sima::Language threadLanguage() {

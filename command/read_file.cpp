@@ -35,6 +35,8 @@ void resetRun(ImportRun& run, const std::string& path, ReadMode mode) {
   run.names.clear();
   run.lineCounter = 0;
   run.errorHighWater = 0;
+  run.stoppedAtLineLimit = false;
+  run.tolerated = ToleratedCounts{};
   run.counters = RunCounters{};
   run.currentAlignmentName = run.chosenAlignmentName;
 }

@@ -146,6 +146,7 @@ void runKestrelCommand() {
   ImportSettings& settings = importSettings();
   settings.run.log.setLanguage(language);
   auto preScan = [](ImportRun& target, const std::string& path) {
+    target.tolerant = importModule().tolerantReading();
     return preScanFile(target, path, encodingChoice());
   };
   KestrelForm form(settings, sites, layers, preScan, *views, language);
@@ -186,8 +187,12 @@ void runKestrelCommand() {
   run.shiftDistance = settings.shiftDistance;
   run.siteName = settings.siteName;
   run.selection = settings.selection;
+  run.tolerant = importModule().tolerantReading();
 
   readWithProgress(run, settings.filePath, *views);
+  if (run.stoppedAtLineLimit)
+    windowing.notices.push_back(settings.filePath + ": more than " + std::to_string(run.lineLimit) +
+                                " lines; the import read the first " + std::to_string(run.lineLimit));
 
   ImportLog& log = run.log;
   log.setPath(settings.filePath);

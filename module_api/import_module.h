@@ -56,6 +56,13 @@ struct RunReport {
   std::string logPath;
   std::string inputEncoding;        // "utf-8" or "cp932"
   std::string inputEncodingReason;  // why: how it was detected, or that the host chose it
+  // What a tolerant reading let through (all 0 unless the host asked for one).
+  struct Tolerated {
+    int32_t lastFieldAdded = 0;        // records one field short, their empty last field added
+    int32_t elevationWordDropped = 0;  // A01 elevations given as a word, read as none
+  } tolerated;
+  // False when the file has more lines than the import counts: only the first were read.
+  bool wholeFileRead = true;
 };
 
 // The runs of "Kestrel": the answers the host gives, what it hears back.
@@ -104,6 +111,9 @@ class ImportModule {
   // The input encoding of the next runs and scans: "auto", "utf-8" or "cp932" (also "utf8",
   // "shift_jis", "sjis"); false, leaving it as it was, for anything else.
   virtual bool setInputEncoding(const std::string& choice) = 0;
+  // Whether the next runs and scans read the deviations real exporters write (a record's empty
+  // last field left off, an elevation given as a word) instead of rejecting those lines.
+  virtual void setTolerantReading(bool tolerant) = 0;
   // Pre-scans a file as the import dialog does, labels in the thread locale's language; false
   // when the file cannot be read.
   virtual bool scan(const std::string& path, ScanReport& report) = 0;

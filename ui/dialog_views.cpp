@@ -139,6 +139,9 @@ class ScriptedViews : public DialogViews {
     report.logPath = form.logPath();
     report.inputEncoding = in.logEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
     report.inputEncodingReason = in.encodingReason;
+    report.tolerated.lastFieldAdded = in.tolerated.lastFieldAdded;
+    report.tolerated.elevationWordDropped = in.tolerated.elevationWordDropped;
+    report.wholeFileRead = in.wholeFileRead;
     conversation_.outcome = module::DialogOutcome::Imported;
   }
 

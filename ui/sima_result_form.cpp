@@ -39,6 +39,10 @@ std::vector<std::string> resultLines(const SimaResultInputs& in) {
   addCount(lines, "路線成果-連続線（直線のみ）から", in.routePolylines[6], "個のポリラインを作成");
   addCount(lines, "縦断成果から", in.verticalPoints, "個のポイントを作成");
   addCount(lines, "横断成果から", in.sectionPoints, "個のポイントを作成");
+  // A tolerant reading says what it let through; a strict one adds nothing here.
+  if (in.tolerant && (in.tolerated.lastFieldAdded != 0 || in.tolerated.elevationWordDropped != 0))
+    lines.push_back("書式の違いを許容（末尾の空欄なし" + std::to_string(in.tolerated.lastFieldAdded) +
+                    "行、数値でない標高" + std::to_string(in.tolerated.elevationWordDropped) + "点）");
   return lines;
 }
 
@@ -62,6 +66,9 @@ SimaResultForm SimaResultForm::fromRun(const ImportRun& run, const std::string& 
   in.simaPath = simaPath;
   in.logEncoding = run.inputEncoding;
   in.encodingReason = run.inputEncodingReason;
+  in.tolerant = run.tolerant;
+  in.tolerated = run.tolerated;
+  in.wholeFileRead = !run.stoppedAtLineLimit;
   in.errors = run.log.errors();
   return SimaResultForm(std::move(in));
 }

@@ -22,6 +22,9 @@ struct SimaResultInputs {
   std::string simaPath;
   io::Encoding logEncoding = io::Encoding::Utf8;  // the log's own encoding: the input's
   std::string encodingReason;                     // why the input was read in it
+  bool tolerant = false;                          // the run read tolerantly
+  ToleratedCounts tolerated;                      // what it let through
+  bool wholeFileRead = true;                      // false: stopped at the line counter's limit
   // Kept for hosts that report the run in full.
   int32_t routesPerType[8] = {};
   std::vector<ErrorEntry> errors;

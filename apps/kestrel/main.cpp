@@ -47,6 +47,7 @@ struct ImportOptions {
   std::string encoding = "auto";
   std::string language = "ja";
   bool json = false;
+  bool tolerant = false;
   std::optional<std::string> output;
   std::optional<std::string> drawing;
   std::optional<std::string> landxml;     // the civil document's LandXML (default: beside the drawing)
@@ -170,7 +171,7 @@ module::ImportModule* loadModule(std::string& error) {
 // Loads the module and gives it the language and input encoding of the options; null after
 // telling the user why not (the exit status in `status`).
 module::ImportModule* prepareModule(const std::string& language, const std::string& encoding,
-                                    int& status) {
+                                    bool tolerant, int& status) {
   std::string error;
   module::ImportModule* importModule = loadModule(error);
   if (importModule == nullptr) {
@@ -183,6 +184,7 @@ module::ImportModule* prepareModule(const std::string& language, const std::stri
     status = fail(2, "--encoding " + encoding + ": expected auto, utf-8 or cp932");
     return nullptr;
   }
+  importModule->setTolerantReading(tolerant);
   return importModule;
 }
 
@@ -190,7 +192,7 @@ int runImport(const ImportOptions& o) {
   if (const std::string problem = pathProblem(o.file); !problem.empty())
     return fail(2, o.file + ": " + problem + ": Please browse for Valid SIM File.");
   int status = 0;
-  module::ImportModule* importModule = prepareModule(o.language, o.encoding, status);
+  module::ImportModule* importModule = prepareModule(o.language, o.encoding, o.tolerant, status);
   if (importModule == nullptr) return status;
   std::vector<std::string> series;
   if (o.series) {
@@ -305,15 +307,15 @@ int runImport(const ImportOptions& o) {
   } else {
     for (const auto& line : report.resultLines) std::cout << line << "\n";
   }
-  return 0;
+  return report.wholeFileRead ? 0 : 1;  // the notice above said where the reading stopped
 }
 
 int runScan(const std::string& file, const std::string& encoding, const std::string& language,
-            bool json) {
+            bool tolerant, bool json) {
   if (const std::string problem = pathProblem(file); !problem.empty())
     return fail(2, file + ": " + problem + ": Please browse for Valid SIM File.");
   int status = 0;
-  module::ImportModule* importModule = prepareModule(language, encoding, status);
+  module::ImportModule* importModule = prepareModule(language, encoding, tolerant, status);
   if (importModule == nullptr) return status;
   module::ScanReport scan;
   if (!importModule->scan(file, scan)) return fail(2, file + ": cannot be read");
@@ -355,6 +357,9 @@ int main(int argc, char** argv) {
   import->add_option("--lang", o.language, "Message language: ja or en")
       ->check(CLI::IsMember({"ja", "en"}));
   import->add_flag("--json", o.json, "Print a machine-readable report instead of the result lines");
+  import->add_flag("--tolerant", o.tolerant,
+                   "Read what real exporters write: records without their empty last field, "
+                   "elevations given as undefined, null or NaN (counted in the report)");
   import->add_option("-o,--output", o.output, "The drawing to write (default: FILE with .dxf)");
   import->add_option("--drawing", o.drawing, "An existing drawing (DXF) to import into");
   import->add_option("--landxml", o.landxml,
@@ -368,12 +373,14 @@ int main(int argc, char** argv) {
   std::string scanEncoding = "auto";
   std::string scanLanguage = "ja";
   bool scanJson = false;
+  bool scanTolerant = false;
   auto* scan = app.add_subcommand("scan", "Print what the import dialog would offer, with counts");
   scan->add_option("file", scanFile, "The SIMA file (*.sim)")->required();
   scan->add_option("--encoding", scanEncoding, "Input encoding: auto, utf-8 or cp932");
   scan->add_option("--lang", scanLanguage, "Label language: ja or en")
       ->check(CLI::IsMember({"ja", "en"}));
   scan->add_flag("--json", scanJson, "Print JSON");
+  scan->add_flag("--tolerant", scanTolerant, "Count as a tolerant import would read the file");
 
   try {
     app.parse(argc, argv);
@@ -393,5 +400,5 @@ int main(int argc, char** argv) {
     return status;  // sanitizer builds tear down so that leaks are still reported
 #endif
   }
-  return runScan(scanFile, scanEncoding, scanLanguage, scanJson);
+  return runScan(scanFile, scanEncoding, scanLanguage, scanTolerant, scanJson);
 }

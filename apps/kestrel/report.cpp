@@ -51,6 +51,8 @@ void writeImportJson(std::ostream& out, const std::string& file, const module::R
     out << (type > 1 ? ", " : "") << "\"" << type << "\": " << report.routesPerType[type];
   out << "}, \"verticalPoints\": " << report.verticalPoints
       << ", \"sectionPoints\": " << report.sectionPoints << "},\n";
+  out << "  \"tolerated\": {\"lastFieldAdded\": " << report.tolerated.lastFieldAdded
+      << ", \"elevationWordDropped\": " << report.tolerated.elevationWordDropped << "},\n";
   out << "  \"alignments\": ";
   writeStringArray(out, report.alignments);
   out << ",\n  \"resultLines\": ";

@@ -81,6 +81,43 @@ TEST(KestrelCli, HalfWidthKanaOfACp932FileAreNotTakenForUtf8) {
   EXPECT_NE(readBytes(stem + "_Input.log").find("00003\x8D\x73\x96\xDA A01,2,\xCE\xBC" "2,x"), std::string::npos);
 }
 
+// A file shaped like a public web GIS's export: records without their empty last field, words
+// for missing elevations. Read strictly every point and boundary point is rejected; read
+// tolerantly the points and the lot come in and each deviation is counted. A well-formed file
+// gives the same log either way.
+TEST(KestrelCli, TolerantReadingTakesWhatAWebGisExportWrites) {
+  TempDir dir;
+  const std::string input = dir.write(
+      "web.sim", "G00,01,web,\r\nZ00,座標ﾃﾞｰﾀ,\r\nA00,\r\nA01,1,1,-100.0,200.0,undefined\r\n"
+                 "A01,2,2,-110.0,205.0,null\r\nA01,3,3,-105.0,215.0,12.5\r\nA99\r\n"
+                 "Z00,区画ﾃﾞｰﾀ,\r\nD00,1,1,1\r\nB01,1,1\r\nB01,2,2\r\nB01,3,3\r\nD99\r\n");
+  const std::string log = input.substr(0, input.size() - 4) + "_Input.log";
+  const Result strict = run("import --json " + quoted(input));
+  ASSERT_EQ(strict.status, 0);
+  EXPECT_NE(strict.out.find("\"errorCount\": 8,"), std::string::npos) << strict.out;
+  EXPECT_NE(strict.out.find("\"points\": 0, \"lots\": 0,"), std::string::npos);
+  EXPECT_NE(strict.out.find("\"tolerated\": {\"lastFieldAdded\": 0, \"elevationWordDropped\": 0}"),
+            std::string::npos);
+
+  const Result tolerant = run("import --tolerant --json " + quoted(input));
+  ASSERT_EQ(tolerant.status, 0);
+  EXPECT_NE(tolerant.out.find("\"errorCount\": 0,"), std::string::npos) << tolerant.out;
+  EXPECT_NE(tolerant.out.find("\"points\": 1, \"lots\": 1,"), std::string::npos);
+  EXPECT_NE(tolerant.out.find("\"tolerated\": {\"lastFieldAdded\": 8, \"elevationWordDropped\": 2}"),
+            std::string::npos);
+  EXPECT_NE(tolerant.out.find("\"書式の違いを許容（末尾の空欄なし8行、数値でない標高2点）\""),
+            std::string::npos);
+  EXPECT_NE(readBytes(log).find("          1点のポイント\n          2点の2次元ポイント\n\n"
+                                "00009 D00 画地データの読み込み開始\n00013 D99 画地データの読み込み終了\n"
+                                "          3点の構成点\n"),
+            std::string::npos);
+
+  const std::string project = dir.write("project.sim", readBytes(kExamples + "road-project.sim"));
+  ASSERT_EQ(run("import --tolerant " + quoted(project)).status, 0);
+  EXPECT_EQ(readBytes((dir.path() / "project_Input.log").string()),
+            readBytes(kExamples + "road-project.expected.log"));
+}
+
 TEST(KestrelCli, EnglishMessagesWhenTheHostSwitchesLanguage) {
   TempDir dir;
   const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));

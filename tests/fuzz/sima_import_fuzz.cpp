@@ -5,6 +5,7 @@
 //
 // Layout of the bytes: one option byte, then the file.
 //   option bits 0-1: the encoding asked for (0 and 3 auto, 1 UTF-8, 2 CP932)
+//   option bit 2:    a tolerant reading (--tolerant)
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -58,7 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& path = file.write(data + 1, size - 1);
   const kestrel::io::EncodingChoice encoding = encodingOf(data[0]);
 
+  const bool tolerant = (data[0] & 4) != 0;
   kestrel::ImportRun scan;
+  scan.tolerant = tolerant;
   if (kestrel::preScanFile(scan, path, encoding) != 0) std::abort();
 
   OvDbDatabase drawing;
@@ -69,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ovcivil::civilApplication().setActiveDocument(std::move(civil));
   kestrel::ImportRun run;
   run.siteName = kSite;
+  run.tolerant = tolerant;
   for (bool& selected : run.selection.selected) selected = true;
   if (kestrel::readFile(run, path, encoding) != 0 || run.lineCounter != scan.lineCounter) std::abort();
   ovSetWorkingDatabase(nullptr);
