@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/dxf/dxf_text.h"
 
@@ -22,7 +24,8 @@ std::vector<DxfObjectDataTable> takeDxfObjectDataTables(DxfStructure& structure)
       break;
     }
   }
-  if (dictionary == 0) return definitions;
+  // The root dictionary stays whatever a damaged entry names.
+  if (dictionary == 0 || dictionary == objects.front().handle) return definitions;
   std::vector<std::uint64_t> records;
   for (const auto& object : objects) {
     if (object.handle != dictionary) continue;
@@ -30,13 +33,20 @@ std::vector<DxfObjectDataTable> takeDxfObjectDataTables(DxfStructure& structure)
       if (group.code == 350) records.push_back(parseDxfHandle(group.value).value_or(0));
     }
   }
+  // The XRECORDs by handle, so that a dictionary of many entries costs one lookup each.
+  std::unordered_map<std::uint64_t, std::vector<std::size_t>> xrecords;
+  for (std::size_t i = 1; i < objects.size(); ++i)
+    if (objects[i].type == "XRECORD") xrecords[objects[i].handle].push_back(i);
+  std::unordered_set<std::uint64_t> taken;
   for (const std::uint64_t record : records) {
-    for (const auto& object : objects) {
-      if (object.handle != record || object.type != "XRECORD") continue;
+    const auto found = xrecords.find(record);
+    if (found == xrecords.end()) continue;
+    taken.insert(record);
+    for (const std::size_t index : found->second) {
       DxfObjectDataTable table;
       OvMapODColumnDefinition column;
       bool columnOpen = false;
-      for (const auto& group : object.groups) {
+      for (const auto& group : objects[index].groups) {
         if (group.code == 1) table.name = group.value;
         if (group.code == 3) table.description = group.value;
         if (group.code == 70) table.isXData = group.value.find('1') != std::string::npos;
@@ -58,13 +68,14 @@ std::vector<DxfObjectDataTable> takeDxfObjectDataTables(DxfStructure& structure)
         definitions.push_back(std::move(table));
     }
   }
-  std::erase_if(objects, [&](const DxfObject& object) {
-    if (object.handle == dictionary) return true;
-    for (const std::uint64_t record : records) {
-      if (object.handle == record) return true;
-    }
-    return false;
-  });
+  // The dictionary and the XRECORDs it names go; the root, and objects of other kinds it
+  // names, stay.
+  objects.erase(std::remove_if(objects.begin() + 1, objects.end(),
+                               [&](const DxfObject& object) {
+                                 return object.handle == dictionary ||
+                                        (object.type == "XRECORD" && taken.contains(object.handle));
+                               }),
+                objects.end());
   return definitions;
 }
 

@@ -319,6 +319,21 @@ TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
     EXPECT_EQ(again.entityCount(), database.entityCount());
   }
   EXPECT_GT(accepted, 0);
+
+  // The object-data dictionary names the root dictionary as one of its tables: the root stays.
+  const auto valueAfter = [](const std::string& text, const std::string& marker) {
+    const std::size_t at = text.find(marker) + marker.size();
+    return text.substr(at, text.find('\n', at) - at);
+  };
+  const std::string root = valueAfter(good, "OBJECTS\n  0\nDICTIONARY\n  5\n");
+  std::string namesRoot = good;
+  const std::size_t tables =
+      namesRoot.find("DICTIONARY\n  5\n" + valueAfter(good, "KESTREL_OBJECT_DATA\n350\n") + "\n");
+  const std::size_t entry = namesRoot.find("\n350\n", tables) + 5;
+  namesRoot.replace(entry, namesRoot.find('\n', entry) - entry, root);
+  OvDbDatabase database;
+  ASSERT_TRUE(readDxf(namesRoot, database));
+  EXPECT_EQ(valueAfter(writeToString(database), "OBJECTS\n  0\nDICTIONARY\n  5\n"), root);
 }
 
 TEST(DxfReader, IdsFromBeforeOpeningNameNothingAfterwards) {
