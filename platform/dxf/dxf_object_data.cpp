@@ -81,73 +81,77 @@ std::vector<DxfObjectDataTable> takeDxfObjectDataTables(DxfStructure& structure)
 
 namespace {
 
-// Reads the extended data of an object-data table among an entity's own groups as a record;
-// the groups it came from are marked in `taken` so they are not kept twice.
-std::optional<OvMapODTableRecord> readRecord(
-    const std::vector<DxfGroupView>& own, const std::string& dxfName,
-    const OvMapODTableDefinition& definition,
-    std::vector<std::pair<std::size_t, std::size_t>>& taken) {
-  for (std::size_t start = 1; start < own.size(); ++start) {
-    if (own[start].code != 1001 || own[start].value != dxfName) continue;
-    std::size_t stop = start + 1;
-    while (stop < own.size() && own[stop].code != 1001) ++stop;
-    OvMapODTableRecord record;
-    record.Init(definition);
-    if (static_cast<int>(stop - start - 1) != record.Count()) return std::nullopt;
-    for (int column = 0; column < record.Count(); ++column) {
-      const DxfGroupView& group = own[start + 1 + static_cast<std::size_t>(column)];
-      const std::string_view text = trimDxfText(group.value);
-      switch (definition.Column(column).Type()) {
-        case OvMapDataType::Integer: {
-          std::int32_t value = 0;
-          const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-          if ((group.code != 1071 && group.code != 1070) || result.ec != std::errc())
-            return std::nullopt;
-          record.Value(column) = value;
-          break;
-        }
-        case OvMapDataType::Real: {
-          double value = 0.0;
-          const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-          if (group.code != 1040 || result.ec != std::errc()) return std::nullopt;
-          record.Value(column) = value;
-          break;
-        }
-        case OvMapDataType::Character:
-          if (group.code != 1000) return std::nullopt;
-          record.Value(column) = std::string(group.value);
-          break;
+// Reads the extended data group of an object-data table that starts at own[start] (a 1001 group)
+// as a record of its definition; `stop` is set past its last group.
+std::optional<OvMapODTableRecord> readRecord(const std::vector<DxfGroupView>& own, std::size_t start,
+                                             const OvMapODTableDefinition& definition,
+                                             std::size_t& stop) {
+  stop = start + 1;
+  while (stop < own.size() && own[stop].code != 1001) ++stop;
+  OvMapODTableRecord record;
+  record.Init(definition);
+  if (static_cast<int>(stop - start - 1) != record.Count()) return std::nullopt;
+  for (int column = 0; column < record.Count(); ++column) {
+    const DxfGroupView& group = own[start + 1 + static_cast<std::size_t>(column)];
+    const std::string_view text = trimDxfText(group.value);
+    switch (definition.Column(column).Type()) {
+      case OvMapDataType::Integer: {
+        std::int32_t value = 0;
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+        if ((group.code != 1071 && group.code != 1070) || result.ec != std::errc())
+          return std::nullopt;
+        record.Value(column) = value;
+        break;
       }
+      case OvMapDataType::Real: {
+        double value = 0.0;
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (group.code != 1040 || result.ec != std::errc()) return std::nullopt;
+        record.Value(column) = value;
+        break;
+      }
+      case OvMapDataType::Character:
+        if (group.code != 1000) return std::nullopt;
+        record.Value(column) = std::string(group.value);
+        break;
     }
-    taken.emplace_back(start, stop);
-    return record;
   }
-  return std::nullopt;
+  return record;
 }
 
 }  // namespace
 
 std::vector<std::pair<std::size_t, OvMapODTableRecord>> takeDxfObjectDataRecords(
     OvDbRawEntity& entity, const std::vector<DxfObjectDataTable>& definitions,
-    const std::vector<std::string>& dxfNames) {
+    const DxfObjectDataNames& tablesByName) {
   std::vector<std::pair<std::size_t, OvMapODTableRecord>> records;
   const std::string_view ownText = std::string_view(entity.fileText).substr(0, entity.ownPartEnd);
   if (definitions.empty() || ownText.find("\n1001\n") == std::string_view::npos) return records;
   const std::vector<DxfGroupView> own = parseDxfGroups(ownText);
-  std::vector<std::pair<std::size_t, std::size_t>> taken;
-  for (std::size_t t = 0; t < definitions.size(); ++t) {
-    if (auto record = readRecord(own, dxfNames[t], definitions[t].definition, taken)) {
-      records.emplace_back(t, std::move(*record));
+  // Each application name's first group is looked up once: the cost follows the entity's
+  // groups, not the number of tables the drawing defines.
+  std::vector<bool> taken(own.size(), false);
+  std::unordered_set<std::string_view> seen;
+  for (std::size_t start = 1; start < own.size(); ++start) {
+    if (own[start].code != 1001 || !seen.insert(own[start].value).second) continue;
+    const auto tables = tablesByName.find(own[start].value);
+    if (tables == tablesByName.end()) continue;
+    for (const std::size_t t : tables->second) {
+      std::size_t stop = start;
+      if (auto record = readRecord(own, start, definitions[t].definition, stop)) {
+        records.emplace_back(t, std::move(*record));
+        std::fill(taken.begin() + static_cast<std::ptrdiff_t>(start),
+                  taken.begin() + static_cast<std::ptrdiff_t>(stop), true);
+      }
     }
   }
-  if (taken.empty()) return records;
+  if (records.empty()) return records;
+  std::stable_sort(records.begin(), records.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   std::string text;
   text.reserve(entity.fileText.size());
-  for (std::size_t i = 0; i < own.size(); ++i) {
-    bool skip = false;
-    for (const auto& [from, to] : taken) skip |= i >= from && i < to;
-    if (!skip) appendDxfGroup(text, own[i].code, own[i].value);
-  }
+  for (std::size_t i = 0; i < own.size(); ++i)
+    if (!taken[i]) appendDxfGroup(text, own[i].code, own[i].value);
   const std::size_t ownEnd = text.size();
   text.append(entity.fileText, entity.ownPartEnd);
   entity.fileText = std::move(text);

@@ -423,19 +423,23 @@ class Reader {
       out.addApplicationFromFile(userName(entry.name), entry.name, entry.handle);
 
     OvMapODTables& tables = out.objectDataTables();
+    std::unordered_map<std::string_view, std::string_view> applicationNamesInFile;
+    for (const auto& application : out.applications())
+      if (!application.nameInFile.empty())
+        applicationNamesInFile[application.name] = application.nameInFile;
     std::vector<std::string> tableDxfNames;
     for (const auto& definition : definitions) {
       tables.Add(definition.name, definition.definition, definition.description,
                  definition.isXData);
-      std::string dxfName = escapeDxfSymbolName(definition.name);
-      for (const auto& application : out.applications()) {
-        if (application.name == definition.name && !application.nameInFile.empty())
-          dxfName = application.nameInFile;
-      }
-      tableDxfNames.push_back(std::move(dxfName));
+      const auto inFile = applicationNamesInFile.find(definition.name);
+      tableDxfNames.push_back(inFile != applicationNamesInFile.end()
+                                  ? std::string(inFile->second)
+                                  : escapeDxfSymbolName(definition.name));
     }
+    DxfObjectDataNames tablesByName;
+    for (std::size_t t = 0; t < tableDxfNames.size(); ++t) tablesByName[tableDxfNames[t]].push_back(t);
     for (auto& item : entities_) {
-      const auto records = takeDxfObjectDataRecords(*item.entity, definitions, tableDxfNames);
+      const auto records = takeDxfObjectDataRecords(*item.entity, definitions, tablesByName);
       const auto layer = layerByDxfName.find(item.layer);
       const OvDbObjectId id = out.appendEntityFromFile(
           std::move(item.entity), item.handle, layer != layerByDxfName.end() ? layer->second : "0");
