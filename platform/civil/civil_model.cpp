@@ -177,22 +177,23 @@ int Alignment::pointAndDirectionAtStation(double station, double offset, PlanPoi
 }
 
 const AlignmentEntity* Alignment::findEntity(int32_t objectId) const {
-  for (const auto& entity : entities)
-    if (entity.objectId == objectId) return &entity;
+  // From the end: the entity asked for is nearly always the one added last (a spiral follows it).
+  for (auto entity = entities.rbegin(); entity != entities.rend(); ++entity)
+    if (entity->objectId == objectId) return &*entity;
   return nullptr;
 }
 
 CivilDocument::CivilDocument() = default;
 
 Site* CivilDocument::findSite(const std::string& name) {
-  for (auto& site : sites_)
-    if (site.name == name) return &site;
-  return nullptr;
+  const auto found = firstSiteByName_.find(name);
+  return found == firstSiteByName_.end() ? nullptr : found->second;
 }
 
 Site& CivilDocument::addSite(const std::string& name) {
-  sites_.push_back(Site{name, {}});
-  return sites_.back();
+  Site& site = sites_.emplace_back(Site{name, {}});
+  firstSiteByName_.try_emplace(name, &site);
+  return site;
 }
 
 Alignment& CivilDocument::addAlignment(Site& site, const std::string& name) {

@@ -166,6 +166,7 @@ class CivilDocument {
   std::vector<std::string> labelStyles_{"Standard"};
   std::vector<CogoPoint> points_;
   std::unordered_map<int32_t, Alignment*> alignmentById_;
+  std::unordered_map<std::string, Site*> firstSiteByName_;  // a file may hold thousands of sites
   std::string fileDate_;
   std::string fileTime_;
   int32_t nextObjectId_ = 1000;
