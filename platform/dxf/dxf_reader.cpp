@@ -423,7 +423,8 @@ class Reader {
       out.addApplicationFromFile(userName(entry.name), entry.name, entry.handle);
 
     OvMapODTables& tables = out.objectDataTables();
-    std::unordered_map<std::string_view, std::string_view> applicationNamesInFile;
+    // Copies: adding a table registers its application, which may move the records.
+    std::unordered_map<std::string, std::string> applicationNamesInFile;
     for (const auto& application : out.applications())
       if (!application.nameInFile.empty())
         applicationNamesInFile[application.name] = application.nameInFile;
@@ -433,7 +434,7 @@ class Reader {
                  definition.isXData);
       const auto inFile = applicationNamesInFile.find(definition.name);
       tableDxfNames.push_back(inFile != applicationNamesInFile.end()
-                                  ? std::string(inFile->second)
+                                  ? inFile->second
                                   : escapeDxfSymbolName(definition.name));
     }
     DxfObjectDataNames tablesByName;
