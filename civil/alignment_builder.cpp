@@ -150,29 +150,29 @@ void computeTangentIntersection(EntityData& element) {
 }
 
 GrowingArray<EntityData> cleanedElements(const GrowingArray<EntityData>& source) {
-  GrowingArray<EntityData> elements = source;
-  if (!elements.empty()) elements.removeLast();
-  for (long i = 0; i < static_cast<long>(elements.size());) {
-    if (ovge::isEqualTo(startPoint(elements[i]), endPoint(elements[i])))
-      elements.removeAt(i);
-    else
-      ++i;
-  }
-  for (long i = 0; i + 1 < static_cast<long>(elements.size());) {
-    EntityData& first = elements[i];
-    const EntityData& second = elements[i + 1];
-    if (first.Type == "S" && second.Type == "S") {
-      const double angleFirst = ovge::angleOfLine(startPoint(first), endPoint(first));
-      const double angleSecond = ovge::angleOfLine(startPoint(second), endPoint(second));
-      if (angleSecond - kOneDegree <= angleFirst && angleSecond + kOneDegree >= angleFirst) {
-        first.EndPointX = second.EndPointX;
-        first.EndPointY = second.EndPointY;
-        first.EndElevation = second.EndElevation;
-        elements.removeAt(i + 1);
-        continue;
+  // One pass that keeps what stays, in order, rather than erasing from the middle of the array:
+  // a route through thousands of repeated or collinear points costs linear time, not quadratic.
+  GrowingArray<EntityData> elements;
+  const long count = static_cast<long>(source.size()) - 1;  // the open last element is dropped
+  elements.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
+  for (long i = 0; i < count; ++i) {
+    const EntityData& next = source[i];
+    if (ovge::isEqualTo(startPoint(next), endPoint(next))) continue;  // of no length
+    if (!elements.empty()) {
+      // A straight that runs on within a degree of the straight before it lengthens that one.
+      EntityData& last = elements.back();
+      if (last.Type == "S" && next.Type == "S") {
+        const double angleLast = ovge::angleOfLine(startPoint(last), endPoint(last));
+        const double angleNext = ovge::angleOfLine(startPoint(next), endPoint(next));
+        if (angleNext - kOneDegree <= angleLast && angleNext + kOneDegree >= angleLast) {
+          last.EndPointX = next.EndPointX;
+          last.EndPointY = next.EndPointY;
+          last.EndElevation = next.EndElevation;
+          continue;
+        }
       }
     }
-    ++i;
+    elements.append(next);
   }
   return elements;
 }

@@ -36,10 +36,12 @@ bool KestrelImportModule::setInputEncoding(const std::string& choice) {
 
 bool KestrelImportModule::scan(const std::string& path, module::ScanReport& report) {
   ImportRun run;
+  run.tolerant = tolerant_;
   if (preScanFile(run, path, encoding_) != 0) return false;
   const SeriesSelection selection = countSeries(run, threadLanguage());
   report.encoding = run.inputEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
   report.replacedCharacters = run.replacedCharacters;
+  report.encodingReason = run.inputEncodingReason;
   report.rootLabel = selection.labels[kSeriesRoot];
   report.entries.clear();
   for (const TreeEntry& tree : kTreeOrder)
@@ -65,6 +67,7 @@ bool KestrelImportModule::checkShiftDistance(const std::string& text, std::strin
 void KestrelImportModule::reset() {
   conversation_ = module::Conversation{};
   encoding_ = io::EncodingChoice::Auto;
+  tolerant_ = false;
 }
 
 sima::Language threadLanguage() {

@@ -12,18 +12,22 @@ class KestrelImportModule : public module::ImportModule {
  public:
   module::Conversation& conversation() override { return conversation_; }
   bool setInputEncoding(const std::string& choice) override;
+  void setTolerantReading(bool tolerant) override { tolerant_ = tolerant; }
   bool scan(const std::string& path, module::ScanReport& report) override;
   module::SurveyPointTable surveyPointTable() const override;
   bool checkShiftDistance(const std::string& text, std::string& refusal) const override;
 
   // The input encoding the host chose.
   io::EncodingChoice encodingChoice() const { return encoding_; }
+  // Whether the host asked for a tolerant reading.
+  bool tolerantReading() const { return tolerant_; }
   // Back to the state of a freshly loaded module.
   void reset();
 
  private:
   module::Conversation conversation_;
   io::EncodingChoice encoding_ = io::EncodingChoice::Auto;
+  bool tolerant_ = false;
 };
 
 // The module's one instance.

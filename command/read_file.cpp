@@ -35,6 +35,8 @@ void resetRun(ImportRun& run, const std::string& path, ReadMode mode) {
   run.names.clear();
   run.lineCounter = 0;
   run.errorHighWater = 0;
+  run.stoppedAtLineLimit = false;
+  run.tolerated = ToleratedCounts{};
   run.counters = RunCounters{};
   run.replacedCharacters = 0;
   run.currentAlignmentName = run.chosenAlignmentName;
@@ -46,6 +48,7 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
   sima::FileLineSource reader;
   if (!reader.open(path, encoding)) return -1;
   run.inputEncoding = reader.encoding();
+  run.inputEncodingReason = reader.encodingReason();
   run.reader = &reader;
 
   ImportLog& log = run.log;

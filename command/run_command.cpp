@@ -163,6 +163,7 @@ void runKestrelCommand() {
   ImportSettings& settings = importSettings();
   settings.run.log.setLanguage(language);
   auto preScan = [](ImportRun& target, const std::string& path) {
+    target.tolerant = importModule().tolerantReading();
     return preScanFile(target, path, encodingChoice());
   };
   KestrelForm form(settings, sites, layers, preScan, *views, language);
@@ -204,11 +205,16 @@ void runKestrelCommand() {
   run.siteName = settings.siteName;
   run.selection = settings.selection;
   run.keepPlacements = conversation.script.keepRecords;
+  run.tolerant = importModule().tolerantReading();
 
   // Where the log goes and how it is encoded are the host's to say; the module's rule otherwise.
   const module::LogTarget& logTarget = conversation.log;
   run.logInUtf8 = logTarget.utf8;
   readWithProgress(run, settings.filePath, *views, texts);
+  // A scripted host tells it from the run report (wholeFileRead) in its own words.
+  if (run.stoppedAtLineLimit && windowing.mode != ovwin::DialogMode::Scripted)
+    windowing.notices.push_back(
+        fillIn(texts.lineLimitReached, {settings.filePath, std::to_string(run.lineLimit)}));
 
   ImportLog& log = run.log;
   log.setPath(settings.filePath);

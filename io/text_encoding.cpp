@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "io/encoding_detector.h"
 #include "io/iconv_converter.h"
 
 namespace kestrel::io {
@@ -363,15 +364,22 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
 }
 
 DecodedText decode(std::string_view bytes, EncodingChoice choice) {
-  DecodedText decoded{{}, Encoding::Utf8, 0};
-  const bool valid = choice != EncodingChoice::Cp932 && isValidUtf8(bytes);
-  if (choice == EncodingChoice::Cp932 || (choice == EncodingChoice::Auto && !valid)) {
+  DecodedText decoded{{}, Encoding::Utf8, 0, std::string(kChosenEncodingReason)};
+  EncodingVerdict verdict{choice == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8,
+                          std::string(kChosenEncodingReason)};
+  if (choice == EncodingChoice::Auto) {
+    EncodingDetector detector;
+    detector.feed(bytes);
+    verdict = detector.verdict();
+  }
+  decoded.reason = std::move(verdict.reason);
+  if (verdict.encoding == Encoding::Cp932) {
     decoded.text = decodeCp932(bytes, decoded.replacements);
     decoded.encoding = Encoding::Cp932;
     return decoded;
   }
   const std::string_view body = withoutByteOrderMark(bytes);
-  decoded.text = valid ? std::string(body) : repairUtf8(body, decoded.replacements);
+  decoded.text = isValidUtf8(body) ? std::string(body) : repairUtf8(body, decoded.replacements);
   return decoded;
 }
 

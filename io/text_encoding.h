@@ -17,11 +17,18 @@ enum class EncodingChoice { Auto, Utf8, Cp932 };
 // Parses "auto", "utf-8" (also "utf8") and "cp932" (also "shift_jis", "sjis"); false when unknown.
 bool parseEncodingChoice(std::string_view text, EncodingChoice& out);
 
+// What an input is read as, and why, in a few words a report can show.
+struct EncodingVerdict {
+  Encoding encoding = Encoding::Utf8;
+  std::string reason;
+};
+
 // A whole input file as UTF-8 text.
 struct DecodedText {
   std::string text;   // UTF-8, without a byte-order mark
   Encoding encoding;  // what the bytes were read as
   std::size_t replacements = 0;  // bytes that read as no character and became U+FFFD
+  std::string reason;  // why (see EncodingDetector)
 };
 
 // True when the bytes are well-formed UTF-8 (pure ASCII counts; a leading BOM is allowed).
@@ -32,9 +39,12 @@ std::size_t firstInvalidUtf8(std::string_view bytes);
 // Length of the well-formed UTF-8 sequence at text[at], or 0 when the bytes there are not one.
 std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
 
-// Auto: valid UTF-8 is read as UTF-8 (a BOM is dropped), anything else as CP932.
-// An invalid byte sequence becomes U+FFFD; decoding never fails.
+// Auto: the encoding EncodingDetector finds; a UTF-8 BOM is dropped. An invalid byte sequence
+// becomes U+FFFD; decoding never fails.
 DecodedText decode(std::string_view bytes, EncodingChoice choice);
+
+// The reason given for an encoding the caller chose rather than had detected.
+inline constexpr std::string_view kChosenEncodingReason = "chosen, not detected";
 
 // UTF-8 text in the given encoding: unchanged for UTF-8; for CP932 every character that CP932
 // cannot hold becomes "?".

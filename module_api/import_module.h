@@ -62,13 +62,21 @@ struct RunReport {
   int32_t sectionPoints = 0;
   std::vector<ReportedError> errors;
   std::string logPath;
-  std::string inputEncoding;  // "utf-8" or "cp932"
-  std::string logEncoding;    // what the log was written in: "utf-8" or "cp932"
-  std::string logError;       // why the log could not be written; empty when it was
+  std::string inputEncoding;        // "utf-8" or "cp932"
+  std::string inputEncodingReason;  // why: how it was detected, or that the host chose it
+  std::string logEncoding;          // what the log was written in: "utf-8" or "cp932"
+  std::string logError;             // why the log could not be written; empty when it was
   // Vertical stations and cross sections that had no alignment to be placed on.
   int32_t unplacedResults = 0;
   // Input bytes that were no character in the encoding read and became U+FFFD.
   int64_t replacedCharacters = 0;
+  // What a tolerant reading let through (all 0 unless the host asked for one).
+  struct Tolerated {
+    int32_t lastFieldAdded = 0;        // records one field short, their empty last field added
+    int32_t elevationWordDropped = 0;  // A01 elevations given as a word, read as none
+  } tolerated;
+  // False when the file has more lines than the import counts: only the first were read.
+  bool wholeFileRead = true;
 };
 
 // Where the host wants the import log and in which encoding; the defaults are the module's own.
@@ -127,7 +135,8 @@ struct ScanEntry {
 
 // What the import dialog would offer for a file, in the tree's order.
 struct ScanReport {
-  std::string encoding;  // what the file was read as: "utf-8" or "cp932"
+  std::string encoding;            // what the file was read as: "utf-8" or "cp932"
+  std::string encodingReason;      // why
   int64_t replacedCharacters = 0;  // input bytes that became U+FFFD
   std::string rootLabel;
   std::vector<ScanEntry> entries;
@@ -157,6 +166,9 @@ class ImportModule {
   // The input encoding of the next runs and scans: "auto", "utf-8" or "cp932" (also "utf8",
   // "shift_jis", "sjis"); false, leaving it as it was, for anything else.
   virtual bool setInputEncoding(const std::string& choice) = 0;
+  // Whether the next runs and scans read the deviations real exporters write (a record's empty
+  // last field left off, an elevation given as a word) instead of rejecting those lines.
+  virtual void setTolerantReading(bool tolerant) = 0;
   // Pre-scans a file as the import dialog does, labels in the thread locale's language; false
   // when the file cannot be read.
   virtual bool scan(const std::string& path, ScanReport& report) = 0;

@@ -3,9 +3,13 @@
 // Fields are cut at every separator and kept as written (no trimming). A field whose first
 // character after blanks is a double quote is a quoted field: it runs to the next double quote
 // that is not doubled, a doubled quote inside stands for one, and separators inside belong to
-// it. Malformed quoting is taken as written: a quote that does not open a field stays in it, and
-// a field whose quote never closes is the text up to the next separator, quote included. Text
-// between a closing quote and the next separator is dropped.
+// it. After a quoted field that opens the rest of the line directly, the one character after
+// the closing quote is dropped (the separator, when it follows directly) and splitting goes on
+// from there: so a quoted field that ends the line is followed by an empty last field, and text
+// between a closing quote and the next separator forms fields of its own. After a quoted field
+// with blanks before it, the text up to the next separator is dropped. Malformed quoting is
+// taken as written: a quote that does not open a field stays in it, and a field whose quote
+// never closes is the text up to the next separator, quote included.
 #include "sima/extended_cstring.h"
 
 #include <cstring>
@@ -103,7 +107,10 @@ int ExtendedCString::Split(std::string_view line, char separator,
     const std::size_t cut = rest.find(separator);
     if (cut == std::string_view::npos) break;
     if (opensQuote(rest)) {
-      const std::string_view quoted = trimBlanks(rest);
+      // A quote that opens the rest is read from the rest trimmed at both ends; one after blanks
+      // from the quote on (the line's end belongs to later fields).
+      const bool direct = rest.front() == '"';
+      const std::string_view quoted = direct ? trimBlanks(rest) : rest.substr(rest.find('"'));
       std::string& field = sink.next();
       const std::size_t after = readQuoted(quoted, field);
       if (after == std::string_view::npos) {  // never closed: the text up to the separator
@@ -112,9 +119,14 @@ int ExtendedCString::Split(std::string_view line, char separator,
         continue;
       }
       rest = quoted.substr(after);
+      if (direct) {  // one character dropped, the separator when it follows directly
+        if (!rest.empty()) rest.remove_prefix(1);
+        continue;
+      }
+      // Blanks before the quote: dropped up to the next separator; with none left, an empty
+      // last field ends the line.
       const std::size_t next = rest.find(separator);
-      if (next == std::string_view::npos) return sink.finish();  // the quoted field was the last
-      rest.remove_prefix(next + 1);
+      rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
       continue;
     }
     assignField(rest.substr(0, cut), sink.next());

@@ -3,7 +3,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
+
+#include "io/encoding_detector.h"
 
 namespace kestrel::sima {
 
@@ -34,39 +37,44 @@ bool FileLineSource::open(const std::string& path, io::EncodingChoice choice, st
   if (!file_) return false;
   size_ = static_cast<std::size_t>(info.st_size);
   blockSize_ = blockSize < 64 ? 64 : blockSize;
+  // A small file is read whole in one go, without a buffer of a full block.
+  chunk_.assign(std::min(blockSize_, std::max<std::size_t>(size_ + 1, 64)), '\0');
   if (choice == io::EncodingChoice::Auto) {
     // One pass to decide, block by block, cut at line ends as the decoding will be.
-    bool valid = true;
+    io::EncodingDetector detector;
     std::string bytes;
-    std::string chunk(blockSize_, '\0');
-    for (std::size_t n; valid && (n = std::fread(chunk.data(), 1, chunk.size(), file_.get())) > 0;) {
+    for (std::size_t n; !detector.settled() &&
+                        (n = std::fread(chunk_.data(), 1, chunk_.size(), file_.get())) > 0;) {
       // A CR that ended the earlier bytes may be a line end now that a byte follows it.
       const std::size_t from = bytes.empty() ? 0 : bytes.size() - 1;
-      bytes.append(chunk.data(), n);
+      bytes.append(chunk_.data(), n);
       const bool atEnd = std::feof(file_.get()) != 0;
       const std::size_t cut = atEnd ? bytes.size() : lastCut(bytes, false, from);
       if (cut == std::string::npos) continue;
-      valid = io::isValidUtf8(std::string_view(bytes).substr(0, cut));
+      detector.feed(std::string_view(bytes).substr(0, cut));
       bytes.erase(0, cut);
     }
-    valid = valid && io::isValidUtf8(bytes);
-    forced_ = valid ? io::EncodingChoice::Utf8 : io::EncodingChoice::Cp932;
+    detector.feed(bytes);
+    io::EncodingVerdict verdict = detector.verdict();
+    encoding_ = verdict.encoding;
+    encodingReason_ = std::move(verdict.reason);
+    forced_ = encoding_ == io::Encoding::Cp932 ? io::EncodingChoice::Cp932 : io::EncodingChoice::Utf8;
     std::rewind(file_.get());
   } else {
     forced_ = choice;
+    encoding_ = forced_ == io::EncodingChoice::Cp932 ? io::Encoding::Cp932 : io::Encoding::Utf8;
+    encodingReason_ = io::kChosenEncodingReason;
   }
-  encoding_ = forced_ == io::EncodingChoice::Cp932 ? io::Encoding::Cp932 : io::Encoding::Utf8;
   return !std::ferror(file_.get());
 }
 
 bool FileLineSource::loadBlock() {
   if (!file_) return false;
-  std::string chunk(blockSize_, '\0');
   std::size_t cut = std::string::npos;
   while (true) {
-    const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file_.get());
+    const std::size_t n = std::fread(chunk_.data(), 1, chunk_.size(), file_.get());
     const std::size_t from = pending_.empty() ? 0 : pending_.size() - 1;
-    pending_.append(chunk.data(), n);
+    pending_.append(chunk_.data(), n);
     consumed_ += n;
     const bool atEnd = n == 0 || std::feof(file_.get()) != 0;
     if (atEnd) {

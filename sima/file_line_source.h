@@ -13,10 +13,12 @@ namespace kestrel::sima {
 class FileLineSource : public LineSource {
  public:
   // Opens a regular file; false when it cannot be read. Auto detection reads the file once
-  // first: valid UTF-8 throughout (a BOM allowed) is UTF-8, anything else CP932.
+  // first (io::EncodingDetector).
   bool open(const std::string& path, io::EncodingChoice choice, std::size_t blockSize = 1 << 16);
 
   io::Encoding encoding() const { return encoding_; }
+  // Why the file is read in that encoding.
+  const std::string& encodingReason() const { return encodingReason_; }
   std::size_t size() const { return size_; }
   // Bytes read so far that were no character in the encoding and became U+FFFD.
   std::size_t replacements() const { return replacements_; }
@@ -30,9 +32,11 @@ class FileLineSource : public LineSource {
 
   std::unique_ptr<FILE, int (*)(FILE*)> file_{nullptr, &std::fclose};
   io::Encoding encoding_ = io::Encoding::Utf8;
+  std::string encodingReason_;
   io::EncodingChoice forced_ = io::EncodingChoice::Utf8;
   std::size_t size_ = 0;
   std::size_t blockSize_ = 1 << 16;
+  std::string chunk_;      // what one read fills: a block, or the whole of a smaller file
   std::string pending_;    // bytes read but not yet decoded (after the last cut)
   std::string decoded_;    // the current block, decoded
   LineReader lines_{std::string_view()};

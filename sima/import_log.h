@@ -115,6 +115,15 @@ class ImportLog {
   bool silent_ = false;
 };
 
+// The deviations from the record rules that a tolerant reading takes, as real exporters write
+// them: a record one field short of its count, its empty last field left off ("A99" for
+// "A99,"), and an A01 elevation given as a word ("undefined", "null", "NaN") for none.
+enum ToleratedDeviation : std::uint8_t { kLastFieldAdded = 1, kElevationWordDropped = 2 };
+
+// Brings a line's fields to the shape its record's check expects: the missing empty last field
+// added, an elevation word made empty. Returns the deviations found (0 for a well-formed line).
+std::uint8_t tolerateDeviations(Fields& fields);
+
 // Writes the log to its path in the given encoding, "\n" line ends, no BOM, through a temporary
 // file renamed into place.
 io::Result writeLogFile(const ImportLog& log, io::Encoding encoding);

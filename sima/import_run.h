@@ -64,6 +64,12 @@ struct RunCounters {
 // records without any check, log line or drawing.
 enum class ReadMode { Import, PreScan };
 
+// The lines a tolerant reading let through, by deviation (ToleratedDeviation).
+struct ToleratedCounts {
+  int32_t lastFieldAdded = 0;      // a record one field short: its empty last field added
+  int32_t elevationWordDropped = 0;  // an A01 elevation word read as no elevation
+};
+
 // Field i of a line, or the empty text when the line has fewer fields.
 inline const std::string& fieldAt(const Fields& fields, std::size_t i) {
   static const std::string empty;
@@ -115,6 +121,14 @@ class ImportRun {
   GrowingArray<HSeriesData> verticalSeries;
   int32_t lineCounter = 0;
   int32_t errorHighWater = 0;
+  // The counter numbers lines up to this one; a longer file is read that far and no further
+  // (lowered only by tests), and the run says so.
+  int32_t lineLimit = INT32_MAX;
+  bool stoppedAtLineLimit = false;
+  // Reading as real exporters write, on request (tolerateDeviations); what it let through is
+  // counted when the lines are checked.
+  bool tolerant = false;
+  ToleratedCounts tolerated;
   // A real import, or the pre-scan (whose log is silent and whose builders draw nothing).
   ReadMode mode = ReadMode::Import;
   ImportLog log;
@@ -125,8 +139,10 @@ class ImportRun {
 
   // The alignment name results are logged and placed under; starts as the chosen alignment's.
   std::string currentAlignmentName;
-  // What the input was read as (the log is written the same way unless the host asks for UTF-8).
+  // What the input was read as (the log is written the same way unless the host asks for UTF-8),
+  // and why.
   io::Encoding inputEncoding = io::Encoding::Utf8;
+  std::string inputEncodingReason;
   bool logInUtf8 = false;
   // Whether the builders of results note where they placed each point (for hosts that write
   // more than the drawing), and those notes.
@@ -156,12 +172,17 @@ class ImportRun {
   struct Line {
     std::string text;  // trimmed
     Fields fields;
+    std::uint8_t deviations = 0;  // what a tolerant reading changed, until the line is checked
   };
 
-  // Reads the next line into `line`; false at the end of the file.
+  // Reads the next line into `line`; false at the end of the file, or at the line limit.
   bool nextLine(Line& line) {
     std::string_view raw;
-    if (reader == nullptr || !reader->next(raw)) return false;
+    if (reader == nullptr || stoppedAtLineLimit || !reader->next(raw)) return false;
+    if (lineCounter == lineLimit) {
+      stoppedAtLineLimit = true;
+      return false;
+    }
     if (progress != nullptr) {
       progress->setPosition(reader->position());
       progress->pumpMessages();
@@ -169,6 +190,7 @@ class ImportRun {
     ++lineCounter;
     line.text.assign(sima::trim(raw));
     ExtendedCString::Split(line.text, ',', line.fields);
+    line.deviations = tolerant ? tolerateDeviations(line.fields) : 0;
     return true;
   }
 
@@ -184,8 +206,14 @@ class ImportRun {
   bool importing() const { return mode == ReadMode::Import; }
 
   // Checks the line by the record's rule and raises the high-water mark; true when the line is
-  // rejected and passed over. A pre-scan checks nothing.
-  bool rejects(RecordCheck record, const Line& line) {
+  // rejected and passed over. A pre-scan checks nothing. A record's check counts what a tolerant
+  // reading let through in its line.
+  bool rejects(RecordCheck record, Line& line) {
+    if (line.deviations != 0 && record < RecordCheck::SeriesA) {
+      tolerated.lastFieldAdded += (line.deviations & kLastFieldAdded) ? 1 : 0;
+      tolerated.elevationWordDropped += (line.deviations & kElevationWordDropped) ? 1 : 0;
+      line.deviations = 0;
+    }
     const int status = log.check(record, lineCounter, line.fields, line.text, &pointStore);
     raiseHighWater();
     return status != 0;

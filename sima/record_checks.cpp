@@ -141,7 +141,45 @@ inline bool passes(const FieldRule& test, std::string_view field, const PointSto
   return isOneOf(field, test.choices);
 }
 
+// The record codes of the rules above, in RecordCheck order.
+constexpr std::string_view kRecordCodes[] = {"G00", "A00", "A99", "A01", "D00", "B01",
+                                             "B03", "F00", "C01", "C02", "C03", "H00",
+                                             "H01", "H99", "I00", "I01", "I02", "I99"};
+static_assert(std::size(kRecordCodes) == static_cast<std::size_t>(RecordCheck::SeriesA));
+
+// Words web exporters write where a point has no elevation.
+bool isElevationWord(std::string_view field) {
+  const std::string_view word = sima::trimWide(field);
+  for (const std::string_view known : {"undefined", "null", "nan"}) {
+    if (word.size() != known.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < word.size() && same; ++i)
+      same = (word[i] | 0x20) == known[i];
+    if (same) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::uint8_t tolerateDeviations(Fields& fields) {
+  const std::string_view code = fields.empty() ? std::string_view() : std::string_view(fields[0]);
+  std::size_t record = 0;
+  while (record < std::size(kRecordCodes) && kRecordCodes[record] != code) ++record;
+  if (record == std::size(kRecordCodes)) return 0;
+  std::uint8_t found = 0;
+  // Every checked record ends in a field nothing reads, so adding it empty changes no value.
+  if (fields.size() + 1 == kRules[record].fieldCount) {
+    fields.emplace_back();
+    found |= kLastFieldAdded;
+  }
+  if (static_cast<RecordCheck>(record) == RecordCheck::A01 && fields.size() == 7 &&
+      isElevationWord(fields[5])) {
+    fields[5].clear();
+    found |= kElevationWordDropped;
+  }
+  return found;
+}
 
 int ImportLog::check(RecordCheck record, int32_t line, const Fields& f, std::string_view text,
                      const PointStore* earlierPoints) {

@@ -187,10 +187,18 @@ class FirstIndexByNumber {
   }
   Slot& probe(int32_t number) {
     const std::size_t mask = slots_.size() - 1;
-    // Fibonacci hashing spreads consecutive numbers over the table.
-    std::size_t at = (static_cast<uint32_t>(number) * 2654435769u) & mask;
+    std::size_t at = static_cast<std::size_t>(mixed(number)) & mask;
     while (slots_[at].position != kEmpty && slots_[at].number != number) at = (at + 1) & mask;
     return slots_[at];
+  }
+  // Every bit of the number reaches the low bits the table is indexed by (the finaliser of
+  // splitmix64), so numbers that differ only in their high bits, such as multiples of 65536,
+  // do not all start at one slot.
+  static uint64_t mixed(int32_t number) {
+    uint64_t x = static_cast<uint32_t>(number);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
   }
   void grow() {
     std::vector<Slot> old = std::move(slots_);

@@ -34,8 +34,11 @@ for manifest in build/fuzz/fuzz/*.target; do
     -artifact_prefix="$artifacts/")
   if [ -n "$dictionary" ]; then options+=(-dict="$dictionary"); fi
   echo "fuzz_$name: $seconds s on $corpus"
-  if "$executable" "${options[@]}" "$work" "$corpus" >"$log" 2>&1; then
+  # The CPU time the run took (a campaign is measured in it), written after the fuzzer's log.
+  if { TIMEFORMAT="cpu: %U s user, %S s system, %R s wall"; time "$executable" "${options[@]}" \
+         "$work" "$corpus" >"$log" 2>&1; } 2>>"$log.time"; then
     grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log"
+    tail -n 1 "$log.time"
   else
     tail -n 60 "$log"
     echo "fuzz_$name failed; the input is in $artifacts/, the whole log in $log" >&2

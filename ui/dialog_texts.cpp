@@ -24,6 +24,7 @@ const DialogTexts kJapanese = {
      "路線成果-連続線（直線のみ）から%d個のポリラインを作成"},
     "縦断成果から%d個のポイントを作成",
     "横断成果から%d個のポイントを作成",
+    "書式の違いを許容（末尾の空欄なし{0}行、数値でない標高{1}点）",
     "サイト「{0}」がないため「{1}」を使います",
     "不明なシリーズ「{0}」は無視しました",
     "シリーズ {0}: ファイルにありません",
@@ -32,6 +33,7 @@ const DialogTexts kJapanese = {
     "なし",
     "ログ {0} を書けません: {1}",
     "ログ {0} に結果を追記できません: {1}",
+    "{0}: 行数が {1} を超えています。最初の {1} 行だけを読み込みました",
 };
 
 const DialogTexts kEnglish = {
@@ -52,6 +54,8 @@ const DialogTexts kEnglish = {
      "Polylines made from the route results (continuous lines, straights only): %d"},
     "Points made from the vertical results: %d",
     "Points made from the cross-section results: %d",
+    "Deviations tolerated: records without their empty last field {0}, elevations given as a "
+    "word {1}",
     "site \"{0}\" not found; using \"{1}\"",
     "unknown series \"{0}\" ignored",
     "series {0}: the file holds none",
@@ -60,6 +64,7 @@ const DialogTexts kEnglish = {
     "none",
     "cannot write the log {0}: {1}",
     "cannot append the result to the log {0}: {1}",
+    "{0}: more than {1} lines; the import read the first {1}",
 };
 
 }  // namespace

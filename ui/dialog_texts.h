@@ -26,6 +26,9 @@ struct DialogTexts {
   const char* routePolylines[4];  // route types 1, 4, 5, 6
   const char* verticalPoints;
   const char* sectionPoints;
+  // What a tolerant reading let through: "{0}" records given their empty last field, "{1}"
+  // elevation words read as none.
+  const char* tolerated;
   // Notices of the scripted back end; "{0}", "{1}" stand for their values.
   const char* siteNotFound;
   const char* seriesUnknown;
@@ -35,6 +38,7 @@ struct DialogTexts {
   const char* none;
   const char* logWriteFailed;
   const char* logAppendFailed;
+  const char* lineLimitReached;  // "{0}" the file, "{1}" the number of lines read
 };
 
 // The Japanese texts are the ones the dialogs were made with; the English ones follow them.

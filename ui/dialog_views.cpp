@@ -224,6 +224,10 @@ void fillRunReport(const SimaResultForm& form, module::RunReport& report) {
   report.logEncoding = in.logEncoding == io::Encoding::Utf8 ? "utf-8" : "cp932";
   report.unplacedResults = in.unplacedResults;
   report.replacedCharacters = in.replacedCharacters;
+  report.inputEncodingReason = in.encodingReason;
+  report.tolerated.lastFieldAdded = in.tolerated.lastFieldAdded;
+  report.tolerated.elevationWordDropped = in.tolerated.elevationWordDropped;
+  report.wholeFileRead = in.wholeFileRead;
 }
 
 std::unique_ptr<DialogViews> makeScriptedViews(ovwin::WindowingSystem& windowing,

@@ -36,6 +36,10 @@ std::vector<std::string> resultLines(const SimaResultInputs& in) {
   for (int i = 0; i < 4; ++i) addCount(lines, text.routePolylines[i], in.routePolylines[routeTypes[i]]);
   addCount(lines, text.verticalPoints, in.verticalPoints);
   addCount(lines, text.sectionPoints, in.sectionPoints);
+  // A tolerant reading says what it let through; a strict one adds nothing here.
+  if (in.tolerant && (in.tolerated.lastFieldAdded != 0 || in.tolerated.elevationWordDropped != 0))
+    lines.push_back(fillIn(text.tolerated, {std::to_string(in.tolerated.lastFieldAdded),
+                                            std::to_string(in.tolerated.elevationWordDropped)}));
   return lines;
 }
 
@@ -61,6 +65,10 @@ SimaResultForm SimaResultForm::fromRun(const ImportRun& run, const std::string& 
   in.inputEncoding = run.inputEncoding;
   in.logEncoding = run.logEncoding();
   in.language = run.log.language();
+  in.encodingReason = run.inputEncodingReason;
+  in.tolerant = run.tolerant;
+  in.tolerated = run.tolerated;
+  in.wholeFileRead = !run.stoppedAtLineLimit;
   in.errors = run.log.errors();
   in.unplacedResults = run.counters.unplacedResults;
   in.replacedCharacters = run.replacedCharacters;

@@ -21,9 +21,13 @@ struct SimaResultInputs {
   int32_t sectionPoints = 0;
   std::string simaPath;
   std::string logPath;  // empty: the log beside the SIMA file
-  io::Encoding inputEncoding = io::Encoding::Utf8;  // what the SIMA file was read as
-  io::Encoding logEncoding = io::Encoding::Utf8;  // the log's own encoding
+  io::Encoding inputEncoding = io::Encoding::Utf8;     // what the SIMA file was read as
+  std::string encodingReason;                          // why it was read in that encoding
+  io::Encoding logEncoding = io::Encoding::Utf8;       // the log's own encoding
   sima::Language language = sima::Language::Japanese;  // of the result lines
+  bool tolerant = false;                               // the run read tolerantly
+  ToleratedCounts tolerated;                           // what it let through
+  bool wholeFileRead = true;                           // false: stopped at the line limit
   // Kept for hosts that report the run in full.
   int32_t routesPerType[8] = {};
   std::vector<ErrorEntry> errors;

@@ -190,7 +190,7 @@ std::optional<FileOutcome> FileOutcome::deserialize(const std::string& bytes) {
 }
 
 module::ImportModule* loadImportModule(Language language, const std::string& encoding,
-                                       std::optional<Problem>& problem) {
+                                       bool tolerant, std::optional<Problem>& problem) {
   static module::ImportModule* loaded = nullptr;
   if (loaded == nullptr) {
     ovrx::initializeHost();
@@ -216,11 +216,12 @@ module::ImportModule* loadImportModule(Language language, const std::string& enc
   ovwin::setThreadLocale(language == Language::English ? ovwin::kEnglishLocale
                                                        : ovwin::kJapaneseLocale);
   loaded->setInputEncoding(encoding);
+  loaded->setTolerantReading(tolerant);
   return loaded;
 }
 
 int openSession(const ImportOptions& o, Session& session, std::optional<Problem>& problem) {
-  session.module = loadImportModule(o.language, o.encoding, problem);
+  session.module = loadImportModule(o.language, o.encoding, o.tolerant, problem);
   if (session.module == nullptr) return kFailed;
   if (std::string refusal; o.shift && !session.module->checkShiftDistance(*o.shift, refusal)) {
     problem = Problem{Text::ShiftRefused, {*o.shift, refusal}};
@@ -354,6 +355,8 @@ FileOutcome importFile(Session& session, const FilePlan& plan, const ImportOptio
   }
   if (!failure && !report.logError.empty())
     failure = Problem{Text::LogWriteFailed, {report.logError}};
+  // What was read is imported and written; that the rest was not is a failure of the run.
+  if (!failure && !report.wholeFileRead) failure = Problem{Text::LineLimitReached, {plan.input}};
   if (failure) outcome.status = kFailed;
   outcome.report = importReport(written, report, outcome.status);
   if (failure) {

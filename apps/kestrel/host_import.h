@@ -29,10 +29,10 @@ struct FileOutcome {
 // relative to the host), else in the build tree's lib/ beside bin/.
 std::string privateLibraryPath(const std::string& name);
 
-// Loads the module (once per process) with the language and input encoding; null with the
-// problem when it cannot be loaded.
+// Loads the module (once per process) with the language, the input encoding and whether it reads
+// tolerantly; null with the problem when it cannot be loaded.
 module::ImportModule* loadImportModule(Language language, const std::string& encoding,
-                                       std::optional<Problem>& problem);
+                                       bool tolerant, std::optional<Problem>& problem);
 
 // What every file of a run shares, set up once before the first: the module, the drawing imported
 // into, the civil document with the alignments opened, the site and the layers named.

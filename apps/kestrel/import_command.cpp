@@ -234,10 +234,23 @@ Command importCommand(ImportOptions& o) {
                   store(o.shift)});
   rows.push_back({"--encoding",
                   "NAME",
-                  "入力の文字コード (auto: 正しい UTF-8 は UTF-8、ほかは CP932)",
-                  "input encoding (auto: valid UTF-8 is UTF-8, anything else CP932)",
+                  "入力の文字コード (auto: 正しい UTF-8 でなければ CP932。正しい UTF-8 "
+                  "でも、半角カナのように UTF-8 として読むと SIMA ファイルにない文字になり、"
+                  "CP932 ではそれが少ないなら CP932。--json に理由を示す)",
+                  "input encoding (auto: CP932 unless valid UTF-8, and also when valid UTF-8 reads "
+                  "as characters no SIMA file holds where CP932 reads fewer, as half-width kana do; "
+                  "--json says why)",
                   {"auto", "utf-8", "cp932"},
                   store(o.encoding)});
+  rows.push_back({"--tolerant",
+                  "",
+                  "実際の書き出しにある書式の違いを読む: 末尾の空欄のないレコード、"
+                  "undefined・null・NaN の標高 (標高なしとする)。その数を結果と --json に示す",
+                  "read what real exporters write: records without their empty last field, "
+                  "elevations given as undefined, null or NaN (read as none); counted in the result "
+                  "and in --json",
+                  {},
+                  raise(o.tolerant)});
   rows.push_back({"--lang",
                   "LANG",
                   "メッセージの言語",

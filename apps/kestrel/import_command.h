@@ -18,6 +18,7 @@ int runImportCommand(const std::vector<std::string>& arguments, Language languag
 struct ScanOptions {
   std::vector<std::string> files;
   std::string encoding = "auto";
+  bool tolerant = false;
   Language language = Language::Japanese;
   bool json = false;
   bool help = false;

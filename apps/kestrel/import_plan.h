@@ -18,6 +18,7 @@ struct ImportOptions {
   std::array<std::optional<std::string>, 5> layers;
   std::optional<std::string> shift;
   std::string encoding = "auto";
+  bool tolerant = false;  // read the deviations real exporters write (counted in the report)
   Language language = Language::Japanese;
   bool json = false;
   bool quiet = false;

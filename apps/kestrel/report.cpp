@@ -40,6 +40,7 @@ Json importReport(const FilePlan& plan, const module::RunReport& report, int sta
   json["file"] = plan.input;
   Json& encoding = json["encoding"];
   encoding["name"] = report.inputEncoding;
+  encoding["reason"] = report.inputEncodingReason;
   encoding["replaced_bytes"] = report.replacedCharacters;
   json["log"]["path"] = report.logPath;
   json["log"]["encoding"] = report.logEncoding;
@@ -64,6 +65,9 @@ Json importReport(const FilePlan& plan, const module::RunReport& report, int sta
   counts["vertical_points"] = report.verticalPoints;
   counts["section_points"] = report.sectionPoints;
   counts["unplaced_results"] = report.unplacedResults;
+  Json& tolerated = json["tolerated"];
+  tolerated["last_field_added"] = report.tolerated.lastFieldAdded;
+  tolerated["elevation_word_dropped"] = report.tolerated.elevationWordDropped;
   json["alignments"] = Json::strings(report.alignments);
   json["result_lines"] = Json::strings(report.resultLines);
   Json& errors = json["errors"] = Json::array();
@@ -105,6 +109,7 @@ Json scanReport(const std::string& file, const module::ScanReport& scan) {
   json["outcome"] = "scanned";
   json["file"] = file;
   json["encoding"]["name"] = scan.encoding;
+  json["encoding"]["reason"] = scan.encodingReason;
   json["encoding"]["replaced_bytes"] = scan.replacedCharacters;
   json["root_label"] = trimmedLabel(scan.rootLabel);
   Json& entries = json["entries"] = Json::array();

@@ -13,11 +13,24 @@ Command scanCommand(ScanOptions& o) {
   auto& rows = command.options;
   rows.push_back({"--encoding",
                   "NAME",
-                  "入力の文字コード (auto: 正しい UTF-8 は UTF-8、ほかは CP932)",
-                  "input encoding (auto: valid UTF-8 is UTF-8, anything else CP932)",
+                  "入力の文字コード (auto: 正しい UTF-8 でなければ CP932。正しい UTF-8 "
+                  "でも、半角カナのように UTF-8 として読むと SIMA ファイルにない文字になり、"
+                  "CP932 ではそれが少ないなら CP932。--json に理由を示す)",
+                  "input encoding (auto: CP932 unless valid UTF-8, and also when valid UTF-8 reads "
+                  "as characters no SIMA file holds where CP932 reads fewer, as half-width kana do; "
+                  "--json says why)",
                   {"auto", "utf-8", "cp932"},
                   [&o](const std::string& value) {
                     o.encoding = value;
+                    return std::optional<Problem>();
+                  }});
+  rows.push_back({"--tolerant",
+                  "",
+                  "--tolerant の読み込みと同じように数える",
+                  "count as an import with --tolerant would read the file",
+                  {},
+                  [&o](const std::string&) {
+                    o.tolerant = true;
                     return std::optional<Problem>();
                   }});
   rows.push_back({"--lang",
@@ -55,7 +68,7 @@ int runScanCommand(const std::vector<std::string>& arguments, Language language)
   const std::string& file = o.files.front();
   if (auto problem = inputProblem(file)) return reportFailure(kUsage, *problem, language, json);
   std::optional<Problem> problem;
-  module::ImportModule* importModule = loadImportModule(language, o.encoding, problem);
+  module::ImportModule* importModule = loadImportModule(language, o.encoding, o.tolerant, problem);
   if (importModule == nullptr) return reportFailure(kFailed, *problem, language, json);
   module::ScanReport scan;
   if (!importModule->scan(file, scan))

@@ -115,6 +115,9 @@ constexpr Row kRows[] = {
      "{0}: the import did not run"},
     {Text::OutputWriteFailed, "output_write_failed", "書き込めません: {0}", "cannot write: {0}"},
     {Text::LogWriteFailed, "log_write_failed", "{0}", "{0}"},
+    {Text::LineLimitReached, "line_limit_reached",
+     "{0}: 行数が 2,147,483,647 を超えています。そこまでを読み込み、書き出しました",
+     "{0}: more than 2,147,483,647 lines; those were imported and written, the rest was not read"},
     {Text::ChildFailed, "import_crashed", "{0}: インポートが異常終了しました ({1})",
      "{0}: the import ended abnormally ({1})"},
     {Text::GisUnavailable, "gis_unavailable", "{0}: GIS ライブラリを読み込めません: {1}",
@@ -169,8 +172,10 @@ constexpr Row kRows[] = {
      "with several files, the worst of the files' statuses (1 > 2 > 3 > 4 > 0)"},
     {Text::StatusCompleted, "", "読み込み完了 (はじかれたレコードを含む。ログに記録されます)",
      "imported (rejected records included: they are in the log)"},
-    {Text::StatusFailed, "", "内部エラー、またはインポート開始後に出力を書けなかった",
-     "internal error, or an output could not be written after the import started"},
+    {Text::StatusFailed, "",
+     "内部エラー、インポート開始後に出力を書けなかった、またはファイルの行数が数えられる数を超えた",
+     "internal error, an output could not be written after the import started, or the file has "
+     "more lines than the import counts"},
     {Text::StatusUsage, "",
      "使い方の誤り: "
      "不明なオプション、不正な値、引数の不足、読めない入力、書けない・既存の・重なる出力 "

@@ -60,6 +60,7 @@ enum class Text {
   ImportNotRun,
   OutputWriteFailed,
   LogWriteFailed,
+  LineLimitReached,
   ChildFailed,
   GisUnavailable,
   // Warnings.

@@ -234,7 +234,8 @@ extern "C" __attribute__((visibility("default"))) void RegisterOGRSIMA() {
       "  <Option name='EPSG' type='int' description='EPSG code of the coordinates; wins over "
       "ZONE'/>"
       "  <Option name='ENCODING' type='string-select' default='AUTO' description='Text encoding "
-      "of the file (AUTO: valid UTF-8 is UTF-8, anything else CP932)'>"
+      "of the file (AUTO: CP932 unless valid UTF-8, or when valid UTF-8 reads as characters no "
+      "SIMA file holds where CP932 reads fewer, as half-width kana do)'>"
       "<Value>AUTO</Value><Value>UTF-8</Value><Value>CP932</Value></Option>"
       "</OpenOptionList>");
   driver->pfnIdentify = identify;

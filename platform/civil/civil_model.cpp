@@ -272,6 +272,16 @@ double Alignment::length() const {
   return total;
 }
 
+const std::vector<double>& Alignment::entityEnds() const {
+  if (ends_.size() != entities.size() || endsOf_ != entities.data()) {
+    ends_.clear();
+    double total = 0.0;
+    for (const auto& entity : entities) ends_.push_back(total += entity.length);
+    endsOf_ = entities.data();
+  }
+  return ends_;
+}
+
 int Alignment::pointAtStation(double station, double offset, PlanPoint& point) const {
   double direction = 0.0;
   return pointAndDirectionAtStation(station, offset, point, direction);
@@ -282,12 +292,13 @@ int Alignment::pointAndDirectionAtStation(double station, double offset, PlanPoi
   if (entities.empty() || !std::isfinite(station) || !std::isfinite(offset))
     return kOutsideAlignment;
   double along = station - startingStation;
-  if (along < -kStationSlack || along > length() + kStationSlack) return kOutsideAlignment;
-  std::size_t index = 0;
-  while (index + 1 < entities.size() && along > entities[index].length) {
-    along -= entities[index].length;
-    ++index;
-  }
+  const std::vector<double>& ends = entityEnds();
+  if (along < -kStationSlack || along > ends.back() + kStationSlack) return kOutsideAlignment;
+  // The first entity that ends at or beyond the station (the last one for a station past the
+  // end), found by bisection: many results along a long alignment cost n·log n, not n².
+  const std::size_t index = static_cast<std::size_t>(
+      std::lower_bound(ends.begin(), ends.end() - 1, along) - ends.begin());
+  if (index > 0) along -= ends[index - 1];
   PlanPoint onLine;
   entities[index].evaluate(along, onLine, direction);
   // Right of the direction of travel is the direction turned clockwise by a right angle.
@@ -330,22 +341,23 @@ int Alignment::stationAndOffsetOf(PlanPoint point, double& station, double& offs
 }
 
 const AlignmentEntity* Alignment::findEntity(int32_t objectId) const {
-  for (const auto& entity : entities)
-    if (entity.objectId == objectId) return &entity;
+  // From the end: the entity asked for is nearly always the one added last (a spiral follows it).
+  for (auto entity = entities.rbegin(); entity != entities.rend(); ++entity)
+    if (entity->objectId == objectId) return &*entity;
   return nullptr;
 }
 
 CivilDocument::CivilDocument() = default;
 
 Site* CivilDocument::findSite(const std::string& name) {
-  for (auto& site : sites_)
-    if (site.name == name) return &site;
-  return nullptr;
+  const auto found = firstSiteByName_.find(name);
+  return found == firstSiteByName_.end() ? nullptr : found->second;
 }
 
 Site& CivilDocument::addSite(const std::string& name) {
-  sites_.push_back(Site{name, {}});
-  return sites_.back();
+  Site& site = sites_.emplace_back(Site{name, {}});
+  firstSiteByName_.try_emplace(name, &site);
+  return site;
 }
 
 Alignment& CivilDocument::addAlignment(Site& site, const std::string& name) {
@@ -453,11 +465,13 @@ int CivilDocument::addFixedSpiral(Alignment& alignment, int32_t before, PlanPoin
 int CivilDocument::removeEntityAt(Alignment& alignment, long index) {
   if (index < 0 || index >= static_cast<long>(alignment.entities.size())) return kInvalidInput;
   alignment.entities.erase(alignment.entities.begin() + index);
+  alignment.endsOf_ = nullptr;
   return kOk;
 }
 
 AlignmentEntity& CivilDocument::appendEntity(Alignment& alignment, const AlignmentEntity& entity) {
   AlignmentEntity& added = alignment.entities.emplace_back(entity);
+  alignment.endsOf_ = nullptr;
   added.objectId = nextId();
   return added;
 }

@@ -82,6 +82,13 @@ struct Alignment {
   int stationAndOffsetOf(PlanPoint point, double& station, double& offset) const;
   // The entity with that object id, or null.
   const AlignmentEntity* findEntity(int32_t objectId) const;
+
+ private:
+  // Distance from the start to the end of each entity, remade when the entities change.
+  const std::vector<double>& entityEnds() const;
+  mutable std::vector<double> ends_;
+  mutable const AlignmentEntity* endsOf_ = nullptr;
+  friend class CivilDocument;  // which forgets them when it adds or removes an entity
 };
 
 // A named site and the alignments it holds.
@@ -168,6 +175,7 @@ class CivilDocument {
   std::vector<std::string> labelStyles_{"Standard"};
   std::vector<CogoPoint> points_;
   std::unordered_map<int32_t, Alignment*> alignmentById_;
+  std::unordered_map<std::string, Site*> firstSiteByName_;  // a file may hold thousands of sites
   std::string fileDate_;
   std::string fileTime_;
   int32_t nextObjectId_ = 1000;

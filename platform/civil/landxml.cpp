@@ -11,6 +11,7 @@
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 
 #include "io/atomic_file.h"
 #include "io/number_text.h"
@@ -55,10 +56,17 @@ class UniqueNames {
   std::string_view take(std::string_view name, std::string_view fallback) {
     const std::string_view base = name.empty() ? keep(std::string(fallback)) : name;
     if (insert(base)) return base;
-    for (int suffix = 2;; ++suffix) {
+    // Every suffix below the one a base last received is taken, and names are never given back:
+    // the search goes on from there instead of from " (2)", so n equal names cost n tries, not
+    // n²/2, and each gets the suffix it always got.
+    int& suffix = nextSuffix_.try_emplace(base, 2).first->second;
+    for (;; ++suffix) {
       const std::string_view candidate =
           keep(std::string(base) + " (" + std::to_string(suffix) + ")");
-      if (insert(candidate)) return candidate;
+      if (insert(candidate)) {
+        ++suffix;
+        return candidate;
+      }
       made_.pop_back();
     }
   }
@@ -91,6 +99,7 @@ class UniqueNames {
   std::vector<std::string_view> slots_;  // a null data pointer marks a free slot
   std::size_t used_ = 0;
   std::deque<std::string> made_;  // the names made here; a deque never moves them
+  std::unordered_map<std::string_view, int> nextSuffix_;  // per repeated base: the suffix to try
 };
 
 // The output flags of every element: control characters XML 1.0 cannot carry, not even as
@@ -359,10 +368,19 @@ Alignment readAlignment(pugi::xml_node node) {
   return alignment;
 }
 
+// The points of a CgPoints element and of the CgPoints nested in it, in document order. The
+// nesting is walked with a stack of its own, not by recursion: a file may nest thousands deep.
 void readPoints(pugi::xml_node node, std::vector<CogoPoint>& points) {
-  for (auto element : node.children()) {
+  std::vector<pugi::xml_node> next{node.first_child()};  // per open level: its next child
+  while (!next.empty()) {
+    const pugi::xml_node element = next.back();
+    if (!element) {
+      next.pop_back();
+      continue;
+    }
+    next.back() = element.next_sibling();
     if (localName(element) == "CgPoints") {
-      readPoints(element, points);
+      next.push_back(element.first_child());
     } else if (localName(element) == "CgPoint") {
       CogoPoint point;
       point.name = element.attribute("name").value();

@@ -172,18 +172,13 @@ bool OvDbDatabase::replaceEntity(OvDbObjectId id, std::unique_ptr<OvDbEntity> en
 }
 
 void OvDbDatabase::registerApplication(const std::string& name) {
-  if (name.empty()) return;
-  for (const auto& application : applications_) {
-    if (application.name == name) return;
-  }
+  if (name.empty() || !applicationNames_.insert(name).second) return;
   applications_.push_back(OvDbSymbolRecord{name, std::string(), allocateHandle()});
 }
 
 void OvDbDatabase::addApplicationFromFile(const std::string& name, const std::string& nameInFile,
                                           std::uint64_t handle) {
-  for (const auto& application : applications_) {
-    if (application.name == name) return;
-  }
+  if (!applicationNames_.insert(name).second) return;
   applications_.push_back(OvDbSymbolRecord{name, nameInFile, handle});
 }
 
@@ -196,6 +191,7 @@ void OvDbDatabase::resetFromFile(std::unique_ptr<OvDbFileContent> content,
   currentLayer_ = 0;
   entities_.clear();
   applications_.clear();
+  applicationNames_.clear();
   objectDataTables_->clear();
   // Ids of the entities dropped here must never name the new ones.
   serial_ = nextDatabaseSerial();

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/drawing/host_geometry.h"
@@ -253,6 +254,7 @@ class OvDbDatabase {
   std::uint32_t currentLayer_ = 0;
   std::vector<std::unique_ptr<OvDbEntity>> entities_;
   std::vector<OvDbSymbolRecord> applications_;
+  std::unordered_set<std::string> applicationNames_;  // a drawing may carry thousands
   std::unique_ptr<OvMapODTables> objectDataTables_;
   std::unique_ptr<OvDbFileContent> fileContent_;
 };

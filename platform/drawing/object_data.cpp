@@ -49,15 +49,14 @@ void OvMapODTableRecord::Init(const OvMapODTableDefinition& definition) {
 }
 
 std::ptrdiff_t OvMapODTables::findTable(const std::string& name) const {
-  for (std::size_t i = 0; i < tables_.size(); ++i) {
-    if (tables_[i].name == name) return static_cast<std::ptrdiff_t>(i);
-  }
-  return -1;
+  const auto found = tableIndexByName_.find(name);
+  return found == tableIndexByName_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
 }
 
 bool OvMapODTables::Add(const std::string& name, const OvMapODTableDefinition& definition,
                         const std::string& description, bool isXData) {
   if (name.empty() || definition.Count() == 0 || findTable(name) >= 0) return false;
+  tableIndexByName_.emplace(name, tables_.size());
   tables_.push_back(OvMapODTable{name, definition, description, isXData, 0});
   // Records travel in files as extended data under the table's name.
   database_.registerApplication(name);
@@ -126,6 +125,7 @@ std::vector<const OvMapODTableRecord*> OvMapODTables::Records(const std::string&
 
 void OvMapODTables::clear() {
   tables_.clear();
+  tableIndexByName_.clear();
   records_.clear();
   firstRecordOfEntity_.clear();
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -138,6 +139,7 @@ class OvMapODTables {
 
   OvDbDatabase& database_;
   std::vector<OvMapODTable> tables_;
+  std::unordered_map<std::string, std::size_t> tableIndexByName_;  // a drawing may carry thousands
   std::vector<StoredRecord> records_;
   std::vector<std::uint32_t> firstRecordOfEntity_;  // by model-space position
 };

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,8 +24,12 @@ struct DxfObjectDataTable {
 // Takes the definitions out of the structure's objects.
 std::vector<DxfObjectDataTable> takeDxfObjectDataTables(DxfStructure& structure);
 
-// Takes the records of the tables (by position in `definitions`; `dxfNames` are the application
-// names they go under in the file) out of an entity's extended data.
+// The positions in the definitions of the tables whose records go under an application name in
+// the file.
+using DxfObjectDataNames = std::unordered_map<std::string_view, std::vector<std::size_t>>;
+
+// Takes the records of the tables (by position in `definitions`, in that order) out of an
+// entity's extended data: for each table the first group of its name, when it holds a record.
 std::vector<std::pair<std::size_t, OvMapODTableRecord>> takeDxfObjectDataRecords(
     OvDbRawEntity& entity, const std::vector<DxfObjectDataTable>& definitions,
-    const std::vector<std::string>& dxfNames);
+    const DxfObjectDataNames& tablesByName);

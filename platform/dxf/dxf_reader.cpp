@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <unordered_map>
@@ -388,6 +389,18 @@ class Reader {
         seed = parseDxfHandle(structure_->header[i + 1].value).value_or(0);
       if (structure_->header[i].value == "$CLAYER") currentLayer = structure_->header[i + 1].value;
     }
+    // New objects take handles from the seed up. A drawing whose handles (or seed) come so close
+    // to the largest a handle can be that the count would wrap to reuse its own handles is
+    // refused.
+    constexpr std::uint64_t kHandlesKeptFree = std::uint64_t{1} << 32;
+    constexpr std::uint64_t kLastUsableHandle = UINT64_MAX - kHandlesKeptFree;
+    if (maxHandle_ >= kLastUsableHandle || seed > kLastUsableHandle) {
+      char highest[24];
+      std::snprintf(highest, sizeof highest, "%llX",
+                    static_cast<unsigned long long>(std::max(maxHandle_, seed)));
+      return fail(std::string("handles run up to ") + highest +
+                  ": no handles are left for the objects the import adds");
+    }
     seed = std::max(seed, maxHandle_ + 1);
 
     const std::vector<DxfObjectDataTable> definitions = takeDxfObjectDataTables(*structure_);
@@ -410,19 +423,24 @@ class Reader {
       out.addApplicationFromFile(userName(entry.name), entry.name, entry.handle);
 
     OvMapODTables& tables = out.objectDataTables();
+    // Copies: adding a table registers its application, which may move the records.
+    std::unordered_map<std::string, std::string> applicationNamesInFile;
+    for (const auto& application : out.applications())
+      if (!application.nameInFile.empty())
+        applicationNamesInFile[application.name] = application.nameInFile;
     std::vector<std::string> tableDxfNames;
     for (const auto& definition : definitions) {
       tables.Add(definition.name, definition.definition, definition.description,
                  definition.isXData);
-      std::string dxfName = escapeDxfSymbolName(definition.name);
-      for (const auto& application : out.applications()) {
-        if (application.name == definition.name && !application.nameInFile.empty())
-          dxfName = application.nameInFile;
-      }
-      tableDxfNames.push_back(std::move(dxfName));
+      const auto inFile = applicationNamesInFile.find(definition.name);
+      tableDxfNames.push_back(inFile != applicationNamesInFile.end()
+                                  ? inFile->second
+                                  : escapeDxfSymbolName(definition.name));
     }
+    DxfObjectDataNames tablesByName;
+    for (std::size_t t = 0; t < tableDxfNames.size(); ++t) tablesByName[tableDxfNames[t]].push_back(t);
     for (auto& item : entities_) {
-      const auto records = takeDxfObjectDataRecords(*item.entity, definitions, tableDxfNames);
+      const auto records = takeDxfObjectDataRecords(*item.entity, definitions, tablesByName);
       const auto layer = layerByDxfName.find(item.layer);
       const OvDbObjectId id = out.appendEntityFromFile(
           std::move(item.entity), item.handle, layer != layerByDxfName.end() ? layer->second : "0");

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """kestrel's --json reports of real runs (imported, partial, nothing to import, usage errors, scan,
-batches) held against docs/kestrel-report.schema.json; and batches: a folder of good, hostile and
+batches, the encoding's reason, --tolerant counts) held against docs/kestrel-report.schema.json; and batches: a folder of good, hostile and
 missing-alignment files imported with -j 2 gives every file the outputs a run of that file alone
 gives (its GIS dataset included), byte for byte, and the worst status; a missing file stops none of
 the others.
@@ -87,6 +87,29 @@ def main():
         check(doc["encoding"]["replaced_bytes"] > 0 and
               [w["code"] for w in doc["warnings"]] == ["characters_replaced"],
               "CP932 read as UTF-8: the replaced bytes counted and said once")
+
+        # Half-width kana whose CP932 bytes are valid UTF-8 ("ﾎｼ" is CE BC, also "μ"): CP932, and why.
+        kana = write(os.path.join(top, "kana.sim"), b"A00,\r\nA01,1,\xCE\xBC1,0.000,0.000,1.0,\r\nA99,\r\n")
+        status, doc = report("import", kana)
+        valid(doc, "half-width kana")
+        check(doc["encoding"]["name"] == "cp932" and 'as CP932 "ﾎｼ1"' in doc["encoding"]["reason"],
+              f"half-width kana read as CP932, the reason quoting them ({doc['encoding']})")
+
+        # A web GIS's export: strict, every point and boundary point rejected; tolerant, each
+        # deviation counted. scan --tolerant counts as the tolerant import reads.
+        web = write(os.path.join(top, "web.sim"),
+                    "A00,\r\nA01,1,1,-100.0,200.0,undefined\r\nA01,2,2,-110.0,205.0,null\r\n"
+                    "A01,3,3,-105.0,215.0,12.5\r\nA99\r\nD00,1,1,1\r\nB01,1,1\r\nB01,2,2\r\nB01,3,3\r\nD99\r\n")
+        for extra, errors, tolerated in (([], 8, [0, 0]), (["--tolerant", "--overwrite"], 0, [8, 2])):
+            status, doc = report("import", web, *extra)
+            what = f"web GIS export, {extra[0] if extra else 'strict'}"
+            valid(doc, what)
+            counts = [doc["tolerated"]["last_field_added"], doc["tolerated"]["elevation_word_dropped"]]
+            check(status == 0 and doc["error_count"] == errors and counts == tolerated,
+                  f"{what}: {doc['error_count']} errors, tolerated {counts}")
+        status, doc = report("scan", web, "--tolerant")
+        valid(doc, "scan --tolerant")
+        check(doc["encoding"]["reason"] != "", "scan says why it read the encoding it did")
 
         status, doc = report("import", noalign, "--output-dir", top, "--lang", "en")
         valid(doc, "partial")

@@ -73,6 +73,59 @@ TEST(KestrelCli, ResultLinesArePrintedAndTheInputIsNeverWritten) {
   EXPECT_EQ(readBytes(input), bytes);
 }
 
+// Half-width kana names whose CP932 bytes happen to be valid UTF-8 ("ﾎｼ" is CE BC, also "μ").
+// cli_json_test.py holds the encoding and its reason in the JSON report.
+TEST(KestrelCli, HalfWidthKanaOfACp932FileAreNotTakenForUtf8) {
+  TempDir dir;
+  const std::string input = dir.write(
+      "kana.sim", "A00,\r\nA01,1,\xCE\xBC" "1,0.000,0.000,1.0,\r\nA01,2,\xCE\xBC" "2,x,0.000,1.0,\r\nA99,\r\n");
+  const Result r = run("import " + quoted(input));
+  ASSERT_EQ(r.status, 0);
+  const std::string stem = input.substr(0, input.size() - 4);
+  EXPECT_NE(readBytes(stem + ".dxf").find("\nﾎｼ1\n"), std::string::npos);
+  EXPECT_NE(readBytes(stem + ".xml").find("name=\"ﾎｼ1\""), std::string::npos);
+  // The log is CP932 ("行目" is 8D 73 96 DA) and quotes the rejected line as it was.
+  EXPECT_NE(readBytes(stem + "_Input.log").find("00003\x8D\x73\x96\xDA A01,2,\xCE\xBC" "2,x"), std::string::npos);
+}
+
+// A file shaped like a public web GIS's export: records without their empty last field, words
+// for missing elevations. Read strictly every point and boundary point is rejected; read
+// tolerantly the points and the lot come in and each deviation is counted (the counts in --json:
+// cli_json_test.py). A well-formed file gives the same log either way.
+TEST(KestrelCli, TolerantReadingTakesWhatAWebGisExportWrites) {
+  TempDir dir;
+  const std::string input = dir.write(
+      "web.sim", "G00,01,web,\r\nZ00,座標ﾃﾞｰﾀ,\r\nA00,\r\nA01,1,1,-100.0,200.0,undefined\r\n"
+                 "A01,2,2,-110.0,205.0,null\r\nA01,3,3,-105.0,215.0,12.5\r\nA99\r\n"
+                 "Z00,区画ﾃﾞｰﾀ,\r\nD00,1,1,1\r\nB01,1,1\r\nB01,2,2\r\nB01,3,3\r\nD99\r\n");
+  const std::string log = input.substr(0, input.size() - 4) + "_Input.log";
+  const Result strict = run("import " + quoted(input));
+  ASSERT_EQ(strict.status, 0);
+  EXPECT_EQ(strict.out, "8個のエラー\n") << strict.out;
+
+  // English first: the log checked below is the Japanese run's.
+  for (const auto& [language, line] :
+       {std::pair{"en", "Deviations tolerated: records without their empty last field 8, "
+                        "elevations given as a word 2"},
+        std::pair{"ja", "書式の違いを許容（末尾の空欄なし8行、数値でない標高2点）"}}) {
+    const Result tolerant =
+        run("import --overwrite --tolerant --lang " + std::string(language) + " " + quoted(input));
+    ASSERT_EQ(tolerant.status, 0);
+    EXPECT_EQ(tolerant.out.substr(tolerant.out.rfind('\n', tolerant.out.size() - 2) + 1),
+              std::string(line) + "\n")
+        << tolerant.out;
+  }
+  EXPECT_NE(readBytes(log).find("          1点のポイント\n          2点の2次元ポイント\n\n"
+                                "00009 D00 画地データの読み込み開始\n00013 D99 画地データの読み込み終了\n"
+                                "          3点の構成点\n"),
+            std::string::npos);
+
+  const std::string project = dir.write("project.sim", readBytes(kExamples + "road-project.sim"));
+  ASSERT_EQ(run("import --tolerant " + quoted(project)).status, 0);
+  EXPECT_EQ(readBytes((dir.path() / "project_Input.log").string()),
+            readBytes(kExamples + "road-project.expected.log"));
+}
+
 // --lang en: the module's English message table in the log, English result lines, and on a
 // terminal an English progress bar that ends its line before the first result line.
 TEST(KestrelCli, EnglishThroughoutWithLangEn) {

@@ -128,6 +128,7 @@ TEST(CleanedElements, DropsTheOpenElementZeroLengthsAndMergesStraightRuns) {
       {"straight runs across the x axis are not merged (no wrap-around)",
        straights({{0, 0}, {100, -0.5}, {200, 0}}), 2},
       {"repeated point", straights({{0, 0}, {0, 0}, {100, 30}, {120, 90}}), 2},
+      {"repeats inside a straight run", straights({{0, 0}, {50, 50}, {50, 50}, {50, 50}, {99, 99}, {99, 150}}), 2},
       {"single point", straights({{5, 5}}), 0},
       {"nothing", GrowingArray<EntityData>{}, 0},
   };

@@ -79,6 +79,18 @@ TEST_F(ReadFileTest, TwoCoordinateSeriesKeepFileOrderAndCheckDuplicatesAcrossSer
   EXPECT_EQ(run_.pointStore.find(1)->name, "P1");  // first match
 }
 
+// The line counter holds 2^31 - 1 lines; the limit is lowered here to reach it with a short file.
+TEST_F(ReadFileTest, AFileLongerThanTheCounterIsReadUpToItsLimitAndSaysSo) {
+  for (const auto& [text, stopped] : {std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\n", false},
+                                      std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\nA00,\nA99,\n", true}}) {
+    run_.lineLimit = 3;
+    read(text);
+    EXPECT_EQ(run_.stoppedAtLineLimit, stopped) << text;
+    EXPECT_EQ(run_.lineCounter, 3) << text;
+    EXPECT_EQ(run_.log.progressLines().back(), "00003     読み込み終了");
+  }
+}
+
 TEST_F(ReadFileTest, LowerCaseCodesStartNoSeries) {
   read("a00,\nA01,1,P1,1,2,3,\nA99,\n");
   EXPECT_EQ(run_.pointStore.size(), 0u);

@@ -58,6 +58,59 @@ INSTANTIATE_TEST_SUITE_P(
                    Encoding::Utf8}),
     [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
 
+// One name in a short file, written in each encoding: detection must give back the encoding the
+// file was written in. The last rows are names whose bytes say the same in both readings; they
+// record which reading wins.
+struct NameCase {
+  const char* name;
+  Encoding utf8File;   // what a UTF-8 file of the name is read as
+  Encoding cp932File;  // what a CP932 file of the name is read as
+};
+
+class DetectedName : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(DetectedName, FileIsReadInTheEncodingItWasWrittenIn) {
+  const NameCase& c = GetParam();
+  const std::string text = "G00,01,,\r\nA00,\r\nA01,1," + std::string(c.name) + ",0.000,0.000,1.0,\r\nA99,\r\n";
+  const std::pair<Encoding, Encoding> files[] = {{Encoding::Utf8, c.utf8File},
+                                                 {Encoding::Cp932, c.cp932File}};
+  for (const auto& [written, expected] : files) {
+    const DecodedText decoded = decode(encode(text, written), EncodingChoice::Auto);
+    EXPECT_EQ(decoded.encoding, expected) << c.name << " written in " << static_cast<int>(written)
+                                          << ": " << decoded.reason;
+    if (decoded.encoding == written) {
+      EXPECT_EQ(decoded.text, text) << c.name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextEncoding, DetectedName,
+    ::testing::Values(
+        NameCase{"P1", Encoding::Utf8, Encoding::Utf8},  // ASCII: one text either way
+        NameCase{"座標", Encoding::Utf8, Encoding::Cp932},
+        NameCase{"ﾎｼ1", Encoding::Utf8, Encoding::Cp932},   // CP932 CE BC: "μ" as UTF-8
+        NameCase{"ﾐｷ", Encoding::Utf8, Encoding::Cp932},    // D0 B7: Cyrillic "з"
+        NameCase{"ﾅｶﾞ", Encoding::Utf8, Encoding::Cp932},   // C5 B6 DE: "Ŷ", then no UTF-8
+        NameCase{"ﾄｲﾚ", Encoding::Utf8, Encoding::Cp932},   // C4 B2 DA: "Ĳ", then no UTF-8
+        NameCase{"ｱｲｳ", Encoding::Utf8, Encoding::Cp932},   // B1 B2 B3: no UTF-8 at all
+        NameCase{"点ﾎｼ", Encoding::Utf8, Encoding::Cp932},
+        NameCase{"Ａ１", Encoding::Utf8, Encoding::Cp932},
+        NameCase{"①", Encoding::Utf8, Encoding::Cp932},
+        NameCase{"10°", Encoding::Utf8, Encoding::Cp932},
+        NameCase{"α角", Encoding::Utf8, Encoding::Cp932},
+        // UTF-8 CE B1 ("α") is CP932 "ﾎｱ": a lone Greek letter is taken for half-width kana.
+        NameCase{"α", Encoding::Cp932, Encoding::Cp932},
+        // CP932 C2 B0 ("ﾂｰ") is UTF-8 "°", a sign survey files use: it is taken for the sign.
+        NameCase{"ﾂｰ", Encoding::Utf8, Encoding::Utf8}),
+    [](const ::testing::TestParamInfo<NameCase>& info) { return "row" + std::to_string(info.index); });
+
+TEST(DetectedName, TheReasonShowsBothReadingsOfTheField) {
+  const DecodedText decoded = decode("A01,1,\xCE\xBC" "1,0.000,0.000,1.0,\r\n", EncodingChoice::Auto);
+  EXPECT_EQ(decoded.reason,
+            "valid UTF-8, but as UTF-8 it reads \"μ1\", characters no SIMA file holds; as CP932 \"ﾎｼ1\"");
+}
+
 struct ValidityCase {
   std::string bytes;
   bool valid;

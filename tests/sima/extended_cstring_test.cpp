@@ -43,8 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Quoted, SplitTest,
     ::testing::Values(
-        SplitCase{"\"a,b\"", {"a,b"}},
-        SplitCase{"X,\"a,b\"", {"X", "a,b"}},
+        // A quoted field that ends the line leaves an empty last field behind it.
+        SplitCase{"\"a,b\"", {"a,b", ""}},
+        SplitCase{"X,\"a,b\"", {"X", "a,b", ""}},
+        SplitCase{"B01,1,\"P,1\"", {"B01", "1", "P,1", ""}},
+        SplitCase{"X,\"ab\"", {"X", "ab"}},  // no separator left to cut at: the last field
         SplitCase{"X,\"a,b\",Y", {"X", "a,b", "Y"}},
         SplitCase{"X,\"a,b\",", {"X", "a,b", ""}},
         SplitCase{"\"\",x", {"", "x"}},
@@ -53,7 +56,12 @@ INSTANTIATE_TEST_SUITE_P(
         // A quoted field after blanks, also as the last field.
         SplitCase{"X,  \"ab\",Y", {"X", "ab", "Y"}},
         SplitCase{"X,  \"a,b\"  ,Y", {"X", "a,b", "Y"}},
-        SplitCase{"X,Y,  \"ab\"  ", {"X", "Y", "ab"}}));
+        SplitCase{"X,  \"a,b\"", {"X", "a,b", ""}},
+        SplitCase{"X,Y,  \"ab\"  ", {"X", "Y", "ab"}},
+        // The one character after a closing quote is dropped, whatever it is; the rest is split.
+        SplitCase{"X,\"a,b\" ,Y", {"X", "a,b", "", "Y"}},
+        SplitCase{"X,\"a,b\"zw,Y", {"X", "a,b", "w", "Y"}},
+        SplitCase{"X,\"a,b\"z", {"X", "a,b", ""}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, SplitTest,
@@ -66,8 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"\"ab,cd,e", {"\"ab", "cd", "e"}},
         SplitCase{"x,\"ab", {"x", "\"ab"}},
         SplitCase{"x, \"ab,c", {"x", " \"ab", "c"}},
-        // Text between a closing quote and the next separator is dropped.
-        SplitCase{"\"a\"x,b", {"a", "b"}}));
+        // Text after the closing quote of a field with blanks before it is dropped.
+        SplitCase{" \"a\"x,b", {"a", "b"}}));
 
 TEST(Split, ReusesTheCallersFieldsAndDropsSurplusOnes) {
   Fields fields{"old0", "old1", "old2", "old3", "old4", "old5", "old6", "old7"};

@@ -36,6 +36,9 @@ TEST(FileLineSource, BlocksCutAnywhereGiveTheLinesOfTheWholeText) {
        Encoding::Cp932},
       {"forced cp932", "A00,\nA99,\n", EncodingChoice::Cp932, Encoding::Cp932},
       {"invalid bytes", "A01,\x81\x20,\xa0\xfd,\n\x82", EncodingChoice::Auto, Encoding::Cp932},
+      // Half-width kana whose bytes are valid UTF-8 too ("ﾎｼ" is CE BC, "μ"), over many blocks.
+      {"cp932 that is valid utf-8", "A00,\r\n" + std::string(150, ' ') + "\r\nA01,1,\xCE\xBC" "1,0,0,1,\r\n",
+       EncodingChoice::Auto, Encoding::Cp932},
       {"long line", std::string(300, 'x') + "\n" + std::string(200, 'y'), EncodingChoice::Auto,
        Encoding::Utf8},
       {"empty", "", EncodingChoice::Auto, Encoding::Utf8},

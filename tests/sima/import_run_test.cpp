@@ -32,13 +32,15 @@ TEST(GrowingArray, CopyingARouteCopiesItsElementsDeeply) {
 }
 
 // Numbering as files carry it: dense from 1, dense from a large offset, scattered, huge, negative,
-// and small numbers arriving after large ones (stored apart, then covered by the growing array).
+// numbers alike in their low bits, and small numbers arriving after large ones (stored apart,
+// then covered by the growing array).
 TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
   struct Case {
     const char* name;
     int32_t low;
     int32_t high;
     std::size_t records;
+    int32_t step = 1;  // the numbers are step · (a number from low to high)
   };
   const Case cases[] = {
       {"dense from one", 1, 60000, 90000},
@@ -46,11 +48,13 @@ TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
       {"scattered", 0, 2000000000, 60000},
       {"negative and positive", -50000, 50000, 60000},
       {"few", 0, 5, 40},
+      {"multiples of 65536", -32768, 32767, 60000, 65536},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::mt19937 random(20261206);
-    std::uniform_int_distribution<int32_t> number(c.low, c.high);
+    std::uniform_int_distribution<int32_t> draw(c.low, c.high);
+    auto number = [&](std::mt19937& r) { return static_cast<int32_t>(draw(r) * static_cast<int64_t>(c.step)); };
     FirstIndexByNumber index;
     std::unordered_map<int32_t, std::size_t> reference;
     for (std::size_t position = 0; position < c.records; ++position) {

@@ -169,6 +169,22 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"I02", "I02,L1,-5.0,10.2,,", "ErrX001", 101},
         CheckCase{"I99", "I99,", "", 0}, CheckCase{"I99", "I99,,", "ErrX001", 101}));
 
+// A quoted text that ends the line is followed by an empty last field, which counts.
+INSTANTIATE_TEST_SUITE_P(
+    QuotedLastField, RecordCheck,
+    ::testing::Values(
+        CheckCase{"G00", "G00,01,\"a,b\"", "", 0}, CheckCase{"A00", "A00,\"座標,データ\"", "ErrX001", 101},
+        CheckCase{"A99", "A99,\"end\"", "", 0}, CheckCase{"A99", "A99,\"end,x\"", "ErrX001", 101},
+        CheckCase{"B01", "B01,1,\"P,1\"", "", 0}, CheckCase{"B01", "B01,x,\"P,1\"", "ErrB01-1", 104},
+        CheckCase{"H00", "H00,1,\"縦断,1\"", "", 0}, CheckCase{"I00", "I00,1,\"横断,1\"", "", 0},
+        CheckCase{"H99", "H99,\"a,b\"", "ErrX001", 101}, CheckCase{"I99", "I99,\"a,b\"", "ErrX001", 101},
+        // Inside the line a quoted name counts once; a blank after its quote adds a field.
+        CheckCase{"A01", "A01,1,\"P,1\",10,20,,", "", 0},
+        CheckCase{"A01", "A01,1,\"P,1\" ,10,20,,", "ErrX001", 154},
+        CheckCase{"I02", "I02,\"L,1\",-5.0,10.2,", "", 0},
+        CheckCase{"D00", "D00,1,\"画地,1\",1,", "", 0},
+        CheckCase{"F00", "F00,1,1,\"本線,1\",2,", "", 0}));
+
 INSTANTIATE_TEST_SUITE_P(
     SeriesCodes, RecordCheck,
     ::testing::Values(

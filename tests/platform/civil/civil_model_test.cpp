@@ -289,7 +289,8 @@ TEST(CivilModel, StationsAreReadInTheAlignmentsOwnStationing) {
   Fixture f;
   f.alignment->startingStation = 1200.0;
   AlignmentEntity* made = nullptr;
-  f.document.addFixedLine(*f.alignment, {0, 0}, {0, 100}, made);  // heading north
+  f.document.addFixedLine(*f.alignment, {0, 0}, {0, 100}, made);      // heading north,
+  f.document.addFixedLine(*f.alignment, {0, 100}, {100, 100}, made);  // then east
   struct Row {
     double station, offset;
     int status;
@@ -299,7 +300,8 @@ TEST(CivilModel, StationsAreReadInTheAlignmentsOwnStationing) {
       {1200.0, 0.0, ovcivil::kOk, {0, 0}},        {1250.0, 0.0, ovcivil::kOk, {0, 50}},
       {1250.0, 5.0, ovcivil::kOk, {5, 50}},       // right of north is east
       {1250.0, -5.0, ovcivil::kOk, {-5, 50}},     {1300.0, 0.0, ovcivil::kOk, {0, 100}},
-      {1199.99, 0.0, ovcivil::kOutsideAlignment, {}}, {1300.01, 0.0, ovcivil::kOutsideAlignment, {}},
+      {1350.0, 5.0, ovcivil::kOk, {50, 95}},      {1400.0, 0.0, ovcivil::kOk, {100, 100}},
+      {1199.99, 0.0, ovcivil::kOutsideAlignment, {}}, {1400.01, 0.0, ovcivil::kOutsideAlignment, {}},
       {50.0, 0.0, ovcivil::kOutsideAlignment, {}},
       {std::numeric_limits<double>::quiet_NaN(), 0.0, ovcivil::kOutsideAlignment, {}},
   };
@@ -310,8 +312,14 @@ TEST(CivilModel, StationsAreReadInTheAlignmentsOwnStationing) {
     EXPECT_NEAR(point.x, row.expected.x, 1e-12) << row.station;
     EXPECT_NEAR(point.y, row.expected.y, 1e-12) << row.station;
   }
-  Fixture empty;
+  // Entities removed and added: stations follow the entities the alignment holds now.
+  f.document.removeEntityAt(*f.alignment, 0);
+  f.document.addFixedLine(*f.alignment, {100, 100}, {100, 130}, made);
   PlanPoint point;
+  EXPECT_EQ(f.alignment->pointAtStation(1350.0, 0.0, point), ovcivil::kOutsideAlignment);
+  ASSERT_EQ(f.alignment->pointAtStation(1310.0, 0.0, point), ovcivil::kOk);
+  EXPECT_NEAR(point.y, 110.0, 1e-12);
+  Fixture empty;
   EXPECT_EQ(empty.alignment->pointAtStation(0.0, 0.0, point), ovcivil::kOutsideAlignment);
 }
 

@@ -104,6 +104,31 @@ TEST(LandXml, RepeatedAndEmptyNamesGetStableSuffixes) {
   // The model keeps what it was given.
   EXPECT_EQ(document.sites().front().alignments[1].name, "本線");
   EXPECT_EQ(written(document), text);
+  // A suffix some point already carries as its name is passed over by later repeats.
+  CivilDocument repeats;
+  int32_t number = 0;
+  for (const char* name : {"X", "X", "X (3)", "X", "X (2)", "X"})
+    repeats.points().push_back({++number, name, 0.0, 0.0, 0.0});
+  const std::string names = written(repeats);
+  int32_t expected = 0;
+  for (const char* name : {"X", "X (2)", "X (3)", "X (4)", "X (2) (2)", "X (5)"})
+    EXPECT_NE(names.find("<CgPoint name=\"" + std::string(name) + "\" oID=\"" +
+                         std::to_string(++expected) + "\""),
+              std::string::npos) << name;
+}
+
+TEST(LandXml, PointsNestedDeeplyAreReadWithoutRecursion) {
+  constexpr int kDepth = 200000;
+  std::string text = "<LandXML>";
+  for (int i = 0; i < kDepth; ++i) text += "<CgPoints>";
+  text += "<CgPoint name='deep' oID='7'>1 2 3</CgPoint>";
+  for (int i = 0; i < kDepth; ++i) text += "</CgPoints>";
+  text += "<CgPoints><CgPoint oID='8'>4 5</CgPoint></CgPoints></LandXML>";
+  CivilDocument document;
+  ASSERT_TRUE(ovcivil::readLandXml(text, document));
+  ASSERT_EQ(document.points().size(), 2u);
+  EXPECT_EQ(document.points()[0].name, "deep");
+  EXPECT_EQ(document.points()[1].number, 8);
 }
 
 // Point names a damaged or hostile file may carry. The CgPoint lines are formatted without the

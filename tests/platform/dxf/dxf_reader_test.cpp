@@ -92,6 +92,12 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
       {"no OBJECTS", replaced(good, "  2\nOBJECTS\n", "  2\nOBJECTZ\n"), "no OBJECTS section"},
       {"no model space", replaced(good, "*Model_Space", "*Model_Spice"), "*Model_Space"},
       {"no ENDTAB", replaced(good, "  0\nENDTAB\n  0\nTABLE\n", "  0\nTABLE\n"), "no ENDTAB"},
+      // New objects would get handles the drawing already uses.
+      {"an entity with the largest handle",
+       replaced(good, "AcDbPoint", "AcDbPoint\n  5\nFFFFFFFFFFFFFFFF"), "no handles are left"},
+      {"a handle seed near the largest handle",
+       replaced(good, "$HANDSEED\n  5\n", "$HANDSEED\n  5\nFFFFFFFFFFFFFF00\n999\n"),
+       "no handles are left"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -313,6 +319,21 @@ TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
     EXPECT_EQ(again.entityCount(), database.entityCount());
   }
   EXPECT_GT(accepted, 0);
+
+  // The object-data dictionary names the root dictionary as one of its tables: the root stays.
+  const auto valueAfter = [](const std::string& text, const std::string& marker) {
+    const std::size_t at = text.find(marker) + marker.size();
+    return text.substr(at, text.find('\n', at) - at);
+  };
+  const std::string root = valueAfter(good, "OBJECTS\n  0\nDICTIONARY\n  5\n");
+  std::string namesRoot = good;
+  const std::size_t tables =
+      namesRoot.find("DICTIONARY\n  5\n" + valueAfter(good, "KESTREL_OBJECT_DATA\n350\n") + "\n");
+  const std::size_t entry = namesRoot.find("\n350\n", tables) + 5;
+  namesRoot.replace(entry, namesRoot.find('\n', entry) - entry, root);
+  OvDbDatabase database;
+  ASSERT_TRUE(readDxf(namesRoot, database));
+  EXPECT_EQ(valueAfter(writeToString(database), "OBJECTS\n  0\nDICTIONARY\n  5\n"), root);
 }
 
 TEST(DxfReader, IdsFromBeforeOpeningNameNothingAfterwards) {

@@ -1,0 +1,26 @@
+// Fuzz target over the DXF reader as the import meets it: the input is a base drawing. What is
+// accepted gets a new entity (so that handles are handed out past the base's own), is written
+// as DXF and must read back whole: an accepted drawing whose output cannot be opened again, or
+// opens with other entities, is a fault.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+#include "io/atomic_file.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  OvDbDatabase base;
+  if (!readDxf(std::string_view(reinterpret_cast<const char*>(data), size), base)) return 0;
+  ovSetWorkingDatabase(&base);
+  ovdraw::createPoint(base.currentLayerName(), 1.0, 2.0, 3.0);
+  ovSetWorkingDatabase(nullptr);
+  kestrel::io::StringSink written;
+  if (!writeDxf(base, written)) std::abort();
+  OvDbDatabase again;
+  if (!readDxf(written.text(), again) || again.entityCount() != base.entityCount()) std::abort();
+  return 0;
+}

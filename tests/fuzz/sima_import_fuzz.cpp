@@ -1,0 +1,96 @@
+// Fuzz target over the whole import of one SIMA file: the dialog's pre-scan, then the import
+// with every series ticked, drawing points, lots, route polylines and alignments and placing
+// results; then its outputs: the log in the input's encoding, the drawing as DXF and the civil
+// document as LandXML, both of which must read back.
+//
+// Layout of the bytes: one option byte, then the file.
+//   option bits 0-1: the encoding asked for (0 and 3 auto, 1 UTF-8, 2 CP932)
+//   option bit 2:    a tolerant reading (--tolerant)
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "command/read_file.h"
+#include "io/atomic_file.h"
+#include "io/text_encoding.h"
+#include "platform/civil/civil_model.h"
+#include "platform/civil/landxml.h"
+#include "platform/drawing/drawing_database.h"
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
+
+namespace {
+
+constexpr const char* kSite = "サイト";
+
+// The file the import reads: an anonymous file in memory, rewritten for every input.
+class MemoryFile {
+ public:
+  MemoryFile() : fd_(memfd_create("fuzz.sim", 0)), path_("/proc/self/fd/" + std::to_string(fd_)) {}
+  ~MemoryFile() { close(fd_); }
+  const std::string& write(const uint8_t* data, size_t size) {
+    if (ftruncate(fd_, 0) != 0 || pwrite(fd_, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+    return path_;
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+kestrel::io::EncodingChoice encodingOf(uint8_t option) {
+  switch (option & 3) {
+    case 1: return kestrel::io::EncodingChoice::Utf8;
+    case 2: return kestrel::io::EncodingChoice::Cp932;
+    default: return kestrel::io::EncodingChoice::Auto;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static MemoryFile file;
+  const std::string& path = file.write(data + 1, size - 1);
+  const kestrel::io::EncodingChoice encoding = encodingOf(data[0]);
+
+  const bool tolerant = (data[0] & 4) != 0;
+  kestrel::ImportRun scan;
+  scan.tolerant = tolerant;
+  if (kestrel::preScanFile(scan, path, encoding) != 0) std::abort();
+
+  OvDbDatabase drawing;
+  ovSetWorkingDatabase(&drawing);
+  auto civil = std::make_unique<ovcivil::CivilDocument>();
+  civil->addSite(kSite);
+  ovcivil::CivilDocument& document = *civil;
+  ovcivil::civilApplication().setActiveDocument(std::move(civil));
+  kestrel::ImportRun run;
+  run.siteName = kSite;
+  run.tolerant = tolerant;
+  for (bool& selected : run.selection.selected) selected = true;
+  if (kestrel::readFile(run, path, encoding) != 0 || run.lineCounter != scan.lineCounter) std::abort();
+  ovSetWorkingDatabase(nullptr);
+
+  if (run.log.errors().size() != static_cast<std::size_t>(run.log.errorCount())) std::abort();
+  run.log.setPath(path);
+  const std::string log = kestrel::io::encode(run.log.render(), run.inputEncoding);
+  if (log.empty()) std::abort();
+
+  kestrel::io::StringSink dxf;
+  OvDbDatabase dxfAgain;
+  if (!writeDxf(drawing, dxf) || !readDxf(dxf.text(), dxfAgain) ||
+      dxfAgain.entityCount() != drawing.entityCount())
+    std::abort();
+  std::ostringstream landxml;
+  ovcivil::writeLandXml(document, landxml, "2026-01-01", "00:00:00");
+  ovcivil::CivilDocument landxmlAgain;
+  if (!ovcivil::readLandXml(landxml.str(), landxmlAgain)) std::abort();
+  ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
+  return 0;
+}
