@@ -24,14 +24,15 @@ void ensureTable(const char* name) {
 
 void attachRecord(const char* table, OvDbObjectId entity, int32_t number, const std::string& name,
                   const std::string& type, const std::string& fileName) {
-  OvMapValue values[4] = {OvMapValue(number), OvMapValue(name), OvMapValue(type),
-                          OvMapValue(fileName)};
   OvMapODTables& tables = ovCurrentObjectDataTables();
   const std::string tableName = table;
-  OvMapODTableRecord record;
+  // One record filled anew for every entity: with short texts that allocates nothing.
+  static thread_local OvMapODTableRecord record;
   if (!tables.InitRecord(tableName, record)) return;
+  OvMapValue values[4] = {OvMapValue(number), OvMapValue(name), OvMapValue(type),
+                          OvMapValue(fileName)};
   for (int i = 0; i < 4 && i < record.Count(); ++i) record.Value(i) = std::move(values[i]);
-  tables.AddRecord(tableName, entity, std::move(record));
+  tables.AddRecord(tableName, entity, record);
 }
 
 }  // namespace

@@ -291,11 +291,10 @@ int runImport(const ImportOptions& o) {
   kestrel::io::Result landxmlSaved;
   {
     std::jthread dxfWriter([&] { dxfSaved = saveDxf(drawing, output); });
-    auto points = cli::drawingCogoPoints(drawing, importModule->surveyPointTable());
-    if (!points.empty()) civil.markModified();
-    civil.points().insert(civil.points().end(), std::make_move_iterator(points.begin()),
-                          std::make_move_iterator(points.end()));
-    landxmlSaved = ovcivil::saveLandXml(civil, landxml);
+    // The survey points go into the LandXML straight from the drawing, not through a copy.
+    const cli::DrawingCogoPoints points(drawing, importModule->surveyPointTable());
+    if (points.size() > 0) civil.markModified();
+    landxmlSaved = ovcivil::saveLandXml(civil, landxml, &points);
   }
   if (!dxfSaved) return fail(1, dxfSaved.message());
   if (!landxmlSaved) return fail(1, landxmlSaved.message());

@@ -1,12 +1,20 @@
 // The host's object-data extension: named tables of typed columns per drawing, one record per
 // entity and table, readable back by table name and entity.
+//
+// Storage: a record is a fixed row of four-byte cells in its table (an integer or a text in one
+// cell, a real in two); texts live once in the drawing's text pool, and a text equal to the one
+// the same column stored last is not stored again (a file name or a type repeats on every record).
+// A point's record with a short name costs about 45 bytes.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
+#include "platform/drawing/chunked_array.h"
 #include "platform/drawing/drawing_database.h"
 
 // The data type of a column and of a value.
@@ -95,11 +103,63 @@ struct OvMapODTable {
   std::size_t recordCount = 0;
 };
 
+class OvMapODTables;
+
+// A stored record as it is kept, read in place: values by column, texts as views of the pool.
+class OvMapODRecordView {
+ public:
+  OvMapODRecordView(const OvMapODTables& tables, std::uint32_t table, std::uint32_t row)
+      : tables_(&tables), table_(table), row_(row) {}
+  // Number of values (the table's columns).
+  int Count() const;
+  OvMapDataType Type(int column) const;
+  std::int32_t Int32Value(int column) const;
+  double DoubleValue(int column) const;
+  std::string_view TextValue(int column) const;
+  // Where the text of a column is kept: equal numbers, equal texts (not always the reverse).
+  std::uint32_t TextId(int column) const;
+  // The value of a column as a value of its own.
+  OvMapValue Value(int column) const;
+
+ private:
+  std::uint32_t cell(int column) const;
+  const OvMapODTables* tables_;
+  std::uint32_t table_;
+  std::uint32_t row_;
+};
+
+// A record read back from the tables: a copy of it, used like a pointer to a record.
+class OvMapODRecordCopy {
+ public:
+  explicit OvMapODRecordCopy(OvMapODTableRecord record) : record_(std::move(record)) {}
+  const OvMapODTableRecord* operator->() const { return &record_; }
+  const OvMapODTableRecord& operator*() const { return record_; }
+
+ private:
+  OvMapODTableRecord record_;
+};
+
+// Texts of one drawing's records, each stored once with its length in front; a text is named by
+// a 32-bit id (block and offset).
+class OvMapTextPool {
+ public:
+  std::uint32_t add(std::string_view text);
+  std::string_view text(std::uint32_t id) const;
+  void clear();
+
+ private:
+  static constexpr unsigned kBlockBits = 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;  // a long text's block stands for several ids
+  std::size_t current_ = SIZE_MAX;                // the block short texts go to
+  std::size_t used_ = 0;                          // bytes used in it
+};
+
 // The object-data tables of one drawing (the project's tables for its document).
 class OvMapODTables {
  public:
   // Tables of a drawing; the drawing outlives them.
   explicit OvMapODTables(OvDbDatabase& database) : database_(database) {}
+  ~OvMapODTables();
   // Adds a table; false, leaving the existing table unchanged, when the name is taken, and false
   // for an empty name or a definition without columns.
   bool Add(const std::string& name, const OvMapODTableDefinition& definition,
@@ -113,33 +173,46 @@ class OvMapODTables {
   // Initialises a record from a table's definition; false when there is no such table.
   bool InitRecord(const std::string& tableName, OvMapODTableRecord& record) const;
   // Attaches a record to an entity of the drawing; false (nothing added) for an unknown table or
-  // entity, or values that do not match the table's columns in number and type.
+  // entity, values that do not match the table's columns in number and type, or texts beyond
+  // what one drawing can hold (4 GB).
   bool AddRecord(const std::string& tableName, OvDbObjectId entity,
                  const OvMapODTableRecord& record);
-  // The same, taking the record's values over instead of copying them.
+  // The same (the record is read, not kept).
   bool AddRecord(const std::string& tableName, OvDbObjectId entity, OvMapODTableRecord&& record);
-  // The records of a table attached to an entity, in the order added.
-  std::vector<const OvMapODTableRecord*> Records(const std::string& tableName,
-                                                 OvDbObjectId entity) const;
-  // Calls visit(table, record) for every record of an entity, in the order added.
+  // Copies of the records of a table attached to an entity, in the order added.
+  std::vector<OvMapODRecordCopy> Records(const std::string& tableName, OvDbObjectId entity) const;
+  // Calls visit(table, record view) for every record of the entity at a model-space position, in
+  // the order added.
   template <class Visit>
   void forEachRecordOf(std::size_t entityIndex, Visit&& visit) const;
   // Removes every table and record (the drawing starts over).
   void clear();
 
  private:
+  friend class OvMapODRecordView;
   struct StoredRecord {
     std::uint32_t table;
+    std::uint32_t row;
     std::uint32_t nextOfEntity;
-    OvMapODTableRecord record;
+  };
+  // How a table's rows are laid out and kept.
+  struct Rows {
+    std::vector<std::uint32_t> firstCell;  // by column
+    std::uint32_t cellsPerRow = 0;
+    OvDbChunkedArray<std::uint32_t> cells;
+    std::vector<std::uint32_t> lastText;   // by column: the text id stored last (UINT32_MAX: none)
+    std::uint32_t rowCount = 0;
   };
   static constexpr std::uint32_t kNone = UINT32_MAX;
   std::ptrdiff_t findTable(const std::string& name) const;
+  bool storeText(Rows& rows, int column, std::string_view text, std::uint32_t& id);
 
   OvDbDatabase& database_;
   std::vector<OvMapODTable> tables_;
-  std::vector<StoredRecord> records_;
-  std::vector<std::uint32_t> firstRecordOfEntity_;  // by model-space position
+  std::vector<std::unique_ptr<Rows>> rows_;  // by table
+  OvMapTextPool texts_;
+  OvDbChunkedArray<StoredRecord> records_;
+  OvDbChunkedArray<std::uint32_t> firstRecordOfEntity_;  // by model-space position
 };
 
 template <class Visit>
@@ -147,7 +220,8 @@ void OvMapODTables::forEachRecordOf(std::size_t entityIndex, Visit&& visit) cons
   if (entityIndex >= firstRecordOfEntity_.size()) return;
   for (std::uint32_t at = firstRecordOfEntity_[entityIndex]; at != kNone;
        at = records_[at].nextOfEntity) {
-    visit(tables_[records_[at].table], records_[at].record);
+    const StoredRecord& stored = records_[at];
+    visit(tables_[stored.table], OvMapODRecordView(*this, stored.table, stored.row));
   }
 }
 

@@ -169,34 +169,51 @@ void DxfGroupWriter::verbatim(int groupCode, std::string_view value) {
 
 void DxfGroupWriter::text(int groupCode, std::string_view value) {
   code(groupCode);
+  textLine(value);
+  maybeFlush();
+}
+
+void DxfGroupWriter::textLine(std::string_view value) {
   appendDxfSafeText(buffer_, value);
   buffer_.push_back('\n');
-  maybeFlush();
 }
 
 void DxfGroupWriter::real(int groupCode, double value) {
   code(groupCode);
+  realLine(value);
+}
+
+void DxfGroupWriter::realLine(double value) {
   if (!std::isfinite(value)) value = 0.0;
-  char digits[32];
+  char digits[33];
   // Text that reads back to the same double.
-  const char* last = kestrel::io::writeRoundTripNumber(digits, digits + sizeof digits, value);
+  char* last = kestrel::io::writeRoundTripNumber(digits, digits + 32, value);
+  *last++ = '\n';
   buffer_.append(digits, static_cast<std::size_t>(last - digits));
-  buffer_.push_back('\n');
 }
 
 void DxfGroupWriter::integer(int groupCode, long long value) {
   code(groupCode);
+  integerLine(value);
+}
+
+void DxfGroupWriter::integerLine(long long value) {
   char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  buffer_.append(digits, static_cast<std::size_t>(result.ptr - digits));
-  buffer_.push_back('\n');
+  char* last = std::to_chars(digits, digits + 23, value).ptr;
+  *last++ = '\n';
+  buffer_.append(digits, static_cast<std::size_t>(last - digits));
 }
 
 void DxfGroupWriter::handle(int groupCode, std::uint64_t value) {
   code(groupCode);
+  handleLine(value);
+}
+
+void DxfGroupWriter::handleLine(std::uint64_t value) {
   char digits[20];
-  buffer_.append(digits, writeHandle(digits, value));
-  buffer_.push_back('\n');
+  char* last = writeHandle(digits, value);
+  *last++ = '\n';
+  buffer_.append(digits, static_cast<std::size_t>(last - digits));
 }
 
 void DxfGroupWriter::raw(std::string_view text) {

@@ -73,8 +73,14 @@ class DxfGroupWriter {
   void integer(int code, long long value);
   // A handle in upper-case hex.
   void handle(int code, std::uint64_t value);
-  // Text already laid out as groups.
+  // Text already laid out as groups (or as the code lines of the value lines below).
   void raw(std::string_view text);
+  // A value line alone, after its code line laid out with raw(): as real(), integer(), handle()
+  // and text() write their values.
+  void realLine(double value);
+  void integerLine(long long value);
+  void handleLine(std::uint64_t value);
+  void textLine(std::string_view value);
   void groups(const DxfGroups& list);
   // Hands the buffer to the sink when it is full.
   void maybeFlush();

@@ -1,6 +1,7 @@
 #include "platform/dxf/dxf_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <numbers>
 #include <unordered_map>
 #include <unordered_set>
@@ -184,86 +185,127 @@ class DrawingWriter {
     }
   }
 
-  void entityStart(std::string_view type, const OvDbEntity& entity, std::size_t index,
-                   std::string_view subclass) {
-    out_.verbatim(0, type);
-    out_.handle(5, entity.handle());
-    out_.handle(330, structure_.modelSpaceRecordHandle);
-    out_.verbatim(100, "AcDbEntity");
-    out_.verbatim(8, layerNameOf(entity, index));
-    out_.verbatim(100, subclass);
-  }
-  const std::string& layerNameOf(const OvDbEntity& entity, std::size_t) const {
-    const std::size_t layer = entity.layerIndex();
-    return layerNames_[layer < layerNames_.size() ? layer : 0];
+  // The groups every entity of a kind on a layer starts with, laid out once: what comes before
+  // the handle, and by layer what comes after it up to the entity's own groups.
+  struct EntityStart {
+    EntityStart(std::string_view type, std::string_view subclassName) : subclass(subclassName) {
+      appendDxfGroup(beforeHandle, 0, type);
+      beforeHandle += "  5\n";
+    }
+    std::string subclass;
+    std::string beforeHandle;
+    std::vector<std::string> afterHandle;  // by layer; empty until first needed
+  };
+  void entityStart(EntityStart& start, std::uint64_t handle, std::uint32_t layerIndex) {
+    const std::size_t layer = layerIndex < layerNames_.size() ? layerIndex : 0;
+    if (start.afterHandle.size() <= layer) start.afterHandle.resize(layerNames_.size());
+    std::string& after = start.afterHandle[layer];
+    if (after.empty()) {
+      appendDxfGroup(after, 330, dxfHandleText(structure_.modelSpaceRecordHandle));
+      appendDxfGroup(after, 100, "AcDbEntity");
+      appendDxfGroup(after, 8, layerNames_[layer]);
+      appendDxfGroup(after, 100, start.subclass);
+    }
+    out_.raw(start.beforeHandle);
+    out_.handleLine(handle);
+    out_.raw(after);
   }
 
-  void writeExtendedData(const OvDbEntity& entity, std::size_t index) {
-    for (const auto& block : entity.xdata()) {
+  // Extended data: the entity's own, then its object-data records under their tables' names.
+  void writeExtendedData(std::size_t index) {
+    for (const auto& block : database_.xdataAt(index)) {
       const auto found = applicationIndex_.find(block.applicationName);
       if (found == applicationIndex_.end()) continue;
       out_.verbatim(1001, applicationNames_[found->second]);
       for (const auto& value : block.values) out_.text(1000, value);
     }
-    tables_.forEachRecordOf(index,
-                            [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
-                              const auto found = applicationIndex_.find(table.name);
-                              if (found == applicationIndex_.end()) return;
-                              out_.verbatim(1001, applicationNames_[found->second]);
-                              for (int column = 0; column < record.Count(); ++column) {
-                                const OvMapValue& value = record.Value(column);
-                                switch (value.Type()) {
-                                  case OvMapDataType::Integer:
-                                    out_.integer(1071, value.Int32Value());
-                                    break;
-                                  case OvMapDataType::Real:
-                                    out_.real(1040, value.DoubleValue());
-                                    break;
-                                  case OvMapDataType::Character:
-                                    out_.text(1000, value.StrValue());
-                                    break;
-                                }
-                              }
-                            });
+    tables_.forEachRecordOf(index, [&](const OvMapODTable& table, const OvMapODRecordView& record) {
+      const std::string& head = recordHead(table);
+      if (head.empty()) return;
+      out_.raw(head);
+      for (int column = 0; column < record.Count(); ++column) {
+        switch (record.Type(column)) {
+          case OvMapDataType::Integer:
+            out_.raw("1071\n");
+            out_.integerLine(record.Int32Value(column));
+            break;
+          case OvMapDataType::Real:
+            out_.raw("1040\n");
+            out_.realLine(record.DoubleValue(column));
+            break;
+          case OvMapDataType::Character:
+            out_.raw("1000\n");
+            writeRecordText(record.TextId(column), record.TextValue(column));
+            break;
+        }
+      }
+    });
+  }
+  // "1001" and the application name a table's records go under; empty for a table without one.
+  const std::string& recordHead(const OvMapODTable& table) {
+    const auto cached = recordHeads_.find(&table);
+    if (cached != recordHeads_.end()) return cached->second;
+    std::string head;
+    const auto found = applicationIndex_.find(table.name);
+    if (found != applicationIndex_.end()) appendDxfGroup(head, 1001, applicationNames_[found->second]);
+    return recordHeads_.emplace(&table, std::move(head)).first->second;
+  }
+  // A record's text as a value line. Texts that repeat (a type, a file name) are stored once and
+  // come back under the same id: the last few are kept ready made.
+  void writeRecordText(std::uint32_t id, std::string_view text) {
+    for (const auto& [cachedId, line] : recentTexts_) {
+      if (cachedId == id) {
+        out_.raw(line);
+        return;
+      }
+    }
+    std::string line;
+    appendDxfSafeText(line, text);
+    line.push_back('\n');
+    out_.raw(line);
+    recentTexts_[nextRecent_] = {id, std::move(line)};
+    nextRecent_ = (nextRecent_ + 1) % recentTexts_.size();
   }
 
-  void writeLightweight(const OvDbEntity& entity, std::size_t index, const auto& vertices,
+  void writeLightweight(std::uint64_t handle, std::uint32_t layer, const auto& vertices,
                         bool closed, double elevation) {
-    entityStart("LWPOLYLINE", entity, index, "AcDbPolyline");
-    out_.integer(90, static_cast<long long>(vertices.size()));
-    out_.integer(70, closed ? 1 : 0);
+    entityStart(lightweightStart_, handle, layer);
+    out_.raw(" 90\n");
+    out_.integerLine(static_cast<long long>(vertices.size()));
+    out_.raw(closed ? " 70\n1\n" : " 70\n0\n");
     if (elevation != 0.0) out_.real(38, elevation);
     for (const auto& vertex : vertices) {
-      out_.real(10, vertex.x);
-      out_.real(20, vertex.y);
+      out_.raw(" 10\n");
+      out_.realLine(vertex.x);
+      out_.raw(" 20\n");
+      out_.realLine(vertex.y);
     }
   }
 
-  void writeEntity(const OvDbEntity& entity, std::size_t index) {
-    switch (entity.kind()) {
-      case OvDbEntityKind::Point: {
-        const auto& point = static_cast<const OvDbPoint&>(entity);
-        entityStart("POINT", entity, index, "AcDbPoint");
-        out_.real(10, point.position.x);
-        out_.real(20, point.position.y);
-        out_.real(30, point.position.z);
+  void writeEntity(std::size_t index) {
+    const OvDbStoredEntity entity = database_.storedEntity(index);
+    switch (entity.kind) {
+      case OvDbEntityKind::Point:
+        entityStart(pointStart_, entity.handle, entity.layerIndex);
+        out_.raw(" 10\n");
+        out_.realLine(entity.position.x);
+        out_.raw(" 20\n");
+        out_.realLine(entity.position.y);
+        out_.raw(" 30\n");
+        out_.realLine(entity.position.z);
         break;
-      }
-      case OvDbEntityKind::Polyline2d: {
+      case OvDbEntityKind::Polyline2d:
         // A simple 2-D polyline (elevation 0, open, no widths or bulges) says exactly what a
         // lightweight one says, in fewer handles.
-        const auto& polyline = static_cast<const OvDb2dPolyline&>(entity);
-        writeLightweight(entity, index, polyline.vertices, false, 0.0);
+        writeLightweight(entity.handle, entity.layerIndex, entity.simpleVertices, false, 0.0);
         break;
-      }
-      case OvDbEntityKind::Polyline: {
-        const auto& polyline = static_cast<const OvDbPolyline&>(entity);
-        writeLightweight(entity, index, polyline.vertices, polyline.closed, polyline.elevation);
+      case OvDbEntityKind::Polyline:
+        writeLightweight(entity.handle, entity.layerIndex, entity.vertices, entity.closed,
+                         entity.elevation);
         break;
-      }
       case OvDbEntityKind::Line: {
-        const auto& line = static_cast<const OvDbLine&>(entity);
-        entityStart("LINE", entity, index, "AcDbLine");
+        const auto& line = static_cast<const OvDbLine&>(*entity.object);
+        entityStart(lineStart_, entity.handle, entity.layerIndex);
         out_.real(10, line.start.x);
         out_.real(20, line.start.y);
         out_.real(30, line.start.z);
@@ -273,8 +315,8 @@ class DrawingWriter {
         break;
       }
       case OvDbEntityKind::Arc: {
-        const auto& arc = static_cast<const OvDbArc&>(entity);
-        entityStart("ARC", entity, index, "AcDbCircle");
+        const auto& arc = static_cast<const OvDbArc&>(*entity.object);
+        entityStart(arcStart_, entity.handle, entity.layerIndex);
         out_.real(10, arc.center.x);
         out_.real(20, arc.center.y);
         out_.real(30, arc.center.z);
@@ -286,21 +328,21 @@ class DrawingWriter {
       }
       case OvDbEntityKind::Raw: {
         // Extended data belongs at the end of the first entity, before any sub-entity.
-        const auto& raw = static_cast<const OvDbRawEntity&>(entity);
+        const auto& raw = static_cast<const OvDbRawEntity&>(*entity.object);
         const std::size_t split = std::min(raw.ownPartEnd, raw.fileText.size());
         out_.raw(std::string_view(raw.fileText).substr(0, split));
-        writeExtendedData(entity, index);
+        writeExtendedData(index);
         out_.raw(std::string_view(raw.fileText).substr(split));
         return;
       }
     }
-    writeExtendedData(entity, index);
+    writeExtendedData(index);
   }
 
   void writeEntities() {
     section("ENTITIES");
     for (std::size_t i = 0; i < database_.entityCount(); ++i) {
-      writeEntity(database_.entityAt(i), i);
+      writeEntity(i);
       out_.maybeFlush();
       if (out_.failed()) return;
     }
@@ -369,6 +411,14 @@ class DrawingWriter {
   std::uint64_t objectDataDictionary_ = 0;
   std::vector<std::uint64_t> tableRecordHandles_;
   std::uint64_t handleSeed_ = 0;
+  EntityStart pointStart_{"POINT", "AcDbPoint"};
+  EntityStart lightweightStart_{"LWPOLYLINE", "AcDbPolyline"};
+  EntityStart lineStart_{"LINE", "AcDbLine"};
+  EntityStart arcStart_{"ARC", "AcDbCircle"};
+  std::unordered_map<const OvMapODTable*, std::string> recordHeads_;
+  std::array<std::pair<std::uint32_t, std::string>, 4> recentTexts_{
+      {{UINT32_MAX, {}}, {UINT32_MAX, {}}, {UINT32_MAX, {}}, {UINT32_MAX, {}}}};
+  std::size_t nextRecent_ = 0;
 };
 
 }  // namespace

@@ -154,7 +154,7 @@ TEST_F(ObjectData, RecordsReadBackByTableAndEntityInTheOrderAdded) {
 
   std::vector<std::string> visited;
   tables().forEachRecordOf(static_cast<std::size_t>(database.indexOf(point)),
-                           [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+                           [&](const OvMapODTable& table, const auto& record) {
                              visited.push_back(table.name + ":" + record.Value(1).StrValue());
                            });
   EXPECT_EQ(visited, (std::vector<std::string>{"JSIMA_V3_Point:P1", "JSIMA_V3_Point:P2"}));
