@@ -36,6 +36,7 @@ void resetRun(ImportRun& run, const std::string& path, ReadMode mode) {
   run.lineCounter = 0;
   run.errorHighWater = 0;
   run.counters = RunCounters{};
+  run.preScanCounts = PreScanCounts{};
   run.currentAlignmentName = run.chosenAlignmentName;
 }
 

@@ -1,6 +1,7 @@
 #include "drawing/coordinate_import.h"
 
 #include <utility>
+#include <vector>
 
 #include "drawing/object_records.h"
 
@@ -19,9 +20,30 @@ SimaPoint pointFromRecord(const Fields& f) {
   return point;
 }
 
+// A pre-scan's A series: the points are counted, and only their numbers kept for the lookups of
+// lots and routes; they join the store when the series ends, as an import's do.
+void countCoordinateSeries(ImportRun& run) {
+  std::vector<int32_t> numbers;
+  ImportRun::Line line;
+  while (run.nextLine(line)) {
+    const std::string& code = line.fields[0];
+    if (code == "A01") {
+      numbers.push_back(sima::toInteger(fieldAt(line.fields, 1)));
+      if (!sima::trim(fieldAt(line.fields, 5)).empty()) ++run.preScanCounts.pointsWithElevation;
+    } else if (code == "A99") {
+      break;
+    }
+  }
+  for (const int32_t number : numbers) run.pointStore.appendNumberOnly(number);
+}
+
 }  // namespace
 
 void readCoordinateSeries(ImportRun& run) {
+  if (!run.importing()) {
+    countCoordinateSeries(run);
+    return;
+  }
   GrowingArray<SimaPoint> seriesPoints;
   ImportRun::Line line;
   while (run.nextLine(line)) {

@@ -31,6 +31,10 @@ void readLot(ImportRun& run, const Fields& header) {
   vertices.reserve(16);
 
   auto finishGood = [&] {
+    if (!run.importing()) {  // a pre-scan counts the lot
+      ++run.preScanCounts.lots;
+      return;
+    }
     lot.vertices.reserve(vertices.size());
     for (const SimaPoint* vertex : vertices) lot.vertices.append(*vertex);
     run.lots.append(std::move(lot));
@@ -54,6 +58,10 @@ void readLot(ImportRun& run, const Fields& header) {
     }
     if (code == "B01") {
       if (run.rejects(RecordCheck::B01, line)) continue;
+      if (!run.importing()) {  // a pre-scan only asks whether the vertex exists
+        failed = !run.pointStore.contains(sima::toInteger(fieldAt(line.fields, 1)));
+        continue;
+      }
       try {
         const SimaPoint& vertex = run.lookupPoint(sima::toInteger(fieldAt(line.fields, 1)));
         // Copied when the lot ends: fetch it meanwhile, it is anywhere in a large store.

@@ -59,9 +59,19 @@ struct RunCounters {
   bool servedRouteType[8] = {};           // a result block found a route of that type (2, 3, 7)
 };
 
-// How a run reads its file: a real import, or the dialog's pre-scan, which fills the run's
-// records without any check, log line or drawing.
+// How a run reads its file: a real import, or the dialog's pre-scan, which reads through the same
+// readers without any check, log line or drawing and counts what the import would find instead of
+// keeping its records (only routes and result blocks are kept, without their elements and
+// stations, for the alignment questions).
 enum class ReadMode { Import, PreScan };
+
+// What a pre-scan counts for the dialog's tree (route types are in RunCounters::routesPerType).
+struct PreScanCounts {
+  int32_t pointsWithElevation = 0;  // A01 lines with a Z
+  int32_t lots = 0;                 // lots whose every vertex was found
+  int32_t stations = 0;             // H01 lines of blocks that reached H99
+  int32_t sections = 0;             // I01 lines of blocks that reached I99
+};
 
 // Field i of a line, or the empty text when the line has fewer fields.
 inline const std::string& fieldAt(const Fields& fields, std::size_t i) {
@@ -118,6 +128,7 @@ class ImportRun {
   ReadMode mode = ReadMode::Import;
   ImportLog log;
   RunCounters counters;
+  PreScanCounts preScanCounts;
   bool chosenAlignmentFlag = false;
   std::vector<std::string> names;  // alignments made, for the result dialog
   ProgressSink* progress = nullptr;

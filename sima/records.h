@@ -201,6 +201,7 @@ class PointStore {
   void clear() {
     points_.clear();
     firstByNumber_.clear();
+    numbersOnly_ = 0;
   }
   void reserve(std::size_t n) { points_.reserve(n); }
   void append(const SimaPoint& point) {
@@ -217,6 +218,8 @@ class PointStore {
     }
     points.clear();
   }
+  // A pre-scan's point: only its number is kept, so that contains() knows it; find() does not.
+  void appendNumberOnly(int32_t number) { firstByNumber_.insertFirst(number, numbersOnly_++); }
   // The first point with that number, or null.
   const SimaPoint* find(int32_t number) const {
     const long at = firstByNumber_.find(number);
@@ -227,6 +230,7 @@ class PointStore {
  private:
   GrowingArray<SimaPoint> points_;
   FirstIndexByNumber firstByNumber_;
+  std::size_t numbersOnly_ = 0;
 };
 
 }  // namespace kestrel

@@ -234,7 +234,7 @@ TEST(FileTitle, DropsFolderAndExtension) {
   for (const auto& [path, title] : cases) EXPECT_EQ(fileTitleOf(path), title) << path;
 }
 
-TEST(PreScan, FillsRecordsWithoutLogging) {
+TEST(PreScan, CountsWithoutLogging) {
   TempDir dir;
   ImportRun run;
   const std::string path = dir.write(
@@ -242,8 +242,10 @@ TEST(PreScan, FillsRecordsWithoutLogging) {
                "F00,3,1,C,3,\nB01,1,P1,\nF99,\nH00,3,h,\nH01,a,0,1,1,1,\nH01,b,10,1,1,1,\nH99,\n"
                "H00,8,h,\nH01,c,0,1,1,1,\nH99,\n");
   ASSERT_EQ(preScanFile(run, path, io::EncodingChoice::Auto), 0);
-  EXPECT_EQ(run.pointStore.size(), 2u);  // no check rejects the bad X here
-  EXPECT_EQ(run.lots.size(), 1u);
+  EXPECT_EQ(run.preScanCounts.pointsWithElevation, 1);  // no check rejects the bad X here
+  EXPECT_TRUE(run.pointStore.contains(2));
+  EXPECT_EQ(run.preScanCounts.lots, 1);
+  EXPECT_EQ(run.preScanCounts.stations, 3);
   EXPECT_EQ(run.counters.routesPerType[3], 1);
   ASSERT_EQ(run.verticalSeries.size(), 2u);
   EXPECT_TRUE(run.verticalSeries[0].found);
