@@ -1,6 +1,7 @@
 #include "platform/civil/landxml_points.h"
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <deque>
 #include <functional>
@@ -104,34 +105,62 @@ class PointNames {
   std::unordered_map<std::string, int> nextSuffix_;  // only for names that were taken twice
 };
 
+// Lines gathered in a buffer of their own and handed to the stream 64 KB at a time.
+class LineBuffer {
+ public:
+  explicit LineBuffer(std::ostream& out) : out_(out) {}
+  // Room for `bytes` more (at most half the buffer); the end of what is written so far.
+  char* room(std::size_t bytes) {
+    if (static_cast<std::size_t>(data_ + sizeof data_ - put_) < bytes) flush();
+    return put_;
+  }
+  void advance(char* to) { put_ = to; }
+  template <std::size_t N>
+  void literal(const char (&text)[N]) {
+    std::memcpy(room(N - 1), text, N - 1);
+    put_ += N - 1;
+  }
+  void flush() {
+    out_.write(data_, put_ - data_);
+    put_ = data_;
+  }
+
+ private:
+  std::ostream& out_;
+  char data_[1 << 16];
+  char* put_ = data_;
+};
+
 // Appends an attribute value as pugixml writes it: markup characters and the quote escaped,
 // every control character dropped.
-void appendAttribute(std::string& out, std::string_view text) {
-  std::size_t plain = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || c == '&' || c == '<' || c == '"') break;
-    ++plain;
-  }
-  out.append(text.substr(0, plain));
-  for (const char c : text.substr(plain)) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '"': out += "&quot;"; break;
-      default:
-        if (static_cast<unsigned char>(c) >= 0x20) out += c;
+void appendAttribute(LineBuffer& out, std::string_view text) {
+  constexpr std::size_t kPiece = 1024;  // at most 6 bytes out per byte in
+  for (std::size_t from = 0; from < text.size(); from += kPiece) {
+    const std::string_view piece = text.substr(from, kPiece);
+    char* put = out.room(piece.size() * 6);
+    for (const char c : piece) {
+      switch (c) {
+        case '&': std::memcpy(put, "&amp;", 5); put += 5; break;
+        case '<': std::memcpy(put, "&lt;", 4); put += 4; break;
+        case '"': std::memcpy(put, "&quot;", 6); put += 6; break;
+        default:
+          if (static_cast<unsigned char>(c) >= 0x20) *put++ = c;
+      }
     }
+    out.advance(put);
   }
 }
 
-void appendNumber(std::string& out, double value) {
+void appendNumber(LineBuffer& out, double value) {
   if (std::isinf(value)) {
-    out += value > 0 ? "INF" : "-INF";
+    if (value > 0)
+      out.literal("INF");
+    else
+      out.literal("-INF");
     return;
   }
-  char text[32];
-  out.append(text, kestrel::io::writeRoundTripNumber(text, text + sizeof text, value));
+  char* put = out.room(32);
+  out.advance(kestrel::io::writeRoundTripNumber(put, put + 32, value));
 }
 
 }  // namespace
@@ -147,33 +176,30 @@ void writeCgPointLines(const std::vector<CogoPoint>& points, const CogoPointSour
   };
   PointNames names([&](std::uint32_t i) { return pointAt(i).name; }, total);
 
-  constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
-  std::string buffer;
-  buffer.reserve(kFlushBytes + 512);
+  LineBuffer buffer(out);
   for (std::size_t i = 0; i < total; ++i) {
     const CogoPointView point = pointAt(i);
     char digits[16];
     const auto id = std::to_chars(digits, digits + sizeof digits, point.number).ptr;
+    const auto idLength = static_cast<std::size_t>(id - digits);
     char fallback[20] = {'P'};
-    std::copy(digits, id, fallback + 1);
-    buffer += "    <CgPoint name=\"";
+    std::memcpy(fallback + 1, digits, idLength);
+    buffer.literal("    <CgPoint name=\"");
     appendAttribute(buffer, names.take(static_cast<std::uint32_t>(i), point.name,
-                                       std::string_view(fallback, static_cast<std::size_t>(id - digits) + 1)));
-    buffer += "\" oID=\"";
-    buffer.append(digits, id);
-    buffer += "\">";
+                                       std::string_view(fallback, idLength + 1)));
+    buffer.literal("\" oID=\"");
+    char* put = buffer.room(idLength);
+    std::memcpy(put, digits, idLength);
+    buffer.advance(put + idLength);
+    buffer.literal("\">");
     appendNumber(buffer, point.y);  // northing first
-    buffer += ' ';
+    buffer.literal(" ");
     appendNumber(buffer, point.x);
-    buffer += ' ';
+    buffer.literal(" ");
     appendNumber(buffer, point.z);
-    buffer += "</CgPoint>\n";
-    if (buffer.size() >= kFlushBytes) {
-      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-      buffer.clear();
-    }
+    buffer.literal("</CgPoint>\n");
   }
-  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  buffer.flush();
 }
 
 }  // namespace ovcivil

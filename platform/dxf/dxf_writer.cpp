@@ -226,16 +226,16 @@ class DrawingWriter {
       for (int column = 0; column < record.Count(); ++column) {
         switch (record.Type(column)) {
           case OvMapDataType::Integer:
-            out_.raw("1071\n");
+            out_.literal("1071\n");
             out_.integerLine(record.Int32Value(column));
             break;
           case OvMapDataType::Real:
-            out_.raw("1040\n");
+            out_.literal("1040\n");
             out_.realLine(record.DoubleValue(column));
             break;
           case OvMapDataType::Character:
-            out_.raw("1000\n");
-            writeRecordText(record.TextId(column), record.TextValue(column));
+            out_.literal("1000\n");
+            writeRecordText(record, column);
             break;
         }
       }
@@ -252,32 +252,37 @@ class DrawingWriter {
   }
   // A record's text as a value line. Texts that repeat (a type, a file name) are stored once and
   // come back under the same id: the last few are kept ready made.
-  void writeRecordText(std::uint32_t id, std::string_view text) {
+  void writeRecordText(const OvMapODRecordView& record, int column) {
+    const std::uint32_t id = record.TextId(column);
     for (const auto& [cachedId, line] : recentTexts_) {
       if (cachedId == id) {
         out_.raw(line);
         return;
       }
     }
-    std::string line;
-    appendDxfSafeText(line, text);
+    auto& [cachedId, line] = recentTexts_[nextRecent_];
+    nextRecent_ = (nextRecent_ + 1) % recentTexts_.size();
+    cachedId = id;
+    line.clear();
+    appendDxfSafeText(line, record.TextValue(column));
     line.push_back('\n');
     out_.raw(line);
-    recentTexts_[nextRecent_] = {id, std::move(line)};
-    nextRecent_ = (nextRecent_ + 1) % recentTexts_.size();
   }
 
   void writeLightweight(std::uint64_t handle, std::uint32_t layer, const auto& vertices,
                         bool closed, double elevation) {
     entityStart(lightweightStart_, handle, layer);
-    out_.raw(" 90\n");
+    out_.literal(" 90\n");
     out_.integerLine(static_cast<long long>(vertices.size()));
-    out_.raw(closed ? " 70\n1\n" : " 70\n0\n");
+    if (closed)
+      out_.literal(" 70\n1\n");
+    else
+      out_.literal(" 70\n0\n");
     if (elevation != 0.0) out_.real(38, elevation);
     for (const auto& vertex : vertices) {
-      out_.raw(" 10\n");
+      out_.literal(" 10\n");
       out_.realLine(vertex.x);
-      out_.raw(" 20\n");
+      out_.literal(" 20\n");
       out_.realLine(vertex.y);
     }
   }
@@ -287,11 +292,11 @@ class DrawingWriter {
     switch (entity.kind) {
       case OvDbEntityKind::Point:
         entityStart(pointStart_, entity.handle, entity.layerIndex);
-        out_.raw(" 10\n");
+        out_.literal(" 10\n");
         out_.realLine(entity.position.x);
-        out_.raw(" 20\n");
+        out_.literal(" 20\n");
         out_.realLine(entity.position.y);
-        out_.raw(" 30\n");
+        out_.literal(" 30\n");
         out_.realLine(entity.position.z);
         break;
       case OvDbEntityKind::Polyline2d:
