@@ -24,12 +24,12 @@ SimaPoint pointFromRecord(const Fields& f) {
 // lots and routes; they join the store when the series ends, as an import's do.
 void countCoordinateSeries(ImportRun& run) {
   std::vector<int32_t> numbers;
-  ImportRun::Line line;
-  while (run.nextLine(line)) {
-    const std::string& code = line.fields[0];
+  std::string_view text;
+  while (run.nextText(text)) {
+    const std::string_view code = run.fieldOf(text, 0);
     if (code == "A01") {
-      numbers.push_back(sima::toInteger(fieldAt(line.fields, 1)));
-      if (!sima::trim(fieldAt(line.fields, 5)).empty()) ++run.preScanCounts.pointsWithElevation;
+      numbers.push_back(sima::toInteger(run.fieldOf(text, 1)));
+      if (!sima::trim(run.fieldOf(text, 5)).empty()) ++run.preScanCounts.pointsWithElevation;
     } else if (code == "A99") {
       break;
     }
@@ -70,6 +70,7 @@ void buildPoints(ImportRun& run, std::size_t first) {
   if (!run.importing() || !run.selection.isSelected(kSeriesA)) return;
   ensurePointTable();
   const std::string fileName = run.fileName();
+  const std::string type = kCoordinateType;
   const std::string& layer = run.layers[kLayerPoints];
   const auto& stored = run.pointStore.points();
   for (std::size_t i = first; i < stored.size(); ++i) {
@@ -77,7 +78,7 @@ void buildPoints(ImportRun& run, std::size_t first) {
     if (!point.hasElevation) continue;
     const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
     if (id.isNull()) continue;
-    attachPointRecord(id, point.number, point.name, kCoordinateType, fileName);
+    attachPointRecord(id, point.number, point.name, type, fileName);
     ++run.counters.drawnPoints;
   }
 }

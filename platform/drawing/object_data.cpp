@@ -1,5 +1,6 @@
 #include "platform/drawing/object_data.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---- values, definitions, records ----
@@ -35,18 +36,23 @@ int OvMapODTableDefinition::ColumnIndex(const std::string& name) const {
 }
 
 void OvMapODTableRecord::Init(const OvMapODTableDefinition& definition) {
-  values_.clear();
-  values_.reserve(static_cast<std::size_t>(definition.Count()));
-  for (int i = 0; i < definition.Count(); ++i) {
-    switch (definition.Column(i).Type()) {
+  // A record initialised again keeps its values' room: filling it anew allocates nothing.
+  const auto count = static_cast<std::size_t>(definition.Count());
+  values_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    OvMapValue& value = values_[i];
+    switch (definition.Column(static_cast<int>(i)).Type()) {
       case OvMapDataType::Integer:
-        values_.emplace_back(std::int32_t{0});
+        value.value_ = std::int32_t{0};
         break;
       case OvMapDataType::Real:
-        values_.emplace_back(0.0);
+        value.value_ = 0.0;
         break;
       case OvMapDataType::Character:
-        values_.emplace_back(std::string());
+        if (auto* text = std::get_if<std::string>(&value.value_))
+          text->clear();
+        else
+          value.value_ = std::string();
         break;
     }
   }
@@ -97,15 +103,13 @@ std::uint32_t OvMapTextPool::add(std::string_view text) {
   return static_cast<std::uint32_t>(block << kBlockBits | offset);
 }
 
-std::string_view OvMapTextPool::text(std::uint32_t id) const {
-  const char* at = blocks_[id >> kBlockBits].get() + (id & ((1u << kBlockBits) - 1));
-  std::size_t length = 0;
-  for (unsigned shift = 0;; shift += 7) {
+std::size_t OvMapTextPool::longLength(const char*& at, std::size_t first) {
+  std::size_t length = first & 0x7F;
+  for (unsigned shift = 7;; shift += 7) {
     const auto byte = static_cast<unsigned char>(*at++);
     length |= static_cast<std::size_t>(byte & 0x7F) << shift;
-    if ((byte & 0x80) == 0) break;
+    if ((byte & 0x80) == 0) return length;
   }
-  return {at, length};
 }
 
 void OvMapTextPool::clear() {
@@ -116,48 +120,20 @@ void OvMapTextPool::clear() {
 
 // ---- reading records in place ----
 
-std::uint32_t OvMapODRecordView::cell(int column) const {
-  const auto& rows = *tables_->rows_[table_];
-  return rows.cells[std::size_t{row_} * rows.cellsPerRow +
-                    rows.firstCell[static_cast<std::size_t>(column)]];
-}
-
-int OvMapODRecordView::Count() const { return tables_->tables_[table_].definition.Count(); }
-
-OvMapDataType OvMapODRecordView::Type(int column) const {
-  return tables_->tables_[table_].definition.Column(column).Type();
-}
-
-std::int32_t OvMapODRecordView::Int32Value(int column) const {
-  return Type(column) == OvMapDataType::Integer ? static_cast<std::int32_t>(cell(column)) : 0;
-}
-
 double OvMapODRecordView::DoubleValue(int column) const {
   switch (Type(column)) {
     case OvMapDataType::Integer:
       return static_cast<std::int32_t>(cell(column));
     case OvMapDataType::Real: {
-      const auto& rows = *tables_->rows_[table_];
-      const std::size_t first = std::size_t{row_} * rows.cellsPerRow +
-                                rows.firstCell[static_cast<std::size_t>(column)];
-      const std::uint32_t halves[2] = {rows.cells[first], rows.cells[first + 1]};
+      const std::uint32_t* first = cells_ + rows_->firstCell[static_cast<std::size_t>(column)];
       double value;
-      std::memcpy(&value, halves, sizeof value);
+      std::memcpy(&value, first, sizeof value);
       return value;
     }
     case OvMapDataType::Character:
       break;
   }
   return 0.0;
-}
-
-std::uint32_t OvMapODRecordView::TextId(int column) const {
-  return Type(column) == OvMapDataType::Character ? cell(column) : UINT32_MAX;
-}
-
-std::string_view OvMapODRecordView::TextValue(int column) const {
-  return Type(column) == OvMapDataType::Character ? tables_->texts_.text(cell(column))
-                                                  : std::string_view();
 }
 
 OvMapValue OvMapODRecordView::Value(int column) const {
@@ -177,6 +153,9 @@ OvMapValue OvMapODRecordView::Value(int column) const {
 OvMapODTables::~OvMapODTables() = default;
 
 std::ptrdiff_t OvMapODTables::findTable(const std::string& name) const {
+  // Builders name one table many times over: the table a record was last added to comes first.
+  if (lastAdded_ < tables_.size() && tables_[lastAdded_].name == name)
+    return static_cast<std::ptrdiff_t>(lastAdded_);
   for (std::size_t i = 0; i < tables_.size(); ++i) {
     if (tables_[i].name == name) return static_cast<std::ptrdiff_t>(i);
   }
@@ -187,8 +166,9 @@ bool OvMapODTables::Add(const std::string& name, const OvMapODTableDefinition& d
                         const std::string& description, bool isXData) {
   if (name.empty() || definition.Count() == 0 || findTable(name) >= 0) return false;
   tables_.push_back(OvMapODTable{name, definition, description, isXData, 0});
-  auto rows = std::make_unique<Rows>();
+  auto rows = std::make_unique<OvMapODRows>();
   for (int i = 0; i < definition.Count(); ++i) {
+    rows->types.push_back(definition.Column(i).Type());
     rows->firstCell.push_back(rows->cellsPerRow);
     rows->cellsPerRow += definition.Column(i).Type() == OvMapDataType::Real ? 2 : 1;
   }
@@ -211,12 +191,42 @@ bool OvMapODTables::InitRecord(const std::string& tableName, OvMapODTableRecord&
   return true;
 }
 
+OvMapValueRef::OvMapValueRef(const OvMapValue& value) : type_(value.Type()) {
+  switch (type_) {
+    case OvMapDataType::Integer:
+      integer_ = value.Int32Value();
+      break;
+    case OvMapDataType::Real:
+      real_ = value.DoubleValue();
+      break;
+    case OvMapDataType::Character:
+      text_ = value.StrValue();
+      break;
+  }
+}
+
 bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
                               OvMapODTableRecord&& record) {
   return AddRecord(tableName, entity, static_cast<const OvMapODTableRecord&>(record));
 }
 
-bool OvMapODTables::storeText(Rows& rows, int column, std::string_view text, std::uint32_t& id) {
+bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
+                              const OvMapODTableRecord& record) {
+  // A record holds a value for every column of its table, or it is refused.
+  const OvMapODTable* table = Table(tableName);
+  if (table == nullptr || record.Count() != table->definition.Count()) return false;
+  std::vector<OvMapValueRef> values;
+  values.reserve(static_cast<std::size_t>(record.Count()));
+  for (int i = 0; i < record.Count(); ++i) values.emplace_back(record.Value(i));
+  return addValues(tableName, entity, values);
+}
+
+bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
+                              std::initializer_list<OvMapValueRef> values) {
+  return addValues(tableName, entity, std::span<const OvMapValueRef>(values.begin(), values.size()));
+}
+
+bool OvMapODTables::storeText(OvMapODRows& rows, int column, std::string_view text, std::uint32_t& id) {
   std::uint32_t& last = rows.lastText[static_cast<std::size_t>(column)];
   if (last != kNone && texts_.text(last) == text) {
     id = last;
@@ -228,45 +238,47 @@ bool OvMapODTables::storeText(Rows& rows, int column, std::string_view text, std
   return true;
 }
 
-bool OvMapODTables::AddRecord(const std::string& tableName, OvDbObjectId entity,
-                              const OvMapODTableRecord& record) {
+bool OvMapODTables::addValues(const std::string& tableName, OvDbObjectId entity,
+                              std::span<const OvMapValueRef> values) {
   const std::ptrdiff_t tableIndex = findTable(tableName);
   const std::ptrdiff_t entityIndex = database_.indexOf(entity);
   if (tableIndex < 0 || entityIndex < 0) return false;
   OvMapODTable& table = tables_[static_cast<std::size_t>(tableIndex)];
-  Rows& rows = *rows_[static_cast<std::size_t>(tableIndex)];
-  if (record.Count() != table.definition.Count()) return false;
-  for (int i = 0; i < record.Count(); ++i) {
-    if (record.Value(i).Type() != table.definition.Column(i).Type()) return false;
+  OvMapODRows& rows = *rows_[static_cast<std::size_t>(tableIndex)];
+  lastAdded_ = static_cast<std::size_t>(tableIndex);
+  const std::size_t columns = rows.types.size();
+  const std::size_t given = std::min(values.size(), columns);
+  for (std::size_t i = 0; i < given; ++i) {
+    if (values[i].Type() != rows.types[i]) return false;
   }
   if (records_.size() >= kNone || rows.rowCount >= kNone) return false;
 
-  // Texts first: a pool that is full leaves nothing half added.
-  std::uint32_t cells[64];
-  std::vector<std::uint32_t> manyCells;
-  std::uint32_t* out = cells;
-  if (rows.cellsPerRow > std::size(cells)) {
-    manyCells.resize(rows.cellsPerRow);
-    out = manyCells.data();
+  constexpr std::uint32_t kRowsPerChunk = 1u << OvMapODRows::kRowBits;
+  if ((rows.rowCount >> OvMapODRows::kRowBits) == rows.chunks.size()) {
+    rows.chunks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(
+        std::size_t{kRowsPerChunk} * rows.cellsPerRow));
   }
-  for (int i = 0; i < record.Count(); ++i) {
-    std::uint32_t* cell = out + rows.firstCell[static_cast<std::size_t>(i)];
-    const OvMapValue& value = record.Value(i);
-    switch (value.Type()) {
+  std::uint32_t* cells = rows.row(rows.rowCount);
+  // Texts first: a pool that is full leaves nothing added (the row is not counted).
+  for (std::size_t i = 0; i < columns; ++i) {
+    std::uint32_t* cell = cells + rows.firstCell[i];
+    const bool isGiven = i < given;
+    switch (rows.types[i]) {
       case OvMapDataType::Integer:
-        *cell = static_cast<std::uint32_t>(value.Int32Value());
+        *cell = isGiven ? static_cast<std::uint32_t>(values[i].Int32Value()) : 0;
         break;
       case OvMapDataType::Real: {
-        const double real = value.DoubleValue();
+        const double real = isGiven ? values[i].DoubleValue() : 0.0;
         std::memcpy(cell, &real, sizeof real);
         break;
       }
       case OvMapDataType::Character:
-        if (!storeText(rows, i, value.StrValue(), *cell)) return false;
+        if (!storeText(rows, static_cast<int>(i), isGiven ? values[i].StrValue() : std::string_view(),
+                       *cell))
+          return false;
         break;
     }
   }
-  for (std::uint32_t i = 0; i < rows.cellsPerRow; ++i) rows.cells.push_back(out[i]);
 
   const auto position = static_cast<std::size_t>(entityIndex);
   firstRecordOfEntity_.growTo(position + 1, kNone);
@@ -298,6 +310,7 @@ std::vector<OvMapODRecordCopy> OvMapODTables::Records(const std::string& tableNa
 }
 
 void OvMapODTables::clear() {
+  lastAdded_ = 0;
   tables_.clear();
   rows_.clear();
   texts_.clear();
