@@ -16,9 +16,35 @@ void skipTriangleBlock(ImportRun& run) {
     if (line.fields[0] == "E99") return;
 }
 
+// A pre-scan's lot, read as readLot reads it: counted when every vertex it names exists.
+void countLot(ImportRun& run) {
+  bool failed = false;
+  std::string_view text;
+  while (run.nextText(text)) {
+    const std::string_view code = run.fieldOf(text, 0);
+    if (failed) {
+      if (code == "D99") return;
+      continue;
+    }
+    if (code == "B01") {
+      failed = !run.pointStore.contains(sima::toInteger(run.fieldOf(text, 1)));
+    } else if (code == "E00") {
+      while (run.nextText(text))
+        if (run.fieldOf(text, 0) == "E99") break;
+    } else if (code == "D99") {
+      break;
+    }
+  }
+  if (!failed) ++run.preScanCounts.lots;
+}
+
 }  // namespace
 
 void readLot(ImportRun& run, const Fields& header) {
+  if (!run.importing()) {
+    countLot(run);
+    return;
+  }
   LotData lot;
   lot.number = sima::toInteger(fieldAt(header, 1));
   lot.name = std::string(sima::trim(fieldAt(header, 2)));
@@ -31,10 +57,6 @@ void readLot(ImportRun& run, const Fields& header) {
   vertices.reserve(16);
 
   auto finishGood = [&] {
-    if (!run.importing()) {  // a pre-scan counts the lot
-      ++run.preScanCounts.lots;
-      return;
-    }
     lot.vertices.reserve(vertices.size());
     for (const SimaPoint* vertex : vertices) lot.vertices.append(*vertex);
     run.lots.append(std::move(lot));
@@ -58,10 +80,6 @@ void readLot(ImportRun& run, const Fields& header) {
     }
     if (code == "B01") {
       if (run.rejects(RecordCheck::B01, line)) continue;
-      if (!run.importing()) {  // a pre-scan only asks whether the vertex exists
-        failed = !run.pointStore.contains(sima::toInteger(fieldAt(line.fields, 1)));
-        continue;
-      }
       try {
         const SimaPoint& vertex = run.lookupPoint(sima::toInteger(fieldAt(line.fields, 1)));
         // Copied when the lot ends: fetch it meanwhile, it is anywhere in a large store.

@@ -163,6 +163,16 @@ class ImportRun {
 
   // Reads the next line into `line`; false at the end of the file.
   bool nextLine(Line& line) {
+    std::string_view text;
+    if (!nextText(text)) return false;
+    line.text.assign(text);
+    ExtendedCString::Split(line.text, ',', line.fields);
+    return true;
+  }
+
+  // Reads the next line as nextLine does, without splitting it: the trimmed text, valid until the
+  // next read (a pre-scan's counting looks at a field or two; see fieldOf).
+  bool nextText(std::string_view& text) {
     std::string_view raw;
     if (reader == nullptr || !reader->next(raw)) return false;
     if (progress != nullptr) {
@@ -170,9 +180,13 @@ class ImportRun {
       progress->pumpMessages();
     }
     ++lineCounter;
-    line.text.assign(sima::trim(raw));
-    ExtendedCString::Split(line.text, ',', line.fields);
+    text = sima::trim(raw);
     return true;
+  }
+
+  // Field i of a line read with nextText, as nextLine's split gives it; valid until the next call.
+  std::string_view fieldOf(std::string_view text, std::size_t i) {
+    return ExtendedCString::Field(text, ',', i, fieldScratch_);
   }
 
   // Raises the error high-water mark to the log's error count.
@@ -207,6 +221,7 @@ class ImportRun {
 
  private:
   FirstIndexByNumber routeIndexByNumber_;
+  std::string fieldScratch_;
 };
 
 }  // namespace kestrel
