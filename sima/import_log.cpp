@@ -238,23 +238,38 @@ void ImportLog::clear() {
 
 io::Result writeLogFile(const ImportLog& log, io::Encoding encoding) {
   if (log.path().empty()) return io::failed(io::Failure::Write, "", "no log path");
-  return io::replaceFile(log.path(), io::encode(log.render(), encoding));
+  // The text as render() gives it, encoded and written a piece at a time (pieces end at line
+  // ends, so no character is cut): a log of a large file is not held again whole, twice.
+  constexpr std::size_t kPiece = std::size_t{1} << 16;
+  io::AtomicFile file(log.path());
+  std::string piece(kHeader);
+  auto add = [&](const std::string& line) {
+    piece.append(line).push_back('\n');
+    if (piece.size() < kPiece) return;
+    file.write(io::encode(piece, encoding));
+    piece.clear();
+  };
+  for (const auto& line : log.progressLines()) add(line);
+  for (const auto& line : log.errorLines()) add(line);
+  file.write(io::encode(piece, encoding));
+  return file.commit();
 }
 
 io::Result appendLogLines(const std::string& path, const std::vector<std::string>& lines,
                           io::Encoding encoding) {
-  std::string bytes;
-  if (std::ifstream existing(path, std::ios::binary | std::ios::ate); existing) {
-    // Read in one piece: a log of a large file runs to megabytes.
-    bytes.resize(static_cast<std::size_t>(std::max<std::streamoff>(existing.tellg(), 0)));
-    existing.seekg(0);
-    existing.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(existing.gcount()));
+  io::AtomicFile file(path);
+  // The existing log is copied over a block at a time: a log of a large file runs to megabytes.
+  if (std::ifstream existing(path, std::ios::binary); existing) {
+    std::string block(std::size_t{1} << 16, '\0');
+    while (existing.read(block.data(), static_cast<std::streamsize>(block.size())) ||
+           existing.gcount() > 0) {
+      file.write(std::string_view(block.data(), static_cast<std::size_t>(existing.gcount())));
+    }
   }
   std::string added;
   for (const auto& line : lines) added.append(line).push_back('\n');
-  bytes += io::encode(added, encoding);
-  return io::replaceFile(path, bytes);
+  file.write(io::encode(added, encoding));
+  return file.commit();
 }
 
 }  // namespace kestrel

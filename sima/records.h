@@ -196,14 +196,13 @@ class FirstIndexByNumber {
 // Every point of every A series, in file order, with a first-match index by number.
 class PointStore {
  public:
-  const GrowingArray<SimaPoint>& points() const { return points_; }
+  const StableArray<SimaPoint>& points() const { return points_; }
   std::size_t size() const { return points_.size(); }
   void clear() {
     points_.clear();
     firstByNumber_.clear();
     numbersOnly_ = 0;
   }
-  void reserve(std::size_t n) { points_.reserve(n); }
   void append(const SimaPoint& point) {
     firstByNumber_.insertFirst(point.number, points_.size());
     points_.append(point);
@@ -228,7 +227,7 @@ class PointStore {
   bool contains(int32_t number) const { return firstByNumber_.find(number) >= 0; }
 
  private:
-  GrowingArray<SimaPoint> points_;
+  StableArray<SimaPoint> points_;
   FirstIndexByNumber firstByNumber_;
   std::size_t numbersOnly_ = 0;
 };
