@@ -61,13 +61,14 @@ char* writeRoundTripNumber(char* out, char* end, double value) {
       out = putInteger(out, static_cast<std::uint32_t>(digits / 1000000));
       const auto fraction = static_cast<std::uint32_t>(digits % 1000000);
       if (fraction != 0) {
-        // All six decimals go in (the room is there), then the end steps back over the zeros.
+        // All six decimals go in (the room is there); the end stops before the trailing zeros.
         *out++ = '.';
         putPair(out, fraction / 10000);
         putPair(out + 2, fraction / 100 % 100);
         putPair(out + 4, fraction % 100);
-        int decimals = 6;
-        while (out[decimals - 1] == '0') --decimals;
+        const int decimals = fraction % 1000 == 0
+                                 ? (fraction % 100000 == 0 ? 1 : fraction % 10000 == 0 ? 2 : 3)
+                                 : (fraction % 100 == 0 ? 4 : fraction % 10 == 0 ? 5 : 6);
         out += decimals;
       }
       return out;

@@ -2,6 +2,7 @@
 // in record_checks.cpp).
 #include "sima/import_log.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "io/atomic_file.h"
@@ -40,7 +41,35 @@ std::string counted(int count, std::string_view unit) {
   return join({kIndent, std::to_string(count), unit});
 }
 
+constexpr std::size_t kLogBlock = std::size_t{1} << 16;
+
 }  // namespace
+
+// ---- the lines ----
+
+void LogLines::push_back(std::string_view line) {
+  if (blocks_.empty() || blocks_.back().size() + line.size() > blocks_.back().capacity()) {
+    blocks_.emplace_back();
+    blocks_.back().reserve(std::max(kLogBlock, line.size()));
+  }
+  std::string& block = blocks_.back();
+  lines_.push_back(Line{static_cast<std::uint32_t>(blocks_.size() - 1),
+                        static_cast<std::uint32_t>(block.size()),
+                        static_cast<std::uint32_t>(line.size())});
+  block.append(line);
+}
+
+LogLines::operator std::vector<std::string>() const {
+  std::vector<std::string> lines;
+  lines.reserve(size());
+  for (std::size_t i = 0; i < size(); ++i) lines.emplace_back(view(i));
+  return lines;
+}
+
+void LogLines::clear() {
+  blocks_.clear();
+  lines_.clear();
+}
 
 // ---- error entries ----
 
@@ -220,12 +249,12 @@ void ImportLog::setPath(std::string_view inputPath) {
 
 std::string ImportLog::render() const {
   std::size_t size = kHeader.size();
-  for (const auto& line : progress_) size += line.size() + 1;
+  for (std::size_t i = 0; i < progress_.size(); ++i) size += progress_.view(i).size() + 1;
   for (const auto& line : errorLines_) size += line.size() + 1;
   std::string out;
   out.reserve(size);
   out.append(kHeader);
-  for (const auto& line : progress_) out.append(line).push_back('\n');
+  for (std::size_t i = 0; i < progress_.size(); ++i) out.append(progress_.view(i)).push_back('\n');
   for (const auto& line : errorLines_) out.append(line).push_back('\n');
   return out;
 }
@@ -243,13 +272,14 @@ io::Result writeLogFile(const ImportLog& log, io::Encoding encoding) {
   constexpr std::size_t kPiece = std::size_t{1} << 16;
   io::AtomicFile file(log.path());
   std::string piece(kHeader);
-  auto add = [&](const std::string& line) {
+  auto add = [&](std::string_view line) {
     piece.append(line).push_back('\n');
     if (piece.size() < kPiece) return;
     file.write(io::encode(piece, encoding));
     piece.clear();
   };
-  for (const auto& line : log.progressLines()) add(line);
+  const LogLines& progress = log.progressLines();
+  for (std::size_t i = 0; i < progress.size(); ++i) add(progress.view(i));
   for (const auto& line : log.errorLines()) add(line);
   file.write(io::encode(piece, encoding));
   return file.commit();

@@ -181,12 +181,17 @@ class ImportRun {
     }
     ++lineCounter;
     text = sima::trim(raw);
+    cutCount_ = 0;
     return true;
   }
 
-  // Field i of a line read with nextText, as nextLine's split gives it; valid until the next call.
+  // Field i of the line nextText read last, as nextLine's split gives it; valid until the next
+  // call. The line is cut once, at its first separators, when a field is first asked for.
   std::string_view fieldOf(std::string_view text, std::size_t i) {
-    return ExtendedCString::Field(text, ',', i, fieldScratch_);
+    if (cutCount_ == 0) cut(text);
+    if (cutCount_ < 0 || i + 1 >= kCuts) return ExtendedCString::Field(text, ',', i, fieldScratch_);
+    if (i >= static_cast<std::size_t>(cutCount_)) return {};
+    return text.substr(cuts_[i], cuts_[i + 1] - cuts_[i] - 1);
   }
 
   // Raises the error high-water mark to the log's error count.
@@ -220,8 +225,28 @@ class ImportRun {
   }
 
  private:
+  // Where the fields of a line start (the field after the last ends a byte past the line), the
+  // first few; cutCount_ the fields found among them, -1 for a line with quotes.
+  void cut(std::string_view text) {
+    if (text.find('"') != std::string_view::npos) {
+      cutCount_ = -1;
+      return;
+    }
+    cuts_[0] = 0;
+    cutCount_ = 1;
+    for (std::size_t at = 0; at < text.size() && cutCount_ + 1 < static_cast<int>(kCuts); ++at) {
+      if (text[at] == ',') cuts_[cutCount_++] = static_cast<std::uint32_t>(at + 1);
+    }
+    // A line of more fields than are cut keeps its later ones to Field().
+    cuts_[cutCount_] = static_cast<std::uint32_t>(text.size() + 1);
+    if (text.find(',', cuts_[cutCount_ - 1]) != std::string_view::npos) cutCount_ = -1;
+  }
+
+  static constexpr std::size_t kCuts = 10;
   FirstIndexByNumber routeIndexByNumber_;
   std::string fieldScratch_;
+  std::uint32_t cuts_[kCuts] = {};
+  int cutCount_ = 0;
 };
 
 }  // namespace kestrel

@@ -30,11 +30,14 @@ struct CodeTable {
 
 // Upper-case hex digits of a handle into `digits` (at least 17 bytes); the end of the text.
 char* writeHandle(char* digits, std::uint64_t value) {
-  const auto result = std::to_chars(digits, digits + 17, value, 16);
-  for (char* c = digits; c != result.ptr; ++c) {
-    if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  int length = 1;
+  while (length < 16 && (value >> (4 * length)) != 0) ++length;
+  for (int i = length - 1; i >= 0; --i) {
+    digits[i] = kHex[value & 0xF];
+    value >>= 4;
   }
-  return result.ptr;
+  return digits + length;
 }
 
 }  // namespace
@@ -150,7 +153,7 @@ void DxfGroupWriter::hand() {
   put_ = buffer_.get();
 }
 
-void DxfGroupWriter::append(std::string_view text) {
+void DxfGroupWriter::appendLong(std::string_view text) {
   if (text.size() > kCapacity) {
     // Too long for the buffer: what is buffered goes first, then the text itself.
     hand();
@@ -193,6 +196,13 @@ void DxfGroupWriter::text(int groupCode, std::string_view value) {
 }
 
 void DxfGroupWriter::textLine(std::string_view value) {
+  if (value.size() <= kDxfMaxStringBytes && isPlainDxfText(value)) {
+    room(value.size() + 1);
+    std::memcpy(put_, value.data(), value.size());
+    put_ += value.size();
+    *put_++ = '\n';
+    return;
+  }
   scratch_.clear();
   appendDxfSafeText(scratch_, value);
   scratch_.push_back('\n');
@@ -234,7 +244,6 @@ void DxfGroupWriter::handleLine(std::uint64_t value) {
   *put_++ = '\n';
 }
 
-void DxfGroupWriter::raw(std::string_view text) { append(text); }
 
 void DxfGroupWriter::groups(const DxfGroups& list) {
   for (const auto& group : list) verbatim(group.code, group.value);

@@ -83,7 +83,11 @@ class DxfGroupWriter {
   // A handle in upper-case hex.
   void handle(int code, std::uint64_t value);
   // Text already laid out as groups (or as the code lines of the value lines below).
-  void raw(std::string_view text);
+  void raw(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(end_ - put_)) return appendLong(text);
+    std::memcpy(put_, text.data(), text.size());
+    put_ += text.size();
+  }
   // A value line alone, after its code line laid out with raw(): as real(), integer(), handle()
   // and text() write their values.
   void realLine(double value);
@@ -104,7 +108,9 @@ class DxfGroupWriter {
     if (static_cast<std::size_t>(end_ - put_) < bytes) hand();
   }
   void hand();
-  void append(std::string_view text);
+  // Appends text that does not fit the room left.
+  void appendLong(std::string_view text);
+  void append(std::string_view text) { raw(text); }
 
   static constexpr std::size_t kCapacity = std::size_t{1} << 20;
   kestrel::io::ByteSink& sink_;

@@ -48,10 +48,7 @@ int hexValue(char digit) {
 
 }  // namespace
 
-// True for text that is safe as it is: printable ASCII and three-byte characters from U+3000 to
-// U+CFFF (Japanese text), none of which is a control or a line separator. Anything else takes the
-// careful way.
-bool isPlainText(std::string_view text) {
+bool isPlainDxfText(std::string_view text) {
   const auto* at = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = at + text.size();
   while (at < end) {
@@ -68,7 +65,8 @@ bool isPlainText(std::string_view text) {
 }
 
 void appendDxfSafeText(std::string& out, std::string_view text, std::size_t maxBytes) {
-  if (text.size() <= maxBytes && isPlainText(text)) {
+  // Plain text is safe as it is; anything else takes the careful way.
+  if (text.size() <= maxBytes && isPlainDxfText(text)) {
     out.append(text);
     return;
   }

@@ -1,7 +1,6 @@
 #include "platform/dxf/dxf_writer.h"
 
 #include <algorithm>
-#include <array>
 #include <numbers>
 #include <unordered_map>
 #include <unordered_set>
@@ -220,9 +219,9 @@ class DrawingWriter {
       for (const auto& value : block.values) out_.text(1000, value);
     }
     tables_.forEachRecordOf(index, [&](const OvMapODTable& table, const OvMapODRecordView& record) {
-      const std::string& head = recordHead(table);
-      if (head.empty()) return;
-      out_.raw(head);
+      RecordLayout& layout = recordLayout(table, record.Count());
+      if (layout.head.empty()) return;
+      out_.raw(layout.head);
       for (int column = 0; column < record.Count(); ++column) {
         switch (record.Type(column)) {
           case OvMapDataType::Integer:
@@ -235,38 +234,50 @@ class DrawingWriter {
             break;
           case OvMapDataType::Character:
             out_.literal("1000\n");
-            writeRecordText(record, column);
+            writeRecordText(layout.texts[static_cast<std::size_t>(column)], record, column);
             break;
         }
       }
     });
   }
-  // "1001" and the application name a table's records go under; empty for a table without one.
-  const std::string& recordHead(const OvMapODTable& table) {
-    const auto cached = recordHeads_.find(&table);
-    if (cached != recordHeads_.end()) return cached->second;
+  // What every record of a table writes the same way: "1001" and the application name its
+  // records go under (empty for a table without one), and per column the text written last.
+  struct TextLine {
+    std::uint32_t id = UINT32_MAX;
+    bool ready = false;  // `line` holds the text of `id` as written
+    std::string line;
+  };
+  struct RecordLayout {
     std::string head;
+    std::vector<TextLine> texts;  // by column
+  };
+  RecordLayout& recordLayout(const OvMapODTable& table, int columns) {
+    const auto cached = recordLayouts_.find(&table);
+    if (cached != recordLayouts_.end()) return cached->second;
+    RecordLayout layout;
     const auto found = applicationIndex_.find(table.name);
-    if (found != applicationIndex_.end()) appendDxfGroup(head, 1001, applicationNames_[found->second]);
-    return recordHeads_.emplace(&table, std::move(head)).first->second;
+    if (found != applicationIndex_.end())
+      appendDxfGroup(layout.head, 1001, applicationNames_[found->second]);
+    layout.texts.resize(static_cast<std::size_t>(columns));
+    return recordLayouts_.emplace(&table, std::move(layout)).first->second;
   }
   // A record's text as a value line. Texts that repeat (a type, a file name) are stored once and
-  // come back under the same id: the last few are kept ready made.
-  void writeRecordText(const OvMapODRecordView& record, int column) {
+  // come back under the same id: the second time in a row the line is kept ready made.
+  void writeRecordText(TextLine& last, const OvMapODRecordView& record, int column) {
     const std::uint32_t id = record.TextId(column);
-    for (const auto& [cachedId, line] : recentTexts_) {
-      if (cachedId == id) {
-        out_.raw(line);
-        return;
+    if (id == last.id) {
+      if (!last.ready) {
+        last.line.clear();
+        appendDxfSafeText(last.line, record.TextValue(column));
+        last.line.push_back('\n');
+        last.ready = true;
       }
+      out_.raw(last.line);
+      return;
     }
-    auto& [cachedId, line] = recentTexts_[nextRecent_];
-    nextRecent_ = (nextRecent_ + 1) % recentTexts_.size();
-    cachedId = id;
-    line.clear();
-    appendDxfSafeText(line, record.TextValue(column));
-    line.push_back('\n');
-    out_.raw(line);
+    last.id = id;
+    last.ready = false;
+    out_.textLine(record.TextValue(column));
   }
 
   void writeLightweight(std::uint64_t handle, std::uint32_t layer, const auto& vertices,
@@ -420,10 +431,7 @@ class DrawingWriter {
   EntityStart lightweightStart_{"LWPOLYLINE", "AcDbPolyline"};
   EntityStart lineStart_{"LINE", "AcDbLine"};
   EntityStart arcStart_{"ARC", "AcDbCircle"};
-  std::unordered_map<const OvMapODTable*, std::string> recordHeads_;
-  std::array<std::pair<std::uint32_t, std::string>, 4> recentTexts_{
-      {{UINT32_MAX, {}}, {UINT32_MAX, {}}, {UINT32_MAX, {}}, {UINT32_MAX, {}}}};
-  std::size_t nextRecent_ = 0;
+  std::unordered_map<const OvMapODTable*, RecordLayout> recordLayouts_;
 };
 
 }  // namespace
