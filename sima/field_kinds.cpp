@@ -243,18 +243,25 @@ bool fixed12Exact(double value, std::string& out) {
     const u128 half = static_cast<u128>(1) << (right - 1);
     scaled = quotient + ((remainder > half || (remainder == half && (quotient & 1))) ? 1 : 0);
   }
-  char digits[48];
-  int length = 0;
-  do {
-    digits[length++] = static_cast<char>('0' + static_cast<int>(scaled % 10));
-    scaled /= 10;
-  } while (scaled != 0);
-  while (length < 13) digits[length++] = '0';  // at least "0." and twelve decimals
+  // The integer part and the twelve decimals apart: one wide division, then 64-bit digits. An
+  // integer part beyond 64 bits (above 1.8e19) is left to printf, which writes the same digits.
+  constexpr u128 kScale = 1000000000000ULL;
+  const u128 whole = scaled / kScale;
+  if (whole > std::numeric_limits<uint64_t>::max()) return false;
+  const auto integer = static_cast<uint64_t>(whole);
+  auto twelfths = static_cast<uint64_t>(scaled - static_cast<u128>(integer) * kScale);
+  char digits[24];
+  const char* integerEnd = std::to_chars(digits, digits + sizeof digits, integer).ptr;
+  char decimals[12];
+  for (int i = 11; i >= 0; --i) {
+    decimals[i] = static_cast<char>('0' + twelfths % 10);
+    twelfths /= 10;
+  }
   out.clear();
   if (std::signbit(value)) out.push_back('-');
-  for (int i = length - 1; i >= 12; --i) out.push_back(digits[i]);
+  out.append(digits, static_cast<std::size_t>(integerEnd - digits));
   out.push_back('.');
-  for (int i = 11; i >= 0; --i) out.push_back(digits[i]);
+  out.append(decimals, sizeof decimals);
   return true;
 }
 

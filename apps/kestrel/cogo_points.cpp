@@ -4,38 +4,30 @@ namespace kestrel::cli {
 
 DrawingCogoPoints::DrawingCogoPoints(const OvDbDatabase& drawing,
                                      const module::SurveyPointTable& source)
-    : drawing_(drawing), coordinateType_(source.coordinateType) {
+    : drawing_(drawing) {
   const auto& tables = drawing.objectDataTables();
-  table_ = tables.Table(source.table);
-  if (table_ == nullptr) return;
-  number_ = table_->definition.ColumnIndex(source.numberColumn);
-  name_ = table_->definition.ColumnIndex(source.nameColumn);
-  type_ = table_->definition.ColumnIndex(source.typeColumn);
-  if (number_ < 0 || name_ < 0 || type_ < 0) return;
+  const OvMapODTable* table = tables.Table(source.table);
+  if (table == nullptr) return;
+  number_ = table->definition.ColumnIndex(source.numberColumn);
+  name_ = table->definition.ColumnIndex(source.nameColumn);
+  const int type = table->definition.ColumnIndex(source.typeColumn);
+  if (number_ < 0 || name_ < 0 || type < 0) return;
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
     if (drawing.storedEntity(i).kind != OvDbEntityKind::Point) continue;
     bool found = false;
     tables.forEachRecordOf(i, [&](const OvMapODTable& of, const OvMapODRecordView& record) {
-      if (found || &of != table_ || record.TextValue(type_) != coordinateType_) return;
-      entities_.push_back(static_cast<std::uint32_t>(i));
+      if (found || &of != table || record.TextValue(type) != source.coordinateType) return;
+      points_.push_back(Point{static_cast<std::uint32_t>(i), record});
       found = true;
     });
   }
 }
 
 ovcivil::CogoPointView DrawingCogoPoints::at(std::size_t i) const {
-  const std::size_t entity = entities_[i];
-  const OvGePoint3d position = drawing_.storedEntity(entity).position;
-  ovcivil::CogoPointView point{0, {}, position.x, position.y, position.z};
-  bool found = false;
-  drawing_.objectDataTables().forEachRecordOf(
-      entity, [&](const OvMapODTable& of, const OvMapODRecordView& record) {
-        if (found || &of != table_ || record.TextValue(type_) != coordinateType_) return;
-        point.number = record.Int32Value(number_);
-        point.name = record.TextValue(name_);
-        found = true;
-      });
-  return point;
+  const Point& point = points_[i];
+  const OvGePoint3d position = drawing_.storedEntity(point.entity).position;
+  return {point.record.Int32Value(number_), point.record.TextValue(name_), position.x, position.y,
+          position.z};
 }
 
 }  // namespace kestrel::cli

@@ -18,17 +18,18 @@ namespace kestrel::cli {
 class DrawingCogoPoints : public ovcivil::CogoPointSource {
  public:
   DrawingCogoPoints(const OvDbDatabase& drawing, const module::SurveyPointTable& table);
-  std::size_t size() const override { return entities_.size(); }
+  std::size_t size() const override { return points_.size(); }
   ovcivil::CogoPointView at(std::size_t i) const override;
 
  private:
+  struct Point {
+    std::uint32_t entity;  // model-space position
+    OvMapODRecordView record;
+  };
   const OvDbDatabase& drawing_;
-  const OvMapODTable* table_ = nullptr;
   int number_ = -1;
   int name_ = -1;
-  int type_ = -1;
-  std::string coordinateType_;
-  std::vector<std::uint32_t> entities_;  // model-space positions
+  std::vector<Point> points_;
 };
 
 }  // namespace kestrel::cli
