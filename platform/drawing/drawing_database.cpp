@@ -1,5 +1,6 @@
 #include "platform/drawing/drawing_database.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/drawing/object_data.h"
@@ -10,6 +11,8 @@ namespace {
 // entity of another; the lower bits are the model-space position + 1.
 constexpr int kPositionBits = 40;
 constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << kPositionBits) - 1;
+// An entity's row keeps its layer's position in 24 bits.
+constexpr std::size_t kMaxLayers = std::size_t{1} << 24;
 
 std::uint64_t nextDatabaseSerial() {
   static std::atomic<std::uint64_t> serial{0};
@@ -47,7 +50,7 @@ OvDbObjectId OvDbEntity::objectId() const {
 }
 
 std::uint64_t OvDbEntity::handle() const {
-  return database_ == nullptr ? 0 : database_->handles_[index_];
+  return database_ == nullptr ? 0 : database_->handleAt(index_);
 }
 
 std::uint32_t OvDbEntity::layerIndex() const {
@@ -94,7 +97,8 @@ OvDbDatabase::OvDbDatabase()
 OvDbDatabase::~OvDbDatabase() = default;
 
 bool OvDbDatabase::addLayer(const std::string& name) {
-  if (name.empty() || layerIndexByName_.contains(name)) return false;
+  if (name.empty() || layers_.size() >= kMaxLayers || layerIndexByName_.contains(name))
+    return false;
   layerIndexByName_.emplace(name, static_cast<std::uint32_t>(layers_.size()));
   layers_.push_back(OvDbSymbolRecord{name, std::string(), allocateHandle()});
   return true;
@@ -102,7 +106,8 @@ bool OvDbDatabase::addLayer(const std::string& name) {
 
 bool OvDbDatabase::addLayerFromFile(const std::string& name, const std::string& nameInFile,
                                     std::uint64_t handle) {
-  if (name.empty() || layerIndexByName_.contains(name)) return false;
+  if (name.empty() || layers_.size() >= kMaxLayers || layerIndexByName_.contains(name))
+    return false;
   layerIndexByName_.emplace(name, static_cast<std::uint32_t>(layers_.size()));
   layers_.push_back(OvDbSymbolRecord{name, nameInFile, handle});
   return true;
@@ -177,7 +182,7 @@ void OvDbDatabase::resetFromFile(std::unique_ptr<OvDbFileContent> content,
   currentLayer_ = 0;
   lastLayerIndex_ = -1;
   rows_.clear();
-  handles_.clear();
+  handleRuns_.clear();
   points_.clear();
   polylines_.clear();
   simplePolylines_.clear();
@@ -206,9 +211,20 @@ std::ptrdiff_t OvDbDatabase::indexOf(OvDbObjectId id) const {
 
 OvDbObjectId OvDbDatabase::appendRow(Row row, std::uint64_t handle) {
   if (rows_.size() >= kPositionMask) return OvDbObjectId();
+  const std::uint64_t given = handle != 0 ? handle : allocateHandle();
+  if (handleRuns_.empty() || handleAt(rows_.size() - 1) + 1 != given)
+    handleRuns_.push_back(HandleRun{rows_.size(), given});
   rows_.push_back(row);
-  handles_.push_back(handle != 0 ? handle : allocateHandle());
   return idAt(rows_.size() - 1);
+}
+
+std::uint64_t OvDbDatabase::handleAt(std::size_t index) const {
+  // The last run starting at or before the position.
+  const auto after = std::upper_bound(
+      handleRuns_.begin(), handleRuns_.end(), index,
+      [](std::size_t position, const HandleRun& run) { return position < run.first; });
+  const HandleRun& run = *(after - 1);
+  return run.handle + (index - run.first);
 }
 
 OvDbObjectId OvDbDatabase::appendEntity(std::unique_ptr<OvDbEntity> entity) {
@@ -243,9 +259,9 @@ OvDbObjectId OvDbDatabase::appendWithHandle(std::unique_ptr<OvDbEntity> entity,
 
 OvDbEntity& OvDbDatabase::objectAt(std::size_t index) {
   Row& row = rows_[index];
-  if (row.storage == Storage::Object) return *objects_[row.payload];
+  if (row.storage() == Storage::Object) return *objects_[row.payload];
   std::unique_ptr<OvDbEntity> object;
-  switch (row.storage) {
+  switch (row.storage()) {
     case Storage::Point:
       object = std::make_unique<OvDbPoint>(points_[row.payload]);
       break;
@@ -271,13 +287,14 @@ OvDbEntity& OvDbDatabase::objectAt(std::size_t index) {
   // The table's slot is left behind: from now on the object is the entity.
   object->database_ = this;
   object->index_ = static_cast<std::uint32_t>(index);
-  row.storage = Storage::Object;
-  row.payload = static_cast<std::uint32_t>(objects_.size());
+  row.set(row.kind(), Storage::Object, static_cast<std::uint32_t>(objects_.size()));
   objects_.push_back(std::move(object));
   return *objects_.back();
 }
 
-OvDbEntity& OvDbDatabase::entityAt(std::size_t index) { return objectAt(index); }
+OvDbEntity& OvDbDatabase::entityAt(std::size_t index) {
+  return objectAt(index);
+}
 
 const OvDbEntity& OvDbDatabase::entityAt(std::size_t index) const {
   // Making the object changes how the entity is kept, not what it is.
@@ -296,10 +313,10 @@ const OvDbEntity* OvDbDatabase::openEntity(OvDbObjectId id) const {
 OvDbStoredEntity OvDbDatabase::storedEntity(std::size_t index) const {
   const Row& row = rows_[index];
   OvDbStoredEntity stored;
-  stored.kind = row.kind;
+  stored.kind = row.kind();
   stored.layerIndex = row.layer;
-  stored.handle = handles_[index];
-  switch (row.storage) {
+  stored.handle = handleAt(index);
+  switch (row.storage()) {
     case Storage::Point:
       stored.position = points_[row.payload];
       return stored;
@@ -320,7 +337,7 @@ OvDbStoredEntity OvDbDatabase::storedEntity(std::size_t index) const {
   }
   const OvDbEntity& object = *objects_[row.payload];
   stored.object = &object;
-  switch (row.kind) {
+  switch (row.kind()) {
     case OvDbEntityKind::Point:
       stored.position = static_cast<const OvDbPoint&>(object).position;
       break;
@@ -366,12 +383,11 @@ bool OvDbDatabase::replaceEntity(OvDbObjectId id, std::unique_ptr<OvDbEntity> en
     xdata_[position] = std::move(*entity->pendingXData_);
     entity->pendingXData_.reset();
   }
-  row.kind = entity->kind();
-  if (row.storage == Storage::Object) {
+  if (row.storage() == Storage::Object) {
+    row.set(entity->kind(), Storage::Object, row.payload);
     objects_[row.payload] = std::move(entity);
   } else {
-    row.storage = Storage::Object;
-    row.payload = static_cast<std::uint32_t>(objects_.size());
+    row.set(entity->kind(), Storage::Object, static_cast<std::uint32_t>(objects_.size()));
     objects_.push_back(std::move(entity));
   }
   return true;
@@ -382,8 +398,8 @@ bool OvDbDatabase::replaceEntity(OvDbObjectId id, std::unique_ptr<OvDbEntity> en
 OvDbObjectId OvDbDatabase::createPoint(const std::string& layer, double x, double y, double z) {
   const std::ptrdiff_t index = cachedLayerIndex(layer);
   const Row row{static_cast<std::uint32_t>(points_.size()),
-                index < 0 ? layerZero() : static_cast<std::uint32_t>(index),
-                OvDbEntityKind::Point, Storage::Point};
+                index < 0 ? layerZero() : static_cast<std::uint32_t>(index), OvDbEntityKind::Point,
+                Storage::Point};
   const OvDbObjectId id = appendRow(row, 0);
   if (id.isValid()) points_.push_back(OvGePoint3d{x, y, z});
   return id;
@@ -405,9 +421,9 @@ void OvDbDatabase::convertToLightweight(OvDbObjectId id) {
   const std::ptrdiff_t index = indexOf(id);
   if (index < 0) return;
   Row& row = rows_[static_cast<std::size_t>(index)];
-  if (row.kind != OvDbEntityKind::Polyline2d) return;
+  if (row.kind() != OvDbEntityKind::Polyline2d) return;
   // A simple 2-D polyline lies at elevation 0 and is open; the lightweight one keeps that.
-  if (row.storage == Storage::Object) {
+  if (row.storage() == Storage::Object) {
     const auto& simple = static_cast<const OvDb2dPolyline&>(*objects_[row.payload]);
     auto lightweight = std::make_unique<OvDbPolyline>();
     lightweight->vertices.reserve(simple.vertices.size());
@@ -423,9 +439,8 @@ void OvDbDatabase::convertToLightweight(OvDbObjectId id) {
   // The builders convert at once, so the simple form was the last one made: its room goes back.
   simpleVertices_.releaseIfLast({simple.vertices, simple.count});
   if (row.payload + 1 == simplePolylines_.size()) simplePolylines_.pop_back();
-  row.kind = OvDbEntityKind::Polyline;
-  row.storage = Storage::Polyline;
-  row.payload = static_cast<std::uint32_t>(polylines_.size());
+  row.set(OvDbEntityKind::Polyline, Storage::Polyline,
+          static_cast<std::uint32_t>(polylines_.size()));
   polylines_.push_back(
       StoredPolyline{vertices.data(), static_cast<std::uint32_t>(vertices.size()), false, 0.0});
 }
@@ -435,10 +450,10 @@ void OvDbDatabase::setPolylineLayerAndClosure(OvDbObjectId id, const std::string
   const std::ptrdiff_t index = indexOf(id);
   if (index < 0) return;
   Row& row = rows_[static_cast<std::size_t>(index)];
-  if (row.kind != OvDbEntityKind::Polyline) return;
+  if (row.kind() != OvDbEntityKind::Polyline) return;
   if (const std::ptrdiff_t found = cachedLayerIndex(layer); found >= 0)
     row.layer = static_cast<std::uint32_t>(found);
-  if (row.storage == Storage::Object)
+  if (row.storage() == Storage::Object)
     static_cast<OvDbPolyline&>(*objects_[row.payload]).closed = closed;
   else
     polylines_[row.payload].closed = closed;
@@ -487,7 +502,9 @@ OvDbObjectId create2dPolyline(std::vector<OvGePoint3d> points) {
   return ovWorkingDatabase().create2dPolyline(points);
 }
 
-void convertToLightweight(OvDbObjectId id) { ovWorkingDatabase().convertToLightweight(id); }
+void convertToLightweight(OvDbObjectId id) {
+  ovWorkingDatabase().convertToLightweight(id);
+}
 
 void setPolylineLayerAndClosure(OvDbObjectId id, const std::string& layer, bool closed) {
   ovWorkingDatabase().setPolylineLayerAndClosure(id, layer, closed);

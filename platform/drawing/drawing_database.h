@@ -3,7 +3,7 @@
 // file held beyond what is modelled here is kept as opaque content for the format that read it.
 //
 // Storage: the common kinds made by the drawing operations (points, lightweight and simple 2-D
-// polylines) live in flat tables, a point in 44 bytes with no allocation of its own. The entity
+// polylines) live in flat tables, a point in 32 bytes with no allocation of its own. The entity
 // classes below are the face the API shows: opening a stored entity (openEntity, openAs,
 // entityAt) makes it an object once, and from then on the object is the entity. Readers that walk
 // a whole drawing (writers, views) use storedEntity(), which makes nothing.
@@ -164,12 +164,12 @@ struct OvDbStoredEntity {
   OvDbEntityKind kind = OvDbEntityKind::Point;
   std::uint32_t layerIndex = 0;
   std::uint64_t handle = 0;
-  OvGePoint3d position;                               // Point
-  std::span<const OvDbPolyline::Vertex> vertices;     // Polyline
-  std::span<const OvGePoint3d> simpleVertices;        // Polyline2d
-  double elevation = 0.0;                             // Polyline
-  bool closed = false;                                // Polyline
-  const OvDbEntity* object = nullptr;                 // Line, Arc, Raw (and any kind opened)
+  OvGePoint3d position;                            // Point
+  std::span<const OvDbPolyline::Vertex> vertices;  // Polyline
+  std::span<const OvGePoint3d> simpleVertices;     // Polyline2d
+  double elevation = 0.0;                          // Polyline
+  bool closed = false;                             // Polyline
+  const OvDbEntity* object = nullptr;              // Line, Arc, Raw (and any kind opened)
 };
 
 // One layer or application record.
@@ -201,7 +201,8 @@ class OvDbDatabase {
   OvDbDatabase(const OvDbDatabase&) = delete;
   OvDbDatabase& operator=(const OvDbDatabase&) = delete;
 
-  // Adds a layer at the end of the table; false when the name is empty or already present.
+  // Adds a layer at the end of the table; false when the name is empty or already present, or the
+  // table holds 2^24 layers.
   bool addLayer(const std::string& name);
   // True when the table has a layer of that name (exact match).
   bool hasLayer(const std::string& name) const;
@@ -284,11 +285,32 @@ class OvDbDatabase {
   friend class OvDbEntity;
   // How an entity is kept: as an object, or in the table of its kind.
   enum class Storage : std::uint8_t { Object, Point, Polyline, SimplePolyline };
+  // Eight bytes an entity; the layer fits since a drawing holds at most 2^24 layers.
   struct Row {
+    Row() = default;
+    Row(std::uint32_t payloadIndex, std::uint32_t layerIndex, OvDbEntityKind entityKind,
+        Storage storedAs)
+        : payload(payloadIndex),
+          layer(layerIndex),
+          kindBits(static_cast<std::uint32_t>(entityKind)),
+          storageBits(static_cast<std::uint32_t>(storedAs)) {}
+    OvDbEntityKind kind() const { return static_cast<OvDbEntityKind>(kindBits); }
+    Storage storage() const { return static_cast<Storage>(storageBits); }
+    void set(OvDbEntityKind entityKind, Storage storedAs, std::uint32_t payloadIndex) {
+      kindBits = static_cast<std::uint32_t>(entityKind);
+      storageBits = static_cast<std::uint32_t>(storedAs);
+      payload = payloadIndex;
+    }
     std::uint32_t payload;  // position in objects_ or in the table of its kind
-    std::uint32_t layer;
-    OvDbEntityKind kind;
-    Storage storage;
+    std::uint32_t layer : 24;
+    std::uint32_t kindBits : 4;
+    std::uint32_t storageBits : 4;
+  };
+  // Handles of model-space entities as runs: an entity whose handle follows the one before it
+  // (almost every one) costs nothing.
+  struct HandleRun {
+    std::size_t first;  // model-space position where the run starts
+    std::uint64_t handle;
   };
   struct StoredPolyline {
     const OvDbPolyline::Vertex* vertices;
@@ -303,6 +325,7 @@ class OvDbDatabase {
 
   OvDbObjectId appendWithHandle(std::unique_ptr<OvDbEntity> entity, std::uint64_t handle);
   OvDbObjectId appendRow(Row row, std::uint64_t handle);
+  std::uint64_t handleAt(std::size_t index) const;
   OvDbObjectId idAt(std::size_t index) const;
   // The object of the entity at a position, made from its table when it is stored there.
   OvDbEntity& objectAt(std::size_t index);
@@ -319,7 +342,7 @@ class OvDbDatabase {
   std::string lastLayerName_;
   std::ptrdiff_t lastLayerIndex_ = -1;
   OvDbChunkedArray<Row> rows_;
-  OvDbChunkedArray<std::uint64_t> handles_;
+  std::vector<HandleRun> handleRuns_;
   OvDbChunkedArray<OvGePoint3d> points_;
   OvDbChunkedArray<StoredPolyline> polylines_;
   OvDbChunkedArray<StoredSimplePolyline> simplePolylines_;

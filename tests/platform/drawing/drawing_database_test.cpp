@@ -147,6 +147,17 @@ TEST_F(DrawingOperations, IdsAndHandlesAreUniqueAndStable) {
   for (const std::uint64_t handle : handles) EXPECT_LT(handle, database.handleSeed());
 }
 
+TEST(DrawingDatabase, HandlesReadFromAFileComeBackInAnyOrder) {
+  // Runs of consecutive handles broken going down, up, and back to a smaller one.
+  const std::vector<std::uint64_t> given{0x90, 0x20, 0x21, 0x22, 0x10, 0x11, 0x95, 0x23};
+  OvDbDatabase database;
+  for (const std::uint64_t handle : given)
+    database.appendEntityFromFile(std::make_unique<OvDbPoint>(), handle, "0");
+  ASSERT_EQ(database.entityCount(), given.size());
+  for (std::size_t i = 0; i < given.size(); ++i)
+    EXPECT_EQ(database.entityAt(i).handle(), given[i]) << i;
+}
+
 TEST_F(DrawingOperations, IdsOfDifferentDrawingsNeverMeet) {
   OvDbDatabase other;
   const OvDbObjectId here = database.appendEntity(std::make_unique<OvDbPoint>());
