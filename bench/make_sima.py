@@ -33,9 +33,14 @@ ROUTE_STEP = 50.0
 ROUTE_START = 100.0
 
 
+# Route points are numbered from here up, above every survey point of the file (each survey
+# point takes a line, so a power of ten no smaller than the line count is above them all).
+ROUTE_POINT_BASE = 1000000
+
+
 def route_point_numbers(route):
-    """Route r uses its own points, numbered from 1,000,000 up so they never meet survey points."""
-    first = 1000000 + (route - 1) * ROUTE_POINTS
+    """Route r uses its own points, numbered from ROUTE_POINT_BASE up so they never meet survey points."""
+    first = ROUTE_POINT_BASE + (route - 1) * ROUTE_POINTS
     return list(range(first, first + ROUTE_POINTS))
 
 
@@ -81,6 +86,8 @@ def section_block(route, sections, per_section, out):
 
 
 def generate(lines, mix, seed=7):
+    global ROUTE_POINT_BASE
+    ROUTE_POINT_BASE = max(1000000, 10 ** math.ceil(math.log10(max(lines, 1))))
     rng = random.Random(seed)
     out = ["G00,03,Kestrel benchmark,"]
     next_point = 1

@@ -39,6 +39,7 @@ void resetRun(ImportRun& run, const std::string& path, ReadMode mode) {
   run.tolerated = ToleratedCounts{};
   run.counters = RunCounters{};
   run.replacedCharacters = 0;
+  run.preScanCounts = PreScanCounts{};
   run.currentAlignmentName = run.chosenAlignmentName;
 }
 

@@ -1,6 +1,7 @@
 #include "drawing/coordinate_import.h"
 
 #include <utility>
+#include <vector>
 
 #include "drawing/object_records.h"
 
@@ -19,9 +20,40 @@ SimaPoint pointFromRecord(const Fields& f) {
   return point;
 }
 
+// Whether an A01 line gives an elevation as the import will read it. A tolerant reading takes an
+// elevation word for none, and decides that on the line's fields as a whole.
+bool givesElevation(ImportRun& run, std::string_view text) {
+  if (!run.tolerant) return !sima::trim(run.fieldOf(text, 5)).empty();
+  Fields fields;
+  ExtendedCString::Split(text, ',', fields);
+  tolerateDeviations(fields);
+  return !sima::trim(fieldAt(fields, 5)).empty();
+}
+
+// A pre-scan's A series: the points are counted, and only their numbers kept for the lookups of
+// lots and routes; they join the store when the series ends, as an import's do.
+void countCoordinateSeries(ImportRun& run) {
+  std::vector<int32_t> numbers;
+  std::string_view text;
+  while (run.nextText(text)) {
+    const std::string_view code = run.fieldOf(text, 0);
+    if (code == "A01") {
+      numbers.push_back(sima::toInteger(run.fieldOf(text, 1)));
+      if (givesElevation(run, text)) ++run.preScanCounts.pointsWithElevation;
+    } else if (code == "A99") {
+      break;
+    }
+  }
+  for (const int32_t number : numbers) run.pointStore.appendNumberOnly(number);
+}
+
 }  // namespace
 
 void readCoordinateSeries(ImportRun& run) {
+  if (!run.importing()) {
+    countCoordinateSeries(run);
+    return;
+  }
   GrowingArray<SimaPoint> seriesPoints;
   ImportRun::Line line;
   while (run.nextLine(line)) {
@@ -48,6 +80,7 @@ void buildPoints(ImportRun& run, std::size_t first) {
   if (!run.importing() || !run.selection.isSelected(kSeriesA)) return;
   ensurePointTable();
   const std::string fileName = run.fileName();
+  const std::string type = kCoordinateType;
   const std::string& layer = run.layers[kLayerPoints];
   const auto& stored = run.pointStore.points();
   for (std::size_t i = first; i < stored.size(); ++i) {
@@ -55,7 +88,7 @@ void buildPoints(ImportRun& run, std::size_t first) {
     if (!point.hasElevation) continue;
     const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
     if (id.isNull()) continue;
-    attachPointRecord(id, point.number, point.name, kCoordinateType, fileName);
+    attachPointRecord(id, point.number, point.name, type, fileName);
     ++run.counters.drawnPoints;
   }
 }

@@ -22,16 +22,11 @@ void ensureTable(const char* name) {
   ovCurrentObjectDataTables().Add(name, definition, "", false);
 }
 
-void attachRecord(const char* table, OvDbObjectId entity, int32_t number, const std::string& name,
-                  const std::string& type, const std::string& fileName) {
-  OvMapValue values[4] = {OvMapValue(number), OvMapValue(name), OvMapValue(type),
-                          OvMapValue(fileName)};
-  OvMapODTables& tables = ovCurrentObjectDataTables();
-  const std::string tableName = table;
-  OvMapODTableRecord record;
-  if (!tables.InitRecord(tableName, record)) return;
-  for (int i = 0; i < 4 && i < record.Count(); ++i) record.Value(i) = std::move(values[i]);
-  tables.AddRecord(tableName, entity, std::move(record));
+void attachRecord(const std::string& table, OvDbObjectId entity, int32_t number,
+                  const std::string& name, const std::string& type, const std::string& fileName) {
+  // The four values in column order, an integer and three texts, go into a record initialised
+  // from the table (as far as it has columns) and the record to the entity.
+  ovCurrentObjectDataTables().AddRecord(table, entity, {number, name, type, fileName});
 }
 
 }  // namespace
@@ -41,12 +36,14 @@ void ensurePolylineTable() { ensureTable(kPolylineTable); }
 
 void attachPointRecord(OvDbObjectId entity, int32_t number, const std::string& name,
                        const std::string& type, const std::string& fileName) {
-  attachRecord(kPointTable, entity, number, name, type, fileName);
+  static const std::string table = kPointTable;
+  attachRecord(table, entity, number, name, type, fileName);
 }
 
 void attachPolylineRecord(OvDbObjectId entity, int32_t number, const std::string& name,
                           const std::string& type, const std::string& fileName) {
-  attachRecord(kPolylineTable, entity, number, name, type, fileName);
+  static const std::string table = kPolylineTable;
+  attachRecord(table, entity, number, name, type, fileName);
 }
 
 }  // namespace kestrel

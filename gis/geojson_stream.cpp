@@ -151,8 +151,8 @@ void properties(JsonOut& out, const Layer& layer, std::size_t feature) {
       out.integer(*integer);
     else if (const auto* real = std::get_if<double>(&value))
       out.number(*real);
-    else if (const auto* text = std::get_if<const std::string*>(&value))
-      out.string(**text);
+    else if (const auto* text = std::get_if<std::string_view>(&value))
+      out.string(*text);
     else
       out.raw("null");
   }

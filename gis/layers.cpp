@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/drawing/object_data.h"
@@ -193,21 +194,23 @@ class DrawingGatherer {
       (table == pointTable_ ? pointColumns_ : polylineColumns_) = columns;
     }
     if (wanted == kResults && source.records != nullptr)
-      for (const auto& placed : source.records->results) placements_.emplace(placed.entity, &placed);
+      for (const auto& placed : source.records->results)
+        placements_.emplace(source.drawing->indexOf(OvDbObjectId(placed.entity)), &placed);
   }
 
+  // The entities are read as the drawing stores them: none becomes an object here.
   void gather() {
     const OvDbDatabase& drawing = *source_.drawing;
     const bool points = wanted_ == kPoints || wanted_ == kResults;
     for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
-      const OvDbEntity& entity = drawing.entityAt(i);
-      if (points && entity.kind() == OvDbEntityKind::Point && pointColumns_.number >= 0) {
-        if (const OvMapODTableRecord* record = recordOf(i, pointTable_))
-          if (addPoint(static_cast<const OvDbPoint&>(entity), *record)) batches_.featureDone();
-      } else if (!points && entity.kind() == OvDbEntityKind::Polyline &&
+      const OvDbStoredEntity entity = drawing.storedEntity(i);
+      if (points && entity.kind == OvDbEntityKind::Point && pointColumns_.number >= 0) {
+        if (const auto record = recordOf(i, pointTable_))
+          if (addPoint(i, entity.position, *record)) batches_.featureDone();
+      } else if (!points && entity.kind == OvDbEntityKind::Polyline &&
                  polylineColumns_.number >= 0) {
-        if (const OvMapODTableRecord* record = recordOf(i, polylineTable_))
-          if (addPolyline(static_cast<const OvDbPolyline&>(entity), *record)) batches_.featureDone();
+        if (const auto record = recordOf(i, polylineTable_))
+          if (addPolyline(entity, *record)) batches_.featureDone();
       }
     }
   }
@@ -217,24 +220,24 @@ class DrawingGatherer {
     int number = -1, name = -1, type = -1, fileName = -1;
   };
 
-  const OvMapODTableRecord* recordOf(std::size_t entity, const OvMapODTable* table) const {
-    const OvMapODTableRecord* found = nullptr;
-    tables_.forEachRecordOf(entity, [&](const OvMapODTable& of, const OvMapODTableRecord& record) {
-      if (found == nullptr && &of == table) found = &record;
+  std::optional<OvMapODRecordView> recordOf(std::size_t entity, const OvMapODTable* table) const {
+    std::optional<OvMapODRecordView> found;
+    tables_.forEachRecordOf(entity, [&](const OvMapODTable& of, const OvMapODRecordView& record) {
+      if (!found && &of == table) found = record;
     });
     return found;
   }
 
-  void addRecordValues(Layer& layer, const OvMapODTableRecord& record, const Columns& c) {
-    addRow(layer, {std::int64_t{record.Value(c.number).Int32Value()}, &record.Value(c.name).StrValue(),
-                   &record.Value(c.type).StrValue(), &record.Value(c.fileName).StrValue()});
+  // The record's texts are views of the drawing's own, which outlives the layer.
+  void addRecordValues(Layer& layer, const OvMapODRecordView& record, const Columns& c) {
+    addRow(layer, {std::int64_t{record.Int32Value(c.number)}, record.TextValue(c.name),
+                   record.TextValue(c.type), record.TextValue(c.fileName)});
   }
 
   // Each add gives whether the entity became a feature of the wanted layer.
-  bool addPoint(const OvDbPoint& point, const OvMapODTableRecord& record) {
-    const std::string& type = record.Value(pointColumns_.type).StrValue();
+  bool addPoint(std::size_t entity, const OvGePoint3d& p, const OvMapODRecordView& record) {
+    const std::string_view type = record.TextValue(pointColumns_.type);
     const module::SurveyPointTable& t = source_.tables;
-    const OvGePoint3d& p = point.position;
     if (type == t.coordinateType) {
       if (wanted_ != kPoints) return false;
       Layer& layer = layer_;
@@ -246,14 +249,14 @@ class DrawingGatherer {
       if (wanted_ != kResults) return false;
       Layer& layer = layer_;
       addRecordValues(layer, record, pointColumns_);
-      const auto found = placements_.find(point.objectId().value());
+      const auto found = placements_.find(static_cast<std::ptrdiff_t>(entity));
       if (found == placements_.end()) {
         addRow(layer, {Value(), Value(), p.z, Value(), Value(), Value()});
       } else {
         const module::ResultPlacement& placed = *found->second;
         addRow(layer, {placed.station, placed.offset, p.z,
                        optional(placed.stakeHeadHeight.value_or(0.0), placed.stakeHeadHeight.has_value()),
-                       &placed.blockName, &placed.alignmentName});
+                       placed.blockName, placed.alignmentName});
       }
       addPointFeature(layer, p.x, p.y, p.z);
       return true;
@@ -261,10 +264,10 @@ class DrawingGatherer {
     return false;
   }
 
-  bool addPolyline(const OvDbPolyline& polyline, const OvMapODTableRecord& record) {
+  bool addPolyline(const OvDbStoredEntity& polyline, const OvMapODRecordView& record) {
     const auto& v = polyline.vertices;
     if (v.size() < 2) return false;
-    const bool lot = record.Value(polylineColumns_.type).StrValue() == source_.tables.lotType;
+    const bool lot = record.TextValue(polylineColumns_.type) == source_.tables.lotType;
     // A closed lot is a polygon when its ring has three corners; its last vertex may repeat the first.
     const bool repeatsFirst = v.back().x == v.front().x && v.back().y == v.front().y;
     const std::size_t corners = v.size() - (repeatsFirst ? 1 : 0);
@@ -291,15 +294,15 @@ class DrawingGatherer {
   const OvMapODTable* polylineTable_ = nullptr;
   Columns pointColumns_;
   Columns polylineColumns_;
-  std::unordered_map<std::uint64_t, const module::ResultPlacement*> placements_;
+  std::unordered_map<std::ptrdiff_t, const module::ResultPlacement*> placements_;  // by position
 };
 
 void gatherPointsWithoutElevation(const SurveySource& source, Batches& batches) {
   if (source.records == nullptr) return;
   Layer& layer = batches.layer();
   for (const auto& point : source.records->pointsWithoutElevation) {
-    addRow(layer, {std::int64_t{point.number}, &point.name, &source.tables.coordinateType,
-                   &source.fileName, Value()});
+    addRow(layer, {std::int64_t{point.number}, point.name, source.tables.coordinateType,
+                   source.fileName, Value()});
     addPointFeature(layer, point.east, point.north, 0.0);
     batches.featureDone();
   }
@@ -312,7 +315,7 @@ void gatherAlignments(const SurveySource& source, bool curves, bool elements, Ba
     for (const ovcivil::Alignment& alignment : site.alignments) {
       if (alignment.entities.empty()) continue;
       if (!elements) {
-        addRow(layer, {&alignment.name, &site.name, alignment.length(), alignment.startingStation,
+        addRow(layer, {alignment.name, site.name, alignment.length(), alignment.startingStation,
                        std::int64_t(alignment.entities.size())});
         AlignmentParts whole(layer, curves);
         for (const ovcivil::AlignmentEntity& entity : alignment.entities) whole.add(entity);
@@ -336,7 +339,7 @@ void gatherAlignments(const SurveySource& source, bool curves, bool elements, Ba
         const std::string& kind = entity.kind == ovcivil::EntityKind::Line    ? kLine
                                   : entity.kind == ovcivil::EntityKind::Curve ? kCurve
                                                                               : kSpiral;
-        addRow(layer, {&alignment.name, ++sequence, &kind, entity.length, startRadius, endRadius,
+        addRow(layer, {alignment.name, ++sequence, kind, entity.length, startRadius, endRadius,
                        parameter, station, station + entity.length});
         station += entity.length;
         AlignmentParts own(layer, curves);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -35,8 +36,9 @@ struct LayerSpec {
 // Every layer a dataset may have, in the order they are written.
 KESTREL_GIS_EXPORT const std::vector<LayerSpec>& layerSpecs();
 
-// One attribute: null, an integer, a real, or text the source holds (a whole string).
-using Value = std::variant<std::monostate, std::int64_t, double, const std::string*>;
+// One attribute: null, an integer, a real, or a view of text the source holds (which outlives
+// the layer).
+using Value = std::variant<std::monostate, std::int64_t, double, std::string_view>;
 
 // A run of vertices: a line string or a ring, or (three vertices: start, a point on it, end) a
 // circular arc.

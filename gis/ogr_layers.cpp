@@ -80,8 +80,8 @@ void fillFeature(const Layer& layer, std::size_t feature, bool curves, OGRFeatur
       out.SetField(field, static_cast<GIntBig>(*integer));
     else if (const auto* real = std::get_if<double>(&value))
       out.SetField(field, *real);
-    else if (const auto* text = std::get_if<const std::string*>(&value))
-      out.SetField(field, (*text)->c_str());
+    else if (const auto* text = std::get_if<std::string_view>(&value))
+      out.SetField(field, std::string(*text).c_str());
     else
       out.SetFieldNull(field);
   }

@@ -111,6 +111,7 @@ void readVerticalBlock(ImportRun& run, const Fields& header) {
   block.alignmentName = run.currentAlignmentName;
   run.log.logVerticalStart(run.lineCounter, run.currentAlignmentName);
 
+  int32_t counted = 0;  // a pre-scan's stations
   ImportRun::Line line;
   while (run.nextLine(line)) {
     const Fields& f = line.fields;
@@ -119,6 +120,10 @@ void readVerticalBlock(ImportRun& run, const Fields& header) {
     const std::string& code = f[0];
     if (code == "H01") {
       if (run.rejects(RecordCheck::H01, line)) continue;
+      if (!run.importing()) {
+        ++counted;
+        continue;
+      }
       VerticalData station;
       station.name = std::string(sima::trim(fieldAt(f, 1)));
       station.distance = numberOf(f, 2);
@@ -130,6 +135,7 @@ void readVerticalBlock(ImportRun& run, const Fields& header) {
       block.stations.append(std::move(station));
     } else if (code == "H99") {
       run.rejects(RecordCheck::H99, line);
+      run.preScanCounts.stations += counted;
       buildVerticalResult(run, block);
       run.verticalSeries.append(block);
       break;
@@ -152,6 +158,7 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header) {
     run.log.logSectionPointCount(count);
   };
 
+  int32_t counted = 0;  // a pre-scan's sections
   ImportRun::Line line;
   while (run.nextLine(line)) {
     const Fields& f = line.fields;
@@ -160,6 +167,10 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header) {
     const std::string& code = f[0];
     if (code == "I01") {
       if (run.rejects(RecordCheck::I01, line)) continue;
+      if (!run.importing()) {
+        ++counted;
+        continue;
+      }
       logSectionCount();
       SubEntity section;
       section.name = std::string(sima::trim(fieldAt(f, 1)));
@@ -172,7 +183,7 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header) {
       run.log.logSection(number, block.sections.back().name);
     } else if (code == "I02") {
       if (run.rejects(RecordCheck::I02, line)) continue;
-      if (block.sections.empty()) continue;
+      if (!run.importing() || block.sections.empty()) continue;
       SubEntity& section = block.sections.back();
       section.pointNames.emplace_back(sima::trim(fieldAt(f, 1)));
       section.offsets.append(numberOf(f, 2));
@@ -180,6 +191,7 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header) {
     } else if (code == "I99") {
       logSectionCount();
       run.rejects(RecordCheck::I99, line);
+      run.preScanCounts.sections += counted;
       block.found = findRouteByNumber(run, block.routeNumber);
       buildCrossSectionResult(run, block);
       run.crossSections.append(block);

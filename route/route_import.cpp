@@ -100,6 +100,10 @@ int readRouteSection(ImportRun& run, double& startStation) {
     } else if (code == "B01") {
       if (run.rejects(RecordCheck::B01, line)) continue;
       if (f.size() < 3) continue;
+      if (!run.importing()) {  // a pre-scan only asks whether the point exists
+        failed = !run.pointStore.contains(sima::toInteger(f[1]));
+        continue;
+      }
       try {
         addRoutePoint(run, run.lookupPoint(sima::toInteger(f[1])));
       } catch (const OrvoException&) {

@@ -93,6 +93,26 @@ int splitUnquoted(std::string_view line, char separator, FieldSink& sink) {
 
 }  // namespace
 
+std::string_view ExtendedCString::Field(std::string_view line, char separator, std::size_t index,
+                                        std::string& scratch) {
+  if (line.find('"') != std::string_view::npos) {
+    // Quoting decides where fields end: the whole line is cut.
+    thread_local std::vector<std::string> fields;
+    Split(line, separator, fields);
+    if (index >= fields.size()) return {};
+    scratch = fields[index];
+    return scratch;
+  }
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < index; ++i) {
+    const std::size_t cut = line.find(separator, start);
+    if (cut == std::string_view::npos) return {};
+    start = cut + 1;
+  }
+  const std::size_t cut = line.find(separator, start);
+  return line.substr(start, cut == std::string_view::npos ? std::string_view::npos : cut - start);
+}
+
 int ExtendedCString::Split(char separator, std::vector<std::string>& fields) const {
   return Split(text_, separator, fields);
 }

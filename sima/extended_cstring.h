@@ -25,6 +25,11 @@ class KESTREL_EXPORT ExtendedCString {
   // The same for any line, without making an ExtendedCString first.
   static int Split(std::string_view line, char separator, std::vector<std::string>& fields);
 
+  // Field `index` of a line as Split cuts it, without cutting the rest: a view of the line, or of
+  // `scratch` when the line holds quotes; the empty text when the line has fewer fields.
+  static std::string_view Field(std::string_view line, char separator, std::size_t index,
+                                std::string& scratch);
+
  private:
   std::string text_;
 };

@@ -13,9 +13,7 @@ namespace {
 
 constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 
-bool isAsciiSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -36,24 +34,21 @@ double leadingDecimal(std::string_view text, bool* overflow = nullptr) {
   // Survey values are short decimals ("1000.125"): with at most 15 digits the digits form an
   // exact integer and the power of ten is exact, so one division rounds correctly (Clinger).
   {
-    uint64_t mantissa = 0;
-    int digits = 0;
+    // Digits, perhaps a point and more digits, and nothing after them.
+    const char* at = text.data() + i;
+    const char* end = text.data() + text.size();
+    uint64_t mantissa = 0;  // wraps past 19 digits, which are refused below anyway
+    const char* start = at;
+    while (at < end && isDigit(*at)) mantissa = mantissa * 10 + static_cast<uint64_t>(*at++ - '0');
+    const auto integerDigits = static_cast<int>(at - start);
     int decimals = 0;
-    bool point = false;
-    std::size_t j = i;
-    for (; j < text.size() && digits <= 15; ++j) {
-      const char c = text[j];
-      if (isDigit(c)) {
-        mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
-        ++digits;
-        decimals += point ? 1 : 0;
-      } else if (c == '.' && !point) {
-        point = true;
-      } else {
-        break;
-      }
+    if (at < end && *at == '.') {
+      start = ++at;
+      while (at < end && isDigit(*at)) mantissa = mantissa * 10 + static_cast<uint64_t>(*at++ - '0');
+      decimals = static_cast<int>(at - start);
     }
-    if (j == text.size() && digits >= 1 && digits <= 15) {
+    const int digits = integerDigits + decimals;
+    if (at == end && digits >= 1 && digits <= 15) {
       static constexpr double kPowers[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
       const double value = static_cast<double>(mantissa) / kPowers[decimals];
@@ -80,6 +75,21 @@ double leadingDecimal(std::string_view text, bool* overflow = nullptr) {
   return negative ? -value : value;
 }
 
+// True for the common number field: digits with at most one point, perhaps after one minus, and
+// nothing else (nothing to trim or clean). Such a field is a number of the number kind, and
+// converts as its digits say.
+bool isPlainDecimal(std::string_view field) {
+  std::size_t i = !field.empty() && field[0] == '-' ? 1 : 0;
+  bool point = false;
+  for (; i < field.size(); ++i) {
+    const char c = field[i];
+    if (isDigit(c)) continue;
+    if (c != '.' || point) return false;
+    point = true;
+  }
+  return true;
+}
+
 // cleanNumberText without a copy for the common field that holds no ideographic space.
 std::string_view cleanNumberView(std::string_view field, std::string& storage) {
   if (field.find('\xE3') == std::string_view::npos) return trim(field);
@@ -90,6 +100,7 @@ std::string_view cleanNumberView(std::string_view field, std::string& storage) {
 }  // namespace
 
 std::string_view trim(std::string_view text) {
+  if (text.empty() || (!isAsciiSpace(text.front()) && !isAsciiSpace(text.back()))) return text;
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && isAsciiSpace(text[begin])) ++begin;
@@ -154,6 +165,8 @@ int32_t toInteger(std::string_view field) {
 }
 
 bool isNumber(std::string_view field) {
+  // A plain decimal passes every test below (it is short of the overflow test's 309 digits).
+  if (field.size() < 300 && isPlainDecimal(field)) return true;
   std::string storage;
   const std::string_view cleaned = cleanNumberView(field, storage);
   // Only digits, points and minus signs can survive the removals below.
@@ -230,18 +243,25 @@ bool fixed12Exact(double value, std::string& out) {
     const u128 half = static_cast<u128>(1) << (right - 1);
     scaled = quotient + ((remainder > half || (remainder == half && (quotient & 1))) ? 1 : 0);
   }
-  char digits[48];
-  int length = 0;
-  do {
-    digits[length++] = static_cast<char>('0' + static_cast<int>(scaled % 10));
-    scaled /= 10;
-  } while (scaled != 0);
-  while (length < 13) digits[length++] = '0';  // at least "0." and twelve decimals
+  // The integer part and the twelve decimals apart: one wide division, then 64-bit digits. An
+  // integer part beyond 64 bits (above 1.8e19) is left to printf, which writes the same digits.
+  constexpr u128 kScale = 1000000000000ULL;
+  const u128 whole = scaled / kScale;
+  if (whole > std::numeric_limits<uint64_t>::max()) return false;
+  const auto integer = static_cast<uint64_t>(whole);
+  auto twelfths = static_cast<uint64_t>(scaled - static_cast<u128>(integer) * kScale);
+  char digits[24];
+  const char* integerEnd = std::to_chars(digits, digits + sizeof digits, integer).ptr;
+  char decimals[12];
+  for (int i = 11; i >= 0; --i) {
+    decimals[i] = static_cast<char>('0' + twelfths % 10);
+    twelfths /= 10;
+  }
   out.clear();
   if (std::signbit(value)) out.push_back('-');
-  for (int i = length - 1; i >= 12; --i) out.push_back(digits[i]);
+  out.append(digits, static_cast<std::size_t>(integerEnd - digits));
   out.push_back('.');
-  for (int i = 11; i >= 0; --i) out.push_back(digits[i]);
+  out.append(decimals, sizeof decimals);
   return true;
 }
 

@@ -12,6 +12,9 @@ namespace kestrel::sima {
 
 namespace {
 
+// Blocks read ahead of the one being worked through.
+constexpr std::size_t kBlocksAhead = 2;
+
 // Where a block may end: just after its last LF, or after a lone CR (so CRLF stays whole).
 // Neither byte occurs inside a UTF-8 or CP932 character. npos when the bytes hold no line end.
 // Only bytes from `from` on are looked at: a buffer that grows by blocks while a very long line
@@ -30,7 +33,19 @@ std::size_t lastCut(const std::string& bytes, bool atEnd, std::size_t from = 0) 
 
 }  // namespace
 
+FileLineSource::~FileLineSource() { stop(); }
+
+void FileLineSource::stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (reader_.joinable()) reader_.join();
+}
+
 bool FileLineSource::open(const std::string& path, io::EncodingChoice choice, std::size_t blockSize) {
+  stop();
   struct stat info {};
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   file_.reset(std::fopen(path.c_str(), "rb"));
@@ -65,10 +80,47 @@ bool FileLineSource::open(const std::string& path, io::EncodingChoice choice, st
     encoding_ = forced_ == io::EncodingChoice::Cp932 ? io::Encoding::Cp932 : io::Encoding::Utf8;
     encodingReason_ = io::kChosenEncodingReason;
   }
-  return !std::ferror(file_.get());
+  if (std::ferror(file_.get())) return false;
+  pending_.clear();
+  consumed_ = 0;
+  blockStart_ = 0;
+  first_ = true;
+  ready_.clear();
+  stopping_ = false;
+  current_ = Block{};
+  nextLine_ = 0;
+  position_ = 0;
+  replacements_ = 0;
+  finished_ = false;
+  reader_ = std::thread([this] { readAhead(); });
+  return true;
 }
 
-bool FileLineSource::loadBlock() {
+void FileLineSource::readAhead() {
+  for (;;) {
+    Block block;
+    bool more = false;
+    try {
+      more = loadBlock(block);
+    } catch (const std::exception&) {
+      more = false;  // out of memory: the lines end here
+    }
+    if (!more) {
+      block = Block{};
+      block.end = blockStart_;
+      block.last = true;
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stopping_ || ready_.size() < kBlocksAhead; });
+    if (stopping_) return;
+    ready_.push_back(std::move(block));
+    lock.unlock();
+    changed_.notify_all();
+    if (!more) return;
+  }
+}
+
+bool FileLineSource::loadBlock(Block& block) {
   if (!file_) return false;
   std::size_t cut = std::string::npos;
   while (true) {
@@ -87,29 +139,47 @@ bool FileLineSource::loadBlock() {
   if (cut == 0) return false;
   const std::string_view bytes(pending_.data(), cut);
   io::DecodedText decoded = io::decode(bytes, forced_);
-  replacements_ += decoded.replacements;
+  block.replacements = decoded.replacements;
   // Only the file's first bytes may carry a byte-order mark; later blocks keep theirs as text.
   if (!first_ && forced_ == io::EncodingChoice::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
     decoded.text.insert(0, "\xEF\xBB\xBF");
   first_ = false;
-  blockStart_ += blockBytes_;
-  blockBytes_ = cut;
+  block.text = std::move(decoded.text);
+  // The position after a line: the block's start plus the share of the block read so far.
+  LineReader lines(block.text);
+  for (std::string_view line; lines.next(line);) {
+    const std::size_t position =
+        blockStart_ + (block.text.empty() ? cut : cut * lines.position() / block.text.size());
+    block.lines.push_back(
+        Block::Line{static_cast<std::size_t>(line.data() - block.text.data()), line.size(), position});
+  }
+  blockStart_ += cut;
+  block.end = blockStart_;
   pending_.erase(0, cut);
-  decoded_ = std::move(decoded.text);
-  lines_ = LineReader(decoded_);
   return true;
 }
 
 bool FileLineSource::next(std::string_view& line) {
-  while (!lines_.next(line))
-    if (!loadBlock()) return false;
+  while (nextLine_ >= current_.lines.size()) {
+    if (finished_ || !reader_.joinable()) return false;
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+    current_ = std::move(ready_.front());
+    ready_.pop_front();
+    lock.unlock();
+    changed_.notify_all();
+    nextLine_ = 0;
+    position_ = current_.end;
+    replacements_ += current_.replacements;
+    if (current_.last) {
+      finished_ = true;
+      return false;
+    }
+  }
+  const Block::Line& at = current_.lines[nextLine_++];
+  line = std::string_view(current_.text).substr(at.start, at.length);
+  position_ = at.position;
   return true;
-}
-
-std::size_t FileLineSource::position() const {
-  // Input bytes: the block's start plus the share of it whose decoded text has been read.
-  if (decoded_.empty()) return blockStart_ + blockBytes_;
-  return blockStart_ + blockBytes_ * lines_.position() / decoded_.size();
 }
 
 }  // namespace kestrel::sima

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -59,6 +61,78 @@ class GrowingArray {
   }
 
   std::vector<T> items_;
+};
+
+// A growing array for the run's largest list (the point store): elements kept in chunks of
+// fixed size, so growing never moves or copies them (a large store never stands twice in memory
+// while it grows) and references to them stay valid. Otherwise as GrowingArray.
+template <typename T>
+class StableArray {
+ public:
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    chunks_.clear();
+    size_ = 0;
+  }
+
+  void append(const T& item) { new (slot()) T(item); ++size_; }
+  void append(T&& item) { new (slot()) T(std::move(item)); ++size_; }
+
+  T& at(long index) { return element(checked(index)); }
+  const T& at(long index) const { return element(checked(index)); }
+  T& operator[](long index) { return at(index); }
+  const T& operator[](long index) const { return at(index); }
+
+  StableArray() = default;
+  StableArray(const StableArray& other) {
+    for (std::size_t i = 0; i < other.size_; ++i) append(other.element(i));
+  }
+  StableArray& operator=(const StableArray& other) {
+    if (this != &other) {
+      clear();
+      for (std::size_t i = 0; i < other.size_; ++i) append(other.element(i));
+    }
+    return *this;
+  }
+  StableArray(StableArray&& other) noexcept
+      : chunks_(std::move(other.chunks_)), size_(std::exchange(other.size_, 0)) {}
+  StableArray& operator=(StableArray&& other) noexcept {
+    chunks_ = std::move(other.chunks_);
+    size_ = std::exchange(other.size_, 0);
+    return *this;
+  }
+  ~StableArray() { clear(); }
+
+ private:
+  static constexpr std::size_t kChunk = 4096;
+  // Room for kChunk elements, constructed one by one and destroyed with the chunk.
+  struct Chunk {
+    Chunk() {}  // the bytes are left as they are until an element is made there
+    alignas(T) unsigned char bytes[kChunk * sizeof(T)];
+    std::size_t used = 0;
+    T* at(std::size_t i) { return std::launder(reinterpret_cast<T*>(bytes) + i); }
+    ~Chunk() {
+      for (std::size_t i = 0; i < used; ++i) at(i)->~T();
+    }
+  };
+
+  void* slot() {
+    if (size_ % kChunk == 0) chunks_.push_back(std::make_unique<Chunk>());
+    Chunk& chunk = *chunks_.back();
+    ++chunk.used;
+    return reinterpret_cast<T*>(chunk.bytes) + size_ % kChunk;
+  }
+  T& element(std::size_t index) const { return *chunks_[index / kChunk]->at(index % kChunk); }
+  std::size_t checked(long index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= size_)
+      throw std::invalid_argument("index " + std::to_string(index) + " outside 0.." +
+                                  std::to_string(static_cast<long>(size_) - 1));
+    return static_cast<std::size_t>(index);
+  }
+
+  std::vector<std::unique_ptr<Chunk>> chunks_;
+  std::size_t size_ = 0;
 };
 
 }  // namespace kestrel

@@ -2,6 +2,7 @@
 // in record_checks.cpp).
 #include "sima/import_log.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "io/atomic_file.h"
@@ -40,7 +41,35 @@ std::string counted(int count, std::string_view unit) {
   return join({kIndent, std::to_string(count), unit});
 }
 
+constexpr std::size_t kLogBlock = std::size_t{1} << 16;
+
 }  // namespace
+
+// ---- the lines ----
+
+void LogLines::push_back(std::string_view line) {
+  if (blocks_.empty() || blocks_.back().size() + line.size() > blocks_.back().capacity()) {
+    blocks_.emplace_back();
+    blocks_.back().reserve(std::max(kLogBlock, line.size()));
+  }
+  std::string& block = blocks_.back();
+  lines_.push_back(Line{static_cast<std::uint32_t>(blocks_.size() - 1),
+                        static_cast<std::uint32_t>(block.size()),
+                        static_cast<std::uint32_t>(line.size())});
+  block.append(line);
+}
+
+LogLines::operator std::vector<std::string>() const {
+  std::vector<std::string> lines;
+  lines.reserve(size());
+  for (std::size_t i = 0; i < size(); ++i) lines.emplace_back(view(i));
+  return lines;
+}
+
+void LogLines::clear() {
+  blocks_.clear();
+  lines_.clear();
+}
 
 // ---- error entries ----
 
@@ -220,12 +249,12 @@ void ImportLog::setPath(std::string_view inputPath) {
 
 std::string ImportLog::render() const {
   std::size_t size = kHeader.size();
-  for (const auto& line : progress_) size += line.size() + 1;
+  for (std::size_t i = 0; i < progress_.size(); ++i) size += progress_.view(i).size() + 1;
   for (const auto& line : errorLines_) size += line.size() + 1;
   std::string out;
   out.reserve(size);
   out.append(kHeader);
-  for (const auto& line : progress_) out.append(line).push_back('\n');
+  for (std::size_t i = 0; i < progress_.size(); ++i) out.append(progress_.view(i)).push_back('\n');
   for (const auto& line : errorLines_) out.append(line).push_back('\n');
   return out;
 }
@@ -238,23 +267,39 @@ void ImportLog::clear() {
 
 io::Result writeLogFile(const ImportLog& log, io::Encoding encoding) {
   if (log.path().empty()) return io::failed(io::Failure::Write, "", "no log path");
-  return io::replaceFile(log.path(), io::encode(log.render(), encoding));
+  // The text as render() gives it, encoded and written a piece at a time (pieces end at line
+  // ends, so no character is cut): a log of a large file is not held again whole, twice.
+  constexpr std::size_t kPiece = std::size_t{1} << 16;
+  io::AtomicFile file(log.path());
+  std::string piece(kHeader);
+  auto add = [&](std::string_view line) {
+    piece.append(line).push_back('\n');
+    if (piece.size() < kPiece) return;
+    file.write(io::encode(piece, encoding));
+    piece.clear();
+  };
+  const LogLines& progress = log.progressLines();
+  for (std::size_t i = 0; i < progress.size(); ++i) add(progress.view(i));
+  for (const auto& line : log.errorLines()) add(line);
+  file.write(io::encode(piece, encoding));
+  return file.commit();
 }
 
 io::Result appendLogLines(const std::string& path, const std::vector<std::string>& lines,
                           io::Encoding encoding) {
-  std::string bytes;
-  if (std::ifstream existing(path, std::ios::binary | std::ios::ate); existing) {
-    // Read in one piece: a log of a large file runs to megabytes.
-    bytes.resize(static_cast<std::size_t>(std::max<std::streamoff>(existing.tellg(), 0)));
-    existing.seekg(0);
-    existing.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(existing.gcount()));
+  io::AtomicFile file(path);
+  // The existing log is copied over a block at a time: a log of a large file runs to megabytes.
+  if (std::ifstream existing(path, std::ios::binary); existing) {
+    std::string block(std::size_t{1} << 16, '\0');
+    while (existing.read(block.data(), static_cast<std::streamsize>(block.size())) ||
+           existing.gcount() > 0) {
+      file.write(std::string_view(block.data(), static_cast<std::size_t>(existing.gcount())));
+    }
   }
   std::string added;
   for (const auto& line : lines) added.append(line).push_back('\n');
-  bytes += io::encode(added, encoding);
-  return io::replaceFile(path, bytes);
+  file.write(io::encode(added, encoding));
+  return file.commit();
 }
 
 }  // namespace kestrel

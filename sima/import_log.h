@@ -33,6 +33,50 @@ struct ErrorEntry {
   std::string lineText;
 };
 
+// Lines kept as text in large blocks, with where each one is: the progress of a large file runs
+// to a hundred thousand lines, which as strings of their own would cost twice their text.
+class LogLines {
+ public:
+  void push_back(std::string_view line);
+  std::size_t size() const { return lines_.size(); }
+  bool empty() const { return lines_.empty(); }
+  // Line i, as a view (valid while the lines live) or as a string of its own.
+  std::string_view view(std::size_t i) const {
+    const Line& line = lines_[i];
+    return std::string_view(blocks_[line.block]).substr(line.offset, line.length);
+  }
+  std::string operator[](std::size_t i) const { return std::string(view(i)); }
+  // Every line, as strings of their own.
+  operator std::vector<std::string>() const;
+  void clear();
+
+  class const_iterator {
+   public:
+    const_iterator(const LogLines& lines, std::size_t at) : lines_(&lines), at_(at) {}
+    std::string operator*() const { return (*lines_)[at_]; }
+    const_iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    bool operator==(const const_iterator&) const = default;
+
+   private:
+    const LogLines* lines_;
+    std::size_t at_;
+  };
+  const_iterator begin() const { return {*this, 0}; }
+  const_iterator end() const { return {*this, lines_.size()}; }
+
+ private:
+  struct Line {
+    std::uint32_t block;
+    std::uint32_t offset;
+    std::uint32_t length;
+  };
+  std::vector<std::string> blocks_;  // each filled up to its first capacity, so never moved
+  std::vector<Line> lines_;
+};
+
 // Collects what one import run reports. Every check returns 0 (accepted) or -1 (rejected); a
 // rejection appends an error block and adds one to the error count.
 class ImportLog {
@@ -83,7 +127,7 @@ class ImportLog {
 
   // ---- the log as a whole ----
   int32_t errorCount() const { return errorCount_; }
-  const std::vector<std::string>& progressLines() const { return progress_; }
+  const LogLines& progressLines() const { return progress_; }
   const std::vector<std::string>& errorLines() const { return errorLines_; }
   const std::vector<ErrorEntry>& errors() const { return errors_; }
 
@@ -108,7 +152,7 @@ class ImportLog {
 
   sima::Language language_;
   std::vector<std::string> errorLines_;
-  std::vector<std::string> progress_;
+  LogLines progress_;
   std::vector<ErrorEntry> errors_;
   std::string path_;
   int32_t errorCount_ = 0;

@@ -60,14 +60,24 @@ struct RunCounters {
   bool servedRouteType[8] = {};           // a result block found a route of that type (2, 3, 7)
 };
 
-// How a run reads its file: a real import, or the dialog's pre-scan, which fills the run's
-// records without any check, log line or drawing.
+// How a run reads its file: a real import, or the dialog's pre-scan, which reads through the same
+// readers without any check, log line or drawing and counts what the import would find instead of
+// keeping its records (only routes and result blocks are kept, without their elements and
+// stations, for the alignment questions).
 enum class ReadMode { Import, PreScan };
 
 // The lines a tolerant reading let through, by deviation (ToleratedDeviation).
 struct ToleratedCounts {
   int32_t lastFieldAdded = 0;      // a record one field short: its empty last field added
   int32_t elevationWordDropped = 0;  // an A01 elevation word read as no elevation
+};
+
+// What a pre-scan counts for the dialog's tree (route types are in RunCounters::routesPerType).
+struct PreScanCounts {
+  int32_t pointsWithElevation = 0;  // A01 lines with a Z
+  int32_t lots = 0;                 // lots whose every vertex was found
+  int32_t stations = 0;             // H01 lines of blocks that reached H99
+  int32_t sections = 0;             // I01 lines of blocks that reached I99
 };
 
 // Field i of a line, or the empty text when the line has fewer fields.
@@ -133,6 +143,7 @@ class ImportRun {
   ReadMode mode = ReadMode::Import;
   ImportLog log;
   RunCounters counters;
+  PreScanCounts preScanCounts;
   bool chosenAlignmentFlag = false;
   std::vector<std::string> names;  // alignments made, for the result dialog
   ProgressSink* progress = nullptr;
@@ -177,6 +188,17 @@ class ImportRun {
 
   // Reads the next line into `line`; false at the end of the file, or at the line limit.
   bool nextLine(Line& line) {
+    std::string_view text;
+    if (!nextText(text)) return false;
+    line.text.assign(text);
+    ExtendedCString::Split(line.text, ',', line.fields);
+    line.deviations = tolerant ? tolerateDeviations(line.fields) : 0;
+    return true;
+  }
+
+  // Reads the next line as nextLine does, without splitting it: the trimmed text, valid until the
+  // next read (a pre-scan's counting looks at a field or two; see fieldOf).
+  bool nextText(std::string_view& text) {
     std::string_view raw;
     if (reader == nullptr || stoppedAtLineLimit || !reader->next(raw)) return false;
     if (lineCounter == lineLimit) {
@@ -188,10 +210,18 @@ class ImportRun {
       progress->pumpMessages();
     }
     ++lineCounter;
-    line.text.assign(sima::trim(raw));
-    ExtendedCString::Split(line.text, ',', line.fields);
-    line.deviations = tolerant ? tolerateDeviations(line.fields) : 0;
+    text = sima::trim(raw);
+    cutCount_ = 0;
     return true;
+  }
+
+  // Field i of the line nextText read last, as nextLine's split gives it; valid until the next
+  // call. The line is cut once, at its first separators, when a field is first asked for.
+  std::string_view fieldOf(std::string_view text, std::size_t i) {
+    if (cutCount_ == 0) cut(text);
+    if (cutCount_ < 0 || i + 1 >= kCuts) return ExtendedCString::Field(text, ',', i, fieldScratch_);
+    if (i >= static_cast<std::size_t>(cutCount_)) return {};
+    return text.substr(cuts_[i], cuts_[i + 1] - cuts_[i] - 1);
   }
 
   // Raises the error high-water mark to the log's error count.
@@ -234,7 +264,28 @@ class ImportRun {
   }
 
  private:
+  // Where the fields of a line start (the field after the last ends a byte past the line), the
+  // first few; cutCount_ the fields found among them, -1 for a line with quotes.
+  void cut(std::string_view text) {
+    if (text.find('"') != std::string_view::npos) {
+      cutCount_ = -1;
+      return;
+    }
+    cuts_[0] = 0;
+    cutCount_ = 1;
+    for (std::size_t at = 0; at < text.size() && cutCount_ + 1 < static_cast<int>(kCuts); ++at) {
+      if (text[at] == ',') cuts_[cutCount_++] = static_cast<std::uint32_t>(at + 1);
+    }
+    // A line of more fields than are cut keeps its later ones to Field().
+    cuts_[cutCount_] = static_cast<std::uint32_t>(text.size() + 1);
+    if (text.find(',', cuts_[cutCount_ - 1]) != std::string_view::npos) cutCount_ = -1;
+  }
+
+  static constexpr std::size_t kCuts = 10;
   FirstIndexByNumber routeIndexByNumber_;
+  std::string fieldScratch_;
+  std::uint32_t cuts_[kCuts] = {};
+  int cutCount_ = 0;
 };
 
 }  // namespace kestrel

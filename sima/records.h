@@ -215,13 +215,13 @@ class FirstIndexByNumber {
 // Every point of every A series, in file order, with a first-match index by number.
 class PointStore {
  public:
-  const GrowingArray<SimaPoint>& points() const { return points_; }
+  const StableArray<SimaPoint>& points() const { return points_; }
   std::size_t size() const { return points_.size(); }
   void clear() {
     points_.clear();
     firstByNumber_.clear();
+    numbersOnly_ = 0;
   }
-  void reserve(std::size_t n) { points_.reserve(n); }
   void append(const SimaPoint& point) {
     firstByNumber_.insertFirst(point.number, points_.size());
     points_.append(point);
@@ -236,6 +236,8 @@ class PointStore {
     }
     points.clear();
   }
+  // A pre-scan's point: only its number is kept, so that contains() knows it; find() does not.
+  void appendNumberOnly(int32_t number) { firstByNumber_.insertFirst(number, numbersOnly_++); }
   // The first point with that number, or null.
   const SimaPoint* find(int32_t number) const {
     const long at = firstByNumber_.find(number);
@@ -244,8 +246,9 @@ class PointStore {
   bool contains(int32_t number) const { return firstByNumber_.find(number) >= 0; }
 
  private:
-  GrowingArray<SimaPoint> points_;
+  StableArray<SimaPoint> points_;
   FirstIndexByNumber firstByNumber_;
+  std::size_t numbersOnly_ = 0;
 };
 
 }  // namespace kestrel

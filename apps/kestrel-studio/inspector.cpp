@@ -104,7 +104,7 @@ void entityRows(QTreeWidget& tree, const Shape& shape, const OvDbDatabase& drawi
   row(root, tx(t.handle), QString::number(entity.handle(), 16).toUpper());
   geometryRows(root, shape, t);
   drawing.objectDataTables().forEachRecordOf(
-      shape.entityIndex, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+      shape.entityIndex, [&](const OvMapODTable& table, const OvMapODRecordView& record) {
         QTreeWidgetItem* records = row(root, tx(t.objectData), QString::fromStdString(table.name));
         for (int i = 0; i < record.Count() && i < table.definition.Count(); ++i)
           row(records, QString::fromStdString(table.definition.Column(i).Name()),

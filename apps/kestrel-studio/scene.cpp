@@ -149,19 +149,22 @@ bool entityShape(const OvDbEntity& entity, Shape& shape) {
   return false;
 }
 
+QString utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 // A survey point's number and name, from the first of its records that has them.
 void takeLabels(const OvDbDatabase& drawing, std::size_t index, Shape& marker) {
   drawing.objectDataTables().forEachRecordOf(
-      index, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+      index, [&](const OvMapODTable& table, const OvMapODRecordView& record) {
         const int nameAt = table.definition.ColumnIndex(kNameColumn);
         const int numberAt = table.definition.ColumnIndex(kNumberColumn);
         if (!marker.name.isEmpty() || nameAt < 0 || nameAt >= record.Count()) return;
-        marker.name = QString::fromStdString(record.Value(nameAt).StrValue());
+        marker.name = utf8(record.TextValue(nameAt));
         if (numberAt >= 0 && numberAt < record.Count()) {
-          const OvMapValue& number = record.Value(numberAt);
-          marker.number = number.Type() == OvMapDataType::Character
-                              ? QString::fromStdString(number.StrValue())
-                              : QString::number(number.Int32Value());
+          marker.number = record.Type(numberAt) == OvMapDataType::Character
+                              ? utf8(record.TextValue(numberAt))
+                              : QString::number(record.Int32Value(numberAt));
         }
       });
 }

@@ -1,32 +1,33 @@
 #include "apps/kestrel/cogo_points.h"
 
-#include "platform/drawing/object_data.h"
-
 namespace kestrel::cli {
 
-std::vector<ovcivil::CogoPoint> drawingCogoPoints(const OvDbDatabase& drawing,
-                                                  const module::SurveyPointTable& source) {
-  std::vector<ovcivil::CogoPoint> points;
+DrawingCogoPoints::DrawingCogoPoints(const OvDbDatabase& drawing,
+                                     const module::SurveyPointTable& source)
+    : drawing_(drawing) {
   const auto& tables = drawing.objectDataTables();
   const OvMapODTable* table = tables.Table(source.table);
-  if (table == nullptr) return points;
-  const int number = table->definition.ColumnIndex(source.numberColumn);
-  const int name = table->definition.ColumnIndex(source.nameColumn);
+  if (table == nullptr) return;
+  number_ = table->definition.ColumnIndex(source.numberColumn);
+  name_ = table->definition.ColumnIndex(source.nameColumn);
   const int type = table->definition.ColumnIndex(source.typeColumn);
-  if (number < 0 || name < 0 || type < 0) return points;
+  if (number_ < 0 || name_ < 0 || type < 0) return;
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
-    if (drawing.entityAt(i).kind() != OvDbEntityKind::Point) continue;
-    const auto* point = static_cast<const OvDbPoint*>(&drawing.entityAt(i));
+    if (drawing.storedEntity(i).kind != OvDbEntityKind::Point) continue;
     bool found = false;
-    tables.forEachRecordOf(i, [&](const OvMapODTable& of, const OvMapODTableRecord& record) {
-      if (found || &of != table || record.Value(type).StrValue() != source.coordinateType) return;
-      points.push_back(ovcivil::CogoPoint{record.Value(number).Int32Value(),
-                                          record.Value(name).StrValue(), point->position.x,
-                                          point->position.y, point->position.z});
+    tables.forEachRecordOf(i, [&](const OvMapODTable& of, const OvMapODRecordView& record) {
+      if (found || &of != table || record.TextValue(type) != source.coordinateType) return;
+      points_.push_back(Point{static_cast<std::uint32_t>(i), record});
       found = true;
     });
   }
-  return points;
+}
+
+ovcivil::CogoPointView DrawingCogoPoints::at(std::size_t i) const {
+  const Point& point = points_[i];
+  const OvGePoint3d position = drawing_.storedEntity(point.entity).position;
+  return {point.record.Int32Value(number_), point.record.TextValue(name_), position.x, position.y,
+          position.z};
 }
 
 }  // namespace kestrel::cli

@@ -1,17 +1,35 @@
 // The survey points of a drawing as COGO points of the civil document.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "module_api/import_module.h"
-#include "platform/civil/civil_model.h"
+#include "platform/civil/landxml.h"
 #include "platform/drawing/drawing_database.h"
+#include "platform/drawing/object_data.h"
 
 namespace kestrel::cli {
 
 // Every point entity carrying a record of the table the module names, of its coordinate type,
-// with the record's number and name.
-std::vector<ovcivil::CogoPoint> drawingCogoPoints(const OvDbDatabase& drawing,
-                                                  const module::SurveyPointTable& table);
+// with the record's number and name, read from the drawing as the LandXML is written. The
+// drawing must not change meanwhile.
+class DrawingCogoPoints : public ovcivil::CogoPointSource {
+ public:
+  DrawingCogoPoints(const OvDbDatabase& drawing, const module::SurveyPointTable& table);
+  std::size_t size() const override { return points_.size(); }
+  ovcivil::CogoPointView at(std::size_t i) const override;
+
+ private:
+  struct Point {
+    std::uint32_t entity;  // model-space position
+    OvMapODRecordView record;
+  };
+  const OvDbDatabase& drawing_;
+  int number_ = -1;
+  int name_ = -1;
+  std::vector<Point> points_;
+};
 
 }  // namespace kestrel::cli

@@ -1,6 +1,7 @@
 #include "apps/kestrel/host_import.h"
 
 #include <dlfcn.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
 #include <thread>
 
 #include "apps/kestrel/cogo_points.h"
@@ -97,12 +97,11 @@ std::optional<std::string> saveOutputs(const FilePlan& plan, module::ImportModul
       if (dxf != nullptr) dxfSaved = saveDxf(drawing, dxf->path);
     });
     if (landxml != nullptr) {
-      auto points = drawingCogoPoints(drawing, importModule.surveyPointTable());
-      if (!points.empty()) civil.markModified();
-      civil.points().insert(civil.points().end(), std::make_move_iterator(points.begin()),
-                            std::make_move_iterator(points.end()));
+      // The survey points go into the LandXML straight from the drawing, not through a copy.
+      const DrawingCogoPoints points(drawing, importModule.surveyPointTable());
+      if (points.size() > 0) civil.markModified();
       if (std::string date, time; fixedStamp(date, time)) civil.setFileStamp(date, time);
-      landxmlSaved = ovcivil::saveLandXml(civil, landxml->path);
+      landxmlSaved = ovcivil::saveLandXml(civil, landxml->path, &points);
     }
   }
   if (!dxfSaved) return dxfSaved.message();
@@ -309,6 +308,9 @@ FileOutcome importFile(Session& session, const FilePlan& plan, const ImportOptio
   const bool invoked = stack != nullptr && stack->invoke("Kestrel");
   windowing.progressHook = nullptr;
   progress.finish();
+  // The run's records are gone with the command: their memory goes back to the system rather
+  // than standing beside the drawing while the outputs are written.
+  malloc_trim(0);
   if (!invoked) return failedFile(plan.input, kFailed, Problem{Text::CommandMissing, {}}, language);
 
   // Warnings go into the report, and before any error on stderr unless --quiet.

@@ -15,6 +15,7 @@
 
 #include "io/atomic_file.h"
 #include "io/number_text.h"
+#include "platform/civil/landxml_points.h"
 
 namespace ovcivil {
 
@@ -105,66 +106,6 @@ class UniqueNames {
 // The output flags of every element: control characters XML 1.0 cannot carry, not even as
 // character references, are left out rather than making the document unreadable.
 constexpr unsigned kFormat = pugi::format_default | pugi::format_skip_control_chars;
-
-// Appends text as pugixml writes it under kFormat: markup characters escaped; in an attribute
-// also the quote, and every control character is dropped; in element text tab, line feed and
-// carriage return stay.
-void appendEscaped(std::string& out, std::string_view text, bool attribute) {
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>':
-        if (attribute) out += '>'; else out += "&gt;";
-        break;
-      case '"':
-        if (attribute) out += "&quot;"; else out += '"';
-        break;
-      default:
-        if (static_cast<unsigned char>(c) >= 0x20 ||
-            (!attribute && (c == '\t' || c == '\n' || c == '\r')))
-          out += c;
-    }
-  }
-}
-
-void appendNumber(std::string& out, double value) {
-  if (std::isinf(value)) {
-    out += value > 0 ? "INF" : "-INF";
-    return;
-  }
-  char text[32];
-  out.append(text, kestrel::io::writeRoundTripNumber(text, text + sizeof text, value));
-}
-
-// The points, one CgPoint line each, in the bytes pugixml would print for them at depth 2. They
-// are many, so they are formatted straight into a buffer rather than built as nodes.
-void writeCgPoints(const std::vector<CogoPoint>& points, std::ostream& out) {
-  constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
-  std::string buffer;
-  buffer.reserve(kFlushBytes + 512);
-  UniqueNames names(points.size());
-  for (const auto& point : points) {
-    char digits[16];
-    const auto id = std::to_chars(digits, digits + sizeof digits, point.number).ptr;
-    buffer += "    <CgPoint name=\"";
-    appendEscaped(buffer, names.take(point.name, "P" + std::string(digits, id)), true);
-    buffer += "\" oID=\"";
-    buffer.append(digits, id);
-    buffer += "\">";
-    appendNumber(buffer, point.y);  // northing first
-    buffer += ' ';
-    appendNumber(buffer, point.x);
-    buffer += ' ';
-    appendNumber(buffer, point.z);
-    buffer += "</CgPoint>\n";
-    if (buffer.size() >= kFlushBytes) {
-      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-      buffer.clear();
-    }
-  }
-  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-}
 
 void writeEntity(pugi::xml_node geometry, const AlignmentEntity& entity) {
   switch (entity.kind) {
@@ -413,7 +354,7 @@ std::string presentTime(const char* format) {
 }  // namespace
 
 void writeLandXml(const CivilDocument& document, std::ostream& out, const std::string& date,
-                  const std::string& time) {
+                  const std::string& time, const CogoPointSource* more) {
   pugi::xml_document xml;
   auto declaration = xml.append_child(pugi::node_declaration);
   declaration.append_attribute("version").set_value("1.0");
@@ -434,7 +375,8 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
 
   // The points are many: the document holds a marker where they go, and they are streamed
   // there one at a time (see below) instead of being held as nodes.
-  if (!document.points().empty()) root.append_child("CgPoints").text().set(kPointsMarker);
+  const bool hasPoints = !document.points().empty() || (more != nullptr && more->size() > 0);
+  if (hasPoints) root.append_child("CgPoints").text().set(kPointsMarker);
 
   // The schema wants at least one alignment per collection: a site without any is left out.
   for (const auto& site : document.sites()) {
@@ -474,7 +416,7 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
   }
   out.write(text.data(), static_cast<std::streamsize>(at));
   out << "<CgPoints>\n";
-  writeCgPoints(document.points(), out);
+  writeCgPointLines(document.points(), more, out);
   out << "  </CgPoints>";
   const std::size_t after = at + placeholder.size();
   out.write(text.data() + after, static_cast<std::streamsize>(text.size() - after));
@@ -562,13 +504,14 @@ class SinkStream : private std::streambuf {
 
 }  // namespace
 
-kestrel::io::Result saveLandXml(const CivilDocument& document, const std::string& path) {
+kestrel::io::Result saveLandXml(const CivilDocument& document, const std::string& path,
+                                const CogoPointSource* more) {
   const bool stamped = !document.fileDate().empty() && !document.fileTime().empty();
   kestrel::io::AtomicFile file(path);
   if (!file.status()) return file.status();
   SinkStream stream(file);
   writeLandXml(document, stream.out, stamped ? document.fileDate() : presentTime("%Y-%m-%d"),
-               stamped ? document.fileTime() : presentTime("%H:%M:%S"));
+               stamped ? document.fileTime() : presentTime("%H:%M:%S"), more);
   if (!stream.finish()) return file.status();
   return file.commit();
 }

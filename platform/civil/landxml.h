@@ -1,6 +1,8 @@
 // The civil document as LandXML 1.2: saved for other civil software, opened back into the model.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -10,20 +12,42 @@
 
 namespace ovcivil {
 
-// Writes the document as LandXML 1.2 with that date ("YYYY-MM-DD") and time ("hh:mm:ss").
-// Alignment and point names the schema wants unique or non-empty get a stable suffix or a made-up
-// name here; the document keeps its own names.
+// One survey point as a source hands it over; the name stays valid while the source lives.
+struct CogoPointView {
+  int32_t number = 0;
+  std::string_view name;
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+};
+
+// Survey points a file carries after the document's own, read where they are kept (a drawing)
+// one at a time, so that a large set is never copied into the document.
+class CogoPointSource {
+ public:
+  virtual ~CogoPointSource() = default;
+  virtual std::size_t size() const = 0;
+  // Point i, 0 <= i < size().
+  virtual CogoPointView at(std::size_t i) const = 0;
+};
+
+// Writes the document as LandXML 1.2 with that date ("YYYY-MM-DD") and time ("hh:mm:ss"), with
+// the points of `more` after the document's own. Alignment and point names the schema wants
+// unique or non-empty get a stable suffix or a made-up name here; the document keeps its own
+// names.
 void writeLandXml(const CivilDocument& document, std::ostream& out, const std::string& date,
-                  const std::string& time);
+                  const std::string& time, const CogoPointSource* more = nullptr);
 
 // Adds the sites, alignments and points of a LandXML text to the document and takes over its
 // date and time. A rejected text leaves the document unchanged; the result says why and, for
 // text the XML parser stopped in, at which byte.
 kestrel::io::Result readLandXml(std::string_view text, CivilDocument& document);
 
-// Saves the document through an atomic file. The date and time are those of the file the document
-// was opened from while it is unchanged, else the present local time.
-kestrel::io::Result saveLandXml(const CivilDocument& document, const std::string& path);
+// Saves the document (and the points of `more`) through an atomic file. The date and time are
+// those of the file the document was opened from while it is unchanged, else the present local
+// time.
+kestrel::io::Result saveLandXml(const CivilDocument& document, const std::string& path,
+                                const CogoPointSource* more = nullptr);
 
 // Opens a LandXML file into the document.
 kestrel::io::Result openLandXml(const std::string& path, CivilDocument& document);

@@ -1,18 +1,26 @@
 // The host drawing database: layers, model-space entities with stable object ids, extended data,
 // and the host's drawing operations that the import module calls. It knows no file format: what a
 // file held beyond what is modelled here is kept as opaque content for the format that read it.
+//
+// Storage: the common kinds made by the drawing operations (points, lightweight and simple 2-D
+// polylines) live in flat tables, a point in 32 bytes with no allocation of its own. The entity
+// classes below are the face the API shows: opening a stored entity (openEntity, openAs,
+// entityAt) makes it an object once, and from then on the object is the entity. Readers that walk
+// a whole drawing (writers, views) use storedEntity(), which makes nothing.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "platform/drawing/chunked_array.h"
 #include "platform/drawing/host_geometry.h"
 
 class OvDbDatabase;
@@ -52,23 +60,24 @@ struct OvDbXData {
 // What kind of entity an OvDbEntity is.
 enum class OvDbEntityKind : std::uint8_t { Point, Polyline2d, Polyline, Line, Arc, Raw };
 
-// Base of every model-space entity: layer, handle, object id, extended data.
+// Base of every model-space entity: layer, handle, object id, extended data. What belongs to
+// the entity's place in a drawing (layer, handle, extended data) is kept by the drawing.
 class OvDbEntity {
  public:
   virtual ~OvDbEntity();
   // The concrete kind.
   OvDbEntityKind kind() const { return kind_; }
   // The object id (null until appended to a database).
-  OvDbObjectId objectId() const { return objectId_; }
+  OvDbObjectId objectId() const;
   // The handle, persistent across files (0 until appended).
-  std::uint64_t handle() const { return handle_; }
+  std::uint64_t handle() const;
   // The layer's name ("0" until the entity belongs to a database and is given another).
   const std::string& layer() const;
   // Sets the layer by name; fails (false, layer unchanged) when the database has no such layer,
   // and for content kept from a base drawing, which is written back as it was.
   bool setLayer(const std::string& name);
-  // Position of the layer in its database's table.
-  std::uint32_t layerIndex() const { return layerIndex_; }
+  // Position of the layer in its database's table (UINT32_MAX until appended).
+  std::uint32_t layerIndex() const;
   // Extended data set with setXData, in the order first set.
   const std::vector<OvDbXData>& xdata() const;
   // Sets (or replaces) the extended data of one application; the database registers the name.
@@ -82,10 +91,8 @@ class OvDbEntity {
  private:
   friend class OvDbDatabase;
   OvDbDatabase* database_ = nullptr;
-  std::unique_ptr<std::vector<OvDbXData>> xdata_;  // rare, so kept out of line
-  OvDbObjectId objectId_;
-  std::uint64_t handle_ = 0;
-  std::uint32_t layerIndex_ = UINT32_MAX;  // unset until appended
+  std::unique_ptr<std::vector<OvDbXData>> pendingXData_;  // set before the entity is appended
+  std::uint32_t index_ = 0;                               // model-space position once appended
   OvDbEntityKind kind_;
 };
 
@@ -151,6 +158,21 @@ class OvDbRawEntity : public OvDbEntity {
   std::size_t ownPartEnd = 0;
 };
 
+// One model-space entity as the drawing stores it, for readers that walk a whole drawing: the
+// geometry of points and polylines whichever way they are kept, lines, arcs and kept file
+// content as their objects. Valid until the drawing next changes.
+struct OvDbStoredEntity {
+  OvDbEntityKind kind = OvDbEntityKind::Point;
+  std::uint32_t layerIndex = 0;
+  std::uint64_t handle = 0;
+  OvGePoint3d position;                            // Point
+  std::span<const OvDbPolyline::Vertex> vertices;  // Polyline
+  std::span<const OvGePoint3d> simpleVertices;     // Polyline2d
+  double elevation = 0.0;                          // Polyline
+  bool closed = false;                             // Polyline
+  const OvDbEntity* object = nullptr;              // Line, Arc, Raw (and any kind opened)
+};
+
 // One layer or application record.
 struct OvDbSymbolRecord {
   std::string name;        // the name the drawing's users see
@@ -180,7 +202,8 @@ class OvDbDatabase {
   OvDbDatabase(const OvDbDatabase&) = delete;
   OvDbDatabase& operator=(const OvDbDatabase&) = delete;
 
-  // Adds a layer at the end of the table; false when the name is empty or already present.
+  // Adds a layer at the end of the table; false when the name is empty or already present, or the
+  // table holds 2^24 layers.
   bool addLayer(const std::string& name);
   // True when the table has a layer of that name (exact match).
   bool hasLayer(const std::string& name) const;
@@ -196,6 +219,7 @@ class OvDbDatabase {
   // Appends an entity to model space (on layer "0" unless already given one); returns its new id.
   OvDbObjectId appendEntity(std::unique_ptr<OvDbEntity> entity);
   // The entity of an id, or nullptr for the null id, an id of another database or one never made.
+  // A stored entity becomes an object here (see the top of this file).
   OvDbEntity* openEntity(OvDbObjectId id);
   const OvDbEntity* openEntity(OvDbObjectId id) const;
   // The entity of an id when it is of kind T, else nullptr.
@@ -204,12 +228,27 @@ class OvDbDatabase {
   // Replaces the entity of an id by another (the id and handle pass to it); false when id is
   // unknown.
   bool replaceEntity(OvDbObjectId id, std::unique_ptr<OvDbEntity> entity);
-  // Model-space entities in drawing order.
-  std::size_t entityCount() const { return entities_.size(); }
-  const OvDbEntity& entityAt(std::size_t index) const { return *entities_[index]; }
-  OvDbEntity& entityAt(std::size_t index) { return *entities_[index]; }
+  // Model-space entities in drawing order; entityAt makes a stored entity an object.
+  std::size_t entityCount() const { return rows_.size(); }
+  const OvDbEntity& entityAt(std::size_t index) const;
+  OvDbEntity& entityAt(std::size_t index);
+  // The entity at a position as stored, without making an object of it.
+  OvDbStoredEntity storedEntity(std::size_t index) const;
+  // The extended data of the entity at a position.
+  const std::vector<OvDbXData>& xdataAt(std::size_t index) const;
+  // Sets (or replaces) one application's extended data of the entity at a position.
+  void setXDataAt(std::size_t index, const std::string& applicationName,
+                  std::vector<std::string> values);
   // Position of an id's entity in model space, or -1.
   std::ptrdiff_t indexOf(OvDbObjectId id) const;
+
+  // The drawing operations (see ovdraw below), on this drawing.
+  OvDbObjectId createPoint(const std::string& layer, double x, double y, double z);
+  OvDbObjectId create2dPolyline(std::span<const OvGePoint3d> points);
+  void convertToLightweight(OvDbObjectId id);
+  void setPolylineLayerAndClosure(OvDbObjectId id, const std::string& layer, bool closed);
+  OvDbObjectId createPolyline(const std::string& layer, std::span<const OvGePoint3d> points,
+                              bool closed);
 
   // Registers an extended-data application name (idempotent).
   void registerApplication(const std::string& name);
@@ -245,14 +284,73 @@ class OvDbDatabase {
 
  private:
   friend class OvDbEntity;
+  // How an entity is kept: as an object, or in the table of its kind.
+  enum class Storage : std::uint8_t { Object, Point, Polyline, SimplePolyline };
+  // Eight bytes an entity; the layer fits since a drawing holds at most 2^24 layers.
+  struct Row {
+    Row() = default;
+    Row(std::uint32_t payloadIndex, std::uint32_t layerIndex, OvDbEntityKind entityKind,
+        Storage storedAs)
+        : payload(payloadIndex),
+          layer(layerIndex),
+          kindBits(static_cast<std::uint32_t>(entityKind)),
+          storageBits(static_cast<std::uint32_t>(storedAs)) {}
+    OvDbEntityKind kind() const { return static_cast<OvDbEntityKind>(kindBits); }
+    Storage storage() const { return static_cast<Storage>(storageBits); }
+    void set(OvDbEntityKind entityKind, Storage storedAs, std::uint32_t payloadIndex) {
+      kindBits = static_cast<std::uint32_t>(entityKind);
+      storageBits = static_cast<std::uint32_t>(storedAs);
+      payload = payloadIndex;
+    }
+    std::uint32_t payload;  // position in objects_ or in the table of its kind
+    std::uint32_t layer : 24;
+    std::uint32_t kindBits : 4;
+    std::uint32_t storageBits : 4;
+  };
+  // Handles of model-space entities as runs: an entity whose handle follows the one before it
+  // (almost every one) costs nothing.
+  struct HandleRun {
+    std::size_t first;  // model-space position where the run starts
+    std::uint64_t handle;
+  };
+  struct StoredPolyline {
+    const OvDbPolyline::Vertex* vertices;
+    std::uint32_t count;
+    bool closed;
+    double elevation;
+  };
+  struct StoredSimplePolyline {
+    const OvGePoint3d* vertices;
+    std::size_t count;
+  };
+
   OvDbObjectId appendWithHandle(std::unique_ptr<OvDbEntity> entity, std::uint64_t handle);
+  OvDbObjectId appendRow(Row row, std::uint64_t handle);
+  std::uint64_t handleAt(std::size_t index) const;
+  OvDbObjectId idAt(std::size_t index) const;
+  // The object of the entity at a position, made from its table when it is stored there.
+  OvDbEntity& objectAt(std::size_t index);
+  // The position of a layer, remembering the last name asked for (builders ask for one name
+  // per entity); -1 when there is none.
+  std::ptrdiff_t cachedLayerIndex(const std::string& name);
+  std::uint32_t layerZero() const;
 
   std::uint64_t serial_;
   std::uint64_t nextHandle_ = kOvDbDefaultObjectHandles + 1;
   std::vector<OvDbSymbolRecord> layers_;
   std::unordered_map<std::string, std::uint32_t> layerIndexByName_;
   std::uint32_t currentLayer_ = 0;
-  std::vector<std::unique_ptr<OvDbEntity>> entities_;
+  std::string lastLayerName_;
+  std::ptrdiff_t lastLayerIndex_ = -1;
+  OvDbChunkedArray<Row> rows_;
+  std::vector<HandleRun> handleRuns_;
+  OvDbChunkedArray<OvGePoint3d> points_;
+  OvDbChunkedArray<StoredPolyline> polylines_;
+  OvDbChunkedArray<StoredSimplePolyline> simplePolylines_;
+  OvDbRunArena<OvDbPolyline::Vertex> vertices_;
+  OvDbRunArena<OvGePoint3d> simpleVertices_;
+  std::vector<std::unique_ptr<OvDbEntity>> objects_;
+  std::unordered_map<std::uint32_t, std::vector<OvDbXData>> xdata_;  // by position; rare
   std::vector<OvDbSymbolRecord> applications_;
   std::unordered_set<std::string> applicationNames_;  // a drawing may carry thousands
   std::unique_ptr<OvMapODTables> objectDataTables_;

@@ -1,13 +1,23 @@
 // The host's object-data extension: named tables of typed columns per drawing, one record per
 // entity and table, readable back by table name and entity.
+//
+// Storage: a record is a fixed row of four-byte cells in its table (an integer or a text in one
+// cell, a real in two); texts live once in the drawing's text pool, and a text equal to the one
+// the same column stored last is not stored again (a file name or a type repeats on every record).
+// A point's record with a short name costs about 45 bytes.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <variant>
 #include <vector>
 
+#include "platform/drawing/chunked_array.h"
 #include "platform/drawing/drawing_database.h"
 
 // The data type of a column and of a value.
@@ -36,7 +46,29 @@ class OvMapValue {
   friend bool operator==(const OvMapValue&, const OvMapValue&) = default;
 
  private:
+  friend class OvMapODTableRecord;
   std::variant<std::int32_t, double, std::string> value_;
+};
+
+// One value handed to a table as it is (a text is read, not copied, until the table stores it).
+class OvMapValueRef {
+ public:
+  OvMapValueRef(std::int32_t value) : type_(OvMapDataType::Integer), integer_(value) {}
+  OvMapValueRef(double value) : type_(OvMapDataType::Real), real_(value) {}
+  OvMapValueRef(std::string_view value) : type_(OvMapDataType::Character), text_(value) {}
+  OvMapValueRef(const std::string& value) : OvMapValueRef(std::string_view(value)) {}
+  OvMapValueRef(const char* value) : OvMapValueRef(std::string_view(value)) {}
+  OvMapValueRef(const OvMapValue& value);
+  OvMapDataType Type() const { return type_; }
+  std::int32_t Int32Value() const { return integer_; }
+  double DoubleValue() const { return real_; }
+  std::string_view StrValue() const { return text_; }
+
+ private:
+  OvMapDataType type_;
+  std::int32_t integer_ = 0;
+  double real_ = 0.0;
+  std::string_view text_;
 };
 
 // One column: name and data type.
@@ -96,11 +128,97 @@ struct OvMapODTable {
   std::size_t recordCount = 0;
 };
 
+// Texts of one drawing's records, each stored once with its length in front; a text is named by
+// a 32-bit id (block and offset).
+class OvMapTextPool {
+ public:
+  // The id of a copy of the text; UINT32_MAX when the pool is full (4 GB).
+  std::uint32_t add(std::string_view text);
+  std::string_view text(std::uint32_t id) const {
+    const char* at = blocks_[id >> kBlockBits].get() + (id & ((1u << kBlockBits) - 1));
+    std::size_t length = static_cast<unsigned char>(*at++);
+    if (length >= 0x80) length = longLength(at, length);
+    return {at, length};
+  }
+  void clear();
+
+ private:
+  static constexpr unsigned kBlockBits = 20;
+  static std::size_t longLength(const char*& at, std::size_t first);
+  std::vector<std::unique_ptr<char[]>> blocks_;  // a long text's block stands for several ids
+  std::size_t current_ = SIZE_MAX;                // the block short texts go to
+  std::size_t used_ = 0;                          // bytes used in it
+};
+
+// The rows of one table: fixed rows of four-byte cells, a few thousand to a chunk.
+struct OvMapODRows {
+  static constexpr unsigned kRowBits = 12;
+  std::vector<OvMapDataType> types;      // by column
+  std::vector<std::uint32_t> firstCell;  // by column
+  std::uint32_t cellsPerRow = 0;
+  std::uint32_t rowCount = 0;
+  std::vector<std::unique_ptr<std::uint32_t[]>> chunks;
+  std::vector<std::uint32_t> lastText;   // by column: the text id stored last (UINT32_MAX: none)
+
+  const std::uint32_t* row(std::uint32_t index) const {
+    return chunks[index >> kRowBits].get() +
+           std::size_t{index & ((1u << kRowBits) - 1)} * cellsPerRow;
+  }
+  std::uint32_t* row(std::uint32_t index) {
+    return chunks[index >> kRowBits].get() +
+           std::size_t{index & ((1u << kRowBits) - 1)} * cellsPerRow;
+  }
+};
+
+// A stored record as it is kept, read in place: values by column, texts as views of the pool.
+class OvMapODRecordView {
+ public:
+  OvMapODRecordView(const OvMapODRows& rows, const OvMapTextPool& texts, std::uint32_t row)
+      : rows_(&rows), texts_(&texts), cells_(rows.row(row)) {}
+  // Number of values (the table's columns).
+  int Count() const { return static_cast<int>(rows_->types.size()); }
+  OvMapDataType Type(int column) const { return rows_->types[static_cast<std::size_t>(column)]; }
+  std::int32_t Int32Value(int column) const {
+    return Type(column) == OvMapDataType::Integer ? static_cast<std::int32_t>(cell(column)) : 0;
+  }
+  double DoubleValue(int column) const;
+  std::string_view TextValue(int column) const {
+    return Type(column) == OvMapDataType::Character ? texts_->text(cell(column))
+                                                    : std::string_view();
+  }
+  // Where the text of a column is kept: equal numbers, equal texts (not always the reverse).
+  std::uint32_t TextId(int column) const {
+    return Type(column) == OvMapDataType::Character ? cell(column) : UINT32_MAX;
+  }
+  // The value of a column as a value of its own.
+  OvMapValue Value(int column) const;
+
+ private:
+  std::uint32_t cell(int column) const {
+    return cells_[rows_->firstCell[static_cast<std::size_t>(column)]];
+  }
+  const OvMapODRows* rows_;
+  const OvMapTextPool* texts_;
+  const std::uint32_t* cells_;
+};
+
+// A record read back from the tables: a copy of it, used like a pointer to a record.
+class OvMapODRecordCopy {
+ public:
+  explicit OvMapODRecordCopy(OvMapODTableRecord record) : record_(std::move(record)) {}
+  const OvMapODTableRecord* operator->() const { return &record_; }
+  const OvMapODTableRecord& operator*() const { return record_; }
+
+ private:
+  OvMapODTableRecord record_;
+};
+
 // The object-data tables of one drawing (the project's tables for its document).
 class OvMapODTables {
  public:
   // Tables of a drawing; the drawing outlives them.
   explicit OvMapODTables(OvDbDatabase& database) : database_(database) {}
+  ~OvMapODTables();
   // Adds a table; false, leaving the existing table unchanged, when the name is taken, and false
   // for an empty name or a definition without columns.
   bool Add(const std::string& name, const OvMapODTableDefinition& definition,
@@ -114,15 +232,20 @@ class OvMapODTables {
   // Initialises a record from a table's definition; false when there is no such table.
   bool InitRecord(const std::string& tableName, OvMapODTableRecord& record) const;
   // Attaches a record to an entity of the drawing; false (nothing added) for an unknown table or
-  // entity, or values that do not match the table's columns in number and type.
+  // entity, values that do not match the table's columns in number and type, or texts beyond
+  // what one drawing can hold (4 GB).
   bool AddRecord(const std::string& tableName, OvDbObjectId entity,
                  const OvMapODTableRecord& record);
-  // The same, taking the record's values over instead of copying them.
+  // The same (the record is read, not kept).
   bool AddRecord(const std::string& tableName, OvDbObjectId entity, OvMapODTableRecord&& record);
-  // The records of a table attached to an entity, in the order added.
-  std::vector<const OvMapODTableRecord*> Records(const std::string& tableName,
-                                                 OvDbObjectId entity) const;
-  // Calls visit(table, record) for every record of an entity, in the order added.
+  // The same for a record initialised from the table with `values` copied into its first
+  // columns (as many as it has): what a builder does for every entity, without a record object.
+  bool AddRecord(const std::string& tableName, OvDbObjectId entity,
+                 std::initializer_list<OvMapValueRef> values);
+  // Copies of the records of a table attached to an entity, in the order added.
+  std::vector<OvMapODRecordCopy> Records(const std::string& tableName, OvDbObjectId entity) const;
+  // Calls visit(table, record view) for every record of the entity at a model-space position, in
+  // the order added.
   template <class Visit>
   void forEachRecordOf(std::size_t entityIndex, Visit&& visit) const;
   // Removes every table and record (the drawing starts over).
@@ -131,17 +254,24 @@ class OvMapODTables {
  private:
   struct StoredRecord {
     std::uint32_t table;
+    std::uint32_t row;
     std::uint32_t nextOfEntity;
-    OvMapODTableRecord record;
   };
   static constexpr std::uint32_t kNone = UINT32_MAX;
   std::ptrdiff_t findTable(const std::string& name) const;
+  // Adds the record whose first values are `values` (the remaining columns at their defaults).
+  bool addValues(const std::string& tableName, OvDbObjectId entity,
+                 std::span<const OvMapValueRef> values);
+  bool storeText(OvMapODRows& rows, int column, std::string_view text, std::uint32_t& id);
 
   OvDbDatabase& database_;
   std::vector<OvMapODTable> tables_;
   std::unordered_map<std::string, std::size_t> tableIndexByName_;  // a drawing may carry thousands
-  std::vector<StoredRecord> records_;
-  std::vector<std::uint32_t> firstRecordOfEntity_;  // by model-space position
+  std::vector<std::unique_ptr<OvMapODRows>> rows_;  // by table
+  OvMapTextPool texts_;
+  std::size_t lastAdded_ = 0;  // the table a record was last added to
+  OvDbChunkedArray<StoredRecord> records_;
+  OvDbChunkedArray<std::uint32_t> firstRecordOfEntity_;  // by model-space position
 };
 
 template <class Visit>
@@ -149,7 +279,8 @@ void OvMapODTables::forEachRecordOf(std::size_t entityIndex, Visit&& visit) cons
   if (entityIndex >= firstRecordOfEntity_.size()) return;
   for (std::uint32_t at = firstRecordOfEntity_[entityIndex]; at != kNone;
        at = records_[at].nextOfEntity) {
-    visit(tables_[records_[at].table], records_[at].record);
+    const StoredRecord& stored = records_[at];
+    visit(tables_[stored.table], OvMapODRecordView(*rows_[stored.table], texts_, stored.row));
   }
 }
 

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
-
 // The code lines of every group code below 1072 ("  0\n", " 10\n", "1071\n"), made once.
 struct CodeTable {
   static constexpr int kSize = 1072;
@@ -32,11 +30,14 @@ struct CodeTable {
 
 // Upper-case hex digits of a handle into `digits` (at least 17 bytes); the end of the text.
 char* writeHandle(char* digits, std::uint64_t value) {
-  const auto result = std::to_chars(digits, digits + 17, value, 16);
-  for (char* c = digits; c != result.ptr; ++c) {
-    if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  int length = 1;
+  while (length < 16 && (value >> (4 * length)) != 0) ++length;
+  for (int i = length - 1; i >= 0; --i) {
+    digits[i] = kHex[value & 0xF];
+    value >>= 4;
   }
-  return result.ptr;
+  return digits + length;
 }
 
 }  // namespace
@@ -140,80 +141,119 @@ void appendDxfGroup(std::string& out, int code, std::string_view value) {
   out.push_back('\n');
 }
 
-DxfGroupWriter::DxfGroupWriter(kestrel::io::ByteSink& sink) : sink_(sink) {
-  buffer_.reserve(kFlushBytes + 4096);
+DxfGroupWriter::DxfGroupWriter(kestrel::io::ByteSink& sink)
+    : sink_(sink),
+      buffer_(std::make_unique_for_overwrite<char[]>(kCapacity)),
+      put_(buffer_.get()),
+      end_(buffer_.get() + kCapacity) {}
+
+void DxfGroupWriter::hand() {
+  const std::string_view bytes(buffer_.get(), static_cast<std::size_t>(put_ - buffer_.get()));
+  if (!failed_ && !bytes.empty() && !sink_.write(bytes)) failed_ = true;
+  put_ = buffer_.get();
+}
+
+void DxfGroupWriter::appendLong(std::string_view text) {
+  if (text.size() > kCapacity) {
+    // Too long for the buffer: what is buffered goes first, then the text itself.
+    hand();
+    if (!failed_ && !sink_.write(text)) failed_ = true;
+    return;
+  }
+  room(text.size());
+  if (!text.empty()) std::memcpy(put_, text.data(), text.size());
+  put_ += text.size();
 }
 
 void DxfGroupWriter::code(int groupCode) {
   // Codes right-aligned in three columns, as CAD programs write them; the usual ones from a table.
   static const CodeTable table;
+  room(16);
   if (groupCode >= 0 && groupCode < CodeTable::kSize) {
     const auto& entry = table.lines[static_cast<std::size_t>(groupCode)];
-    buffer_.append(entry.text, entry.length);
+    std::memcpy(put_, entry.text, 8);
+    put_ += entry.length;
     return;
   }
   char digits[12];
   const auto result = std::to_chars(digits, digits + sizeof digits, groupCode);
   const auto length = static_cast<std::size_t>(result.ptr - digits);
-  if (length < 3) buffer_.append(3 - length, ' ');
-  buffer_.append(digits, length);
-  buffer_.push_back('\n');
+  for (std::size_t pad = length; pad < 3; ++pad) *put_++ = ' ';
+  std::memcpy(put_, digits, length);
+  put_ += length;
+  *put_++ = '\n';
 }
 
 void DxfGroupWriter::verbatim(int groupCode, std::string_view value) {
   code(groupCode);
-  buffer_.append(value);
-  buffer_.push_back('\n');
-  maybeFlush();
+  append(value);
+  literal("\n");
 }
 
 void DxfGroupWriter::text(int groupCode, std::string_view value) {
   code(groupCode);
-  appendDxfSafeText(buffer_, value);
-  buffer_.push_back('\n');
-  maybeFlush();
+  textLine(value);
+}
+
+void DxfGroupWriter::textLine(std::string_view value) {
+  if (value.size() <= kDxfMaxStringBytes && isPlainDxfText(value)) {
+    room(value.size() + 1);
+    std::memcpy(put_, value.data(), value.size());
+    put_ += value.size();
+    *put_++ = '\n';
+    return;
+  }
+  scratch_.clear();
+  appendDxfSafeText(scratch_, value);
+  scratch_.push_back('\n');
+  append(scratch_);
 }
 
 void DxfGroupWriter::real(int groupCode, double value) {
   code(groupCode);
+  realLine(value);
+}
+
+void DxfGroupWriter::realLine(double value) {
   if (!std::isfinite(value)) value = 0.0;
-  char digits[32];
+  room(34);
   // Text that reads back to the same double.
-  const char* last = kestrel::io::writeRoundTripNumber(digits, digits + sizeof digits, value);
-  buffer_.append(digits, static_cast<std::size_t>(last - digits));
-  buffer_.push_back('\n');
+  put_ = kestrel::io::writeRoundTripNumber(put_, put_ + 32, value);
+  *put_++ = '\n';
 }
 
 void DxfGroupWriter::integer(int groupCode, long long value) {
   code(groupCode);
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  buffer_.append(digits, static_cast<std::size_t>(result.ptr - digits));
-  buffer_.push_back('\n');
+  integerLine(value);
+}
+
+void DxfGroupWriter::integerLine(long long value) {
+  room(24);
+  put_ = std::to_chars(put_, put_ + 22, value).ptr;
+  *put_++ = '\n';
 }
 
 void DxfGroupWriter::handle(int groupCode, std::uint64_t value) {
   code(groupCode);
-  char digits[20];
-  buffer_.append(digits, writeHandle(digits, value));
-  buffer_.push_back('\n');
+  handleLine(value);
 }
 
-void DxfGroupWriter::raw(std::string_view text) {
-  buffer_.append(text);
-  maybeFlush();
+void DxfGroupWriter::handleLine(std::uint64_t value) {
+  room(20);
+  put_ = writeHandle(put_, value);
+  *put_++ = '\n';
 }
+
 
 void DxfGroupWriter::groups(const DxfGroups& list) {
   for (const auto& group : list) verbatim(group.code, group.value);
 }
 
 void DxfGroupWriter::maybeFlush() {
-  if (buffer_.size() >= kFlushBytes) flush();
+  if (static_cast<std::size_t>(put_ - buffer_.get()) >= kCapacity / 2) hand();
 }
 
 bool DxfGroupWriter::flush() {
-  if (!failed_ && !buffer_.empty() && !sink_.write(buffer_)) failed_ = true;
-  buffer_.clear();
+  hand();
   return !failed_;
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +66,13 @@ class DxfGroupCursor {
 class DxfGroupWriter {
  public:
   explicit DxfGroupWriter(kestrel::io::ByteSink& sink);
+  // Text known at compile time (code lines, fixed values), copied in without a length scan.
+  template <std::size_t N>
+  void literal(const char (&text)[N]) {
+    room(N - 1);
+    std::memcpy(put_, text, N - 1);
+    put_ += N - 1;
+  }
   // A value known to be safe (ASCII names, values read from a file line).
   void verbatim(int code, std::string_view value);
   // A value from the drawing's users: made safe on the way (dxfSafeText).
@@ -73,8 +82,18 @@ class DxfGroupWriter {
   void integer(int code, long long value);
   // A handle in upper-case hex.
   void handle(int code, std::uint64_t value);
-  // Text already laid out as groups.
-  void raw(std::string_view text);
+  // Text already laid out as groups (or as the code lines of the value lines below).
+  void raw(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(end_ - put_)) return appendLong(text);
+    std::memcpy(put_, text.data(), text.size());
+    put_ += text.size();
+  }
+  // A value line alone, after its code line laid out with raw(): as real(), integer(), handle()
+  // and text() write their values.
+  void realLine(double value);
+  void integerLine(long long value);
+  void handleLine(std::uint64_t value);
+  void textLine(std::string_view value);
   void groups(const DxfGroups& list);
   // Hands the buffer to the sink when it is full.
   void maybeFlush();
@@ -84,9 +103,21 @@ class DxfGroupWriter {
 
  private:
   void code(int groupCode);
+  // Makes room for `bytes` more (at most kRoom): the buffer goes to the sink when it lacks it.
+  void room(std::size_t bytes) {
+    if (static_cast<std::size_t>(end_ - put_) < bytes) hand();
+  }
+  void hand();
+  // Appends text that does not fit the room left.
+  void appendLong(std::string_view text);
+  void append(std::string_view text) { raw(text); }
 
+  static constexpr std::size_t kCapacity = std::size_t{1} << 20;
   kestrel::io::ByteSink& sink_;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  char* put_;
+  char* end_;
+  std::string scratch_;
   bool failed_ = false;
 };
 

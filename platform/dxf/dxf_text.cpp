@@ -48,7 +48,28 @@ int hexValue(char digit) {
 
 }  // namespace
 
+bool isPlainDxfText(std::string_view text) {
+  const auto* at = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = at + text.size();
+  while (at < end) {
+    if (*at < 0x80) {
+      if (*at < 0x20 || *at == 0x7F) return false;
+      ++at;
+      continue;
+    }
+    if (*at < 0xE3 || *at > 0xEC || end - at < 3 || (at[1] & 0xC0) != 0x80 || (at[2] & 0xC0) != 0x80)
+      return false;
+    at += 3;
+  }
+  return true;
+}
+
 void appendDxfSafeText(std::string& out, std::string_view text, std::size_t maxBytes) {
+  // Plain text is safe as it is; anything else takes the careful way.
+  if (text.size() <= maxBytes && isPlainDxfText(text)) {
+    out.append(text);
+    return;
+  }
   const std::size_t start = out.size();
   std::size_t at = 0;
   while (at < text.size()) {

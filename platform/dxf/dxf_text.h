@@ -15,6 +15,9 @@ std::string dxfSafeText(std::string_view text, std::size_t maxBytes = kDxfMaxStr
 // The same, appended to out (no allocation beyond out's growth).
 void appendDxfSafeText(std::string& out, std::string_view text,
                        std::size_t maxBytes = kDxfMaxStringBytes);
+// True for text that is safe as it is: printable ASCII and three-byte characters from U+3000 to
+// U+CFFF (Japanese text), none of which is a control or a line separator.
+bool isPlainDxfText(std::string_view text);
 
 // The text without the blanks and tabs around it and a carriage return at its end, as DXF readers
 // take codes and names.

@@ -184,86 +184,144 @@ class DrawingWriter {
     }
   }
 
-  void entityStart(std::string_view type, const OvDbEntity& entity, std::size_t index,
-                   std::string_view subclass) {
-    out_.verbatim(0, type);
-    out_.handle(5, entity.handle());
-    out_.handle(330, structure_.modelSpaceRecordHandle);
-    out_.verbatim(100, "AcDbEntity");
-    out_.verbatim(8, layerNameOf(entity, index));
-    out_.verbatim(100, subclass);
-  }
-  const std::string& layerNameOf(const OvDbEntity& entity, std::size_t) const {
-    const std::size_t layer = entity.layerIndex();
-    return layerNames_[layer < layerNames_.size() ? layer : 0];
+  // The groups every entity of a kind on a layer starts with, laid out once: what comes before
+  // the handle, and by layer what comes after it up to the entity's own groups.
+  struct EntityStart {
+    EntityStart(std::string_view type, std::string_view subclassName) : subclass(subclassName) {
+      appendDxfGroup(beforeHandle, 0, type);
+      beforeHandle += "  5\n";
+    }
+    std::string subclass;
+    std::string beforeHandle;
+    std::vector<std::string> afterHandle;  // by layer; empty until first needed
+  };
+  void entityStart(EntityStart& start, std::uint64_t handle, std::uint32_t layerIndex) {
+    const std::size_t layer = layerIndex < layerNames_.size() ? layerIndex : 0;
+    if (start.afterHandle.size() <= layer) start.afterHandle.resize(layerNames_.size());
+    std::string& after = start.afterHandle[layer];
+    if (after.empty()) {
+      appendDxfGroup(after, 330, dxfHandleText(structure_.modelSpaceRecordHandle));
+      appendDxfGroup(after, 100, "AcDbEntity");
+      appendDxfGroup(after, 8, layerNames_[layer]);
+      appendDxfGroup(after, 100, start.subclass);
+    }
+    out_.raw(start.beforeHandle);
+    out_.handleLine(handle);
+    out_.raw(after);
   }
 
-  void writeExtendedData(const OvDbEntity& entity, std::size_t index) {
-    for (const auto& block : entity.xdata()) {
+  // Extended data: the entity's own, then its object-data records under their tables' names.
+  void writeExtendedData(std::size_t index) {
+    for (const auto& block : database_.xdataAt(index)) {
       const auto found = applicationIndex_.find(block.applicationName);
       if (found == applicationIndex_.end()) continue;
       out_.verbatim(1001, applicationNames_[found->second]);
       for (const auto& value : block.values) out_.text(1000, value);
     }
-    tables_.forEachRecordOf(index,
-                            [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
-                              const auto found = applicationIndex_.find(table.name);
-                              if (found == applicationIndex_.end()) return;
-                              out_.verbatim(1001, applicationNames_[found->second]);
-                              for (int column = 0; column < record.Count(); ++column) {
-                                const OvMapValue& value = record.Value(column);
-                                switch (value.Type()) {
-                                  case OvMapDataType::Integer:
-                                    out_.integer(1071, value.Int32Value());
-                                    break;
-                                  case OvMapDataType::Real:
-                                    out_.real(1040, value.DoubleValue());
-                                    break;
-                                  case OvMapDataType::Character:
-                                    out_.text(1000, value.StrValue());
-                                    break;
-                                }
-                              }
-                            });
+    tables_.forEachRecordOf(index, [&](const OvMapODTable& table, const OvMapODRecordView& record) {
+      RecordLayout& layout = recordLayout(table, record.Count());
+      if (layout.head.empty()) return;
+      out_.raw(layout.head);
+      for (int column = 0; column < record.Count(); ++column) {
+        switch (record.Type(column)) {
+          case OvMapDataType::Integer:
+            out_.literal("1071\n");
+            out_.integerLine(record.Int32Value(column));
+            break;
+          case OvMapDataType::Real:
+            out_.literal("1040\n");
+            out_.realLine(record.DoubleValue(column));
+            break;
+          case OvMapDataType::Character:
+            out_.literal("1000\n");
+            writeRecordText(layout.texts[static_cast<std::size_t>(column)], record, column);
+            break;
+        }
+      }
+    });
+  }
+  // What every record of a table writes the same way: "1001" and the application name its
+  // records go under (empty for a table without one), and per column the text written last.
+  struct TextLine {
+    std::uint32_t id = UINT32_MAX;
+    bool ready = false;  // `line` holds the text of `id` as written
+    std::string line;
+  };
+  struct RecordLayout {
+    std::string head;
+    std::vector<TextLine> texts;  // by column
+  };
+  RecordLayout& recordLayout(const OvMapODTable& table, int columns) {
+    const auto cached = recordLayouts_.find(&table);
+    if (cached != recordLayouts_.end()) return cached->second;
+    RecordLayout layout;
+    const auto found = applicationIndex_.find(table.name);
+    if (found != applicationIndex_.end())
+      appendDxfGroup(layout.head, 1001, applicationNames_[found->second]);
+    layout.texts.resize(static_cast<std::size_t>(columns));
+    return recordLayouts_.emplace(&table, std::move(layout)).first->second;
+  }
+  // A record's text as a value line. Texts that repeat (a type, a file name) are stored once and
+  // come back under the same id: the second time in a row the line is kept ready made.
+  void writeRecordText(TextLine& last, const OvMapODRecordView& record, int column) {
+    const std::uint32_t id = record.TextId(column);
+    if (id == last.id) {
+      if (!last.ready) {
+        last.line.clear();
+        appendDxfSafeText(last.line, record.TextValue(column));
+        last.line.push_back('\n');
+        last.ready = true;
+      }
+      out_.raw(last.line);
+      return;
+    }
+    last.id = id;
+    last.ready = false;
+    out_.textLine(record.TextValue(column));
   }
 
-  void writeLightweight(const OvDbEntity& entity, std::size_t index, const auto& vertices,
+  void writeLightweight(std::uint64_t handle, std::uint32_t layer, const auto& vertices,
                         bool closed, double elevation) {
-    entityStart("LWPOLYLINE", entity, index, "AcDbPolyline");
-    out_.integer(90, static_cast<long long>(vertices.size()));
-    out_.integer(70, closed ? 1 : 0);
+    entityStart(lightweightStart_, handle, layer);
+    out_.literal(" 90\n");
+    out_.integerLine(static_cast<long long>(vertices.size()));
+    if (closed)
+      out_.literal(" 70\n1\n");
+    else
+      out_.literal(" 70\n0\n");
     if (elevation != 0.0) out_.real(38, elevation);
     for (const auto& vertex : vertices) {
-      out_.real(10, vertex.x);
-      out_.real(20, vertex.y);
+      out_.literal(" 10\n");
+      out_.realLine(vertex.x);
+      out_.literal(" 20\n");
+      out_.realLine(vertex.y);
     }
   }
 
-  void writeEntity(const OvDbEntity& entity, std::size_t index) {
-    switch (entity.kind()) {
-      case OvDbEntityKind::Point: {
-        const auto& point = static_cast<const OvDbPoint&>(entity);
-        entityStart("POINT", entity, index, "AcDbPoint");
-        out_.real(10, point.position.x);
-        out_.real(20, point.position.y);
-        out_.real(30, point.position.z);
+  void writeEntity(std::size_t index) {
+    const OvDbStoredEntity entity = database_.storedEntity(index);
+    switch (entity.kind) {
+      case OvDbEntityKind::Point:
+        entityStart(pointStart_, entity.handle, entity.layerIndex);
+        out_.literal(" 10\n");
+        out_.realLine(entity.position.x);
+        out_.literal(" 20\n");
+        out_.realLine(entity.position.y);
+        out_.literal(" 30\n");
+        out_.realLine(entity.position.z);
         break;
-      }
-      case OvDbEntityKind::Polyline2d: {
+      case OvDbEntityKind::Polyline2d:
         // A simple 2-D polyline (elevation 0, open, no widths or bulges) says exactly what a
         // lightweight one says, in fewer handles.
-        const auto& polyline = static_cast<const OvDb2dPolyline&>(entity);
-        writeLightweight(entity, index, polyline.vertices, false, 0.0);
+        writeLightweight(entity.handle, entity.layerIndex, entity.simpleVertices, false, 0.0);
         break;
-      }
-      case OvDbEntityKind::Polyline: {
-        const auto& polyline = static_cast<const OvDbPolyline&>(entity);
-        writeLightweight(entity, index, polyline.vertices, polyline.closed, polyline.elevation);
+      case OvDbEntityKind::Polyline:
+        writeLightweight(entity.handle, entity.layerIndex, entity.vertices, entity.closed,
+                         entity.elevation);
         break;
-      }
       case OvDbEntityKind::Line: {
-        const auto& line = static_cast<const OvDbLine&>(entity);
-        entityStart("LINE", entity, index, "AcDbLine");
+        const auto& line = static_cast<const OvDbLine&>(*entity.object);
+        entityStart(lineStart_, entity.handle, entity.layerIndex);
         out_.real(10, line.start.x);
         out_.real(20, line.start.y);
         out_.real(30, line.start.z);
@@ -273,8 +331,8 @@ class DrawingWriter {
         break;
       }
       case OvDbEntityKind::Arc: {
-        const auto& arc = static_cast<const OvDbArc&>(entity);
-        entityStart("ARC", entity, index, "AcDbCircle");
+        const auto& arc = static_cast<const OvDbArc&>(*entity.object);
+        entityStart(arcStart_, entity.handle, entity.layerIndex);
         out_.real(10, arc.center.x);
         out_.real(20, arc.center.y);
         out_.real(30, arc.center.z);
@@ -286,21 +344,21 @@ class DrawingWriter {
       }
       case OvDbEntityKind::Raw: {
         // Extended data belongs at the end of the first entity, before any sub-entity.
-        const auto& raw = static_cast<const OvDbRawEntity&>(entity);
+        const auto& raw = static_cast<const OvDbRawEntity&>(*entity.object);
         const std::size_t split = std::min(raw.ownPartEnd, raw.fileText.size());
         out_.raw(std::string_view(raw.fileText).substr(0, split));
-        writeExtendedData(entity, index);
+        writeExtendedData(index);
         out_.raw(std::string_view(raw.fileText).substr(split));
         return;
       }
     }
-    writeExtendedData(entity, index);
+    writeExtendedData(index);
   }
 
   void writeEntities() {
     section("ENTITIES");
     for (std::size_t i = 0; i < database_.entityCount(); ++i) {
-      writeEntity(database_.entityAt(i), i);
+      writeEntity(i);
       out_.maybeFlush();
       if (out_.failed()) return;
     }
@@ -369,6 +427,11 @@ class DrawingWriter {
   std::uint64_t objectDataDictionary_ = 0;
   std::vector<std::uint64_t> tableRecordHandles_;
   std::uint64_t handleSeed_ = 0;
+  EntityStart pointStart_{"POINT", "AcDbPoint"};
+  EntityStart lightweightStart_{"LWPOLYLINE", "AcDbPolyline"};
+  EntityStart lineStart_{"LINE", "AcDbLine"};
+  EntityStart arcStart_{"ARC", "AcDbCircle"};
+  std::unordered_map<const OvMapODTable*, RecordLayout> recordLayouts_;
 };
 
 }  // namespace

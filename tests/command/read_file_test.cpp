@@ -87,7 +87,8 @@ TEST_F(ReadFileTest, AFileLongerThanTheCounterIsReadUpToItsLimitAndSaysSo) {
     read(text);
     EXPECT_EQ(run_.stoppedAtLineLimit, stopped) << text;
     EXPECT_EQ(run_.lineCounter, 3) << text;
-    EXPECT_EQ(run_.log.progressLines().back(), "00003     読み込み終了");
+    const auto& lines = run_.log.progressLines();
+    EXPECT_EQ(lines[lines.size() - 1], "00003     読み込み終了");
   }
 }
 
@@ -246,7 +247,7 @@ TEST(FileTitle, DropsFolderAndExtension) {
   for (const auto& [path, title] : cases) EXPECT_EQ(fileTitleOf(path), title) << path;
 }
 
-TEST(PreScan, FillsRecordsWithoutLogging) {
+TEST(PreScan, CountsWithoutLogging) {
   TempDir dir;
   ImportRun run;
   const std::string path = dir.write(
@@ -254,14 +255,24 @@ TEST(PreScan, FillsRecordsWithoutLogging) {
                "F00,3,1,C,3,\nB01,1,P1,\nF99,\nH00,3,h,\nH01,a,0,1,1,1,\nH01,b,10,1,1,1,\nH99,\n"
                "H00,8,h,\nH01,c,0,1,1,1,\nH99,\n");
   ASSERT_EQ(preScanFile(run, path, io::EncodingChoice::Auto), 0);
-  EXPECT_EQ(run.pointStore.size(), 2u);  // no check rejects the bad X here
-  EXPECT_EQ(run.lots.size(), 1u);
+  EXPECT_EQ(run.preScanCounts.pointsWithElevation, 1);  // no check rejects the bad X here
+  EXPECT_TRUE(run.pointStore.contains(2));
+  EXPECT_EQ(run.preScanCounts.lots, 1);
+  EXPECT_EQ(run.preScanCounts.stations, 3);
   EXPECT_EQ(run.counters.routesPerType[3], 1);
   ASSERT_EQ(run.verticalSeries.size(), 2u);
   EXPECT_TRUE(run.verticalSeries[0].found);
   EXPECT_FALSE(run.verticalSeries[1].found);
   EXPECT_TRUE(run.log.progressLines().empty());
   EXPECT_EQ(run.log.errorCount(), 0);
+  // A tolerant reading counts an elevation word (here also in a line one field short) as none.
+  const std::string words = dir.write("w.sim", "A00,\nA01,1,P1,0,0,NaN,\nA01,2,P2,0,0,null\nA99,\n");
+  for (const bool tolerant : {false, true}) {
+    ImportRun scan;
+    scan.tolerant = tolerant;
+    ASSERT_EQ(preScanFile(scan, words, io::EncodingChoice::Auto), 0);
+    EXPECT_EQ(scan.preScanCounts.pointsWithElevation, tolerant ? 0 : 2) << tolerant;
+  }
 }
 
 }  // namespace

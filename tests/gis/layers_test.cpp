@@ -117,7 +117,7 @@ TEST(GisLayers, ElementsCarryKindLengthRadiiParameterAndStations) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const auto& row = rows[i];
-    EXPECT_EQ(*std::get<const std::string*>(elements->value(i, 2)), row.kind) << i;
+    EXPECT_EQ(std::get<std::string_view>(elements->value(i, 2)), row.kind) << i;
     EXPECT_NEAR(real(i, 3), row.length, 1e-9) << i;
     for (const auto& [field, expected] : {std::pair{4, row.startRadius}, {5, row.endRadius}, {6, row.a}}) {
       if (std::isnan(expected))

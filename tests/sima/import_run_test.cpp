@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <stdexcept>
 #include <unordered_map>
+#include <vector>
 
 namespace kestrel {
 namespace {
@@ -17,6 +19,28 @@ TEST(GrowingArray, IndexOutsideTheArrayRaisesInvalidArgument) {
   for (long bad : {-1L, 1L, 1000L}) EXPECT_THROW(array.at(bad), std::invalid_argument) << bad;
   EXPECT_EQ(array.at(0), 7);
   EXPECT_THROW(GrowingArray<int>().removeLast(), std::invalid_argument);
+}
+
+TEST(StableArray, PointsStayWhereTheyAreWhileTheStoreGrowsAndCopiesAreDeep) {
+  StableArray<SimaPoint> store;
+  EXPECT_THROW(store.at(0), std::invalid_argument);
+  std::vector<const SimaPoint*> addresses;
+  for (int32_t n = 0; n < 10000; ++n) {  // past two chunks
+    SimaPoint point;
+    point.number = n;
+    point.name = "点" + std::to_string(n);
+    store.append(std::move(point));
+    addresses.push_back(&store.at(n));
+  }
+  int moved = 0;
+  for (int32_t n = 0; n < 10000; ++n)
+    moved += addresses[static_cast<std::size_t>(n)] != &store[n] || store[n].number != n ? 1 : 0;
+  EXPECT_EQ(moved, 0);
+  for (long bad : {-1L, 10000L}) EXPECT_THROW(store.at(bad), std::invalid_argument) << bad;
+  StableArray<SimaPoint> copy = store;
+  copy[9999].name = "changed";
+  EXPECT_EQ(store[9999].name, "点9999");
+  EXPECT_EQ(copy.size(), 10000u);
 }
 
 TEST(GrowingArray, CopyingARouteCopiesItsElementsDeeply) {

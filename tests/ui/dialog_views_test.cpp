@@ -21,11 +21,8 @@ using Outcome = module::DialogOutcome;
 // Pre-scan double: two points with elevation, one lot and one type 1 route in every file.
 int fakePreScan(ImportRun& run, const std::string& path) {
   if (!std::filesystem::exists(path)) return -1;
-  SimaPoint point;
-  point.hasElevation = true;
-  run.pointStore.append(point);
-  run.pointStore.append(point);
-  run.lots.append(LotData{});
+  run.preScanCounts.pointsWithElevation = 2;
+  run.preScanCounts.lots = 1;
   run.counters.routesPerType[1] = 1;
   return 0;
 }

@@ -28,13 +28,9 @@ struct ScanContent {
 };
 
 void fill(ImportRun& run, const ScanContent& c) {
-  for (int i = 0; i < c.elevatedPoints + c.flatPoints; ++i) {
-    SimaPoint point;
-    point.number = i + 1;
-    point.hasElevation = i < c.elevatedPoints;
-    run.pointStore.append(point);
-  }
-  for (int i = 0; i < c.lots; ++i) run.lots.append(LotData{});
+  for (int i = 0; i < c.elevatedPoints + c.flatPoints; ++i) run.pointStore.appendNumberOnly(i + 1);
+  run.preScanCounts.pointsWithElevation = c.elevatedPoints;
+  run.preScanCounts.lots = c.lots;
   for (const auto& [number, type] : c.routes) {
     SimaAlignment route;
     route.routeNumber = number;
@@ -45,14 +41,14 @@ void fill(ImportRun& run, const ScanContent& c) {
   for (const auto& [number, stations] : c.hSeries) {
     HSeriesData block;
     block.routeNumber = number;
-    for (int k = 0; k < stations; ++k) block.stations.append(VerticalData{});
+    run.preScanCounts.stations += stations;
     block.found = run.findRoute(number) != nullptr;
     run.verticalSeries.append(block);
   }
   for (const auto& [number, sections] : c.iSeries) {
     IntersectionData block;
     block.routeNumber = number;
-    for (int k = 0; k < sections; ++k) block.sections.append(SubEntity{});
+    run.preScanCounts.sections += sections;
     block.found = run.findRoute(number) != nullptr;
     run.crossSections.append(block);
   }

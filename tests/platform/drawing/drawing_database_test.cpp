@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -146,6 +147,17 @@ TEST_F(DrawingOperations, IdsAndHandlesAreUniqueAndStable) {
   for (const std::uint64_t handle : handles) EXPECT_LT(handle, database.handleSeed());
 }
 
+TEST(DrawingDatabase, HandlesReadFromAFileComeBackInAnyOrder) {
+  // Runs of consecutive handles broken going down, up, and back to a smaller one.
+  const std::vector<std::uint64_t> given{0x90, 0x20, 0x21, 0x22, 0x10, 0x11, 0x95, 0x23};
+  OvDbDatabase database;
+  for (const std::uint64_t handle : given)
+    database.appendEntityFromFile(std::make_unique<OvDbPoint>(), handle, "0");
+  ASSERT_EQ(database.entityCount(), given.size());
+  for (std::size_t i = 0; i < given.size(); ++i)
+    EXPECT_EQ(database.entityAt(i).handle(), given[i]) << i;
+}
+
 TEST_F(DrawingOperations, IdsOfDifferentDrawingsNeverMeet) {
   OvDbDatabase other;
   const OvDbObjectId here = database.appendEntity(std::make_unique<OvDbPoint>());
@@ -170,6 +182,43 @@ TEST_F(DrawingOperations, LinesArcsAndPolylinesForAlignments) {
   EXPECT_TRUE(database.openAs<OvDbPolyline>(polyline)->closed);
   for (const OvDbObjectId id : {line, arc, polyline})
     EXPECT_EQ(database.openEntity(id)->layer(), "IP線");
+}
+
+TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
+  // Past the sizes the tables grow by: many points, a very long polyline among short ones.
+  database.addLayer("L");
+  std::vector<OvDbObjectId> points;
+  for (int i = 0; i < 40000; ++i)
+    points.push_back(ovdraw::createPoint(i % 2 ? "L" : "0", i, -i, i * 0.5));
+  std::vector<OvGePoint3d> longLine;
+  for (int i = 0; i < 100000; ++i) longLine.push_back({double(i), 1.0, 7.0});
+  const OvDbObjectId lot = ovdraw::create2dPolyline(longLine);
+  ovdraw::convertToLightweight(lot);
+  ovdraw::setPolylineLayerAndClosure(lot, "L", true);
+  const OvDbObjectId small = ovdraw::createPolyline("L", {{1, 2, 3}, {4, 5, 6}}, false);
+  int wrong = 0;
+  for (int i = 0; i < 40000; ++i) {
+    const OvDbStoredEntity stored =
+        database.storedEntity(static_cast<std::size_t>(database.indexOf(points[i])));
+    wrong += stored.kind != OvDbEntityKind::Point || stored.position.x != i ||
+             stored.position.z != i * 0.5 || stored.layerIndex != (i % 2 ? 1u : 0u);
+  }
+  EXPECT_EQ(wrong, 0);
+  const OvDbStoredEntity stored = database.storedEntity(static_cast<std::size_t>(database.indexOf(lot)));
+  ASSERT_EQ(stored.vertices.size(), 100000u);
+  EXPECT_EQ(stored.vertices[99999].x, 99999.0);
+  EXPECT_TRUE(stored.closed);
+  EXPECT_EQ(database.openAs<OvDbPolyline>(small)->vertices[1].y, 5.0);
+  // An entity opened is an object from then on, holding what the table held.
+  auto* point = database.openAs<OvDbPoint>(points[12345]);
+  ASSERT_NE(point, nullptr);
+  EXPECT_EQ(point->position.y, -12345.0);
+  point->position.y = 1.0;
+  const OvDbStoredEntity opened =
+      database.storedEntity(static_cast<std::size_t>(database.indexOf(points[12345])));
+  EXPECT_EQ(opened.object, point);
+  EXPECT_EQ(opened.position.y, 1.0);
+  EXPECT_EQ(point->layer(), "L");
 }
 
 TEST_F(DrawingOperations, ExtendedDataRegistersItsApplicationOnceAndReplacesByName) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/platform/platform_test_support.h"
 
 namespace {
@@ -154,10 +157,33 @@ TEST_F(ObjectData, RecordsReadBackByTableAndEntityInTheOrderAdded) {
 
   std::vector<std::string> visited;
   tables().forEachRecordOf(static_cast<std::size_t>(database.indexOf(point)),
-                           [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+                           [&](const OvMapODTable& table, const auto& record) {
                              visited.push_back(table.name + ":" + record.Value(1).StrValue());
                            });
   EXPECT_EQ(visited, (std::vector<std::string>{"JSIMA_V3_Point:P1", "JSIMA_V3_Point:P2"}));
+}
+
+TEST_F(ObjectData, TextsOfEveryLengthReadBackAsAdded) {
+  // Lengths around the stored length's one-byte limit and the pool's block, each after itself.
+  const std::size_t lengths[] = {0, 1, 127, 128, 16383, 16384, 1u << 20, (1u << 20) + 5, 3u << 20};
+  std::vector<std::string> texts;
+  for (const std::size_t length : lengths) {
+    texts.push_back(std::string(length, static_cast<char>('a' + texts.size() % 26)));
+    texts.push_back(texts.back());
+  }
+  std::vector<OvDbObjectId> owners;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    owners.push_back(database.appendEntity(std::make_unique<OvDbPoint>()));
+    ASSERT_TRUE(tables().AddRecord("JSIMA_V3_Point", owners.back(),
+                                   simaRecord(static_cast<std::int32_t>(i), texts[i], "座標", "a.sim")));
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const auto records = tables().Records("JSIMA_V3_Point", owners[i]);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]->Value(0).Int32Value(), static_cast<std::int32_t>(i));
+    EXPECT_EQ(records[0]->Value(1).StrValue().size(), texts[i].size()) << i;
+    EXPECT_TRUE(records[0]->Value(1).StrValue() == texts[i]) << i;
+  }
 }
 
 TEST(CurrentObjectDataTables, AreTheWorkingDrawingsOwn) {

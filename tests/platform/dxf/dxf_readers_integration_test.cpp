@@ -164,7 +164,7 @@ std::string expectationOf(const OvDbDatabase& database) {
       first = false;
     }
     database.objectDataTables().forEachRecordOf(
-        i, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+        i, [&](const OvMapODTable& table, const auto& record) {
           out << (first ? "" : ", ") << json(applicationName(table.name)) << ": [";
           for (int k = 0; k < record.Count(); ++k) {
             out << (k ? ", " : "");

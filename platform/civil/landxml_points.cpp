@@ -1,0 +1,205 @@
+#include "platform/civil/landxml_points.h"
+
+#include <charconv>
+#include <cstring>
+#include <cmath>
+#include <deque>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "io/number_text.h"
+
+namespace ovcivil {
+
+namespace {
+
+// The names taken so far, as one flat table of 8-byte slots (a file may carry a million points):
+// a slot holds part of the name's hash and which name it is, the point's own (by position) or one
+// made here. Names are compared only when the hashes agree.
+class PointNames {
+ public:
+  // `nameOf(i)` gives point i's own name; `count` points at most.
+  PointNames(std::function<std::string_view(std::uint32_t)> nameOf, std::size_t count)
+      : nameOf_(std::move(nameOf)), points_(static_cast<std::uint32_t>(count)) {
+    std::size_t size = 16;
+    while (size * 3 < count * 4 + 4) size *= 2;
+    slots_.assign(size, Slot{0, kFree});
+  }
+
+  // The unique name of point `point`, whose own name is `name`; `fallback` stands for an empty
+  // name. Suffixes are tried from where the base name's last one left off: names are never taken
+  // back, so every suffix below it is still taken.
+  std::string_view take(std::uint32_t point, std::string_view name, std::string_view fallback) {
+    std::uint32_t key = point;
+    std::string_view base = name;
+    if (name.empty()) {
+      key = keep(std::string(fallback));
+      base = made_.back();
+    }
+    if (insert(base, key)) return base;
+    int& next = nextSuffix_.try_emplace(std::string(base), 2).first->second;
+    for (;; ++next) {
+      std::string candidate(base);
+      candidate += " (";
+      candidate += std::to_string(next);
+      candidate += ')';
+      const std::uint32_t made = keep(std::move(candidate));
+      if (insert(made_.back(), made)) {
+        ++next;
+        return made_.back();
+      }
+      made_.pop_back();
+    }
+  }
+
+ private:
+  static constexpr std::uint32_t kFree = UINT32_MAX;
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t key;  // below points_: a point's own name; else made_[key - points_]
+  };
+
+  std::uint32_t keep(std::string text) {
+    made_.push_back(std::move(text));
+    return points_ + static_cast<std::uint32_t>(made_.size() - 1);
+  }
+  std::string_view nameOf(std::uint32_t key) const {
+    return key < points_ ? nameOf_(key) : std::string_view(made_[key - points_]);
+  }
+  bool insert(std::string_view name, std::uint32_t key) {
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow();
+    const std::size_t hash = std::hash<std::string_view>{}(name);
+    Slot& slot = find(name, hash);
+    if (slot.key != kFree) return false;
+    slot = Slot{static_cast<std::uint32_t>(hash >> 32), key};
+    ++used_;
+    return true;
+  }
+  Slot& find(std::string_view name, std::size_t hash) {
+    const std::size_t mask = slots_.size() - 1;
+    const auto high = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      Slot& slot = slots_[at];
+      if (slot.key == kFree || (slot.hash == high && nameOf(slot.key) == name)) return slot;
+    }
+  }
+  void grow() {
+    std::vector<Slot> old(slots_.size() * 2, Slot{0, kFree});
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.key == kFree) continue;
+      const std::size_t hash = std::hash<std::string_view>{}(nameOf(slot.key));
+      std::size_t at = hash & mask;
+      while (slots_[at].key != kFree) at = (at + 1) & mask;
+      slots_[at] = slot;
+    }
+  }
+
+  std::function<std::string_view(std::uint32_t)> nameOf_;
+  std::uint32_t points_;
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+  std::deque<std::string> made_;  // a deque never moves its names
+  std::unordered_map<std::string, int> nextSuffix_;  // only for names that were taken twice
+};
+
+// Lines gathered in a buffer of their own and handed to the stream 64 KB at a time.
+class LineBuffer {
+ public:
+  explicit LineBuffer(std::ostream& out) : out_(out) {}
+  // Room for `bytes` more (at most half the buffer); the end of what is written so far.
+  char* room(std::size_t bytes) {
+    if (static_cast<std::size_t>(data_ + sizeof data_ - put_) < bytes) flush();
+    return put_;
+  }
+  void advance(char* to) { put_ = to; }
+  template <std::size_t N>
+  void literal(const char (&text)[N]) {
+    std::memcpy(room(N - 1), text, N - 1);
+    put_ += N - 1;
+  }
+  void flush() {
+    out_.write(data_, put_ - data_);
+    put_ = data_;
+  }
+
+ private:
+  std::ostream& out_;
+  char data_[1 << 16];
+  char* put_ = data_;
+};
+
+// Appends an attribute value as pugixml writes it: markup characters and the quote escaped,
+// every control character dropped.
+void appendAttribute(LineBuffer& out, std::string_view text) {
+  constexpr std::size_t kPiece = 1024;  // at most 6 bytes out per byte in
+  for (std::size_t from = 0; from < text.size(); from += kPiece) {
+    const std::string_view piece = text.substr(from, kPiece);
+    char* put = out.room(piece.size() * 6);
+    for (const char c : piece) {
+      switch (c) {
+        case '&': std::memcpy(put, "&amp;", 5); put += 5; break;
+        case '<': std::memcpy(put, "&lt;", 4); put += 4; break;
+        case '"': std::memcpy(put, "&quot;", 6); put += 6; break;
+        default:
+          if (static_cast<unsigned char>(c) >= 0x20) *put++ = c;
+      }
+    }
+    out.advance(put);
+  }
+}
+
+void appendNumber(LineBuffer& out, double value) {
+  if (std::isinf(value)) {
+    if (value > 0)
+      out.literal("INF");
+    else
+      out.literal("-INF");
+    return;
+  }
+  char* put = out.room(32);
+  out.advance(kestrel::io::writeRoundTripNumber(put, put + 32, value));
+}
+
+}  // namespace
+
+void writeCgPointLines(const std::vector<CogoPoint>& points, const CogoPointSource* more,
+                       std::ostream& out) {
+  const std::size_t own = points.size();
+  const std::size_t total = own + (more != nullptr ? more->size() : 0);
+  auto pointAt = [&](std::size_t i) {
+    if (i >= own) return more->at(i - own);
+    const CogoPoint& point = points[i];
+    return CogoPointView{point.number, point.name, point.x, point.y, point.z};
+  };
+  PointNames names([&](std::uint32_t i) { return pointAt(i).name; }, total);
+
+  LineBuffer buffer(out);
+  for (std::size_t i = 0; i < total; ++i) {
+    const CogoPointView point = pointAt(i);
+    char digits[16];
+    const auto id = std::to_chars(digits, digits + sizeof digits, point.number).ptr;
+    const auto idLength = static_cast<std::size_t>(id - digits);
+    char fallback[20] = {'P'};
+    std::memcpy(fallback + 1, digits, idLength);
+    buffer.literal("    <CgPoint name=\"");
+    appendAttribute(buffer, names.take(static_cast<std::uint32_t>(i), point.name,
+                                       std::string_view(fallback, idLength + 1)));
+    buffer.literal("\" oID=\"");
+    char* put = buffer.room(idLength);
+    std::memcpy(put, digits, idLength);
+    buffer.advance(put + idLength);
+    buffer.literal("\">");
+    appendNumber(buffer, point.y);  // northing first
+    buffer.literal(" ");
+    appendNumber(buffer, point.x);
+    buffer.literal(" ");
+    appendNumber(buffer, point.z);
+    buffer.literal("</CgPoint>\n");
+  }
+  buffer.flush();
+}
+
+}  // namespace ovcivil
