@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libpugixml-dev
-  python3 python3-ezdxf gdal-bin libxml2-utils)
+  python3 python3-ezdxf gdal-bin libxml2-utils librecad poppler-utils)
 if [ "${KESTREL_WITH_QT:-1}" = "1" ]; then
   packages+=(qt6-base-dev xvfb xauth fonts-ipafont-gothic)
 fi
