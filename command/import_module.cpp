@@ -46,7 +46,10 @@ bool KestrelImportModule::scan(const std::string& path, module::ScanReport& repo
 }
 
 module::SurveyPointTable KestrelImportModule::surveyPointTable() const {
-  return {kPointTable, kRecordColumns[0], kRecordColumns[1], kRecordColumns[2], kCoordinateType};
+  return {kPointTable,        kRecordColumns[0],   kRecordColumns[1],
+          kRecordColumns[2],  kCoordinateType,     kPolylineTable,
+          kRecordColumns[3],  kLotType,            kVerticalResultType,
+          kSectionResultType};
 }
 
 void KestrelImportModule::reset() {

@@ -14,6 +14,10 @@ inline constexpr const char* kPolylineTable = "JSIMA_V3_Pline";
 inline constexpr const char* kRecordColumns[] = {"No", "Name", "Type", "FileName"};
 // The type the points of the coordinate series carry.
 inline constexpr const char* kCoordinateType = "座標";
+// The types lot polylines and the points of vertical and cross-section results carry.
+inline constexpr const char* kLotType = "画地";
+inline constexpr const char* kVerticalResultType = "縦断成果";
+inline constexpr const char* kSectionResultType = "横断成果";
 
 // Adds the table (columns No, Name, Type, FileName) to the current drawing unless it exists.
 void ensurePointTable();

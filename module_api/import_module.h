@@ -85,13 +85,19 @@ struct ScanReport {
 };
 
 // Where the import keeps the survey points it draws: the object-data table, its number, name and
-// type columns, and the type a coordinate point carries.
+// type columns, and the type a coordinate point carries; then the polyline table (same columns)
+// and the types its lots and the result points carry.
 struct SurveyPointTable {
   std::string table;
   std::string numberColumn;
   std::string nameColumn;
   std::string typeColumn;
   std::string coordinateType;
+  std::string polylineTable;
+  std::string fileNameColumn;
+  std::string lotType;
+  std::string verticalResultType;
+  std::string sectionResultType;
 };
 
 // The module's side.

@@ -296,8 +296,9 @@ int runImport(const ImportOptions& o) {
     std::jthread dxfWriter([&] { dxfSaved = saveDxf(drawing, output); });
     // The survey points go into the LandXML straight from the drawing, not through a copy.
     const cli::DrawingCogoPoints points(drawing, importModule->surveyPointTable());
-    if (points.size() > 0) civil.markModified();
-    landxmlSaved = ovcivil::saveLandXml(civil, landxml, &points);
+    const cli::DrawingLots lots(drawing, importModule->surveyPointTable());
+    if (points.size() > 0 || lots.size() > 0) civil.markModified();
+    landxmlSaved = ovcivil::saveLandXml(civil, landxml, &points, &lots);
   }
   if (!dxfSaved) return fail(1, dxfSaved.message());
   if (!landxmlSaved) return fail(1, landxmlSaved.message());
