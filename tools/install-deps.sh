@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev libgdal-dev
   python3 python3-ezdxf python3-jsonschema gdal-bin python3-gdal proj-bin python3-qgis
-  libxml2-utils dpkg-dev
+  libxml2-utils dpkg-dev librecad poppler-utils
   clang libclang-rt-14-dev)
 if [ "${KESTREL_WITH_QT:-1}" = "1" ]; then
   packages+=(qt6-base-dev qt6-translations-l10n xvfb xauth fonts-ipafont-gothic)

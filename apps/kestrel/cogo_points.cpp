@@ -30,4 +30,40 @@ ovcivil::CogoPointView DrawingCogoPoints::at(std::size_t i) const {
           position.z};
 }
 
+DrawingLots::DrawingLots(const OvDbDatabase& drawing, const module::SurveyPointTable& source)
+    : drawing_(drawing) {
+  const auto& tables = drawing.objectDataTables();
+  const OvMapODTable* table = tables.Table(source.polylineTable);
+  if (table == nullptr) return;
+  const std::string* names[4] = {&source.numberColumn, &source.nameColumn, &source.typeColumn,
+                                 &source.fileNameColumn};
+  for (int k = 0; k < 4; ++k) {
+    columns_[k] = table->definition.ColumnIndex(*names[k]);
+    if (columns_[k] < 0) return;
+  }
+  for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
+    const OvDbStoredEntity entity = drawing.storedEntity(i);
+    if (entity.kind != OvDbEntityKind::Polyline || entity.vertices.size() < 2) continue;
+    bool found = false;
+    tables.forEachRecordOf(i, [&](const OvMapODTable& of, const OvMapODRecordView& record) {
+      if (found || &of != table || record.TextValue(columns_[2]) != source.lotType) return;
+      lots_.push_back(Lot{static_cast<std::uint32_t>(i), record});
+      found = true;
+    });
+  }
+}
+
+ovcivil::ParcelView DrawingLots::at(std::size_t i) const {
+  const Lot& lot = lots_[i];
+  return {lot.record.Int32Value(columns_[0]), lot.record.TextValue(columns_[1]),
+          lot.record.TextValue(columns_[2]), lot.record.TextValue(columns_[3]),
+          drawing_.storedEntity(lot.entity).closed};
+}
+
+void DrawingLots::vertices(std::size_t i, std::vector<ovcivil::PlanPoint>& out) const {
+  out.clear();
+  for (const auto& vertex : drawing_.storedEntity(lots_[i].entity).vertices)
+    out.push_back({vertex.x, vertex.y});
+}
+
 }  // namespace kestrel::cli

@@ -1,4 +1,4 @@
-// The survey points of a drawing as COGO points of the civil document.
+// The survey points and lots of a drawing as the civil document's COGO points and parcels.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +30,26 @@ class DrawingCogoPoints : public ovcivil::CogoPointSource {
   int number_ = -1;
   int name_ = -1;
   std::vector<Point> points_;
+};
+
+// Every lightweight polyline carrying a record of the module's polyline table of the lot type,
+// with the record's number, name, type and file name, read from the drawing as the LandXML is
+// written. The drawing must not change meanwhile.
+class DrawingLots : public ovcivil::ParcelSource {
+ public:
+  DrawingLots(const OvDbDatabase& drawing, const module::SurveyPointTable& table);
+  std::size_t size() const override { return lots_.size(); }
+  ovcivil::ParcelView at(std::size_t i) const override;
+  void vertices(std::size_t i, std::vector<ovcivil::PlanPoint>& out) const override;
+
+ private:
+  struct Lot {
+    std::uint32_t entity;  // model-space position
+    OvMapODRecordView record;
+  };
+  const OvDbDatabase& drawing_;
+  int columns_[4] = {-1, -1, -1, -1};  // number, name, type, file name
+  std::vector<Lot> lots_;
 };
 
 }  // namespace kestrel::cli

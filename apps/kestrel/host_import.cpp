@@ -98,10 +98,12 @@ std::optional<std::string> saveOutputs(const FilePlan& plan, module::ImportModul
     });
     if (landxml != nullptr) {
       // The survey points go into the LandXML straight from the drawing, not through a copy.
+      // The lots likewise, as parcels.
       const DrawingCogoPoints points(drawing, importModule.surveyPointTable());
-      if (points.size() > 0) civil.markModified();
+      const DrawingLots lots(drawing, importModule.surveyPointTable());
+      if (points.size() > 0 || lots.size() > 0) civil.markModified();
       if (std::string date, time; fixedStamp(date, time)) civil.setFileStamp(date, time);
-      landxmlSaved = ovcivil::saveLandXml(civil, landxml->path, &points);
+      landxmlSaved = ovcivil::saveLandXml(civil, landxml->path, &points, &lots);
     }
   }
   if (!dxfSaved) return dxfSaved.message();

@@ -25,6 +25,7 @@ constexpr const char* kNamespace = "http://www.landxml.org/schema/LandXML-1.2";
 constexpr const char* kModelFeature = "kestrel";
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr const char* kPointsMarker = "@@kestrel-points@@";
+constexpr const char* kParcelsMarker = "@@kestrel-parcels@@";
 
 // The shortest text that reads back as the same double ("INF" for infinity, as the schema spells it).
 std::string number(double value) {
@@ -354,7 +355,8 @@ std::string presentTime(const char* format) {
 }  // namespace
 
 void writeLandXml(const CivilDocument& document, std::ostream& out, const std::string& date,
-                  const std::string& time, const CogoPointSource* more) {
+                  const std::string& time, const CogoPointSource* more,
+                  const ParcelSource* parcels) {
   pugi::xml_document xml;
   auto declaration = xml.append_child(pugi::node_declaration);
   declaration.append_attribute("version").set_value("1.0");
@@ -377,6 +379,8 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
   // there one at a time (see below) instead of being held as nodes.
   const bool hasPoints = !document.points().empty() || (more != nullptr && more->size() > 0);
   if (hasPoints) root.append_child("CgPoints").text().set(kPointsMarker);
+  if (parcels != nullptr && parcels->size() > 0)
+    root.append_child("Parcels").text().set(kParcelsMarker);
 
   // The schema wants at least one alignment per collection: a site without any is left out.
   for (const auto& site : document.sites()) {
@@ -408,18 +412,24 @@ void writeLandXml(const CivilDocument& document, std::ostream& out, const std::s
   std::ostringstream shell;
   xml.save(shell, "  ", kFormat, pugi::encoding_utf8);
   const std::string text = shell.str();
-  const std::string placeholder = std::string("<CgPoints>") + kPointsMarker + "</CgPoints>";
-  const std::size_t at = text.find(placeholder);
-  if (at == std::string::npos) {
-    out << text;
-    return;
+  // The streamed parts go where their markers are, points before lots.
+  std::size_t from = 0;
+  for (const auto& [name, marker] :
+       {std::pair{"CgPoints", kPointsMarker}, std::pair{"Parcels", kParcelsMarker}}) {
+    const std::string open = std::string("<") + name + ">";
+    const std::string placeholder = open + marker + "</" + name + ">";
+    const std::size_t at = text.find(placeholder, from);
+    if (at == std::string::npos) continue;
+    out.write(text.data() + from, static_cast<std::streamsize>(at - from));
+    out << open << "\n";
+    if (std::string_view(name) == "CgPoints")
+      writeCgPointLines(document.points(), more, out);
+    else
+      writeParcelLines(*parcels, out);
+    out << "  </" << name << ">";
+    from = at + placeholder.size();
   }
-  out.write(text.data(), static_cast<std::streamsize>(at));
-  out << "<CgPoints>\n";
-  writeCgPointLines(document.points(), more, out);
-  out << "  </CgPoints>";
-  const std::size_t after = at + placeholder.size();
-  out.write(text.data() + after, static_cast<std::streamsize>(text.size() - after));
+  out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
 }
 
 kestrel::io::Result readLandXml(std::string_view text, CivilDocument& document) {
@@ -505,13 +515,13 @@ class SinkStream : private std::streambuf {
 }  // namespace
 
 kestrel::io::Result saveLandXml(const CivilDocument& document, const std::string& path,
-                                const CogoPointSource* more) {
+                                const CogoPointSource* more, const ParcelSource* parcels) {
   const bool stamped = !document.fileDate().empty() && !document.fileTime().empty();
   kestrel::io::AtomicFile file(path);
   if (!file.status()) return file.status();
   SinkStream stream(file);
   writeLandXml(document, stream.out, stamped ? document.fileDate() : presentTime("%Y-%m-%d"),
-               stamped ? document.fileTime() : presentTime("%H:%M:%S"), more);
+               stamped ? document.fileTime() : presentTime("%H:%M:%S"), more, parcels);
   if (!stream.finish()) return file.status();
   return file.commit();
 }

@@ -202,4 +202,71 @@ void writeCgPointLines(const std::vector<CogoPoint>& points, const CogoPointSour
   buffer.flush();
 }
 
+namespace {
+
+void appendPoint(LineBuffer& out, PlanPoint point) {
+  appendNumber(out, point.y);  // northing first
+  out.literal(" ");
+  appendNumber(out, point.x);
+}
+
+void appendLine(LineBuffer& out, PlanPoint start, PlanPoint end) {
+  out.literal("        <Line><Start>");
+  appendPoint(out, start);
+  out.literal("</Start><End>");
+  appendPoint(out, end);
+  out.literal("</End></Line>\n");
+}
+
+// The enclosed area by the shoelace formula, about the first vertex to keep digits.
+double area(const std::vector<PlanPoint>& vertices) {
+  double twice = 0.0;
+  const PlanPoint origin = vertices.front();
+  for (std::size_t i = 1; i + 1 < vertices.size(); ++i) {
+    twice += (vertices[i].x - origin.x) * (vertices[i + 1].y - origin.y) -
+             (vertices[i + 1].x - origin.x) * (vertices[i].y - origin.y);
+  }
+  return std::abs(twice) / 2.0;
+}
+
+}  // namespace
+
+void writeParcelLines(const ParcelSource& parcels, std::ostream& out) {
+  const std::size_t count = parcels.size();
+  PointNames names([&](std::uint32_t i) { return parcels.at(i).name; }, count);
+  LineBuffer buffer(out);
+  std::vector<PlanPoint> vertices;
+  for (std::size_t i = 0; i < count; ++i) {
+    const ParcelView parcel = parcels.at(i);
+    parcels.vertices(i, vertices);
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, parcel.number).ptr;
+    const std::string_view number(digits, static_cast<std::size_t>(end - digits));
+    buffer.literal("    <Parcel name=\"");
+    appendAttribute(buffer, names.take(static_cast<std::uint32_t>(i), parcel.name, number));
+    buffer.literal("\" oID=\"");
+    appendAttribute(buffer, number);
+    buffer.literal("\" parcelType=\"");
+    appendAttribute(buffer, parcel.type);
+    buffer.literal("\" desc=\"");
+    appendAttribute(buffer, parcel.fileName);
+    const bool closed = parcel.closed && vertices.size() >= 3;
+    if (closed) {
+      buffer.literal("\" area=\"");
+      appendNumber(buffer, area(vertices));
+    }
+    buffer.literal("\">\n      <CoordGeom>\n");
+    for (std::size_t k = 0; k + 1 < vertices.size(); ++k)
+      appendLine(buffer, vertices[k], vertices[k + 1]);
+    if (closed) appendLine(buffer, vertices.back(), vertices.front());
+    buffer.literal("      </CoordGeom>\n      <Feature code=\"kestrel\">\n");
+    if (parcel.closed)
+      buffer.literal("        <Property label=\"closed\" value=\"true\" />\n");
+    else
+      buffer.literal("        <Property label=\"closed\" value=\"false\" />\n");
+    buffer.literal("      </Feature>\n    </Parcel>\n");
+  }
+  buffer.flush();
+}
+
 }  // namespace ovcivil

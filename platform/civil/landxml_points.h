@@ -1,4 +1,5 @@
-// The CgPoint lines of a LandXML file, streamed from where the points are kept.
+// The CgPoint and Parcel lines of a LandXML file, streamed from where the points and lots are
+// kept.
 #pragma once
 
 #include <ostream>
@@ -13,5 +14,11 @@ namespace ovcivil {
 // empty one becomes "P" and the point's number.
 void writeCgPointLines(const std::vector<CogoPoint>& points, const CogoPointSource* more,
                        std::ostream& out);
+
+// Writes one Parcel per lot at depth 2: name (unique as the CgPoint names are; an empty one
+// becomes the lot's number), number, type and file, the area of a closed lot, and a CoordGeom of
+// lines from vertex to vertex, back to the first for a closed lot. LandXML has no flag for a
+// chain left open: the Feature "kestrel" says "closed" true or false.
+void writeParcelLines(const ParcelSource& parcels, std::ostream& out);
 
 }  // namespace ovcivil

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -45,7 +46,8 @@ std::string iconvCodePage(std::string_view dxfCodePage) {
       {"ANSI_949", "CP949"},   {"ANSI_950", "BIG5"},    {"ANSI_1250", "CP1250"},
       {"ANSI_1251", "CP1251"}, {"ANSI_1252", "CP1252"}, {"ANSI_1253", "CP1253"},
       {"ANSI_1254", "CP1254"}, {"ANSI_1255", "CP1255"}, {"ANSI_1256", "CP1256"},
-      {"ANSI_1257", "CP1257"}, {"ANSI_1258", "CP1258"}, {"ISO8859-1", "ISO-8859-1"}};
+      {"ANSI_1257", "CP1257"}, {"ANSI_1258", "CP1258"}, {"ISO8859-1", "ISO-8859-1"},
+      {"ANSI_65001", "UTF-8"}};
   const auto found = known.find(name);
   return found == known.end() ? std::string() : found->second;
 }
@@ -332,6 +334,7 @@ class Reader {
       bool sawEnd = false;
       const bool hasFollowers =
           item.entity->typeName == "POLYLINE" || item.entity->typeName == "INSERT";
+      const ExtentGroups extentGroups = extentGroupsOf(item.entity->typeName);
       while (cursor.peek(group)) {
         if (group.code == 0) {
           const bool follower =
@@ -346,12 +349,35 @@ class Reader {
         if (own && item.handle == 0 && group.code == 5)
           item.handle = parseDxfHandle(group.value).value_or(0);
         if (own && item.layer.empty() && group.code == 8) item.layer = std::string(group.value);
+        noteExtent(group, extentGroups);
         appendDxfGroup(text, group.code, group.value);
       }
       if (own) item.entity->ownPartEnd = text.size();
       entities_.push_back(std::move(item));
     }
     return noEndsec(cursor, "ENTITIES");
+  }
+
+  // Which coordinate groups of an entity are points in the drawing: 10/20/30 of every kind but
+  // the infinite lines, 11/21/31 where they are a point rather than a direction.
+  enum class ExtentGroups { None, First, FirstAndSecond };
+  static ExtentGroups extentGroupsOf(std::string_view type) {
+    if (type == "XLINE" || type == "RAY") return ExtentGroups::None;
+    if (type == "MTEXT" || type == "ELLIPSE") return ExtentGroups::First;
+    return ExtentGroups::FirstAndSecond;
+  }
+  // The base drawing's content counts in the extents by its defining points (insertion points,
+  // vertices, centres, ends), noted as the entities are read.
+  void noteExtent(const Group& group, ExtentGroups which) {
+    if (which == ExtentGroups::None) return;
+    const int offset = group.code % 10;
+    if (group.code < 10 || group.code > 31 || offset > (which == ExtentGroups::First ? 0 : 1))
+      return;
+    const std::string_view text = trimDxfText(group.value);
+    double value = 0.0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (parsed.ec == std::errc() && parsed.ptr == text.data() + text.size())
+      structure_->contentExtents.addAxis(group.code / 10 - 1, value);
   }
 
   static std::string userName(const std::string& dxfName) { return unescapeDxfSymbolName(dxfName); }
@@ -401,6 +427,7 @@ class Reader {
       return fail(std::string("handles run up to ") + highest +
                   ": no handles are left for the objects the import adds");
     }
+    noteHeaderExtents();
     seed = std::max(seed, maxHandle_ + 1);
 
     const std::vector<DxfObjectDataTable> definitions = takeDxfObjectDataTables(*structure_);
@@ -447,6 +474,25 @@ class Reader {
       for (const auto& [t, record] : records) tables.AddRecord(definitions[t].name, id, record);
     }
     return true;
+  }
+
+  // The extents the base drawing's header gives, when they hold something (an empty drawing's
+  // are the wrong way round).
+  void noteHeaderExtents() {
+    DxfExtents header;
+    const auto& groups = structure_->header;
+    for (std::size_t i = 0; i + 3 < groups.size(); ++i) {
+      if (groups[i].code != 9 || (groups[i].value != "$EXTMIN" && groups[i].value != "$EXTMAX"))
+        continue;
+      for (std::size_t k = i + 1; k <= i + 3 && groups[k].code >= 10 && groups[k].code <= 30; ++k) {
+        const std::string_view text = trimDxfText(groups[k].value);
+        double value = 0.0;
+        const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (parsed.ec == std::errc() && std::abs(value) < 1e19)
+          header.addAxis(groups[k].code / 10 - 1, value);
+      }
+    }
+    structure_->contentExtents.add(header);
   }
 
   std::string_view text_;

@@ -53,7 +53,7 @@ DxfStructure makeEmptyDxfStructure(std::uint64_t& handleSeed) {
   DxfStructure structure;
   GroupList header;
   header.add(9, "$ACADVER").add(1, "AC1027");
-  header.add(9, "$DWGCODEPAGE").add(3, "ANSI_932");
+  header.add(9, "$DWGCODEPAGE").add(3, "ANSI_65001");
   header.add(9, "$INSUNITS").add(70, "6");
   header.add(9, "$CLAYER").add(8, "0");
   header.add(9, "$HANDSEED").add(5, "1");

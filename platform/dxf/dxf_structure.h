@@ -9,6 +9,7 @@
 
 #include "platform/drawing/drawing_database.h"
 #include "platform/dxf/dxf_groups.h"
+#include "platform/dxf/dxf_view.h"
 
 // One symbol-table record, e.g. a LAYER or BLOCK_RECORD entry.
 struct DxfTableEntry {
@@ -47,6 +48,8 @@ struct DxfStructure : OvDbFileContent {
   std::vector<DxfRawSection> otherSections;
   std::uint64_t modelSpaceRecordHandle = 0;
   std::uint64_t rootDictionaryHandle = 0;
+  // What the file's own content covers, as far as its header and entities tell.
+  DxfExtents contentExtents;
 };
 
 // The name of the root-dictionary entry that holds the object-data table definitions.

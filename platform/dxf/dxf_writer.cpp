@@ -1,6 +1,8 @@
 #include "platform/dxf/dxf_writer.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <tuple>
 #include <numbers>
 #include <unordered_map>
 #include <unordered_set>
@@ -9,6 +11,7 @@
 #include "platform/dxf/dxf_groups.h"
 #include "platform/dxf/dxf_structure.h"
 #include "platform/dxf/dxf_text.h"
+#include "platform/dxf/dxf_view.h"
 
 namespace {
 
@@ -32,6 +35,27 @@ std::string_view headerVariableName(const DxfGroup& group) {
   return group.code == 9 ? std::string_view(group.value) : std::string_view();
 }
 
+// The value of a header variable's first group, or empty.
+std::string_view headerValue(const DxfGroups& header, std::string_view name) {
+  for (std::size_t i = 0; i + 1 < header.size(); ++i)
+    if (header[i].code == 9 && header[i].value == name) return trimDxfText(header[i + 1].value);
+  return {};
+}
+
+bool isActiveViewport(const DxfTableEntry& entry) { return asciiLower(entry.name) == "*active"; }
+
+// Colours the base drawing's layers have, so that the layers made here differ from them.
+std::vector<int> baseLayerColours(const DxfStructure& structure) {
+  std::vector<int> colours;
+  for (const auto& table : structure.tables) {
+    if (asciiLower(table.name) != "layer") continue;
+    for (const auto& entry : table.entries)
+      for (const auto& group : entry.groups)
+        if (group.code == 62) colours.push_back(std::abs(std::atoi(group.value.c_str())));
+  }
+  return colours;
+}
+
 class DrawingWriter {
  public:
   DrawingWriter(const OvDbDatabase& database, kestrel::io::ByteSink& sink)
@@ -40,12 +64,20 @@ class DrawingWriter {
         tables_(database.objectDataTables()),
         out_(sink),
         layerNames_(dxfSymbolNames(database.layers())),
-        applicationNames_(dxfSymbolNames(database.applications())) {
+        applicationNames_(dxfSymbolNames(database.applications())),
+        layerColours_(dxfLayerColours(database.layers(), baseLayerColours(structure_))),
+        extents_(drawingExtents(database, structure_.contentExtents)),
+        view_(viewOf(extents_)) {
     for (std::size_t i = 0; i < database.applications().size(); ++i) {
       applicationIndex_.emplace(database.applications()[i].name, i);
     }
     // The object-data definitions get handles above everything the drawing has handed out.
     std::uint64_t next = database.handleSeed();
+    for (const auto& table : structure_.tables) {
+      if (table.name != "VPORT") continue;
+      if (std::none_of(table.entries.begin(), table.entries.end(), isActiveViewport))
+        activeViewport_ = next++;
+    }
     if (!tables_.Tables().empty()) {
       objectDataDictionary_ = next++;
       for (std::size_t i = 0; i < tables_.Tables().size(); ++i)
@@ -91,9 +123,14 @@ class DrawingWriter {
     section("HEADER");
     out_.verbatim(9, "$ACADVER");
     out_.verbatim(1, "AC1027");
+    // A base drawing that already shows its points as marks keeps its style.
+    const std::string_view baseMode = headerValue(structure_.header, "$PDMODE");
+    const bool ownPointStyle = baseMode.empty() || baseMode == "0";
     bool codePageWritten = false;
     bool handleSeedWritten = false;
     bool currentLayerWritten = false;
+    bool extentsWritten = false;
+    bool pointStyleWritten = !ownPointStyle;
     bool skipping = false;
     for (const auto& group : structure_.header) {
       const std::string_view name = headerVariableName(group);
@@ -109,6 +146,12 @@ class DrawingWriter {
         } else if (name == "$CLAYER") {
           writeCurrentLayer();
           currentLayerWritten = true;
+        } else if (name == "$EXTMIN" || name == "$EXTMAX") {
+          if (!extentsWritten) writeExtents();
+          extentsWritten = true;
+        } else if (ownPointStyle && (name == "$PDMODE" || name == "$PDSIZE")) {
+          if (!pointStyleWritten) writePointStyle();
+          pointStyleWritten = true;
         } else {
           skipping = false;
         }
@@ -116,14 +159,37 @@ class DrawingWriter {
       if (!skipping) out_.verbatim(group.code, group.value);
     }
     if (!codePageWritten) writeCodePage();
+    if (!extentsWritten) writeExtents();
+    if (!pointStyleWritten) writePointStyle();
     if (!currentLayerWritten) writeCurrentLayer();
     if (!handleSeedWritten) writeHandleSeed();
     endSection();
   }
+  // An empty drawing's extents are written the wrong way round, as CAD programs write them.
+  void writeExtents() {
+    const bool empty = extents_.empty();
+    for (const auto& [name, corner, fallback] :
+         {std::tuple{"$EXTMIN", extents_.min, 1e20}, std::tuple{"$EXTMAX", extents_.max, -1e20}}) {
+      out_.verbatim(9, name);
+      for (int axis = 0; axis < 3; ++axis) {
+        const bool known = !empty && extents_.min[axis] <= extents_.max[axis];
+        out_.real(10 * (axis + 1), known ? corner[axis] : (empty ? fallback : 0.0));
+      }
+    }
+  }
+  // Points as a circle with a cross, sized to the drawing, so they show at any zoom that shows
+  // the drawing rather than as one-pixel dots.
+  void writePointStyle() {
+    out_.verbatim(9, "$PDMODE");
+    out_.verbatim(70, "34");
+    out_.verbatim(9, "$PDSIZE");
+    out_.real(40, pointMarkSize(extents_));
+  }
   void writeCodePage() {
-    // The text is UTF-8 whatever this says; readers that decode by it expect a Japanese code page.
+    // The text is UTF-8 (as from R2007 on it must be). Readers that decode by the code page (GDAL,
+    // and QGIS through it) read "ANSI_n" as code page n, so 65001 gives them UTF-8 too.
     out_.verbatim(9, "$DWGCODEPAGE");
-    out_.verbatim(3, "ANSI_932");
+    out_.verbatim(3, "ANSI_65001");
   }
   void writeHandleSeed() {
     out_.verbatim(9, "$HANDSEED");
@@ -140,6 +206,7 @@ class DrawingWriter {
       std::size_t generated = 0;
       if (table.name == "LAYER") generated = countMadeHere(database_.layers());
       if (table.name == "APPID") generated = countMadeHere(database_.applications());
+      if (table.name == "VPORT" && activeViewport_ != 0) generated = 1;
       bool countWritten = false;
       for (const auto& group : table.head) {
         if (group.code == 70 && !countWritten) {
@@ -149,7 +216,13 @@ class DrawingWriter {
           out_.verbatim(group.code, group.value);
         }
       }
-      for (const auto& entry : table.entries) out_.groups(entry.groups);
+      for (const auto& entry : table.entries) {
+        if (table.name == "VPORT" && isActiveViewport(entry))
+          writeViewport(entry.groups);
+        else
+          out_.groups(entry.groups);
+      }
+      if (table.name == "VPORT" && activeViewport_ != 0) writeNewViewport(table);
       if (table.name == "LAYER") {
         writeMadeEntries(table, database_.layers(), layerNames_, "LAYER", "AcDbLayerTableRecord");
       } else if (table.name == "APPID") {
@@ -178,10 +251,42 @@ class DrawingWriter {
       out_.verbatim(2, names[i]);
       out_.verbatim(70, "0");
       if (kind == "LAYER") {
-        out_.verbatim(62, "7");
+        out_.integer(62, layerColours_[i]);
         out_.verbatim(6, "Continuous");
       }
     }
+  }
+
+  // The active viewport of a base drawing, its view moved onto the extents.
+  void writeViewport(const DxfGroups& groups) {
+    for (const auto& group : groups) {
+      switch (group.code) {
+        case 12: out_.real(12, view_.centreX); break;
+        case 22: out_.real(22, view_.centreY); break;
+        case 40: out_.real(40, view_.height); break;
+        case 41: out_.real(41, view_.aspect); break;
+        default: out_.verbatim(group.code, group.value);
+      }
+    }
+  }
+  // The active viewport of a drawing without one: a plan view of the extents.
+  void writeNewViewport(const DxfTable& table) {
+    out_.verbatim(0, "VPORT");
+    out_.handle(5, activeViewport_);
+    out_.handle(330, table.handle);
+    out_.verbatim(100, "AcDbSymbolTableRecord");
+    out_.verbatim(100, "AcDbViewportTableRecord");
+    out_.verbatim(2, "*Active");
+    out_.verbatim(70, "0");
+    for (const auto& [code, value] :
+         {std::pair{10, 0.0}, {20, 0.0}, {11, 1.0}, {21, 1.0}, {12, view_.centreX},
+          {22, view_.centreY}, {13, 0.0}, {23, 0.0}, {14, 1.0}, {24, 1.0}, {15, 1.0}, {25, 1.0},
+          {16, 0.0}, {26, 0.0}, {36, 1.0}, {17, 0.0}, {27, 0.0}, {37, 0.0}, {40, view_.height},
+          {41, view_.aspect}, {42, 50.0}, {43, 0.0}, {44, 0.0}, {50, 0.0}, {51, 0.0}})
+      out_.real(code, value);
+    for (const auto& [code, value] : {std::pair{71, "0"}, {72, "100"}, {73, "1"}, {74, "3"},
+                                      {75, "0"}, {76, "0"}, {77, "0"}, {78, "0"}})
+      out_.verbatim(code, value);
   }
 
   // The groups every entity of a kind on a layer starts with, laid out once: what comes before
@@ -423,6 +528,10 @@ class DrawingWriter {
   DxfGroupWriter out_;
   std::vector<std::string> layerNames_;
   std::vector<std::string> applicationNames_;
+  std::vector<int> layerColours_;
+  DxfExtents extents_;
+  DxfView view_;
+  std::uint64_t activeViewport_ = 0;  // the handle of a new *Active viewport, 0 when the file has one
   std::unordered_map<std::string, std::size_t> applicationIndex_;
   std::uint64_t objectDataDictionary_ = 0;
   std::vector<std::uint64_t> tableRecordHandles_;

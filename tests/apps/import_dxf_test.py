@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """End to end through real readers: SIMA files imported by the command line host, the DXF read
-back by ezdxf (audit clean) and GDAL's ogrinfo.
+back by ezdxf (audit clean) and GDAL's ogrinfo (no configuration), and drawn by LibreCAD.
 
   import_dxf_test.py KESTREL_BINARY
 Prints one line per check and exits non-zero on the first failure.
@@ -43,12 +43,44 @@ def load(path):
 def ogr_feature_count(path):
     if shutil.which("ogrinfo") is None:
         return None
-    out = subprocess.run(["ogrinfo", "--config", "DXF_ENCODING", "UTF-8", "-al", "-so", path],
-                         capture_output=True, text=True).stdout
+    out = subprocess.run(["ogrinfo", "-al", "-so", path], capture_output=True, text=True).stdout
     for line in out.splitlines():
         if line.startswith("Feature Count:"):
             return int(line.split(":")[1])
     return -1
+
+
+def librecad_drawing_box(folder, path):
+    """The box of ink (x0, y0, x1, y1 as fractions of the page) of LibreCAD's PDF of the drawing
+    fitted to its page, or None when LibreCAD, xvfb-run or pdftoppm is missing."""
+    if not all(shutil.which(tool) for tool in ("librecad", "xvfb-run", "pdftoppm", "pdfinfo")):
+        print("skip LibreCAD: librecad, xvfb-run or poppler-utils is not installed")
+        return None
+    home = os.path.join(folder, "home")
+    os.makedirs(os.path.join(home, ".config", "LibreCAD"), exist_ok=True)
+    with open(os.path.join(home, ".config", "LibreCAD", "LibreCAD.conf"), "w") as f:
+        f.write("[Startup]\nFirstLoad=0\n")  # no first-run dialog
+    pdf_folder = os.path.join(folder, "pdf")
+    os.makedirs(pdf_folder, exist_ok=True)
+    subprocess.run(["xvfb-run", "-a", "librecad", "dxf2pdf", "-a", "-t", pdf_folder, path],
+                   env={**os.environ, "HOME": home}, capture_output=True, timeout=120)
+    pdf = os.path.join(pdf_folder, os.path.splitext(os.path.basename(path))[0] + ".pdf")
+    info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
+    size = [float(v) for v in info.split("Page size:")[1].split("pts")[0].split(" x ")]
+    # LibreCAD sizes the page in drawing units: render about 600 pixels whatever that gives.
+    subprocess.run(["pdftoppm", "-gray", "-r", str(600 * 72 / max(size)), pdf,
+                    os.path.join(folder, "page")], check=True)
+    image = [f for f in os.listdir(folder) if f.startswith("page")][0]
+    with open(os.path.join(folder, image), "rb") as f:
+        data = f.read()
+    fields = data.split(maxsplit=4)  # P5 width height maxval pixels
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[len(data) - width * height:]
+    ink = [(i % width, i // width) for i, v in enumerate(pixels) if v < 200]
+    if not ink:
+        return (0, 0, 0, 0)
+    xs, ys = [p[0] for p in ink], [p[1] for p in ink]
+    return (min(xs) / width, min(ys) / height, max(xs) / width, max(ys) / height)
 
 
 def xdata(entity, app):
@@ -89,6 +121,16 @@ def main():
         check([l.closed for l in lots] == [True, False], "lot 7 closed, lot 8 open")
         check(all(l.dxf.layer == "画地" for l in lots), "lots on the lot layer")
         check(xdata(lots[0], "JSIMA_V3_Pline") == [7, "画地七", "画地", "first.sim"], "lot record")
+        if shutil.which("ogrinfo"):
+            names = subprocess.run(["ogrinfo", "-al", out], capture_output=True, text=True).stdout
+            check("Layer (String) = 測点" in names and "Layer (String) = 画地" in names,
+                  "ogrinfo, no configuration: Japanese layer names intact")
+        # The lots run from (2000.5, 1000.125) to (-32832.251, -23795.96): fitted to its page, the
+        # drawing fills the page's width or its height.
+        box = librecad_drawing_box(folder, out)
+        if box is not None:
+            check(box[2] - box[0] > 0.9 or box[3] - box[1] > 0.9,
+                  f"LibreCAD draws the drawing fitted to its page ({box})")
 
         # The second file goes into the first drawing: both files' records, told apart by FileName.
         second = write_sima(folder, "second.sim", ["A00,", "A01,9,P9,1,2,3,", "A99,"], "utf-8")

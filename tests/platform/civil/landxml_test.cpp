@@ -9,6 +9,8 @@
 #include <limits>
 #include <random>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -50,10 +52,40 @@ void fill(CivilDocument& document) {
   document.points().push_back({3, "", 202.0, 102.0, 5.0});
 }
 
+// Lots as a drawing hands them over: number, name, closed, vertices (x east, y north).
+struct Lot {
+  int32_t number;
+  std::string name;
+  bool closed;
+  std::vector<ovcivil::PlanPoint> vertices;
+};
+class Lots : public ovcivil::ParcelSource {
+ public:
+  explicit Lots(std::vector<Lot> lots) : lots_(std::move(lots)) {}
+  std::size_t size() const override { return lots_.size(); }
+  ovcivil::ParcelView at(std::size_t i) const override {
+    return {lots_[i].number, lots_[i].name, "画地", "road.sim", lots_[i].closed};
+  }
+  void vertices(std::size_t i, std::vector<ovcivil::PlanPoint>& out) const override {
+    out = lots_[i].vertices;
+  }
+
+ private:
+  std::vector<Lot> lots_;
+};
+
+// A closed triangle (area 541.25), an open chain, a repeated, an empty and a hostile name.
+const Lots kLots({{7, "画地七", true, {{2000.5, 1000.125}, {2030, 1010}, {2010, 1040}}},
+                  {8, "開放", false, {{2010, 1040}, {2040, 1005}}},
+                  {9, "画地七", true, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+                  {10, "", false, {{1, 1}, {2, 2}, {3, 1}}},
+                  {11, "a&b<\"c\"", true, {{0, 0}, {1, 0}, {0, 1}}}});
+
 std::string written(const CivilDocument& document, const std::string& date = "2026-12-06",
-                    const std::string& time = "05:00:00") {
+                    const std::string& time = "05:00:00",
+                    const ovcivil::ParcelSource* parcels = &kLots) {
   std::ostringstream out;
-  ovcivil::writeLandXml(document, out, date, time);
+  ovcivil::writeLandXml(document, out, date, time, nullptr, parcels);
   return out.str();
 }
 
@@ -64,6 +96,47 @@ TEST(LandXml, WrittenDocumentValidatesAgainstTheSchema) {
   const std::string path = folder.write("document.xml", written(document));
   const auto check = kestrel::testing::validateLandXml(path);
   EXPECT_TRUE(check.valid) << check.output;
+}
+
+TEST(LandXml, LotsBecomeParcelsOfLinesClosedBackToTheirFirstVertex) {
+  struct Row {
+    const char* name;
+    const char* oID;
+    int lines;
+    const char* closed;
+    const char* area;  // empty: none
+  };
+  const Row rows[] = {{"画地七", "7", 3, "true", "541.25"},
+                      {"開放", "8", 1, "false", ""},
+                      {"画地七 (2)", "9", 4, "true", "100"},
+                      {"10", "10", 2, "false", ""},
+                      {"a&b<\"c\"", "11", 3, "true", "0.5"}};
+  pugi::xml_document parsed;
+  const std::string text = written(CivilDocument{});
+  ASSERT_TRUE(parsed.load_string(text.c_str())) << text;
+  auto parcel = parsed.document_element().child("Parcels").child("Parcel");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.oID);
+    ASSERT_TRUE(parcel);
+    EXPECT_STREQ(parcel.attribute("name").value(), row.name);
+    EXPECT_STREQ(parcel.attribute("oID").value(), row.oID);
+    EXPECT_STREQ(parcel.attribute("parcelType").value(), "画地");
+    EXPECT_STREQ(parcel.attribute("area").value(), row.area);
+    EXPECT_STREQ(parcel.child("Feature").child("Property").attribute("value").value(), row.closed);
+    std::vector<pugi::xml_node> lines;
+    for (auto line : parcel.child("CoordGeom").children("Line")) lines.push_back(line);
+    ASSERT_EQ(static_cast<int>(lines.size()), row.lines);
+    for (std::size_t k = 1; k < lines.size(); ++k)  // a chain: each line starts where one ended
+      EXPECT_STREQ(lines[k].child_value("Start"), lines[k - 1].child_value("End"));
+    const bool closed = std::string_view(row.closed) == "true";
+    EXPECT_EQ(std::string_view(lines.back().child_value("End")) ==
+                  lines.front().child_value("Start"),
+              closed);
+    parcel = parcel.next_sibling("Parcel");
+  }
+  EXPECT_FALSE(parcel);
+  EXPECT_EQ(written(CivilDocument{}, "2026-12-06", "05:00:00", nullptr).find("<Parcels"),
+            std::string::npos);  // no lots, no Parcels
 }
 
 // The whole output against a golden file; KESTREL_REGENERATE_GOLDEN=1 rewrites it instead.

@@ -3,7 +3,9 @@
 
   dxf_check.py check OUT.dxf EXPECTED.json
       OUT loads, its audit finds no error, and its model space holds exactly the entities of
-      EXPECTED (type, layer, coordinates compared as doubles, extended data) in order.
+      EXPECTED (type, layer, coordinates compared as doubles, extended data) in order; its
+      header extents are ezdxf's own bounding box of them, the active viewport shows them, points
+      are drawn as marks, and every layer but "0" has a colour of its own.
   dxf_check.py make-base BASE.dxf VERSION
       Writes a base drawing with content our writer never makes: TEXT and MTEXT with Japanese,
       a HATCH, a block with an INSERT carrying an attribute, a CIRCLE, a named dictionary with an
@@ -17,6 +19,7 @@ import json
 import sys
 
 import ezdxf
+from ezdxf import bbox
 
 
 def load(path):
@@ -82,6 +85,30 @@ def check(path, expected_path):
             problems.append(f"{where}: {len(got)} coordinates, expected {len(want['coordinates'])}")
         if xdata_of(entity) != want.get("xdata", {}):
             problems.append(f"{where}: xdata {xdata_of(entity)!r}, expected {want.get('xdata', {})!r}")
+    return problems + view_problems(doc, bbox.extents(entities))
+
+
+def view_problems(doc, box):
+    """What a program opening the file would get wrong: extents, viewport, point marks, colours."""
+    problems = []
+    low, high = doc.header["$EXTMIN"], doc.header["$EXTMAX"]
+    for axis in range(2):
+        if abs(low[axis] - box.extmin[axis]) > 1e-9 or abs(high[axis] - box.extmax[axis]) > 1e-9:
+            problems.append(f"extents {low}..{high}, ezdxf finds {box.extmin}..{box.extmax}")
+    active = doc.viewports.get("*Active")
+    if len(active) != 1:
+        problems.append(f"{len(active)} *Active viewports")
+    else:
+        view = active[0].dxf
+        half_width, half_height = view.height * view.aspect_ratio / 2, view.height / 2
+        if not (view.center[0] - half_width <= box.extmin[0] and box.extmax[0] <= view.center[0] + half_width
+                and view.center[1] - half_height <= box.extmin[1] and box.extmax[1] <= view.center[1] + half_height):
+            problems.append(f"view {view.center} x {view.height} (aspect {view.aspect_ratio}) misses the extents")
+    if doc.header.get("$PDMODE", 0) == 0 or doc.header.get("$PDSIZE", 0) <= 0:
+        problems.append("points are drawn as dots")
+    colours = [layer.dxf.color for layer in doc.layers if layer.dxf.name not in ("0", "Defpoints")]
+    if 7 in colours or len(set(colours)) != len(colours):
+        problems.append(f"layer colours {colours}: not one of its own each")
     return problems
 
 
@@ -158,6 +185,12 @@ def compare_base(base_path, out_path, new_count):
     out_count = len(out.modelspace())
     if out_count != base_count + new_count:
         problems.append(f"{out_count} entities, expected {base_count} + {new_count}")
+    low, high = out.header["$EXTMIN"], out.header["$EXTMAX"]
+    for entity in out.modelspace():
+        for name in ("insert", "center", "location", "start", "end"):
+            point = entity.dxf.get(name) if entity.dxf.is_supported(name) else None
+            if point is not None and not all(low[i] <= point[i] <= high[i] for i in range(2)):
+                problems.append(f"{entity.dxftype()} {entity.dxf.handle} {name} {point} outside {low}..{high}")
     if out.header["$CLAYER"] != base.header["$CLAYER"]:
         problems.append(f"$CLAYER {out.header['$CLAYER']!r}")
     # ezdxf hands out handles of its own while loading: look at the file itself.

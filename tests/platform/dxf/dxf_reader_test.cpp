@@ -49,6 +49,11 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
+// Our file's header as an R2000 drawing saved in the Japanese code page would have it.
+std::string asR2000InCp932(const std::string& text) {
+  return replaced(replaced(text, "AC1027", "AC1015"), "ANSI_65001", "ANSI_932");
+}
+
 std::string toCp932(const std::string& utf8) {
   iconv_t converter = iconv_open("CP932", "UTF-8");
   std::string out(utf8.size() * 2, '\0');
@@ -86,7 +91,7 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
       {"newer than R2018", replaced(good, "AC1027", "AC1040"), "AC1040 cannot be opened"},
       {"no version", replaced(good, "$ACADVER", "$ACADVERX"), "no $ACADVER"},
       {"invalid UTF-8 in an R2013 drawing", replaced(good, "点", "\x93\x5F"), "not valid UTF-8"},
-      {"unknown code page", replaced(replaced(good, "AC1027", "AC1015"), "ANSI_932", "ANSI_4711"),
+      {"unknown code page", replaced(replaced(good, "AC1027", "AC1015"), "ANSI_65001", "ANSI_4711"),
        "unknown code page"},
       {"no BLOCKS", replaced(good, "  2\nBLOCKS\n", "  2\nBLOCKZ\n"), "no BLOCKS section"},
       {"no OBJECTS", replaced(good, "  2\nOBJECTS\n", "  2\nOBJECTZ\n"), "no OBJECTS section"},
@@ -245,7 +250,7 @@ TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
   OvDbDatabase source;
   source.addLayer("既存レイヤ");
   importPoints(source, "既存レイヤ", "旧.sim", 1);
-  const std::string r2000 = toCp932(replaced(writeToString(source), "AC1027", "AC1015"));
+  const std::string r2000 = toCp932(asR2000InCp932(writeToString(source)));
   ASSERT_EQ(r2000.find("既存"), std::string::npos);  // really CP932 now
   OvDbDatabase opened;
   kestrel::io::Result result;
@@ -265,7 +270,7 @@ TEST(DxfReader, UnicodeEscapesOfOlderDrawingsBecomeCharacters) {
   OvDbDatabase source;
   source.addLayer("既存");
   importPoints(source, "既存", "a.sim", 1);
-  std::string text = replaced(writeToString(source), "AC1027", "AC1015");
+  std::string text = asR2000InCp932(writeToString(source));
   // Every use of the name, as a writer without the code page would put it.
   for (std::size_t at = text.find("既存"); at != std::string::npos; at = text.find("既存")) {
     text.replace(at, std::string("既存").size(), "\\U+65E2\\U+5b58");

@@ -57,9 +57,10 @@ CommandResult ezdxfCheck(const std::string& arguments) {
   return run(std::string(kPython) + " " + quoted(DXF_CHECK_SCRIPT) + " " + arguments);
 }
 
-// Number of features ogrinfo lists in the file's one layer, or -1.
+// Number of features ogrinfo lists in the file's one layer, or -1. No configuration: the file's
+// own code page must give GDAL the text right.
 long ogrFeatureCount(const std::string& path) {
-  const CommandResult result = run("ogrinfo --config DXF_ENCODING UTF-8 -al -so " + quoted(path));
+  const CommandResult result = run("ogrinfo -al -so " + quoted(path));
   const std::size_t at = result.output.find("Feature Count: ");
   if (result.status != 0 || at == std::string::npos) return -1;
   return std::strtol(result.output.c_str() + at + 15, nullptr, 10);
@@ -235,10 +236,21 @@ class RealReaders : public ::testing::Test {
     EXPECT_EQ(check.status, 0) << check.output;
     if (haveOgrinfo()) {
       EXPECT_EQ(ogrFeatureCount(path), static_cast<long>(database.entityCount()));
-      // GDAL shows the records as raw extended data: one block per record, under the table's name.
+      // GDAL shows the records as raw extended data: one block per record, under the table's name,
+      // the names and texts as they were.
       const CommandResult raw =
-          run("ogrinfo --config DXF_ENCODING UTF-8 --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " +
-              quoted(path));
+          run("ogrinfo --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " + quoted(path));
+      const std::vector<std::string> layerNames = dxfSymbolNames(database.layers());
+      for (std::size_t i = 0; i < database.entityCount(); ++i) {
+        const std::string layer = "Layer (String) = " + layerNames[database.entityAt(i).layerIndex()];
+        EXPECT_NE(raw.output.find(layer), std::string::npos) << layer;
+        database.objectDataTables().forEachRecordOf(i, [&](const auto&, const auto& record) {
+          for (int k = 1; k < record.Count(); ++k) {
+            const std::string value = "1000 " + dxfSafeText(record.Value(k).StrValue());
+            EXPECT_NE(raw.output.find(value), std::string::npos) << value;
+          }
+        });
+      }
       for (const auto& table : database.objectDataTables().Tables()) {
         const std::string tag = "1001 " + table.name + ",";
         std::size_t seen = 0;
@@ -334,6 +346,10 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   EXPECT_EQ(next.objectDataTables().Table("JSIMA_V3_Pline")->recordCount, 4u);
   if (haveOgrinfo()) {
     EXPECT_GT(ogrFeatureCount(again), static_cast<long>(added + 3));
+    // The base's own texts and layer names, read by GDAL with no configuration.
+    const CommandResult texts = run("ogrinfo -al " + quoted(again));
+    for (const char* text : {"Text (String) = 既存の文字", "Layer (String) = 既存", "番号1"})
+      EXPECT_NE(texts.output.find(text), std::string::npos) << text;
   }
 }
 
