@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libpugixml-dev libgdal-dev
-  python3 python3-ezdxf gdal-bin python3-gdal proj-bin python3-qgis libxml2-utils
+  python3 python3-ezdxf python3-jsonschema gdal-bin python3-gdal proj-bin python3-qgis libxml2-utils
   clang libclang-rt-14-dev)
 if [ "${KESTREL_WITH_QT:-1}" = "1" ]; then
   packages+=(qt6-base-dev qt6-translations-l10n xvfb xauth fonts-ipafont-gothic)

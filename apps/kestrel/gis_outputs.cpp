@@ -28,21 +28,24 @@ std::string gisLibraryPath() {
 }
 
 gis::GisWriter* loadWriter(std::string& error) {
+  const auto find =
+      reinterpret_cast<gis::GisWriterFunction>(gisLibrarySymbol(gis::kGisWriterSymbol, error));
+  return find == nullptr ? nullptr : find();
+}
+
+}  // namespace
+
+void* gisLibrarySymbol(const char* symbol, std::string& error) {
   const std::string path = gisLibraryPath();
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     error = path + ": cannot load the GIS library: " + dlerror();
     return nullptr;
   }
-  const auto find = reinterpret_cast<gis::GisWriterFunction>(dlsym(handle, gis::kGisWriterSymbol));
-  if (find == nullptr) {
-    error = path + ": does not export " + gis::kGisWriterSymbol;
-    return nullptr;
-  }
-  return find();
+  void* found = dlsym(handle, symbol);
+  if (found == nullptr) error = path + ": does not export " + symbol;
+  return found;
 }
-
-}  // namespace
 
 void GisOutputs::addOptions(CLI::App& import) {
   import.add_option("-f,--format", driver_,

@@ -15,6 +15,10 @@
 
 namespace kestrel::cli {
 
+// A symbol of libkestrel_gis.so (beside the module, in lib/ next to the host's bin/), the library
+// loaded on first use; null with the reason in `error`.
+void* gisLibrarySymbol(const char* symbol, std::string& error);
+
 class GisOutputs {
  public:
   // Adds -f, --zone, --datum, --epsg and --t-srs to the import command.

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "apps/kestrel/cogo_points.h"
+#include "apps/kestrel/export_command.h"
 #include "apps/kestrel/gis_outputs.h"
 #include "apps/kestrel/report.h"
 #include "module_api/import_module.h"
@@ -344,6 +345,20 @@ int runScan(const std::string& file, const std::string& encoding, const std::str
   return 0;
 }
 
+// Ends the process once every output is written.
+int leave(int status) {
+#if !defined(__SANITIZE_ADDRESS__)
+  // Every output is written, closed and renamed into place by now; tearing down a drawing of a
+  // hundred thousand entities one allocation at a time would only delay the exit.
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  std::_Exit(status);
+#else
+  return status;  // sanitizer builds tear down so that leaks are still reported
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -400,23 +415,19 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"ja", "en"}));
   scan->add_flag("--json", scanJson, "Print JSON");
 
+  cli::ExportOptions exportOptions;
+  CLI::App* exporting = cli::addExportCommand(app, exportOptions);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
-  if (import->parsed()) {
-    const int status = runImport(o);
-#if !defined(__SANITIZE_ADDRESS__)
-    // Every output is written, closed and renamed into place by now; tearing down a drawing of a
-    // hundred thousand entities one allocation at a time would only delay the exit.
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    std::_Exit(status);
-#else
-    return status;  // sanitizer builds tear down so that leaks are still reported
-#endif
-  }
+  if (import->parsed()) return leave(runImport(o));
+  if (exporting->parsed())
+    return leave(cli::runExport(exportOptions, [](std::string& error) {
+      const module::ImportModule* found = loadModule(error);
+      return found ? std::optional(found->surveyPointTable()) : std::nullopt;
+    }));
   return runScan(scanFile, scanEncoding, scanLanguage, scanJson);
 }
