@@ -248,7 +248,7 @@ TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
   const auto spiralFirst = kestrel::testing::design(
       {{'A', 50, 0, 200, 100, false}, {'R', 30, 0, 200, 0, false}, {'S', 40, 0, 0, 0, false}},
       {-29700, 47700, 1.0L});
-  const std::string xml = dir.write("hand.xml", landXmlOf({{"右カーブ", curveRoute(false, {-31700, 48200, 0.5L})},
+  const std::string xml = dir.write("by-hand.xml", landXmlOf({{"右カーブ", curveRoute(false, {-31700, 48200, 0.5L})},
                                                            {"左カーブ", curveRoute(true, {-31500, 48400, 2.0L})},
                                                            {"a 200° arc", loop},
                                                            {"egg", egg},

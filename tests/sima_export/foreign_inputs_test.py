@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """GIS layers to SIMA: a GeoPackage of points and polygons made with GDAL, exported by the command
 line host into zone IX plane coordinates, imported back, and held against PROJ's cs2cs; the JSON
-reports of a run and of a refusal against docs/kestrel-export-report.schema.json.
+reports of a run and of a refusal against docs/kestrel-export-report.schema.json; a drawing of
+other origin (made by ezdxf) with --all-entities.
 
-  gis_export_test.py KESTREL_BINARY
+  foreign_inputs_test.py KESTREL_BINARY
 Prints one line per check and exits non-zero when any failed (77: a tool is missing).
 """
 import json
@@ -93,6 +94,35 @@ def xdata(entity, app):
     return [value for _, value in entity.get_xdata(app)] if entity.has_xdata(app) else None
 
 
+def other_origin(folder):
+    """A drawing another CAD program made: with --all-entities its points and closed polylines
+    (light, heavy, and one drawn with the extrusion 0 0 -1) are taken, numbered and named by rule."""
+    drawing = ezdxf.new("R2013")
+    space = drawing.modelspace()
+    space.add_point((100.5, 200.25, 7.5))
+    space.add_lwpolyline([(100.5, 200.25), (110, 200), (110, 210)], close=True)
+    space.add_polyline2d([(0, 0), (5, 0), (5, 5)], close=True)
+    space.add_lwpolyline([(-1, 1), (-2, 1), (-2, 2)], close=True, dxfattribs={"extrusion": (0, 0, -1)})
+    space.add_lwpolyline([(0, 0), (9, 9)])  # open: no lot
+    dxf = os.path.join(folder, "other.dxf")
+    drawing.saveas(dxf)
+    sim = os.path.join(folder, "other.sim")
+    plain = subprocess.run([KESTREL, "export", dxf, "-o", sim], capture_output=True, text=True)
+    check(plain.returncode == 3 and "--all-entities" in plain.stderr,
+          f"without --all-entities nothing of other origin is taken ({plain.returncode})")
+    run = subprocess.run([KESTREL, "export", dxf, "-o", sim, "--all-entities"], capture_output=True, text=True)
+    check(run.returncode == 0, f"exported with --all-entities ({run.returncode}: {run.stderr.strip()})")
+    lines = open(sim, encoding="cp932", newline="").read().split("\n")
+    check(lines[3:5] == ["A01,1,P1,200.25,100.5,7.5,\r", "A01,2,P2,200,110,,\r"],
+          f"the point first, then lot vertices without a point, numbered on ({lines[3:5]})")
+    lots = [line for line in lines if line.startswith(("D00", "B01"))]
+    check(lots[:4] == ["D00,1,L1,1,\r", "B01,1,P1,\r", "B01,2,P2,\r", "B01,3,P3,\r"],
+          f"the light polyline is lot 1 through the point and two added ones ({lots[:4]})")
+    mirrored = [line for line in lines if line.startswith("A01,") and line.endswith(",1,1,,\r")]
+    check(len(lots) == 3 * 4 and len(mirrored) == 1,
+          "three closed polylines are lots; x of the one drawn from below is mirrored")
+
+
 def main():
     schema = json.load(open(SCHEMA, encoding="utf-8"))
     with tempfile.TemporaryDirectory() as folder:
@@ -146,6 +176,7 @@ def main():
         jsonschema.validate(report, schema)
         check(refused.returncode == 2 and "no layer has that field" in report["error"]["message"],
               f"an unknown field is a usage error ({refused.returncode}), its report valid")
+        other_origin(folder)
     print(f"{len(failures)} failed" if failures else "all passed")
     return 1 if failures else 0
 
