@@ -144,13 +144,15 @@ void expectSameSurvey(const Survey& before, const Survey& after) {
 }
 
 // A SIMA file's round trip, with the alignments of its routes.
-void expectRoundTrip(const TempDir& dir, const std::string& simBytes, const std::string& extra = "") {
+void expectRoundTrip(const TempDir& dir, const std::string& simBytes) {
   dir.write("first.sim", simBytes);
   ASSERT_TRUE(import(dir, "first"));
   const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
+  const std::string drawing = readBytes((dir.path() / "first.dxf").string());
   const auto exported = kestrel("export " + path("first.dxf") + " --alignments " + path("first.xml") +
-                                " -o " + path("second.sim") + extra);
+                                " -o " + path("second.sim"));
   ASSERT_EQ(exported.status, 0) << exported.out;
+  EXPECT_EQ(readBytes((dir.path() / "first.dxf").string()), drawing);  // the input is never written
   ASSERT_TRUE(import(dir, "second")) << readBytes((dir.path() / "second_Input.log").string());
   expectSameSurvey(surveyOf((dir.path() / "first.dxf").string()), surveyOf((dir.path() / "second.dxf").string()));
   expectSameAlignments(*civilOf((dir.path() / "first.xml").string()), *civilOf((dir.path() / "second.xml").string()));
@@ -276,6 +278,18 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   }
   dir.write("lone.sim", "A00,\nA01,1,P1,10,20,1,\nA01,2,P2,10,30,,\nA01,3,P3,20,30,2,\nA99,\nD00,4,L,1,\nB01,1,x,\nB01,2,x,\nB01,3,x,\nD99,\n");
   ASSERT_EQ(kestrel("import " + path("lone.sim")).status, 0);
+  {  // a point copied in CAD, record and all: its number is taken
+    OvDbDatabase drawing;
+    ASSERT_TRUE(openDxf((dir.path() / "lone.dxf").string(), drawing));
+    const OvDbObjectId copy = drawing.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{60, 50, 5}));
+    OvMapODTableRecord record;
+    ASSERT_TRUE(drawing.objectDataTables().InitRecord("JSIMA_V3_Point", record));
+    record.Value(0) = OvMapValue(int32_t{3});
+    record.Value(1) = OvMapValue("P3 copy");
+    record.Value(2) = OvMapValue("座標");
+    ASSERT_TRUE(drawing.objectDataTables().AddRecord("JSIMA_V3_Point", copy, record));
+    ASSERT_TRUE(saveDxf(drawing, (dir.path() / "copied.dxf").string()));
+  }
   const auto start = kestrel::testing::RefPose{0, 0, 0};
   dir.write("cubic.xml", landXmlOf({{"本線", curveRoute(false, start)}}, "cubic"));
   const struct {
@@ -294,6 +308,8 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
       {"export -o " + path("out.sim"), 2, "nothing named to export"},
       {"export " + path("lone.dxf") + " -o " + path("out.sim"), 0,
        "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added there"},
+      {"export " + path("copied.dxf") + " -o " + path("out.sim"), 0,
+       "\"P3 copy\" (entity 21): its number is taken by an earlier point; written as 4"},
   };
   for (const auto& row : rows) {
     std::filesystem::remove(dir.path() / "out.sim");
