@@ -26,7 +26,8 @@ struct LeftOut {
 
   void say(const std::string& layer, std::vector<std::string>& warnings) const {
     auto line = [&](std::size_t count, const char* what) {
-      if (count > 0) warnings.push_back("layer " + layer + ": " + std::to_string(count) + " " + what);
+      if (count > 0)
+        warnings.push_back("layer " + layer + ": " + std::to_string(count) + " " + what);
     };
     line(noGeometry, "features without geometry left out");
     line(otherShape, "features that are neither points nor polygons left out");
@@ -180,9 +181,10 @@ class Reader : public SurveyReader {
     const OGRSpatialReference* source = layer.GetSpatialRef();
     std::unique_ptr<OGRCoordinateTransformation> transform;
     if (source == nullptr) {
-      out.warnings.push_back("layer " + name + " has no coordinate reference system: its "
-                             "coordinates are taken as EPSG:" + std::to_string(request.targetEpsg) +
-                             " (east, north)");
+      out.warnings.push_back("layer " + name +
+                             " has no coordinate reference system: its "
+                             "coordinates are taken as EPSG:" +
+                             std::to_string(request.targetEpsg) + " (east, north)");
     } else {
       transform.reset(OGRCreateCoordinateTransformation(source, &target));
       if (transform == nullptr)
@@ -198,8 +200,8 @@ class Reader : public SurveyReader {
     const bool lines = declared == wkbLineString || declared == wkbMultiLineString ||
                        declared == wkbCircularString || declared == wkbCompoundCurve ||
                        declared == wkbMultiCurve;
-    for (const auto& [wanted, index] : {std::pair{&request.numberField, numberField},
-                                        std::pair{&request.nameField, nameField}})
+    for (const auto& [wanted, index] :
+         {std::pair{&request.numberField, numberField}, std::pair{&request.nameField, nameField}})
       if (!wanted->empty() && index < 0 && !lines)
         out.warnings.push_back("layer " + name + " has no field " + *wanted +
                                ": its features are numbered and named by rule");

@@ -32,16 +32,23 @@ struct Piece {
 
 const char* kindName(EntityKind kind) {
   switch (kind) {
-    case EntityKind::Line: return "straight";
-    case EntityKind::Curve: return "arc";
-    case EntityKind::Spiral: return "spiral";
+    case EntityKind::Line:
+      return "straight";
+    case EntityKind::Curve:
+      return "arc";
+    case EntityKind::Spiral:
+      return "spiral";
   }
   return "";
 }
 
-double curvatureSize(double radius) { return std::isinf(radius) ? 0.0 : 1.0 / radius; }
+double curvatureSize(double radius) {
+  return std::isinf(radius) ? 0.0 : 1.0 / radius;
+}
 
-double distance(PlanPoint a, PlanPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double distance(PlanPoint a, PlanPoint b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
 
 // Names route points by their place on the alignment (see the header).
 class PointNames {
@@ -107,21 +114,23 @@ bool piecesOf(const ovcivil::Alignment& alignment, std::vector<Piece>& pieces, F
     if (!pieces.empty()) {
       const double gap = distance(pieces.back().end, entity.start);
       if (gap > kJoinTolerance) {
-        findings.refuse("elements_do_not_join",
-                        what + ": " + element + " (" + kindName(entity.kind) + ") starts " +
-                            numberText(gap, 3) + " m from where element " +
-                            std::to_string(pieces.back().element) +
-                            " ends; a route is one chain of points");
+        findings.refuse("elements_do_not_join", what + ": " + element + " (" +
+                                                    kindName(entity.kind) + ") starts " +
+                                                    numberText(gap, 3) + " m from where element " +
+                                                    std::to_string(pieces.back().element) +
+                                                    " ends; a route is one chain of points");
         return false;
       }
     }
     const double sweep = entity.kind == EntityKind::Curve ? entity.length / entity.radius : 0.0;
-    const int parts = sweep > kLargestSweep ? static_cast<int>(std::ceil(sweep / kLargestSweep)) : 1;
+    const int parts =
+        sweep > kLargestSweep ? static_cast<int>(std::ceil(sweep / kLargestSweep)) : 1;
     for (int part = 0; part < parts; ++part) {
       Piece piece{&entity, i + 1, entity.start, entity.end, entity.length / parts};
       double direction = 0.0;
       if (part > 0) entity.evaluate(entity.length * part / parts, piece.start, direction);
-      if (part + 1 < parts) entity.evaluate(entity.length * (part + 1) / parts, piece.end, direction);
+      if (part + 1 < parts)
+        entity.evaluate(entity.length * (part + 1) / parts, piece.end, direction);
       pieces.push_back(piece);
     }
   }
@@ -157,16 +166,18 @@ void addRoute(const ovcivil::Alignment& alignment, SimaData& data, PointIndex& i
   double station = alignment.startingStation;
   for (std::size_t i = 0; i <= pieces.size(); ++i) {
     const PlanPoint at = i < pieces.size() ? pieces[i].start : pieces.back().end;
-    std::string name = i == 0 ? "BP" : i == pieces.size() ? "EP" : names.at(pieces[i - 1], pieces[i]);
+    std::string name = i == 0               ? "BP"
+                       : i == pieces.size() ? "EP"
+                                            : names.at(pieces[i - 1], pieces[i]);
     if (i > 0 && i < pieces.size() && pieces[i - 1].entity->kind == EntityKind::Line &&
         pieces[i].entity->kind == EntityKind::Line) {
-      const double turn = std::remainder(pieces[i].entity->startDirection -
-                                             pieces[i - 1].entity->startDirection,
-                                         2.0 * std::numbers::pi);
+      const double turn =
+          std::remainder(pieces[i].entity->startDirection - pieces[i - 1].entity->startDirection,
+                         2.0 * std::numbers::pi);
       if (std::abs(turn) <= kDegree)
-        findings.warn("straights_joined",
-                      what + ": the straights meeting at " + name + " turn by less than 1°; the "
-                      "import makes them one straight");
+        findings.warn("straights_joined", what + ": the straights meeting at " + name +
+                                              " turn by less than 1°; the "
+                                              "import makes them one straight");
     }
     RoutePoint point;
     point.station = station;

@@ -102,7 +102,8 @@ Shape shapeOf(const OvDbEntity& entity) {
       const auto& polyline = static_cast<const OvDbPolyline&>(entity);
       shape.kind = Shape::Kind::Polyline;
       shape.closed = polyline.closed;
-      for (const auto& v : polyline.vertices) shape.vertices.push_back({v.x, v.y, polyline.elevation});
+      for (const auto& v : polyline.vertices)
+        shape.vertices.push_back({v.x, v.y, polyline.elevation});
       break;
     }
     case OvDbEntityKind::Polyline2d:
@@ -165,7 +166,9 @@ struct FoundLot {
   Shape shape;
 };
 
-std::string handleText(const OvDbEntity& entity) { return dxfHandleText(entity.handle()); }
+std::string handleText(const OvDbEntity& entity) {
+  return dxfHandleText(entity.handle());
+}
 
 std::string coordinates(const Vertex& v) {
   return "X " + numberText(v.y, std::nullopt) + ", Y " + numberText(v.x, std::nullopt);
@@ -210,6 +213,7 @@ void addDrawing(const OvDbDatabase& drawing, const DrawingOptions& options, Sima
       lots.push_back({record.found, record.number, std::move(record.name), std::move(shape)});
   }
 
+  index.reserve(data.points.size() + ownPoints.size() + otherPoints.size());
   // Our points keep their numbers; one that repeats an earlier number (a copied entity) or is
   // negative gets a new one once every kept number is known.
   std::vector<const OwnPoint*> renumbered;
@@ -259,7 +263,8 @@ void addDrawing(const OvDbDatabase& drawing, const DrawingOptions& options, Sima
     }
     const std::string what = "lot " + std::to_string(lot.number) + " \"" + lot.name + "\"";
     if (found.shape.bulges)
-      findings.warn("arc_segments", what + ": arc segments written as straight lines between its vertices");
+      findings.warn("arc_segments",
+                    what + ": arc segments written as straight lines between its vertices");
     for (std::size_t v = 0; v < found.shape.vertices.size(); ++v) {
       const Vertex& at = found.shape.vertices[v];
       const std::ptrdiff_t near = index.nearest(at.y, at.x, options.tolerance);
@@ -274,9 +279,9 @@ void addDrawing(const OvDbDatabase& drawing, const DrawingOptions& options, Sima
       if (found.ours)
         findings.warn("point_added", what + ": vertex " + std::to_string(v + 1) + " at " +
                                          coordinates(at) + " has no point within " +
-                                         numberText(options.tolerance, std::nullopt) + " m; point " +
-                                         std::to_string(number) + " \"P" + std::to_string(number) +
-                                         "\" added there");
+                                         numberText(options.tolerance, std::nullopt) +
+                                         " m; point " + std::to_string(number) + " \"P" +
+                                         std::to_string(number) + "\" added there");
     }
     data.lots.push_back(std::move(lot));
   }

@@ -15,7 +15,8 @@ std::string featureName(const gis::SurveyFeature& feature) {
 
 // The number a feature asks for, or -1 when it asks for none usable (said when it asked).
 int64_t askedNumber(const gis::SurveyFeature& feature, Findings& findings) {
-  if (feature.number && *feature.number >= 0 && *feature.number <= std::numeric_limits<int32_t>::max())
+  if (feature.number && *feature.number >= 0 &&
+      *feature.number <= std::numeric_limits<int32_t>::max())
     return *feature.number;
   if (feature.number || !feature.numberText.empty())
     findings.warn("number_unusable",
@@ -40,9 +41,9 @@ void addGisFeatures(const gis::SurveyFeatures& features, double tolerance, SimaD
     const auto number = static_cast<int32_t>(asked[i]);
     if (asked[i] < 0) continue;
     if (index.hasNumber(number)) {
-      findings.warn("point_renumbered",
-                    featureName(feature) + ": point number " + std::to_string(number) +
-                        " is taken by an earlier point; numbered by rule");
+      findings.warn("point_renumbered", featureName(feature) + ": point number " +
+                                            std::to_string(number) +
+                                            " is taken by an earlier point; numbered by rule");
       continue;
     }
     index.add({number, feature.name.value_or("P" + std::to_string(number)), feature.north[0],
@@ -76,7 +77,8 @@ void addGisFeatures(const gis::SurveyFeatures& features, double tolerance, SimaD
     } else {
       const int64_t number = askedNumber(feature, findings);
       lot.number = static_cast<int32_t>(
-          number >= 0 ? number : std::min<int64_t>(++highestLot, std::numeric_limits<int32_t>::max()));
+          number >= 0 ? number
+                      : std::min<int64_t>(++highestLot, std::numeric_limits<int32_t>::max()));
     }
     previous = &feature;
     lot.name = feature.name.value_or("L" + std::to_string(lot.number));
@@ -91,7 +93,8 @@ void addGisFeatures(const gis::SurveyFeatures& features, double tolerance, SimaD
         findings.refuse("no_point_number_left", "every point number up to 2147483647 is in use");
         return;
       }
-      index.add({added, "P" + std::to_string(added), feature.north[v], feature.east[v], std::nullopt});
+      index.add(
+          {added, "P" + std::to_string(added), feature.north[v], feature.east[v], std::nullopt});
       ++findings.pointsAdded;
       lot.vertices.push_back(added);
     }

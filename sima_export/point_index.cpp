@@ -10,7 +10,9 @@ namespace {
 // Grid cells a metre wide: a query within a millimetre looks at one to four of them.
 constexpr double kCell = 1.0;
 
-int64_t cellOf(double coordinate) { return static_cast<int64_t>(std::floor(coordinate / kCell)); }
+int64_t cellOf(double coordinate) {
+  return static_cast<int64_t>(std::floor(coordinate / kCell));
+}
 
 uint64_t cellKey(int64_t north, int64_t east) {
   return static_cast<uint64_t>(north) * 0x9E3779B97F4A7C15ULL ^ static_cast<uint64_t>(east);
@@ -46,7 +48,9 @@ bool PointIndex::takeNumber(int32_t& number) {
   return true;
 }
 
-bool PointIndex::hasNumber(int32_t number) const { return byNumber_.count(number) != 0; }
+bool PointIndex::hasNumber(int32_t number) const {
+  return byNumber_.count(number) != 0;
+}
 
 std::ptrdiff_t PointIndex::nearest(double north, double east, double tolerance) const {
   if (!indexable(north, east) || !(tolerance >= 0.0) || tolerance > kFarthest) return -1;
@@ -60,7 +64,8 @@ std::ptrdiff_t PointIndex::nearest(double north, double east, double tolerance) 
         const Point& point = data_.points[at - 1];
         const double distance = std::hypot(point.north - north, point.east - east);
         const auto position = static_cast<std::ptrdiff_t>(at - 1);
-        if (distance < bestDistance || (distance == bestDistance && (best < 0 || position < best))) {
+        if (distance < bestDistance ||
+            (distance == bestDistance && (best < 0 || position < best))) {
           best = position;
           bestDistance = distance;
         }
@@ -68,6 +73,13 @@ std::ptrdiff_t PointIndex::nearest(double north, double east, double tolerance) 
     }
   }
   return best;
+}
+
+void PointIndex::reserve(std::size_t points) {
+  data_.points.reserve(points);
+  byNumber_.reserve(points);
+  firstInCell_.reserve(points);
+  nextInCell_.reserve(points);
 }
 
 void PointIndex::add(Point point) {

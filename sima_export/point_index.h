@@ -25,6 +25,8 @@ class PointIndex {
   std::ptrdiff_t nearest(double north, double east, double tolerance) const;
   // Appends a point to the data.
   void add(Point point);
+  // Makes room for that many points in all.
+  void reserve(std::size_t points);
 
  private:
   void index(std::size_t position);

@@ -65,7 +65,8 @@ class Writer {
   }
   void integer(int64_t value) {
     char text[24];
-    field(std::string_view(text, static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text)));
+    field(std::string_view(
+        text, static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text)));
   }
   // A text field: quoted when it holds the separator or a double quote (doubled inside), so that
   // a reader takes it whole; a line break or another control character cannot be in a line.
@@ -104,8 +105,9 @@ class Writer {
       out_ += io::encode(line_, options_.encoding, &unmappable);
       if (unmappable.count > 0) {
         if (!options_.replaceUnmappable)
-          return fail(what() + ": \"" + unmappable.first + "\" (" + codePointText(unmappable.first) +
-                      ") cannot be written in " + encodingName(options_.encoding));
+          return fail(what() + ": \"" + unmappable.first + "\" (" +
+                      codePointText(unmappable.first) + ") cannot be written in " +
+                      encodingName(options_.encoding));
         summary_.replaced += unmappable.count;
       }
     }
@@ -153,11 +155,10 @@ std::string quotedName(std::string name) {
 
 std::string numberText(double value, std::optional<int> decimals) {
   if (value == 0.0) value = 0.0;  // no "-0"
-  char text[400];  // the longest fixed-point double, 309 digits and the fraction
-  const auto written = decimals ? std::to_chars(text, text + sizeof text, value,
-                                                std::chars_format::fixed, *decimals)
-                                : std::to_chars(text, text + sizeof text, value,
-                                                std::chars_format::fixed);
+  char text[400];                 // the longest fixed-point double, 309 digits and the fraction
+  const auto written =
+      decimals ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, *decimals)
+               : std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
   std::string out(text, written.ec == std::errc() ? written.ptr : text);
   // Rounding may leave a negative zero ("-0.000"): written without its sign.
   if (!out.empty() && out[0] == '-' && out.find_first_of("123456789") == std::string::npos)
@@ -196,8 +197,13 @@ io::Result writeSima(const SimaData& data, const WriteOptions& options, io::Byte
       w.text(point.name);
       w.number(point.north);
       w.number(point.east);
-      if (point.elevation) w.number(*point.elevation); else w.field("");
-      if (!w.end([&] { return "A01 of point " + std::to_string(point.number) + " " + quotedName(point.name); }))
+      if (point.elevation)
+        w.number(*point.elevation);
+      else
+        w.field("");
+      if (!w.end([&] {
+            return "A01 of point " + std::to_string(point.number) + " " + quotedName(point.name);
+          }))
         return w.result();
     }
     w.begin("A99");
@@ -206,7 +212,10 @@ io::Result writeSima(const SimaData& data, const WriteOptions& options, io::Byte
 
   for (const Lot& lot : data.lots) {
     const auto what = [&](const char* code) {
-      return [&lot, code] { return std::string(code) + " of lot " + std::to_string(lot.number) + " " + quotedName(lot.name); };
+      return [&lot, code] {
+        return std::string(code) + " of lot " + std::to_string(lot.number) + " " +
+               quotedName(lot.name);
+      };
     };
     w.begin("D00");
     w.integer(lot.number);
@@ -225,7 +234,10 @@ io::Result writeSima(const SimaData& data, const WriteOptions& options, io::Byte
 
   for (const Route& route : data.routes) {
     const auto what = [&](const char* code) {
-      return [&route, code] { return std::string(code) + " of route " + std::to_string(route.number) + " " + quotedName(route.name); };
+      return [&route, code] {
+        return std::string(code) + " of route " + std::to_string(route.number) + " " +
+               quotedName(route.name);
+      };
     };
     w.begin("F00");
     w.integer(route.number);

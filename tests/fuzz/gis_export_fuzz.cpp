@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const std::string path = (data[0] & 1) ? "/vsimem/fuzz.gpkg" : "/vsimem/fuzz.geojson";
-  VSILFILE* file = VSIFileFromMemBuffer(path.c_str(), const_cast<GByte*>(data + 1), size - 1, FALSE);
+  VSILFILE* file =
+      VSIFileFromMemBuffer(path.c_str(), const_cast<GByte*>(data + 1), size - 1, FALSE);
   if (file == nullptr) return 0;
   VSIFCloseL(file);
   kestrel::gis::SurveyReadRequest request;

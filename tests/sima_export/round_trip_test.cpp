@@ -52,7 +52,8 @@ Survey surveyOf(const std::string& dxf) {
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
     const auto& raw = static_cast<const OvDbRawEntity&>(drawing.entityAt(i));
     const OvMapODTableRecord* record = nullptr;
-    tables.forEachRecordOf(i, [&](const OvMapODTable&, const OvMapODTableRecord& r) { record = &r; });
+    tables.forEachRecordOf(i,
+                           [&](const OvMapODTable&, const OvMapODTableRecord& r) { record = &r; });
     if (record == nullptr) continue;
     const std::string type = record->Value(2).StrValue();
     std::map<int, std::vector<double>> values;  // x, y, z and flags by group code
@@ -63,9 +64,12 @@ Survey surveyOf(const std::string& dxf) {
       survey.points[record->Value(0).Int32Value()] = {record->Value(1).StrValue(), values[10].at(0),
                                                       values[20].at(0), values[30].at(0)};
     } else if (type == "画地") {
-      SurveyLot lot{record->Value(0).Int32Value(), record->Value(1).StrValue(),
-                    (static_cast<int>(values[70].at(0)) & 1) != 0, {}};
-      for (std::size_t v = 0; v < values[10].size(); ++v) lot.vertices.emplace_back(values[10][v], values[20][v]);
+      SurveyLot lot{record->Value(0).Int32Value(),
+                    record->Value(1).StrValue(),
+                    (static_cast<int>(values[70].at(0)) & 1) != 0,
+                    {}};
+      for (std::size_t v = 0; v < values[10].size(); ++v)
+        lot.vertices.emplace_back(values[10][v], values[20][v]);
       survey.lots.push_back(lot);
     }
   }
@@ -78,18 +82,22 @@ std::unique_ptr<ovcivil::CivilDocument> civilOf(const std::string& xml) {
   return document;
 }
 
-const ovcivil::Alignment* findAlignment(const ovcivil::CivilDocument& document, const std::string& name) {
+const ovcivil::Alignment* findAlignment(const ovcivil::CivilDocument& document,
+                                        const std::string& name) {
   for (const auto& site : document.sites())
     for (const auto& alignment : site.alignments)
       if (alignment.name == name) return &alignment;
   return nullptr;
 }
 
-double distance(ovcivil::PlanPoint a, ovcivil::PlanPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double distance(ovcivil::PlanPoint a, ovcivil::PlanPoint b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
 
 // Every alignment of `before` again in `after`: each element's start, end and length, and the
 // points at every metre of station, as the civil model evaluates them.
-void expectSameAlignments(const ovcivil::CivilDocument& before, const ovcivil::CivilDocument& after) {
+void expectSameAlignments(const ovcivil::CivilDocument& before,
+                          const ovcivil::CivilDocument& after) {
   for (const auto& site : before.sites())
     for (const auto& original : site.alignments) {
       SCOPED_TRACE(original.name);
@@ -108,9 +116,11 @@ void expectSameAlignments(const ovcivil::CivilDocument& before, const ovcivil::C
       }
       if (again->entities.size() == original.entities.size()) {
         for (std::size_t i = 0; i < original.entities.size(); ++i)
-          EXPECT_NEAR(again->entities[i].length, original.entities[i].length, kAlignmentTolerance) << i;
+          EXPECT_NEAR(again->entities[i].length, original.entities[i].length, kAlignmentTolerance)
+              << i;
       }
-      for (double s = original.startingStation; s <= original.startingStation + original.length(); s += 1.0) {
+      for (double s = original.startingStation; s <= original.startingStation + original.length();
+           s += 1.0) {
         ovcivil::PlanPoint a, b;
         ASSERT_EQ(original.pointAtStation(s, 0.0, a), ovcivil::kOk);
         ASSERT_EQ(again->pointAtStation(s, 0.0, b), ovcivil::kOk);
@@ -126,8 +136,8 @@ kestrel::testing::HostResult kestrel(const std::string& arguments) {
 // Imports dir/name.sim to dir/name.dxf and dir/name.xml; false when the import found errors.
 bool import(const TempDir& dir, const std::string& name) {
   const std::string base = (dir.path() / name).string();
-  const auto run = kestrel("import " + quotedPath(base + ".sim") + " -o " + quotedPath(base + ".dxf") +
-                           " --landxml " + quotedPath(base + ".xml"));
+  const auto run = kestrel("import " + quotedPath(base + ".sim") + " -o " +
+                           quotedPath(base + ".dxf") + " --landxml " + quotedPath(base + ".xml"));
   EXPECT_EQ(run.status, 0) << run.out;
   return run.status == 0 && run.out.find("エラー無し") != std::string::npos;
 }
@@ -137,7 +147,8 @@ void expectSameSurvey(const Survey& before, const Survey& after) {
   for (const auto& [number, point] : before.points) {
     const auto found = after.points.find(number);
     ASSERT_NE(found, after.points.end()) << number;
-    EXPECT_EQ(found->second, point) << number;  // exactly: the writer's numbers read back as they were
+    EXPECT_EQ(found->second, point)
+        << number;  // exactly: the writer's numbers read back as they were
   }
   EXPECT_EQ(after.points.size(), before.points.size());
   EXPECT_EQ(after.lots, before.lots);
@@ -149,13 +160,15 @@ void expectRoundTrip(const TempDir& dir, const std::string& simBytes) {
   ASSERT_TRUE(import(dir, "first"));
   const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
   const std::string drawing = readBytes((dir.path() / "first.dxf").string());
-  const auto exported = kestrel("export " + path("first.dxf") + " --alignments " + path("first.xml") +
-                                " -o " + path("second.sim"));
+  const auto exported = kestrel("export " + path("first.dxf") + " --alignments " +
+                                path("first.xml") + " -o " + path("second.sim"));
   ASSERT_EQ(exported.status, 0) << exported.out;
   EXPECT_EQ(readBytes((dir.path() / "first.dxf").string()), drawing);  // the input is never written
   ASSERT_TRUE(import(dir, "second")) << readBytes((dir.path() / "second_Input.log").string());
-  expectSameSurvey(surveyOf((dir.path() / "first.dxf").string()), surveyOf((dir.path() / "second.dxf").string()));
-  expectSameAlignments(*civilOf((dir.path() / "first.xml").string()), *civilOf((dir.path() / "second.xml").string()));
+  expectSameSurvey(surveyOf((dir.path() / "first.dxf").string()),
+                   surveyOf((dir.path() / "second.dxf").string()));
+  expectSameAlignments(*civilOf((dir.path() / "first.xml").string()),
+                       *civilOf((dir.path() / "second.xml").string()));
 }
 
 TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
@@ -168,7 +181,8 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
        "A01,3,\"say \"\"hi\"\"\",120,210,5,\nA01,7,境界７,130.001,190.999,,\n"
        "A01,8,  blanks ,-0.0004,7,0,\nA99,\nD00,1,512-2,1,\nB01,1,P1,\nB01,2,x,\nB01,7,x,\nD99,\n"
        "D00,2,\"open,lot\",2,\nB01,3,x,\nB01,1,x,\nD99,\n"},
-      {"the example project: straights, clothoids and arcs turning both ways", readBytes(std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim")},
+      {"the example project: straights, clothoids and arcs turning both ways",
+       readBytes(std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim")},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -179,8 +193,9 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
 
 // An alignment as LandXML written by hand from an independent clothoid reference: the element
 // boundaries, tangent intersections and centres in "north east" order.
-std::string landXmlOf(const std::vector<std::pair<std::string, kestrel::testing::DesignedRoute>>& routes,
-                      const std::string& spiralType = "clothoid") {
+std::string landXmlOf(
+    const std::vector<std::pair<std::string, kestrel::testing::DesignedRoute>>& routes,
+    const std::string& spiralType = "clothoid") {
   using kestrel::testing::RefPose;
   auto text = [](long double north, long double east) {
     char out[96];
@@ -206,20 +221,26 @@ std::string landXmlOf(const std::vector<std::pair<std::string, kestrel::testing:
         xml += "<Line>" + ends + end + "</Line>\n";
       } else if (piece.type == 'R') {
         const long double side = piece.left ? 1.0L : -1.0L;
-        std::snprintf(attributes, sizeof attributes, "rot=\"%s\" radius=\"%.17Lg\"", rot, piece.endRadius);
+        std::snprintf(attributes, sizeof attributes, "rot=\"%s\" radius=\"%.17Lg\"", rot,
+                      piece.endRadius);
         xml += std::string("<Curve ") + attributes + ">" + ends + "<Center>" +
-               text(s.y + side * piece.endRadius * std::cos(s.heading), s.x - side * piece.endRadius * std::sin(s.heading)) +
+               text(s.y + side * piece.endRadius * std::cos(s.heading),
+                    s.x - side * piece.endRadius * std::sin(s.heading)) +
                "</Center>" + end + "</Curve>\n";
       } else {
         // Where the tangents at both ends meet.
         const long double cross = std::sin(e.heading - s.heading);
-        const long double t = ((e.x - s.x) * std::sin(e.heading) - (e.y - s.y) * std::cos(e.heading)) / cross;
+        const long double t =
+            ((e.x - s.x) * std::sin(e.heading) - (e.y - s.y) * std::cos(e.heading)) / cross;
         const RefPose pi{s.x + t * std::cos(s.heading), s.y + t * std::sin(s.heading), 0};
-        auto radius = [](long double r) { return r == 0 ? std::string("INF") : std::to_string(static_cast<double>(r)); };
+        auto radius = [](long double r) {
+          return r == 0 ? std::string("INF") : std::to_string(static_cast<double>(r));
+        };
         std::snprintf(attributes, sizeof attributes, "length=\"%.17Lg\" rot=\"%s\" spiType=\"%s\"",
                       piece.length, rot, spiralType.c_str());
-        xml += std::string("<Spiral ") + attributes + " radiusStart=\"" + radius(piece.startRadius) +
-               "\" radiusEnd=\"" + radius(piece.endRadius) + "\">" + ends + "<PI>" + at(pi) + "</PI>" + end + "</Spiral>\n";
+        xml += std::string("<Spiral ") + attributes + " radiusStart=\"" +
+               radius(piece.startRadius) + "\" radiusEnd=\"" + radius(piece.endRadius) + "\">" +
+               ends + "<PI>" + at(pi) + "</PI>" + end + "</Spiral>\n";
       }
     }
     xml += "</CoordGeom></Alignment>\n";
@@ -239,22 +260,27 @@ kestrel::testing::DesignedRoute curveRoute(bool left, kestrel::testing::RefPose 
 
 TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
   TempDir dir;
-  const auto loop = kestrel::testing::design(
-      {{'S', 60, 0, 0, 0, false}, {'R', 40 * 200 * std::numbers::pi / 180, 0, 40, 0, true}, {'S', 60, 0, 0, 0, false}},
-      {-30100, 48100, 0.3L});
+  const auto loop =
+      kestrel::testing::design({{'S', 60, 0, 0, 0, false},
+                                {'R', 40 * 200 * std::numbers::pi / 180, 0, 40, 0, true},
+                                {'S', 60, 0, 0, 0, false}},
+                               {-30100, 48100, 0.3L});
   // An egg (a clothoid between two radii), and an alignment that starts with a clothoid.
-  const auto egg = kestrel::testing::design(
-      {{'S', 30, 0, 0, 0, false}, {'R', 50, 0, 100, 0, true}, {'A', 96, 100, 300, 120, true},
-       {'R', 40, 0, 300, 0, true}, {'S', 30, 0, 0, 0, false}},
-      {-29900, 47900, 4.0L});
+  const auto egg = kestrel::testing::design({{'S', 30, 0, 0, 0, false},
+                                             {'R', 50, 0, 100, 0, true},
+                                             {'A', 96, 100, 300, 120, true},
+                                             {'R', 40, 0, 300, 0, true},
+                                             {'S', 30, 0, 0, 0, false}},
+                                            {-29900, 47900, 4.0L});
   const auto spiralFirst = kestrel::testing::design(
       {{'A', 50, 0, 200, 100, false}, {'R', 30, 0, 200, 0, false}, {'S', 40, 0, 0, 0, false}},
       {-29700, 47700, 1.0L});
-  const std::string xml = dir.write("by-hand.xml", landXmlOf({{"右カーブ", curveRoute(false, {-31700, 48200, 0.5L})},
-                                                           {"左カーブ", curveRoute(true, {-31500, 48400, 2.0L})},
-                                                           {"a 200° arc", loop},
-                                                           {"egg", egg},
-                                                           {"spiral first", spiralFirst}}));
+  const std::string xml =
+      dir.write("by-hand.xml", landXmlOf({{"右カーブ", curveRoute(false, {-31700, 48200, 0.5L})},
+                                          {"左カーブ", curveRoute(true, {-31500, 48400, 2.0L})},
+                                          {"a 200° arc", loop},
+                                          {"egg", egg},
+                                          {"spiral first", spiralFirst}}));
   const auto exported = kestrel("export --alignments " + quotedPath(xml) + " -o " +
                                 quotedPath((dir.path() / "hand.sim").string()));
   ASSERT_EQ(exported.status, 0) << exported.out;
@@ -276,12 +302,15 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
     OvDbDatabase empty;
     ASSERT_TRUE(saveDxf(empty, (dir.path() / "empty.dxf").string()));
   }
-  dir.write("lone.sim", "A00,\nA01,1,P1,10,20,1,\nA01,2,P2,10,30,,\nA01,3,P3,20,30,2,\nA99,\nD00,4,L,1,\nB01,1,x,\nB01,2,x,\nB01,3,x,\nD99,\n");
+  dir.write("lone.sim",
+            "A00,\nA01,1,P1,10,20,1,\nA01,2,P2,10,30,,\nA01,3,P3,20,30,2,\nA99,\nD00,4,L,1,\nB01,1,"
+            "x,\nB01,2,x,\nB01,3,x,\nD99,\n");
   ASSERT_EQ(kestrel("import " + path("lone.sim")).status, 0);
   {  // a point copied in CAD, record and all: its number is taken
     OvDbDatabase drawing;
     ASSERT_TRUE(openDxf((dir.path() / "lone.dxf").string(), drawing));
-    const OvDbObjectId copy = drawing.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{60, 50, 5}));
+    const OvDbObjectId copy =
+        drawing.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{60, 50, 5}));
     OvMapODTableRecord record;
     ASSERT_TRUE(drawing.objectDataTables().InitRecord("JSIMA_V3_Point", record));
     record.Value(0) = OvMapValue(int32_t{3});
@@ -299,15 +328,19 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   } rows[] = {
       {"export " + path("names.dxf") + " -o " + path("out.sim"), 5,
        "line 4: A01 of point 1 \"Café\": \"é\" (U+00E9) cannot be written in CP932"},
-      {"export " + path("cubic.xml") + " -o " + path("out.sim"), 2, "LandXML file's alignments are named with --alignments"},
+      {"export " + path("cubic.xml") + " -o " + path("out.sim"), 2,
+       "LandXML file's alignments are named with --alignments"},
       {"export --alignments " + path("cubic.xml") + " -o " + path("out.sim"), 5,
-       "alignment \"本線\": element 2 is a spiral of type \"cubic\"; SIMA routes hold straights, arcs and clothoids only"},
+       "alignment \"本線\": element 2 is a spiral of type \"cubic\"; SIMA routes hold straights, "
+       "arcs and clothoids only"},
       {"export " + path("empty.dxf") + " -o " + path("out.sim"), 3, "nothing to export"},
       {"export " + path("names.dxf") + " -o " + path("names.txt"), 2, "must end in .sim"},
-      {"export " + path("names.dxf") + " --zone 9 -o " + path("out.sim"), 2, "apply to a GIS dataset"},
+      {"export " + path("names.dxf") + " --zone 9 -o " + path("out.sim"), 2,
+       "apply to a GIS dataset"},
       {"export -o " + path("out.sim"), 2, "nothing named to export"},
       {"export " + path("lone.dxf") + " -o " + path("out.sim"), 0,
-       "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added there"},
+       "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added "
+       "there"},
       {"export " + path("copied.dxf") + " -o " + path("out.sim"), 0,
        "\"P3 copy\" (entity 21): its number is taken by an earlier point; written as 4"},
   };
@@ -319,8 +352,10 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
     EXPECT_EQ(std::filesystem::exists(dir.path() / "out.sim"), row.status == 0) << row.arguments;
   }
   // Replaced or kept: the same file in UTF-8 holds the character, in CP932 a "?".
-  for (const auto& [option, name] : {std::pair{"--replace-unmappable", "A01,1,Caf?,"}, std::pair{"--encoding utf-8", "A01,1,Café,"}}) {
-    ASSERT_EQ(kestrel("export " + path("names.dxf") + " " + option + " -o " + path("out.sim")).status, 0);
+  for (const auto& [option, name] : {std::pair{"--replace-unmappable", "A01,1,Caf?,"},
+                                     std::pair{"--encoding utf-8", "A01,1,Café,"}}) {
+    ASSERT_EQ(
+        kestrel("export " + path("names.dxf") + " " + option + " -o " + path("out.sim")).status, 0);
     EXPECT_NE(readBytes((dir.path() / "out.sim").string()).find(name), std::string::npos) << option;
   }
 }

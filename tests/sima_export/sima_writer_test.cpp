@@ -1,12 +1,13 @@
 // The SIMA text of export data, whole: records and field counts the import checks, CRLF, CP932,
 // quoting, and numbers that read back as the same double.
+#include "sima_export/sima_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "io/text_encoding.h"
-#include "sima_export/sima_writer.h"
 
 namespace {
 
@@ -21,9 +22,8 @@ SimaData sample() {
                  {3, "say \"hi\"", 1e-7, 12345678.5, 0.0}};
   data.lots = {{7, "512-2", true, {1, 2, 3}}, {8, "open", false, {3, 1}}};
   Route route{1, "本線", 3, 1000, {}};
-  route.points = {{1, 1000, Curve::Clothoid, 0, 150, 0, -300},
-                  {2, 1075, Curve::Arc, -300},
-                  {3, 1100.25}};
+  route.points = {
+      {1, 1000, Curve::Clothoid, 0, 150, 0, -300}, {2, 1075, Curve::Arc, -300}, {3, 1100.25}};
   data.routes = {route};
   return data;
 }
@@ -43,7 +43,8 @@ TEST(SimaWriter, WritesEverySeriesInTheFormTheImportReads) {
       "B01,2,\"a,b\",\r\nB03,1075,\r\nC01,0,-300,\r\nB01,3,\"say \"\"hi\"\"\",\r\nB03,1100.25,\r\n"
       "F99,\r\nZ00,\r\n";
   EXPECT_EQ(sink.text(), kestrel::io::encode(expected, Encoding::Cp932));
-  EXPECT_EQ(summary.lines, static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n')));
+  EXPECT_EQ(summary.lines,
+            static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n')));
 }
 
 TEST(SimaWriter, NumbersReadBackExactlyOrRoundedAsAsked) {
@@ -64,7 +65,9 @@ TEST(SimaWriter, TextTheEncodingLacksIsRefusedNamingTheRecordOrReplaced) {
   WriteSummary summary;
   const auto refused = writeSima(data, {}, sink, summary);
   EXPECT_EQ(refused.failure, kestrel::io::Failure::Content);
-  EXPECT_EQ(refused.message(), "line 4: A01 of point 1 \"line?break\": a text holds U+000A, which a SIMA line cannot hold");
+  EXPECT_EQ(
+      refused.message(),
+      "line 4: A01 of point 1 \"line?break\": a text holds U+000A, which a SIMA line cannot hold");
   data.points[0].name = "BP";
   EXPECT_EQ(writeSima(data, {}, sink, summary).message(),
             "line 13: D00 of lot 8 \"Café\": \"é\" (U+00E9) cannot be written in CP932");
