@@ -16,7 +16,7 @@ namespace kestrel::cli {
 
 // Major.minor: a field added is a minor step and readers of the same major version read it; a
 // field removed, renamed or given another meaning is a major step.
-inline constexpr const char* kSchemaVersion = "1.1";
+inline constexpr const char* kSchemaVersion = "1.2";
 
 // What every report starts with: the schema version, what the report is about ("import", "batch",
 // "scan", "error"), the exit status and its name ("imported", "partial", …).

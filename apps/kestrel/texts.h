@@ -51,6 +51,19 @@ enum class Text {
   GisDriverWithoutExtension,
   CrsUnknown,
   TargetSrsWithoutCrs,
+  // Usage errors of the export.
+  ExportNothingNamed,
+  ExportInputIsSima,
+  ExportInputIsLandXml,
+  ExportNoOutput,
+  ExportOutputNotSim,
+  OutputIsFolder,
+  ExportDrawingOption,
+  ExportGisOption,
+  ExportNeedsZone,
+  BadTolerance,
+  BadDecimals,
+  ExportInputUnreadable,
   // Ends of a run.
   NothingToImport,
   PathRejected,
@@ -62,6 +75,15 @@ enum class Text {
   LogWriteFailed,
   ChildFailed,
   GisUnavailable,
+  // Ends of an export.
+  NothingToExport,
+  NothingToExportDrawing,
+  SpiralOfType,
+  SpiralOfOneRadius,
+  ElementsDoNotJoin,
+  NoPointNumberLeft,
+  UnwritableText,
+  UnwritableTextCp932,
   // Warnings.
   SiteCreated,
   LayerAdded,
@@ -71,10 +93,23 @@ enum class Text {
   ZoneFromFile,
   NoCrs,
   GdalWarning,
+  // Warnings of the export.
+  AlignmentEmpty,
+  StraightsJoined,
+  EntityNotFinite,
+  PointRenumbered,
+  ArcSegments,
+  PointAdded,
+  NumberUnusable,
+  FeatureRenumbered,
+  FeaturesLeftOut,
+  SimaCharactersReplaced,
+  MoreWarnings,
   // Words, progress and the batch summary.
   None,
   Reading,
   BatchSummary,
+  ExportSummary,
   // Help.
   HelpUsage,
   HelpCommands,
@@ -85,6 +120,8 @@ enum class Text {
   HelpScanCommand,
   HelpImportUsage,
   HelpScanUsage,
+  HelpExportCommand,
+  HelpExportUsage,
   HelpGlobalOptions,
   HelpHelp,
   HelpVersion,
@@ -95,6 +132,7 @@ enum class Text {
   StatusUsage,
   StatusNothing,
   StatusPartial,
+  StatusRefused,
 };
 
 // The text as the table holds it, "{0}" marks and all.
