@@ -383,7 +383,7 @@ DecodedText decode(std::string_view bytes, EncodingChoice choice) {
   return decoded;
 }
 
-std::string encode(std::string_view utf8, Encoding encoding) {
+std::string encode(std::string_view utf8, Encoding encoding, Unmappable* unmappable) {
   if (encoding == Encoding::Utf8) return std::string(utf8);
   const Cp932Encoder& encoder = cp932Encoder();
   if (!encoder.available) return std::string(utf8);
@@ -393,6 +393,11 @@ std::string encode(std::string_view utf8, Encoding encoding) {
   std::string out(size, '\0');
   char* put = out.data();
   IconvEncoder fallback;
+  auto lost = [&](std::size_t at, std::size_t length) {
+    *put++ = '?';
+    if (unmappable == nullptr) return;
+    if (unmappable->count++ == 0) unmappable->first.assign(utf8.substr(at, length));
+  };
   std::size_t i = 0;
   while (i < size) {
     if (data[i] < 0x80 && encoder.asciiIsIdentity) {
@@ -401,7 +406,7 @@ std::string encode(std::string_view utf8, Encoding encoding) {
     }
     const std::size_t length = sequenceLength(data + i, size - i);
     if (length == 0) {  // not UTF-8: one "?" for the byte
-      *put++ = '?';
+      lost(i, 1);
       ++i;
       continue;
     }
@@ -409,7 +414,7 @@ std::string encode(std::string_view utf8, Encoding encoding) {
     uint16_t code = codePoint < 0x10000 ? encoder.bytesOf[codePoint] : kAskIconv;
     if (code == kAskIconv) code = fallback.encode(codePoint);
     if (code == kAskIconv) {  // a character CP932 lacks: one "?" for the whole sequence
-      *put++ = '?';
+      lost(i, length);
     } else if (code < 0x100) {
       *put++ = static_cast<char>(code);
     } else {

@@ -46,8 +46,15 @@ DecodedText decode(std::string_view bytes, EncodingChoice choice);
 // The reason given for an encoding the caller chose rather than had detected.
 inline constexpr std::string_view kChosenEncodingReason = "chosen, not detected";
 
+// What an encoding could not hold: how many characters became "?", and the first of them (its
+// UTF-8 text, or the byte as read when the text was not UTF-8 there).
+struct Unmappable {
+  std::size_t count = 0;
+  std::string first;
+};
+
 // UTF-8 text in the given encoding: unchanged for UTF-8; for CP932 every character that CP932
-// cannot hold becomes "?".
-std::string encode(std::string_view utf8, Encoding encoding);
+// cannot hold becomes "?", counted in `unmappable` when given.
+std::string encode(std::string_view utf8, Encoding encoding, Unmappable* unmappable = nullptr);
 
 }  // namespace kestrel::io

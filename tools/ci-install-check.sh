@@ -2,7 +2,8 @@
 # Installs a built tree into a temporary prefix and uses it as an outsider would: a C99 program
 # built through find_package(Kestrel) and through pkg-config, the installed host on the example
 # (finding its module relative to itself) with a GIS output, GDAL reading a SIMA file through the
-# installed driver, then the Debian package: its contents, its declared dependencies, and the host
+# installed driver, the example's drawing and alignments exported back to SIMA and imported again,
+# then the Debian package: its contents, its declared dependencies, and the host
 # run from the unpacked package.
 #   tools/ci-install-check.sh [BUILD_DIR]   (default build/release, built already)
 set -euo pipefail
@@ -37,6 +38,10 @@ cmp "$work/road_Input.log" "$src/examples/road.expected.log" || fail "installed 
 "$prefix/bin/kestrel" import -q --overwrite "$work/road.sim" -f GPKG --zone 9
 [[ $(ogrinfo -ro -so "$work/road.gpkg" points) == *"Feature Count: "[1-9]* ]] ||
   fail "installed host: no points in its GeoPackage"
+"$prefix/bin/kestrel" export -q "$work/road.dxf" --alignments "$work/road.xml" -o "$work/back.sim"
+"$prefix/bin/kestrel" import -q "$work/back.sim" || fail "installed host: the exported SIMA file does not import"
+grep -q "^A01," "$work/back.sim" && grep -q "^F00," "$work/back.sim" ||
+  fail "installed host: the export holds no points or routes"
 plugin=$(find "$prefix" -name ogr_SIMA.so)
 [ -n "$plugin" ] || fail "ogr_SIMA.so is not installed"
 [[ $(GDAL_DRIVER_PATH=$(dirname "$plugin") ogrinfo -ro -so -oo ZONE=9 "$work/road.sim" points) == \
@@ -45,9 +50,13 @@ for f in "$prefix/share/man/man1/kestrel.1.gz" "$prefix/share/bash-completion/co
   [ -s "$f" ] || fail "missing $f"
 done
 bash -n "$prefix/share/bash-completion/completions/kestrel" || fail "the bash completion is no valid script"
-# Both are written from the option tables: the GIS options are in them.
-zgrep -qF '\-\-t\-srs' "$prefix/share/man/man1/kestrel.1.gz" || fail "the manual page lacks --t-srs"
-grep -qF -- '--t-srs' "$prefix/share/bash-completion/completions/kestrel" || fail "the completion lacks --t-srs"
+# Both are written from the option tables: the GIS and the export options are in them.
+for option in t-srs all-entities; do
+  zgrep -qF "\\-\\-${option//-/\\-}" "$prefix/share/man/man1/kestrel.1.gz" ||
+    fail "the manual page lacks --$option"
+  grep -qF -- "--$option" "$prefix/share/bash-completion/completions/kestrel" ||
+    fail "the completion lacks --$option"
+done
 
 # The Debian package.
 (cd "$build" && rm -f kestrel_*.deb && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }

@@ -1,5 +1,6 @@
 // kestrel: the command line host. Loads the import module, answers its dialogs from options,
-// runs the command "Kestrel" and saves what it made.
+// runs the command "Kestrel" and saves what it made; writes drawings, alignments and GIS layers
+// back to SIMA.
 #include <malloc.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "apps/kestrel/exit_status.h"
+#include "apps/kestrel/export_command.h"
 #include "apps/kestrel/import_command.h"
 #include "apps/kestrel/options.h"
 
@@ -28,8 +30,10 @@ struct CommandEntry {
 std::vector<CommandEntry> commandEntries() {
   static cli::ImportOptions importOptions;
   static cli::ScanOptions scanOptions;
+  static cli::ExportOptions exportOptions;
   return {{[] { return cli::importCommand(importOptions); }, cli::runImportCommand},
-          {[] { return cli::scanCommand(scanOptions); }, cli::runScanCommand}};
+          {[] { return cli::scanCommand(scanOptions); }, cli::runScanCommand},
+          {[] { return cli::exportCommand(exportOptions); }, cli::runExportCommand}};
 }
 
 std::vector<cli::Command> commandTables() {

@@ -201,7 +201,7 @@ void writeManualPage(std::ostream& out, const std::vector<Command>& commands, co
   const Language en = Language::English;
   out << ".TH KESTREL 1 \"\" \"kestrel " << version << "\" \"User Commands\"\n"
       << ".SH NAME\nkestrel \\- import SIMA survey files into a DXF drawing, LandXML and an import "
-         "log\n"
+         "log, and export drawings, alignments and GIS layers back to SIMA\n"
       << ".SH SYNOPSIS\n";
   for (const Command& command : commands) out << roff(say(en, command.usage)) << "\n.br\n";
   out << ".SH DESCRIPTION\n"
@@ -214,6 +214,8 @@ void writeManualPage(std::ostream& out, const std::vector<Command>& commands, co
       << "to a temporary file and renamed into place; an input is never written. A folder given\n"
       << "as input stands for every *.sim file in it; several files are imported in parallel,\n"
       << "each independently.\n"
+      << "kestrel export writes the survey points and lots of a drawing or a GIS dataset and the\n"
+      << "alignments of a LandXML file as one SIMA file (CP932 or UTF\\-8, CRLF).\n"
       << "Messages are Japanese unless \\-\\-lang en is given.\n";
   for (const Command& command : commands) {
     std::string heading(command.name);
@@ -271,7 +273,8 @@ void writeBashCompletion(std::ostream& out, const std::vector<Command>& commands
         << "      if [[ $cur == -* ]]; then\n"
         << "        COMPREPLY=($(compgen -W \"" << joined(names, " ") << "\" -- \"$cur\"))\n"
         << "      else\n"
-        << "        COMPREPLY=($(compgen -f -X '!*.[sS][iI][mM]' -- \"$cur\")";
+        << "        COMPREPLY=($(compgen -f "
+        << (command.operandCompletes == "any" ? "" : "-X '!*.[sS][iI][mM]' ") << "-- \"$cur\")";
     if (command.operandCompletes == "dir") out << " $(compgen -d -- \"$cur\")";
     out << ")\n      fi ;;\n";
   }

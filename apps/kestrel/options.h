@@ -32,7 +32,7 @@ struct Command {
   Text summary;
   Text usage;
   std::vector<Option> options;
-  std::string_view operandCompletes;  // "file" or "dir" for the operands
+  std::string_view operandCompletes;  // "file" or "dir" (*.sim files), "any" (every file)
 };
 
 // -h, --help: sets `wanted`.

@@ -14,6 +14,8 @@ std::string_view outcomeOf(int status) {
       return "nothing_to_import";
     case kUsage:
       return "usage_error";
+    case kRefused:
+      return "refused";
     default:
       return "failed";
   }

@@ -51,6 +51,19 @@ enum class Text {
   GisDriverWithoutExtension,
   CrsUnknown,
   TargetSrsWithoutCrs,
+  // Usage errors of the export.
+  ExportNothingNamed,
+  ExportInputIsSima,
+  ExportInputIsLandXml,
+  ExportNoOutput,
+  ExportOutputNotSim,
+  OutputIsFolder,
+  ExportDrawingOption,
+  ExportGisOption,
+  ExportNeedsZone,
+  BadTolerance,
+  BadDecimals,
+  ExportInputUnreadable,
   // Ends of a run.
   NothingToImport,
   PathRejected,
@@ -63,6 +76,15 @@ enum class Text {
   LineLimitReached,
   ChildFailed,
   GisUnavailable,
+  // Ends of an export.
+  NothingToExport,
+  NothingToExportDrawing,
+  SpiralOfType,
+  SpiralOfOneRadius,
+  ElementsDoNotJoin,
+  NoPointNumberLeft,
+  UnwritableText,
+  UnwritableTextCp932,
   // Warnings.
   SiteCreated,
   LayerAdded,
@@ -72,10 +94,23 @@ enum class Text {
   ZoneFromFile,
   NoCrs,
   GdalWarning,
+  // Warnings of the export.
+  AlignmentEmpty,
+  StraightsJoined,
+  EntityNotFinite,
+  PointRenumbered,
+  ArcSegments,
+  PointAdded,
+  NumberUnusable,
+  FeatureRenumbered,
+  FeaturesLeftOut,
+  SimaCharactersReplaced,
+  MoreWarnings,
   // Words, progress and the batch summary.
   None,
   Reading,
   BatchSummary,
+  ExportSummary,
   // Help.
   HelpUsage,
   HelpCommands,
@@ -86,6 +121,8 @@ enum class Text {
   HelpScanCommand,
   HelpImportUsage,
   HelpScanUsage,
+  HelpExportCommand,
+  HelpExportUsage,
   HelpGlobalOptions,
   HelpHelp,
   HelpVersion,
@@ -96,6 +133,7 @@ enum class Text {
   StatusUsage,
   StatusNothing,
   StatusPartial,
+  StatusRefused,
 };
 
 // The text as the table holds it, "{0}" marks and all.

@@ -45,6 +45,9 @@ struct AlignmentEntity {
   double startCurvature = 0.0;
   double endCurvature = 0.0;
   PlanPoint tangentIntersection;
+  // The kind of spiral a file named (LandXML's spiType); empty for a clothoid. The model
+  // evaluates every spiral as a clothoid: the name is kept so that what cannot be one is known.
+  std::string spiralType;
 
   // Point `along` metres from the entity's start (0 ≤ along ≤ length), with the direction there.
   void evaluate(double along, PlanPoint& point, double& direction) const;

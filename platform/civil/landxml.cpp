@@ -132,7 +132,8 @@ void writeEntity(pugi::xml_node geometry, const AlignmentEntity& entity) {
       setNumber(spiral, "radiusStart", entity.startRadius);
       setNumber(spiral, "radiusEnd", entity.endRadius);
       spiral.append_attribute("rot").set_value(entity.turnsLeft ? "ccw" : "cw");
-      spiral.append_attribute("spiType").set_value("clothoid");
+      spiral.append_attribute("spiType").set_value(
+          entity.spiralType.empty() ? "clothoid" : entity.spiralType.c_str());
       addPoint(spiral, "Start", entity.start);
       addPoint(spiral, "PI", entity.tangentIntersection);
       addPoint(spiral, "End", entity.end);
@@ -260,6 +261,8 @@ AlignmentEntity readSpiral(pugi::xml_node node) {
   spiral.tangentIntersection = pointChild(node, "PI");
   spiral.end = pointChild(node, "End");
   spiral.turnsLeft = rotationLeft(node);
+  if (const std::string_view type = node.attribute("spiType").value(); type != "clothoid")
+    spiral.spiralType = type;
   spiral.length = numberAttribute(node, "length");
   spiral.startRadius = std::abs(numberAttribute(node, "radiusStart"));
   spiral.endRadius = std::abs(numberAttribute(node, "radiusEnd"));

@@ -211,6 +211,20 @@ TEST(KestrelCli, UsageErrorsInBothLanguagesBeforeAnyOutput) {
        "--alignments: cannot be read: @no.xml"},
       {"scan", "読み込むファイルを指定してください", "no input file given"},
       {"scan @in.sim @has.sim", "@has.sim: 余分な引数です", "@has.sim: unexpected argument"},
+      {"export -o @out.sim", "書き出すものを指定してください", "nothing named to export"},
+      {"export @has.dxf", "-o OUT.sim で指定してください", "name the SIMA file to write with -o"},
+      {"export @in.sim -o @out.sim", "@in.sim: すでに SIMA ファイルです", "@in.sim: a SIMA file already"},
+      {"export @has.dxf -o @x.txt", "@x.txt: 出力の名前は", "@x.txt: the output's name must end in .sim"},
+      {"export @has.dxf -o @has.sim", "@has.sim: すでにあります (置き換えるには --overwrite)",
+       "@has.sim: already exists (use --overwrite to replace it)"},
+      {"export @has.dxf -o @nowhere/x.sim", "@nowhere/x.sim: 出力先のフォルダーがありません",
+       "@nowhere/x.sim: the output's folder does not exist"},
+      {"export @has.dxf -o @out.sim --zone 9", "--zone、--epsg、--number-field と --name-field は",
+       "--zone, --epsg, --number-field and --name-field apply to a GIS dataset input"},
+      {"export @notes.txt -o @out.sim", "@notes.txt: GIS データは平面直角座標に変換します",
+       "@notes.txt: a GIS dataset is reprojected into plane coordinates"},
+      {"export @has.dxf -o @out.sim --tolerance -1", "--tolerance -1: 0 以上の数",
+       "--tolerance -1: expected a number of at least 0"},
   };
   auto filled = [&](std::string text) {
     for (auto p = text.find('@'); p != std::string::npos; p = text.find('@', p + at.size()))
@@ -238,10 +252,11 @@ TEST(KestrelCli, VersionAndHelpWithTheExitStatuses) {
   EXPECT_EQ(version.status, 0);
   EXPECT_TRUE(std::regex_match(version.out, std::regex("kestrel [0-9]+\\.[0-9]+\\.[0-9]+\n")))
       << version.out;
-  for (const char* arguments : {"--help", "--lang en --help", "import --help", "scan --lang en -h"}) {
+  for (const char* arguments :
+       {"--help", "--lang en --help", "import --help", "scan --lang en -h", "export --help"}) {
     const Result help = run(arguments, false);
     EXPECT_EQ(help.status, 0) << arguments;
-    for (const char* status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  ", "\n  4  "})
+    for (const char* status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  ", "\n  4  ", "\n  5  "})
       EXPECT_NE(help.out.find(status), std::string::npos) << arguments << ": " << status;
   }
 }

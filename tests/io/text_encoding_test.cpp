@@ -208,11 +208,21 @@ TEST(Encode, Cp932BytesOfTheLogsCharacters) {
             "\x8D\xC0\x95\x57\x81\x40\x81\x68\x8D\x73\x96\xDA a\n");
 }
 
-TEST(Encode, CharactersCp932LacksBecomeQuestionMarks) {
-  EXPECT_EQ(encode("a\xF0\x9F\x98\x80" "b", Encoding::Cp932), "a?b");  // an emoji
-  EXPECT_EQ(encode("a" + kReplacement + "b", Encoding::Cp932), "a?b");
-  EXPECT_EQ(encode("\xC3\xA9t\xC3\xA9", Encoding::Cp932), "?t?");  // é
-  EXPECT_EQ(encode("a\xFF" "b", Encoding::Cp932), "a?b");  // not UTF-8 at all
+TEST(Encode, CharactersCp932LacksBecomeQuestionMarksAndAreCounted) {
+  const struct {
+    std::string text, encoded, first;
+    std::size_t count;
+  } rows[] = {{"a\xF0\x9F\x98\x80" "b", "a?b", "\xF0\x9F\x98\x80", 1},  // an emoji
+              {"a" + kReplacement + "b", "a?b", kReplacement, 1},
+              {"\xC3\xA9t\xC3\xA9", "?t?", "\xC3\xA9", 2},  // é
+              {"a\xFF" "b", "a?b", "\xFF", 1},                  // not UTF-8 at all
+              {"座標 a", "\x8D\xC0\x95\x57 a", "", 0}};
+  for (const auto& row : rows) {
+    Unmappable unmappable;
+    EXPECT_EQ(encode(row.text, Encoding::Cp932, &unmappable), row.encoded);
+    EXPECT_EQ(unmappable.count, row.count) << row.text;
+    EXPECT_EQ(unmappable.first, row.first) << row.text;
+  }
 }
 
 // The encoder answers from a table; iconv, one character at a time, is the reference.

@@ -1,0 +1,366 @@
+// SIMA written by `kestrel export` and read back by `kestrel import`: the same points, lots and
+// alignment geometry as before, a log without errors, and the refusals with their exit statuses.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <numbers>
+
+#include "platform/civil/landxml.h"
+#include "platform/drawing/object_data.h"
+#include "platform/dxf/dxf_groups.h"
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
+#include "tests/civil/reference_curves.h"
+#include "tests/support/run_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using kestrel::testing::quotedPath;
+using kestrel::testing::readBytes;
+using kestrel::testing::TempDir;
+
+constexpr double kAlignmentTolerance = 1e-6;
+
+struct SurveyPoint {
+  std::string name;
+  double x = 0, y = 0, z = 0;
+  bool operator==(const SurveyPoint&) const = default;
+};
+
+struct SurveyLot {
+  int number = 0;
+  std::string name;
+  bool closed = false;
+  std::vector<std::pair<double, double>> vertices;
+  bool operator==(const SurveyLot&) const = default;
+};
+
+// The survey points and lots of a drawing the import made, read from its records and entity
+// groups (not through the exporter's own reading).
+struct Survey {
+  std::map<int, SurveyPoint> points;
+  std::vector<SurveyLot> lots;
+};
+
+Survey surveyOf(const std::string& dxf) {
+  OvDbDatabase drawing;
+  EXPECT_TRUE(openDxf(dxf, drawing)) << dxf;
+  Survey survey;
+  const OvMapODTables& tables = drawing.objectDataTables();
+  for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
+    const auto& raw = static_cast<const OvDbRawEntity&>(drawing.entityAt(i));
+    const OvMapODTableRecord* record = nullptr;
+    tables.forEachRecordOf(i,
+                           [&](const OvMapODTable&, const OvMapODTableRecord& r) { record = &r; });
+    if (record == nullptr) continue;
+    const std::string type = record->Value(2).StrValue();
+    std::map<int, std::vector<double>> values;  // x, y, z and flags by group code
+    for (const auto& group : parseDxfGroups(raw.fileText))
+      if (group.code == 10 || group.code == 20 || group.code == 30 || group.code == 70)
+        values[group.code].push_back(std::stod(std::string(group.value)));
+    if (type == "座標") {
+      survey.points[record->Value(0).Int32Value()] = {record->Value(1).StrValue(), values[10].at(0),
+                                                      values[20].at(0), values[30].at(0)};
+    } else if (type == "画地") {
+      SurveyLot lot{record->Value(0).Int32Value(),
+                    record->Value(1).StrValue(),
+                    (static_cast<int>(values[70].at(0)) & 1) != 0,
+                    {}};
+      for (std::size_t v = 0; v < values[10].size(); ++v)
+        lot.vertices.emplace_back(values[10][v], values[20][v]);
+      survey.lots.push_back(lot);
+    }
+  }
+  return survey;
+}
+
+std::unique_ptr<ovcivil::CivilDocument> civilOf(const std::string& xml) {
+  auto document = std::make_unique<ovcivil::CivilDocument>();
+  EXPECT_TRUE(ovcivil::openLandXml(xml, *document)) << xml;
+  return document;
+}
+
+const ovcivil::Alignment* findAlignment(const ovcivil::CivilDocument& document,
+                                        const std::string& name) {
+  for (const auto& site : document.sites())
+    for (const auto& alignment : site.alignments)
+      if (alignment.name == name) return &alignment;
+  return nullptr;
+}
+
+double distance(ovcivil::PlanPoint a, ovcivil::PlanPoint b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+// Every alignment of `before` again in `after`: each element's start, end and length, and the
+// points at every metre of station, as the civil model evaluates them.
+void expectSameAlignments(const ovcivil::CivilDocument& before,
+                          const ovcivil::CivilDocument& after) {
+  for (const auto& site : before.sites())
+    for (const auto& original : site.alignments) {
+      SCOPED_TRACE(original.name);
+      const ovcivil::Alignment* again = findAlignment(after, original.name);
+      ASSERT_NE(again, nullptr);
+      EXPECT_DOUBLE_EQ(again->startingStation, original.startingStation);
+      EXPECT_NEAR(again->length(), original.length(), kAlignmentTolerance);
+      double station = original.startingStation;
+      for (const auto& entity : original.entities) {
+        ovcivil::PlanPoint start, end;
+        ASSERT_EQ(again->pointAtStation(station, 0.0, start), ovcivil::kOk);
+        ASSERT_EQ(again->pointAtStation(station + entity.length, 0.0, end), ovcivil::kOk);
+        EXPECT_LT(distance(start, entity.start), kAlignmentTolerance) << station;
+        EXPECT_LT(distance(end, entity.end), kAlignmentTolerance) << station;
+        station += entity.length;
+      }
+      if (again->entities.size() == original.entities.size()) {
+        for (std::size_t i = 0; i < original.entities.size(); ++i)
+          EXPECT_NEAR(again->entities[i].length, original.entities[i].length, kAlignmentTolerance)
+              << i;
+      }
+      for (double s = original.startingStation; s <= original.startingStation + original.length();
+           s += 1.0) {
+        ovcivil::PlanPoint a, b;
+        ASSERT_EQ(original.pointAtStation(s, 0.0, a), ovcivil::kOk);
+        ASSERT_EQ(again->pointAtStation(s, 0.0, b), ovcivil::kOk);
+        ASSERT_LT(distance(a, b), kAlignmentTolerance) << "station " << s;
+      }
+    }
+}
+
+kestrel::testing::HostResult kestrel(const std::string& arguments) {
+  return kestrel::testing::runHost(arguments, true);
+}
+
+// Imports dir/name.sim to dir/name.dxf and dir/name.xml; false when the import found errors.
+bool import(const TempDir& dir, const std::string& name) {
+  const std::string base = (dir.path() / name).string();
+  const auto run = kestrel("import " + quotedPath(base + ".sim") + " -o " +
+                           quotedPath(base + ".dxf") + " --landxml " + quotedPath(base + ".xml"));
+  EXPECT_EQ(run.status, 0) << run.out;
+  return run.status == 0 && run.out.find("エラー無し") != std::string::npos;
+}
+
+// The lots with their vertices as points, which any point at that place may stand for.
+void expectSameSurvey(const Survey& before, const Survey& after) {
+  for (const auto& [number, point] : before.points) {
+    const auto found = after.points.find(number);
+    ASSERT_NE(found, after.points.end()) << number;
+    EXPECT_EQ(found->second, point)
+        << number;  // exactly: the writer's numbers read back as they were
+  }
+  EXPECT_EQ(after.points.size(), before.points.size());
+  EXPECT_EQ(after.lots, before.lots);
+}
+
+// A SIMA file's round trip, with the alignments of its routes.
+void expectRoundTrip(const TempDir& dir, const std::string& simBytes) {
+  dir.write("first.sim", simBytes);
+  ASSERT_TRUE(import(dir, "first"));
+  const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
+  const std::string drawing = readBytes((dir.path() / "first.dxf").string());
+  const auto exported = kestrel("export " + path("first.dxf") + " --alignments " +
+                                path("first.xml") + " -o " + path("second.sim"));
+  ASSERT_EQ(exported.status, 0) << exported.out;
+  EXPECT_EQ(readBytes((dir.path() / "first.dxf").string()), drawing);  // the input is never written
+  ASSERT_TRUE(import(dir, "second")) << readBytes((dir.path() / "second_Input.log").string());
+  expectSameSurvey(surveyOf((dir.path() / "first.dxf").string()),
+                   surveyOf((dir.path() / "second.dxf").string()));
+  expectSameAlignments(*civilOf((dir.path() / "first.xml").string()),
+                       *civilOf((dir.path() / "second.xml").string()));
+}
+
+TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
+  const struct {
+    const char* name;
+    std::string sim;
+  } rows[] = {
+      {"names that need quoting, a point without elevation, open and closed lots",
+       "G00,03,t,\nA00,\nA01,1,P1,100.5,200.25,3.0,\nA01,2,\"名前,コンマ\",110.125,205.5,4.25,\n"
+       "A01,3,\"say \"\"hi\"\"\",120,210,5,\nA01,7,境界７,130.001,190.999,,\n"
+       "A01,8,  blanks ,-0.0004,7,0,\nA99,\nD00,1,512-2,1,\nB01,1,P1,\nB01,2,x,\nB01,7,x,\nD99,\n"
+       "D00,2,\"open,lot\",2,\nB01,3,x,\nB01,1,x,\nD99,\n"},
+      {"the example project: straights, clothoids and arcs turning both ways",
+       readBytes(std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim")},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir dir;
+    expectRoundTrip(dir, row.sim);
+  }
+}
+
+// An alignment as LandXML written by hand from an independent clothoid reference: the element
+// boundaries, tangent intersections and centres in "north east" order.
+std::string landXmlOf(
+    const std::vector<std::pair<std::string, kestrel::testing::DesignedRoute>>& routes,
+    const std::string& spiralType = "clothoid") {
+  using kestrel::testing::RefPose;
+  auto text = [](long double north, long double east) {
+    char out[96];
+    std::snprintf(out, sizeof out, "%.17Lg %.17Lg", north, east);
+    return std::string(out);
+  };
+  auto at = [&](const RefPose& p) { return text(p.y, p.x); };
+  std::string xml =
+      "<?xml version=\"1.0\"?>\n<LandXML xmlns=\"http://www.landxml.org/schema/LandXML-1.2\" "
+      "version=\"1.2\" date=\"2024-05-01\" time=\"09:00:00\"><Units><Metric linearUnit=\"meter\" "
+      "areaUnit=\"squareMeter\" volumeUnit=\"cubicMeter\"/></Units><Alignments name=\"site\">\n";
+  for (const auto& [name, route] : routes) {
+    xml += "<Alignment name=\"" + name + "\" staStart=\"500\" length=\"0\"><CoordGeom>\n";
+    for (std::size_t i = 0; i < route.pieces.size(); ++i) {
+      const auto& piece = route.pieces[i];
+      const RefPose& s = route.poses[i];
+      const RefPose& e = route.poses[i + 1];
+      const std::string ends = "<Start>" + at(s) + "</Start>";
+      const std::string end = "<End>" + at(e) + "</End>";
+      const char* rot = piece.left ? "ccw" : "cw";
+      char attributes[160];
+      if (piece.type == 'S') {
+        xml += "<Line>" + ends + end + "</Line>\n";
+      } else if (piece.type == 'R') {
+        const long double side = piece.left ? 1.0L : -1.0L;
+        std::snprintf(attributes, sizeof attributes, "rot=\"%s\" radius=\"%.17Lg\"", rot,
+                      piece.endRadius);
+        xml += std::string("<Curve ") + attributes + ">" + ends + "<Center>" +
+               text(s.y + side * piece.endRadius * std::cos(s.heading),
+                    s.x - side * piece.endRadius * std::sin(s.heading)) +
+               "</Center>" + end + "</Curve>\n";
+      } else {
+        // Where the tangents at both ends meet.
+        const long double cross = std::sin(e.heading - s.heading);
+        const long double t =
+            ((e.x - s.x) * std::sin(e.heading) - (e.y - s.y) * std::cos(e.heading)) / cross;
+        const RefPose pi{s.x + t * std::cos(s.heading), s.y + t * std::sin(s.heading), 0};
+        auto radius = [](long double r) {
+          return r == 0 ? std::string("INF") : std::to_string(static_cast<double>(r));
+        };
+        std::snprintf(attributes, sizeof attributes, "length=\"%.17Lg\" rot=\"%s\" spiType=\"%s\"",
+                      piece.length, rot, spiralType.c_str());
+        xml += std::string("<Spiral ") + attributes + " radiusStart=\"" +
+               radius(piece.startRadius) + "\" radiusEnd=\"" + radius(piece.endRadius) + "\">" +
+               ends + "<PI>" + at(pi) + "</PI>" + end + "</Spiral>\n";
+      }
+    }
+    xml += "</CoordGeom></Alignment>\n";
+  }
+  return xml + "</Alignments></LandXML>\n";
+}
+
+kestrel::testing::DesignedRoute curveRoute(bool left, kestrel::testing::RefPose start) {
+  // Straight, clothoid A 100 to R 200, arc of 80 m, clothoid A 120 back to a straight, straight.
+  return kestrel::testing::design({{'S', 100, 0, 0, 0, false},
+                                   {'A', 50, 0, 200, 100, left},
+                                   {'R', 80, 0, 200, 0, left},
+                                   {'A', 72, 200, 0, 120, left},
+                                   {'S', 120, 0, 0, 0, false}},
+                                  start);
+}
+
+TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
+  TempDir dir;
+  const auto loop =
+      kestrel::testing::design({{'S', 60, 0, 0, 0, false},
+                                {'R', 40 * 200 * std::numbers::pi / 180, 0, 40, 0, true},
+                                {'S', 60, 0, 0, 0, false}},
+                               {-30100, 48100, 0.3L});
+  // An egg (a clothoid between two radii), and an alignment that starts with a clothoid.
+  const auto egg = kestrel::testing::design({{'S', 30, 0, 0, 0, false},
+                                             {'R', 50, 0, 100, 0, true},
+                                             {'A', 96, 100, 300, 120, true},
+                                             {'R', 40, 0, 300, 0, true},
+                                             {'S', 30, 0, 0, 0, false}},
+                                            {-29900, 47900, 4.0L});
+  const auto spiralFirst = kestrel::testing::design(
+      {{'A', 50, 0, 200, 100, false}, {'R', 30, 0, 200, 0, false}, {'S', 40, 0, 0, 0, false}},
+      {-29700, 47700, 1.0L});
+  const std::string xml =
+      dir.write("by-hand.xml", landXmlOf({{"右カーブ", curveRoute(false, {-31700, 48200, 0.5L})},
+                                          {"左カーブ", curveRoute(true, {-31500, 48400, 2.0L})},
+                                          {"a 200° arc", loop},
+                                          {"egg", egg},
+                                          {"spiral first", spiralFirst}}));
+  const auto exported = kestrel("export --alignments " + quotedPath(xml) + " -o " +
+                                quotedPath((dir.path() / "hand.sim").string()));
+  ASSERT_EQ(exported.status, 0) << exported.out;
+  const std::string sim = readBytes((dir.path() / "hand.sim").string());
+  for (const char* name : {"BP", "KA1-1", "KE1-1", "KE1-2", "KA1-2", "EP", "BC1", "SP1-1", "EC1"})
+    EXPECT_NE(sim.find(std::string(",") + name + ","), std::string::npos) << name;
+  ASSERT_TRUE(import(dir, "hand"));
+  expectSameAlignments(*civilOf(xml), *civilOf((dir.path() / "hand.xml").string()));
+}
+
+// What cannot be written, or need not be, gives one clear line and its exit status; a refused
+// export leaves no file.
+TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
+  TempDir dir;
+  const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
+  dir.write("names.sim", "A00,\nA01,1,Café,1,2,3,\nA01,2,P2,1,3,4,\nA99,\n");
+  // A lone Latin letter in otherwise ASCII text reads as CP932 half-width kana: say it is UTF-8.
+  ASSERT_EQ(kestrel("import --encoding utf-8 " + path("names.sim")).status, 0);
+  {
+    OvDbDatabase empty;
+    ASSERT_TRUE(saveDxf(empty, (dir.path() / "empty.dxf").string()));
+  }
+  dir.write("lone.sim",
+            "A00,\nA01,1,P1,10,20,1,\nA01,2,P2,10,30,,\nA01,3,P3,20,30,2,\nA99,\nD00,4,L,1,\nB01,1,"
+            "x,\nB01,2,x,\nB01,3,x,\nD99,\n");
+  ASSERT_EQ(kestrel("import " + path("lone.sim")).status, 0);
+  {  // a point copied in CAD, record and all: its number is taken
+    OvDbDatabase drawing;
+    ASSERT_TRUE(openDxf((dir.path() / "lone.dxf").string(), drawing));
+    const OvDbObjectId copy =
+        drawing.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{60, 50, 5}));
+    OvMapODTableRecord record;
+    ASSERT_TRUE(drawing.objectDataTables().InitRecord("JSIMA_V3_Point", record));
+    record.Value(0) = OvMapValue(int32_t{3});
+    record.Value(1) = OvMapValue("P3 copy");
+    record.Value(2) = OvMapValue("座標");
+    ASSERT_TRUE(drawing.objectDataTables().AddRecord("JSIMA_V3_Point", copy, record));
+    ASSERT_TRUE(saveDxf(drawing, (dir.path() / "copied.dxf").string()));
+  }
+  const auto start = kestrel::testing::RefPose{0, 0, 0};
+  dir.write("cubic.xml", landXmlOf({{"本線", curveRoute(false, start)}}, "cubic"));
+  const struct {
+    std::string arguments;
+    int status;
+    const char* says;
+  } rows[] = {
+      {"export " + path("names.dxf") + " -o " + path("out.sim"), 5,
+       "line 4: A01 of point 1 \"Café\": \"é\" (U+00E9) cannot be written in CP932"},
+      {"export " + path("cubic.xml") + " -o " + path("out.sim"), 2,
+       "LandXML file's alignments are named with --alignments"},
+      {"export --alignments " + path("cubic.xml") + " -o " + path("out.sim"), 5,
+       "alignment \"本線\": element 2 is a spiral of type \"cubic\"; SIMA routes hold straights, "
+       "arcs and clothoids only"},
+      {"export " + path("empty.dxf") + " -o " + path("out.sim"), 3, "nothing to export"},
+      {"export " + path("names.dxf") + " -o " + path("names.txt"), 2, "must end in .sim"},
+      {"export " + path("names.dxf") + " --zone 9 -o " + path("out.sim"), 2,
+       "apply to a GIS dataset"},
+      {"export -o " + path("out.sim"), 2, "nothing named to export"},
+      {"export " + path("lone.dxf") + " -o " + path("out.sim"), 0,
+       "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added "
+       "there"},
+      {"export " + path("copied.dxf") + " -o " + path("out.sim"), 0,
+       "\"P3 copy\" (entity 21): its number is taken by an earlier point; written as 4"},
+  };
+  for (const auto& row : rows) {
+    std::filesystem::remove(dir.path() / "out.sim");
+    const auto run = kestrel(row.arguments + " --lang en");
+    EXPECT_EQ(run.status, row.status) << row.arguments << "\n" << run.out;
+    EXPECT_NE(run.out.find(row.says), std::string::npos) << run.out;
+    EXPECT_EQ(std::filesystem::exists(dir.path() / "out.sim"), row.status == 0) << row.arguments;
+  }
+  // Replaced or kept: the same file in UTF-8 holds the character, in CP932 a "?".
+  for (const auto& [option, name] : {std::pair{"--replace-unmappable", "A01,1,Caf?,"},
+                                     std::pair{"--encoding utf-8", "A01,1,Café,"}}) {
+    ASSERT_EQ(
+        kestrel("export " + path("names.dxf") + " " + option + " --overwrite -o " + path("out.sim"))
+            .status,
+        0);
+    EXPECT_NE(readBytes((dir.path() / "out.sim").string()).find(name), std::string::npos) << option;
+  }
+}
+
+}  // namespace
