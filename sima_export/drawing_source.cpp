@@ -151,10 +151,10 @@ struct Record {
 Record recordOf(const OvMapODTables& tables, std::size_t index, const Columns& columns) {
   Record found;
   if (columns.table == nullptr) return found;
-  tables.forEachRecordOf(index, [&](const OvMapODTable& table, const OvMapODTableRecord& record) {
+  tables.forEachRecordOf(index, [&](const OvMapODTable& table, const OvMapODRecordView& record) {
     if (found.found || &table != columns.table) return;
-    found = {true, record.Value(columns.number).Int32Value(), record.Value(columns.name).StrValue(),
-             record.Value(columns.type).StrValue()};
+    found = {true, record.Int32Value(columns.number), std::string(record.TextValue(columns.name)),
+             std::string(record.TextValue(columns.type))};
   });
   return found;
 }

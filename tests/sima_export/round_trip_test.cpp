@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <optional>
 
 #include "platform/civil/landxml.h"
 #include "platform/drawing/object_data.h"
@@ -51,21 +52,23 @@ Survey surveyOf(const std::string& dxf) {
   const OvMapODTables& tables = drawing.objectDataTables();
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
     const auto& raw = static_cast<const OvDbRawEntity&>(drawing.entityAt(i));
-    const OvMapODTableRecord* record = nullptr;
-    tables.forEachRecordOf(i,
-                           [&](const OvMapODTable&, const OvMapODTableRecord& r) { record = &r; });
-    if (record == nullptr) continue;
-    const std::string type = record->Value(2).StrValue();
+    std::optional<std::pair<int, std::string>> record;  // number and name
+    std::string type;
+    tables.forEachRecordOf(i, [&](const OvMapODTable&, const OvMapODRecordView& r) {
+      record = {r.Int32Value(0), std::string(r.TextValue(1))};
+      type = r.TextValue(2);
+    });
+    if (!record) continue;
     std::map<int, std::vector<double>> values;  // x, y, z and flags by group code
     for (const auto& group : parseDxfGroups(raw.fileText))
       if (group.code == 10 || group.code == 20 || group.code == 30 || group.code == 70)
         values[group.code].push_back(std::stod(std::string(group.value)));
     if (type == "座標") {
-      survey.points[record->Value(0).Int32Value()] = {record->Value(1).StrValue(), values[10].at(0),
-                                                      values[20].at(0), values[30].at(0)};
+      survey.points[record->first] = {record->second, values[10].at(0), values[20].at(0),
+                                      values[30].at(0)};
     } else if (type == "画地") {
-      SurveyLot lot{record->Value(0).Int32Value(),
-                    record->Value(1).StrValue(),
+      SurveyLot lot{record->first,
+                    record->second,
                     (static_cast<int>(values[70].at(0)) & 1) != 0,
                     {}};
       for (std::size_t v = 0; v < values[10].size(); ++v)
@@ -307,6 +310,7 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
             "A00,\nA01,1,P1,10,20,1,\nA01,2,P2,10,30,,\nA01,3,P3,20,30,2,\nA99,\nD00,4,L,1,\nB01,1,"
             "x,\nB01,2,x,\nB01,3,x,\nD99,\n");
   ASSERT_EQ(kestrel("import " + path("lone.sim")).status, 0);
+  std::string copyHandle;  // the warning names the copy by its handle
   {  // a point copied in CAD, record and all: its number is taken
     OvDbDatabase drawing;
     ASSERT_TRUE(openDxf((dir.path() / "lone.dxf").string(), drawing));
@@ -319,13 +323,14 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
     record.Value(2) = OvMapValue("座標");
     ASSERT_TRUE(drawing.objectDataTables().AddRecord("JSIMA_V3_Point", copy, record));
     ASSERT_TRUE(saveDxf(drawing, (dir.path() / "copied.dxf").string()));
+    copyHandle = dxfHandleText(drawing.entityAt(drawing.entityCount() - 1).handle());
   }
   const auto start = kestrel::testing::RefPose{0, 0, 0};
   dir.write("cubic.xml", landXmlOf({{"本線", curveRoute(false, start)}}, "cubic"));
   const struct {
     std::string arguments;
     int status;
-    const char* says;
+    std::string says;
   } rows[] = {
       {"export " + path("names.dxf") + " -o " + path("out.sim"), 5,
        "line 4: A01 of point 1 \"Café\": \"é\" (U+00E9) cannot be written in CP932"},
@@ -343,7 +348,8 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
        "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added "
        "there"},
       {"export " + path("copied.dxf") + " -o " + path("out.sim"), 0,
-       "\"P3 copy\" (entity 21): its number is taken by an earlier point; written as 4"},
+       "\"P3 copy\" (entity " + copyHandle +
+           "): its number is taken by an earlier point; written as 4"},
   };
   for (const auto& row : rows) {
     std::filesystem::remove(dir.path() / "out.sim");
