@@ -426,15 +426,7 @@ Command exportCommand(ExportOptions& o) {
                   "replace the output if it already exists",
                   {},
                   raise(o.overwrite)});
-  rows.push_back({"--lang",
-                  "LANG",
-                  "メッセージの言語",
-                  "message language",
-                  {"ja", "en"},
-                  [&o](const std::string& value) {
-                    o.language = value == "en" ? Language::English : Language::Japanese;
-                    return std::optional<Problem>();
-                  }});
+  rows.push_back(languageOption(o.language));
   rows.push_back({"--json",
                   "",
                   "結果を JSON で出力する (失敗も。docs/kestrel-report.schema.json)",
@@ -454,14 +446,9 @@ Command exportCommand(ExportOptions& o) {
 int runExportCommand(const std::vector<std::string>& arguments, Language language) {
   ExportOptions o;
   o.language = language;
-  const bool json = wantsJson(arguments);
   const Command command = exportCommand(o);
-  if (auto problem = parseArguments(arguments, command.options, o.inputs))
-    return reportFailure(kUsage, *problem, language, json);
-  if (o.help) {
-    writeHelp(std::cout, command, o.language);
-    return kImported;
-  }
+  if (auto ended = parseCommand(arguments, command, o.inputs, o.help, o.language, language))
+    return *ended;
   return Export(o).run();
 }
 

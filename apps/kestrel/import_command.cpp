@@ -251,15 +251,7 @@ Command importCommand(ImportOptions& o) {
                   "and in --json",
                   {},
                   raise(o.tolerant)});
-  rows.push_back({"--lang",
-                  "LANG",
-                  "メッセージの言語",
-                  "message language",
-                  {"ja", "en"},
-                  [&o](const std::string& value) {
-                    o.language = value == "en" ? Language::English : Language::Japanese;
-                    return std::optional<Problem>();
-                  }});
+  rows.push_back(languageOption(o.language));
   rows.push_back({"--json",
                   "",
                   "結果を JSON で出力する (失敗も。docs/kestrel-report.schema.json)",
@@ -389,12 +381,8 @@ int runImportCommand(const std::vector<std::string>& arguments, Language languag
   o.language = language;
   const bool json = wantsJson(arguments);
   const Command command = importCommand(o);
-  if (auto problem = parseArguments(arguments, command.options, o.inputs))
-    return reportFailure(kUsage, *problem, language, json);
-  if (o.help) {
-    writeHelp(std::cout, command, o.language);
-    return kImported;
-  }
+  if (auto ended = parseCommand(arguments, command, o.inputs, o.help, o.language, language))
+    return *ended;
   if (o.inputs.empty())
     return reportFailure(kUsage, Problem{Text::MissingInput, {}}, language, json);
 
@@ -415,6 +403,18 @@ int runImportCommand(const std::vector<std::string>& arguments, Language languag
   if (const int status = openSession(o, session, problem); status != kImported)
     return reportFailure(status, *problem, language, json);
   return batch ? importBatch(session, plans, o) : importOne(session, plans.front(), o);
+}
+
+std::optional<int> parseCommand(const std::vector<std::string>& arguments, const Command& command,
+                                std::vector<std::string>& operands, const bool& help,
+                                const Language& shown, Language language) {
+  if (auto problem = parseArguments(arguments, command.options, operands))
+    return reportFailure(kUsage, *problem, language, wantsJson(arguments));
+  if (help) {
+    writeHelp(std::cout, command, shown);
+    return kImported;
+  }
+  return std::nullopt;
 }
 
 int reportFailure(int status, const Problem& problem, Language language, bool json) {

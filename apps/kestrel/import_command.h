@@ -30,4 +30,11 @@ int runScanCommand(const std::vector<std::string>& arguments, Language language)
 // report of kind "error" on stdout. Returns `status`.
 int reportFailure(int status, const Problem& problem, Language language, bool json);
 
+// Parses a command's arguments into its options and `operands`. Returns the exit status when the
+// command ends there (a usage error told, or --help printed in the language the options chose),
+// nothing when it goes on. `help` and `shown` are the options the parse sets.
+std::optional<int> parseCommand(const std::vector<std::string>& arguments, const Command& command,
+                                std::vector<std::string>& operands, const bool& help,
+                                const Language& shown, Language language);
+
 }  // namespace kestrel::cli

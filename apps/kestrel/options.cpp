@@ -70,6 +70,13 @@ std::string roff(std::string_view text) {
 
 }  // namespace
 
+Option languageOption(Language& language, std::string_view japanese, std::string_view english) {
+  return {"--lang", "LANG", japanese, english, {"ja", "en"}, [&language](const std::string& value) {
+            language = value == "en" ? Language::English : Language::Japanese;
+            return std::optional<Problem>();
+          }};
+}
+
 Option helpOption(bool& wanted) {
   return {"-h,--help",
           "",

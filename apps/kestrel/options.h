@@ -37,6 +37,9 @@ struct Command {
 
 // -h, --help: sets `wanted`.
 Option helpOption(bool& wanted);
+// --lang ja|en: sets `language`; the help texts given.
+Option languageOption(Language& language, std::string_view japanese = "メッセージの言語",
+                      std::string_view english = "message language");
 
 // The option's longest name ("--output" of "-o,--output").
 std::string_view longName(const Option& option);

@@ -33,15 +33,7 @@ Command scanCommand(ScanOptions& o) {
                     o.tolerant = true;
                     return std::optional<Problem>();
                   }});
-  rows.push_back({"--lang",
-                  "LANG",
-                  "ラベルとメッセージの言語",
-                  "label and message language",
-                  {"ja", "en"},
-                  [&o](const std::string& value) {
-                    o.language = value == "en" ? Language::English : Language::Japanese;
-                    return std::optional<Problem>();
-                  }});
+  rows.push_back(languageOption(o.language, "ラベルとメッセージの言語", "label and message language"));
   rows.push_back({"--json", "", "JSON で出力する", "print JSON", {}, [&o](const std::string&) {
                     o.json = true;
                     return std::optional<Problem>();
@@ -55,12 +47,8 @@ int runScanCommand(const std::vector<std::string>& arguments, Language language)
   o.language = language;
   const bool json = wantsJson(arguments);
   const Command command = scanCommand(o);
-  if (auto problem = parseArguments(arguments, command.options, o.files))
-    return reportFailure(kUsage, *problem, language, json);
-  if (o.help) {
-    writeHelp(std::cout, command, o.language);
-    return kImported;
-  }
+  if (auto ended = parseCommand(arguments, command, o.files, o.help, o.language, language))
+    return *ended;
   if (o.files.empty())
     return reportFailure(kUsage, Problem{Text::MissingInput, {}}, language, json);
   if (o.files.size() > 1)
