@@ -134,7 +134,7 @@ OutputFile gisOutput(const std::string& path, const std::string& option,
 }
 
 std::optional<Problem> planGis(const ImportOptions& o, const std::vector<std::string>& inputs,
-                               GisPlan& plan) {
+                               bool batch, GisPlan& plan) {
   std::vector<std::string> drawings;
   std::vector<std::string> paths;
   for (const std::string& output : o.outputs)
@@ -172,12 +172,15 @@ std::optional<Problem> planGis(const ImportOptions& o, const std::vector<std::st
   if (perInput) paths = {""};  // the driver named: no path needed to find it
   std::string answer;
   std::string failure;
-  runInChildren(
-      1, 1, [&](std::size_t) { return askGisLibrary(o, paths, zoneFiles); },
-      [&](std::size_t, std::optional<std::string> bytes, const std::string& why) {
-        if (bytes) answer = *bytes;
-        failure = why;
-      });
+  if (!batch)
+    answer = askGisLibrary(o, paths, zoneFiles);
+  else
+    runInChildren(
+        1, 1, [&](std::size_t) { return askGisLibrary(o, paths, zoneFiles); },
+        [&](std::size_t, std::optional<std::string> bytes, const std::string& why) {
+          if (bytes) answer = *bytes;
+          failure = why;
+        });
   std::vector<gis::OutputFormat> formats;
   bool targetKnown = false;
   bool epsgKnown = false;

@@ -1,9 +1,11 @@
 // The command line host's GIS outputs: every -o that is not the drawing (.dxf), and with -f and no
 // -o a dataset per input named after it, written through libkestrel_gis.so and GDAL in a CRS from
 // --zone, --datum, --epsg or the zone the file names, reprojected by --t-srs.
-// What only GDAL can tell (formats, CRS names, the zones files name) is asked in a child process
-// while the plan is checked, so that a usage error comes before any work; the host loads the
-// library itself on a thread of its own while a file is imported (GisPreparation).
+// What only GDAL can tell (formats, CRS names, the zones files name) is asked while the plan is
+// checked, so that a usage error comes before any work: of the library loaded into the host when
+// one file is imported (it writes that file's outputs), else in a child process, since the host
+// forks a child per file and no open PROJ database should be carried across. A file's GDAL set-up
+// runs on a thread of its own while the file is imported (GisPreparation).
 #pragma once
 
 #include <map>
@@ -28,8 +30,9 @@ struct GisPlan {
 
 // Checks the GIS options of a run of `inputs`: a GIS option with no GIS output, two drawings, the
 // format of every output, the CRS named; fills `plan`. The problem when something is wrong.
+// `batch`: the files are imported in child processes of their own.
 std::optional<Problem> planGis(const ImportOptions& options, const std::vector<std::string>& inputs,
-                               GisPlan& plan);
+                               bool batch, GisPlan& plan);
 
 // A GIS output of `format` at `path`, with the files it may make.
 OutputFile gisOutput(const std::string& path, const std::string& option,
