@@ -44,21 +44,26 @@ class JsonOut {
   }
 
   // A JSON string: quotes, backslashes and control characters escaped, the rest as it is (UTF-8).
+  // Runs of characters that need no escape are copied whole.
   void string(std::string_view text) {
     text_.push_back('"');
-    for (const char c : text) {
+    std::size_t copied = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+      const char c = text[at];
       const auto byte = static_cast<unsigned char>(c);
-      if (c == '"' || c == '\\') {
+      if (c != '"' && c != '\\' && byte >= 0x20) continue;
+      text_.append(text.substr(copied, at - copied));
+      copied = at + 1;
+      if (byte >= 0x20) {
         text_.push_back('\\');
         text_.push_back(c);
-      } else if (byte < 0x20) {
+      } else {
         char buffer[8];
         std::snprintf(buffer, sizeof buffer, "\\u%04x", byte);
         text_.append(buffer);
-      } else {
-        text_.push_back(c);
       }
     }
+    text_.append(text.substr(copied));
     text_.push_back('"');
   }
 

@@ -105,6 +105,13 @@ class GisWriter {
   virtual bool knowsCrs(const std::string& text) = 0;
   // The names of the layers a dataset may have, in the order they are written.
   virtual std::vector<std::string> layerNames() = 0;
+  // Does ahead what a first write() in `driver`'s format (or `path`'s) from EPSG:`sourceEpsg` (0:
+  // none) to `targetSrs` (empty: none) spends before its first feature: GDAL's drivers registered,
+  // PROJ's database opened and the transformation looked up. Nothing is kept but GDAL's and PROJ's
+  // own caches, and a failure is left for write() to report; it may run on a thread of its own
+  // while the caller does something else.
+  virtual void prepare(const std::string& path, const std::string& driver, int sourceEpsg,
+                       const std::string& targetSrs) = 0;
   // Writes every layer that has features, through a temporary folder beside `path` whose files
   // are renamed into place at the end. A format that holds one layer per file gets one file per
   // layer, named after `path` with "_<layer>" before the extension.

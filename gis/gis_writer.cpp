@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "gis/crs.h"
 #include "gis/gdal_messages.h"
@@ -213,6 +215,85 @@ std::string crsUrn(const OGRSpatialReference* reference) {
   return std::string("urn:ogc:def:crs:EPSG::") + code;
 }
 
+// The spatial reference of what is written and the transformation to it (null: none).
+struct Crs {
+  std::unique_ptr<OGRSpatialReference> reference;
+  std::unique_ptr<OGRCoordinateTransformation> transform;
+};
+
+// The data's CRS from its EPSG code (0: none), transformed to `targetSrs` (empty: not); false
+// with the reason when GDAL cannot make it.
+bool setUpCrs(int epsg, const std::string& targetSrs, Crs& crs, std::string& error) {
+  if (epsg != 0 && (crs.reference = spatialReference(epsg)) == nullptr) {
+    error = "GDAL does not know EPSG:" + std::to_string(epsg);
+    return false;
+  }
+  if (targetSrs.empty()) return true;
+  if (crs.reference == nullptr) {
+    error = "the data has no coordinate reference system to transform from";
+    return false;
+  }
+  std::unique_ptr<OGRSpatialReference> target = spatialReference(targetSrs, error);
+  if (target == nullptr) return false;
+  crs.transform.reset(OGRCreateCoordinateTransformation(crs.reference.get(), target.get()));
+  if (crs.transform == nullptr) {
+    error = "no transformation to " + targetSrs;
+    return false;
+  }
+  crs.reference = std::move(target);
+  return true;
+}
+
+// Writes the layers of a GeoJSON output into `folder`, one file each named after `name`. Two
+// threads take the layers in turn: transforming and formatting a large layer take about as long
+// as its import, and the points and the lots are of a size. PROJ's objects are not shared between
+// threads, so the second one makes its own transformation and has GDAL's warnings of its own
+// (`helperWarnings`). The first failing layer's reason in `error`.
+bool writeGeoJsonLayers(const SurveySource& source, const fs::path& folder, const std::string& name,
+                        const Crs& crs, int epsg, const std::string& targetSrs,
+                        std::vector<std::string>& helperWarnings, std::string& error) {
+  const std::string urn = crsUrn(crs.reference.get());
+  const std::vector<LayerSpec>& specs = layerSpecs();
+  std::vector<std::string> errors(specs.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  // `detail`: GDAL's last failure on the thread added to the reason (the calling thread's is
+  // added by the caller).
+  auto writeLayers = [&](OGRCoordinateTransformation* transform, const GdalMessages* detail) {
+    for (std::size_t index; !failed && (index = next++) < specs.size();) {
+      const LayerSpec& spec = specs[index];
+      const std::string file = (folder / layerFileName(name, spec.name)).string();
+      std::string& why = errors[index];
+      std::unique_ptr<GeoJsonFile> json;
+      const bool gathered = gatherLayer(source, index, false, kBatchSize, [&](Layer& batch) {
+        if (transform != nullptr && !transformLayer(batch, *transform, why)) return false;
+        if (json == nullptr) json = std::make_unique<GeoJsonFile>(file, spec, urn);
+        json->add(batch);
+        return true;
+      });
+      if (gathered && (json == nullptr || json->finish(why))) continue;
+      if (detail != nullptr && !detail->failures.empty()) why += ": " + detail->failures.back();
+      failed = true;
+    }
+  };
+  std::thread helper([&] {
+    GdalMessages messages;
+    Crs own;
+    std::string ignored;  // made once already; if not again, the calling thread does it all
+    if (crs.transform != nullptr && !setUpCrs(epsg, targetSrs, own, ignored)) return;
+    writeLayers(own.transform.get(), &messages);
+    helperWarnings = std::move(messages.warnings);
+  });
+  writeLayers(crs.transform.get(), nullptr);
+  helper.join();
+  for (const std::string& why : errors)
+    if (!why.empty()) {
+      error = why;
+      return false;
+    }
+  return true;
+}
+
 class Writer : public GisWriter {
  public:
   ZoneInFile findZone(const std::string& path, const std::string& encoding) override {
@@ -253,6 +334,15 @@ class Writer : public GisWriter {
     return names;
   }
 
+  void prepare(const std::string& path, const std::string& driverName, int epsg,
+               const std::string& targetSrs) override {
+    GdalMessages messages;
+    if (!isGeoJson(path, driverName)) registerDrivers();
+    Crs crs;
+    std::string error;
+    setUpCrs(epsg, targetSrs, crs, error);
+  }
+
   io::Result write(const SurveySource& source, const std::string& path,
                    const std::string& driverName, int epsg, const std::string& targetSrs,
                    GisReport& report) override {
@@ -274,24 +364,19 @@ class Writer : public GisWriter {
     const bool curves = !geoJson && hasCapability(*driver, GDAL_DCAP_CURVE_GEOMETRIES);
     const bool oneLayerPerFile = geoJson || !hasCapability(*driver, GDAL_DCAP_MULTIPLE_VECTOR_LAYERS);
 
-    std::unique_ptr<OGRSpatialReference> reference;
-    if (epsg != 0 && (reference = spatialReference(epsg)) == nullptr)
-      return fail("GDAL does not know EPSG:" + std::to_string(epsg));
-    std::unique_ptr<OGRCoordinateTransformation> transform;
-    if (!targetSrs.empty()) {
-      if (reference == nullptr)
-        return fail("the data has no coordinate reference system to transform from");
-      std::unique_ptr<OGRSpatialReference> target = spatialReference(targetSrs, error);
-      if (target == nullptr) return fail(error);
-      transform.reset(OGRCreateCoordinateTransformation(reference.get(), target.get()));
-      if (transform == nullptr) return fail("no transformation to " + targetSrs);
-      reference = std::move(target);
-    }
+    Crs crs;
+    if (!setUpCrs(epsg, targetSrs, crs, error)) return fail(error);
+    std::unique_ptr<OGRSpatialReference>& reference = crs.reference;
+    std::unique_ptr<OGRCoordinateTransformation>& transform = crs.transform;
 
     const fs::path target(path);
     StagingFolder staging(target);
     if (staging.path().empty())
       return io::failedWithErrno(io::Failure::Write, target.parent_path().string());
+    std::vector<std::string> helperWarnings;  // GDAL's on the GeoJSON writer's second thread
+    if (geoJson && !writeGeoJsonLayers(source, staging.path(), target.filename().string(), crs,
+                                       epsg, targetSrs, helperWarnings, error))
+      return fail(error);
     const CPLStringList options = layerOptions(name);
     std::unique_ptr<GDALDataset> dataset;
     // Closing writes what GDAL still holds; anything it then reports is a failure of the file.
@@ -303,21 +388,15 @@ class Writer : public GisWriter {
     };
     // A layer at a time, a batch of features at a time: each batch is transformed in one call
     // and written; layers are made when their first batch comes, so empty ones are left out.
-    for (std::size_t index = 0; index < layerSpecs().size(); ++index) {
+    for (std::size_t index = 0; !geoJson && index < layerSpecs().size(); ++index) {
       const LayerSpec& spec = layerSpecs()[index];
       const fs::path file =
           staging.path() / (oneLayerPerFile ? layerFileName(target.filename().string(), spec.name)
                                             : target.filename().string());
-      std::unique_ptr<GeoJsonFile> json;
       OGRLayer* out = nullptr;
       bool transaction = false;
       const bool gathered = gatherLayer(source, index, curves, kBatchSize, [&](Layer& batch) {
         if (transform != nullptr && !transformLayer(batch, *transform, error)) return false;
-        if (geoJson) {
-          if (json == nullptr) json = std::make_unique<GeoJsonFile>(file.string(), spec, crsUrn(reference.get()));
-          json->add(batch);
-          return true;
-        }
         if (out == nullptr) {
           if (dataset == nullptr) {
             dataset.reset(driver->Create(file.string().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
@@ -333,7 +412,6 @@ class Writer : public GisWriter {
         return writeFeatures(*out, batch, curves, error);
       });
       if (!gathered) return fail(error);
-      if (json != nullptr && !json->finish(error)) return fail(error);
       if (transaction && dataset->CommitTransaction() != OGRERR_NONE)
         return fail(std::string("layer ") + spec.name + ": the transaction cannot be committed");
       if (oneLayerPerFile && dataset != nullptr && !close()) return fail(error);
@@ -342,6 +420,7 @@ class Writer : public GisWriter {
     if (!staging.moveInto(target.parent_path(), report.written, error))
       return io::failed(io::Failure::Write, path, error);
     report.warnings.insert(report.warnings.end(), messages.warnings.begin(), messages.warnings.end());
+    report.warnings.insert(report.warnings.end(), helperWarnings.begin(), helperWarnings.end());
     return {};
   }
 };

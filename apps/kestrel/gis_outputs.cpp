@@ -99,7 +99,30 @@ std::optional<Problem> formatProblem(const gis::OutputFormat& format, const std:
   }
 }
 
+bool isGis(const OutputFile& out) { return out.format == "GIS"; }
+
 }  // namespace
+
+GisPreparation::GisPreparation(const std::vector<OutputFile>& outputs, const ImportOptions& o) {
+  std::vector<std::string> paths;
+  for (const OutputFile& out : outputs)
+    if (isGis(out)) paths.push_back(out.path);
+  if (paths.empty()) return;
+  gis::CrsOptions crs;
+  crs.zone = o.zone;
+  crs.datum = o.jgd2000 ? gis::Datum::Jgd2000 : gis::Datum::Jgd2011;
+  crs.epsg = o.epsg;
+  // The zone a file names is known after its import only (read in the encoding the import found).
+  const int epsg = gis::sourceEpsg(crs, 0);
+  thread_ = std::thread([paths = std::move(paths), driver = o.gisDriver, epsg,
+                         targetSrs = epsg != 0 ? o.targetSrs : std::string()] {
+    std::string path;
+    std::string reason;
+    gis::GisWriter* writer = gisWriter(path, reason);
+    if (writer == nullptr) return;  // said when the outputs are written
+    for (const std::string& output : paths) writer->prepare(output, driver, epsg, targetSrs);
+  });
+}
 
 OutputFile gisOutput(const std::string& path, const std::string& option,
                      const gis::OutputFormat& format, const std::vector<std::string>& layerNames) {
@@ -111,7 +134,7 @@ OutputFile gisOutput(const std::string& path, const std::string& option,
 }
 
 std::optional<Problem> planGis(const ImportOptions& o, const std::vector<std::string>& inputs,
-                               GisPlan& plan) {
+                               bool batch, GisPlan& plan) {
   std::vector<std::string> drawings;
   std::vector<std::string> paths;
   for (const std::string& output : o.outputs)
@@ -149,12 +172,15 @@ std::optional<Problem> planGis(const ImportOptions& o, const std::vector<std::st
   if (perInput) paths = {""};  // the driver named: no path needed to find it
   std::string answer;
   std::string failure;
-  runInChildren(
-      1, 1, [&](std::size_t) { return askGisLibrary(o, paths, zoneFiles); },
-      [&](std::size_t, std::optional<std::string> bytes, const std::string& why) {
-        if (bytes) answer = *bytes;
-        failure = why;
-      });
+  if (!batch)
+    answer = askGisLibrary(o, paths, zoneFiles);
+  else
+    runInChildren(
+        1, 1, [&](std::size_t) { return askGisLibrary(o, paths, zoneFiles); },
+        [&](std::size_t, std::optional<std::string> bytes, const std::string& why) {
+          if (bytes) answer = *bytes;
+          failure = why;
+        });
   std::vector<gis::OutputFormat> formats;
   bool targetKnown = false;
   bool epsgKnown = false;
@@ -197,12 +223,12 @@ std::optional<Problem> planGis(const ImportOptions& o, const std::vector<std::st
 std::optional<Problem> writeGisOutputs(std::vector<OutputFile>& outputs, const ImportOptions& o,
                                        const gis::SurveySource& source, const std::string& input,
                                        const std::string& encoding,
-                                       std::vector<Problem>& warnings) {
-  if (std::none_of(outputs.begin(), outputs.end(),
-                   [](const OutputFile& out) { return out.format == "GIS"; }))
-    return std::nullopt;
-  // The memory the import freed goes back to the system before GDAL's libraries come in.
+                                       std::vector<Problem>& warnings,
+                                       GisPreparation& preparation) {
+  if (std::none_of(outputs.begin(), outputs.end(), isGis)) return std::nullopt;
+  // The memory the import freed goes back to the system before the outputs are made.
   malloc_trim(0);
+  preparation.wait();
   std::string path;
   std::string reason;
   gis::GisWriter* writer = gisWriter(path, reason);
@@ -223,7 +249,7 @@ std::optional<Problem> writeGisOutputs(std::vector<OutputFile>& outputs, const I
                                {input, std::to_string(named.zone), std::to_string(epsg),
                                 std::to_string(named.line), named.text}});
   for (OutputFile& out : outputs) {
-    if (out.format != "GIS") continue;
+    if (!isGis(out)) continue;
     gis::GisReport report;
     if (const io::Result written =
             writer->write(source, out.path, o.gisDriver, epsg, o.targetSrs, report);

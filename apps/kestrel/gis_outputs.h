@@ -1,14 +1,17 @@
 // The command line host's GIS outputs: every -o that is not the drawing (.dxf), and with -f and no
 // -o a dataset per input named after it, written through libkestrel_gis.so and GDAL in a CRS from
 // --zone, --datum, --epsg or the zone the file names, reprojected by --t-srs.
-// GDAL never loads into the host before the import: what only it can tell (formats, CRS names,
-// the zones files name) is asked in a child process while the plan is checked, and the library is
-// loaded into the host after the import, once the run's freed memory has gone back to the system.
+// What only GDAL can tell (formats, CRS names, the zones files name) is asked while the plan is
+// checked, so that a usage error comes before any work: of the library loaded into the host when
+// one file is imported (it writes that file's outputs), else in a child process, since the host
+// forks a child per file and no open PROJ database should be carried across. A file's GDAL set-up
+// runs on a thread of its own while the file is imported (GisPreparation).
 #pragma once
 
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "apps/kestrel/import_plan.h"
@@ -27,12 +30,32 @@ struct GisPlan {
 
 // Checks the GIS options of a run of `inputs`: a GIS option with no GIS output, two drawings, the
 // format of every output, the CRS named; fills `plan`. The problem when something is wrong.
+// `batch`: the files are imported in child processes of their own.
 std::optional<Problem> planGis(const ImportOptions& options, const std::vector<std::string>& inputs,
-                               GisPlan& plan);
+                               bool batch, GisPlan& plan);
 
 // A GIS output of `format` at `path`, with the files it may make.
 OutputFile gisOutput(const std::string& path, const std::string& option,
                      const gis::OutputFormat& format, const std::vector<std::string>& layerNames);
+
+// The GIS library made ready for a file's GIS outputs while the file is imported: loading GDAL's
+// many libraries, registering its drivers and setting up PROJ's transformation take about as long
+// as a large file's import and need nothing from it, so they run on a thread of their own from
+// before the import until writeGisOutputs() waits for it. Nothing is started without GIS outputs.
+class GisPreparation {
+ public:
+  GisPreparation(const std::vector<OutputFile>& outputs, const ImportOptions& options);
+  ~GisPreparation() { wait(); }
+  GisPreparation(const GisPreparation&) = delete;
+  GisPreparation& operator=(const GisPreparation&) = delete;
+
+  void wait() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+};
 
 // Writes the GIS outputs among `outputs` of a file just imported, each one's `files` set to what
 // it made; what the CRS was taken from and GDAL's warnings go to `warnings`. The problem when the
@@ -40,6 +63,7 @@ OutputFile gisOutput(const std::string& path, const std::string& option,
 std::optional<Problem> writeGisOutputs(std::vector<OutputFile>& outputs,
                                        const ImportOptions& options,
                                        const gis::SurveySource& source, const std::string& input,
-                                       const std::string& encoding, std::vector<Problem>& warnings);
+                                       const std::string& encoding, std::vector<Problem>& warnings,
+                                       GisPreparation& preparation);
 
 }  // namespace kestrel::cli

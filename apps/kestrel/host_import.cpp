@@ -307,6 +307,7 @@ FileOutcome importFile(Session& session, const FilePlan& plan, const ImportOptio
   windowing.progressHook = [&progress](int percent) { progress.show(percent); };
   auto* stack =
       dynamic_cast<ovrx::CommandStack*>(ovrx::systemRegistry().at("ORVO_REGISTERED_COMMANDS"));
+  GisPreparation gis(plan.outputs, o);
   const bool invoked = stack != nullptr && stack->invoke("Kestrel");
   windowing.progressHook = nullptr;
   progress.finish();
@@ -355,7 +356,8 @@ FileOutcome importFile(Session& session, const FilePlan& plan, const ImportOptio
     source.tables = session.module->surveyPointTable();
     source.records = &conversation.records;
     source.fileName = fs::path(plan.input).filename().string();
-    failure = writeGisOutputs(written.outputs, o, source, plan.input, report.inputEncoding, said);
+    failure =
+        writeGisOutputs(written.outputs, o, source, plan.input, report.inputEncoding, said, gis);
   }
   if (!failure && !report.logError.empty())
     failure = Problem{Text::LogWriteFailed, {report.logError}};

@@ -188,7 +188,7 @@ std::optional<Problem> planImport(const ImportOptions& o, std::vector<FilePlan>&
       return Problem{Text::LogNeedsFolder, {*o.log}};
   }
   GisPlan gis;
-  if (auto problem = planGis(o, inputs, gis)) return problem;
+  if (auto problem = planGis(o, inputs, batch, gis)) return problem;
   std::map<std::string, std::string> inputKeys;  // canonical path -> the input as given
   for (const std::string& input : inputs)
     if (inputKeys.emplace(canonical(input), input).second) plans.push_back(planFile(input, o, gis));
