@@ -207,6 +207,15 @@ class Reader {
     }
   }
 
+  // A section's content never holds the start of a section or the file's end: a file that does
+  // has lost an ENDSEC, and its groups written back as read would nest one section in another.
+  static bool sectionBoundary(const Group& group) {
+    return group.code == 0 && (group.value == "SECTION" || group.value == "EOF");
+  }
+  bool unendedSection(const GroupCursor& cursor, const std::string& name) {
+    return failAt(cursor.line(), "section " + dxfSafeText(name, 40) + " has no ENDSEC");
+  }
+
   bool noEndsec(GroupCursor& cursor, const std::string& name) {
     if (cursor.failed()) return failCursor(cursor);
     return fail("section " + dxfSafeText(name, 40) + " has no ENDSEC");
@@ -218,6 +227,7 @@ class Reader {
     Group group;
     while (cursor.next(group)) {
       if (group.code == 0 && group.value == "ENDSEC") return true;
+      if (sectionBoundary(group)) return unendedSection(cursor, name);
       if (noteHandles) noteHandle(group);
       into.push_back(DxfGroup{group.code, std::string(group.value)});
     }
@@ -287,6 +297,7 @@ class Reader {
              !(group.code == 0 &&
                (group.value == "ENDTAB" || group.value == "TABLE" || group.value == "ENDSEC"))) {
         cursor.next(group);
+        if (sectionBoundary(group)) return unendedSection(cursor, "TABLES");
         DxfTableEntry entry;
         readItem(cursor, group, entry.groups, &entry.handle, &entry.name);
         table.entries.push_back(std::move(entry));
@@ -305,6 +316,7 @@ class Reader {
     Group group;
     while (cursor.next(group)) {
       if (group.code == 0 && group.value == "ENDSEC") return true;
+      if (sectionBoundary(group)) return unendedSection(cursor, "OBJECTS");
       DxfObject object;
       object.type = std::string(group.value);
       readItem(cursor, group, object.groups, &object.handle, nullptr);
@@ -325,6 +337,7 @@ class Reader {
     Group group;
     while (cursor.next(group)) {
       if (group.code == 0 && group.value == "ENDSEC") return true;
+      if (sectionBoundary(group)) return unendedSection(cursor, "ENTITIES");
       RawItem item;
       item.entity = std::make_unique<OvDbRawEntity>();
       item.entity->typeName = std::string(group.value);

@@ -97,6 +97,13 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
       {"no OBJECTS", replaced(good, "  2\nOBJECTS\n", "  2\nOBJECTZ\n"), "no OBJECTS section"},
       {"no model space", replaced(good, "*Model_Space", "*Model_Spice"), "*Model_Space"},
       {"no ENDTAB", replaced(good, "  0\nENDTAB\n  0\nTABLE\n", "  0\nTABLE\n"), "no ENDTAB"},
+      // Written back as read, the next section would nest inside it.
+      {"a header without ENDSEC",
+       replaced(good, "  0\nENDSEC\n  0\nSECTION\n  2\nCLASSES\n", "  0\nSECTION\n  2\nCLASSES\n"),
+       "section HEADER has no ENDSEC"},
+      {"entities without ENDSEC",
+       replaced(good, "  0\nENDSEC\n  0\nSECTION\n  2\nOBJECTS\n", "  0\nSECTION\n  2\nOBJECTS\n"),
+       "section ENTITIES has no ENDSEC"},
       // New objects would get handles the drawing already uses.
       {"an entity with the largest handle",
        replaced(good, "AcDbPoint", "AcDbPoint\n  5\nFFFFFFFFFFFFFFFF"), "no handles are left"},
