@@ -42,7 +42,7 @@ def line_count(path):
         return sum(chunk.count(b"\n") for chunk in iter(lambda: f.read(1 << 20), b""))
 
 
-def measure(command, runs, cwd=None):
+def measure(command, runs, cwd=None, statuses=(0,)):
     """Best wall time, its CPU time, and the largest peak resident size (bytes) over the runs."""
     best = None
     peak = 0
@@ -52,13 +52,17 @@ def measure(command, runs, cwd=None):
                                  stderr=subprocess.DEVNULL)
         _, status, usage = os.wait4(child.pid, 0)
         wall = time.perf_counter() - start
-        if os.waitstatus_to_exitcode(status) != 0:
+        if os.waitstatus_to_exitcode(status) not in statuses:
             raise RuntimeError(f"{command[0]} exited with status {status}")
         cpu = usage.ru_utime + usage.ru_stime
         if best is None or wall < best[0]:
             best = (wall, cpu)
         peak = max(peak, usage.ru_maxrss * 1024)
     return best[0], best[1], peak
+
+
+# The mixes hold results on routes that are no alignment: the host says so with status 4.
+IMPORTED = (0, 4)
 
 
 def import_command(kestrel, sima, work):
@@ -99,7 +103,8 @@ def main():
 
         lines = line_count(mix)
         size = os.path.getsize(mix)
-        wall, cpu, peak = measure(import_command(kestrel, staged(mix), work), args.runs)
+        wall, cpu, peak = measure(import_command(kestrel, staged(mix), work), args.runs,
+                                  statuses=IMPORTED)
         rate = lines / wall
         ratio = peak / size
         print(f"\n1M mix: {lines:,} lines, {size / 1e6:.1f} MB")
@@ -112,7 +117,7 @@ def main():
             big = make(os.path.join(args.dir, "kestrel-mix-4m.sim"), "--lines", "4000000")
             big_lines = line_count(big)
             big_wall, big_cpu, big_peak = measure(import_command(kestrel, staged(big), work),
-                                                  max(1, args.runs // 2))
+                                                  max(1, args.runs // 2), statuses=IMPORTED)
             time_ratio = big_wall / wall
             memory_ratio = big_peak / peak
             print(f"\n4M mix: {big_lines:,} lines, {os.path.getsize(big) / 1e6:.1f} MB")
@@ -123,7 +128,8 @@ def main():
                   f"x{memory_ratio:.2f} [{verdict(memory_ratio <= TARGET_SCALING)} <= "
                   f"{TARGET_SCALING}]")
 
-        wall, cpu, peak = measure(import_command(kestrel, staged(small), work), args.runs)
+        wall, cpu, peak = measure(import_command(kestrel, staged(small), work), args.runs,
+                                  statuses=IMPORTED)
         print(f"\n100,000 points + 20,000 lots: {os.path.getsize(small) / 1e6:.1f} MB")
         print(f"  kestrel import: {wall:.3f} s wall (CPU {cpu:.3f} s), peak {peak / 1e6:.0f} MB "
               f"[{verdict(wall <= TARGET_SMALL_SECONDS)} <= {TARGET_SMALL_SECONDS} s]")
