@@ -25,6 +25,7 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--dir", default="/tmp")
     args = parser.parse_args()
+    os.makedirs(args.dir, exist_ok=True)
     base = os.path.join(args.dir, f"kestrel-export-{args.points}-{args.lots}")
     if not os.path.exists(base + ".dxf"):
         subprocess.run([sys.executable, os.path.join(HERE, "make_sima.py"), base + ".sim", "--points",
