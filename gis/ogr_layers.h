@@ -19,7 +19,7 @@ KESTREL_GIS_EXPORT OGRFieldDefn fieldDefinition(const FieldSpec& field);
 KESTREL_GIS_EXPORT std::unique_ptr<OGRGeometry> featureGeometry(const Layer& layer,
                                                                 std::size_t feature, bool curves);
 
-// Sets a feature's fields (in the spec's order) and geometry.
+// Sets a feature's fields (in the order of the layer's columns) and geometry.
 KESTREL_GIS_EXPORT void fillFeature(const Layer& layer, std::size_t feature, bool curves,
                                     OGRFeature& out);
 
