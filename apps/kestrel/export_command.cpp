@@ -32,47 +32,10 @@ namespace kestrel::cli {
 
 namespace {
 
-using Set = std::function<std::optional<Problem>(const std::string&)>;
 using sima_export::Finding;
 
 // Warnings printed on stderr before the rest is left to --json.
 constexpr std::size_t kWarningsShown = 20;
-
-template <typename T>
-Set store(T& target) {
-  return [&target](const std::string& value) {
-    target = value;
-    return std::optional<Problem>();
-  };
-}
-
-Set raise(bool& flag) {
-  return [&flag](const std::string&) {
-    flag = true;
-    return std::optional<Problem>();
-  };
-}
-
-// A whole number from `least` to `most`, written in digits alone.
-std::optional<int> wholeNumber(const std::string& text, int least, int most) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
-                                                   [](char c) { return c >= '0' && c <= '9'; });
-  if (!digits || error != std::errc() || end != text.data() + text.size() || value < least ||
-      value > most)
-    return std::nullopt;
-  return value;
-}
-
-Set storeWhole(int& target, int least, int most, Text refusal) {
-  return [&target, least, most, refusal](const std::string& text) -> std::optional<Problem> {
-    const auto value = wholeNumber(text, least, most);
-    if (!value) return Problem{refusal, {text}};
-    target = *value;
-    return std::nullopt;
-  };
-}
 
 std::string lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -427,18 +390,8 @@ Command exportCommand(ExportOptions& o) {
                   {},
                   raise(o.overwrite)});
   rows.push_back(languageOption(o.language));
-  rows.push_back({"--json",
-                  "",
-                  "結果を JSON で出力する (失敗も。docs/kestrel-report.schema.json)",
-                  "print a JSON report, failures included (docs/kestrel-report.schema.json)",
-                  {},
-                  raise(o.json)});
-  rows.push_back({"-q,--quiet",
-                  "",
-                  "エラーと --json のほかは何も出力しない",
-                  "print nothing but errors and --json",
-                  {},
-                  raise(o.quiet)});
+  rows.push_back(jsonOption(o.json));
+  rows.push_back(quietOption(o.quiet));
   rows.push_back(helpOption(o.help));
   return command;
 }

@@ -20,52 +20,9 @@ namespace {
 
 using Set = std::function<std::optional<Problem>(const std::string&)>;
 
-// A setter that stores the value as given.
-template <typename T>
-Set store(T& target) {
-  return [&target](const std::string& value) {
-    target = value;
-    return std::optional<Problem>();
-  };
-}
-
 Set append(std::vector<std::string>& target) {
   return [&target](const std::string& value) {
     target.push_back(value);
-    return std::optional<Problem>();
-  };
-}
-
-// A whole number from `least` to `most` (nine digits at most), or none.
-std::optional<int> wholeNumber(const std::string& text, int least, int most) {
-  const bool digits =
-      !text.empty() && text.size() <= 9 &&
-      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (!digits || std::stoi(text) < least || std::stoi(text) > most) return std::nullopt;
-  return std::stoi(text);
-}
-
-Set storeZone(int& target) {
-  return [&target](const std::string& text) -> std::optional<Problem> {
-    const auto zone = wholeNumber(text, 1, 19);
-    if (!zone) return Problem{Text::BadZone, {text}};
-    target = *zone;
-    return std::nullopt;
-  };
-}
-
-Set storeEpsg(int& target) {
-  return [&target](const std::string& text) -> std::optional<Problem> {
-    const auto code = wholeNumber(text, 1, 999999999);
-    if (!code) return Problem{Text::BadEpsg, {text}};
-    target = *code;
-    return std::nullopt;
-  };
-}
-
-Set raise(bool& flag) {
-  return [&flag](const std::string&) {
-    flag = true;
     return std::optional<Problem>();
   };
 }
@@ -252,18 +209,8 @@ Command importCommand(ImportOptions& o) {
                   {},
                   raise(o.tolerant)});
   rows.push_back(languageOption(o.language));
-  rows.push_back({"--json",
-                  "",
-                  "結果を JSON で出力する (失敗も。docs/kestrel-report.schema.json)",
-                  "print a JSON report, failures included (docs/kestrel-report.schema.json)",
-                  {},
-                  raise(o.json)});
-  rows.push_back({"-q,--quiet",
-                  "",
-                  "エラーと --json のほかは何も出力しない",
-                  "print nothing but errors and --json",
-                  {},
-                  raise(o.quiet)});
+  rows.push_back(jsonOption(o.json));
+  rows.push_back(quietOption(o.quiet));
   rows.push_back({"-o,--output",
                   "OUT",
                   "書き出すもの。図面 (.dxf、一つまで) か GIS データ (.gpkg、.geojson、.shp、.fgb、"
@@ -295,7 +242,7 @@ Command importCommand(ImportOptions& o) {
                   "座標の平面直角座標系 (1-19。既定: ファイルが示す系)",
                   "plane rectangular zone of the coordinates (1-19; default: the zone the file names)",
                   {},
-                  storeZone(o.zone)});
+                  storeWhole(o.zone, 1, 19, Text::BadZone)});
   rows.push_back({"--datum",
                   "NAME",
                   "--zone とファイルが示す系の測地系",
@@ -310,7 +257,7 @@ Command importCommand(ImportOptions& o) {
                   "座標の EPSG コード (--zone の代わりに)",
                   "EPSG code of the coordinates (instead of a zone)",
                   {},
-                  storeEpsg(o.epsg)});
+                  storeWhole(o.epsg, 1, 999999999, Text::BadEpsg)});
   rows.push_back({"--t-srs",
                   "SRS",
                   "GIS データをこの座標参照系に変換する (例 EPSG:4326。ogr2ogr -t_srs と同じ)",

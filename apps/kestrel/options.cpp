@@ -1,6 +1,7 @@
 #include "apps/kestrel/options.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <sstream>
 
@@ -69,6 +70,48 @@ std::string roff(std::string_view text) {
 }
 
 }  // namespace
+
+std::function<std::optional<Problem>(const std::string&)> raise(bool& flag) {
+  return [&flag](const std::string&) {
+    flag = true;
+    return std::optional<Problem>();
+  };
+}
+
+std::optional<int> wholeNumber(const std::string& text, int least, int most) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; });
+  if (!digits || error != std::errc() || end != text.data() + text.size() || value < least ||
+      value > most)
+    return std::nullopt;
+  return value;
+}
+
+std::function<std::optional<Problem>(const std::string&)> storeWhole(int& target, int least,
+                                                                     int most, Text refusal) {
+  return [&target, least, most, refusal](const std::string& text) -> std::optional<Problem> {
+    const auto value = wholeNumber(text, least, most);
+    if (!value) return Problem{refusal, {text}};
+    target = *value;
+    return std::nullopt;
+  };
+}
+
+Option jsonOption(bool& wanted) {
+  return {"--json",
+          "",
+          "結果を JSON で出力する (失敗も。docs/kestrel-report.schema.json)",
+          "print a JSON report, failures included (docs/kestrel-report.schema.json)",
+          {},
+          raise(wanted)};
+}
+
+Option quietOption(bool& wanted) {
+  return {"-q,--quiet", "", "エラーと --json のほかは何も出力しない",
+          "print nothing but errors and --json", {}, raise(wanted)};
+}
 
 Option languageOption(Language& language, std::string_view japanese, std::string_view english) {
   return {"--lang", "LANG", japanese, english, {"ja", "en"}, [&language](const std::string& value) {

@@ -35,6 +35,24 @@ struct Command {
   std::string_view operandCompletes;  // "file" or "dir" (*.sim files), "any" (every file)
 };
 
+// Setters the option tables share: the value as given, a flag raised, a whole number in a range
+// (the problem `refusal` names the value otherwise).
+template <typename T>
+std::function<std::optional<Problem>(const std::string&)> store(T& target) {
+  return [&target](const std::string& value) {
+    target = value;
+    return std::optional<Problem>();
+  };
+}
+std::function<std::optional<Problem>(const std::string&)> raise(bool& flag);
+// A whole number from `least` to `most`, written in digits alone, or none.
+std::optional<int> wholeNumber(const std::string& text, int least, int most);
+std::function<std::optional<Problem>(const std::string&)> storeWhole(int& target, int least,
+                                                                     int most, Text refusal);
+
+// --json and -q, --quiet, as every command that writes has them.
+Option jsonOption(bool& wanted);
+Option quietOption(bool& wanted);
 // -h, --help: sets `wanted`.
 Option helpOption(bool& wanted);
 // --lang ja|en: sets `language`; the help texts given.
