@@ -18,15 +18,12 @@ import tempfile
 import jsonschema
 
 KESTREL, SCHEMA, EXAMPLES = sys.argv[1:4]
-failures = []
 # LandXML files carry the time they were written: a fixed one makes runs comparable.
 ENV = dict(os.environ, SOURCE_DATE_EPOCH="1700000000")
 
 
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, outcome  # noqa: E402
 
 
 def report(*args):
@@ -167,8 +164,7 @@ def main():
         check(os.path.exists(os.path.join(again, "good.dxf")), "the other file's drawing is written")
     finally:
         shutil.rmtree(top, ignore_errors=True)
-    print(f"{len(failures)} failed")
-    return 1 if failures else 0
+    return outcome()
 
 
 if __name__ == "__main__":

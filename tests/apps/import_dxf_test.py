@@ -14,13 +14,10 @@ import tempfile
 import ezdxf
 
 KESTREL = sys.argv[1]
-failures = []
 
 
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, outcome  # noqa: E402
 
 
 def run(*args):
@@ -164,8 +161,7 @@ def main():
         check(ogr_feature_count(out3) in (None, count), "ogrinfo reads the hostile drawing")
     finally:
         shutil.rmtree(folder, ignore_errors=True)
-    print(f"{len(failures)} failed")
-    return 1 if failures else 0
+    return outcome()
 
 
 if __name__ == "__main__":

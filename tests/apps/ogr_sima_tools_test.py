@@ -30,13 +30,10 @@ if shutil.which("ogrinfo") is None or shutil.which("ogr2ogr") is None:
 
 ogr.UseExceptions()
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
-failures = []
 
 
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, outcome  # noqa: E402
 
 
 def expected_counts(folder, sima):
@@ -123,8 +120,7 @@ def main():
         check_qgis(sima, counts)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
-    print(f"{len(failures)} failed")
-    return 1 if failures else 0
+    return outcome()
 
 
 if __name__ == "__main__":

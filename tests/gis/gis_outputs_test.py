@@ -22,13 +22,10 @@ except ImportError:
 ogr.UseExceptions()
 KESTREL = os.path.abspath(sys.argv[1])
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
-failures = []
 
 
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, outcome  # noqa: E402
 
 
 def run(*args):
@@ -214,8 +211,7 @@ def main():
             part(sub)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
-    print(f"{len(failures)} failed")
-    return 1 if failures else 0
+    return outcome()
 
 
 if __name__ == "__main__":

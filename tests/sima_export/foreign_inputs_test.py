@@ -26,7 +26,6 @@ KESTREL = os.path.abspath(sys.argv[1])
 SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs",
                       "kestrel-report.schema.json")
 ZONE_IX = 6677
-failures = []
 
 # Points in WGS 84 (lon, lat, z): number field, name field.
 POINTS = [(139.70, 35.68, 12.5, 11, "基準点１"), (139.7012, 35.6805, 13.25, 12, "境界,甲"),
@@ -39,10 +38,8 @@ PARCELS = [("512-2", 7, [[(139.70, 35.68), (139.7012, 35.6805), (139.7012, 35.68
             [[(139.707, 35.685), (139.708, 35.685), (139.708, 35.686)]])]
 
 
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, outcome  # noqa: E402
 
 
 def reference(epsg):
@@ -180,8 +177,7 @@ def main():
         check(refused.returncode == 2 and "no layer has that field" in report["error"]["message"],
               f"an unknown field is a usage error ({refused.returncode}), its report valid")
         other_origin(folder)
-    print(f"{len(failures)} failed" if failures else "all passed")
-    return 1 if failures else 0
+    return outcome()
 
 
 if __name__ == "__main__":
