@@ -59,11 +59,16 @@ def build(build_dir):
     return run(["cmake", "--build", str(build_dir), "-j2"])
 
 
+def short_name(test):
+    """Value-parameterised names carry a dump of the parameter's bytes: the name is enough."""
+    return re.sub(r"(/\d+-byte object <.*|\s+# GetParam\(\).*)$", "", test)[:100]
+
+
 def first_failure(output):
     """The first test ctest lists as failed, or None when every test it ran passed."""
     listed = re.search(r"The following tests FAILED:\s*\n\s*\d+ - (.+?) \(", output)
     if listed:
-        return listed.group(1)
+        return short_name(listed.group(1))
     if "No tests were found" in output:
         return None
     tail = re.search(r"tests passed, (\d+) tests failed", output)
@@ -118,9 +123,9 @@ def table(mutants, results):
         r = results.get(m["id"])
         if r:
             rows.append((m["id"], f"{m['file']}:{r['line']}", m.get("why", ""), r["result"],
-                         r["test"], f"{r['seconds']:.0f}"))
+                         short_name(r["test"]), f"{r['seconds']:.0f}"))
     widths = [max(len(row[i]) for row in rows) for i in range(6)]
-    widths[2] = min(widths[2], 60)
+    widths[2] = min(widths[2], 80)
     lines = ["  ".join(c[:w].ljust(w) for c, w in zip(row, widths)).rstrip() for row in rows]
     counted = [r for r in listed if r["result"] != "invalid"]
     killed = sum(r["result"] == "killed" for r in counted)
