@@ -295,7 +295,8 @@ TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
 }
 
 // What cannot be written, or need not be, gives one clear line and its exit status; a refused
-// export leaves no file.
+// export leaves no file. Usage errors found from the arguments alone are rows of
+// tests/apps/cases/usage_errors.txt.
 TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   TempDir dir;
   const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
@@ -340,10 +341,6 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
        "alignment \"本線\": element 2 is a spiral of type \"cubic\"; SIMA routes hold straights, "
        "arcs and clothoids only"},
       {"export " + path("empty.dxf") + " -o " + path("out.sim"), 3, "nothing to export"},
-      {"export " + path("names.dxf") + " -o " + path("names.txt"), 2, "must end in .sim"},
-      {"export " + path("names.dxf") + " --zone 9 -o " + path("out.sim"), 2,
-       "apply to a GIS dataset"},
-      {"export -o " + path("out.sim"), 2, "nothing named to export"},
       {"export " + path("lone.dxf") + " -o " + path("out.sim"), 0,
        "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added "
        "there"},
