@@ -128,7 +128,8 @@ def main():
 
         status, doc = report("scan", good)
         valid(doc, "scan")
-        check(status == 0 and doc["entries"][1]["label"] == "画地データ", "scan labels without trailing blanks")
+        check(status == 0 and doc["entries"][1] == {"key": "D", "label": "画地データ", "count": 2} and
+              doc["encoding"]["name"] == "cp932", "scan: labels without trailing blanks, counts, encoding")
 
         # The folder in one run, two at a time, then each file alone: the same bytes.
         together, alone = os.path.join(top, "together"), os.path.join(top, "alone")
