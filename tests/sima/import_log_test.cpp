@@ -108,29 +108,7 @@ TEST(ErrorEntries, AddErrorBlockCountsAndKeepsTheLines) {
   EXPECT_EQ(log.errors().size(), 1u);
 }
 
-TEST(Render, HeaderThenProgressThenErrors) {
-  ImportLog log;
-  log.logVersion(1, "02");
-  log.logCoordinateStart(2);
-  log.addPointNotFound(3, "B01,9,,");
-  log.logCoordinateEnd(4, 1, 0);
-  log.logEnd(5);
-  EXPECT_EQ(log.render(),
-            "----- VUZI_Zovidazed　Version1.0 -----\n\n"
-            "00001 G01 SIMAのバージョン： 02\n\n"
-            "00002 A00 座標データの読み込み開始\n"
-            "00004 A99 座標データの読み込み終了\n"
-            "          1点のポイント\n"
-            "          0点の2次元ポイント\n\n"
-            "00005     読み込み終了\n"
-            "ERROR --------------------------------------------------------\n"
-            "参照する座標が見つかりません。\n"
-            "00003 B01,9,,\n"
-            "--------------------------------------------------------------\n");
-}
-
-TEST(Render, EmptyLogIsTheHeaderAlone) { EXPECT_EQ(ImportLog().render(), kHeader); }
-
+// Whole logs, header, progress and error blocks in order: the golden files of the file reader.
 TEST(Clear, EmptiesTheListsButKeepsTheCount) {
   ImportLog log;
   log.logEnd(1);
