@@ -23,6 +23,7 @@ using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
 
 const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
+const std::string kCases = std::string(KESTREL_SOURCE_DIR) + "/tests/apps/cases/";
 
 using Result = kestrel::testing::HostResult;
 
@@ -71,8 +72,7 @@ TEST(KestrelCli, ExampleLogsMatchTheirDerivedLogsByteForByte) {
 // cli_json_test.py holds the encoding and its reason in the JSON report.
 TEST(KestrelCli, HalfWidthKanaOfACp932FileAreNotTakenForUtf8) {
   TempDir dir;
-  const std::string input = dir.write(
-      "kana.sim", "A00,\r\nA01,1,\xCE\xBC" "1,0.000,0.000,1.0,\r\nA01,2,\xCE\xBC" "2,x,0.000,1.0,\r\nA99,\r\n");
+  const std::string input = dir.write("kana.sim", readBytes(kCases + "half-width-kana.sim"));
   const Result r = run("import " + quoted(input));
   ASSERT_EQ(r.status, 0);
   const std::string stem = input.substr(0, input.size() - 4);
@@ -88,10 +88,7 @@ TEST(KestrelCli, HalfWidthKanaOfACp932FileAreNotTakenForUtf8) {
 // and the counts in --json: cli_json_test.py). A well-formed file gives the same log either way.
 TEST(KestrelCli, TolerantReadingTakesWhatAWebGisExportWrites) {
   TempDir dir;
-  const std::string input = dir.write(
-      "web.sim", "G00,01,web,\r\nZ00,座標ﾃﾞｰﾀ,\r\nA00,\r\nA01,1,1,-100.0,200.0,undefined\r\n"
-                 "A01,2,2,-110.0,205.0,null\r\nA01,3,3,-105.0,215.0,12.5\r\nA99\r\n"
-                 "Z00,区画ﾃﾞｰﾀ,\r\nD00,1,1,1\r\nB01,1,1\r\nB01,2,2\r\nB01,3,3\r\nD99\r\n");
+  const std::string input = dir.write("web.sim", readBytes(kCases + "web-gis-export.sim"));
   const std::string log = input.substr(0, input.size() - 4) + "_Input.log";
   // English first: the log checked below is the Japanese run's.
   for (const auto& [language, line] :
@@ -247,7 +244,8 @@ TEST(KestrelCli, AlignmentChoiceFromAnEarlierRunsLandXml) {
   ASSERT_EQ(run("import " + quoted(road)).status, 0);
   const std::string landxml = (dir.path() / "road.xml").string();
   ASSERT_FALSE(readBytes(landxml).empty());
-  const std::string results = dir.write("results.sim", "H00,9,縦断,\nH01,A,100.0,10,10,1,\nH99,\n");
+  const std::string results =
+      dir.write("results.sim", readBytes(kCases + "results-of-an-unknown-route.sim"));
 
   const std::string alignments = "import --overwrite --alignments " + quoted(landxml);
   const Result chosen = run(alignments + " --alignment 中心線 " + quoted(results));
