@@ -180,10 +180,7 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
     std::string sim;
   } rows[] = {
       {"names that need quoting, a point without elevation, open and closed lots",
-       "G00,03,t,\nA00,\nA01,1,P1,100.5,200.25,3.0,\nA01,2,\"名前,コンマ\",110.125,205.5,4.25,\n"
-       "A01,3,\"say \"\"hi\"\"\",120,210,5,\nA01,7,境界７,130.001,190.999,,\n"
-       "A01,8,  blanks ,-0.0004,7,0,\nA99,\nD00,1,512-2,1,\nB01,1,P1,\nB01,2,x,\nB01,7,x,\nD99,\n"
-       "D00,2,\"open,lot\",2,\nB01,3,x,\nB01,1,x,\nD99,\n"},
+       readBytes(std::string(KESTREL_SOURCE_DIR) + "/tests/sima_export/cases/quoted-names-and-lots.sim")},
       {"the example project: straights, clothoids and arcs turning both ways",
        readBytes(std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim")},
   };
