@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <map>
-#include <numbers>
 #include <optional>
 
 #include "platform/civil/landxml.h"
@@ -12,7 +11,6 @@
 #include "platform/dxf/dxf_groups.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
-#include "tests/civil/reference_curves.h"
 #include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -23,6 +21,7 @@ using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
 
 constexpr double kAlignmentTolerance = 1e-6;
+const std::string kCases = std::string(KESTREL_SOURCE_DIR) + "/tests/sima_export/cases/";
 
 struct SurveyPoint {
   std::string name;
@@ -180,7 +179,7 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
     std::string sim;
   } rows[] = {
       {"names that need quoting, a point without elevation, open and closed lots",
-       readBytes(std::string(KESTREL_SOURCE_DIR) + "/tests/sima_export/cases/quoted-names-and-lots.sim")},
+       readBytes(kCases + "quoted-names-and-lots.sim")},
       {"the example project: straights, clothoids and arcs turning both ways",
        readBytes(std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim")},
   };
@@ -191,96 +190,11 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
   }
 }
 
-// An alignment as LandXML written by hand from an independent clothoid reference: the element
-// boundaries, tangent intersections and centres in "north east" order.
-std::string landXmlOf(
-    const std::vector<std::pair<std::string, kestrel::testing::DesignedRoute>>& routes,
-    const std::string& spiralType = "clothoid") {
-  using kestrel::testing::RefPose;
-  auto text = [](long double north, long double east) {
-    char out[96];
-    std::snprintf(out, sizeof out, "%.17Lg %.17Lg", north, east);
-    return std::string(out);
-  };
-  auto at = [&](const RefPose& p) { return text(p.y, p.x); };
-  std::string xml =
-      "<?xml version=\"1.0\"?>\n<LandXML xmlns=\"http://www.landxml.org/schema/LandXML-1.2\" "
-      "version=\"1.2\" date=\"2024-05-01\" time=\"09:00:00\"><Units><Metric linearUnit=\"meter\" "
-      "areaUnit=\"squareMeter\" volumeUnit=\"cubicMeter\"/></Units><Alignments name=\"site\">\n";
-  for (const auto& [name, route] : routes) {
-    xml += "<Alignment name=\"" + name + "\" staStart=\"500\" length=\"0\"><CoordGeom>\n";
-    for (std::size_t i = 0; i < route.pieces.size(); ++i) {
-      const auto& piece = route.pieces[i];
-      const RefPose& s = route.poses[i];
-      const RefPose& e = route.poses[i + 1];
-      const std::string ends = "<Start>" + at(s) + "</Start>";
-      const std::string end = "<End>" + at(e) + "</End>";
-      const char* rot = piece.left ? "ccw" : "cw";
-      char attributes[160];
-      if (piece.type == 'S') {
-        xml += "<Line>" + ends + end + "</Line>\n";
-      } else if (piece.type == 'R') {
-        const long double side = piece.left ? 1.0L : -1.0L;
-        std::snprintf(attributes, sizeof attributes, "rot=\"%s\" radius=\"%.17Lg\"", rot,
-                      piece.endRadius);
-        xml += std::string("<Curve ") + attributes + ">" + ends + "<Center>" +
-               text(s.y + side * piece.endRadius * std::cos(s.heading),
-                    s.x - side * piece.endRadius * std::sin(s.heading)) +
-               "</Center>" + end + "</Curve>\n";
-      } else {
-        // Where the tangents at both ends meet.
-        const long double cross = std::sin(e.heading - s.heading);
-        const long double t =
-            ((e.x - s.x) * std::sin(e.heading) - (e.y - s.y) * std::cos(e.heading)) / cross;
-        const RefPose pi{s.x + t * std::cos(s.heading), s.y + t * std::sin(s.heading), 0};
-        auto radius = [](long double r) {
-          return r == 0 ? std::string("INF") : std::to_string(static_cast<double>(r));
-        };
-        std::snprintf(attributes, sizeof attributes, "length=\"%.17Lg\" rot=\"%s\" spiType=\"%s\"",
-                      piece.length, rot, spiralType.c_str());
-        xml += std::string("<Spiral ") + attributes + " radiusStart=\"" +
-               radius(piece.startRadius) + "\" radiusEnd=\"" + radius(piece.endRadius) + "\">" +
-               ends + "<PI>" + at(pi) + "</PI>" + end + "</Spiral>\n";
-      }
-    }
-    xml += "</CoordGeom></Alignment>\n";
-  }
-  return xml + "</Alignments></LandXML>\n";
-}
-
-kestrel::testing::DesignedRoute curveRoute(bool left, kestrel::testing::RefPose start) {
-  // Straight, clothoid A 100 to R 200, arc of 80 m, clothoid A 120 back to a straight, straight.
-  return kestrel::testing::design({{'S', 100, 0, 0, 0, false},
-                                   {'A', 50, 0, 200, 100, left},
-                                   {'R', 80, 0, 200, 0, left},
-                                   {'A', 72, 200, 0, 120, left},
-                                   {'S', 120, 0, 0, 0, false}},
-                                  start);
-}
-
+// Alignments written by hand from an independent clothoid reference: curves turning either way,
+// a 200° arc, an egg (a clothoid between two radii) and an alignment that starts with a clothoid.
 TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
   TempDir dir;
-  const auto loop =
-      kestrel::testing::design({{'S', 60, 0, 0, 0, false},
-                                {'R', 40 * 200 * std::numbers::pi / 180, 0, 40, 0, true},
-                                {'S', 60, 0, 0, 0, false}},
-                               {-30100, 48100, 0.3L});
-  // An egg (a clothoid between two radii), and an alignment that starts with a clothoid.
-  const auto egg = kestrel::testing::design({{'S', 30, 0, 0, 0, false},
-                                             {'R', 50, 0, 100, 0, true},
-                                             {'A', 96, 100, 300, 120, true},
-                                             {'R', 40, 0, 300, 0, true},
-                                             {'S', 30, 0, 0, 0, false}},
-                                            {-29900, 47900, 4.0L});
-  const auto spiralFirst = kestrel::testing::design(
-      {{'A', 50, 0, 200, 100, false}, {'R', 30, 0, 200, 0, false}, {'S', 40, 0, 0, 0, false}},
-      {-29700, 47700, 1.0L});
-  const std::string xml =
-      dir.write("by-hand.xml", landXmlOf({{"右カーブ", curveRoute(false, {-31700, 48200, 0.5L})},
-                                          {"左カーブ", curveRoute(true, {-31500, 48400, 2.0L})},
-                                          {"a 200° arc", loop},
-                                          {"egg", egg},
-                                          {"spiral first", spiralFirst}}));
+  const std::string xml = dir.write("by-hand.xml", readBytes(kCases + "alignments-by-hand.xml"));
   const auto exported = kestrel("export --alignments " + quotedPath(xml) + " -o " +
                                 quotedPath((dir.path() / "hand.sim").string()));
   ASSERT_EQ(exported.status, 0) << exported.out;
@@ -323,8 +237,7 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
     ASSERT_TRUE(saveDxf(drawing, (dir.path() / "copied.dxf").string()));
     copyHandle = dxfHandleText(drawing.entityAt(drawing.entityCount() - 1).handle());
   }
-  const auto start = kestrel::testing::RefPose{0, 0, 0};
-  dir.write("cubic.xml", landXmlOf({{"本線", curveRoute(false, start)}}, "cubic"));
+  dir.write("cubic.xml", readBytes(kCases + "cubic-spiral.xml"));
   const struct {
     std::string arguments;
     int status;
