@@ -17,29 +17,42 @@ namespace {
 
 using testing::TempDir;
 
-// Reads a SIMA text into a fresh run with every series selected and a fresh drawing.
-class ReadFileTest : public ::testing::Test {
- protected:
-  void SetUp() override { ovSetWorkingDatabase(&database_); }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
+// Reads a file with every series selected into a fresh drawing.
+ImportRun readAll(const std::string& path) {
+  OvDbDatabase drawing;
+  ovSetWorkingDatabase(&drawing);
+  ImportRun run;
+  for (bool& s : run.selection.selected) s = true;
+  EXPECT_EQ(readFile(run, path, io::EncodingChoice::Auto), 0) << path;
+  ovSetWorkingDatabase(nullptr);
+  return run;
+}
 
-  ImportRun& read(const std::string& text, const std::string& name = "t.sim") {
-    const std::string path = dir_.write(name, text);
-    for (bool& s : run_.selection.selected) s = true;
-    EXPECT_EQ(readFile(run_, path, io::EncodingChoice::Auto), 0);
-    return run_;
+TEST(ReadFile, UnreadableFileReturnsMinusOneAndLogsNothing) {
+  TempDir dir;
+  ImportRun run;
+  EXPECT_EQ(readFile(run, (dir.path() / "missing.sim").string(), io::EncodingChoice::Auto), -1);
+  EXPECT_EQ(readFile(run, dir.path().string(), io::EncodingChoice::Auto), -1);
+  EXPECT_TRUE(run.log.progressLines().empty());
+}
+
+// The line counter holds 2^31 - 1 lines; the limit is lowered here to reach it with a short file.
+TEST(ReadFile, AFileLongerThanTheCounterIsReadUpToItsLimitAndSaysSo) {
+  TempDir dir;
+  OvDbDatabase drawing;
+  ovSetWorkingDatabase(&drawing);
+  ImportRun run;
+  for (bool& s : run.selection.selected) s = true;
+  for (const auto& [text, stopped] : {std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\n", false},
+                                      std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\nA00,\nA99,\n", true}}) {
+    run.lineLimit = 3;
+    ASSERT_EQ(readFile(run, dir.write("t.sim", text), io::EncodingChoice::Auto), 0);
+    EXPECT_EQ(run.stoppedAtLineLimit, stopped) << text;
+    EXPECT_EQ(run.lineCounter, 3) << text;
+    const auto& lines = run.log.progressLines();
+    EXPECT_EQ(lines[lines.size() - 1], "00003     読み込み終了");
   }
-
-  OvDbDatabase database_;
-  TempDir dir_;
-  ImportRun run_;
-};
-
-TEST_F(ReadFileTest, UnreadableFileReturnsMinusOneAndLogsNothing) {
-  for (bool& s : run_.selection.selected) s = true;
-  EXPECT_EQ(readFile(run_, (dir_.path() / "missing.sim").string(), io::EncodingChoice::Auto), -1);
-  EXPECT_TRUE(run_.log.progressLines().empty());
-  EXPECT_EQ(readFile(run_, dir_.path().string(), io::EncodingChoice::Auto), -1);
+  ovSetWorkingDatabase(nullptr);
 }
 
 // A run's records and its log as text: what the golden files of cases/read_file hold.
@@ -103,12 +116,7 @@ TEST(ReadFile, FilesGiveTheirGoldenRecordsAndLog) {
     if (entry.path().extension() != ".sim") continue;
     SCOPED_TRACE(entry.path().string());
     ++files;
-    OvDbDatabase drawing;
-    ovSetWorkingDatabase(&drawing);
-    ImportRun run;
-    for (bool& s : run.selection.selected) s = true;
-    ASSERT_EQ(readFile(run, entry.path().string(), io::EncodingChoice::Auto), 0);
-    ovSetWorkingDatabase(nullptr);
+    const ImportRun run = readAll(entry.path());
     const std::string golden = std::filesystem::path(entry.path()).replace_extension(".expected");
     if (std::getenv("KESTREL_UPDATE_GOLDEN") != nullptr)
       std::ofstream(golden, std::ios::binary) << recordsAndLog(run) << preScanOf(entry.path());
@@ -118,77 +126,37 @@ TEST(ReadFile, FilesGiveTheirGoldenRecordsAndLog) {
   EXPECT_GE(files, 14);
 }
 
-// The line counter holds 2^31 - 1 lines; the limit is lowered here to reach it with a short file.
-TEST_F(ReadFileTest, AFileLongerThanTheCounterIsReadUpToItsLimitAndSaysSo) {
-  for (const auto& [text, stopped] : {std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\n", false},
-                                      std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\nA00,\nA99,\n", true}}) {
-    run_.lineLimit = 3;
-    read(text);
-    EXPECT_EQ(run_.stoppedAtLineLimit, stopped) << text;
-    EXPECT_EQ(run_.lineCounter, 3) << text;
-    const auto& lines = run_.log.progressLines();
-    EXPECT_EQ(lines[lines.size() - 1], "00003     読み込み終了");
-  }
-}
-
-// The same points, in the same order and field by field.
-template <typename Points>
-void expectSamePoints(const Points& a, const Points& b) {
-  ASSERT_EQ(a.size(), b.size());
-  for (long i = 0; i < static_cast<long>(a.size()); ++i) {
-    SCOPED_TRACE(a[i].name);
-    EXPECT_EQ(a[i].number, b[i].number);
-    EXPECT_EQ(a[i].name, b[i].name);
-    EXPECT_EQ(a[i].north, b[i].north);
-    EXPECT_EQ(a[i].east, b[i].east);
-    EXPECT_EQ(a[i].elevation, b[i].elevation);
-  }
-}
-
-// Real samples padded with blanks in fixed-width fields give the records and the log of their
-// unpadded partners, without an error.
-TEST_F(ReadFileTest, PaddedFieldsGiveTheSameRecordsAsUnpadded) {
+// Two forms of one file, real samples and their copies padded with blanks in fixed-width fields,
+// and the CP932 example and its UTF-8 copy, give the same records and log. Each is read under the
+// first's name, which route titles carry.
+TEST(ReadFile, TwoFormsOfOneFileGiveTheSameRecordsAndLog) {
   const std::string samples = std::string(KESTREL_SOURCE_DIR) + "/tests/sima/samples/";
-  for (const char* base : {"test-pointObject_simasplited", "test-polygonGeoJSON_simaObj"}) {
-    SCOPED_TRACE(base);
-    ImportRun plain;
-    ImportRun padded;
-    for (bool& s : plain.selection.selected) s = true;
-    padded.selection = plain.selection;
-    ASSERT_EQ(readFile(plain, samples + base + ".sim", io::EncodingChoice::Auto), 0);
-    ASSERT_EQ(readFile(padded, samples + base + "Spaced.sim", io::EncodingChoice::Auto), 0);
-    EXPECT_EQ(padded.inputEncoding, io::Encoding::Utf8);
-    ASSERT_GT(plain.pointStore.size(), 0u);
-    expectSamePoints(plain.pointStore.points(), padded.pointStore.points());
-    ASSERT_EQ(plain.lots.size(), padded.lots.size());
-    ASSERT_GT(plain.lots.size(), 0u);
-    for (long i = 0; i < static_cast<long>(plain.lots.size()); ++i) {
-      EXPECT_EQ(plain.lots[i].number, padded.lots[i].number);
-      EXPECT_EQ(plain.lots[i].name, padded.lots[i].name);
-      EXPECT_EQ(plain.lots[i].closed, padded.lots[i].closed);
-      expectSamePoints(plain.lots[i].vertices, padded.lots[i].vertices);
-    }
-    EXPECT_EQ(plain.log.render(), padded.log.render());
-    EXPECT_EQ(padded.log.errorCount(), 0);
-  }
-}
-
-TEST_F(ReadFileTest, Cp932AndUtf8FormsOfTheExampleGiveTheSameRecords) {
   const std::string examples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
-  ImportRun cp932;
-  ImportRun utf8;
-  for (bool& s : cp932.selection.selected) s = true;
-  utf8.selection = cp932.selection;
-  ASSERT_EQ(readFile(cp932, examples + "road.sim", io::EncodingChoice::Auto), 0);
-  ASSERT_EQ(readFile(utf8, examples + "road.utf8.sim", io::EncodingChoice::Auto), 0);
-  EXPECT_EQ(cp932.inputEncoding, io::Encoding::Cp932);
-  EXPECT_EQ(utf8.inputEncoding, io::Encoding::Utf8);
-  expectSamePoints(cp932.pointStore.points(), utf8.pointStore.points());
-  ASSERT_EQ(cp932.lots.size(), utf8.lots.size());
-  EXPECT_EQ(cp932.lots[0].name, "画地1");
-  ASSERT_EQ(cp932.routes.size(), utf8.routes.size());
-  EXPECT_EQ(cp932.routes[2].routeName, "中心線");
-  EXPECT_EQ(cp932.log.render(), utf8.log.render());
+  const struct {
+    std::string first, second;
+    io::Encoding encoding;  // the first's; the second is UTF-8
+    int errors;
+  } pairs[] = {{samples + "test-pointObject_simasplited", samples + "test-pointObject_simasplitedSpaced",
+                io::Encoding::Utf8, 0},
+               {samples + "test-polygonGeoJSON_simaObj", samples + "test-polygonGeoJSON_simaObjSpaced",
+                io::Encoding::Utf8, 0},
+               {examples + "road", examples + "road.utf8", io::Encoding::Cp932, 16}};
+  TempDir dir;
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(pair.second);
+    std::string records[2];
+    for (const int form : {0, 1}) {
+      std::filesystem::create_directories(dir.path() / std::to_string(form));
+      const ImportRun run = readAll(dir.write(std::to_string(form) + "/form.sim",
+                                              testing::readBytes((form ? pair.second : pair.first) + ".sim")));
+      EXPECT_EQ(run.inputEncoding, form ? io::Encoding::Utf8 : pair.encoding);
+      EXPECT_EQ(run.log.errorCount(), pair.errors);
+      EXPECT_GT(run.pointStore.size(), 0u);
+      EXPECT_GT(run.lots.size(), 0u);
+      records[form] = recordsAndLog(run);
+    }
+    EXPECT_EQ(records[0], records[1]);
+  }
 }
 
 TEST(FileTitle, DropsFolderAndExtension) {
