@@ -26,28 +26,12 @@ EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", 
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import check, outcome  # noqa: E402
+from sima_files import LINES, POINTS, write_sima  # noqa: E402
 
 
 def run(*args):
     return subprocess.run([KESTREL, "import", *args, "--lang", "en"], capture_output=True, text=True)
 
-
-def write_sima(folder, name, lines, encoding="cp932"):
-    path = os.path.join(folder, name)
-    with open(path, "w", encoding=encoding, newline="") as f:
-        f.write("\r\n".join(lines) + "\r\n")
-    return path
-
-
-POINTS = [  # number, name, X (north), Y (east), Z (None: no elevation)
-    (1, "基準点１", 1000.125, 2000.5, 10.25),
-    (2, "No.2", -23795.96, -32832.251, 0.0),
-    (3, "髙野～", 0.1, 0.2, 0.3),
-    (4, "NoZ", 5.0, 5.0, None),
-]
-LINES = (["A00,"] + [f"A01,{n},{name},{x},{y},{'' if z is None else z}," for n, name, x, y, z in POINTS]
-         + ["A99,", "D00,7,画地七,1,", "B01,1,a,", "B01,2,b,", "B01,3,c,", "D99,",
-            "D00,8,開放,2,", "B01,3,c,", "B01,4,d,", "D99,"])
 
 # Format and whether it holds several layers in one file; every one carries the CRS.
 FORMATS = [("gpkg", True), ("geojson", False), ("shp", False), ("fgb", False), ("csv", False)]
