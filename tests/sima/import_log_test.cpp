@@ -19,7 +19,7 @@ const std::string kHeader = "----- VUZI_Zovidazed\xE3\x80\x80Version1.0 -----\n\
 const std::string kTop = "ERROR --------------------------------------------------------";
 const std::string kBottom = "--------------------------------------------------------------";
 
-// Makes the call of a row of cases/progress_lines.txt ("logLotEnd 40 1 4 0") on the log.
+// Makes the call of a row of cases/log_calls.txt ("logLotEnd 40 1 4 0") on the log.
 void call(ImportLog& log, const std::string& text) {
   std::istringstream words(text);
   std::string name;
@@ -43,11 +43,15 @@ void call(ImportLog& log, const std::string& text) {
   else if (name == "logSectionPointCount") log.logSectionPointCount(n(0));
   else if (name == "logCrossSectionEnd") log.logCrossSectionEnd(n(0), n(1), n(2));
   else if (name == "setPath") log.setPath(a[0]);
+  else if (name == "addPointNotFound") log.addPointNotFound(n(0), a[1]);
+  else if (name == "addCurveInStraightRoute") log.addCurveInStraightRoute(n(0), a[1]);
+  else if (name == "addVerticalOutsideAlignment") log.addVerticalOutsideAlignment(n(0), a[1]);
+  else if (name == "addSectionOutsideAlignment") log.addSectionOutsideAlignment(n(0), a[1]);
   else ADD_FAILURE() << "unknown call " << name;
 }
 
-TEST(ImportLog, ProgressLinesAndLogPathOfEachCall) {
-  for (const auto& row : testing::textRows("sima/cases/progress_lines.txt")) {
+TEST(ImportLog, ProgressLinesErrorBlocksAndLogPathOfEachCall) {
+  for (const auto& row : testing::textRows("sima/cases/log_calls.txt")) {
     SCOPED_TRACE(row.where);
     ImportLog log;
     call(log, row[0]);
@@ -55,41 +59,28 @@ TEST(ImportLog, ProgressLinesAndLogPathOfEachCall) {
       EXPECT_EQ(log.path(), row[1]);
       continue;
     }
-    const Lines lines = log.progressLines();
+    const bool error = row[0].rfind("add", 0) == 0;
+    const Lines lines = error ? log.errorLines() : log.progressLines();
     EXPECT_EQ(lines, Lines(row.fields.begin() + 1, row.fields.end()));
-    EXPECT_EQ(log.errorCount(), 0);
+    EXPECT_EQ(log.errorCount(), error ? 1 : 0);
+    if (!error) continue;
+    ASSERT_EQ(log.errors().size(), 1u);
+    EXPECT_EQ(std::to_string(log.errors()[0].lineNumber) + " " + log.errors()[0].lineText,
+              row[0].substr(row[0].find(' ') + 1));
   }
 }
 
-TEST(ErrorEntries, PointNotFoundUsesTheMessageAsItsCodeLine) {
+// A missing point's block has no code: its message is its code line.
+TEST(ErrorEntries, CarryTheirMessageNumbers) {
   ImportLog log;
   log.addPointNotFound(12, "B01,99,P99,");
-  EXPECT_EQ(log.errorLines(),
-            (Lines{kTop, "参照する座標が見つかりません。", "00012 B01,99,P99,", kBottom}));
-  EXPECT_EQ(log.errorCount(), 1);
-  ASSERT_EQ(log.errors().size(), 1u);
-  EXPECT_EQ(log.errors()[0].code, "");
-  EXPECT_EQ(log.errors()[0].messageId, 138);
-  EXPECT_EQ(log.errors()[0].lineNumber, 12);
-  EXPECT_EQ(log.errors()[0].lineText, "B01,99,P99,");
-}
-
-TEST(ErrorEntries, ReaderErrorsHaveTheirCodesAndMessages) {
-  ImportLog log;
   log.addCurveInStraightRoute(5, "C01,0,-50,");
   log.addVerticalOutsideAlignment(6, "H01,No.9,900,1,2,1,");
   log.addSectionOutsideAlignment(7, "I01,No.9,900,1,2,");
-  EXPECT_EQ(log.errorLines(),
-            (Lines{kTop, "ErrF002 円弧とクロソイドが作成出来ません。これを無視して、処理を続けます。",
-                   "00005行目 C01,0,-50,", kBottom, kTop,
-                   "ErrX001 次の縦断成果を作成できませんでした。（線形範囲外の測点です）",
-                   "00006行目 H01,No.9,900,1,2,1,", kBottom, kTop,
-                   "ErrX001 次の横断成果を作成できませんでした。（線形範囲外の測点です）",
-                   "00007行目 I01,No.9,900,1,2,", kBottom}));
-  EXPECT_EQ(log.errorCount(), 3);
-  ASSERT_EQ(log.errors().size(), 3u);
-  EXPECT_EQ(log.errors()[1].messageId, 141);
-  EXPECT_EQ(log.errors()[2].messageId, 153);
+  ASSERT_EQ(log.errors().size(), 4u);
+  EXPECT_EQ(log.errors()[0].code, "");
+  const int ids[] = {138, 139, 141, 153};
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(log.errors()[i].messageId, ids[i]) << i;
 }
 
 TEST(ErrorEntries, EnglishTableWhenSelected) {
