@@ -13,6 +13,7 @@
 #include "platform/dxf/dxf_writer.h"
 #include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace {
 
@@ -211,16 +212,16 @@ TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
 TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   TempDir dir;
   const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
-  dir.write("names.sim", "A00,\nA01,1,Café,1,2,3,\nA01,2,P2,1,3,4,\nA99,\n");
+  // Files to export: points with a name CP932 lacks, an empty drawing, a lot vertex without a
+  // point, a copied point whose number is taken, and an alignment with a cubic spiral.
+  dir.write("names.sim", readBytes(kCases + "latin-name.sim"));
   // A lone Latin letter in otherwise ASCII text reads as CP932 half-width kana: say it is UTF-8.
   ASSERT_EQ(kestrel("import --encoding utf-8 " + path("names.sim")).status, 0);
   {
     OvDbDatabase empty;
     ASSERT_TRUE(saveDxf(empty, (dir.path() / "empty.dxf").string()));
   }
-  dir.write("lone.sim",
-            "A00,\nA01,1,P1,10,20,1,\nA01,2,P2,10,30,,\nA01,3,P3,20,30,2,\nA99,\nD00,4,L,1,\nB01,1,"
-            "x,\nB01,2,x,\nB01,3,x,\nD99,\n");
+  dir.write("lone.sim", readBytes(kCases + "lot-vertex-without-point.sim"));
   ASSERT_EQ(kestrel("import " + path("lone.sim")).status, 0);
   std::string copyHandle;  // the warning names the copy by its handle
   {  // a point copied in CAD, record and all: its number is taken
@@ -238,41 +239,21 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
     copyHandle = dxfHandleText(drawing.entityAt(drawing.entityCount() - 1).handle());
   }
   dir.write("cubic.xml", readBytes(kCases + "cubic-spiral.xml"));
-  const struct {
-    std::string arguments;
-    int status;
-    std::string says;
-  } rows[] = {
-      {"export " + path("names.dxf") + " -o " + path("out.sim"), 5,
-       "line 4: A01 of point 1 \"Café\": \"é\" (U+00E9) cannot be written in CP932"},
-      {"export " + path("cubic.xml") + " -o " + path("out.sim"), 2,
-       "LandXML file's alignments are named with --alignments"},
-      {"export --alignments " + path("cubic.xml") + " -o " + path("out.sim"), 5,
-       "alignment \"本線\": element 2 is a spiral of type \"cubic\"; SIMA routes hold straights, "
-       "arcs and clothoids only"},
-      {"export " + path("empty.dxf") + " -o " + path("out.sim"), 3, "nothing to export"},
-      {"export " + path("lone.dxf") + " -o " + path("out.sim"), 0,
-       "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added "
-       "there"},
-      {"export " + path("copied.dxf") + " -o " + path("out.sim"), 0,
-       "\"P3 copy\" (entity " + copyHandle +
-           "): its number is taken by an earlier point; written as 4"},
+  const std::string at = dir.path().string() + "/";
+  auto filled = [&](std::string text) {
+    for (auto p = text.find('@'); p != std::string::npos; p = text.find('@', p + at.size()))
+      text.replace(p, 1, at);
+    if (const auto p = text.find("{handle}"); p != std::string::npos) text.replace(p, 8, copyHandle);
+    return text;
   };
-  for (const auto& row : rows) {
+  for (const auto& row : kestrel::testing::textRows("sima_export/cases/export_statuses.txt")) {
+    SCOPED_TRACE(row.where);
     std::filesystem::remove(dir.path() / "out.sim");
-    const auto run = kestrel(row.arguments + " --lang en");
-    EXPECT_EQ(run.status, row.status) << row.arguments << "\n" << run.out;
-    EXPECT_NE(run.out.find(row.says), std::string::npos) << run.out;
-    EXPECT_EQ(std::filesystem::exists(dir.path() / "out.sim"), row.status == 0) << row.arguments;
-  }
-  // Replaced or kept: the same file in UTF-8 holds the character, in CP932 a "?".
-  for (const auto& [option, name] : {std::pair{"--replace-unmappable", "A01,1,Caf?,"},
-                                     std::pair{"--encoding utf-8", "A01,1,Café,"}}) {
-    ASSERT_EQ(
-        kestrel("export " + path("names.dxf") + " " + option + " --overwrite -o " + path("out.sim"))
-            .status,
-        0);
-    EXPECT_NE(readBytes((dir.path() / "out.sim").string()).find(name), std::string::npos) << option;
+    const auto run = kestrel(filled(row[0]) + " --lang en");
+    EXPECT_EQ(run.status, std::stoi(row[1])) << run.out;
+    EXPECT_NE(run.out.find(filled(row[2])), std::string::npos) << run.out;
+    EXPECT_EQ(std::filesystem::exists(dir.path() / "out.sim"), row[1] == "0");
+    EXPECT_NE(readBytes(at + "out.sim").find(row.size() > 3 ? row[3] : ""), std::string::npos);
   }
 }
 
