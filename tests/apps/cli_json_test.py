@@ -20,6 +20,7 @@ import jsonschema
 KESTREL, SCHEMA, EXAMPLES = sys.argv[1:4]
 # LandXML files carry the time they were written: a fixed one makes runs comparable.
 ENV = dict(os.environ, SOURCE_DATE_EPOCH="1700000000")
+CASES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cases")
 
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -66,7 +67,8 @@ def main():
         hostile = write(os.path.join(inputs, "hostile.sim"),
                         b"A00,\r\nA01,1,a\tb\x0bc,1,1,1,\r\nA01,2,\xff\xfe,2,2,2,\r\n"
                         b"A01,x,P,1e400,2,3,\r\nA99,\r\n")
-        noalign = write(os.path.join(inputs, "noalign.sim"), "H00,9,縦断,\nH01,A,100.0,10,10,1,\nH99,\n")
+        noalign = shutil.copy(os.path.join(CASES, "results-of-an-unknown-route.sim"),
+                              os.path.join(inputs, "noalign.sim"))
         empty = write(os.path.join(top, "empty.sim"), "")
 
         status, doc = report("import", good, "--output-dir", top, "--site", "現場A")
@@ -86,7 +88,7 @@ def main():
               "CP932 read as UTF-8: the replaced bytes counted and said once")
 
         # Half-width kana whose CP932 bytes are valid UTF-8 ("ﾎｼ" is CE BC, also "μ"): CP932, and why.
-        kana = write(os.path.join(top, "kana.sim"), b"A00,\r\nA01,1,\xCE\xBC1,0.000,0.000,1.0,\r\nA99,\r\n")
+        kana = shutil.copy(os.path.join(CASES, "half-width-kana.sim"), top)
         status, doc = report("import", kana)
         valid(doc, "half-width kana")
         check(doc["encoding"]["name"] == "cp932" and 'as CP932 "ﾎｼ1"' in doc["encoding"]["reason"],
@@ -94,9 +96,7 @@ def main():
 
         # A web GIS's export: strict, every point and boundary point rejected; tolerant, each
         # deviation counted. scan --tolerant counts as the tolerant import reads.
-        web = write(os.path.join(top, "web.sim"),
-                    "A00,\r\nA01,1,1,-100.0,200.0,undefined\r\nA01,2,2,-110.0,205.0,null\r\n"
-                    "A01,3,3,-105.0,215.0,12.5\r\nA99\r\nD00,1,1,1\r\nB01,1,1\r\nB01,2,2\r\nB01,3,3\r\nD99\r\n")
+        web = shutil.copy(os.path.join(CASES, "web-gis-export.sim"), top)
         for extra, errors, tolerated in (([], 8, [0, 0]), (["--tolerant", "--overwrite"], 0, [8, 2])):
             status, doc = report("import", web, *extra)
             what = f"web GIS export, {extra[0] if extra else 'strict'}"
@@ -128,7 +128,8 @@ def main():
 
         status, doc = report("scan", good)
         valid(doc, "scan")
-        check(status == 0 and doc["entries"][1]["label"] == "画地データ", "scan labels without trailing blanks")
+        check(status == 0 and doc["entries"][1] == {"key": "D", "label": "画地データ", "count": 2} and
+              doc["encoding"]["name"] == "cp932", "scan: labels without trailing blanks, counts, encoding")
 
         # The folder in one run, two at a time, then each file alone: the same bytes.
         together, alone = os.path.join(top, "together"), os.path.join(top, "alone")

@@ -18,17 +18,11 @@ KESTREL = sys.argv[1]
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import check, outcome  # noqa: E402
+from sima_files import LINES, POINTS, write_sima, xdata  # noqa: E402
 
 
 def run(*args):
     return subprocess.run([KESTREL, *args], capture_output=True, text=True)
-
-
-def write_sima(folder, name, lines, encoding="cp932"):
-    path = os.path.join(folder, name)
-    with open(path, "w", encoding=encoding, newline="") as f:
-        f.write("\r\n".join(lines) + "\r\n")
-    return path
 
 
 def load(path):
@@ -80,25 +74,12 @@ def librecad_drawing_box(folder, path):
     return (min(xs) / width, min(ys) / height, max(xs) / width, max(ys) / height)
 
 
-def xdata(entity, app):
-    return [value for _, value in entity.get_xdata(app)] if entity.has_xdata(app) else None
-
-
-POINTS = [  # number, name, X (north), Y (east), Z
-    (1, "基準点１", 1000.125, 2000.5, 10.25),
-    (2, "No.2", -23795.96, -32832.251, 0.0),
-    (3, "髙野～", 0.1, 0.2, 0.3),
-]
 
 
 def main():
     folder = tempfile.mkdtemp(prefix="kestrel-dxf-")
     try:
-        lines = ["G00,03,test,", "A00,"]
-        lines += [f"A01,{n},{name},{x},{y},{z}," for n, name, x, y, z in POINTS]
-        lines += ["A01,4,NoZ,5,5,,", "A99,", "D00,7,画地七,1,", "B01,1,", "B01,1,a,", "B01,2,b,",
-                  "B01,3,c,", "D99,", "D00,8,開放,2,", "B01,3,c,", "B01,4,d,", "D99,"]
-        first = write_sima(folder, "first.sim", lines)
+        first = write_sima(folder, "first.sim", ["G00,03,test,"] + LINES)
         out = os.path.join(folder, "first.dxf")
         r = run("import", first, "-o", out, "--layer-points", "測点", "--layer-lots", "画地")
         check(r.returncode == 0, f"first import exits 0 ({r.stderr.strip()})")

@@ -15,6 +15,7 @@
 #include "tests/support/hostile_sima.h"
 #include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
 
 const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
+const std::string kCases = std::string(KESTREL_SOURCE_DIR) + "/tests/apps/cases/";
 
 using Result = kestrel::testing::HostResult;
 
@@ -41,7 +43,8 @@ std::set<std::string> listing(const std::filesystem::path& folder) {
 }
 
 // The small example's log is derived by hand; the project example's by tools/road_project.py. The
-// log of a CP932 input re-encoded is the UTF-8 input's log.
+// log of a CP932 input re-encoded is the UTF-8 input's log. (The result lines: EnglishThroughout and
+// cli_json_test.py.)
 TEST(KestrelCli, ExampleLogsMatchTheirDerivedLogsByteForByte) {
   const struct {
     const char* input;
@@ -53,9 +56,11 @@ TEST(KestrelCli, ExampleLogsMatchTheirDerivedLogsByteForByte) {
                   {"road-project.sim", "road-project.expected.log", ""}};
   TempDir dir;
   for (const auto& example : examples) {
-    const std::string input = dir.write(example.input, readBytes(kExamples + example.input));
+    const std::string bytes = readBytes(kExamples + example.input);
+    const std::string input = dir.write(example.input, bytes);
     const Result r = run("import " + std::string(example.options) + quoted(input));
     ASSERT_EQ(r.status, 0) << example.input << " " << example.options;
+    EXPECT_EQ(readBytes(input), bytes) << "the input is never written";
     const std::string log = input.substr(0, input.size() - 4) + "_Input.log";
     const std::string expected = readBytes(kExamples + example.expected);
     ASSERT_FALSE(expected.empty());
@@ -63,22 +68,11 @@ TEST(KestrelCli, ExampleLogsMatchTheirDerivedLogsByteForByte) {
   }
 }
 
-TEST(KestrelCli, ResultLinesArePrintedAndTheInputIsNeverWritten) {
-  TempDir dir;
-  const std::string bytes = readBytes(kExamples + "road.sim");
-  const std::string input = dir.write("road.sim", bytes);
-  const Result r = run("import " + quoted(input));
-  ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "12個のエラー");
-  EXPECT_EQ(readBytes(input), bytes);
-}
-
 // Half-width kana names whose CP932 bytes happen to be valid UTF-8 ("ﾎｼ" is CE BC, also "μ").
 // cli_json_test.py holds the encoding and its reason in the JSON report.
 TEST(KestrelCli, HalfWidthKanaOfACp932FileAreNotTakenForUtf8) {
   TempDir dir;
-  const std::string input = dir.write(
-      "kana.sim", "A00,\r\nA01,1,\xCE\xBC" "1,0.000,0.000,1.0,\r\nA01,2,\xCE\xBC" "2,x,0.000,1.0,\r\nA99,\r\n");
+  const std::string input = dir.write("kana.sim", readBytes(kCases + "half-width-kana.sim"));
   const Result r = run("import " + quoted(input));
   ASSERT_EQ(r.status, 0);
   const std::string stem = input.substr(0, input.size() - 4);
@@ -90,19 +84,12 @@ TEST(KestrelCli, HalfWidthKanaOfACp932FileAreNotTakenForUtf8) {
 
 // A file shaped like a public web GIS's export: records without their empty last field, words
 // for missing elevations. Read strictly every point and boundary point is rejected; read
-// tolerantly the points and the lot come in and each deviation is counted (the counts in --json:
-// cli_json_test.py). A well-formed file gives the same log either way.
+// tolerantly the points and the lot come in and each deviation is counted (the strict run's errors
+// and the counts in --json: cli_json_test.py). A well-formed file gives the same log either way.
 TEST(KestrelCli, TolerantReadingTakesWhatAWebGisExportWrites) {
   TempDir dir;
-  const std::string input = dir.write(
-      "web.sim", "G00,01,web,\r\nZ00,座標ﾃﾞｰﾀ,\r\nA00,\r\nA01,1,1,-100.0,200.0,undefined\r\n"
-                 "A01,2,2,-110.0,205.0,null\r\nA01,3,3,-105.0,215.0,12.5\r\nA99\r\n"
-                 "Z00,区画ﾃﾞｰﾀ,\r\nD00,1,1,1\r\nB01,1,1\r\nB01,2,2\r\nB01,3,3\r\nD99\r\n");
+  const std::string input = dir.write("web.sim", readBytes(kCases + "web-gis-export.sim"));
   const std::string log = input.substr(0, input.size() - 4) + "_Input.log";
-  const Result strict = run("import " + quoted(input));
-  ASSERT_EQ(strict.status, 0);
-  EXPECT_EQ(strict.out, "8個のエラー\n") << strict.out;
-
   // English first: the log checked below is the Japanese run's.
   for (const auto& [language, line] :
        {std::pair{"en", "Deviations tolerated: records without their empty last field 8, "
@@ -156,92 +143,27 @@ TEST(KestrelCli, UsageErrorsInBothLanguagesBeforeAnyOutput) {
   dir.write("notes.txt", points);
   dir.write("has.sim", points);
   dir.write("has.dxf", "mine");
+  dir.write("old_points.geojson", "{}");
   std::filesystem::create_directory(dir.path() / "empty");
   std::filesystem::create_directory(dir.path() / "sub");
   dir.write("sub/in.sim", points);
   const std::string at = dir.path().string() + "/";
-  struct Row {
-    std::string arguments;  // "@" stands for the test folder
-    std::string japanese;
-    std::string english;
-  };
-  const Row rows[] = {
-      {"", "コマンドを指定してください", "no command given"},
-      {"frob", "frob: 不明なコマンドです", "frob: unknown command"},
-      {"import", "読み込むファイルを指定してください", "no input file given"},
-      {"import @in.sim --bogus", "--bogus: 不明なオプションです", "--bogus: unknown option"},
-      {"import @in.sim --shift", "--shift: 値を指定してください", "--shift: a value is missing"},
-      {"import @in.sim --json=yes", "--json: 値はとりません", "--json: takes no value"},
-      {"import @in.sim --encoding latin1", "--encoding latin1: 指定できる値は auto, utf-8, cp932 です",
-       "--encoding latin1: expected auto, utf-8, cp932"},
-      {"import @in.sim --lang fr", "--lang fr: 指定できる値は ja, en です", "--lang fr: expected ja, en"},
-      {"import @in.sim --series A,Q", "--series A,Q: 不明な項目「Q」です",
-       "--series A,Q: unknown entry \"Q\""},
-      {"import @in.sim -j 0", "-j 0: 1 以上の整数を指定してください",
-       "-j 0: expected a whole number of at least 1"},
-      {"import @in.sim --shift 0", "--shift 0: 0より大きい値を指定してください。",
-       "--shift 0: Please specify a value greater than 0."},
-      {"import @in.sim --shift -3", "--shift -3: 0より大きい値", "--shift -3: Please specify"},
-      {"import @in.sim --shift 1.2.3", "--shift 1.2.3: 0より大きい値", "--shift 1.2.3: Please specify"},
-      {"import @in.sim --shift abc", "--shift abc: 0より大きい値", "--shift abc: Please specify"},
-      {"import @missing.sim", "@missing.sim: ファイルがありません", "@missing.sim: no such file"},
-      {"import @notes.txt", "@notes.txt: 名前が .sim で終わっていません", "@notes.txt: name does not end in .sim"},
-      {"import @empty", "@empty: フォルダーに .sim ファイルがありません", "@empty: the folder holds no .sim file"},
-      {"import @in.sim -o @in.sim", "@in.sim: 出力が入力 @in.sim を上書きしてしまいます",
-       "@in.sim: the output would overwrite the input @in.sim"},
-      {"import @in.sim -o @x.dxf --landxml @x.dxf", "@x.dxf: -o と --landxml がどちらも",
-       "@x.dxf: written by both -o and --landxml"},
-      {"import @in.sim @sub/in.sim -o @x.dxf", "-o: 入力が一つのときだけ使えます",
-       "-o: takes a single input"},
-      {"import @in.sim @sub/in.sim --output-dir @", "@in.dxf: @in.sim と @sub/in.sim がどちらも",
-       "@in.dxf: written by both @in.sim and @sub/in.sim"},
-      {"import @in.sim -o @nowhere/x.dxf", "@nowhere/x.dxf: 出力先のフォルダーがありません",
-       "@nowhere/x.dxf: the output's folder does not exist"},
-      {"import @has.sim", "@has.dxf: すでにあります (置き換えるには --overwrite)",
-       "@has.dxf: already exists (use --overwrite to replace it)"},
-      {"import @in.sim --zone 20", "--zone 20: 1 から 19 までの整数を指定してください",
-       "--zone 20: expected a whole number from 1 to 19"},
-      {"import @in.sim -o @x.xyz", "@x.xyz: 拡張子 .xyz の GIS 形式はありません",
-       "@x.xyz: no GIS format has the extension .xyz"},
-      {"import @in.sim -o @x.gpkg --t-srs EPSG:4326", "@in.sim: ファイルが平面直角座標系の系を示して",
-       "@in.sim: --t-srs needs the coordinates' own CRS"},
-      {"import @in.sim --alignment 無い", "--alignment 無い: その平面線形はありません。ある平面線形: なし",
-       "--alignment 無い: no such alignment; alignments: none"},
-      {"import @in.sim --alignments @no.xml", "--alignments: 読み込めません: @no.xml",
-       "--alignments: cannot be read: @no.xml"},
-      {"scan", "読み込むファイルを指定してください", "no input file given"},
-      {"scan @in.sim @has.sim", "@has.sim: 余分な引数です", "@has.sim: unexpected argument"},
-      {"export -o @out.sim", "書き出すものを指定してください", "nothing named to export"},
-      {"export @has.dxf", "-o OUT.sim で指定してください", "name the SIMA file to write with -o"},
-      {"export @in.sim -o @out.sim", "@in.sim: すでに SIMA ファイルです", "@in.sim: a SIMA file already"},
-      {"export @has.dxf -o @x.txt", "@x.txt: 出力の名前は", "@x.txt: the output's name must end in .sim"},
-      {"export @has.dxf -o @has.sim", "@has.sim: すでにあります (置き換えるには --overwrite)",
-       "@has.sim: already exists (use --overwrite to replace it)"},
-      {"export @has.dxf -o @nowhere/x.sim", "@nowhere/x.sim: 出力先のフォルダーがありません",
-       "@nowhere/x.sim: the output's folder does not exist"},
-      {"export @has.dxf -o @out.sim --zone 9", "--zone、--epsg、--number-field と --name-field は",
-       "--zone, --epsg, --number-field and --name-field apply to a GIS dataset input"},
-      {"export @notes.txt -o @out.sim", "@notes.txt: GIS データは平面直角座標に変換します",
-       "@notes.txt: a GIS dataset is reprojected into plane coordinates"},
-      {"export @has.dxf -o @out.sim --tolerance -1", "--tolerance -1: 0 以上の数",
-       "--tolerance -1: expected a number of at least 0"},
-  };
   auto filled = [&](std::string text) {
     for (auto p = text.find('@'); p != std::string::npos; p = text.find('@', p + at.size()))
       text.replace(p, 1, at);
     return text;
   };
   const std::set<std::string> before = listing(dir.path());
-  for (const Row& row : rows) {
+  for (const auto& row : kestrel::testing::textRows("apps/cases/usage_errors.txt")) {
     for (const bool english : {false, true}) {
-      const std::string arguments = (english ? "--lang en " : "") + filled(row.arguments);
+      const std::string arguments = (english ? "--lang en " : "") + filled(row[0]);
+      SCOPED_TRACE(row.where + ": " + arguments);
       const Result r = run(arguments, false);
-      EXPECT_EQ(r.status, 2) << arguments << "\n" << r.err;
-      EXPECT_EQ(r.err.rfind("kestrel: ", 0), 0u) << arguments << "\n" << r.err;
-      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << arguments << "\n" << r.err;
-      EXPECT_NE(r.err.find(filled(english ? row.english : row.japanese)), std::string::npos)
-          << arguments << "\n" << r.err;
-      EXPECT_EQ(listing(dir.path()), before) << arguments;
+      EXPECT_EQ(r.status, 2) << r.err;
+      EXPECT_EQ(r.err.rfind("kestrel: ", 0), 0u) << r.err;
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+      EXPECT_NE(r.err.find(filled(row[english ? 2 : 1])), std::string::npos) << r.err;
+      EXPECT_EQ(listing(dir.path()), before);
     }
   }
 }
@@ -267,22 +189,12 @@ TEST(KestrelCli, UpperCaseExtensionIsAccepted) {
   EXPECT_EQ(run("import " + quoted(input)).status, 0);
 }
 
-// An existing drawing is kept unless --overwrite; the log goes where --log says, and a read-only
-// input folder without --log is refused up front. Read-only holds for root too only when the host
-// runs as another user, so as root it is run through setpriv as nobody.
-TEST(KestrelCli, OutputsAreKeptAndTheLogGoesWhereItIsTold) {
+// The log goes where --log says, and a read-only input folder without --log is refused up front
+// (an existing output is kept without --overwrite: a row of cases/usage_errors.txt). Read-only
+// holds for root too only when the host runs as another user, so as root it is run through setpriv
+// as nobody.
+TEST(KestrelCli, TheLogGoesWhereItIsTold) {
   TempDir dir;
-  const std::string input = dir.write("road.sim", readBytes(kExamples + "road.sim"));
-  const std::string drawing = (dir.path() / "road.dxf").string();
-  ASSERT_EQ(run("import " + quoted(input)).status, 0);
-  dir.write("road.dxf", "mine");
-  const Result refused = run("import " + quoted(input), false);
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find(drawing + ": すでにあります"), std::string::npos) << refused.err;
-  EXPECT_EQ(readBytes(drawing), "mine");
-  EXPECT_EQ(run("import --overwrite " + quoted(input)).status, 0);
-  EXPECT_NE(readBytes(drawing), "mine");
-
   const bool root = geteuid() == 0;
   if (root && std::system("command -v setpriv >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "running as root without setpriv: a read-only folder cannot be made";
@@ -332,7 +244,8 @@ TEST(KestrelCli, AlignmentChoiceFromAnEarlierRunsLandXml) {
   ASSERT_EQ(run("import " + quoted(road)).status, 0);
   const std::string landxml = (dir.path() / "road.xml").string();
   ASSERT_FALSE(readBytes(landxml).empty());
-  const std::string results = dir.write("results.sim", "H00,9,縦断,\nH01,A,100.0,10,10,1,\nH99,\n");
+  const std::string results =
+      dir.write("results.sim", readBytes(kCases + "results-of-an-unknown-route.sim"));
 
   const std::string alignments = "import --overwrite --alignments " + quoted(landxml);
   const Result chosen = run(alignments + " --alignment 中心線 " + quoted(results));
@@ -349,14 +262,6 @@ TEST(KestrelCli, AlignmentChoiceFromAnEarlierRunsLandXml) {
   EXPECT_EQ(cancelled.status, 4);
   EXPECT_NE(cancelled.out.find("中心線"), std::string::npos) << cancelled.out;
   EXPECT_NE(cancelled.out.find("1個のエラー"), std::string::npos) << cancelled.out;
-}
-
-TEST(KestrelCli, ScanPrintsTheTreeWithCounts) {
-  const Result r = run("scan --json " + quoted(kExamples + "road.sim"));
-  ASSERT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("{\"key\": \"D\", \"label\": \"画地データ\", \"count\": 2}"), std::string::npos)
-      << r.out;
-  EXPECT_NE(r.out.find("\"name\": \"cp932\""), std::string::npos) << r.out;
 }
 
 }  // namespace

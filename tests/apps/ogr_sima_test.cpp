@@ -11,6 +11,7 @@
 
 #include "tests/support/hostile_sima.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace {
 
@@ -49,24 +50,12 @@ bool readsAsManyAsItCounts(GDALDataset& dataset) {
 
 TEST(OgrSima, TakesSimaFilesByNameAndFirstRecordsOnly) {
   ASSERT_NE(simaDriver(), nullptr);
-  const std::string sima = "G00,01,現場,\r\nA00,\r\nA01,1,P1,100.5,200.25,3,\r\nA99,\r\n";
-  const struct {
-    const char* name;
-    std::string bytes;
-    bool taken;
-  } rows[] = {{"site.sim", sima, true},
-              {"SITE.SIM", "\xEF\xBB\xBF" + sima, true},
-              {"nobreak.sim", "A00,", true},
-              {"site.txt", sima, false},
-              {"prose.sim", "Survey notes\nA00,\n", false},
-              {"gcode.sim", "G00 X10 Y20\nG01 X5\n", false},
-              {"spaced.sim", "A 00,\nA01,1,P,1,2,3,\n", false}};
   TempDir dir;
-  for (const auto& row : rows) {
-    Dataset dataset = openWithSima(dir.write(row.name, row.bytes));
-    EXPECT_EQ(dataset != nullptr, row.taken) << row.name;
+  for (const auto& row : kestrel::testing::textRows("apps/cases/driver_takes.txt")) {
+    Dataset dataset = openWithSima(dir.write(row[0], row[1]));
+    EXPECT_EQ(dataset != nullptr, row[2] == "yes") << row.where;
   }
-  const std::string path = dir.write("p.sim", sima);
+  const std::string path = (dir.path() / "site.sim").string();  // the first row's file
   EXPECT_EQ(openWithSima(path, GDAL_OF_VECTOR | GDAL_OF_UPDATE), nullptr) << "read-only";
   Dataset dataset = openWithSima(path);
   ASSERT_NE(dataset, nullptr);

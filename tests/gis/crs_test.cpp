@@ -11,6 +11,7 @@
 
 #include "io/text_encoding.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel::gis {
 namespace {
@@ -54,60 +55,28 @@ TEST(Crs, CoordinatesAreEastingThenNorthingAndLongitudeThenLatitude) {
   EXPECT_NE(error.find("no such system"), std::string::npos);
 }
 
-TEST(Crs, ZonesNamedInText) {
-  const struct {
-    const char* text;
-    int zone;
-  } rows[] = {
-      {"第9系", 9},      {"IX系", 9},         {"9系", 9},        {"公共座標9系", 9},
-      {"第IX系", 9},     {"Ⅸ系", 9},          {"第１９系", 19},  {"XIX系", 19},
-      {"ⅩⅨ系", 19},     {"ＸＩ系", 11},      {"第2系 第3系", 2}, {"20系", 0},
-      {"0系", 0},        {"座標系", 0},       {"2系統", 0},      {"平面直角座標系", 0},
-      {"MAX系", 0},      {"IIII系", 0},       {"", 0},           {"座標データ", 0},
-  };
-  for (const auto& row : rows) EXPECT_EQ(zoneNamedIn(row.text), row.zone) << row.text;
-  for (const auto& [field, zone] : {std::pair{"9", 9}, {"09", 9}, {" XII ", 12}, {"Ⅶ", 7},
-                                    {"第3系", 3}, {"0", 0}, {"abc", 0}})
-    EXPECT_EQ(zoneOf(field), zone) << field;
-}
-
-// The zone record wins over the coordinate-system record, which wins over titles; the first of a
-// kind counts; the file is read in its own encoding.
-TEST(Crs, ZoneNamedByAFile) {
-  const struct {
-    const char* lines;
-    bool utf8;
-    int zone;
-    int line;
-  } rows[] = {
-      {"G00,01,現場 第9系,\nA00,\nA01,1,P,1,2,3,\nA99,\n", false, 9, 1},
-      {"G00,01,第9系,\nZ00,座標データ XI系,\nZ01,4,\n", false, 4, 3},
-      {"G00,01,OH3出力座標\nZ00,座標データ,\nG01,座標系,公共座標12系\nA00,\n", true, 12, 3},
-      {"\xEF\xBB\xBFZ00,第2系統の点\r\nZ00,Ⅴ系\r\nG00,01,X系\r\n", true, 10, 3},
-      {"A00,\nA01,1,第9系,1,2,3,\nA99,\nZ01,,\n", false, 0, 0},
-  };
+// Each row of cases/zones.txt.
+TEST(Crs, ZonesNamedInTextAndFilesAndTheCodeChosen) {
   testing::TempDir dir;
-  for (const auto& row : rows) {
-    const std::string bytes =
-        row.utf8 ? row.lines : io::encode(row.lines, io::Encoding::Cp932);
-    const ZoneInFile found = findZoneInFile(dir.write("z.sim", bytes), row.utf8);
-    EXPECT_EQ(found.zone, row.zone) << row.lines;
-    EXPECT_EQ(found.line, row.line) << row.lines;
+  for (const auto& row : testing::textRows("gis/cases/zones.txt")) {
+    SCOPED_TRACE(row.where);
+    if (row[0] == "named") {
+      EXPECT_EQ(zoneNamedIn(row[1]), std::stoi(row[2]));
+    } else if (row[0] == "field") {
+      EXPECT_EQ(zoneOf(row[1]), std::stoi(row[2]));
+    } else if (row[0] == "file") {
+      const bool utf8 = row[2] == "utf-8";
+      const std::string bytes = utf8 ? row[1] : io::encode(row[1], io::Encoding::Cp932);
+      const ZoneInFile found = findZoneInFile(dir.write("z.sim", bytes), utf8);
+      EXPECT_EQ(found.zone, std::stoi(row[3]));
+      EXPECT_EQ(found.line, std::stoi(row[4]));
+    } else {
+      const CrsOptions options{std::stoi(row[1]), row[2] == "jgd2000" ? Datum::Jgd2000 : Datum::Jgd2011,
+                               std::stoi(row[3]), ""};
+      EXPECT_EQ(sourceEpsg(options, std::stoi(row[4])), std::stoi(row[5]));
+    }
   }
   EXPECT_EQ(findZoneInFile((dir.path() / "missing.sim").string(), true).zone, 0);
-}
-
-TEST(Crs, AnExplicitCodeOrZoneWinsOverTheFile) {
-  const struct {
-    CrsOptions options;
-    int zoneInFile;
-    int epsg;
-  } rows[] = {
-      {{0, Datum::Jgd2011, 0, ""}, 9, 6677},  {{0, Datum::Jgd2000, 0, ""}, 9, 2451},
-      {{4, Datum::Jgd2011, 0, ""}, 9, 6672},  {{4, Datum::Jgd2011, 3857, ""}, 9, 3857},
-      {{0, Datum::Jgd2011, 0, ""}, 0, 0},     {{19, Datum::Jgd2000, 0, ""}, 0, 2461},
-  };
-  for (const auto& row : rows) EXPECT_EQ(sourceEpsg(row.options, row.zoneInFile), row.epsg);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """GIS outputs end to end: SIMA files imported by the command line host into every common format,
 read back through GDAL (osgeo.ogr), reprojected against PROJ's cs2cs, with the CRS a zone, a datum,
-a code or the file names, and the outputs refused before anything is written.
+a code or the file names, and several outputs of one run.
 
   gis_outputs_test.py KESTREL_BINARY
 Prints one line per check and exits non-zero when any failed.
@@ -26,28 +26,12 @@ EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", 
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import check, outcome  # noqa: E402
+from sima_files import LINES, POINTS, write_sima  # noqa: E402
 
 
 def run(*args):
     return subprocess.run([KESTREL, "import", *args, "--lang", "en"], capture_output=True, text=True)
 
-
-def write_sima(folder, name, lines, encoding="cp932"):
-    path = os.path.join(folder, name)
-    with open(path, "w", encoding=encoding, newline="") as f:
-        f.write("\r\n".join(lines) + "\r\n")
-    return path
-
-
-POINTS = [  # number, name, X (north), Y (east), Z (None: no elevation)
-    (1, "基準点１", 1000.125, 2000.5, 10.25),
-    (2, "No.2", -23795.96, -32832.251, 0.0),
-    (3, "髙野～", 0.1, 0.2, 0.3),
-    (4, "NoZ", 5.0, 5.0, None),
-]
-LINES = (["A00,"] + [f"A01,{n},{name},{x},{y},{'' if z is None else z}," for n, name, x, y, z in POINTS]
-         + ["A99,", "D00,7,画地七,1,", "B01,1,a,", "B01,2,b,", "B01,3,c,", "D99,",
-            "D00,8,開放,2,", "B01,3,c,", "B01,4,d,", "D99,"])
 
 # Format and whether it holds several layers in one file; every one carries the CRS.
 FORMATS = [("gpkg", True), ("geojson", False), ("shp", False), ("fgb", False), ("csv", False)]
@@ -168,27 +152,10 @@ def check_crs_choices(folder):
               f"{records} {options}: EPSG:{got}, said once: {said!r}")
 
 
-def check_refusals_and_several_outputs(folder):
+def check_several_outputs(folder):
+    """A drawing and two GIS outputs in one run; the refusals are rows of the command line's usage
+    errors (tests/apps/cases/usage_errors.txt)."""
     sima = write_sima(folder, "r.sim", LINES)
-    write_sima(folder, "old_points.geojson", ["{}"])
-    rows = [  # arguments, what the one line of stderr holds
-        (["-o", "r.xyz"], "extension .xyz"),
-        (["-o", "r.gpkg", "-f", "NoSuchDriver"], "no such driver"),
-        (["-f", "Memory"], "no file extension"),
-        (["-o", "r.gpkg", "--t-srs", "EPSG:4326"], "--t-srs needs"),
-        (["-o", "r.gpkg", "--zone", "9", "--t-srs", "no such crs"], "does not know"),
-        (["-o", "r.gpkg", "--epsg", "999999"], "does not know"),
-        (["-o", "/no/such/folder/r.gpkg"], "does not exist"),
-        (["-o", "old.geojson"], "old_points.geojson: already exists"),
-        (["--zone", "9"], "applies to GIS outputs"),
-        (["-o", "a.dxf", "-o", "b.dxf"], "one drawing"),
-    ]
-    for arguments, said in rows:
-        r = subprocess.run([KESTREL, "import", sima, *arguments, "--lang", "en"], capture_output=True,
-                           text=True, cwd=folder)
-        written = [name for name in os.listdir(folder) if name.startswith("r.") or name.startswith("r_")]
-        check(r.returncode == 2 and said in r.stderr and written == ["r.sim"],
-              f"{arguments}: exit {r.returncode} before any work, {r.stderr.strip()!r}")
     r = subprocess.run([KESTREL, "import", sima, "-o", "r.dxf", "-o", "r.gpkg", "-o", "r.geojson",
                         "--zone", "9", "--json"], capture_output=True, text=True, cwd=folder)
     outputs = json.loads(r.stdout)["outputs"] if r.returncode == 0 else []
@@ -205,7 +172,7 @@ def main():
     folder = tempfile.mkdtemp(prefix="kestrel-gis-")
     try:
         for part in (check_formats, check_curves_and_reprojection, check_crs_choices,
-                     check_refusals_and_several_outputs):
+                     check_several_outputs):
             sub = os.path.join(folder, part.__name__)
             os.mkdir(sub)
             part(sub)

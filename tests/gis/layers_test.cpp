@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "platform/civil/landxml.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel::gis {
 namespace {
@@ -100,33 +101,24 @@ TEST(GisLayers, ElementsCarryKindLengthRadiiParameterAndStations) {
   const std::vector<Layer> layers = gatherLayers(source, true);
   const Layer* elements = find(layers, "alignment_elements");
   ASSERT_NE(elements, nullptr);
-  ASSERT_EQ(elements->featureCount(), 5u);
+  const auto rows = testing::textRows("gis/cases/alignment_elements.txt");
+  ASSERT_EQ(elements->featureCount(), rows.size());
   // Alignment, Seq, Kind, Length, StartRad, EndRad, A, StartSta, EndSta; NaN for null.
-  const double n = std::nan("");
-  const struct {
-    const char* kind;
-    double length, startRadius, endRadius, a, startStation;
-  } rows[] = {{"line", 100, n, n, n, 1200},
-              {"spiral", 24, n, 150, 60, 1300},  // A² = R·L from a straight
-              {"curve", 40.066968464622796, 200, 200, n, 1324},
-              {"line", 78.10249675906654, n, n, n, 1364.0669684646228},
-              {"line", 10, n, n, n, 0}};
   auto real = [&](std::size_t feature, std::size_t field) {
     const Value& value = elements->value(feature, field);
-    return std::holds_alternative<double>(value) ? std::get<double>(value) : n;
+    return std::holds_alternative<double>(value) ? std::get<double>(value) : std::nan("");
   };
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    const auto& row = rows[i];
-    EXPECT_EQ(std::get<std::string_view>(elements->value(i, 2)), row.kind) << i;
-    EXPECT_NEAR(real(i, 3), row.length, 1e-9) << i;
-    for (const auto& [field, expected] : {std::pair{4, row.startRadius}, {5, row.endRadius}, {6, row.a}}) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i].where);
+    EXPECT_EQ(std::get<std::string_view>(elements->value(i, 2)), rows[i][0]);
+    for (const std::size_t field : {3, 4, 5, 6, 7}) {
+      const double expected = std::strtod(rows[i][field - 2].c_str(), nullptr);
       if (std::isnan(expected))
-        EXPECT_TRUE(std::isnan(real(i, field))) << i << " field " << field;
+        EXPECT_TRUE(std::isnan(real(i, field))) << "field " << field;
       else
-        EXPECT_NEAR(real(i, field), expected, 1e-9) << i << " field " << field;
+        EXPECT_NEAR(real(i, field), expected, 1e-9) << "field " << field;
     }
-    EXPECT_NEAR(real(i, 7), row.startStation, 1e-9) << i;
-    EXPECT_NEAR(real(i, 8), row.startStation + row.length, 1e-9) << i;
+    EXPECT_NEAR(real(i, 8), std::stod(rows[i][5]) + std::stod(rows[i][1]), 1e-9);
   }
 }
 

@@ -11,35 +11,45 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/text_rows.h"
+
 namespace kestrel::sima {
 namespace {
 
-const std::string kIdeographicSpace = "\xE3\x80\x80";
-
-// ---- number kind ----
-
-class NumberAccepted : public ::testing::TestWithParam<std::string> {};
-TEST_P(NumberAccepted, IsANumber) { EXPECT_TRUE(isNumber(GetParam())) << GetParam(); }
-INSTANTIATE_TEST_SUITE_P(
-    FieldKinds, NumberAccepted,
-    ::testing::Values("-12.5", "0.000", "7", "", "-0.0", "--5", "12.", ".5", "-.5", "0-",
-                      "  100.5  ", "\t200.25\t", "-24010.239", "007", "-", ".",
-                      kIdeographicSpace + "12.5" + kIdeographicSpace,
-                      " " + kIdeographicSpace + " -3 " + kIdeographicSpace,
-                      // 400 digits after the point: tiny, but a double holds it.
-                      "0." + std::string(399, '0') + "1",
-                      std::string(300, '9')));
-
-class NumberRejected : public ::testing::TestWithParam<std::string> {};
-TEST_P(NumberRejected, IsNotANumber) { EXPECT_FALSE(isNumber(GetParam())) << GetParam(); }
-INSTANTIATE_TEST_SUITE_P(
-    FieldKinds, NumberRejected,
-    ::testing::Values("1e3", "+4", "1.2.3", "1 2", "12-", "5-", "1-2", "abc", "1,5", "0x10",
-                      "inf", "nan", "-inf", "12a", "１２",  // full-width digits
-                      "1" + kIdeographicSpace + "2",
-                      // 400 digits overflow a double, with or without a sign.
-                      std::string(400, '9'), "-" + std::string(400, '9'),
-                      "1" + std::string(399, '0') + ".5"));
+// Each row of cases/field_kinds.txt: a function, its input and what it gives.
+TEST(FieldKinds, CorpusRows) {
+  for (const auto& row : kestrel::testing::textRows("sima/cases/field_kinds.txt")) {
+    SCOPED_TRACE(row.where);
+    const std::string& kind = row[0];
+    const std::string& field = row[1];
+    if (kind == "number" || kind == "integer") {
+      EXPECT_EQ(kind == "number" ? isNumber(field) : isInteger(field), row[2] == "yes");
+    } else if (kind == "toNumber") {
+      const double expected = std::strtod(row[2].c_str(), nullptr);
+      EXPECT_DOUBLE_EQ(toNumber(field), expected);
+      EXPECT_EQ(std::signbit(toNumber(field)), std::signbit(expected));
+    } else if (kind == "toInteger") {
+      EXPECT_EQ(toInteger(field), std::stoll(row[2]));
+    } else if (kind == "choice") {
+      // The options as the checks give them: a list written in the code.
+      const std::string_view option = row[2];
+      EXPECT_EQ(option == "1 2" ? isChoice(field, {"1", "2"}) : isChoice(field, {option}),
+                row[3] == "yes");
+    } else if (kind == "trim") {
+      EXPECT_EQ(trim(field), row[2]);
+    } else if (kind == "trimWide") {
+      EXPECT_EQ(trimWide(field), row[2]);
+    } else if (kind == "cleanNumberText") {
+      EXPECT_EQ(cleanNumberText(field), row[2]);
+    } else if (kind == "formatLineNumber") {
+      EXPECT_EQ(formatLineNumber(std::stoi(field)), row[2]);
+    } else if (kind == "formatFixed12") {
+      EXPECT_EQ(formatFixed12(std::strtod(field.c_str(), nullptr)), row[2]);
+    } else {
+      ADD_FAILURE() << "unknown function " << kind;
+    }
+  }
+}
 
 TEST(ToNumber, ConvertsDecimalTextAsStrtodDoes) {
   // Random decimal texts against the C library's own conversion.
@@ -61,63 +71,6 @@ TEST(ToNumber, ConvertsDecimalTextAsStrtodDoes) {
   }
 }
 
-struct NumberValue {
-  std::string field;
-  double value;
-};
-class ToNumberValue : public ::testing::TestWithParam<NumberValue> {};
-TEST_P(ToNumberValue, Converts) {
-  EXPECT_DOUBLE_EQ(toNumber(GetParam().field), GetParam().value) << GetParam().field;
-}
-INSTANTIATE_TEST_SUITE_P(
-    FieldKinds, ToNumberValue,
-    ::testing::Values(NumberValue{"", 0.0}, NumberValue{"  -12.5 ", -12.5},
-                      NumberValue{kIdeographicSpace + "3.25" + kIdeographicSpace, 3.25},
-                      NumberValue{"--5", 0.0},  // a number, whose decimal reading is 0
-                      NumberValue{"abc", 0.0}, NumberValue{"12abc", 12.0},
-                      NumberValue{"1e3", 1000.0}, NumberValue{"+4", 4.0},
-                      NumberValue{"0x10", 0.0}, NumberValue{"inf", 0.0},
-                      NumberValue{std::string(400, '9'), 0.0}));
-
-TEST(ToNumber, NegativeZeroKeepsItsSign) {
-  EXPECT_EQ(toNumber("-0.0"), 0.0);
-  EXPECT_TRUE(std::signbit(toNumber("-0.0")));
-}
-
-// ---- integer kind ----
-
-class IntegerAccepted : public ::testing::TestWithParam<std::string> {};
-TEST_P(IntegerAccepted, IsAnInteger) { EXPECT_TRUE(isInteger(GetParam())) << GetParam(); }
-INSTANTIATE_TEST_SUITE_P(FieldKinds, IntegerAccepted,
-                         ::testing::Values("123456", "0", "", "   ", "  00007 ", "\t42\t",
-                                           std::string(30, '9')));
-
-class IntegerRejected : public ::testing::TestWithParam<std::string> {};
-TEST_P(IntegerRejected, IsNotAnInteger) { EXPECT_FALSE(isInteger(GetParam())) << GetParam(); }
-INSTANTIATE_TEST_SUITE_P(FieldKinds, IntegerRejected,
-                         ::testing::Values("-1", "+1", "1.5", "1 2", "1e3", "a1", "１",
-                                           kIdeographicSpace + "1"));
-
-struct IntegerValue {
-  std::string field;
-  int32_t value;
-};
-class ToIntegerValue : public ::testing::TestWithParam<IntegerValue> {};
-TEST_P(ToIntegerValue, Converts) {
-  EXPECT_EQ(toInteger(GetParam().field), GetParam().value) << GetParam().field;
-}
-INSTANTIATE_TEST_SUITE_P(
-    FieldKinds, ToIntegerValue,
-    ::testing::Values(IntegerValue{"00007", 7}, IntegerValue{"", 0}, IntegerValue{"  12 ", 12},
-                      IntegerValue{"abc", 0}, IntegerValue{"12abc", 12}, IntegerValue{"-5", -5},
-                      IntegerValue{"+5", 5}, IntegerValue{"1.9", 1},
-                      IntegerValue{"2147483647", std::numeric_limits<int32_t>::max()},
-                      IntegerValue{"2147483648", std::numeric_limits<int32_t>::max()},
-                      IntegerValue{"-2147483648", std::numeric_limits<int32_t>::min()},
-                      IntegerValue{"-2147483649", std::numeric_limits<int32_t>::min()},
-                      IntegerValue{std::string(30, '9'), std::numeric_limits<int32_t>::max()},
-                      IntegerValue{"-" + std::string(30, '9'), std::numeric_limits<int32_t>::min()}));
-
 TEST(ToInteger, AgreesWithStrtollInsideTheRange) {
   std::mt19937 random(7);
   std::uniform_int_distribution<int64_t> value(-3000000000LL, 3000000000LL);
@@ -129,49 +82,6 @@ TEST(ToInteger, AgreesWithStrtollInsideTheRange) {
                                                 std::numeric_limits<int32_t>::max());
     ASSERT_EQ(toInteger(text), clamped) << text;
   }
-}
-
-// ---- choice kind and trimming ----
-
-TEST(Choice, MatchesExactly) {
-  EXPECT_TRUE(isChoice("1", {"1", "2"}));
-  EXPECT_TRUE(isChoice("2", {"1", "2"}));
-  EXPECT_FALSE(isChoice(" 1", {"1", "2"}));
-  EXPECT_FALSE(isChoice("01", {"1", "2"}));
-  EXPECT_FALSE(isChoice("", {"1", "2"}));
-  EXPECT_FALSE(isChoice("a01", {"A01"}));
-}
-
-TEST(Trim, RemovesAsciiWhiteSpaceOnly) {
-  EXPECT_EQ(trim(" \t\r\n\v\fab c \t"), "ab c");
-  EXPECT_EQ(trim(kIdeographicSpace + "a" + kIdeographicSpace), kIdeographicSpace + "a" + kIdeographicSpace);
-  EXPECT_EQ(trim("   "), "");
-}
-
-TEST(TrimWide, AlsoRemovesIdeographicSpacesMixedWithBlanks) {
-  EXPECT_EQ(trimWide(" " + kIdeographicSpace + "\t" + kIdeographicSpace + "a b" + kIdeographicSpace + " "), "a b");
-  EXPECT_EQ(trimWide("a" + kIdeographicSpace + "b"), "a" + kIdeographicSpace + "b");
-  EXPECT_EQ(trimWide(kIdeographicSpace), "");
-}
-
-TEST(CleanNumberText, TurnsInnerIdeographicSpacesIntoBlanks) {
-  EXPECT_EQ(cleanNumberText(kIdeographicSpace + " 1" + kIdeographicSpace + "2 " + kIdeographicSpace), "1 2");
-}
-
-// ---- formats ----
-
-TEST(Formats, LineNumbersHaveAtLeastFiveDigits) {
-  EXPECT_EQ(formatLineNumber(42), "00042");
-  EXPECT_EQ(formatLineNumber(1), "00001");
-  EXPECT_EQ(formatLineNumber(99999), "99999");
-  EXPECT_EQ(formatLineNumber(100000), "100000");
-}
-
-TEST(Formats, FixedTwelveDecimals) {
-  EXPECT_EQ(formatFixed12(200.25), "200.250000000000");
-  EXPECT_EQ(formatFixed12(-0.5), "-0.500000000000");
-  EXPECT_EQ(formatFixed12(0.0), "0.000000000000");
-  EXPECT_EQ(formatFixed12(1e20), "100000000000000000000.000000000000");
 }
 
 }  // namespace

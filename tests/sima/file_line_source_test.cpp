@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel::sima {
 namespace {
@@ -21,45 +22,20 @@ std::vector<std::string> allLines(LineSource& source) {
 }
 
 TEST(FileLineSource, BlocksCutAnywhereGiveTheLinesOfTheWholeText) {
-  std::string cp932Line = "A01,1,\x93\x5f\x96\xbc,1,2,3,";  // 点名 in CP932: trail byte 0x5f/0xbc
-  const struct {
-    const char* name;
-    std::string bytes;
-    EncodingChoice choice;
-    Encoding expected;
-  } cases[] = {
-      {"crlf", "A00,\r\nA01,1,P,1,2,3,\r\nA99,\r\n", EncodingChoice::Auto, Encoding::Utf8},
-      {"lone cr", "A00,\rA01,1,P,1,2,3,\rA99,", EncodingChoice::Auto, Encoding::Utf8},
-      {"bom", "\xEF\xBB\xBFG00,01,,\nZ00\n", EncodingChoice::Auto, Encoding::Utf8},
-      {"utf-8", "A01,1,点名,1,2,3,\n\nA01,2,名前,4,5,6,", EncodingChoice::Auto, Encoding::Utf8},
-      {"cp932", "A00,\r\n" + cp932Line + "\r\n" + cp932Line + "\r\nA99,\r\n", EncodingChoice::Auto,
-       Encoding::Cp932},
-      {"forced cp932", "A00,\nA99,\n", EncodingChoice::Cp932, Encoding::Cp932},
-      {"invalid bytes", "A01,\x81\x20,\xa0\xfd,\n\x82", EncodingChoice::Auto, Encoding::Cp932},
-      // Half-width kana whose bytes are valid UTF-8 too ("ﾎｼ" is CE BC, "μ"), over many blocks.
-      {"cp932 that is valid utf-8", "A00,\r\n" + std::string(150, ' ') + "\r\nA01,1,\xCE\xBC" "1,0,0,1,\r\n",
-       EncodingChoice::Auto, Encoding::Cp932},
-      {"long line", std::string(300, 'x') + "\n" + std::string(200, 'y'), EncodingChoice::Auto,
-       Encoding::Utf8},
-      {"empty", "", EncodingChoice::Auto, Encoding::Utf8},
-      // A long line whose CR is the last byte of a block: the LF (or the next line) comes later.
-      {"crlf split by a block", std::string(127, 'x') + "\r\n" + std::string(70, 'y') + "\r\nz",
-       EncodingChoice::Auto, Encoding::Utf8},
-      {"lone cr split by a block", std::string(127, 'x') + "\r" + std::string(70, 'y') + "\rz",
-       EncodingChoice::Auto, Encoding::Utf8},
-  };
   kestrel::testing::TempDir dir;
-  for (const auto& c : cases) {
-    const std::string path = dir.write(std::string(c.name) + ".sim", c.bytes);
-    const io::DecodedText whole = io::decode(c.bytes, c.choice);
+  for (const auto& row : kestrel::testing::textRows("sima/cases/blocks.txt")) {
+    SCOPED_TRACE(row.where);
+    const std::string path = dir.write(row[0] + ".sim", row[1]);
+    const EncodingChoice choice = row[2] == "cp932" ? EncodingChoice::Cp932 : EncodingChoice::Auto;
+    const io::DecodedText whole = io::decode(row[1], choice);
     LineReader reference(whole.text);
     const std::vector<std::string> expected = allLines(reference);
     for (std::size_t block : {64u, 65u, 67u, 1u << 20}) {
       FileLineSource source;
-      ASSERT_TRUE(source.open(path, c.choice, block)) << c.name;
-      EXPECT_EQ(source.encoding(), c.expected) << c.name;
-      EXPECT_EQ(allLines(source), expected) << c.name << " in blocks of " << block;
-      EXPECT_EQ(source.position(), c.bytes.size()) << c.name;
+      ASSERT_TRUE(source.open(path, choice, block));
+      EXPECT_EQ(source.encoding(), row[3] == "cp932" ? Encoding::Cp932 : Encoding::Utf8);
+      EXPECT_EQ(allLines(source), expected) << "in blocks of " << block;
+      EXPECT_EQ(source.position(), row[1].size());
     }
   }
 }

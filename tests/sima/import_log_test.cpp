@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel {
 namespace {
@@ -17,127 +19,68 @@ const std::string kHeader = "----- VUZI_Zovidazed\xE3\x80\x80Version1.0 -----\n\
 const std::string kTop = "ERROR --------------------------------------------------------";
 const std::string kBottom = "--------------------------------------------------------------";
 
-// The progress lines that one operation wrote.
-template <typename Operation>
-Lines progressOf(Operation operation) {
-  ImportLog log;
-  operation(log);
-  EXPECT_EQ(log.errorCount(), 0);
-  return log.progressLines();
+// Makes the call of a row of cases/log_calls.txt ("logLotEnd 40 1 4 0") on the log.
+void call(ImportLog& log, const std::string& text) {
+  std::istringstream words(text);
+  std::string name;
+  words >> name;
+  std::vector<std::string> a;
+  for (std::string word; words >> word;) a.push_back(word);
+  a.resize(5);
+  const auto n = [&](int i) { return std::stoi(a[i]); };
+  if (name == "logVersion") log.logVersion(n(0), a[1]);
+  else if (name == "logEnd") log.logEnd(n(0));
+  else if (name == "logCoordinateStart") log.logCoordinateStart(n(0));
+  else if (name == "logCoordinateEnd") log.logCoordinateEnd(n(0), n(1), n(2));
+  else if (name == "logLotStart") log.logLotStart(n(0));
+  else if (name == "logLotEnd") log.logLotEnd(n(0), n(1), n(2), n(3));
+  else if (name == "logRouteStart") log.logRouteStart(n(0));
+  else if (name == "logRouteEnd") log.logRouteEnd(n(0), n(1), n(2), n(3), a[4]);
+  else if (name == "logVerticalStart") log.logVerticalStart(n(0), a[1]);
+  else if (name == "logVerticalEnd") log.logVerticalEnd(n(0), n(1), n(2));
+  else if (name == "logCrossSectionStart") log.logCrossSectionStart(n(0), a[1]);
+  else if (name == "logSection") log.logSection(n(0), a[1]);
+  else if (name == "logSectionPointCount") log.logSectionPointCount(n(0));
+  else if (name == "logCrossSectionEnd") log.logCrossSectionEnd(n(0), n(1), n(2));
+  else if (name == "setPath") log.setPath(a[0]);
+  else if (name == "addPointNotFound") log.addPointNotFound(n(0), a[1]);
+  else if (name == "addCurveInStraightRoute") log.addCurveInStraightRoute(n(0), a[1]);
+  else if (name == "addVerticalOutsideAlignment") log.addVerticalOutsideAlignment(n(0), a[1]);
+  else if (name == "addSectionOutsideAlignment") log.addSectionOutsideAlignment(n(0), a[1]);
+  else ADD_FAILURE() << "unknown call " << name;
 }
 
-TEST(ProgressLines, VersionStartAndEndOfFile) {
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logVersion(1, "02"); }),
-            (Lines{"00001 G01 SIMAのバージョン： 02\n"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logEnd(123); }), (Lines{"00123     読み込み終了"}));
-}
-
-TEST(ProgressLines, CoordinateSeries) {
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logCoordinateStart(2); }),
-            (Lines{"00002 A00 座標データの読み込み開始"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logCoordinateEnd(30, 25, 3); }),
-            (Lines{"00030 A99 座標データの読み込み終了", "          25点のポイント",
-                   "          3点の2次元ポイント\n"}));
-}
-
-TEST(ProgressLines, LotSeries) {
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logLotStart(31); }),
-            (Lines{"00031 D00 画地データの読み込み開始"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logLotEnd(40, false, 0, false); }),
-            (Lines{"00040 D99 画地データの読み込み終了", "ERROR     画地を作成できませんでした\n"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logLotEnd(40, true, 4, false); }),
-            (Lines{"00040 D99 画地データの読み込み終了", "          4点の構成点"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logLotEnd(40, true, 4, true); }),
-            (Lines{"00040 D99 画地データの読み込み終了", "          4点の構成点",
-                   "          三斜データは読み込みません\n"}));
-}
-
-TEST(ProgressLines, RouteSeries) {
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logRouteStart(50); }),
-            (Lines{"00050 F00 路線データの読み込み開始"}));
-  for (int type : {2, 3, 7}) {
-    EXPECT_EQ(progressOf([&](ImportLog& l) { l.logRouteEnd(60, true, type, 5, "本線"); }),
-              (Lines{"00060 F99 路線データの読み込み終了", "          平面線形”本線”",
-                     "          5個の線形要素\n"}))
-        << type;
-    EXPECT_EQ(progressOf([&](ImportLog& l) { l.logRouteEnd(60, false, type, 5, "本線"); }),
-              (Lines{"00060 F99 路線データの読み込み終了",
-                     "ERROR     平面線形を作成できませんでした\n"}))
-        << type;
-  }
-  for (int type : {1, 4, 5, 6}) {
-    EXPECT_EQ(progressOf([&](ImportLog& l) { l.logRouteEnd(60, true, type, 7, "IP"); }),
-              (Lines{"00060 F99 路線データの読み込み終了", "          7点の構成点\n"}))
-        << type;
-    EXPECT_EQ(progressOf([&](ImportLog& l) { l.logRouteEnd(60, false, type, 7, "IP"); }),
-              (Lines{"00060 F99 路線データの読み込み終了",
-                     "ERROR     ポリラインを作成できませんでした\n"}))
-        << type;
+TEST(ImportLog, ProgressLinesErrorBlocksAndLogPathOfEachCall) {
+  for (const auto& row : testing::textRows("sima/cases/log_calls.txt")) {
+    SCOPED_TRACE(row.where);
+    ImportLog log;
+    call(log, row[0]);
+    if (row[0].rfind("setPath ", 0) == 0) {
+      EXPECT_EQ(log.path(), row[1]);
+      continue;
+    }
+    const bool error = row[0].rfind("add", 0) == 0;
+    const Lines lines = error ? log.errorLines() : log.progressLines();
+    EXPECT_EQ(lines, Lines(row.fields.begin() + 1, row.fields.end()));
+    EXPECT_EQ(log.errorCount(), error ? 1 : 0);
+    if (!error) continue;
+    ASSERT_EQ(log.errors().size(), 1u);
+    EXPECT_EQ(std::to_string(log.errors()[0].lineNumber) + " " + log.errors()[0].lineText,
+              row[0].substr(row[0].find(' ') + 1));
   }
 }
 
-TEST(ProgressLines, VerticalSeries) {
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logVerticalStart(70, "CL-1"); }),
-            (Lines{"00070 H00 縦断成果データの読み込み開始", "          中心線”CL-1”の縦断成果データ"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logVerticalStart(70, ""); }),
-            (Lines{"00070 H00 縦断成果データの読み込み開始", "ERROR     中心線が指定されませんでした"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logVerticalEnd(80, true, 9); }),
-            (Lines{"00080 H99 縦断成果データの読み込み終了", "          9点のポイント\n"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logVerticalEnd(80, false, 0); }),
-            (Lines{"00080 H99 縦断成果データの読み込み終了", "          0点のポイント",
-                   "ERROR     縦断成果をポイントに変換できませんでした\n"}));
-}
-
-TEST(ProgressLines, CrossSectionSeries) {
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logCrossSectionStart(90, "CL-1"); }),
-            (Lines{"00090 I00 横断成果データの読み込み開始", "          中心線”CL-1”の横断成果データ"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logCrossSectionStart(90, ""); }),
-            (Lines{"00090 I00 横断成果データの読み込み開始", "ERROR     中心線が指定されませんでした"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logSection(91, "No.1"); }),
-            (Lines{"00091 I01 断面 No.1 データを処理"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logSectionPointCount(6); }),
-            (Lines{"          6個のポイント"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logCrossSectionEnd(99, true, 12); }),
-            (Lines{"00099 I99 横断成果データの読み込み終了", "          12点のポイント\n"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logCrossSectionEnd(99, false, 0); }),
-            (Lines{"00099 I99 横断成果データの読み込み終了", "          0点のポイント",
-                   "ERROR     横断成果をポイントに変換できませんでした\n"}));
-}
-
-TEST(ProgressLines, LineNumbersFromOneHundredThousandHaveSixDigits) {
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logEnd(100000); }), (Lines{"100000     読み込み終了"}));
-  EXPECT_EQ(progressOf([](ImportLog& l) { l.logEnd(42); }), (Lines{"00042     読み込み終了"}));
-}
-
-TEST(ErrorEntries, PointNotFoundUsesTheMessageAsItsCodeLine) {
+// A missing point's block has no code: its message is its code line.
+TEST(ErrorEntries, CarryTheirMessageNumbers) {
   ImportLog log;
   log.addPointNotFound(12, "B01,99,P99,");
-  EXPECT_EQ(log.errorLines(),
-            (Lines{kTop, "参照する座標が見つかりません。", "00012 B01,99,P99,", kBottom}));
-  EXPECT_EQ(log.errorCount(), 1);
-  ASSERT_EQ(log.errors().size(), 1u);
-  EXPECT_EQ(log.errors()[0].code, "");
-  EXPECT_EQ(log.errors()[0].messageId, 138);
-  EXPECT_EQ(log.errors()[0].lineNumber, 12);
-  EXPECT_EQ(log.errors()[0].lineText, "B01,99,P99,");
-}
-
-TEST(ErrorEntries, ReaderErrorsHaveTheirCodesAndMessages) {
-  ImportLog log;
   log.addCurveInStraightRoute(5, "C01,0,-50,");
   log.addVerticalOutsideAlignment(6, "H01,No.9,900,1,2,1,");
   log.addSectionOutsideAlignment(7, "I01,No.9,900,1,2,");
-  EXPECT_EQ(log.errorLines(),
-            (Lines{kTop, "ErrF002 円弧とクロソイドが作成出来ません。これを無視して、処理を続けます。",
-                   "00005行目 C01,0,-50,", kBottom, kTop,
-                   "ErrX001 次の縦断成果を作成できませんでした。（線形範囲外の測点です）",
-                   "00006行目 H01,No.9,900,1,2,1,", kBottom, kTop,
-                   "ErrX001 次の横断成果を作成できませんでした。（線形範囲外の測点です）",
-                   "00007行目 I01,No.9,900,1,2,", kBottom}));
-  EXPECT_EQ(log.errorCount(), 3);
-  ASSERT_EQ(log.errors().size(), 3u);
-  EXPECT_EQ(log.errors()[1].messageId, 141);
-  EXPECT_EQ(log.errors()[2].messageId, 153);
+  ASSERT_EQ(log.errors().size(), 4u);
+  EXPECT_EQ(log.errors()[0].code, "");
+  const int ids[] = {138, 139, 141, 153};
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(log.errors()[i].messageId, ids[i]) << i;
 }
 
 TEST(ErrorEntries, EnglishTableWhenSelected) {
@@ -156,29 +99,7 @@ TEST(ErrorEntries, AddErrorBlockCountsAndKeepsTheLines) {
   EXPECT_EQ(log.errors().size(), 1u);
 }
 
-TEST(Render, HeaderThenProgressThenErrors) {
-  ImportLog log;
-  log.logVersion(1, "02");
-  log.logCoordinateStart(2);
-  log.addPointNotFound(3, "B01,9,,");
-  log.logCoordinateEnd(4, 1, 0);
-  log.logEnd(5);
-  EXPECT_EQ(log.render(),
-            "----- VUZI_Zovidazed　Version1.0 -----\n\n"
-            "00001 G01 SIMAのバージョン： 02\n\n"
-            "00002 A00 座標データの読み込み開始\n"
-            "00004 A99 座標データの読み込み終了\n"
-            "          1点のポイント\n"
-            "          0点の2次元ポイント\n\n"
-            "00005     読み込み終了\n"
-            "ERROR --------------------------------------------------------\n"
-            "参照する座標が見つかりません。\n"
-            "00003 B01,9,,\n"
-            "--------------------------------------------------------------\n");
-}
-
-TEST(Render, EmptyLogIsTheHeaderAlone) { EXPECT_EQ(ImportLog().render(), kHeader); }
-
+// Whole logs, header, progress and error blocks in order: the golden files of the file reader.
 TEST(Clear, EmptiesTheListsButKeepsTheCount) {
   ImportLog log;
   log.logEnd(1);
@@ -204,24 +125,6 @@ TEST(Copy, CopiesBothListsPathAndCount) {
   EXPECT_EQ(copy.errorCount(), 1);
 }
 
-struct PathCase {
-  const char* input;
-  const char* log;
-};
-class LogPath : public ::testing::TestWithParam<PathCase> {};
-TEST_P(LogPath, ReplacesTheLastFourCharacters) {
-  ImportLog log;
-  log.setPath(GetParam().input);
-  EXPECT_EQ(log.path(), GetParam().log);
-}
-INSTANTIATE_TEST_SUITE_P(
-    ImportLog, LogPath,
-    ::testing::Values(PathCase{"C:\\data\\road.sim", "C:\\data\\road_Input.log"},
-                      PathCase{"C:\\data\\roadfile", "C:\\data\\road_Input.log"},
-                      PathCase{"/home/u/survey.SIM", "/home/u/survey_Input.log"},
-                      PathCase{"/d/路線データ", "/d/路_Input.log"},  // characters, not bytes
-                      PathCase{"ab", "_Input.log"}));
-
 // ---- files ----
 
 class LogFile : public ::testing::Test {
@@ -236,31 +139,7 @@ class LogFile : public ::testing::Test {
   testing::TempDir dir_;
 };
 
-TEST_F(LogFile, Utf8FileHoldsTheRenderedTextWithoutBom) {
-  const ImportLog log = sampleLog();
-  kestrel::io::Result result;
-  ASSERT_TRUE((result = writeLogFile(log, io::Encoding::Utf8))) << result.message();
-  EXPECT_EQ(testing::readBytes(log.path()),
-            "----- VUZI_Zovidazed\xE3\x80\x80Version1.0 -----\n\n"
-            "00007 H00 縦断成果データの読み込み開始\n"
-            "          中心線”本線”の縦断成果データ\n" +
-                kTop + "\n参照する座標が見つかりません。\n00008 B01,5,,\n" + kBottom + "\n");
-}
-
-TEST_F(LogFile, Cp932FileHoldsCp932Bytes) {
-  ImportLog log;
-  log.setPath((dir_.path() / "road.sim").string());
-  log.logCoordinateStart(1);
-  kestrel::io::Result result;
-  ASSERT_TRUE((result = writeLogFile(log, io::Encoding::Cp932))) << result.message();
-  // 座標データの読み込み開始 in CP932, byte by byte.
-  const std::string expected =
-      "----- VUZI_Zovidazed\x81\x40Version1.0 -----\n\n"
-      "00001 A00 \x8D\xC0\x95\x57\x83\x66\x81\x5B\x83\x5E\x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82"
-      "\xDD\x8A\x4A\x8E\x6E\n";
-  EXPECT_EQ(testing::readBytes(log.path()), expected);
-}
-
+// The bytes of whole log files in both encodings: the example logs of the command line tests.
 TEST_F(LogFile, ReplacesAnEarlierLogAndLeavesNoTemporaryFile) {
   const std::string path = dir_.write("road_Input.log", std::string(10000, 'x'));
   const ImportLog log = sampleLog();

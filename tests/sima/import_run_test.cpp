@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tests/support/text_rows.h"
+
 namespace kestrel {
 namespace {
 
@@ -55,33 +57,19 @@ TEST(GrowingArray, CopyingARouteCopiesItsElementsDeeply) {
   EXPECT_EQ(route.elements.size(), 1u);
 }
 
-// Numbering as files carry it: dense from 1, dense from a large offset, scattered, huge, negative,
-// numbers alike in their low bits, and small numbers arriving after large ones (stored apart,
-// then covered by the growing array).
+// Numbering as files carry it (cases/number_index.txt), and small numbers arriving after large
+// ones (stored apart, then covered by the growing array).
 TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
-  struct Case {
-    const char* name;
-    int32_t low;
-    int32_t high;
-    std::size_t records;
-    int32_t step = 1;  // the numbers are step · (a number from low to high)
-  };
-  const Case cases[] = {
-      {"dense from one", 1, 60000, 90000},
-      {"dense from an offset", 1000000, 1060000, 90000},
-      {"scattered", 0, 2000000000, 60000},
-      {"negative and positive", -50000, 50000, 60000},
-      {"few", 0, 5, 40},
-      {"multiples of 65536", -32768, 32767, 60000, 65536},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& row : testing::textRows("sima/cases/number_index.txt")) {
+    SCOPED_TRACE(row.where);
+    const int64_t step = std::stoll(row[4]);
+    const std::size_t records = std::stoul(row[3]);
     std::mt19937 random(20261206);
-    std::uniform_int_distribution<int32_t> draw(c.low, c.high);
-    auto number = [&](std::mt19937& r) { return static_cast<int32_t>(draw(r) * static_cast<int64_t>(c.step)); };
+    std::uniform_int_distribution<int32_t> draw(std::stoi(row[1]), std::stoi(row[2]));
+    auto number = [&](std::mt19937& r) { return static_cast<int32_t>(draw(r) * step); };
     FirstIndexByNumber index;
     std::unordered_map<int32_t, std::size_t> reference;
-    for (std::size_t position = 0; position < c.records; ++position) {
+    for (std::size_t position = 0; position < records; ++position) {
       const int32_t n = number(random);
       index.insertFirst(n, position);
       reference.emplace(n, position);

@@ -5,37 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/text_rows.h"
+
 namespace kestrel::sima {
 namespace {
 
-struct LinesCase {
-  std::string text;
-  std::vector<std::string> lines;
-};
-
-class Lines : public ::testing::TestWithParam<LinesCase> {};
-
-TEST_P(Lines, AreCutAtEveryLineEnd) {
-  const LinesCase& c = GetParam();
-  LineReader reader(c.text);
-  std::vector<std::string> lines;
-  std::string_view line;
-  while (reader.next(line)) lines.emplace_back(line);
-  EXPECT_EQ(lines, c.lines);
-  EXPECT_EQ(reader.position(), c.text.size());
-  EXPECT_FALSE(reader.next(line));
+// Each row of cases/lines.txt: a text, then its lines; the whole text is consumed.
+TEST(LineReader, CutsAtEveryLineEnd) {
+  for (const auto& row : kestrel::testing::textRows("sima/cases/lines.txt")) {
+    SCOPED_TRACE(row.where);
+    LineReader reader(row[0]);
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.next(line)) lines.emplace_back(line);
+    EXPECT_EQ(lines, std::vector<std::string>(row.fields.begin() + 1, row.fields.end()));
+    EXPECT_EQ(reader.position(), row[0].size());
+    EXPECT_FALSE(reader.next(line));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    LineReader, Lines,
-    ::testing::Values(LinesCase{"", {}}, LinesCase{"a", {"a"}}, LinesCase{"a\n", {"a"}},
-                      LinesCase{"a\nb", {"a", "b"}}, LinesCase{"a\r\nb\r\n", {"a", "b"}},
-                      LinesCase{"a\rb\r", {"a", "b"}},
-                      LinesCase{"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
-                      LinesCase{"\n", {""}}, LinesCase{"\r\n", {""}},
-                      LinesCase{"\n\r", {"", ""}}, LinesCase{"a\n\nb", {"a", "", "b"}},
-                      LinesCase{"a\r\r\nb", {"a", "", "b"}},
-                      LinesCase{"  A00, \t\r\n", {"  A00, \t"}}));
 
 TEST(LineReader, PositionFollowsTheConsumedBytes) {
   const std::string text = "A00,\r\nA99,\n";

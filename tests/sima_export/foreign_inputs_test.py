@@ -40,6 +40,7 @@ PARCELS = [("512-2", 7, [[(139.70, 35.68), (139.7012, 35.6805), (139.7012, 35.68
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import check, outcome  # noqa: E402
+from sima_files import xdata  # noqa: E402
 
 
 def reference(epsg):
@@ -85,10 +86,6 @@ def cs2cs(source_epsg, lon_lat):
     out = subprocess.run(["cs2cs", "-f", "%.9f", f"EPSG:{source_epsg}", f"EPSG:{ZONE_IX}"],
                          input=text, capture_output=True, text=True, check=True).stdout
     return [(float(line.split()[1]), float(line.split()[0])) for line in out.splitlines()]
-
-
-def xdata(entity, app):
-    return [value for _, value in entity.get_xdata(app)] if entity.has_xdata(app) else None
 
 
 def other_origin(folder):

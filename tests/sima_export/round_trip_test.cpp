@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <map>
-#include <numbers>
 #include <optional>
 
 #include "platform/civil/landxml.h"
@@ -12,9 +11,9 @@
 #include "platform/dxf/dxf_groups.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
-#include "tests/civil/reference_curves.h"
 #include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace {
 
@@ -23,6 +22,7 @@ using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
 
 constexpr double kAlignmentTolerance = 1e-6;
+const std::string kCases = std::string(KESTREL_SOURCE_DIR) + "/tests/sima_export/cases/";
 
 struct SurveyPoint {
   std::string name;
@@ -180,10 +180,7 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
     std::string sim;
   } rows[] = {
       {"names that need quoting, a point without elevation, open and closed lots",
-       "G00,03,t,\nA00,\nA01,1,P1,100.5,200.25,3.0,\nA01,2,\"名前,コンマ\",110.125,205.5,4.25,\n"
-       "A01,3,\"say \"\"hi\"\"\",120,210,5,\nA01,7,境界７,130.001,190.999,,\n"
-       "A01,8,  blanks ,-0.0004,7,0,\nA99,\nD00,1,512-2,1,\nB01,1,P1,\nB01,2,x,\nB01,7,x,\nD99,\n"
-       "D00,2,\"open,lot\",2,\nB01,3,x,\nB01,1,x,\nD99,\n"},
+       readBytes(kCases + "quoted-names-and-lots.sim")},
       {"the example project: straights, clothoids and arcs turning both ways",
        readBytes(std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim")},
   };
@@ -194,96 +191,11 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
   }
 }
 
-// An alignment as LandXML written by hand from an independent clothoid reference: the element
-// boundaries, tangent intersections and centres in "north east" order.
-std::string landXmlOf(
-    const std::vector<std::pair<std::string, kestrel::testing::DesignedRoute>>& routes,
-    const std::string& spiralType = "clothoid") {
-  using kestrel::testing::RefPose;
-  auto text = [](long double north, long double east) {
-    char out[96];
-    std::snprintf(out, sizeof out, "%.17Lg %.17Lg", north, east);
-    return std::string(out);
-  };
-  auto at = [&](const RefPose& p) { return text(p.y, p.x); };
-  std::string xml =
-      "<?xml version=\"1.0\"?>\n<LandXML xmlns=\"http://www.landxml.org/schema/LandXML-1.2\" "
-      "version=\"1.2\" date=\"2024-05-01\" time=\"09:00:00\"><Units><Metric linearUnit=\"meter\" "
-      "areaUnit=\"squareMeter\" volumeUnit=\"cubicMeter\"/></Units><Alignments name=\"site\">\n";
-  for (const auto& [name, route] : routes) {
-    xml += "<Alignment name=\"" + name + "\" staStart=\"500\" length=\"0\"><CoordGeom>\n";
-    for (std::size_t i = 0; i < route.pieces.size(); ++i) {
-      const auto& piece = route.pieces[i];
-      const RefPose& s = route.poses[i];
-      const RefPose& e = route.poses[i + 1];
-      const std::string ends = "<Start>" + at(s) + "</Start>";
-      const std::string end = "<End>" + at(e) + "</End>";
-      const char* rot = piece.left ? "ccw" : "cw";
-      char attributes[160];
-      if (piece.type == 'S') {
-        xml += "<Line>" + ends + end + "</Line>\n";
-      } else if (piece.type == 'R') {
-        const long double side = piece.left ? 1.0L : -1.0L;
-        std::snprintf(attributes, sizeof attributes, "rot=\"%s\" radius=\"%.17Lg\"", rot,
-                      piece.endRadius);
-        xml += std::string("<Curve ") + attributes + ">" + ends + "<Center>" +
-               text(s.y + side * piece.endRadius * std::cos(s.heading),
-                    s.x - side * piece.endRadius * std::sin(s.heading)) +
-               "</Center>" + end + "</Curve>\n";
-      } else {
-        // Where the tangents at both ends meet.
-        const long double cross = std::sin(e.heading - s.heading);
-        const long double t =
-            ((e.x - s.x) * std::sin(e.heading) - (e.y - s.y) * std::cos(e.heading)) / cross;
-        const RefPose pi{s.x + t * std::cos(s.heading), s.y + t * std::sin(s.heading), 0};
-        auto radius = [](long double r) {
-          return r == 0 ? std::string("INF") : std::to_string(static_cast<double>(r));
-        };
-        std::snprintf(attributes, sizeof attributes, "length=\"%.17Lg\" rot=\"%s\" spiType=\"%s\"",
-                      piece.length, rot, spiralType.c_str());
-        xml += std::string("<Spiral ") + attributes + " radiusStart=\"" +
-               radius(piece.startRadius) + "\" radiusEnd=\"" + radius(piece.endRadius) + "\">" +
-               ends + "<PI>" + at(pi) + "</PI>" + end + "</Spiral>\n";
-      }
-    }
-    xml += "</CoordGeom></Alignment>\n";
-  }
-  return xml + "</Alignments></LandXML>\n";
-}
-
-kestrel::testing::DesignedRoute curveRoute(bool left, kestrel::testing::RefPose start) {
-  // Straight, clothoid A 100 to R 200, arc of 80 m, clothoid A 120 back to a straight, straight.
-  return kestrel::testing::design({{'S', 100, 0, 0, 0, false},
-                                   {'A', 50, 0, 200, 100, left},
-                                   {'R', 80, 0, 200, 0, left},
-                                   {'A', 72, 200, 0, 120, left},
-                                   {'S', 120, 0, 0, 0, false}},
-                                  start);
-}
-
+// Alignments written by hand from an independent clothoid reference: curves turning either way,
+// a 200° arc, an egg (a clothoid between two radii) and an alignment that starts with a clothoid.
 TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
   TempDir dir;
-  const auto loop =
-      kestrel::testing::design({{'S', 60, 0, 0, 0, false},
-                                {'R', 40 * 200 * std::numbers::pi / 180, 0, 40, 0, true},
-                                {'S', 60, 0, 0, 0, false}},
-                               {-30100, 48100, 0.3L});
-  // An egg (a clothoid between two radii), and an alignment that starts with a clothoid.
-  const auto egg = kestrel::testing::design({{'S', 30, 0, 0, 0, false},
-                                             {'R', 50, 0, 100, 0, true},
-                                             {'A', 96, 100, 300, 120, true},
-                                             {'R', 40, 0, 300, 0, true},
-                                             {'S', 30, 0, 0, 0, false}},
-                                            {-29900, 47900, 4.0L});
-  const auto spiralFirst = kestrel::testing::design(
-      {{'A', 50, 0, 200, 100, false}, {'R', 30, 0, 200, 0, false}, {'S', 40, 0, 0, 0, false}},
-      {-29700, 47700, 1.0L});
-  const std::string xml =
-      dir.write("by-hand.xml", landXmlOf({{"右カーブ", curveRoute(false, {-31700, 48200, 0.5L})},
-                                          {"左カーブ", curveRoute(true, {-31500, 48400, 2.0L})},
-                                          {"a 200° arc", loop},
-                                          {"egg", egg},
-                                          {"spiral first", spiralFirst}}));
+  const std::string xml = dir.write("by-hand.xml", readBytes(kCases + "alignments-by-hand.xml"));
   const auto exported = kestrel("export --alignments " + quotedPath(xml) + " -o " +
                                 quotedPath((dir.path() / "hand.sim").string()));
   ASSERT_EQ(exported.status, 0) << exported.out;
@@ -295,20 +207,21 @@ TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
 }
 
 // What cannot be written, or need not be, gives one clear line and its exit status; a refused
-// export leaves no file.
+// export leaves no file. Usage errors found from the arguments alone are rows of
+// tests/apps/cases/usage_errors.txt.
 TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   TempDir dir;
   const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
-  dir.write("names.sim", "A00,\nA01,1,Café,1,2,3,\nA01,2,P2,1,3,4,\nA99,\n");
+  // Files to export: points with a name CP932 lacks, an empty drawing, a lot vertex without a
+  // point, a copied point whose number is taken, and an alignment with a cubic spiral.
+  dir.write("names.sim", readBytes(kCases + "latin-name.sim"));
   // A lone Latin letter in otherwise ASCII text reads as CP932 half-width kana: say it is UTF-8.
   ASSERT_EQ(kestrel("import --encoding utf-8 " + path("names.sim")).status, 0);
   {
     OvDbDatabase empty;
     ASSERT_TRUE(saveDxf(empty, (dir.path() / "empty.dxf").string()));
   }
-  dir.write("lone.sim",
-            "A00,\nA01,1,P1,10,20,1,\nA01,2,P2,10,30,,\nA01,3,P3,20,30,2,\nA99,\nD00,4,L,1,\nB01,1,"
-            "x,\nB01,2,x,\nB01,3,x,\nD99,\n");
+  dir.write("lone.sim", readBytes(kCases + "lot-vertex-without-point.sim"));
   ASSERT_EQ(kestrel("import " + path("lone.sim")).status, 0);
   std::string copyHandle;  // the warning names the copy by its handle
   {  // a point copied in CAD, record and all: its number is taken
@@ -325,47 +238,22 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
     ASSERT_TRUE(saveDxf(drawing, (dir.path() / "copied.dxf").string()));
     copyHandle = dxfHandleText(drawing.entityAt(drawing.entityCount() - 1).handle());
   }
-  const auto start = kestrel::testing::RefPose{0, 0, 0};
-  dir.write("cubic.xml", landXmlOf({{"本線", curveRoute(false, start)}}, "cubic"));
-  const struct {
-    std::string arguments;
-    int status;
-    std::string says;
-  } rows[] = {
-      {"export " + path("names.dxf") + " -o " + path("out.sim"), 5,
-       "line 4: A01 of point 1 \"Café\": \"é\" (U+00E9) cannot be written in CP932"},
-      {"export " + path("cubic.xml") + " -o " + path("out.sim"), 2,
-       "LandXML file's alignments are named with --alignments"},
-      {"export --alignments " + path("cubic.xml") + " -o " + path("out.sim"), 5,
-       "alignment \"本線\": element 2 is a spiral of type \"cubic\"; SIMA routes hold straights, "
-       "arcs and clothoids only"},
-      {"export " + path("empty.dxf") + " -o " + path("out.sim"), 3, "nothing to export"},
-      {"export " + path("names.dxf") + " -o " + path("names.txt"), 2, "must end in .sim"},
-      {"export " + path("names.dxf") + " --zone 9 -o " + path("out.sim"), 2,
-       "apply to a GIS dataset"},
-      {"export -o " + path("out.sim"), 2, "nothing named to export"},
-      {"export " + path("lone.dxf") + " -o " + path("out.sim"), 0,
-       "lot 4 \"L\": vertex 2 at X 10, Y 30 has no point within 0.001 m; point 4 \"P4\" added "
-       "there"},
-      {"export " + path("copied.dxf") + " -o " + path("out.sim"), 0,
-       "\"P3 copy\" (entity " + copyHandle +
-           "): its number is taken by an earlier point; written as 4"},
+  dir.write("cubic.xml", readBytes(kCases + "cubic-spiral.xml"));
+  const std::string at = dir.path().string() + "/";
+  auto filled = [&](std::string text) {
+    for (auto p = text.find('@'); p != std::string::npos; p = text.find('@', p + at.size()))
+      text.replace(p, 1, at);
+    if (const auto p = text.find("{handle}"); p != std::string::npos) text.replace(p, 8, copyHandle);
+    return text;
   };
-  for (const auto& row : rows) {
+  for (const auto& row : kestrel::testing::textRows("sima_export/cases/export_statuses.txt")) {
+    SCOPED_TRACE(row.where);
     std::filesystem::remove(dir.path() / "out.sim");
-    const auto run = kestrel(row.arguments + " --lang en");
-    EXPECT_EQ(run.status, row.status) << row.arguments << "\n" << run.out;
-    EXPECT_NE(run.out.find(row.says), std::string::npos) << run.out;
-    EXPECT_EQ(std::filesystem::exists(dir.path() / "out.sim"), row.status == 0) << row.arguments;
-  }
-  // Replaced or kept: the same file in UTF-8 holds the character, in CP932 a "?".
-  for (const auto& [option, name] : {std::pair{"--replace-unmappable", "A01,1,Caf?,"},
-                                     std::pair{"--encoding utf-8", "A01,1,Café,"}}) {
-    ASSERT_EQ(
-        kestrel("export " + path("names.dxf") + " " + option + " --overwrite -o " + path("out.sim"))
-            .status,
-        0);
-    EXPECT_NE(readBytes((dir.path() / "out.sim").string()).find(name), std::string::npos) << option;
+    const auto run = kestrel(filled(row[0]) + " --lang en");
+    EXPECT_EQ(run.status, std::stoi(row[1])) << run.out;
+    EXPECT_NE(run.out.find(filled(row[2])), std::string::npos) << run.out;
+    EXPECT_EQ(std::filesystem::exists(dir.path() / "out.sim"), row[1] == "0");
+    EXPECT_NE(readBytes(at + "out.sim").find(row.size() > 3 ? row[3] : ""), std::string::npos);
   }
 }
 

@@ -1,4 +1,4 @@
-// The SIMA text of export data, whole: records and field counts the import checks, CRLF, CP932,
+// The SIMA text of export data, whole (cases/sample.sim): records and field counts the import checks, CRLF, CP932,
 // quoting, and numbers that read back as the same double.
 #include "sima_export/sima_writer.h"
 
@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "io/text_encoding.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -32,17 +33,11 @@ TEST(SimaWriter, WritesEverySeriesInTheFormTheImportReads) {
   kestrel::io::StringSink sink;
   WriteSummary summary;
   ASSERT_TRUE(writeSima(sample(), {}, sink, summary));
-  const std::string expected =
-      "G00,03,若葉台,\r\nZ00,若葉台,\r\nA00,\r\n"
-      "A01,1,BP,48213.405,-31748.92,151.677,\r\n"
-      "A01,2,\"a,b\",0.30000000000000004,0,,\r\n"
-      "A01,3,\"say \"\"hi\"\"\",0.0000001,12345678.5,0,\r\nA99,\r\n"
-      "D00,7,512-2,1,\r\nB01,1,BP,\r\nB01,2,\"a,b\",\r\nB01,3,\"say \"\"hi\"\"\",\r\nD99,\r\n"
-      "D00,8,open,2,\r\nB01,3,\"say \"\"hi\"\"\",\r\nB01,1,BP,\r\nD99,\r\n"
-      "F00,1,1,本線,3,\r\nF03,1000,\r\nB01,1,BP,\r\nB03,1000,\r\nC02,150,0,-300,\r\n"
-      "B01,2,\"a,b\",\r\nB03,1075,\r\nC01,0,-300,\r\nB01,3,\"say \"\"hi\"\"\",\r\nB03,1100.25,\r\n"
-      "F99,\r\nZ00,\r\n";
-  EXPECT_EQ(sink.text(), kestrel::io::encode(expected, Encoding::Cp932));
+  // Written by hand in CP932 with CR LF line ends.
+  const std::string expected = kestrel::testing::readBytes(
+      std::string(KESTREL_SOURCE_DIR) + "/tests/sima_export/cases/sample.sim");
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(sink.text(), expected);
   EXPECT_EQ(summary.lines,
             static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n')));
 }
