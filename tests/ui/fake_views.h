@@ -1,5 +1,5 @@
 // A DialogViews double for the dialog-rule tests: records message boxes, answers the settings
-// dialog with a test-given action.
+// dialog with a test-given action. Also the tree entry a case table names.
 #pragma once
 
 #include <functional>
@@ -11,6 +11,14 @@
 #include "ui/kestrel_settings_form.h"
 
 namespace kestrel::testing {
+
+// "A", "D", "H", "I", "F1".."F7" as the selection's entry; kSeriesRoot for "root".
+inline int seriesEntry(const std::string& key) {
+  if (key == "root") return kSeriesRoot;
+  if (key.size() == 2 && key[0] == 'F') return routeTypeEntry(key[1] - '0');
+  const std::string order = "ADHI";  // kSeriesA, kSeriesD, kSeriesH, kSeriesI
+  return static_cast<int>(order.find(key.at(0)));
+}
 
 class FakeViews : public DialogViews {
  public:
