@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,17 @@
 
 namespace kestrel::testing {
 
-// "A", "D", "H", "I", "F1".."F7" as the selection's entry; kSeriesRoot for "root".
+// The keys case tables name the selection's entries by, in entry order.
+inline const char* const kSeriesKeys[kSeriesCount] = {"A",  "D",  "H",  "I",  "F1", "F2",
+                                                      "F3", "F4", "F5", "F6", "F7"};
+inline std::string seriesKey(int entry) {
+  return kSeriesKeys[entry];
+}
+// The entry of a key; kSeriesRoot for "root".
 inline int seriesEntry(const std::string& key) {
-  if (key == "root") return kSeriesRoot;
-  if (key.size() == 2 && key[0] == 'F') return routeTypeEntry(key[1] - '0');
-  const std::string order = "ADHI";  // kSeriesA, kSeriesD, kSeriesH, kSeriesI
-  return static_cast<int>(order.find(key.at(0)));
+  for (int entry = 0; entry < kSeriesCount; ++entry)
+    if (key == kSeriesKeys[entry]) return entry;
+  return key == "root" ? kSeriesRoot : throw std::invalid_argument(key);
 }
 
 class FakeViews : public DialogViews {

@@ -22,49 +22,45 @@ using testing::TempDir;
 
 const std::string kCases = KESTREL_SOURCE_DIR "/tests/ui/cases/import_dialog.txt";
 
-// What the fake pre-scan finds in every file.
-struct ScanContent {
-  int elevatedPoints = 0, flatPoints = 0, lots = 0;
-  std::vector<std::pair<int32_t, int32_t>> routes;  // route number, route type
-  std::vector<std::pair<int32_t, int>> hSeries;     // route number, stations
-  std::vector<std::pair<int32_t, int>> iSeries;     // route number, sections
-};
-
-void fill(ImportRun& run, const ScanContent& c) {
-  for (int i = 0; i < c.elevatedPoints + c.flatPoints; ++i) run.pointStore.appendNumberOnly(i + 1);
-  run.preScanCounts.pointsWithElevation = c.elevatedPoints;
-  run.preScanCounts.lots = c.lots;
-  for (const auto& [number, type] : c.routes) {
-    SimaAlignment route;
-    route.routeNumber = number;
-    route.routeType = type;
-    run.addRoute(route);
-    ++run.counters.routesPerType[type];
-  }
-  for (const auto& [number, stations] : c.hSeries) {
-    HSeriesData block;
-    block.routeNumber = number;
-    run.preScanCounts.stations += stations;
-    run.verticalSeries.append(block);
-  }
-  for (const auto& [number, sections] : c.iSeries) {
-    IntersectionData block;
-    block.routeNumber = number;
-    run.preScanCounts.sections += sections;
-    run.crossSections.append(block);
-  }
-}
-
 // "5:2 6:3" as pairs.
-std::vector<std::pair<int32_t, int>> pairsOf(const std::string& text) {
-  std::vector<std::pair<int32_t, int>> pairs;
+std::vector<std::pair<int32_t, int32_t>> pairsOf(const std::string& text) {
+  std::vector<std::pair<int32_t, int32_t>> pairs;
   std::istringstream in(text);
   for (std::string pair; in >> pair;)
     pairs.emplace_back(std::stoi(pair), std::stoi(pair.substr(pair.find(':') + 1)));
   return pairs;
 }
 
-const ScanContent kMixed = {3, 2, 4, {{1, 1}, {2, 2}, {3, 2}, {4, 7}}, {{2, 3}, {9, 2}}, {{4, 4}}};
+// What the fake pre-scan finds in every file: points with an elevation, lots, routes
+// (number:type), vertical results (route:stations), cross sections (route:sections).
+struct ScanContent {
+  int points = 0, lots = 0;
+  std::string routes, hSeries, iSeries;
+};
+
+void fill(ImportRun& run, const ScanContent& c) {
+  run.preScanCounts.pointsWithElevation = c.points;
+  run.preScanCounts.lots = c.lots;
+  for (const auto& [number, type] : pairsOf(c.routes)) {
+    SimaAlignment route;
+    route.routeNumber = number;
+    route.routeType = type;
+    run.addRoute(route);
+    ++run.counters.routesPerType[type];
+  }
+  for (const auto& [number, stations] : pairsOf(c.hSeries)) {
+    run.verticalSeries.append(HSeriesData{});
+    run.verticalSeries[run.verticalSeries.size() - 1].routeNumber = number;
+    run.preScanCounts.stations += stations;
+  }
+  for (const auto& [number, sections] : pairsOf(c.iSeries)) {
+    run.crossSections.append(IntersectionData{});
+    run.crossSections[run.crossSections.size() - 1].routeNumber = number;
+    run.preScanCounts.sections += sections;
+  }
+}
+
+const ScanContent kMixed = {3, 4, "1:1 2:2 3:2 4:7", "2:3 9:2", "4:4"};
 
 class KestrelFormTest : public ::testing::Test {
  protected:
@@ -109,7 +105,8 @@ TEST_F(KestrelFormTest, TreeOfTheCaseTable) {
     if (row[0] != "tree") continue;
     SCOPED_TRACE(row.where);
     const bool japanese = row[1] == "ja";
-    KestrelForm form = open({}, {"s"}, japanese ? sima::Language::Japanese : sima::Language::English);
+    KestrelForm form =
+        open({}, {"s"}, japanese ? sima::Language::Japanese : sima::Language::English);
     ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
     EXPECT_TRUE(form.importEnabled());
     if (row[2] == "root") {
@@ -154,8 +151,7 @@ TEST_F(KestrelFormTest, AlignmentChoiceOfTheCaseTable) {
   for (const auto& row : testing::readTableRows(kCases)) {
     if (row[0] != "flag") continue;
     SCOPED_TRACE(row.where + " " + row[1]);
-    content_ = ScanContent{1, 0, 0, {}, pairsOf(row[3]), pairsOf(row[4])};
-    for (const auto& [number, type] : pairsOf(row[2])) content_.routes.emplace_back(number, type);
+    content_ = ScanContent{1, 0, row[2], row[3], row[4]};
     KestrelForm form = open();
     ASSERT_TRUE(form.browse(dir_.write("flag.sim", "")));
     std::istringstream unticked(row[5]);
@@ -165,28 +161,36 @@ TEST_F(KestrelFormTest, AlignmentChoiceOfTheCaseTable) {
   }
 }
 
-TEST_F(KestrelFormTest, ImportButtonFollowsTheTicks) {
+TEST_F(KestrelFormTest, TicksOfTheCaseTable) {
+  const std::string path = dir_.write("mixed.sim", "");
+  for (const auto& row : testing::readTableRows(kCases)) {
+    if (row[0] != "ticks") continue;
+    SCOPED_TRACE(row.where);
+    KestrelForm form = open();
+    ASSERT_TRUE(form.browse(path));
+    std::istringstream clicks(row[1]);
+    for (std::string click; clicks >> click;)
+      if (click == "none" || click == "all")
+        form.setAllChecked(click == "all");
+      else
+        form.setChecked(seriesEntry(click.substr(1)), click[0] == '+');
+    EXPECT_EQ(form.importEnabled(), row[2] == "yes");
+    std::string selected;
+    for (const auto& item : form.treeItems())
+      if (form.settings().selection.selected[item.entry] && item.checked)
+        selected += (selected.empty() ? "" : " ") + testing::seriesKey(item.entry);
+    EXPECT_EQ(selected.empty() ? "-" : selected, row[3]);
+  }
+}
+
+TEST_F(KestrelFormTest, BrowsingResetsTheTicksAndAFileWithNothingToImportLocksAll) {
   KestrelForm form = open();
   ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
   form.setAllChecked(false);
-  EXPECT_FALSE(form.importEnabled());
-  form.setChecked(routeTypeEntry(4), true);  // locked: no items
-  EXPECT_FALSE(item(form, routeTypeEntry(4)).checked);
-  EXPECT_FALSE(form.importEnabled());
-  form.setChecked(kSeriesD, true);
-  EXPECT_TRUE(form.importEnabled());
-  EXPECT_TRUE(form.settings().selection.selected[kSeriesD]);
-  form.setChecked(kSeriesD, false);
-  EXPECT_FALSE(form.importEnabled());
-  form.setAllChecked(true);
-  EXPECT_TRUE(form.importEnabled());
-  EXPECT_FALSE(form.settings().selection.selected[routeTypeEntry(3)]);
-  form.setAllChecked(false);
-  ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));  // browsing again resets the ticks
+  ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));
   EXPECT_TRUE(item(form, kSeriesA).checked);
   EXPECT_TRUE(form.importEnabled());
-
-  content_ = ScanContent{0, 5, 0, {}, {}, {}};  // points without elevation count for nothing
+  content_ = ScanContent{0, 0, "", "", ""};
   ASSERT_TRUE(form.browse(dir_.write("flat.sim", "")));
   for (const auto& i : form.treeItems()) EXPECT_TRUE(i.locked);
   form.setAllChecked(true);
@@ -215,7 +219,8 @@ TEST_F(KestrelFormTest, StoredFileIsPreScannedAgainOnlyWhenChanged) {
   EXPECT_TRUE(item(again, kSeriesH).checked);
   EXPECT_TRUE(again.importEnabled());
 
-  std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::hours(1));
+  std::filesystem::last_write_time(path,
+                                   std::filesystem::last_write_time(path) + std::chrono::hours(1));
   content_.lots = 9;
   KestrelForm changed = open(stored);
   EXPECT_EQ(scans_, 2);
@@ -247,8 +252,8 @@ TEST_F(KestrelFormTest, SiteIsTheStoredOneOrTheFirst) {
     std::vector<std::string> sites;
     const char* stored;
     int index;
-  } rows[] = {{{"a", "b", "c"}, "b", 1}, {{"a", "b", "c"}, "z", 0}, {{"a", "b"}, "", 0},
-              {{}, "a", -1}};
+  } rows[] = {
+      {{"a", "b", "c"}, "b", 1}, {{"a", "b", "c"}, "z", 0}, {{"a", "b"}, "", 0}, {{}, "a", -1}};
   for (const auto& row : rows) {
     ImportSettings stored;
     stored.siteName = row.stored;

@@ -12,7 +12,8 @@ namespace kestrel {
 namespace {
 
 TEST(KestrelSettingsForm, ShiftTextsTakenAndShown) {
-  for (const auto& row : testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/cases/shift_texts.txt")) {
+  for (const auto& row :
+       testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/cases/shift_texts.txt")) {
     SCOPED_TRACE(row.where);
     if (row[0] == "format") {
       EXPECT_EQ(KestrelSettingsForm::formatShift(std::stod(row[1])), row[2]);

@@ -18,8 +18,9 @@ struct ViewLog {
   std::vector<std::string> calls;
   std::deque<ProgressView::PumpResult> pumpAnswers;  // then Continue
   int64_t bar = -1;
-  int count(const std::string& call) const {
-    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+  long count(const std::string& prefix) const {
+    return std::count_if(calls.begin(), calls.end(),
+                         [&](const std::string& call) { return call.starts_with(prefix); });
   }
   std::string last(const std::string& prefix) const {
     for (auto it = calls.rbegin(); it != calls.rend(); ++it)
@@ -119,9 +120,7 @@ TEST_F(ProgressWndTest, CaptionChangesOnlyWhenThePercentageDoes) {
   window->setRange(0, 1000, 1);
   for (int64_t position = 0; position <= 1000; ++position) window->setPosition(position);
   // 0 %, 1 %, … 100 %: one caption each.
-  EXPECT_EQ(std::count_if(log_.calls.begin(), log_.calls.end(),
-                          [](const std::string& c) { return c.starts_with("caption"); }),
-            101);
+  EXPECT_EQ(log_.count("caption"), 101);
   EXPECT_EQ(log_.last("caption"), "caption " + std::string(kTitle) + " [100%]");
 }
 

@@ -23,8 +23,11 @@ TEST(SelectAlignmentForm, ConfirmYieldsTheIdOfTheSelectedName) {
     const char* name;
     bool found;
     int32_t id;
-  } rows[] = {{nullptr, false, 7}, {"B-2", true, 8}, {"本線", true, 9},
-              {"C-3", false, 7},   {"b-2", false, 7}};
+  } rows[] = {{nullptr, false, 7},
+              {"B-2", true, 8},
+              {"本線", true, 9},
+              {"C-3", false, 7},
+              {"b-2", false, 7}};
   for (const auto& row : rows) {
     SelectAlignmentForm form(alignments);
     if (row.name) {

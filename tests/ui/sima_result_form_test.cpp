@@ -80,7 +80,8 @@ TEST(SimaResultForm, OpeningAppendsTheLinesToTheLog) {
   second.drawnPoints = 0;
   second.errorCount = 4;
   ASSERT_TRUE((result = SimaResultForm(second).open())) << result.message();
-  EXPECT_EQ(testing::readBytes(log), "エラー無し\n座標データから2個のポイントを作成\n4個のエラー\n");
+  EXPECT_EQ(testing::readBytes(log),
+            "エラー無し\n座標データから2個のポイントを作成\n4個のエラー\n");
 
   SimaResultInputs cp;
   cp.simaPath = dir.write("cp.sim", "");
@@ -106,10 +107,13 @@ TEST(SimaResultForm, FromRunReadsTheRunsCounters) {
   run.names = {"線形1"};
   run.inputEncoding = io::Encoding::Cp932;
   SimaResultForm form = SimaResultForm::fromRun(run, "/x/y.sim");
-  const std::vector<std::string> expected = {
-      "エラー無し", "座標データから6個のポイントを作成", "画地データから2個のポリラインを作成",
-      "平面線形【線形1】を作成", "路線成果-幅杭線左から1個のポリラインを作成",
-      "縦断成果から5個のポイントを作成", "横断成果から3個のポイントを作成"};
+  const std::vector<std::string> expected = {"エラー無し",
+                                             "座標データから6個のポイントを作成",
+                                             "画地データから2個のポリラインを作成",
+                                             "平面線形【線形1】を作成",
+                                             "路線成果-幅杭線左から1個のポリラインを作成",
+                                             "縦断成果から5個のポイントを作成",
+                                             "横断成果から3個のポイントを作成"};
   EXPECT_EQ(form.lines(), expected);
   EXPECT_EQ(form.inputs().routesPerType[3], 2);
   EXPECT_EQ(form.inputs().inputEncoding, io::Encoding::Cp932);
@@ -126,9 +130,9 @@ int byteWidth(std::string_view text, bool expandTabs) {
 
 TEST(CHScrollListBox, ExtentFollowsTheWidestLine) {
   CHScrollListBox list(byteWidth);
-  list.addString("abc");              // 30 + 3
-  list.addString("a");                // narrower: unchanged
-  list.insertString(0, "abcdefgh");   // 80 + 3
+  list.addString("abc");             // 30 + 3
+  list.addString("a");               // narrower: unchanged
+  list.insertString(0, "abcdefgh");  // 80 + 3
   EXPECT_EQ(list.horizontalExtent(), 83);
   EXPECT_EQ(list.lines(), (std::vector<std::string>{"abcdefgh", "abc", "a"}));
   EXPECT_EQ(list.insertString(9, "b"), 3);  // past the end appends

@@ -116,7 +116,9 @@ TEST_F(QtDialogs, ImportDialogShowsTheFormAndHandsTicksSiteAndImportToIt) {
   QTreeWidgetItem* root = dialog.tree()->topLevelItem(0);
   for (int i = 0; i < root->childCount(); ++i) {
     ASSERT_GT(counts[static_cast<std::size_t>(i)], 0) << "the sample holds every kind";
-    EXPECT_TRUE(utf8(root->child(i)->text(0)).ends_with(" [" + std::to_string(counts[static_cast<std::size_t>(i)]) + "]")) << i;
+    EXPECT_TRUE(utf8(root->child(i)->text(0))
+                    .ends_with(" [" + std::to_string(counts[static_cast<std::size_t>(i)]) + "]"))
+        << i;
   }
   for (int i = 0; i < root->childCount(); ++i) root->child(i)->setCheckState(0, Qt::Unchecked);
   expectTreeShows(dialog, form);
@@ -151,7 +153,8 @@ TEST_F(QtDialogs, BrowseListsSimFilesInAnyCaseAndShowsTheRefusal) {
       .then<QFileDialog>([&](QFileDialog* chooser) {
         chooserTitle = utf8(chooser->windowTitle());
         listed = !(chooser->filter() & QDir::CaseSensitive) &&
-                 chooser->nameFilters() == QStringList{"(*.sim)"} && chooser->defaultSuffix() == "sim";
+                 chooser->nameFilters() == QStringList{"(*.sim)"} &&
+                 chooser->defaultSuffix() == "sim";
         chooser->reject();
       })
       .then<QMessageBox>([&](QMessageBox* box) {
@@ -265,7 +268,8 @@ TEST_F(QtDialogs, ResultListScrollsAsFarAsItsWidestLineAndLogOpensOnlyWithErrors
   EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
   list->deleteString(2);  // the long line goes: the extent shrinks to the widest remaining line
   EXPECT_EQ(list->horizontalExtent(), std::max(metrics.horizontalAdvance(list->item(0)->text()),
-                                               metrics.horizontalAdvance(list->item(1)->text())) + 3);
+                                               metrics.horizontalAdvance(list->item(1)->text())) +
+                                          3);
 
   QTest::mouseClick(dialog.showLogButton(), Qt::LeftButton);
   EXPECT_EQ(opened, std::vector<std::string>{(temp.path() / "run_Input.log").string()});
@@ -335,7 +339,8 @@ TEST_F(QtDialogs, CaptionsAndButtonsFollowTheThreadLocale) {
   for (const uint32_t locale : {0x411u, 0x409u}) {
     ovwin::setThreadLocale(locale);
     const qtui::UiTexts& expected = locale == 0x411 ? qtui::japaneseTexts() : qtui::englishTexts();
-    EXPECT_STRNE(expected.importCaption, (locale == 0x411 ? qtui::englishTexts() : qtui::japaneseTexts()).importCaption);
+    EXPECT_STRNE(expected.importCaption,
+                 (locale == 0x411 ? qtui::englishTexts() : qtui::japaneseTexts()).importCaption);
     KestrelForm form = openForm(kSample);
     qtui::ImportDialog importDialog(form);
     const std::string layers[kLayerCount] = {"0", "0", "0", "0", "0"};

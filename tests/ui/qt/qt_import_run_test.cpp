@@ -3,22 +3,18 @@
 #include <iconv.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
-#include <QTreeWidget>
 #include <algorithm>
 
 #include "command/import_module.h"
 #include "command/run_command.h"
-#include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
 #include "platform/runtime/windowing.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt/modal_robot.h"
-#include "ui/qt/alignment_dialog.h"
 #include "ui/qt/hscroll_list_widget.h"
 #include "ui/qt/import_dialog.h"
 #include "ui/qt/qt_dialog_views.h"
@@ -52,19 +48,6 @@ void saveShot(QWidget* widget, const char* name) {
   widget->grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
 }
 
-// Runs the command with the Qt views on a copy of an example, the robot answering the dialogs.
-void runOn(const std::string& sample, testing::ModalRobot& robot, OvDbDatabase& drawing) {
-  ovSetWorkingDatabase(&drawing);
-  registerQtDialogViews();
-  resetImportSettings();
-  ovwin::windowing().mode = ovwin::DialogMode::Qt;
-  ovwin::setThreadLocale(0x411);
-  runKestrelCommand();
-  ovwin::windowing().mode = ovwin::DialogMode::Scripted;
-  ovSetWorkingDatabase(nullptr);
-  ASSERT_EQ(robot.pending(), 0u) << robot.pendingNames() << sample;
-}
-
 TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
   testing::TempDir temp;
   const std::string sample = temp.write(
@@ -73,7 +56,9 @@ TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
   QMainWindow host;
   host.show();
   std::vector<bool> hostEnabledWhileReading;
-  ovwin::windowing().progressHook = [&](int) { hostEnabledWhileReading.push_back(host.isEnabled()); };
+  ovwin::windowing().progressHook = [&](int) {
+    hostEnabledWhileReading.push_back(host.isEnabled());
+  };
   std::vector<std::string> shownLines;
   bool settingsShown = false;
   testing::ModalRobot robot;
@@ -98,8 +83,16 @@ TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
         dialog->accept();
       });
   OvDbDatabase drawing;
-  runOn(sample, robot, drawing);
+  ovSetWorkingDatabase(&drawing);
+  registerQtDialogViews();
+  resetImportSettings();
+  ovwin::windowing().mode = ovwin::DialogMode::Qt;
+  ovwin::setThreadLocale(0x411);
+  runKestrelCommand();
+  ovwin::windowing().mode = ovwin::DialogMode::Scripted;
   ovwin::windowing().progressHook = nullptr;
+  ovSetWorkingDatabase(nullptr);
+  ASSERT_EQ(robot.pending(), 0u) << robot.pendingNames();
   EXPECT_EQ(importModule().conversation().outcome, module::DialogOutcome::Imported);
   EXPECT_TRUE(settingsShown);
 
@@ -119,7 +112,8 @@ TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
   // The dialog's lines end the log, each on its own line.
   std::string tail;
   for (const auto& line : shownLines) tail += line + "\n";
-  const std::string log = fromCp932(testing::readBytes((temp.path() / "road-project_Input.log").string()));
+  const std::string log =
+      fromCp932(testing::readBytes((temp.path() / "road-project_Input.log").string()));
   EXPECT_TRUE(log.ends_with(tail)) << log;
 
   ASSERT_FALSE(hostEnabledWhileReading.empty());
@@ -127,46 +121,6 @@ TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
   EXPECT_TRUE(host.isEnabled());
   EXPECT_TRUE(QSettings().contains("Settings/X"));
   EXPECT_TRUE(QSettings().contains("Settings/Y"));
-}
-
-TEST(QtImportRun, ResultsOnAnUnimportedAlignmentRouteAskForAnExistingAlignment) {
-  testing::TempDir temp;
-  const std::string sample =
-      temp.write("road.sim", testing::readBytes(KESTREL_SOURCE_DIR "/examples/road.sim"));
-  // The alignments the civil document holds before the run are the ones offered.
-  std::vector<std::string> existing;
-  for (const auto& site : ovcivil::civilApplication().activeDocument().sites())
-    for (const auto& alignment : site.alignments) existing.push_back(alignment.name);
-  std::sort(existing.begin(), existing.end());
-  if (existing.empty()) existing.push_back("");  // one empty entry
-
-  std::vector<std::string> offered;
-  bool selectEnabled = true, resultShown = false;
-  testing::ModalRobot robot;
-  robot
-      .then<qtui::ImportDialog>([&](qtui::ImportDialog* dialog) {
-        dialog->takeChosenFile(qtui::qs(sample));
-        // Points and vertical results, but not the centre line the results are placed on.
-        QTreeWidgetItem* root = dialog->tree()->topLevelItem(0);
-        for (int i = 1; i < root->childCount(); ++i)
-          if (i != 9) root->child(i)->setCheckState(0, Qt::Unchecked);
-        QTest::mouseClick(dialog->importButton(), Qt::LeftButton);
-      })
-      .then<qtui::AlignmentDialog>([&](qtui::AlignmentDialog* dialog) {
-        for (int i = 0; i < dialog->alignmentList()->count(); ++i)
-          offered.push_back(utf8(dialog->alignmentList()->itemText(i)));
-        selectEnabled = dialog->selectButton()->isEnabled();
-        dialog->reject();
-      })
-      .then<qtui::ResultDialog>([&](qtui::ResultDialog* dialog) {
-        resultShown = true;
-        dialog->accept();
-      });
-  OvDbDatabase drawing;
-  runOn(sample, robot, drawing);
-  EXPECT_EQ(offered, existing);
-  EXPECT_EQ(selectEnabled, !(existing.size() == 1 && existing[0].empty()));
-  EXPECT_TRUE(resultShown);
 }
 
 }  // namespace

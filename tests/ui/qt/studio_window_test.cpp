@@ -200,8 +200,8 @@ TEST_F(Studio, ZoomExtentsFitsArcsByTheirSweepAndSpiralsByTheirPoints) {
 TEST_F(Studio, ExampleProjectFromTheImportMenuReadsOutPicksAndLabels) {
   ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
   testing::TempDir temp;
-  const std::string sample = temp.write(
-      "road.sim", testing::readBytes(KESTREL_SOURCE_DIR "/examples/road-project.sim"));
+  const std::string sample =
+      temp.write("road.sim", testing::readBytes(KESTREL_SOURCE_DIR "/examples/road-project.sim"));
   MainWindow window;
   window.listCommands();
   window.show();
@@ -233,8 +233,9 @@ TEST_F(Studio, ExampleProjectFromTheImportMenuReadsOutPicksAndLabels) {
     ASSERT_EQ(field.size(), 6) << line;
     const QPointF point(field[2].toDouble(), field[1].toDouble());  // east, north
     view.setView(point, 4.0);
-    QMouseEvent move(QEvent::MouseMove, view.toScreen(point), view.mapToGlobal(view.toScreen(point)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, view.toScreen(point),
+                     view.mapToGlobal(view.toScreen(point)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(&view, &move);
     const std::vector<double> xy = numbersIn(coordinates->text());
     const std::vector<double> readout = numbersIn(station->text());
@@ -253,8 +254,11 @@ TEST_F(Studio, ExampleProjectFromTheImportMenuReadsOutPicksAndLabels) {
   view.setView(bp, 4.0);
   QTest::mouseClick(&view, Qt::LeftButton, {}, view.toScreen(bp).toPoint());
   QTreeWidget& inspector = *window.inspector();
-  for (const auto& [field, value] : {std::pair{"No", "1"}, {"Name", "BP"}, {"Type", "座標"},
-                                     {"FileName", "road.sim"}, {"X", "48213.405"}})
+  for (const auto& [field, value] : {std::pair{"No", "1"},
+                                     {"Name", "BP"},
+                                     {"Type", "座標"},
+                                     {"FileName", "road.sim"},
+                                     {"X", "48213.405"}})
     EXPECT_EQ(inspected(inspector, field).toStdString(), value) << field;
 
   // Picking the centre line between stakes shows the alignment element by element as designed.
