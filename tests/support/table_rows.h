@@ -33,6 +33,21 @@ inline std::string tableField(std::string text) {
   return out;
 }
 
+// The parts of a field split at `separator` (blanks runs when it is ' '), each trimmed.
+inline std::vector<std::string> splitField(const std::string& text, char separator = ' ') {
+  std::vector<std::string> parts;
+  std::string part;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && text[i] != separator) {
+      part += text[i];
+      continue;
+    }
+    if (separator != ' ' || !part.empty()) parts.push_back(tableField(part));
+    part.clear();
+  }
+  return parts;
+}
+
 // Every row of a table file; throws when the file cannot be read or holds no row.
 inline std::vector<TableRow> readTableRows(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,14 +25,6 @@ int fakePreScan(ImportRun& run, const std::string& path) {
   run.preScanCounts.lots = 1;
   run.counters.routesPerType[1] = 1;
   return 0;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, separator);)
-    parts.push_back(testing::tableField(part));
-  return parts;
 }
 
 std::string joined(const std::vector<std::string>& parts) {
@@ -70,9 +61,8 @@ TEST_F(ScriptedViewsTest, ConversationsOfTheCaseTable) {
     std::vector<std::string> notices;
     if (row[0] == "alignment") {
       std::map<std::string, int32_t> alignments;
-      for (const auto& pair : split(row[1], ' '))
-        if (!pair.empty())
-          alignments[pair.substr(0, pair.find(':'))] = std::stoi(pair.substr(pair.find(':') + 1));
+      for (const auto& pair : testing::splitField(row[1]))
+        alignments[pair.substr(0, pair.find(':'))] = std::stoi(pair.substr(pair.find(':') + 1));
       if (row[2] != "-") conversation_.script.alignmentName = row[2];
       SelectAlignmentForm selection(alignments);
       EXPECT_EQ(views_->showAlignmentSelection(selection), std::stoi(row[3]));
@@ -82,12 +72,12 @@ TEST_F(ScriptedViewsTest, ConversationsOfTheCaseTable) {
       continue;
     }
     module::DialogScript& script = conversation_.script;
-    for (const auto& step : split(row[1], ';')) {
+    for (const auto& step : testing::splitField(row[1], ';')) {
       const std::string key = step.substr(0, step.find('=')),
                         value = step.substr(step.find('=') + 1);
       if (key == "file") dir_.write(value, "Z00\n");
       if (key == "file" || key == "path") script.filePath = (dir_.path() / value).string();
-      if (key == "series") script.series = split(value, ',');
+      if (key == "series") script.series = testing::splitField(value, ',');
       if (key == "site") script.siteName = value;
       if (key.starts_with("layer")) script.layers[std::stoi(key.substr(5))] = value;
       if (key == "shift") script.shiftDistance = value;
@@ -108,7 +98,8 @@ TEST_F(ScriptedViewsTest, ConversationsOfTheCaseTable) {
       if (s.selection.selected[item.entry])
         ticked += (ticked.empty() ? "" : " ") + testing::seriesKey(item.entry);
     EXPECT_EQ(ticked.empty() ? "-" : ticked, row[5]);
-    EXPECT_EQ(split(row[6], ' '), std::vector<std::string>(s.layers, s.layers + kLayerCount));
+    EXPECT_EQ(testing::splitField(row[6]),
+              std::vector<std::string>(s.layers, s.layers + kLayerCount));
     EXPECT_DOUBLE_EQ(s.shiftDistance, std::stod(row[7]));
     std::vector<std::string> boxes;
     for (const auto& box : windowing_.messageBoxes) boxes.push_back(box.text);

@@ -25,8 +25,7 @@ const std::string kCases = KESTREL_SOURCE_DIR "/tests/ui/cases/import_dialog.txt
 // "5:2 6:3" as pairs.
 std::vector<std::pair<int32_t, int32_t>> pairsOf(const std::string& text) {
   std::vector<std::pair<int32_t, int32_t>> pairs;
-  std::istringstream in(text);
-  for (std::string pair; in >> pair;)
+  for (const auto& pair : testing::splitField(text))
     pairs.emplace_back(std::stoi(pair), std::stoi(pair.substr(pair.find(':') + 1)));
   return pairs;
 }
@@ -154,8 +153,7 @@ TEST_F(KestrelFormTest, AlignmentChoiceOfTheCaseTable) {
     content_ = ScanContent{1, 0, row[2], row[3], row[4]};
     KestrelForm form = open();
     ASSERT_TRUE(form.browse(dir_.write("flag.sim", "")));
-    std::istringstream unticked(row[5]);
-    for (std::string key; unticked >> key;) form.setChecked(seriesEntry(key), false);
+    for (const auto& key : testing::splitField(row[5])) form.setChecked(seriesEntry(key), false);
     ASSERT_TRUE(form.pressImport());
     EXPECT_EQ(form.alignmentChoiceRequested(), row[6] == "yes");
   }
@@ -168,8 +166,7 @@ TEST_F(KestrelFormTest, TicksOfTheCaseTable) {
     SCOPED_TRACE(row.where);
     KestrelForm form = open();
     ASSERT_TRUE(form.browse(path));
-    std::istringstream clicks(row[1]);
-    for (std::string click; clicks >> click;)
+    for (const auto& click : testing::splitField(row[1]))
       if (click == "none" || click == "all")
         form.setAllChecked(click == "all");
       else

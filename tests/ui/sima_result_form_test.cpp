@@ -22,8 +22,8 @@ SimaResultInputs inputsOf(const testing::TableRow& row) {
   in.errorCount = std::stoi(row[3]);
   in.drawnPoints = std::stoi(row[4]);
   in.lotPolylines = std::stoi(row[5]);
-  std::istringstream names(row[6]), polylines(row[7]), tolerated(row[10]);
-  for (std::string name; std::getline(names, name, ',');) in.alignmentNames.push_back(name);
+  if (!row[6].empty()) in.alignmentNames = testing::splitField(row[6], ',');
+  std::istringstream polylines(row[7]), tolerated(row[10]);
   for (int type = 1; type <= 7; ++type) polylines >> in.routePolylines[type];
   in.verticalPoints = std::stoi(row[8]);
   in.sectionPoints = std::stoi(row[9]);
@@ -65,34 +65,25 @@ TEST(SimaResultForm, LogButtonOnlyWithErrors) {
   }
 }
 
-// Opening appends the lines to the log beside the input (created when missing) in the log's
-// encoding; a log that cannot be written is reported.
+// Opening appends the lines to the log beside the input, in the log's encoding; a log that cannot
+// be written is reported.
 TEST(SimaResultForm, OpeningAppendsTheLinesToTheLog) {
   TempDir dir;
-  SimaResultInputs first;
-  first.simaPath = dir.write("run.SIM", "A00,\n");
-  first.drawnPoints = 2;
-  const std::string log = (dir.path() / "run_Input.log").string();
-  EXPECT_EQ(SimaResultForm(first).logPath(), log);
+  SimaResultInputs in;
+  in.simaPath = dir.write("run.SIM", "A00,\n");
+  in.logEncoding = io::Encoding::Cp932;
+  in.errorCount = 4;
+  in.drawnPoints = 2;
+  dir.write("run_Input.log", "before\n");
   io::Result result;
-  ASSERT_TRUE((result = SimaResultForm(first).open())) << result.message();
-  SimaResultInputs second = first;
-  second.drawnPoints = 0;
-  second.errorCount = 4;
-  ASSERT_TRUE((result = SimaResultForm(second).open())) << result.message();
-  EXPECT_EQ(testing::readBytes(log),
-            "エラー無し\n座標データから2個のポイントを作成\n4個のエラー\n");
-
-  SimaResultInputs cp;
-  cp.simaPath = dir.write("cp.sim", "");
-  cp.logEncoding = io::Encoding::Cp932;
-  ASSERT_TRUE(SimaResultForm(cp).open());
-  // "エラー無し" in CP932: エ 83 47, ラ 83 89, ー 81 5B, 無 96 B3, し 82 B5.
-  EXPECT_EQ(testing::readBytes((dir.path() / "cp_Input.log").string()),
-            "\x83\x47\x83\x89\x81\x5b\x96\xb3\x82\xb5\n");
-
-  cp.simaPath = "/nonexistent-folder-for-kestrel/x.sim";
-  EXPECT_FALSE((result = SimaResultForm(cp).open()));
+  ASSERT_TRUE((result = SimaResultForm(in).open())) << result.message();
+  // "4個のエラー" and "座標データから2個のポイントを作成" in CP932.
+  EXPECT_EQ(testing::readBytes((dir.path() / "run_Input.log").string()),
+            "before\n4\x8c\xc2\x82\xcc\x83\x47\x83\x89\x81\x5b\n"
+            "\x8d\xc0\x95\x57\x83\x66\x81\x5b\x83\x5e\x82\xa9\x82\xe7"
+            "2\x8c\xc2\x82\xcc\x83\x7c\x83\x43\x83\x93\x83\x67\x82\xf0\x8d\xec\x90\xac\n");
+  in.simaPath = "/nonexistent-folder-for-kestrel/x.sim";
+  EXPECT_FALSE((result = SimaResultForm(in).open()));
   EXPECT_FALSE(result.message().empty());
 }
 
