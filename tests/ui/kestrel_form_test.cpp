@@ -279,6 +279,7 @@ TEST_F(KestrelFormTest, ImportTakesTicksSiteAndTimeAfterCheckingThePathAgain) {
   EXPECT_TRUE(s.selection.selected[kSeriesH]);
   EXPECT_EQ(s.selection.counts[kSeriesI], 4);
   EXPECT_FALSE(form.run().selection.selected[kSeriesI]) << "the run imports what is ticked";
+  EXPECT_TRUE(form.run().selection.selected[kSeriesH]);
   EXPECT_TRUE(form.run().lots.empty()) << "counted lots are not kept with the settings";
   EXPECT_TRUE(form.closed());
   EXPECT_FALSE(form.pressImport()) << "a closed dialog imports nothing";
