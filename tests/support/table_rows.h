@@ -33,7 +33,7 @@ inline std::string tableField(std::string text) {
   return out;
 }
 
-// The parts of a field split at `separator` (blanks runs when it is ' '), each trimmed.
+// The parts of a field split at `separator` (at runs of blanks when it is a space), each trimmed.
 inline std::vector<std::string> splitField(const std::string& text, char separator = ' ') {
   std::vector<std::string> parts;
   std::string part;
