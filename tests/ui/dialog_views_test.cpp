@@ -138,13 +138,9 @@ TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
   const module::RunReport& r = conversation_.report;
   EXPECT_EQ(conversation_.outcome, Outcome::Imported);
   EXPECT_EQ(r.resultLines, result.lines());
-  EXPECT_EQ(r.errorCount, 1);
-  EXPECT_EQ(r.drawnPoints, 2);
-  EXPECT_EQ(r.lotPolylines, 6);
-  EXPECT_EQ(r.routePolylines[5], 3);
-  EXPECT_EQ(r.routesPerType[5], 4);
-  EXPECT_EQ(r.verticalPoints, 7);
-  EXPECT_EQ(r.sectionPoints, 8);
+  EXPECT_EQ((std::vector<int>{r.errorCount, r.drawnPoints, r.lotPolylines, r.routePolylines[5],
+                              r.routesPerType[5], r.verticalPoints, r.sectionPoints}),
+            (std::vector<int>{1, 2, 6, 3, 4, 7, 8}));
   EXPECT_EQ(r.alignments, std::vector<std::string>{"本線"});
   ASSERT_EQ(r.errors.size(), 3u);
   EXPECT_EQ(r.errors[0].code, "ErrA01-2");
@@ -168,11 +164,8 @@ TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
 TEST_F(ScriptedViewsTest, HiddenProgressViewKeepsItsPlace) {
   ovwin::WindowingSystem& w = windowing_;
   CProgressWnd window(views_->createProgressView(), w.profile, w.screenWidth, w.screenHeight);
-  window.goModal("SIMAファイル読み込み中");
-  window.setRange(0, 10, 1);
-  window.setPosition(5);
+  window.goModal("SIMAファイル読み込み中");  // centred: the hidden window has a size
   window.pumpMessages();
-  EXPECT_EQ(window.caption(), "SIMAファイル読み込み中 [50%]");
   window.destroy();
   EXPECT_EQ(w.profile["Settings"]["X"], (w.screenWidth - 360) / 2);
   EXPECT_EQ(w.profile["Settings"]["Y"], (w.screenHeight - 140) / 2);
