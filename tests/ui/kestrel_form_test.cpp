@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/support/table_rows.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_views.h"
 
@@ -15,46 +17,49 @@ namespace kestrel {
 namespace {
 
 using testing::FakeViews;
+using testing::seriesEntry;
 using testing::TempDir;
 
-// What the fake pre-scan finds in every file.
+const std::string kCases = KESTREL_SOURCE_DIR "/tests/ui/cases/import_dialog.txt";
+
+// "5:2 6:3" as pairs.
+std::vector<std::pair<int32_t, int32_t>> pairsOf(const std::string& text) {
+  std::vector<std::pair<int32_t, int32_t>> pairs;
+  for (const auto& pair : testing::splitField(text))
+    pairs.emplace_back(std::stoi(pair), std::stoi(pair.substr(pair.find(':') + 1)));
+  return pairs;
+}
+
+// What the fake pre-scan finds in every file: points with an elevation, lots, routes
+// (number:type), vertical results (route:stations), cross sections (route:sections).
 struct ScanContent {
-  int elevatedPoints = 0;
-  int flatPoints = 0;
-  int lots = 0;
-  std::vector<std::pair<int32_t, int32_t>> routes;  // route number, route type
-  std::vector<std::pair<int32_t, int>> hSeries;     // route number, stations
-  std::vector<std::pair<int32_t, int>> iSeries;     // route number, sections
+  int points = 0, lots = 0;
+  std::string routes, hSeries, iSeries;
 };
 
 void fill(ImportRun& run, const ScanContent& c) {
-  for (int i = 0; i < c.elevatedPoints + c.flatPoints; ++i) run.pointStore.appendNumberOnly(i + 1);
-  run.preScanCounts.pointsWithElevation = c.elevatedPoints;
+  run.preScanCounts.pointsWithElevation = c.points;
   run.preScanCounts.lots = c.lots;
-  for (const auto& [number, type] : c.routes) {
+  for (const auto& [number, type] : pairsOf(c.routes)) {
     SimaAlignment route;
     route.routeNumber = number;
     route.routeType = type;
     run.addRoute(route);
     ++run.counters.routesPerType[type];
   }
-  for (const auto& [number, stations] : c.hSeries) {
-    HSeriesData block;
-    block.routeNumber = number;
+  for (const auto& [number, stations] : pairsOf(c.hSeries)) {
+    run.verticalSeries.append(HSeriesData{});
+    run.verticalSeries[run.verticalSeries.size() - 1].routeNumber = number;
     run.preScanCounts.stations += stations;
-    block.found = run.findRoute(number) != nullptr;
-    run.verticalSeries.append(block);
   }
-  for (const auto& [number, sections] : c.iSeries) {
-    IntersectionData block;
-    block.routeNumber = number;
+  for (const auto& [number, sections] : pairsOf(c.iSeries)) {
+    run.crossSections.append(IntersectionData{});
+    run.crossSections[run.crossSections.size() - 1].routeNumber = number;
     run.preScanCounts.sections += sections;
-    block.found = run.findRoute(number) != nullptr;
-    run.crossSections.append(block);
   }
 }
 
-const ScanContent kMixed = {3, 2, 4, {{1, 1}, {2, 2}, {3, 2}, {4, 7}}, {{2, 3}, {9, 2}}, {{4, 4}}};
+const ScanContent kMixed = {3, 4, "1:1 2:2 3:2 4:7", "2:3 9:2", "4:4"};
 
 class KestrelFormTest : public ::testing::Test {
  protected:
@@ -74,18 +79,17 @@ class KestrelFormTest : public ::testing::Test {
                        language);
   }
 
-  // Settings as the driver keeps them after a confirmed import of `path`.
-  ImportSettings importedOnce(const std::string& path) {
-    KestrelForm form = open();
-    EXPECT_TRUE(form.browse(path));
-    EXPECT_TRUE(form.pressImport());
-    return form.settings();
-  }
-
   static const SeriesTreeItem& item(const KestrelForm& form, int entry) {
     for (const auto& i : form.treeItems())
       if (i.entry == entry) return i;
     throw std::logic_error("no tree item");
+  }
+
+  void expectInvalidPathBox() {
+    ASSERT_EQ(views_.boxes.size(), 1u);
+    EXPECT_EQ(views_.boxes[0].text, "Please browse for Valid SIM File.");
+    EXPECT_EQ(views_.boxes[0].caption, "Invalid SIM File!");
+    EXPECT_EQ(views_.boxes[0].icon, ovwin::MessageIcon::Exclamation);
   }
 
   TempDir dir_;
@@ -94,108 +98,96 @@ class KestrelFormTest : public ::testing::Test {
   int scans_ = 0;
 };
 
-TEST_F(KestrelFormTest, TreeShowsLabelsCountsTicksAndLocks) {
-  KestrelForm form = open();
-  ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
-  EXPECT_EQ(form.rootLabel(), "全て ");
-  struct Row {
-    int entry;
-    const char* text;
-    bool checked, locked;
-  };
-  // A counts only points with an elevation; H and I add up stations and sections of all series.
-  const Row rows[] = {
-      {kSeriesA, "座標データ  [3]", true, false},
-      {kSeriesD, "画地データ  [4]", true, false},
-      {routeTypeEntry(1), "路線成果-IP線  [1]", true, false},
-      {routeTypeEntry(2), "路線成果-主要線   [2]", true, false},
-      {routeTypeEntry(3), "路線成果-中心線 ", false, true},
-      {routeTypeEntry(4), "路線成果-幅杭線左 ", false, true},
-      {routeTypeEntry(5), "路線成果-幅杭線右 ", false, true},
-      {routeTypeEntry(6), "路線成果-連続線(直線のみ)　", false, true},
-      {routeTypeEntry(7), "路線成果-連続線(曲線含み)  [1]", true, false},
-      {kSeriesH, "縦断成果データ  [5]", true, false},
-      {kSeriesI, "横断成果データ  [4]", true, false},
-  };
-  ASSERT_EQ(form.treeItems().size(), std::size(rows));
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    const SeriesTreeItem& got = form.treeItems()[i];
-    EXPECT_EQ(got.entry, rows[i].entry) << i;
-    EXPECT_EQ(got.text, rows[i].text) << i;
-    EXPECT_EQ(got.checked, rows[i].checked) << i;
-    EXPECT_EQ(got.locked, rows[i].locked) << i;
+TEST_F(KestrelFormTest, TreeOfTheCaseTable) {
+  std::vector<int> japaneseOrder;
+  for (const auto& row : testing::readTableRows(kCases)) {
+    if (row[0] != "tree") continue;
+    SCOPED_TRACE(row.where);
+    const bool japanese = row[1] == "ja";
+    KestrelForm form =
+        open({}, {"s"}, japanese ? sima::Language::Japanese : sima::Language::English);
+    ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
+    EXPECT_TRUE(form.importEnabled());
+    if (row[2] == "root") {
+      EXPECT_EQ(form.rootLabel(), row[3]);
+      continue;
+    }
+    const SeriesTreeItem& got = item(form, seriesEntry(row[2]));
+    EXPECT_EQ(got.text, row[3]);
+    EXPECT_EQ(got.checked, row[4] == "yes");
+    EXPECT_EQ(got.locked, row[5] == "yes");
+    if (japanese) japaneseOrder.push_back(got.entry);
   }
-  EXPECT_TRUE(form.importEnabled());
+  KestrelForm form = open();
+  ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));
+  std::vector<int> shown;
+  for (const auto& i : form.treeItems()) shown.push_back(i.entry);
+  EXPECT_EQ(shown, japaneseOrder) << "the tree's order is the table's";
 }
 
-TEST_F(KestrelFormTest, EnglishLabels) {
-  KestrelForm form = open({}, {"s"}, sima::Language::English);
-  ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
-  EXPECT_EQ(form.rootLabel(), "ALL");
-  EXPECT_EQ(item(form, kSeriesA).text, "A Series  [3]");
-  EXPECT_EQ(item(form, routeTypeEntry(2)).text, "F Series Type 2  [2]");
-  EXPECT_EQ(item(form, routeTypeEntry(7)).text, "路線成果-連続線(曲線含み)  [1]");
-}
-
-struct PathCase {
-  const char* name;     // file created in the folder ("" = none)
-  const char* browsed;  // path browsed, relative to the folder
-  bool accepted;
-};
-
-class BrowseRule : public KestrelFormTest, public ::testing::WithParamInterface<PathCase> {};
-
-TEST_P(BrowseRule, ExistingFileEndingInSimAnyCase) {
-  const PathCase c = GetParam();
-  if (*c.name) dir_.write(c.name, "");
+TEST_F(KestrelFormTest, BrowseRuleOfTheCaseTable) {
   std::filesystem::create_directory(dir_.path() / "folder.sim");
-  KestrelForm form = open();
-  const std::string path = (dir_.path() / c.browsed).string();
-  EXPECT_EQ(form.browse(path), c.accepted) << c.browsed;
-  if (c.accepted) {
-    EXPECT_TRUE(views_.boxes.empty());
-    EXPECT_EQ(form.filePath(), path);
-    EXPECT_EQ(scans_, 1);
-  } else {
-    ASSERT_EQ(views_.boxes.size(), 1u);
-    EXPECT_EQ(views_.boxes[0].text, "Please browse for Valid SIM File.");
-    EXPECT_EQ(views_.boxes[0].caption, "Invalid SIM File!");
-    EXPECT_EQ(views_.boxes[0].icon, ovwin::MessageIcon::Exclamation);
-    EXPECT_EQ(form.filePath(), "");
-    EXPECT_EQ(scans_, 0);
+  for (const auto& row : testing::readTableRows(kCases)) {
+    if (row[0] != "browse") continue;
+    SCOPED_TRACE(row.where);
+    if (row[1] != "-") dir_.write(row[1], "");
+    views_.boxes.clear();
+    scans_ = 0;
+    KestrelForm form = open();
+    const std::string path = (dir_.path() / row[2]).string();
+    const bool accepted = row[3] == "yes";
+    EXPECT_EQ(form.browse(path), accepted);
+    EXPECT_EQ(form.filePath(), accepted ? path : "");
+    EXPECT_EQ(scans_, accepted ? 1 : 0);
+    if (accepted)
+      EXPECT_TRUE(views_.boxes.empty());
+    else
+      expectInvalidPathBox();
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, BrowseRule,
-    ::testing::Values(PathCase{"a.sim", "a.sim", true}, PathCase{"B.SIM", "B.SIM", true},
-                      PathCase{"c.SiM", "c.SiM", true}, PathCase{"名前.sim", "名前.sim", true},
-                      PathCase{"d.sima", "d.sima", false}, PathCase{"e.txt", "e.txt", false},
-                      PathCase{"sim", "sim", false}, PathCase{"", "missing.sim", false},
-                      PathCase{"", "folder.sim", false},
-                      PathCase{"f.sim.bak", "f.sim.bak", false}));
+TEST_F(KestrelFormTest, AlignmentChoiceOfTheCaseTable) {
+  for (const auto& row : testing::readTableRows(kCases)) {
+    if (row[0] != "flag") continue;
+    SCOPED_TRACE(row.where + " " + row[1]);
+    content_ = ScanContent{1, 0, row[2], row[3], row[4]};
+    KestrelForm form = open();
+    ASSERT_TRUE(form.browse(dir_.write("flag.sim", "")));
+    for (const auto& key : testing::splitField(row[5])) form.setChecked(seriesEntry(key), false);
+    ASSERT_TRUE(form.pressImport());
+    EXPECT_EQ(form.alignmentChoiceRequested(), row[6] == "yes");
+  }
+}
 
-TEST_F(KestrelFormTest, ImportButtonFollowsTheTicks) {
+TEST_F(KestrelFormTest, TicksOfTheCaseTable) {
+  const std::string path = dir_.write("mixed.sim", "");
+  for (const auto& row : testing::readTableRows(kCases)) {
+    if (row[0] != "ticks") continue;
+    SCOPED_TRACE(row.where);
+    KestrelForm form = open();
+    ASSERT_TRUE(form.browse(path));
+    for (const auto& click : testing::splitField(row[1]))
+      if (click == "none" || click == "all")
+        form.setAllChecked(click == "all");
+      else
+        form.setChecked(seriesEntry(click.substr(1)), click[0] == '+');
+    EXPECT_EQ(form.importEnabled(), row[2] == "yes");
+    std::string selected;
+    for (const auto& item : form.treeItems())
+      if (form.settings().selection.selected[item.entry] && item.checked)
+        selected += (selected.empty() ? "" : " ") + testing::seriesKey(item.entry);
+    EXPECT_EQ(selected.empty() ? "-" : selected, row[3]);
+  }
+}
+
+TEST_F(KestrelFormTest, BrowsingResetsTheTicksAndAFileWithNothingToImportLocksAll) {
   KestrelForm form = open();
   ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
   form.setAllChecked(false);
-  EXPECT_FALSE(form.importEnabled());
-  form.setChecked(routeTypeEntry(4), true);  // locked: no items
-  EXPECT_FALSE(item(form, routeTypeEntry(4)).checked);
-  EXPECT_FALSE(form.importEnabled());
-  form.setChecked(kSeriesD, true);
+  ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));
+  EXPECT_TRUE(item(form, kSeriesA).checked);
   EXPECT_TRUE(form.importEnabled());
-  EXPECT_TRUE(form.settings().selection.selected[kSeriesD]);
-  form.setChecked(kSeriesD, false);
-  EXPECT_FALSE(form.importEnabled());
-  form.setAllChecked(true);
-  EXPECT_TRUE(form.importEnabled());
-  EXPECT_FALSE(form.settings().selection.selected[routeTypeEntry(3)]);
-}
-
-TEST_F(KestrelFormTest, FileWithNothingToImportKeepsTheButtonDisabled) {
-  content_ = ScanContent{0, 5, 0, {}, {}, {}};  // points without elevation count for nothing
-  KestrelForm form = open();
+  content_ = ScanContent{0, 0, "", "", ""};
   ASSERT_TRUE(form.browse(dir_.write("flat.sim", "")));
   for (const auto& i : form.treeItems()) EXPECT_TRUE(i.locked);
   form.setAllChecked(true);
@@ -203,16 +195,19 @@ TEST_F(KestrelFormTest, FileWithNothingToImportKeepsTheButtonDisabled) {
   EXPECT_FALSE(form.pressImport());
 }
 
-TEST_F(KestrelFormTest, UnchangedFileIsNotPreScannedAgain) {
+// The stored file is pre-scanned again on opening only when its time changed; a vanished file
+// clears the path; the user's ticks are kept with unchanged counts.
+TEST_F(KestrelFormTest, StoredFileIsPreScannedAgainOnlyWhenChanged) {
   const std::string path = dir_.write("same.sim", "");
   KestrelForm first = open();
   ASSERT_TRUE(first.browse(path));
-  first.setChecked(kSeriesD, false);  // the user's ticks are kept with the counts
+  first.setChecked(kSeriesD, false);
   ASSERT_TRUE(first.pressImport());
   EXPECT_EQ(first.settings().fileTimeStamp, KestrelForm::fileTimeStamp(path));
-  ASSERT_EQ(scans_, 1);
+  EXPECT_NE(first.settings().fileTimeStamp, 0);
+  const ImportSettings stored = first.settings();
 
-  KestrelForm again = open(first.settings());
+  KestrelForm again = open(stored);
   EXPECT_EQ(scans_, 1);
   EXPECT_EQ(again.preScanCount(), 0);
   EXPECT_EQ(again.filePath(), path);
@@ -220,29 +215,21 @@ TEST_F(KestrelFormTest, UnchangedFileIsNotPreScannedAgain) {
   EXPECT_FALSE(item(again, kSeriesD).checked);
   EXPECT_TRUE(item(again, kSeriesH).checked);
   EXPECT_TRUE(again.importEnabled());
-}
 
-TEST_F(KestrelFormTest, ChangedFileIsPreScannedOnOpening) {
-  const std::string path = dir_.write("moved.sim", "");
-  ImportSettings stored = importedOnce(path);
-  ASSERT_EQ(scans_, 1);
-  const auto later = std::filesystem::last_write_time(path) + std::chrono::hours(1);
-  std::filesystem::last_write_time(path, later);
+  std::filesystem::last_write_time(path,
+                                   std::filesystem::last_write_time(path) + std::chrono::hours(1));
   content_.lots = 9;
-  KestrelForm form = open(stored);
+  KestrelForm changed = open(stored);
   EXPECT_EQ(scans_, 2);
-  EXPECT_EQ(item(form, kSeriesD).text, "画地データ  [9]");
-  EXPECT_EQ(form.filePath(), path);
-}
+  EXPECT_EQ(item(changed, kSeriesD).text, "画地データ  [9]");
+  EXPECT_EQ(changed.filePath(), path);
 
-TEST_F(KestrelFormTest, VanishedFileClearsThePath) {
-  const std::string path = dir_.write("gone.sim", "");
-  ImportSettings stored = importedOnce(path);
   std::filesystem::remove(path);
-  KestrelForm form = open(stored);
-  EXPECT_EQ(scans_, 2);
-  EXPECT_EQ(form.filePath(), "");
-  EXPECT_FALSE(form.importEnabled());
+  KestrelForm gone = open(stored);
+  EXPECT_EQ(scans_, 3);
+  EXPECT_EQ(gone.filePath(), "");
+  EXPECT_FALSE(gone.importEnabled());
+  EXPECT_EQ(KestrelForm::fileTimeStamp(path), 0);
 }
 
 TEST_F(KestrelFormTest, EmptyStoredPathKeepsTheStoredCounts) {
@@ -254,109 +241,49 @@ TEST_F(KestrelFormTest, EmptyStoredPathKeepsTheStoredCounts) {
   EXPECT_EQ(item(form, kSeriesD).text, "画地データ  [2]");
   EXPECT_TRUE(form.importEnabled());
   EXPECT_FALSE(form.pressImport());  // but there is no file to import
-  EXPECT_EQ(views_.boxes.size(), 1u);
+  expectInvalidPathBox();
 }
 
-TEST_F(KestrelFormTest, BrowsingResetsTheSelection) {
-  const std::string path = dir_.write("again.sim", "");
-  KestrelForm form = open();
-  ASSERT_TRUE(form.browse(path));
-  form.setAllChecked(false);
-  ASSERT_TRUE(form.browse(path));
-  EXPECT_TRUE(item(form, kSeriesA).checked);
-  EXPECT_TRUE(form.importEnabled());
-  EXPECT_EQ(scans_, 2);
+TEST_F(KestrelFormTest, SiteIsTheStoredOneOrTheFirst) {
+  const struct {
+    std::vector<std::string> sites;
+    const char* stored;
+    int index;
+  } rows[] = {
+      {{"a", "b", "c"}, "b", 1}, {{"a", "b", "c"}, "z", 0}, {{"a", "b"}, "", 0}, {{}, "a", -1}};
+  for (const auto& row : rows) {
+    ImportSettings stored;
+    stored.siteName = row.stored;
+    EXPECT_EQ(open(stored, row.sites).selectedSiteIndex(), row.index) << row.stored;
+  }
 }
 
-struct SiteCase {
-  std::vector<std::string> sites;
-  const char* stored;
-  int index;
-};
-
-class SiteRule : public KestrelFormTest, public ::testing::WithParamInterface<SiteCase> {};
-
-TEST_P(SiteRule, StoredSiteOrTheFirst) {
-  const SiteCase c = GetParam();
-  ImportSettings stored;
-  stored.siteName = c.stored;
-  KestrelForm form = open(stored, c.sites);
-  EXPECT_EQ(form.selectedSiteIndex(), c.index);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sites, SiteRule,
-                         ::testing::Values(SiteCase{{"a", "b", "c"}, "b", 1},
-                                           SiteCase{{"a", "b", "c"}, "z", 0},
-                                           SiteCase{{"a", "b"}, "", 0}, SiteCase{{}, "a", -1}));
-
-TEST_F(KestrelFormTest, ImportTakesTicksSiteAndTime) {
+TEST_F(KestrelFormTest, ImportTakesTicksSiteAndTimeAfterCheckingThePathAgain) {
   const std::string path = dir_.write("take.sim", "");
   KestrelForm form = open();
   ASSERT_TRUE(form.browse(path));
   ASSERT_TRUE(form.selectSite("現場2"));
   EXPECT_FALSE(form.selectSite("無い"));
   form.setChecked(kSeriesI, false);
+  std::filesystem::rename(path, path + ".away");
+  EXPECT_FALSE(form.pressImport());
+  expectInvalidPathBox();
+  EXPECT_FALSE(form.closed());
+  std::filesystem::rename(path + ".away", path);
   ASSERT_TRUE(form.pressImport());
   const ImportSettings& s = form.settings();
   EXPECT_EQ(s.siteName, "現場2");
   EXPECT_EQ(s.filePath, path);
-  EXPECT_NE(s.fileTimeStamp, 0);
+  EXPECT_EQ(s.fileTimeStamp, KestrelForm::fileTimeStamp(path));
   EXPECT_FALSE(s.selection.selected[kSeriesI]);
   EXPECT_TRUE(s.selection.selected[kSeriesH]);
   EXPECT_EQ(s.selection.counts[kSeriesI], 4);
-  EXPECT_EQ(s.selection.counts[kSeriesD], 4);
+  EXPECT_FALSE(form.run().selection.selected[kSeriesI]) << "the run imports what is ticked";
+  EXPECT_TRUE(form.run().selection.selected[kSeriesH]);
   EXPECT_TRUE(form.run().lots.empty()) << "counted lots are not kept with the settings";
   EXPECT_TRUE(form.closed());
+  EXPECT_FALSE(form.pressImport()) << "a closed dialog imports nothing";
 }
-
-TEST_F(KestrelFormTest, ImportChecksThePathAgain) {
-  const std::string path = dir_.write("late.sim", "");
-  KestrelForm form = open();
-  ASSERT_TRUE(form.browse(path));
-  std::filesystem::remove(path);
-  EXPECT_FALSE(form.pressImport());
-  ASSERT_EQ(views_.boxes.size(), 1u);
-  EXPECT_EQ(views_.boxes[0].text, "Please browse for Valid SIM File.");
-  EXPECT_FALSE(form.closed());
-}
-
-struct FlagCase {
-  const char* name;
-  std::vector<std::pair<int32_t, int32_t>> routes;
-  std::vector<std::pair<int32_t, int>> hSeries;
-  std::vector<std::pair<int32_t, int>> iSeries;
-  std::vector<int> untick;  // entries the user unticks
-  bool requested;
-};
-
-class AlignmentChoiceFlag : public KestrelFormTest,
-                            public ::testing::WithParamInterface<FlagCase> {};
-
-TEST_P(AlignmentChoiceFlag, SetWhenResultsNeedAnUnimportedAlignment) {
-  const FlagCase c = GetParam();
-  content_ = ScanContent{1, 0, 0, c.routes, c.hSeries, c.iSeries};
-  KestrelForm form = open();
-  ASSERT_TRUE(form.browse(dir_.write("flag.sim", "")));
-  for (int entry : c.untick) form.setChecked(entry, false);
-  ASSERT_TRUE(form.pressImport());
-  EXPECT_EQ(form.alignmentChoiceRequested(), c.requested) << c.name;
-}
-
-const int F1 = kSeriesF1, F2 = kSeriesF1 + 1, F3 = kSeriesF1 + 2, F7 = kSeriesF1 + 6;
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AlignmentChoiceFlag,
-    ::testing::Values(
-        FlagCase{"H on a ticked type 2 route", {{5, 2}}, {{5, 3}}, {}, {}, false},
-        FlagCase{"H on an unticked type 2 route", {{5, 2}}, {{5, 3}}, {}, {F2}, true},
-        FlagCase{"I on an unticked type 3 route", {{6, 3}}, {}, {{6, 2}}, {F3}, true},
-        FlagCase{"I on an unticked type 7 route", {{6, 7}}, {}, {{6, 2}}, {F7}, true},
-        FlagCase{"unticked H does not ask", {{5, 2}}, {{5, 3}}, {}, {F2, kSeriesH}, false},
-        FlagCase{"unticked I does not ask", {{6, 3}}, {}, {{6, 1}}, {F3, kSeriesI}, false},
-        FlagCase{"type 1 makes no alignment", {{5, 1}}, {{5, 3}}, {}, {F1}, false},
-        FlagCase{"route not in the file", {{5, 2}}, {{8, 3}}, {}, {F2}, false},
-        FlagCase{"first route of that number counts", {{5, 1}, {5, 2}}, {{5, 3}}, {}, {F2}, false},
-        FlagCase{"second series needs it", {{5, 2}, {6, 3}}, {{5, 1}, {6, 1}}, {}, {F3}, true}));
 
 TEST_F(KestrelFormTest, SettingsDialogValuesAreTakenOnlyWhenAccepted) {
   KestrelForm form = open();

@@ -2,212 +2,174 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/support/table_rows.h"
+
 namespace kestrel {
 namespace {
 
-// Records what the window asked of its view.
+// Records what the window asked of its view as calls ("caption ...", "modal 1", "pump", ...).
 struct ViewLog {
-  std::vector<std::string> captions;
-  int repaints = 0;
-  int pumps = 0;
-  int focusCalls = 0;
-  int activations = 0;
-  bool visible = false;
-  bool modal = false;
-  bool created = false;
-  bool destroyed = false;
+  std::vector<std::string> calls;
+  std::deque<ProgressView::PumpResult> pumpAnswers;  // then Continue
   int64_t bar = -1;
-  std::string text;
-  std::vector<ProgressView::PumpResult> pumpAnswers;  // consumed front to back
+  long count(const std::string& prefix) const {
+    return std::count_if(calls.begin(), calls.end(),
+                         [&](const std::string& call) { return call.starts_with(prefix); });
+  }
+  std::string last(const std::string& prefix) const {
+    for (auto it = calls.rbegin(); it != calls.rend(); ++it)
+      if (it->starts_with(prefix)) return *it;
+    return {};
+  }
 };
 
 class RecordingView : public ProgressView {
  public:
   explicit RecordingView(ViewLog& log) : log_(log) {}
-  void create(const std::string& caption, bool) override {
-    log_.created = true;
-    log_.captions.push_back(caption);
-  }
-  void destroy() override { log_.destroyed = true; }
-  void setVisible(bool visible) override { log_.visible = visible; }
-  void setCaption(const std::string& caption) override { log_.captions.push_back(caption); }
-  void setText(const std::string& text) override { log_.text = text; }
+  void create(const std::string& caption, bool) override { note("create " + caption); }
+  void destroy() override { note("destroy"); }
+  void setVisible(bool visible) override { note("visible " + std::to_string(visible)); }
+  void setCaption(const std::string& caption) override { note("caption " + caption); }
+  void setText(const std::string& text) override { note("text " + text); }
   void setRange(int64_t, int64_t, int64_t) override {}
   void setBarPosition(int64_t position) override { log_.bar = position; }
-  void setModal(bool modal) override { log_.modal = modal; }
-  void keepFocus() override { ++log_.focusCalls; }
-  void repaint() override { ++log_.repaints; }
+  void setModal(bool modal) override { note("modal " + std::to_string(modal)); }
+  void keepFocus() override { note("focus"); }
+  void repaint() override { note("repaint"); }
   PumpResult pumpWaitingMessages() override {
-    ++log_.pumps;
+    note("pump");
     if (log_.pumpAnswers.empty()) return PumpResult::Continue;
     const PumpResult answer = log_.pumpAnswers.front();
-    log_.pumpAnswers.erase(log_.pumpAnswers.begin());
+    log_.pumpAnswers.pop_front();
     return answer;
   }
-  void activateMainWindow() override { ++log_.activations; }
-  void move(int x, int y) override {
-    x_ = x;
-    y_ = y;
-  }
+  void activateMainWindow() override { note("activate"); }
+  void move(int x, int y) override { x_ = x, y_ = y; }
   int x() const override { return x_; }
   int y() const override { return y_; }
   int width() const override { return 400; }
   int height() const override { return 120; }
 
  private:
+  void note(std::string call) { log_.calls.push_back(std::move(call)); }
   ViewLog& log_;
-  int x_ = -1;
-  int y_ = -1;
+  int x_ = -1, y_ = -1;
 };
 
 constexpr const char* kTitle = "SIMAファイル読み込み中";
 
 class ProgressWndTest : public ::testing::Test {
  protected:
-  std::unique_ptr<CProgressWnd> make(int screenWidth = 1920, int screenHeight = 1080) {
-    return std::make_unique<CProgressWnd>(std::make_unique<RecordingView>(log_), profile_,
-                                          screenWidth, screenHeight);
+  std::unique_ptr<CProgressWnd> make() {
+    return std::make_unique<CProgressWnd>(std::make_unique<RecordingView>(log_), profile_, 1920,
+                                          1080);
   }
   ViewLog log_;
   ApplicationProfile profile_;
 };
 
-TEST_F(ProgressWndTest, StartsWithTheDocumentedState) {
+TEST_F(ProgressWndTest, PercentageAndPlacementTables) {
+  for (const auto& row :
+       testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/cases/progress_window.txt")) {
+    SCOPED_TRACE(row.where);
+    log_ = {};
+    profile_.clear();
+    auto window = make();
+    if (row[0] == "percent") {
+      window->create(false, kTitle);
+      window->setRange(std::stoll(row[1]), std::stoll(row[2]), 1);
+      window->setPosition(static_cast<int64_t>(std::stoll(row[3])));
+      EXPECT_EQ(window->lastPercent(), std::stoi(row[4]));
+      EXPECT_EQ(log_.last("caption"), "caption " + std::string(kTitle) + " [" + row[4] + "%]");
+      EXPECT_EQ(log_.bar, std::stoll(row[3]));
+      continue;
+    }
+    if (row[2] != "-") profile_["Settings"]["X"] = std::stoi(row[2]);
+    if (row[3] != "-") profile_["Settings"]["Y"] = std::stoi(row[3]);
+    window->create(true, kTitle);
+    EXPECT_EQ(window->view().x(), std::stoi(row[4])) << row[1];
+    EXPECT_EQ(window->view().y(), std::stoi(row[5])) << row[1];
+  }
+}
+
+TEST_F(ProgressWndTest, StartsWithTheDocumentedStateAndShowsOnTheFirstPosition) {
   auto window = make();
   EXPECT_EQ(window->title(), kTitle);
   EXPECT_EQ(window->cancelText(), " Cancel ");
-  EXPECT_EQ(window->lower(), 0);
-  EXPECT_EQ(window->upper(), 100);
+  EXPECT_EQ(window->upper() - window->lower(), 100);
   EXPECT_EQ(window->step(), 1);
   EXPECT_EQ(window->textLines(), 4);
   EXPECT_TRUE(window->rememberPosition());
-  EXPECT_FALSE(window->cancelled());
-  EXPECT_FALSE(window->modal());
-}
-
-struct PercentCase {
-  int64_t lower, upper, position;
-  int percent;  // worked out by hand from position × 100 / (upper − lower)
-};
-
-class PercentageTest : public ProgressWndTest, public ::testing::WithParamInterface<PercentCase> {};
-
-TEST_P(PercentageTest, CaptionCarriesTheIntegerPercentage) {
-  const PercentCase c = GetParam();
-  auto window = make();
+  EXPECT_FALSE(window->cancelled() || window->modal());
   window->create(false, kTitle);
-  window->setRange(c.lower, c.upper, 1);
-  window->setPosition(c.position);
-  EXPECT_EQ(window->lastPercent(), c.percent);
-  EXPECT_EQ(window->caption(), std::string(kTitle) + " [" + std::to_string(c.percent) + "%]");
-  EXPECT_EQ(log_.captions.back(), window->caption());
-  EXPECT_EQ(log_.bar, c.position);
+  EXPECT_EQ(log_.count("visible 1"), 0);
+  window->setPosition(static_cast<std::size_t>(3));  // through the ProgressSink interface
+  EXPECT_EQ(log_.count("visible 1"), 1);
+  EXPECT_EQ(window->position(), 3);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rule, PercentageTest,
-    ::testing::Values(PercentCase{0, 200, 50, 25}, PercentCase{0, 3, 1, 33},
-                      PercentCase{0, 3, 2, 66}, PercentCase{0, 1000, 999, 99},
-                      PercentCase{0, 1000, 1000, 100},
-                      // the rule divides the position itself, not its distance from the lower bound
-                      PercentCase{10, 110, 60, 60},
-                      // equal bounds (an empty file) and a reversed range show 0 %
-                      PercentCase{0, 0, 0, 0}, PercentCase{0, 0, 7, 0}, PercentCase{50, 10, 20, 0},
-                      // a file larger than 2 GiB
-                      PercentCase{0, 5'000'000'000, 2'500'000'000, 50}));
 
 TEST_F(ProgressWndTest, CaptionChangesOnlyWhenThePercentageDoes) {
   auto window = make();
   window->create(false, kTitle);
   window->setRange(0, 1000, 1);
-  const std::size_t before = log_.captions.size();
   for (int64_t position = 0; position <= 1000; ++position) window->setPosition(position);
   // 0 %, 1 %, … 100 %: one caption each.
-  EXPECT_EQ(log_.captions.size() - before, 101u);
-  EXPECT_EQ(log_.captions.back(), std::string(kTitle) + " [100%]");
+  EXPECT_EQ(log_.count("caption"), 101);
+  EXPECT_EQ(log_.last("caption"), "caption " + std::string(kTitle) + " [100%]");
 }
 
-TEST_F(ProgressWndTest, SettingThePositionShowsTheWindow) {
-  auto window = make();
-  window->create(false, kTitle);
-  EXPECT_FALSE(log_.visible);
-  window->setPosition(static_cast<std::size_t>(3));  // through the ProgressSink interface
-  EXPECT_TRUE(log_.visible);
-  EXPECT_EQ(window->position(), 3);
-}
-
-struct PlacementCase {
-  const char* name;
-  bool storeX, storeY;
-  int x, y;
-  int expectedX, expectedY;  // centred on 1920 × 1080 with a 400 × 120 window: 760, 480
-};
-
-class PlacementTest : public ProgressWndTest,
-                      public ::testing::WithParamInterface<PlacementCase> {};
-
-TEST_P(PlacementTest, KeptPositionIsRestoredOnlyWhenOnTheScreen) {
-  const PlacementCase c = GetParam();
-  if (c.storeX) profile_["Settings"]["X"] = c.x;
-  if (c.storeY) profile_["Settings"]["Y"] = c.y;
-  auto window = make();
-  window->create(true, kTitle);
-  EXPECT_EQ(window->view().x(), c.expectedX) << c.name;
-  EXPECT_EQ(window->view().y(), c.expectedY) << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Profile, PlacementTest,
-    ::testing::Values(PlacementCase{"both on screen", true, true, 100, 200, 100, 200},
-                      PlacementCase{"origin", true, true, 0, 0, 0, 0},
-                      PlacementCase{"no profile", false, false, 0, 0, 760, 480},
-                      PlacementCase{"only X kept", true, false, 100, 0, 760, 480},
-                      PlacementCase{"right of the screen", true, true, 1920, 10, 760, 480},
-                      PlacementCase{"below the screen", true, true, 10, 5000, 760, 480},
-                      PlacementCase{"left of the screen", true, true, -300, 10, 760, 480}));
-
+// The kept position is written back on destroy, and the next window opens there; modality ends.
 TEST_F(ProgressWndTest, DestroyKeepsThePositionAndReleasesTheMainWindow) {
   profile_["Settings"]["X"] = 33;
   profile_["Settings"]["Y"] = 44;
   auto window = make();
   window->goModal(kTitle);  // creates the missing window
-  EXPECT_TRUE(log_.created);
-  EXPECT_TRUE(log_.modal);
+  EXPECT_EQ(log_.calls.front(), "create " + std::string(kTitle));
+  EXPECT_EQ(log_.last("modal"), "modal 1");
   EXPECT_TRUE(window->modal());
+  window->goModal("second");  // an existing window is not created again
+  EXPECT_EQ(window->title(), kTitle);
   window->view().move(321, 123);
   window->destroy();
-  EXPECT_TRUE(log_.destroyed);
-  EXPECT_FALSE(log_.modal);
+  EXPECT_EQ(log_.last("modal"), "modal 0");
+  EXPECT_EQ(log_.calls.back(), "destroy");
   EXPECT_EQ(profile_["Settings"]["X"], 321);
   EXPECT_EQ(profile_["Settings"]["Y"], 123);
-
-  // The next window opens where this one was.
   ViewLog second;
   CProgressWnd next(std::make_unique<RecordingView>(second), profile_, 1920, 1080);
   next.create(false, kTitle);
   EXPECT_EQ(next.view().x(), 321);
   EXPECT_EQ(next.view().y(), 123);
+  {
+    CProgressWnd leftOpen(std::make_unique<RecordingView>(second), profile_, 1920, 1080);
+    leftOpen.goModal(kTitle);
+  }
+  EXPECT_EQ(second.last("modal"), "modal 0") << "the destructor destroys a window left open";
 }
 
-TEST_F(ProgressWndTest, GoModalDoesNotRecreateAnExistingWindow) {
-  auto window = make();
-  window->create(false, "first");
-  window->goModal("second");
-  EXPECT_EQ(window->title(), "first");
-  ASSERT_EQ(log_.captions.size(), 1u);
-}
-
-TEST_F(ProgressWndTest, RepaintsOnTheFirstNinePumpsOnly) {
+TEST_F(ProgressWndTest, PumpingRepaintsNineTimesKeepsFocusAndStopsAtQuit) {
   auto window = make();
   window->goModal(kTitle);
   for (int i = 0; i < 20; ++i) window->pumpMessages();
-  EXPECT_EQ(log_.repaints, 9);
-  EXPECT_EQ(log_.pumps, 20);
-  EXPECT_EQ(log_.focusCalls, 20);  // modal: focus kept on every pump
+  EXPECT_EQ(log_.count("repaint"), 9);
+  EXPECT_EQ(log_.count("pump"), 20);
+  EXPECT_EQ(log_.count("focus"), 20);  // modal: focus kept on every pump
+  log_.pumpAnswers = {ProgressView::PumpResult::Quit};
+  window->pumpMessages();
+  window->pumpMessages();
+  EXPECT_EQ(log_.count("pump"), 21);
+  EXPECT_FALSE(window->cancelled());
+  ViewLog plain;
+  CProgressWnd modeless(std::make_unique<RecordingView>(plain), profile_, 1920, 1080);
+  modeless.create(false, kTitle);
+  modeless.pumpMessages();
+  EXPECT_EQ(plain.count("focus"), 0);
 }
 
 TEST_F(ProgressWndTest, CancelButtonClosesTheWindowAndTheReadGoesOn) {
@@ -220,37 +182,15 @@ TEST_F(ProgressWndTest, CancelButtonClosesTheWindowAndTheReadGoesOn) {
   window->pumpMessages();
   EXPECT_TRUE(window->cancelled());
   EXPECT_FALSE(window->exists());
-  EXPECT_TRUE(log_.destroyed);
-  EXPECT_FALSE(log_.visible);
-  EXPECT_FALSE(log_.modal);  // main window enabled again
-  EXPECT_EQ(log_.activations, 1);
+  EXPECT_EQ(log_.last("visible"), "visible 0");
+  EXPECT_EQ(log_.last("modal"), "modal 0");  // main window enabled again
+  EXPECT_EQ(log_.calls.back(), "activate");
   // Later lines still report; nothing shows again and nothing is pumped.
-  log_.visible = false;
+  const std::size_t calls = log_.calls.size();
   window->setPosition(90);
   window->pumpMessages();
-  EXPECT_FALSE(log_.visible);
-  EXPECT_EQ(log_.pumps, 2);
+  EXPECT_EQ(log_.calls.size(), calls);
   EXPECT_EQ(window->lastPercent(), 90);
-}
-
-TEST_F(ProgressWndTest, QuitRequestEndsThePumping) {
-  log_.pumpAnswers = {ProgressView::PumpResult::Quit};
-  auto window = make();
-  window->create(false, kTitle);
-  window->pumpMessages();
-  window->pumpMessages();
-  EXPECT_EQ(log_.pumps, 1);
-  EXPECT_FALSE(window->cancelled());
-}
-
-TEST_F(ProgressWndTest, DestructorDestroysAWindowLeftOpen) {
-  {
-    auto window = make();
-    window->goModal(kTitle);
-  }
-  EXPECT_TRUE(log_.destroyed);
-  EXPECT_FALSE(log_.modal);
-  EXPECT_EQ(profile_.count("Settings"), 1u);
 }
 
 }  // namespace

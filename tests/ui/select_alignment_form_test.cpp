@@ -7,56 +7,45 @@ namespace {
 
 TEST(SelectAlignmentForm, EmptyMapGivesOneEmptyEntryAndNoChoice) {
   SelectAlignmentForm form({});
-  ASSERT_EQ(form.entries().size(), 1u);
-  EXPECT_EQ(form.entries()[0], "");
-  EXPECT_EQ(form.selectedIndex(), 0);
+  EXPECT_EQ(form.entries(), std::vector<std::string>{""});
   EXPECT_FALSE(form.selectEnabled());
   EXPECT_EQ(form.confirm(), -1);
   EXPECT_EQ(form.chosenId(), 0);
-  EXPECT_EQ(form.chosenName(), "");
 }
 
-TEST(SelectAlignmentForm, NamesInMapOrderFirstSelected) {
-  SelectAlignmentForm form({{"線形C", 30}, {"Alpha", 10}, {"Beta", 20}});
-  const std::vector<std::string> expected = {"Alpha", "Beta", "線形C"};  // byte order of the map
-  EXPECT_EQ(form.entries(), expected);
-  EXPECT_EQ(form.selectedIndex(), 0);
-  EXPECT_TRUE(form.selectEnabled());
-  EXPECT_EQ(form.confirm(), 0);
-  EXPECT_EQ(form.chosenName(), "Alpha");
-  EXPECT_EQ(form.chosenId(), 10);
-}
-
-struct ChoiceCase {
-  const char* name;
-  bool found;
-  int32_t id;
-};
-
-class SelectAlignmentChoice : public ::testing::TestWithParam<ChoiceCase> {};
-
-TEST_P(SelectAlignmentChoice, ConfirmYieldsTheIdOfTheSelectedName) {
-  const ChoiceCase c = GetParam();
-  SelectAlignmentForm form({{"A-1", 7}, {"B-2", 8}, {"本線", 9}});
-  EXPECT_EQ(form.select(c.name), c.found);
-  ASSERT_EQ(form.confirm(), 0);
-  EXPECT_EQ(form.chosenId(), c.id);
-  EXPECT_EQ(form.chosenName(), form.entries()[static_cast<std::size_t>(form.selectedIndex())]);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, SelectAlignmentChoice,
-                         ::testing::Values(ChoiceCase{"B-2", true, 8}, ChoiceCase{"本線", true, 9},
-                                           // an unknown name leaves the first selected
-                                           ChoiceCase{"C-3", false, 7},
-                                           ChoiceCase{"b-2", false, 7}));
-
-TEST(SelectAlignmentForm, CancelMeansNoAlignment) {
-  SelectAlignmentForm form({{"A", 1}});
-  EXPECT_EQ(form.cancel(), -1);
-  EXPECT_EQ(form.chosenId(), 0);
-  EXPECT_TRUE(form.chosenName().empty());
-  EXPECT_FALSE(form.selectIndex(1));
+// Entries in the map's (byte) order, the first selected; confirm yields the selected name's id,
+// an unknown name leaves the selection alone, cancel means no alignment.
+TEST(SelectAlignmentForm, ConfirmYieldsTheIdOfTheSelectedName) {
+  const std::map<std::string, int32_t> alignments = {{"本線", 9}, {"B-2", 8}, {"A-1", 7}};
+  EXPECT_EQ(SelectAlignmentForm(alignments).entries(),
+            (std::vector<std::string>{"A-1", "B-2", "本線"}));
+  const struct {
+    const char* name;
+    bool found;
+    int32_t id;
+  } rows[] = {{nullptr, false, 7},
+              {"B-2", true, 8},
+              {"本線", true, 9},
+              {"C-3", false, 7},
+              {"b-2", false, 7}};
+  for (const auto& row : rows) {
+    SelectAlignmentForm form(alignments);
+    if (row.name) {
+      EXPECT_EQ(form.select(row.name), row.found) << row.name;
+    }
+    EXPECT_TRUE(form.selectEnabled());
+    ASSERT_EQ(form.confirm(), 0);
+    EXPECT_EQ(form.chosenId(), row.id);
+    EXPECT_EQ(form.chosenName(), form.entries()[static_cast<std::size_t>(form.selectedIndex())]);
+    EXPECT_EQ(form.cancel(), -1);
+    EXPECT_EQ(form.chosenId(), 0);
+    EXPECT_TRUE(form.chosenName().empty());
+  }
+  SelectAlignmentForm form(alignments);
+  EXPECT_TRUE(form.selectIndex(2));
+  EXPECT_FALSE(form.selectIndex(3));
   EXPECT_FALSE(form.selectIndex(-1));
+  EXPECT_EQ(form.selectedIndex(), 2);
 }
 
 }  // namespace
