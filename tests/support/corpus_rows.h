@@ -20,13 +20,17 @@ struct CorpusRow {
   std::vector<std::string> fields;
 
   double number(std::size_t i) const {
-    const std::string& text = fields.at(i);
+    std::string text = fields.at(i);
+    double scale = 1.0;
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "pi") == 0) {
+      scale = std::numbers::pi;
+      text.resize(text.size() - 2);
+      if (text.empty() || text == "-") text += "1";
+    }
     char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() && text.rfind("pi", 0) != 0) ADD_FAILURE() << where << ": " << text;
-    if (std::string(end) == "pi") value = (end == text.c_str() ? 1.0 : value) * std::numbers::pi;
-    else if (*end != '\0') ADD_FAILURE() << where << ": not a number: " << text;
-    return value;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0') ADD_FAILURE() << where << ": not a number: " << fields[i];
+    return value * scale;
   }
   int integer(std::size_t i) const { return static_cast<int>(number(i)); }
 };
