@@ -375,13 +375,6 @@ TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
     out2.parameter = 100;
     EXPECT_EQ(ali_AAmakSS(&x, &y, &out, &out2), -1);
   }
-  // Support routines.
-  double value = 0;
-  EXPECT_EQ(CDOODistForRAR(100, 200, 200, &value), -1);
-  EXPECT_EQ(CDOODistForRAR(0, 200, 100, &value), -1);
-  EXPECT_EQ(CDOODistForRAR(100, 0, 100, &value), -1);
-  EXPECT_EQ(CDsetAToRAR(200, 100, 150, &value), -1);  // beyond |R1 - R2|
-  EXPECT_EQ(CDsetAToRAR(200, 200, 10, &value), -1);
   // A new arc radius equal to a given one is refused.
   {
     Calelm x = arcA, y = inner, c1{}, r{}, c2{};
