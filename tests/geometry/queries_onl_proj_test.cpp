@@ -1,4 +1,5 @@
-// Points at a distance, projection, offsets and cross lines.
+// Points at a distance, projection, offsets and cross lines: edge cases as rows of
+// cases/queries_onl_proj.txt, properties over random elements built from first principles.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "queries_test_support.h"
+#include "tests/support/call_table.h"
 
 using namespace queries_test;
 
@@ -18,30 +20,32 @@ Calelm straightRecord(double x1, double y1, double x2, double y2) {
 
 const Calelm kNorthward = straightRecord(0.0, 0.0, 100.0, 0.0);
 
-struct OnlCase {
-  const char* name;
-  double s;
-  int16_t status;
-  double x, y;
-};
+using kestrel::testing::Numbers;
 
-TEST(QueriesOnl, StraightEnds) {
-  const OnlCase cases[] = {
-      {"start", 0.0, 0, 0.0, 0.0},
-      {"middle", 37.5, 0, 37.5, 0.0},
-      {"end", 100.0, 0, 100.0, 0.0},
-      {"just past the end", 100.0 + 1e-9, -1, 0.0, 0.0},
-      {"before the start", -1e-9, -1, 0.0, 0.0},
-  };
-  for (const OnlCase& c : cases) {
-    double x = -7.0, y = -7.0, angle = -7.0;
-    EXPECT_EQ(ali_onlS(&kNorthward, c.s, &x, &y, &angle), c.status) << c.name;
-    if (c.status == 0) {
-      EXPECT_DOUBLE_EQ(x, c.x) << c.name;
-      EXPECT_DOUBLE_EQ(y, c.y) << c.name;
-      EXPECT_DOUBLE_EQ(angle, 0.0) << c.name;
-    }
-  }
+TEST(Queries, OnlProjCaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/queries_onl_proj.txt", {
+    {"onlS_north", [](const Numbers& a) -> Numbers {
+       double x = -7.0, y = -7.0, angle = -7.0;
+       return {double(ali_onlS(&kNorthward, a[0], &x, &y, &angle)), x, y, angle}; }},
+    {"onlS_to", [](const Numbers& a) -> Numbers {
+       Calelm line = straightRecord(0.0, 0.0, a[0], a[1]);
+       double x, y, angle = -7.0;
+       return {double(ali_onlS(&line, 1.0, &x, &y, &angle)), angle}; }},
+    {"projS_north", [](const Numbers& a) -> Numbers {
+       double s = -7.0, fx = -7.0, fy = -7.0;
+       return {double(ali_projS(&kNorthward, a[0], a[1], &s, &fx, &fy)), s, fx, fy}; }},
+    {"oflS_north", [](const Numbers& a) -> Numbers {
+       double x = -7.0, y = -7.0;
+       return {double(ali_oflS(&kNorthward, a[0], a[1], a[2], &x, &y)), x, y}; }},
+    {"SmakS_north", [](const Numbers& a) -> Numbers {
+       Calelm line = blankRecord();
+       const int16_t status = ali_SmakS(&kNorthward, a[0], a[1], a[2], &line);
+       return {double(status), double(kindOf(line)), field(line, 1), field(line, 2), field(line, 3),
+               field(line, 4), field(line, 9)}; }},
+    {"Smak_north", [](const Numbers& a) -> Numbers {
+       Calelm line = blankRecord();
+       return {double(ali_Smak(&kNorthward, a[0], a[1], a[2], &line))}; }},
+  });
 }
 
 TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
@@ -116,20 +120,6 @@ TEST(QueriesOnl, NonFiniteNumbersAreRefused) {
   }
 }
 
-TEST(QueriesOnl, AzimuthsFollowTheSurveyorFrame) {
-  // X north, Y east: eastward is pi/2, southward pi, westward 3 pi/2.
-  const struct {
-    double x2, y2, azimuth;
-  } cases[] = {
-      {0.0, 10.0, kPi / 2.0}, {-10.0, 0.0, kPi}, {0.0, -10.0, 1.5 * kPi}, {10.0, 10.0, kPi / 4.0}};
-  for (const auto& c : cases) {
-    Calelm line = straightRecord(0.0, 0.0, c.x2, c.y2);
-    double x, y, angle;
-    ASSERT_EQ(ali_onlS(&line, 1.0, &x, &y, &angle), 0);
-    EXPECT_NEAR(angle, c.azimuth, 2e-6);
-  }
-}
-
 TEST(QueriesProj, ClothoidEndsAndOutside) {
   ClothoidReference leaving(100.0, {500.0, -300.0}, 2.0, -1.0, 90.0, 10.0);
   double s, fx, fy;
@@ -143,31 +133,6 @@ TEST(QueriesProj, ClothoidEndsAndOutside) {
   EXPECT_EQ(ali_projA(&leaving.record, before.x, before.y, &s, &fx, &fy), -1);
   Point beyond = toward(end, 5.0, leaving.azimuthAt(leaving.length));
   EXPECT_EQ(ali_projA(&leaving.record, beyond.x, beyond.y, &s, &fx, &fy), -1);
-}
-
-struct ProjCase {
-  const char* name;
-  double px, py;
-  int16_t status;
-  double s, footX, footY;
-};
-
-TEST(QueriesProj, StraightBesideAndOutside) {
-  const ProjCase cases[] = {
-      {"beside the middle", 50.0, 10.0, 0, 50.0, 50.0, 0.0},
-      {"other side", 20.0, -3.0, 0, 20.0, 20.0, 0.0},
-      {"behind the start", -5.0, 10.0, -1, 0, 0, 0},
-      {"beyond the end", 100.5, 1.0, -1, 0, 0, 0},
-  };
-  for (const ProjCase& c : cases) {
-    double s = -7.0, fx = -7.0, fy = -7.0;
-    EXPECT_EQ(ali_projS(&kNorthward, c.px, c.py, &s, &fx, &fy), c.status) << c.name;
-    if (c.status == 0) {
-      EXPECT_NEAR(s, c.s, 1e-9) << c.name;
-      EXPECT_NEAR(fx, c.footX, 1e-9) << c.name;
-      EXPECT_NEAR(fy, c.footY, 1e-9) << c.name;
-    }
-  }
 }
 
 TEST(QueriesProj, ArcRejectsItsEndPointsAndPointsOffTheArc) {
@@ -187,33 +152,6 @@ TEST(QueriesProj, ArcRejectsItsEndPointsAndPointsOffTheArc) {
   Point foot = arc.pointAt(20.0);
   EXPECT_NEAR(fx, foot.x, 2e-5);
   EXPECT_NEAR(fy, foot.y, 2e-5);
-}
-
-TEST(QueriesOfl, StraightOffsetsAndCrossLine) {
-  struct Case {
-    double theta, d, x, y;
-  } cases[] = {{kPi / 2.0, 10.0, 50.0, -10.0},
-               {-kPi / 2.0, 10.0, 50.0, 10.0},
-               {0.0, 5.0, 55.0, 0.0},
-               {kPi / 2.0, -4.0, 50.0, 4.0}};
-  for (const Case& c : cases) {
-    double x, y;
-    ASSERT_EQ(ali_oflS(&kNorthward, 50.0, c.theta, c.d, &x, &y), 0);
-    EXPECT_NEAR(x, c.x, 1e-12);
-    EXPECT_NEAR(y, c.y, 1e-12);
-  }
-  double x, y;
-  EXPECT_EQ(ali_oflS(&kNorthward, 150.0, kPi / 2.0, 1.0, &x, &y), -1);
-
-  Calelm line = blankRecord();
-  ASSERT_EQ(ali_SmakS(&kNorthward, 50.0, kPi / 2.0, 10.0, &line), 0);
-  EXPECT_EQ(kindOf(line), 1);
-  EXPECT_NEAR(field(line, 1), 50.0, 1e-9);
-  EXPECT_NEAR(field(line, 2), 10.0, 1e-9);
-  EXPECT_NEAR(field(line, 3), 50.0, 1e-9);
-  EXPECT_NEAR(field(line, 4), -10.0, 1e-9);
-  EXPECT_NEAR(field(line, 9), 20.0, 1e-9);
-  EXPECT_EQ(ali_Smak(&kNorthward, 101.0, kPi / 2.0, 10.0, &line), -1);
 }
 
 // Random elements of every kind, in every direction and turning sense.
