@@ -26,8 +26,7 @@ struct Point {
 };
 
 Point referencePoint(double A, double length) {
-  const auto [x, y] = kestrel::testing::integrateHeading<double>(
-      [A](double t) { return t * t / (2.0 * A * A); }, length, kNodes, kPanels);
+  const auto [x, y] = kestrel::testing::clothoidLocalPoint<double>(A, length, kNodes, kPanels);
   return {x, y};
 }
 

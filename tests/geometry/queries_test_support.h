@@ -147,8 +147,7 @@ struct ArcReference : Reference {
 // Own-frame clothoid point at distance u from its origin, by 20-point Gauss-Legendre quadrature
 // of cos and sin of t^2 / (2 A^2) on 16 panels.
 inline Point clothoidOwnPoint(double A, double u) {
-  const auto [x, y] = kestrel::testing::integrateHeading<double>(
-      [A](double t) { return t * t / (2.0 * A * A); }, u, 20, 16);
+  const auto [x, y] = kestrel::testing::clothoidLocalPoint<double>(A, u, 20, 16);
   return {x, y};
 }
 
