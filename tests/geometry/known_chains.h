@@ -73,6 +73,11 @@ inline Calelm lastGiven(const WalkEnd& join, double k, double extra, double afte
   return k == 0 ? straightThrough(start, end) : arcThrough(start, end, k);
 }
 
+// A made chain, checked as a whole; `i` names the case.
+inline void expectSound(std::initializer_list<Calelm> chain, int i) {
+  EXPECT_EQ(checkChain(std::vector<Calelm>(chain)), "") << "case " << i;
+}
+
 inline void expectAt(const char* what, double x, double y, const WalkEnd& p, int i) {
   EXPECT_NEAR(x, p.x, 1e-4) << what << " case " << i;
   EXPECT_NEAR(y, p.y, 1e-4) << what << " case " << i;
