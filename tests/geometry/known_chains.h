@@ -73,6 +73,14 @@ inline Calelm lastGiven(const WalkEnd& join, double k, double extra, double afte
   return k == 0 ? straightThrough(start, end) : arcThrough(start, end, k);
 }
 
+// An element for a maker to fill, given its parameter (radius or A) and turning sign.
+inline Calelm sized(double parameter, double sign = 0.0) {
+  Calelm e{};
+  e.parameter = parameter;
+  e.turnSign = sign;
+  return e;
+}
+
 // A made chain, checked as a whole; `i` names the case.
 inline void expectSound(std::initializer_list<Calelm> chain, int i) {
   EXPECT_EQ(checkChain(std::vector<Calelm>(chain)), "") << "case " << i;
