@@ -29,6 +29,7 @@ TEST(QueriesMonitor, FirstAcceptingElementWins) {
   Point beside = toward(line.pointAt(60.0), 7.5, 0.2 + kPi / 2.0);
   ASSERT_EQ(get_moniDist(beside.x, beside.y, 2, alignment, &distance), 1);
   EXPECT_NEAR(distance, 7.5, 2e-5);
+  EXPECT_EQ(get_moniDist(beside.x, beside.y, 1, alignment, &distance), -1);  // the arc alone
   Point nowhere{1000.0, 1000.0};  // beyond the straight's end, outside the arc's sector
   EXPECT_EQ(get_moniDist(nowhere.x, nowhere.y, 2, alignment, &distance), -1);
   EXPECT_EQ(distance, -1.0);

@@ -22,11 +22,24 @@ const Calelm kNorthward = straightRecord(0.0, 0.0, 100.0, 0.0);
 
 using kestrel::testing::Numbers;
 
+// ali_onl at a[0] on `record` with the fields named by the pairs from a[first] changed.
+Numbers onlStatus(Calelm record, const Numbers& a, std::size_t first) {
+  for (std::size_t i = first; i + 1 < a.size(); i += 2) field(record, static_cast<int>(a[i])) = a[i + 1];
+  double x, y, angle;
+  return {double(ali_onl(&record, a[first - 1], &x, &y, &angle))};
+}
+
 TEST(Queries, OnlProjCaseTable) {
   kestrel::testing::runCallTable("geometry/cases/queries_onl_proj.txt", {
     {"onlS_north", [](const Numbers& a) -> Numbers {
        double x = -7.0, y = -7.0, angle = -7.0;
        return {double(ali_onlS(&kNorthward, a[0], &x, &y, &angle)), x, y, angle}; }},
+    {"onl_arc", [](const Numbers& a) {
+       return onlStatus(ArcReference({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2).record, a, 1); }},
+    {"onl_clothoid", [](const Numbers& a) {
+       return onlStatus(a[0] == 0 ? ClothoidReference(100.0, {0.0, 0.0}, 0.5, -1.0, 0.0, 80.0).record
+                                  : ClothoidReference(100.0, {0.0, 0.0}, 0.5, 1.0, 80.0, 20.0).record,
+                        a, 2); }},
     {"onlS_to", [](const Numbers& a) -> Numbers {
        Calelm line = straightRecord(0.0, 0.0, a[0], a[1]);
        double x, y, angle = -7.0;
@@ -59,39 +72,9 @@ TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
   EXPECT_EQ(ali_onl(nullptr, 1.0, &x, &y, &angle), -1);
 }
 
-TEST(QueriesOnl, StatusesAtAndBeyondTheEndsOfArcsAndClothoids) {
+// Before its start an arc continues on its circle.
+TEST(QueriesOnl, ArcBeforeItsStartContinuesOnItsCircle) {
   ArcReference arc({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2);
-  ClothoidReference entering(100.0, {0.0, 0.0}, 0.5, -1.0, 0.0, 80.0);
-  ClothoidReference leaving(100.0, {0.0, 0.0}, 0.5, 1.0, 80.0, 20.0);
-  Calelm badSign = arc.record;
-  field(badSign, 5) = 0.5;
-  Calelm negativeRadius = arc.record;
-  field(negativeRadius, 6) = -80.0;
-  Calelm noLength = entering.record;
-  field(noLength, 7) = field(noLength, 8) = 125.0;
-  struct Case {
-    const char* name;
-    const Calelm* record;
-    double s;
-    int16_t status;
-  } cases[] = {
-      {"arc start", &arc.record, 0.0, 0},
-      {"arc end", &arc.record, 96.0, 0},
-      {"arc past the end", &arc.record, 96.1, -1},
-      {"arc before the start (not refused)", &arc.record, -5.0, 0},
-      {"arc with sign 0.5", &badSign, 1.0, -1},
-      {"arc with a negative radius", &negativeRadius, 1.0, -1},
-      {"clothoid end", &entering.record, 80.0, 0},
-      {"clothoid past the end", &entering.record, 80.01, -1},
-      {"reversed clothoid end", &leaving.record, 60.0, 0},
-      {"reversed clothoid past the end", &leaving.record, 60.01, -1},
-      {"clothoid of zero length", &noLength, 0.0, -1},
-  };
-  for (const Case& c : cases) {
-    double x, y, angle;
-    EXPECT_EQ(ali_onl(c.record, c.s, &x, &y, &angle), c.status) << c.name;
-  }
-  // Before its start an arc continues on its circle.
   double x, y, angle;
   ASSERT_EQ(ali_onlR(&arc.record, -5.0, &x, &y, &angle), 0);
   EXPECT_LT(distance({x, y}, arc.pointAt(-5.0)), 2e-5);
