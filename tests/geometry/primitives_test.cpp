@@ -126,7 +126,7 @@ TEST(CDbtwang, MatchesDirectionDifference) {
   }
 }
 
-TEST(CDlincros, PointLiesOnBothLinesAndParallelIsReported) {
+TEST(CDlincros, PointLiesOnBothLines) {
   std::mt19937_64 random(13);
   std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
   std::uniform_real_distribution<double> angle(0.0, kTwoPi);
@@ -143,28 +143,11 @@ TEST(CDlincros, PointLiesOnBothLinesAndParallelIsReported) {
     EXPECT_NEAR(uxa * (y - ya) - uya * (x - xa), 0.0, 1e-9 * scale);
     EXPECT_NEAR(uxb * (y - yb) - uyb * (x - xb), 0.0, 1e-9 * scale);
   }
-  double x = 7.0, y = 7.0;
-  EXPECT_EQ(CDlincros(0, 0, 1, 0, 0, 1, -1, 5e-8, &x, &y), 1);
-  EXPECT_EQ(x, 7.0);
 }
 
-TEST(CDpldist, OffLineMatchesCrossProduct) {
-  double distance = -1.0;
+// Distance from a line by the cross product, foot of the perpendicular by the dot product.
+TEST(CDpldistAndCDpojpoi, MatchVectorAlgebra) {
   std::mt19937_64 random(14);
-  std::uniform_real_distribution<double> coordinate(-100.0, 100.0);
-  std::uniform_real_distribution<double> angle(0.0, kTwoPi);
-  for (int i = 0; i < 500; ++i) {
-    const double a = angle(random);
-    const double x0 = coordinate(random), y0 = coordinate(random);
-    const double px = coordinate(random), py = coordinate(random);
-    const double expected = std::fabs(std::cos(a) * (py - y0) - std::sin(a) * (px - x0));
-    CDpldist(x0, y0, std::cos(a), std::sin(a), px, py, &distance);
-    EXPECT_NEAR(distance, expected, 1e-9);
-  }
-}
-
-TEST(CDpojpoi, FootMatchesDotProductProjection) {
-  std::mt19937_64 random(15);
   std::uniform_real_distribution<double> coordinate(-100.0, 100.0);
   std::uniform_real_distribution<double> angle(0.0, kTwoPi);
   for (int i = 0; i < 500; ++i) {
@@ -172,14 +155,15 @@ TEST(CDpojpoi, FootMatchesDotProductProjection) {
     const double ux = std::cos(a), uy = std::sin(a);
     const double x0 = coordinate(random), y0 = coordinate(random);
     const double px = coordinate(random), py = coordinate(random);
+    double distance = -1.0, fx = 0.0, fy = 0.0;
+    CDpldist(x0, y0, ux, uy, px, py, &distance);
+    EXPECT_NEAR(distance, std::fabs(ux * (py - y0) - uy * (px - x0)), 1e-9);
     const double along = (px - x0) * ux + (py - y0) * uy;
-    double fx = 0.0, fy = 0.0;
     EXPECT_EQ(CDpojpoi(x0, y0, ux, uy, px, py, &fx, &fy), 0);
     EXPECT_NEAR(fx, x0 + along * ux, 1e-9);
     EXPECT_NEAR(fy, y0 + along * uy, 1e-9);
   }
 }
-
 
 // ---- element transforms ----
 
