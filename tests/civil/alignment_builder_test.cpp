@@ -12,6 +12,7 @@
 #include "civil/automation.h"
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
+#include "tests/civil/fresh_document.h"
 #include "tests/civil/reference_curves.h"
 #include "tests/support/call_table.h"
 
@@ -30,8 +31,7 @@ constexpr double kDegree = kPi / 180.0;
 class BuilderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    document().addSite("サイト");
+    testing::freshCivilDocument();
     drawing_ = std::make_unique<OvDbDatabase>();
     drawing_->addLayer("C-ROAD");
     drawing_->setCurrentLayer("C-ROAD");

@@ -8,6 +8,7 @@
 #include "command/read_file.h"
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
+#include "tests/civil/fresh_document.h"
 #include "tests/support/corpus_rows.h"
 #include "tests/support/temp_dir.h"
 

@@ -16,6 +16,8 @@
 #include "platform/civil/landxml.h"
 #include "platform/drawing/drawing_database.h"
 #include "platform/drawing/object_data.h"
+#include "tests/civil/fresh_document.h"
+#include "tests/route/result_points.h"
 #include "tests/support/gauss_legendre.h"
 #include "tests/support/temp_dir.h"
 
@@ -113,28 +115,13 @@ std::string simaFile(const Road& road) {
   return text;
 }
 
-struct Placed {
-  double x, y, z;
-  std::string name;
-};
-
-std::vector<Placed> resultPoints(const OvDbDatabase& database) {
-  std::vector<Placed> out;
-  for (std::size_t i = 0; i < database.entityCount(); ++i) {
-    const auto* p = dynamic_cast<const OvDbPoint*>(&database.entityAt(i));
-    if (p == nullptr) continue;
-    auto records = database.objectDataTables().Records(kPointTable, p->objectId());
-    if (records.empty() || records[0]->Value(2).StrValue() == "座標") continue;
-    out.push_back({p->position.x, p->position.y, p->position.z, records[0]->Value(1).StrValue()});
-  }
-  return out;
-}
+using testing::Placed;
+using testing::resultPoints;
 
 class AlignmentResults : public ::testing::Test {
  protected:
   void SetUp() override {
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    ovcivil::civilApplication().activeDocument().addSite("サイト");
+    testing::freshCivilDocument();
   }
   void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
@@ -151,7 +138,7 @@ class AlignmentResults : public ::testing::Test {
   std::vector<Placed> expected(const Road& road) const {
     std::vector<Placed> out;
     auto add = [&](double station, double offset, double z, const char* name) {
-      Placed p{0, 0, z, name};
+      Placed p{0, 0, z, name, ""};
       road.atStation(station, offset, p.x, p.y);
       out.push_back(p);
     };

@@ -12,6 +12,8 @@
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
 #include "platform/drawing/object_data.h"
+#include "tests/civil/fresh_document.h"
+#include "tests/route/result_points.h"
 #include "tests/support/call_table.h"
 #include "tests/support/temp_dir.h"
 
@@ -51,20 +53,8 @@ constexpr const char* kRoute =
     "A00,\nA01,1,S,0,0,0,\nA01,2,E,0,1000,0,\nA99,\n"
     "F00,3,1,本線,3,\nF03,100,\nB01,1,S,\nB01,2,E,\nF99,\n";
 
-struct Placed {
-  double x, y, z;
-  std::string name;
-  std::string type;
-};
-
-class ResultsTest : public ::testing::Test {
+class ResultsTest : public testing::FreshCivilDocument {
  protected:
-  void SetUp() override {
-    ovSetWorkingDatabase(&database_);
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    ovcivil::civilApplication().activeDocument().addSite("サイト");
-  }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
   void import(const std::string& results, bool selectResults = true) {
     for (int entry : {static_cast<int>(kSeriesA), routeTypeEntry(3)}) run_.selection.selected[entry] = true;
@@ -77,21 +67,8 @@ class ResultsTest : public ::testing::Test {
               0);
   }
 
-  // Result points (not the A points) in drawing order.
-  std::vector<Placed> placed() const {
-    std::vector<Placed> out;
-    for (std::size_t i = 0; i < database_.entityCount(); ++i) {
-      const auto* p = dynamic_cast<const OvDbPoint*>(&database_.entityAt(i));
-      if (p == nullptr) continue;
-      auto records = database_.objectDataTables().Records(kPointTable, p->objectId());
-      if (records.empty() || records[0]->Value(2).StrValue() == "座標") continue;
-      out.push_back({p->position.x, p->position.y, p->position.z, records[0]->Value(1).StrValue(),
-                     records[0]->Value(2).StrValue()});
-    }
-    return out;
-  }
+  std::vector<testing::Placed> placed() const { return testing::resultPoints(drawing_); }
 
-  OvDbDatabase database_;
   TempDir dir_;
   ImportRun run_;
 };
