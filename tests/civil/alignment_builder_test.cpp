@@ -1,3 +1,5 @@
+// The alignment builder: helpers as rows of cases/alignment_builder.txt, then alignments built
+// from routes into a fresh civil document and drawing.
 #include "civil/alignment_builder.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +12,9 @@
 #include "civil/automation.h"
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
+#include "tests/civil/fresh_document.h"
 #include "tests/civil/reference_curves.h"
+#include "tests/support/call_table.h"
 
 namespace kestrel {
 namespace {
@@ -27,8 +31,7 @@ constexpr double kDegree = kPi / 180.0;
 class BuilderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    document().addSite("サイト");
+    testing::freshCivilDocument();
     drawing_ = std::make_unique<OvDbDatabase>();
     drawing_->addLayer("C-ROAD");
     drawing_->setCurrentLayer("C-ROAD");
@@ -90,50 +93,20 @@ void makeClothoid(EntityData& e, double a, double startRadius, double endRadius)
   e.Rotation = (startRadius < 0 || endRadius < 0) ? "L" : "R";
 }
 
-TEST(SpiralLength, FromTheParameterAndBothRadii) {
-  struct Row {
-    const char *a, *start, *end;
-    double length;
-  };
-  const Row rows[] = {{"60", "0", "150", 24.0},     {"60", "0", "-150", 24.0},  {"100", "200", "400", 25.0},
-                      {"100", "-400", "-200", 25.0}, {"100", "250", "0", 40.0},  {"100", "0", "0", 0.0}};
-  for (const Row& row : rows) {
-    EntityData e;
-    e.ParameterA = row.a;
-    e.RadiusStart = row.start;
-    e.RadiusEnd = row.end;
-    EXPECT_DOUBLE_EQ(spiralLength(e), row.length) << row.a << " " << row.start << " " << row.end;
-  }
-}
-
-TEST(CleanedElements, DropsTheOpenElementZeroLengthsAndMergesStraightRuns) {
-  const double d = 1.0 * kDegree;
-  // Direction 45°, then turned by the given angle.
-  auto bent = [](double turn) {
-    const double a = 45.0 * kDegree, b = a + turn;
-    return straights({{0, 0}, {100 * std::cos(a), 100 * std::sin(a)},
-                      {100 * std::cos(a) + 100 * std::cos(b), 100 * std::sin(a) + 100 * std::sin(b)}});
-  };
-  struct Row {
-    const char* name;
-    GrowingArray<EntityData> elements;
-    std::size_t expected;
-  };
-  const Row rows[] = {
-      {"three points on a line", straights({{0, 0}, {50, 50}, {100, 100}}), 1},
-      {"bend of 0.99°", bent(0.99 * kDegree), 1},
-      {"bend of 1.01°", bent(1.01 * kDegree), 2},
-      {"bend of −0.99°", bent(-0.99 * kDegree), 1},
-      {"bend of exactly 1° is merged", bent(d * (1.0 - 1e-12)), 1},
-      {"straight runs across the x axis are not merged (no wrap-around)",
-       straights({{0, 0}, {100, -0.5}, {200, 0}}), 2},
-      {"repeated point", straights({{0, 0}, {0, 0}, {100, 30}, {120, 90}}), 2},
-      {"repeats inside a straight run", straights({{0, 0}, {50, 50}, {50, 50}, {50, 50}, {99, 99}, {99, 150}}), 2},
-      {"single point", straights({{5, 5}}), 0},
-      {"nothing", GrowingArray<EntityData>{}, 0},
-  };
-  for (const Row& row : rows) EXPECT_EQ(cleanedElements(row.elements).size(), row.expected) << row.name;
-
+TEST(AlignmentBuilder, CaseTable) {
+  using testing::Numbers;
+  testing::runCallTable("civil/cases/alignment_builder.txt", {
+    {"spiralLength", [](const Numbers& a) -> Numbers {
+       EntityData e;
+       e.ParameterA = std::to_string(static_cast<int>(a[0]));
+       e.RadiusStart = std::to_string(static_cast<int>(a[1]));
+       e.RadiusEnd = std::to_string(static_cast<int>(a[2]));
+       return {spiralLength(e)}; }},
+    {"cleanedElements", [](const Numbers& a) -> Numbers {
+       std::vector<std::pair<double, double>> points;
+       for (std::size_t i = 0; i + 1 < a.size(); i += 2) points.emplace_back(a[i], a[i + 1]);
+       return {double(cleanedElements(straights(points)).size())}; }},
+  });
   const auto merged = cleanedElements(straights({{0, 0}, {50, 50}, {100, 100}, {100, 200}}));
   ASSERT_EQ(merged.size(), 2u);
   EXPECT_EQ(merged[0].EndPointX, fixed12(100));
@@ -169,22 +142,15 @@ TEST_F(BuilderTest, AlignmentCarriesTheRoutesNameTitleStationStylesAndLayer) {
   EXPECT_NE(connection.pointAtDistance(static_cast<int32_t>(id), 1401.0, x, y), 0);
 }
 
-TEST_F(BuilderTest, MissingSiteMakesNoAlignment) {
+TEST_F(BuilderTest, NoSiteOrFewerThanTwoPointsMakeNothingAndTwoAtOnePlaceNoEntities) {
   run.siteName = "no such site";
   EXPECT_EQ(buildAlignment(run, route(straights({{0, 0}, {100, 0}}))), 0u);
   EXPECT_TRUE(run.names.empty());
-  EXPECT_EQ(run.counters.alignments, 0);
-  EXPECT_TRUE(document().sites().front().alignments.empty());
-}
-
-TEST_F(BuilderTest, ARouteOfFewerThanTwoPointsMakesNothing) {
+  run.siteName = "サイト";
   EXPECT_EQ(buildAlignment(run, route(straights({{3, 4}}))), 0u);
   EXPECT_EQ(buildAlignment(run, route(straights({}))), 0u);
   EXPECT_EQ(run.counters.alignments, 0);
   EXPECT_TRUE(document().sites().front().alignments.empty());
-}
-
-TEST_F(BuilderTest, TwoPointsAtOnePlaceMakeAnAlignmentWithoutEntities) {
   const uint32_t id = buildAlignment(run, route(straights({{3, 4}, {3, 4}})));
   ASSERT_NE(id, 0u);
   EXPECT_TRUE(built(id).entities.empty());

@@ -9,6 +9,7 @@
 #include "civil/alignment_builder.h"
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
+#include "tests/civil/fresh_document.h"
 #include "tests/civil/reference_curves.h"
 
 namespace kestrel {
@@ -33,15 +34,12 @@ double projectStation(const ovcivil::Alignment& alignment, ovcivil::PlanPoint po
   return station;
 }
 
-class AlignmentProperties : public ::testing::Test {
+class AlignmentProperties : public testing::FreshCivilDocument {
  protected:
   void SetUp() override {
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    ovcivil::civilApplication().activeDocument().addSite("サイト");
-    ovSetWorkingDatabase(&drawing_);
+    FreshCivilDocument::SetUp();
     run_.siteName = "サイト";
   }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
   const ovcivil::Alignment& build(const testing::DesignedRoute& design, double startStation) {
     SimaAlignment route;
@@ -53,7 +51,6 @@ class AlignmentProperties : public ::testing::Test {
     return *ovcivil::civilApplication().activeDocument().findAlignment(static_cast<int32_t>(id));
   }
 
-  OvDbDatabase drawing_;
   ImportRun run_;
 };
 

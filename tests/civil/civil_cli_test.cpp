@@ -76,22 +76,6 @@ TEST(CivilCli, AlignmentsOpenedBeforeTheRunAreSavedWithItsOwn) {
   EXPECT_TRUE(check.valid) << check.output;
 }
 
-TEST(CivilCli, ResultsArePlacedOnAnAlignmentOpenedFromLandXml) {
-  TempDir dir;
-  const std::string road = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));
-  const std::string landxml = (dir.path() / "road.xml").string();
-  ASSERT_EQ(run("import --series F3 " + quoted(road)).status, 0);
-  // Vertical results of a route this file does not hold, at stations 100 and 120 of the centre
-  // line (whose stationing starts at 100).
-  const std::string results = dir.write(
-      "results.sim", "G00,03,results,\nH00,99,本線,\nH01,No.0,100.0,10.50,10.60,1,\n"
-                     "H01,No.1,120.0,10.80,10.90,1,\nH01,No.9,900.0,10.80,10.90,1,\nH99,\n");
-  const Result r = run("import --series H --alignments " + quoted(landxml) + " --alignment 中心線 " + quoted(results));
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("縦断成果から2個のポイントを作成"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("1個のエラー"), std::string::npos) << r.out;  // station 900 is beyond the end
-}
-
 TEST(CivilCli, BadLandXmlOptionsEndWithAClearError) {
   TempDir dir;
   const std::string input = dir.write("road.sim", readBytes(kExamples + "road.utf8.sim"));

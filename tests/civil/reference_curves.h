@@ -15,23 +15,11 @@
 
 namespace kestrel::testing {
 
-struct RefPose {
-  long double x = 0.0L;
-  long double y = 0.0L;
-  long double heading = 0.0L;  // radians from the x axis, counter-clockwise
-};
+using RefPose = CurvePose<long double>;  // heading from the x axis, counter-clockwise
 
-// Moves a pose `length` along a curve whose signed curvature goes linearly from k0 to k1
-// (positive: left). Five-point Gauss–Legendre on 400 panels.
+// Five-point Gauss–Legendre on 400 panels.
 inline RefPose advance(RefPose pose, long double k0, long double k1, long double length) {
-  if (length <= 0.0L) return pose;
-  const long double b = (k1 - k0) / (2.0L * length);
-  const auto [sx, sy] = integrateHeading<long double>(
-      [&](long double t) { return pose.heading + k0 * t + b * t * t; }, length, 5, 400);
-  pose.x += sx;
-  pose.y += sy;
-  pose.heading += k0 * length + b * length * length;
-  return pose;
+  return walkCurvature<long double>(pose, k0, k1, length, 5, 400);
 }
 
 inline std::string fixed12(long double value) {

@@ -1,4 +1,5 @@
-// Route sections read from SIMA text and built into alignments: the cases that fail for a reason.
+// Route sections read from SIMA text and built into alignments: the cases that fail for a reason
+// (rows of cases/route_sections.txt).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,6 +8,8 @@
 #include "command/read_file.h"
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
+#include "tests/civil/fresh_document.h"
+#include "tests/support/corpus_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -22,35 +25,6 @@ constexpr const char* kPoints =
     "A01,4,P4,82.664,267.230,4,\n"
     "A99,\n";
 
-struct Case {
-  const char* name;
-  const char* section;
-  bool ticked;
-  int alignments;          // counted
-  int entities;            // of the alignment made (-1: none made)
-  const char* entityKinds;  // L line, C curve, S spiral
-};
-
-const Case kCases[] = {
-    {"straights, arc, straight", "F00,1,1,本線,3,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nB01,4,P4,\nF99,\n",
-     true, 1, 3, "LCL"},
-    {"route point missing: the route fails at F99",
-     "F00,1,1,本線,3,\nB01,1,P1,\nB01,8,P8,\nB01,2,P2,\nF99,\n", true, 0, -1, ""},
-    {"route point missing, no F99: built from what was read",
-     "F00,1,1,本線,2,\nB01,1,P1,\nB01,8,P8,\nB01,2,P2,\n", true, 1, 1, "L"},
-    {"arc too tight for its chord: the alignment ends before it",
-     "F00,1,1,本線,7,\nB01,1,P1,\nB01,2,P2,\nC01,0,-20,\nB01,3,P3,\nB01,4,P4,\nF99,\n", true, 1, 1, "L"},
-    {"curve line before any route point is ignored",
-     "F00,1,1,本線,3,\nC01,0,-150,\nB01,1,P1,\nB01,2,P2,\nF99,\n", true, 1, 1, "L"},
-    {"curve on the last point belongs to the open element",
-     "F00,1,1,本線,3,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nF99,\n", true, 1, 1, "L"},
-    {"single route point: nothing", "F00,1,1,本線,3,\nB01,1,P1,\nF99,\n", true, 0, -1, ""},
-    {"type not ticked: nothing", "F00,1,1,本線,3,\nB01,1,P1,\nB01,2,P2,\nF99,\n", false, 0, -1, ""},
-    {"clothoid from the first point, arc, clothoid",
-     "F00,1,1,本線,3,\nB01,1,P1,\nC02,60,0,-150,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nB01,4,P4,\nF99,\n", true, 1, 3,
-     "SCL"},
-};
-
 class RouteAlignment : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -65,32 +39,34 @@ class RouteAlignment : public ::testing::Test {
 };
 
 TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
-  for (const Case& c : kCases) {
+  for (const auto& row : testing::corpusRows("civil/cases/route_sections.txt")) {
+    SCOPED_TRACE(row.where);
     SetUp();
     ImportRun run;
     run.siteName = "サイト";
     for (bool& s : run.selection.selected) s = true;
-    if (!c.ticked) run.selection.selected[routeTypeEntry(3)] = false;
-    const std::string path = dir_.write("road.sim", std::string(kPoints) + c.section);
-    ASSERT_EQ(readFile(run, path, io::EncodingChoice::Auto), 0) << c.name;
-    EXPECT_EQ(run.counters.alignments, c.alignments) << c.name;
+    if (row.integer(0) == 0) run.selection.selected[routeTypeEntry(3)] = false;
+    std::string text = kPoints;
+    for (std::size_t i = 4; i < row.fields.size(); ++i) text += row.fields[i] + "\n";
+    ASSERT_EQ(readFile(run, dir_.write("road.sim", text), io::EncodingChoice::Auto), 0);
+    EXPECT_EQ(run.counters.alignments, row.integer(1));
     const auto& site = ovcivil::civilApplication().activeDocument().sites().front();
-    if (c.entities < 0) {
-      EXPECT_TRUE(site.alignments.empty()) << c.name;
-      for (const auto& route : run.routes) EXPECT_EQ(route.objectId, 0u) << c.name;
+    if (row.integer(2) < 0) {
+      EXPECT_TRUE(site.alignments.empty());
+      for (const auto& route : run.routes) EXPECT_EQ(route.objectId, 0u);
       continue;
     }
-    ASSERT_EQ(site.alignments.size(), 1u) << c.name;
+    ASSERT_EQ(site.alignments.size(), 1u);
     const auto& alignment = site.alignments.front();
     EXPECT_EQ(alignment.name, "本線");
     EXPECT_EQ(alignment.description, "road-本線");
-    ASSERT_EQ(static_cast<int>(alignment.entities.size()), c.entities) << c.name;
+    ASSERT_EQ(static_cast<int>(alignment.entities.size()), row.integer(2));
     std::string kinds;
     for (const auto& entity : alignment.entities)
       kinds += entity.kind == ovcivil::EntityKind::Line ? 'L' : entity.kind == ovcivil::EntityKind::Curve ? 'C' : 'S';
-    EXPECT_EQ(kinds, c.entityKinds) << c.name;
+    EXPECT_EQ(kinds, row.fields[3]);
     ASSERT_EQ(run.routes.size(), 1u);
-    EXPECT_EQ(run.routes[0].objectId, static_cast<uint32_t>(alignment.objectId)) << c.name;
+    EXPECT_EQ(run.routes[0].objectId, static_cast<uint32_t>(alignment.objectId));
     TearDown();
   }
 }

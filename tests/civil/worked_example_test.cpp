@@ -22,6 +22,7 @@
 #include "civil/alignment_builder.h"
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
+#include "tests/civil/fresh_document.h"
 
 namespace kestrel {
 namespace {
@@ -38,8 +39,7 @@ EntityData element(const char* type, double x1, double y1, double x2, double y2)
 }
 
 TEST(WorkedExample, ClothoidArcClothoidStationsAndCoordinatesToAMillimetre) {
-  ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-  ovcivil::civilApplication().activeDocument().addSite("サイト");
+  testing::freshCivilDocument();
   OvDbDatabase drawing;
   ovSetWorkingDatabase(&drawing);
 

@@ -1,10 +1,11 @@
-/* The geometry header compiled as C: the record layout is checked at compile time, and a few
+/* The geometry headers compiled as C: the record layout is checked at compile time, and a few
  * calls through the shared library check that arguments and results cross the C ABI intact. */
 #include <math.h>
 #include <stddef.h>
 #include <stdio.h>
 
 #include "kestrel/geometry.h"
+#include "kestrel/geometry_makers.h"
 
 _Static_assert(sizeof(Calelm) == 120, "Calelm is 120 bytes");
 _Static_assert(offsetof(Calelm, kind) == 0, "kind at byte 0");
@@ -75,6 +76,13 @@ int main(void) {
 
   check(fabs(ali_CExAng(1.0) - (6.283185307179586 - 1.0)) < 1e-15, "ali_CExAng returns a double");
   check(ali_CSamePoint(0.0, 0.0, 0.00001, 0.0) == 1, "ali_CSamePoint returns int16_t");
+
+  /* The single-arc IP of a right turn: a record with arrays crosses the ABI both ways. */
+  IpRecord ip = {{0}, 100.0, 0.0, 0, {0}, {50.0, 0.0, 0.0, 0.0, 0.0}, 0.0, 0.0, 0.0, 0.0, 0.0};
+  check(ali_IPsetR(0.0, 0.0, &ip, 100.0, 100.0, &records[0]) == 0, "ali_IPsetR status");
+  check(fabs(ip.startTangent - 50.0) < 1e-9 && fabs(records[0].endY - 50.0) < 1e-9 &&
+            records[0].turnSign == -1.0,
+        "ali_IPsetR tangent, arc end and turning sense");
   if (failures == 0) printf("C interface OK\n");
   return failures == 0 ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <tuple>
 
 #include "kestrel/geometry_elements.h"
 #include "tests/support/gauss_legendre.h"
@@ -15,14 +16,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kAngleQuantum = 1.389e-6;
-
-// Eight-point Gauss-Legendre rules on 32 panels.
-template <typename Integrand>
-void integrate(double length, Integrand integrand, double* sumCos, double* sumSin) {
-  const auto [cosine, sine] = kestrel::testing::integrateHeading<double>(integrand, length, 8, 32);
-  *sumCos = cosine;
-  *sumSin = sine;
-}
 
 double curvatureOf(double sign, double radius) {
   return radius == 0.0 ? 0.0 : sign / radius;
@@ -68,17 +61,14 @@ double endCurvature(const Calelm& element) {
   }
 }
 
+// Eight-point Gauss-Legendre rules on 32 panels; a left turn lowers the azimuth.
 WalkEnd walk(double x, double y, double a0, double k0, double k1, double length) {
-  auto heading = [&](double s) { return a0 - (k0 * s + (k1 - k0) * s * s / (2.0 * length)); };
-  double dx = 0.0, dy = 0.0;
-  if (length > 0.0) integrate(length, heading, &dx, &dy);
-  return {x + dx, y + dy, length > 0.0 ? heading(length) : a0};
+  const auto end = kestrel::testing::walkCurvature<double>({x, y, a0}, -k0, -k1, length, 8, 32);
+  return {end.x, end.y, end.heading};
 }
 
 void referenceClothoidPoint(double parameter, double length, double* x, double* y) {
-  const double twoASquared = 2.0 * parameter * parameter;
-  integrate(
-      length, [&](double t) { return t * t / twoASquared; }, x, y);
+  std::tie(*x, *y) = kestrel::testing::clothoidLocalPoint<double>(parameter, length, 8, 32);
 }
 
 double angleDifference(double a, double b) {

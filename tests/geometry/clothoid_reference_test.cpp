@@ -26,8 +26,7 @@ struct Point {
 };
 
 Point referencePoint(double A, double length) {
-  const auto [x, y] = kestrel::testing::integrateHeading<double>(
-      [A](double t) { return t * t / (2.0 * A * A); }, length, kNodes, kPanels);
+  const auto [x, y] = kestrel::testing::clothoidLocalPoint<double>(A, length, kNodes, kPanels);
   return {x, y};
 }
 
@@ -49,10 +48,9 @@ std::vector<double> angleGrid() {
   return angles;
 }
 
+// The largest error of one function over the grid, printed and recorded as a test property.
 struct WorstError {
-  double error = 0.0;
-  double A = 0.0;
-  double tau = 0.0;
+  double error = 0.0, A = 0.0, tau = 0.0;
   void note(double e, double a, double t) {
     if (e > error) *this = {e, a, t};
   }

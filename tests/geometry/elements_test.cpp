@@ -1,5 +1,6 @@
-// Element helpers: edge cases as tables; arc evaluation checked against complex-number
-// constructions; lengths and the straight maker against direct geometry.
+// Element helpers: edge cases as rows of cases/elements.txt; arc evaluation checked against
+// complex-number constructions; rounding, frames, lengths and the straight maker against direct
+// geometry.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,8 +9,11 @@
 #include <random>
 
 #include "kestrel/geometry.h"
+#include "tests/support/call_table.h"
 
 namespace {
+
+using kestrel::testing::Numbers;
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
@@ -18,94 +22,113 @@ using Complex = std::complex<double>;
 
 double wrappedDifference(double a, double b) { return std::remainder(a - b, kTwoPi); }
 
-TEST(CDchkAR, RadiusToParameterBound) {
-  const struct {
-    double A, R;
-    int16_t status;
-  } cases[] = {{100, 56, -1}, {100, 56.1, 0}, {0, 50, -1}, {100, 0, 0}, {100, -200, -1}, {0, 0, -1}};
-  for (const auto& c : cases) EXPECT_EQ(CDchkAR(c.A, c.R), c.status) << c.A << "," << c.R;
-}
-
-Calelm computationArc(double sign, double startPolar, double endPolar, double R) {
+// An arc of radius 50 about (10, -20) in the computation frame, by the polar angles of its ends.
+Calelm computationArc(double sign, double startPolar, double endPolar) {
   Calelm arc;
   initCalelm(&arc);
   arc.kind = 2;
   arc.turnSign = sign;
-  arc.parameter = R;
+  arc.parameter = 50.0;
   arc.extra1 = 10.0;
   arc.extra2 = -20.0;
-  arc.startX = 10.0 + R * std::cos(startPolar);
-  arc.startY = -20.0 + R * std::sin(startPolar);
-  arc.endX = 10.0 + R * std::cos(endPolar);
-  arc.endY = -20.0 + R * std::sin(endPolar);
+  arc.startX = 10.0 + 50.0 * std::cos(startPolar);
+  arc.startY = -20.0 + 50.0 * std::sin(startPolar);
+  arc.endX = 10.0 + 50.0 * std::cos(endPolar);
+  arc.endY = -20.0 + 50.0 * std::sin(endPolar);
   return arc;
 }
 
-TEST(CDvalidArc, MinorArcsOnly) {
-  const struct {
-    const char* name;
-    double sign, startPolar, endPolar;
-    int16_t status;
-  } cases[] = {
-      {"+1 sweeping pi", 1.0, 0.3, 0.3 + kPi, -1},
-      {"+1 sweeping 3", 1.0, 0.3, 3.3, 0},
-      {"-1 with the +1 sweep of 3", -1.0, 0.3, 3.3, -1},
-      {"-1 sweeping 3 clockwise", -1.0, 0.3, 0.3 - 3.0, 0},
-      {"+1 sweeping 4", 1.0, 0.3, 4.3, -1},
-      {"no sweep", 1.0, 0.3, 0.3, -1},
-      {"sign not +-1", 0.5, 0.3, 1.3, -1},
-  };
-  for (const auto& c : cases) {
-    const Calelm arc = computationArc(c.sign, c.startPolar, c.endPolar, 50.0);
-    EXPECT_EQ(CDvalidArc(&arc), c.status) << c.name;
-  }
+// Adapters for functions of the form f(a, b, &x, &y).
+template <typename F>
+Numbers pair(F f, const Numbers& a) {
+  double x = 1, y = 1;
+  f(a[0], a[1], &x, &y);
+  return {x, y};
 }
 
-TEST(Coincidence, PointsAndAngles) {
-  EXPECT_EQ(ali_CSamePoint(0.0, 0.0, 0.00001, 0.0), 1);
-  EXPECT_EQ(ali_CSamePoint(0.0, 0.0, 0.0000099, 0.0), 0);
-  EXPECT_EQ(ali_CSamePoint(5.0, 5.0, 5.0, 5.00002), 1);
-  EXPECT_EQ(gc_samePoint(0.0, 0.0, 0.09, -0.09, 0.1), 0);
-  EXPECT_EQ(gc_samePoint(0.0, 0.0, 0.1, 0.0, 0.1), -1);
-  EXPECT_EQ(chk_CSameAng(0.0, 4.84813681109536e-6), -1);
-  EXPECT_EQ(chk_CSameAng(1.0, 1.0 + 4.8e-6), 0);
+TEST(Elements, CaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/elements.txt", {
+    {"CDchkAR", [](const Numbers& a) -> Numbers { return {double(CDchkAR(a[0], a[1]))}; }},
+    {"CDvalidArc", [](const Numbers& a) -> Numbers {
+       const Calelm arc = computationArc(a[0], a[1], a[2]);
+       return {double(CDvalidArc(&arc))}; }},
+    {"ali_CSamePoint", [](const Numbers& a) -> Numbers {
+       return {double(ali_CSamePoint(a[0], a[1], a[2], a[3]))}; }},
+    {"gc_samePoint", [](const Numbers& a) -> Numbers {
+       return {double(gc_samePoint(a[0], a[1], a[2], a[3], a[4]))}; }},
+    {"chk_CSameAng", [](const Numbers& a) -> Numbers { return {double(chk_CSameAng(a[0], a[1]))}; }},
+    {"ali_CExAng", [](const Numbers& a) -> Numbers { return {ali_CExAng(a[0])}; }},
+    {"ali_CExCoord", [](const Numbers& a) { return pair(ali_CExCoord, a); }},
+    {"ali_CAroundNum", [](const Numbers& a) -> Numbers { return {ali_CAroundNum(a[0])}; }},
+    {"ali_KEnCen", [](const Numbers& a) -> Numbers {
+       double cx = 0, cy = 0;
+       return {double(ali_KEnCen(a[0], a[1], a[2], a[3], a[4], 10.0, &cx, &cy)), cx, cy}; }},
+    {"ali_KEnPncl", [](const Numbers& a) -> Numbers {
+       double length = 0;
+       ali_KEnPncl(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], &length);
+       return {length}; }},
+    {"ali_KGetAng", [](const Numbers& a) -> Numbers { return {ali_KGetAng(a[0], a[1], a[2], a[3])}; }},
+    {"ali_KMovPnt", [](const Numbers& a) -> Numbers {
+       double x = 0, y = 0;
+       ali_KMovPnt(a[0], a[1], a[2], a[3], &x, &y);
+       return {x, y}; }},
+    {"ali_KRotPnt", [](const Numbers& a) -> Numbers {
+       double x = 0, y = 0;
+       ali_KRotPnt(a[0], a[1], a[2], a[3], a[4], &x, &y);
+       return {x, y}; }},
+    {"ali_KGetPnt", [](const Numbers& a) -> Numbers {
+       double x = 0, y = 0, direction = 0;
+       const int16_t status =
+           ali_KGetPnt(a[0], a[1], a[2], a[3], a[4], static_cast<int16_t>(a[5]), &x, &y, &direction);
+       return {double(status), x, y}; }},
+    {"ali_KAdjAng", [](const Numbers& a) -> Numbers {
+       double adjusted = -1;
+       return {double(ali_KAdjAng(a[0], &adjusted)), adjusted}; }},
+    {"CDRlen", [](const Numbers& a) -> Numbers { return {CDRlen(a[0], a[1])}; }},
+    {"CDRang", [](const Numbers& a) -> Numbers { return {CDRang(a[0], a[1])}; }},
+    {"CDLang", [](const Numbers& a) -> Numbers { return {CDLang(a[0], a[1])}; }},
+    {"CDAngR", [](const Numbers& a) -> Numbers { return {CDAngR(a[0], a[1])}; }},
+    {"CDRcalxy", [](const Numbers& a) { return pair(CDRcalxy, a); }},
+    {"CDLcalxy", [](const Numbers& a) { return pair(CDLcalxy, a); }},
+    {"CDAcalxy", [](const Numbers& a) -> Numbers {
+       double x = 1, y = 1;
+       return {double(CDAcalxy(a[0], a[1], &x, &y)), x, y}; }},
+    {"AelmAtri", [](const Numbers& a) -> Numbers {
+       double tau = 1, shift = 1, centerAbscissa = 1;
+       AelmAtri(a[0], a[1], &tau, &shift, &centerAbscissa);
+       return {tau, shift, centerAbscissa}; }},
+    {"CDcharLmA", [](const Numbers& a) -> Numbers {
+       double v[7] = {1, 1, 1, 1, 1, 1, 1};
+       const int16_t status = CDcharLmA(a[0], a[1], v);
+       return {double(status), v[0], v[1], v[2], v[3], v[4], v[5], v[6]}; }},
+    {"ali_getlPP", [](const Numbers& a) -> Numbers { return {ali_getlPP(a[0], a[1], a[2], a[3])}; }},
+  });
 }
 
-TEST(FrameConversion, AnglesAndCoordinates) {
-  const double cases[][2] = {{0.000005, 0.0}, {1.0, kTwoPi - 1.0}, {-1.0, 1.0}, {-0.000005, 0.0}};
-  for (const auto& c : cases) EXPECT_NEAR(ali_CExAng(c[0]), c[1], 1e-15) << c[0];
+TEST(Elements, FramesRoundingAndWholeTurnsOverRandomValues) {
   std::mt19937_64 random(31);
   std::uniform_real_distribution<double> angle(1e-4, kTwoPi - 1e-4);
-  for (int i = 0; i < 200; ++i) {
+  std::uniform_real_distribution<double> value(-1000.0, 1000.0);
+  for (int i = 0; i < 500; ++i) {
     const double a = angle(random);
     EXPECT_NEAR(ali_CExAng(ali_CExAng(a)), a, 1e-14);
     // A direction in one frame is the mirrored direction in the other.
     const double converted = ali_CExAng(a);
     EXPECT_NEAR(std::cos(converted), std::cos(a), 1e-12);
     EXPECT_NEAR(std::sin(converted), -std::sin(a), 1e-12);
-  }
-  double x = 0, y = 0;
-  ali_CExCoord(3.0, 4.0, &x, &y);
-  EXPECT_EQ(x, 3.0);
-  EXPECT_EQ(y, -4.0);
-}
-
-TEST(Rounding, LengthAndAngleQuanta) {
-  EXPECT_EQ(ali_CAroundNum(0.000004), 0.0);
-  EXPECT_NEAR(ali_CAroundNum(0.000006), 1e-5, 1e-18);
-  EXPECT_NEAR(ali_CAroundNum(-2.5000049), -2.5, 1e-12);
-  std::mt19937_64 random(32);
-  std::uniform_real_distribution<double> value(-1000.0, 1000.0);
-  for (int i = 0; i < 500; ++i) {
     const double v = value(random);
     const double rounded = ali_CAroundNum(v);
     EXPECT_LE(std::fabs(rounded - v), 0.5e-5 + 1e-12);
     EXPECT_NEAR(rounded / 1e-5, std::round(rounded / 1e-5), 1e-6);
-    const double a = std::fabs(v) / 100.0;
-    const double roundedAngle = ali_CAroundAng(a);
-    EXPECT_LE(std::fabs(roundedAngle - a), 0.5 * 1.389e-6 + 1e-15);
+    const double small = std::fabs(v) / 100.0;
+    const double roundedAngle = ali_CAroundAng(small);
+    EXPECT_LE(std::fabs(roundedAngle - small), 0.5 * 1.389e-6 + 1e-15);
     EXPECT_NEAR(roundedAngle / 1.389e-6, std::round(roundedAngle / 1.389e-6), 1e-6);
   }
+  double adjusted = 0;
+  EXPECT_EQ(ali_KAdjAng(1e300, &adjusted), 0);
+  EXPECT_GE(adjusted, 0.0);
+  EXPECT_LE(adjusted, kTwoPi);
 }
 
 TEST(ArcEvaluation, CentreEndAnglesAndLengthAgreeWithComplexConstruction) {
@@ -144,27 +167,6 @@ TEST(ArcEvaluation, CentreEndAnglesAndLengthAgreeWithComplexConstruction) {
   }
 }
 
-TEST(ali_KEnCen, AxisParallelChordsAndLongWay) {
-  const double h = std::sqrt(75.0);
-  const struct {
-    double x1, y1, x2, y2, sign, cx, cy;
-  } cases[] = {
-      {0, 0, 0, 10, 1.0, -h, 5}, {0, 0, 0, 10, -1.0, h, 5}, {0, 10, 0, 0, 1.0, h, 5},
-      {0, 0, 10, 0, 1.0, 5, h},  {0, 0, 10, 0, -1.0, 5, -h}, {0, 0, 10, 2e-5, 1.0, 5, h},
-  };
-  for (const auto& c : cases) {
-    double cx = 0, cy = 0;
-    EXPECT_EQ(ali_KEnCen(c.x1, c.y1, c.x2, c.y2, c.sign, 10.0, &cx, &cy), 0);
-    EXPECT_NEAR(cx, c.cx, 1e-4);
-    EXPECT_NEAR(cy, c.cy, 1e-4);
-  }
-  double cx = 0, cy = 0, length = 0;
-  EXPECT_EQ(ali_KEnCen(1, 1, 1, 1, 1.0, 10.0, &cx, &cy), -1);
-  // Against the turning sense the way round is the long one.
-  ali_KEnPncl(-1.0, 10.0, 0, 0, 10, 0, 0, 10, &length);
-  EXPECT_NEAR(length, 1.5 * kPi * 10.0, 1e-12);
-}
-
 TEST(ali_KCalCst, NormalisedLineThroughBothPoints) {
   std::mt19937_64 random(34);
   std::uniform_real_distribution<double> coordinate(-1000.0, 1000.0);
@@ -177,76 +179,6 @@ TEST(ali_KCalCst, NormalisedLineThroughBothPoints) {
     EXPECT_NEAR(a * x1 - b * y1, k, 1e-4);
     EXPECT_NEAR(a * x2 - b * y2, k, 1e-4);
   }
-}
-
-TEST(PointHelpers, DirectionMoveRotate) {
-  EXPECT_EQ(ali_KGetAng(2, 3, 2, 3), 0.0);
-  EXPECT_NEAR(ali_KGetAng(0, 0, 0, -1), 1.5 * kPi, 1e-15);
-  double x = 0, y = 0, direction = 0;
-  ali_KMovPnt(1, 1, 5, std::atan2(4, 3), &x, &y);
-  EXPECT_NEAR(x, 4, 1e-12);
-  EXPECT_NEAR(y, 5, 1e-12);
-  const Complex expected = Complex(1, 2) + (Complex(4, -3) - Complex(1, 2)) * std::polar(1.0, 2.5);
-  ali_KRotPnt(4, -3, 1, 2, 2.5, &x, &y);
-  EXPECT_NEAR(x, expected.real(), 1e-12);
-  EXPECT_NEAR(y, expected.imag(), 1e-12);
-  const struct {
-    double d;
-    int16_t clamp, status;
-  } cases[] = {{3, 1, 0}, {5, 1, 0}, {6, 1, -1}, {6, 0, 0}, {-1, 0, -1}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(ali_KGetPnt(0, 0, 3, 4, c.d, c.clamp, &x, &y, &direction), c.status) << c.d;
-    if (c.status == 0) {
-      EXPECT_NEAR(x, 0.6 * c.d, 1e-12);
-      EXPECT_NEAR(y, 0.8 * c.d, 1e-12);
-    }
-  }
-  EXPECT_EQ(ali_KGetPnt(1, 1, 1 + 5e-6, 1, 0.0, 0, &x, &y, &direction), -1);
-}
-
-TEST(ali_KAdjAng, WholeTurns) {
-  const double cases[][2] = {{-0.5, kTwoPi - 0.5}, {kTwoPi, kTwoPi}, {7.0, 7.0 - kTwoPi},
-                             {2 * kTwoPi + 1.0, 1.0}, {0.0, 0.0}};
-  for (const auto& c : cases) {
-    double adjusted = -1;
-    EXPECT_EQ(ali_KAdjAng(c[0], &adjusted), 0);
-    EXPECT_NEAR(adjusted, c[1], 1e-12) << c[0];
-  }
-  double adjusted = 0;
-  EXPECT_EQ(ali_KAdjAng(std::nan(""), &adjusted), -1);
-  EXPECT_EQ(ali_KAdjAng(1e300, &adjusted), 0);
-  EXPECT_GE(adjusted, 0.0);
-  EXPECT_LE(adjusted, kTwoPi);
-}
-
-TEST(ClothoidRelations, ZeroGuardsAndConsistency) {
-  EXPECT_EQ(CDRlen(100, 0), 0.0);
-  EXPECT_EQ(CDRang(100, 0), 0.0);
-  EXPECT_EQ(CDLang(100, 9e-6), 0.0);
-  EXPECT_EQ(CDAngR(100, 1e-6), 0.0);
-  EXPECT_DOUBLE_EQ(CDRlen(100, 200), 50.0);
-  EXPECT_DOUBLE_EQ(CDRang(100, 200), 0.125);
-  EXPECT_DOUBLE_EQ(CDLang(100, 50), 0.125);
-  EXPECT_DOUBLE_EQ(CDAngR(100, 0.125), 200.0);
-  double x = 1, y = 1;
-  CDRcalxy(100, 0, &x, &y);
-  EXPECT_EQ(x, 0.0);
-  EXPECT_EQ(y, 0.0);
-  x = y = 1;
-  CDLcalxy(100, 0, &x, &y);
-  EXPECT_EQ(x, 0.0);
-  EXPECT_EQ(y, 0.0);
-  x = y = 1;
-  CDAcalxy(100, 1e-6, &x, &y);
-  EXPECT_EQ(x, 0.0);
-  EXPECT_EQ(y, 0.0);
-  double tau = 1, shift = 1, centerAbscissa = 1;
-  AelmAtri(100, 1e-5, &tau, &shift, &centerAbscissa);
-  EXPECT_EQ(tau + shift + centerAbscissa, 0.0);
-  double values[7] = {1, 1, 1, 1, 1, 1, 1};
-  CDcharLmA(100, 0, values);
-  for (double v : values) EXPECT_EQ(v, 0.0);
-  EXPECT_EQ(CDAcalxy(100, std::nan(""), &x, &y), -1);
 }
 
 // An arc in the surveyor frame from a computation-frame construction.
@@ -314,8 +246,6 @@ TEST(ElementLengths, ByKind) {
   EXPECT_EQ(ali_getlA(&clothoid, &length), 0);
   EXPECT_DOUBLE_EQ(length, 25.0);
 
-  EXPECT_EQ(ali_getlPP(0, 0, 3, 4), 5.0);
-  EXPECT_EQ(ali_getlPP(1, 1, 1 + 9e-6, 1 - 9e-6), -1.0);
 }
 
 TEST(ali_makS, CompletesStraightInSurveyorFrame) {

@@ -73,6 +73,19 @@ inline Calelm lastGiven(const WalkEnd& join, double k, double extra, double afte
   return k == 0 ? straightThrough(start, end) : arcThrough(start, end, k);
 }
 
+// An element for a maker to fill, given its parameter (radius or A) and turning sign.
+inline Calelm sized(double parameter, double sign = 0.0) {
+  Calelm e{};
+  e.parameter = parameter;
+  e.turnSign = sign;
+  return e;
+}
+
+// A made chain, checked as a whole; `i` names the case.
+inline void expectSound(std::initializer_list<Calelm> chain, int i) {
+  EXPECT_EQ(checkChain(std::vector<Calelm>(chain)), "") << "case " << i;
+}
+
 inline void expectAt(const char* what, double x, double y, const WalkEnd& p, int i) {
   EXPECT_NEAR(x, p.x, 1e-4) << what << " case " << i;
   EXPECT_NEAR(y, p.y, 1e-4) << what << " case " << i;

@@ -42,8 +42,7 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
       const Calelm line = firstGiven(j[1], 0, 80, 20);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = line, y{};
-            y.parameter = r;
+            Calelm x = line, y = sized(r);
             const int16_t status = ali_maksR_P(j[2].x, j[2].y, selector, &x, &y);
             *chain = {x, y};
             return status;
@@ -57,8 +56,7 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
       const Calelm given = firstGiven(j[1], k0, 40, 10);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, y{};
-            y.parameter = r;
+            Calelm x = given, y = sized(r);
             const int16_t status = ali_makrR_P(j[2].x, j[2].y, selector, &x, &y);
             *chain = {x, y};
             return status;
@@ -83,9 +81,7 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
       const Calelm line = firstGiven(j[1], 0, 80, 20);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = line, c{}, y{};
-            c.parameter = a;
-            y.parameter = r;
+            Calelm x = line, c = sized(a), y = sized(r);
             const int16_t status = ali_maksAR_P(j[3].x, j[3].y, selector, &x, &c, &y);
             *chain = {x, c, y};
             return status;
@@ -98,8 +94,7 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
       EXPECT_NEAR(solved, a, 1e-6 * a) << i;
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = toOrigin, c{}, y{};
-            y.parameter = r;
+            Calelm x = toOrigin, c{}, y = sized(r);
             const int16_t status = ali_makAOR_P(j[3].x, j[3].y, selector, &x, &c, &y);
             *chain = {x, c, y};
             return status;
@@ -114,9 +109,7 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
       const Calelm given = firstGiven(j[1], s / r0, 40, 10);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, c{}, y{};
-            c.parameter = at;
-            y.parameter = tight;
+            Calelm x = given, c = sized(at), y = sized(tight);
             const int16_t status = ali_makrAR_P(j[3].x, j[3].y, selector, &x, &c, &y);
             *chain = {x, c, y};
             return status;
@@ -129,8 +122,7 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
       const Calelm given = firstGiven(j[1], s / r0, 40, 10);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, c{}, y{};
-            c.parameter = a0;
+            Calelm x = given, c = sized(a0), y{};
             const int16_t status = ali_makrAS_P(j[3].x, j[3].y, selector, &x, &c, &y);
             *chain = {x, c, y};
             return status;
@@ -145,10 +137,7 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
       const Calelm given = firstGiven(j[1], s / r0, 40, 10);
       expectKnownAmongSelections(
           [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, c1{}, c2{}, y{};
-            c1.parameter = a0;
-            c2.parameter = a;
-            y.parameter = r;
+            Calelm x = given, c1 = sized(a0), c2 = sized(a), y = sized(r);
             const int16_t status = ali_makrAAR_P(j[4].x, j[4].y, selector, &x, &c1, &c2, &y);
             *chain = {x, c1, c2, y};
             return status;
@@ -205,15 +194,9 @@ TEST_F(ChainMakers, SixElementsFromAStraightIntoAnArc) {
                                           {0, s2 / r2, a3 * a3 / r2},
                                           {s2 / r2, s2 / r2, 30}});
     Calelm line = firstGiven(j[1], 0, 60, 20), arc = lastGiven(j[5], s2 / r2, 10, 30);
-    Calelm c1{}, made{}, c2{}, c3{};
-    c1.parameter = a1;
-    made.parameter = r;
-    made.turnSign = s;
-    c2.parameter = a2;
-    c3.parameter = a3;
+    Calelm c1 = sized(a1), made = sized(r, s), c2 = sized(a2), c3 = sized(a3);
     ASSERT_EQ(ali_ARAAmakSR(&line, &arc, &c1, &made, &c2, &c3), 0) << i;
-    const Calelm chain[] = {line, c1, made, c2, c3, arc};
-    EXPECT_EQ(checkChain(chain), "") << i;
+    expectSound({line, c1, made, c2, c3, arc}, i);
     // The shortest chain is taken; when it is the known one, the joins are the known joins.
     if (std::fabs(made.length - r * theta) < 1e-3) {
       expectAt("first clothoid", c1.startX, c1.startY, j[1], i);

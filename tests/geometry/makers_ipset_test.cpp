@@ -1,5 +1,6 @@
 // IP setters and ali_RmakSS: worked examples from the textbook tangent-length formulas (clothoid
-// coordinates by quadrature), fixed-seed random polygons through the chain checker, edge cases.
+// coordinates by quadrature), fixed-seed random polygons through the chain checker, edge cases
+// as rows of cases/ip_setters.txt.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,12 +10,14 @@
 
 #include "chain_checker.h"
 #include "kestrel/geometry.h"
+#include "tests/support/call_table.h"
 
 namespace {
 
 using kestrel::geometry::testing::angleDifference;
 using kestrel::geometry::testing::checkChain;
 using kestrel::geometry::testing::referenceClothoidPoint;
+using kestrel::testing::Numbers;
 
 constexpr double kPi = std::numbers::pi;
 
@@ -61,32 +64,6 @@ double distanceToLine(double px, double py, double x0, double y0, double x1, dou
 }
 
 // ---- Worked examples ----
-
-TEST(IPsetR, WorkedQuarterCircle) {
-  Polygon p{};
-  p.x0 = 0;
-  p.y0 = 0;
-  p.ip.x = 100;
-  p.ip.y = 0;
-  p.x2 = 100;
-  p.y2 = 100;
-  p.ip.parameters[0] = 50;
-  Calelm arc{};
-  ASSERT_EQ(ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &arc), 0);
-  EXPECT_NEAR(p.ip.intersectionAngle, kPi / 2, 1e-12);
-  EXPECT_NEAR(p.ip.startTangent, 50, 1e-9);
-  EXPECT_NEAR(p.ip.endTangent, 50, 1e-9);
-  EXPECT_NEAR(p.ip.backAzimuth, 0, 1e-12);
-  EXPECT_NEAR(p.ip.forwardAzimuth, kPi / 2, 1e-12);
-  EXPECT_NEAR(arc.startX, 50, 1e-9);
-  EXPECT_NEAR(arc.startY, 0, 1e-9);
-  EXPECT_NEAR(arc.endX, 100, 1e-9);
-  EXPECT_NEAR(arc.endY, 50, 1e-9);
-  EXPECT_EQ(arc.turnSign, -1.0);
-  EXPECT_EQ(arc.kind, CALELM_ARC);
-  EXPECT_NEAR(arc.length, 25 * kPi, 1e-5);
-  EXPECT_EQ(checkChain({&arc, 1}), "");
-}
 
 // Symmetric A-R-A: R = 300, A = 150, deflection 60 degrees to the left.
 TEST(IPsetARA, WorkedSymmetricExample) {
@@ -142,46 +119,6 @@ TEST(IPsetAA, WorkedUnsymmetricExample) {
 }
 
 // ---- Edge cases ----
-
-TEST(IPsetters, DegenerateLegsAndImpossibleCurvesGiveMinusOne) {
-  struct Row {
-    const char* name;
-    double deflection, p0, p1, p2;
-    bool collapsePrevious;
-    int which;  // 0 R, 1 AA, 2 ARA
-  };
-  const Row rows[] = {
-      {"R: previous IP on the IP", 0.5, 100, 0, 0, true, 0},
-      {"R: straight through", 0.0, 100, 0, 0, false, 0},
-      {"R: zero radius", 0.5, 0, 0, 0, false, 0},
-      {"AA: A1 = 0", 0.5, 0, 100, 0, false, 1},
-      {"AA: previous IP on the IP", 0.5, 100, 100, 0, true, 1},
-      {"AA: straight through", 0.0, 100, 100, 0, false, 1},
-      {"ARA: clothoids longer than the deflection", 0.2, 150, 300, 150, false, 2},
-      {"ARA: R/A = 0.56", 0.8, 100, 56, 100, false, 2},
-      {"ARA: A2 = 0", 0.8, 100, 300, 0, false, 2},
-      {"ARA: R = 0", 0.8, 100, 0, 100, false, 2},
-      {"R: infinite radius", 0.5, HUGE_VAL, 0, 0, false, 0},
-      {"AA: A2 not a number", 0.5, 100, std::nan(""), 0, false, 1},
-      {"ARA: R not a number", 0.8, 100, std::nan(""), 100, false, 2},
-  };
-  for (const Row& row : rows) {
-    Polygon p = polygon(0, 0, 1.0, row.deflection, 500, 500);
-    if (row.collapsePrevious) {
-      p.x0 = p.ip.x;
-      p.y0 = p.ip.y;
-    }
-    p.ip.parameters[0] = row.p0;
-    p.ip.parameters[1] = row.p1;
-    p.ip.parameters[2] = row.p2;
-    Calelm e[3];
-    int16_t status = 0;
-    if (row.which == 0) status = ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0]);
-    if (row.which == 1) status = ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0], &e[1]);
-    if (row.which == 2) status = ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0], &e[1], &e[2]);
-    EXPECT_EQ(status, -1) << row.name;
-  }
-}
 
 TEST(IPsetARA, ClothoidsFillingTheDeflectionLeaveAZeroLengthArc) {
   // tau = A^2/(2R^2) = 0.125 each, IA = 0.25 exactly.
@@ -373,31 +310,6 @@ TEST_F(RandomPolygons, FiveElementsRecoverTheWalkedChainFromEitherTangent) {
   EXPECT_GT(checked, 80);
 }
 
-TEST(IPsetARARA, RefusesWhatHasNoSolution) {
-  struct Row {
-    const char* name;
-    int16_t type;
-    double parameters[5];
-    double tangent;
-  };
-  const Row rows[] = {
-      {"unknown type", 6, {100, 400, 150, 250, 100}, 300},
-      {"clothoids alone exceed IA", 7, {300, 400, 150, 250, 200}, 300},
-      {"equal radii leave the middle clothoid empty", 7, {100, 300, 150, 300, 100}, 300},
-      {"tangent too long for any split", 7, {100, 400, 150, 250, 100}, 5000},
-      {"tangent too short for any split", 8, {100, 400, 150, 250, 100}, 1},
-      {"R/A = 0.56 in the middle", 7, {100, 400, 250 / 0.56, 250, 100}, 300},
-  };
-  for (const Row& row : rows) {
-    Polygon p = polygon(0, 0, 0.5, 0.9, 3000, 3000);
-    p.ip.curveType = row.type;
-    for (int k = 0; k < 5; ++k) p.ip.parameters[k] = row.parameters[k];
-    p.ip.startTangent = p.ip.endTangent = row.tangent;
-    Calelm chain[5];
-    EXPECT_EQ(ali_IPsetARARA(p.x0, p.y0, &p.ip, p.x2, p.y2, chain), -1) << row.name;
-  }
-}
-
 // ---- The checker itself must see faults ----
 
 TEST(ChainChecker, ReportsBrokenJoinsAndDefinitions) {
@@ -419,82 +331,71 @@ TEST(ChainChecker, ReportsBrokenJoinsAndDefinitions) {
   EXPECT_NE(checkChain(curvatureJump), "");
 }
 
-// ---- ali_RmakSS ----
+// ---- Rows of cases/ip_setters.txt ----
 
-Calelm straight(double x1, double y1, double x2, double y2) {
+Calelm straight(const double* p) {
   Calelm s{};
   s.kind = CALELM_STRAIGHT;
-  s.startX = x1;
-  s.startY = y1;
-  s.endX = x2;
-  s.endY = y2;
+  s.startX = p[0];
+  s.startY = p[1];
+  s.endX = p[2];
+  s.endY = p[3];
   ali_makS(&s);
   return s;
 }
 
-TEST(RmakSS, QuarterCircleBetweenTwoStraights) {
-  Calelm first = straight(0, 0, 100, 0), second = straight(100, 0, 100, 100), arc{};
-  arc.parameter = 50;
-  ASSERT_EQ(ali_RmakSS(&first, &second, &arc), 0);
-  EXPECT_NEAR(first.endX, 50, 1e-9);
-  EXPECT_NEAR(second.startY, 50, 1e-9);
-  EXPECT_NEAR(arc.startX, 50, 1e-9);
-  EXPECT_NEAR(arc.endY, 50, 1e-9);
-  EXPECT_EQ(arc.turnSign, -1.0);
-  EXPECT_NEAR(first.length, 50, 1e-9);
-  EXPECT_NEAR(second.length, 50, 1e-9);
-  const Calelm chain[3] = {first, arc, second};
-  EXPECT_EQ(checkChain(chain), "");
-}
+double sound(std::span<const Calelm> chain) { return checkChain(chain).empty() ? 1.0 : 0.0; }
 
-TEST(RmakSS, StraightsThatDoNotMeetAtTheirEndsAreCutToTheTangentPoints) {
-  // Left turn of 70 degrees; the straights stop short of the corner and overlap it.
-  const double ia = 70 * kPi / 180;
-  Calelm first = straight(0, 0, 380, 0);
-  Calelm second = straight(400 + 30 * std::cos(-ia), 30 * std::sin(-ia), 400 + 600 * std::cos(-ia),
-                           600 * std::sin(-ia));
-  Calelm arc{};
-  arc.parameter = 200;
-  ASSERT_EQ(ali_RmakSS(&first, &second, &arc), 0);
-  const double t = 200 * std::tan(ia / 2);
-  EXPECT_NEAR(first.endX, 400 - t, 1e-5);
-  EXPECT_NEAR(first.endY, 0, 1e-5);
-  EXPECT_NEAR(second.startX, 400 + t * std::cos(-ia), 1e-5);
-  EXPECT_NEAR(second.startY, t * std::sin(-ia), 1e-5);
-  EXPECT_EQ(arc.turnSign, 1.0);
-  const Calelm chain[3] = {first, arc, second};
-  EXPECT_EQ(checkChain(chain), "");
-}
-
-TEST(RmakSS, RefusesWhatItCannotFit) {
-  struct Row {
-    const char* name;
-    double a[4], b[4], radius;
-  };
-  const Row rows[] = {
-      {"parallel", {0, 0, 100, 0}, {0, 10, 100, 10}, 50},
-      {"corner before the first straight", {200, 0, 300, 0}, {100, 0, 100, 100}, 20},
-      {"corner beyond the second straight", {0, 0, 100, 0}, {100, 200, 100, 300}, 20},
-      {"would lengthen the first straight", {0, 0, 80, 0}, {100, 10, 100, 100}, 10},
-      {"would lengthen the second straight", {0, 0, 100, 0}, {100, 20, 100, 100}, 10},
-      {"would turn the first straight around", {90, 0, 100, 0}, {100, 0, 100, 100}, 50},
-      {"would turn the second straight around", {0, 0, 100, 0}, {100, 0, 100, 10}, 50},
-  };
-  for (const Row& row : rows) {
-    Calelm first{}, second{};
-    first.kind = second.kind = CALELM_STRAIGHT;
-    first.startX = row.a[0];
-    first.startY = row.a[1];
-    first.endX = row.a[2];
-    first.endY = row.a[3];
-    second.startX = row.b[0];
-    second.startY = row.b[1];
-    second.endX = row.b[2];
-    second.endY = row.b[3];
-    Calelm arc{};
-    arc.parameter = row.radius;
-    EXPECT_EQ(ali_RmakSS(&first, &second, &arc), -1) << row.name;
+// An IP at the origin, legs of 500 m arriving at azimuth 1; `collapse` puts the previous IP on it.
+Polygon refused(const Numbers& a, std::size_t collapse) {
+  Polygon p = polygon(0, 0, 1.0, a[0], 500, 500);
+  if (a[collapse] != 0) {
+    p.x0 = p.ip.x;
+    p.y0 = p.ip.y;
   }
+  for (std::size_t k = 1; k < collapse; ++k) p.ip.parameters[k - 1] = a[k];
+  return p;
+}
+
+TEST(IPsetters, CaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/ip_setters.txt", {
+    {"ali_IPsetR", [](const Numbers& a) -> Numbers {
+       IpRecord ip{};
+       ip.x = a[2];
+       ip.y = a[3];
+       ip.parameters[0] = a[6];
+       Calelm arc{};
+       const int16_t status = ali_IPsetR(a[0], a[1], &ip, a[4], a[5], &arc);
+       return {double(status), ip.intersectionAngle, ip.startTangent, ip.endTangent,
+               ip.backAzimuth, ip.forwardAzimuth, arc.startX, arc.startY, arc.endX, arc.endY,
+               arc.turnSign, double(arc.kind), arc.length, sound({&arc, 1})}; }},
+    {"IPsetR_polygon", [](const Numbers& a) -> Numbers {
+       Polygon p = refused(a, 2);
+       Calelm e{};
+       return {double(ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &e))}; }},
+    {"IPsetAA_polygon", [](const Numbers& a) -> Numbers {
+       Polygon p = refused(a, 3);
+       Calelm e[2];
+       return {double(ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0], &e[1]))}; }},
+    {"IPsetARA_polygon", [](const Numbers& a) -> Numbers {
+       Polygon p = refused(a, 4);
+       Calelm e[3];
+       return {double(ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &e[0], &e[1], &e[2]))}; }},
+    {"ali_IPsetARARA", [](const Numbers& a) -> Numbers {
+       Polygon p = polygon(0, 0, 0.5, 0.9, 3000, 3000);
+       p.ip.curveType = static_cast<int16_t>(a[0]);
+       for (int k = 0; k < 5; ++k) p.ip.parameters[k] = a[1 + k];
+       p.ip.startTangent = p.ip.endTangent = a[6];
+       Calelm chain[5];
+       return {double(ali_IPsetARARA(p.x0, p.y0, &p.ip, p.x2, p.y2, chain))}; }},
+    {"ali_RmakSS", [](const Numbers& a) -> Numbers {
+       Calelm first = straight(&a[0]), second = straight(&a[4]), arc{};
+       arc.parameter = a[8];
+       const int16_t status = ali_RmakSS(&first, &second, &arc);
+       const Calelm chain[3] = {first, arc, second};
+       return {double(status), first.endX, first.endY, second.startX, second.startY, arc.startX,
+               arc.endY, arc.turnSign, first.length, second.length, sound(chain)}; }},
+  });
 }
 
 }  // namespace

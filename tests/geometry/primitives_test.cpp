@@ -1,41 +1,99 @@
-// Plane primitives: edge cases as tables, and fixed-seed properties of the element transforms
-// checked against rotations and reflections computed with std::complex.
+// Plane primitives: edge cases as rows of cases/primitives.txt, and fixed-seed properties of the
+// lines and of the element transforms checked against rotations and reflections computed with
+// std::complex.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <random>
 
 #include "kestrel/geometry.h"
+#include "tests/support/call_table.h"
 
 namespace {
+
+using kestrel::testing::Numbers;
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
 
+const double* fieldsOf(const Calelm& e) { return &e.startX; }
+
+Numbers withFields(double status, const Calelm& e) {
+  Numbers out{status};
+  for (int field = 0; field < 14; ++field) out.push_back(fieldsOf(e)[field]);
+  return out;
+}
+
+TEST(Primitives, CaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/primitives.txt", {
+    {"CDlineang", [](const Numbers& a) -> Numbers {
+       double angle = -1.0;
+       return {double(CDlineang(0.0, 0.0, a[0], a[1], &angle)), angle}; }},
+    {"CDlinstd", [](const Numbers& a) -> Numbers {
+       StdLine l{9.0, 9.0, 9.0, 9.0};
+       return {double(CDlinstd(a[0], a[1], a[2], a[3], &l)), l.x0, l.y0, l.ux, l.uy}; }},
+    {"CDbtwang", [](const Numbers& a) -> Numbers {
+       return {CDbtwang(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7])}; }},
+    {"CDlincros", [](const Numbers& a) -> Numbers {
+       double x = 7.0, y = 7.0;
+       return {double(CDlincros(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], &x, &y)), x, y}; }},
+    {"CDsegcros", [](const Numbers& a) -> Numbers {
+       double x = -99.0, y = -99.0;
+       return {double(CDsegcros(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], &x, &y)), x, y}; }},
+    {"CDpoiinseg", [](const Numbers& a) -> Numbers {
+       return {double(CDpoiinseg(a[0], a[1], a[2], a[3], a[4], a[5]))}; }},
+    {"CDpoionls", [](const Numbers& a) -> Numbers {
+       return {double(CDpoionls(a[4], a[5], a[0], a[1], a[2], a[3]))}; }},
+    {"CDpldist", [](const Numbers& a) -> Numbers {
+       double d = -1.0;
+       CDpldist(a[0], a[1], a[2], a[3], a[4], a[5], &d);
+       return {d}; }},
+    {"CDmove", [](Numbers a) -> Numbers {
+       CDmove(a[0], a[1], &a[2], &a[3], &a[4], &a[5]);
+       return {a[2], a[3], a[4], a[5]}; }},
+    {"CDmoveP", [](const Numbers& a) -> Numbers {
+       double x = 0, y = 0;
+       CDmoveP(a[0], a[1], a[2], a[3], &x, &y);
+       return {x, y}; }},
+    {"CDrotpoi", [](const Numbers& a) -> Numbers {
+       double x = 0, y = 0;
+       CDrotpoi(a[0], a[1], a[2], a[3], a[4], a[5], &x, &y);
+       return {x, y}; }},
+    {"CDmirAng", [](const Numbers& a) -> Numbers {
+       double mirrored = -1.0;
+       CDmirAng(a[0], &mirrored);
+       return {mirrored}; }},
+    {"CDreverA", [](const Numbers& a) -> Numbers {
+       Calelm r;
+       initCalelm(&r);
+       r.kind = 3;
+       r.startX = 1.0;
+       r.endX = 2.0;
+       r.turnSign = 1.0;
+       r.startRadius = a[0];
+       r.endRadius = a[1];
+       r.startAngle = 0.25;
+       r.endAngle = 4.0;
+       const int16_t status = CDreverA(&r, static_cast<int16_t>(a[2]));
+       EXPECT_EQ(r.kind, 3);
+       return withFields(status, r); }},
+  });
+}
+
+TEST(Primitives, NullOutputsAreRejected) {
+  Calelm record;
+  initCalelm(&record);
+  EXPECT_EQ(CDlinstd(0, 0, 1, 1, nullptr), -1);
+  EXPECT_EQ(CDchgSpace(record, nullptr), -1);
+  EXPECT_EQ(CDreverA(nullptr, 1), -1);
+  EXPECT_EQ(CDsegcros(0, 0, 1, 0, 0, 1, 1, 1, nullptr, nullptr), -1);
+}
+
 double referenceDirection(double dx, double dy) {
   double a = std::atan2(dy, dx);
   return a < 0.0 ? a + kTwoPi : a;
-}
-
-// ---- lines and angles ----
-
-struct DirectionCase {
-  double ux, uy, expected;
-};
-
-TEST(CDlineang, QuadrantsAndAxes) {
-  const double h = std::sqrt(0.5);
-  const DirectionCase cases[] = {
-      {0.0, -1.0, 4.71238898038469}, {-1.0, 0.0, kPi},        {1.0, 0.0, 0.0},
-      {0.0, 1.0, kPi / 2},           {-h, -h, 1.25 * kPi},     {h, -h, 1.75 * kPi},
-      {-h, h, 0.75 * kPi},           {h, h, 0.25 * kPi},
-  };
-  for (const auto& c : cases) {
-    double angle = -1.0;
-    EXPECT_EQ(CDlineang(0.0, 0.0, c.ux, c.uy, &angle), 0);
-    EXPECT_NEAR(angle, c.expected, 1e-15) << c.ux << "," << c.uy;
-  }
 }
 
 TEST(CDlineang, MatchesAtan2OverRandomDirections) {
@@ -50,24 +108,6 @@ TEST(CDlineang, MatchesAtan2OverRandomDirections) {
     EXPECT_GE(measured, 0.0);
     EXPECT_LE(measured, kTwoPi);
   }
-}
-
-TEST(CDlinstd, UnitDirectionAndShortSegment) {
-  StdLine line{9.0, 9.0, 9.0, 9.0};
-  EXPECT_EQ(CDlinstd(1.0, 2.0, 4.0, 6.0, &line), 0);
-  EXPECT_DOUBLE_EQ(line.x0, 1.0);
-  EXPECT_DOUBLE_EQ(line.y0, 2.0);
-  EXPECT_DOUBLE_EQ(line.ux, 0.6);
-  EXPECT_DOUBLE_EQ(line.uy, 0.8);
-  StdLine untouched{9.0, 9.0, 9.0, 9.0};
-  EXPECT_EQ(CDlinstd(1.0, 2.0, 1.0 + 5e-8, 2.0, &untouched), 1);
-  EXPECT_EQ(untouched.ux, 9.0);
-}
-
-TEST(CDbtwang, QuantumAndWrap) {
-  EXPECT_EQ(CDbtwang(0, 0, 1, 0, 0, 0, std::cos(1e-6), std::sin(1e-6)), 0.0);
-  EXPECT_NEAR(CDbtwang(0, 0, std::cos(0.1), std::sin(0.1), 0, 0, 1, 0), kTwoPi - 0.1, 1e-12);
-  EXPECT_NEAR(CDbtwang(0, 0, 1, 0, 5, 5, 5, 6), kPi / 2, 1e-15);
 }
 
 TEST(CDbtwang, MatchesDirectionDifference) {
@@ -86,7 +126,7 @@ TEST(CDbtwang, MatchesDirectionDifference) {
   }
 }
 
-TEST(CDlincros, PointLiesOnBothLinesAndParallelIsReported) {
+TEST(CDlincros, PointLiesOnBothLines) {
   std::mt19937_64 random(13);
   std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
   std::uniform_real_distribution<double> angle(0.0, kTwoPi);
@@ -103,104 +143,11 @@ TEST(CDlincros, PointLiesOnBothLinesAndParallelIsReported) {
     EXPECT_NEAR(uxa * (y - ya) - uya * (x - xa), 0.0, 1e-9 * scale);
     EXPECT_NEAR(uxb * (y - yb) - uyb * (x - xb), 0.0, 1e-9 * scale);
   }
-  double x = 7.0, y = 7.0;
-  EXPECT_EQ(CDlincros(0, 0, 1, 0, 0, 1, -1, 5e-8, &x, &y), 1);
-  EXPECT_EQ(x, 7.0);
 }
 
-// ---- segments ----
-
-struct SegmentCase {
-  const char* name;
-  double x1, y1, x2, y2, x3, y3, x4, y4;
-  int16_t code;
-  double px, py;
-};
-
-TEST(CDsegcros, PositionCodes) {
-  const SegmentCase cases[] = {
-      {"inside both", 0, 0, 10, 0, 5, -5, 5, 5, 0, 5, 0},
-      {"end of segment 2, inside 1", 0, 0, 10, 0, 5, 5, 5, 0, 22, 5, 0},
-      {"start of segment 2", 0, 0, 10, 0, 5, 0, 5, 5, 21, 5, 0},
-      {"start of segment 1", 0, 0, 10, 0, 0, -5, 0, 5, 11, 0, 0},
-      {"end of segment 1", 0, 0, 10, 0, 10, -5, 10, 5, 12, 10, 0},
-      {"segment 2 decides at a shared end", 0, 0, 10, 0, 10, 0, 10, 5, 21, 10, 0},
-      {"collinear", 0, 0, 10, 0, 2, 0, 8, 0, 1, 0, 0},
-      {"parallel", 0, 0, 10, 0, 0, 1, 10, 1, 1, 0, 0},
-      {"degenerate segment 1", 0, 0, 5e-8, 0, 0, -1, 0, 1, 1, 0, 0},
-      {"beyond segment 1", 0, 0, 10, 0, 20, -5, 20, 5, -1, 0, 0},
-      {"beyond segment 2", 0, 0, 10, 0, 5, 1, 5, 5, -1, 0, 0},
-  };
-  for (const auto& c : cases) {
-    double x = -99.0, y = -99.0;
-    EXPECT_EQ(CDsegcros(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, c.x4, c.y4, &x, &y), c.code)
-        << c.name;
-    if (c.code == 1 || c.code == -1) {
-      EXPECT_EQ(x, -99.0) << c.name << ": point written on failure";
-    } else {
-      EXPECT_NEAR(x, c.px, 1e-12) << c.name;
-      EXPECT_NEAR(y, c.py, 1e-12) << c.name;
-    }
-  }
-}
-
-struct OnSegmentCase {
-  const char* name;
-  double x1, y1, x2, y2, px, py;
-  int16_t code;
-};
-
-TEST(CDpoiinseg, PositionOnTheSegmentLine) {
-  const OnSegmentCase cases[] = {
-      {"start", 0, 0, 10, 0, 0, 0, 1},
-      {"near start", 0, 0, 10, 0, 9e-6, 0, 1},
-      {"end", 0, 0, 10, 0, 10, 0, 2},
-      {"inside", 0, 0, 10, 0, 3, 0, 0},
-      {"before", 0, 0, 10, 0, -1, 0, -1},
-      {"beyond", 0, 0, 10, 0, 11, 0, -1},
-      {"tiny segment, both ends", 0, 0, 5e-6, 0, 2e-6, 0, 2},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(CDpoiinseg(c.x1, c.y1, c.x2, c.y2, c.px, c.py), c.code) << c.name;
-  }
-}
-
-TEST(CDpoionls, EndsBoxAndOffset) {
-  const OnSegmentCase cases[] = {
-      {"first end", 0, 0, 10, 10, 5e-6, 0, 1},
-      {"second end", 0, 0, 10, 10, 10, 10 - 5e-6, 2},
-      {"outside widened box", 0, 0, 10, 0, 5, 2.5, -1},
-      {"on the segment", 0, 0, 10, 10, 4, 4, 0},
-      {"offset 3.54 inside box", 0, 0, 10, 10, 7.5, 2.5, 0},
-      {"offset 4.24 inside box", 0, 0, 10, 10, 8, 2, -1},
-      {"beyond the end inside margin", 0, 0, 10, 0, 11.5, 0, 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(CDpoionls(c.px, c.py, c.x1, c.y1, c.x2, c.y2), c.code) << c.name;
-  }
-}
-
-TEST(CDpldist, OnLineIsExactlyZeroAndOffLineMatchesCrossProduct) {
-  double distance = -1.0;
-  CDpldist(1.0, 1.0, 0.6, 0.8, 1.0 + 3.0 * 0.6, 1.0 + 3.0 * 0.8, &distance);
-  EXPECT_EQ(distance, 0.0);
-  CDpldist(0.0, 0.0, 1.0, 0.0, 1e5, 0.0, &distance);
-  EXPECT_EQ(distance, 0.0);
+// Distance from a line by the cross product, foot of the perpendicular by the dot product.
+TEST(CDpldistAndCDpojpoi, MatchVectorAlgebra) {
   std::mt19937_64 random(14);
-  std::uniform_real_distribution<double> coordinate(-100.0, 100.0);
-  std::uniform_real_distribution<double> angle(0.0, kTwoPi);
-  for (int i = 0; i < 500; ++i) {
-    const double a = angle(random);
-    const double x0 = coordinate(random), y0 = coordinate(random);
-    const double px = coordinate(random), py = coordinate(random);
-    const double expected = std::fabs(std::cos(a) * (py - y0) - std::sin(a) * (px - x0));
-    CDpldist(x0, y0, std::cos(a), std::sin(a), px, py, &distance);
-    EXPECT_NEAR(distance, expected, 1e-9);
-  }
-}
-
-TEST(CDpojpoi, FootMatchesDotProductProjection) {
-  std::mt19937_64 random(15);
   std::uniform_real_distribution<double> coordinate(-100.0, 100.0);
   std::uniform_real_distribution<double> angle(0.0, kTwoPi);
   for (int i = 0; i < 500; ++i) {
@@ -208,39 +155,13 @@ TEST(CDpojpoi, FootMatchesDotProductProjection) {
     const double ux = std::cos(a), uy = std::sin(a);
     const double x0 = coordinate(random), y0 = coordinate(random);
     const double px = coordinate(random), py = coordinate(random);
+    double distance = -1.0, fx = 0.0, fy = 0.0;
+    CDpldist(x0, y0, ux, uy, px, py, &distance);
+    EXPECT_NEAR(distance, std::fabs(ux * (py - y0) - uy * (px - x0)), 1e-9);
     const double along = (px - x0) * ux + (py - y0) * uy;
-    double fx = 0.0, fy = 0.0;
     EXPECT_EQ(CDpojpoi(x0, y0, ux, uy, px, py, &fx, &fy), 0);
     EXPECT_NEAR(fx, x0 + along * ux, 1e-9);
     EXPECT_NEAR(fy, y0 + along * uy, 1e-9);
-  }
-}
-
-TEST(PointMoves, MoveMovePAndRotation) {
-  double x1 = 1, y1 = 2, x2 = 3, y2 = 4;
-  CDmove(0.5, -1.0, &x1, &y1, &x2, &y2);
-  EXPECT_EQ(x1, 1.5);
-  EXPECT_EQ(y1, 1.0);
-  EXPECT_EQ(x2, 3.5);
-  EXPECT_EQ(y2, 3.0);
-  double x = 0, y = 0;
-  CDmoveP(1, 2, -3, 4, &x, &y);
-  EXPECT_EQ(x, -2.0);
-  EXPECT_EQ(y, 6.0);
-  const std::complex<double> center(3, -2), point(7, 5);
-  const double theta = 0.7;
-  const auto expected = center + (point - center) * std::polar(1.0, theta);
-  CDrotpoi(3, -2, std::cos(theta), std::sin(theta), 7, 5, &x, &y);
-  EXPECT_NEAR(x, expected.real(), 1e-12);
-  EXPECT_NEAR(y, expected.imag(), 1e-12);
-}
-
-TEST(CDmirAng, MirrorsAcrossSecondAxis) {
-  const double cases[][2] = {{0.0, kPi}, {kPi, 0.0}, {1.5 * kPi, 1.5 * kPi}, {0.25 * kPi, 0.75 * kPi}};
-  for (const auto& c : cases) {
-    double mirrored = -1.0;
-    CDmirAng(c[0], &mirrored);
-    EXPECT_NEAR(mirrored, c[1], 1e-15) << c[0];
   }
 }
 
@@ -271,7 +192,6 @@ Calelm randomRecord(std::mt19937_64& random, int16_t kind) {
   return e;
 }
 
-const double* fieldsOf(const Calelm& e) { return &e.startX; }
 
 // Fields 1..last equal within tolerance; the kind and the reserved bytes exactly.
 void expectSameRecord(const Calelm& expected, const Calelm& actual, int lastField,
@@ -285,16 +205,52 @@ void expectSameRecord(const Calelm& expected, const Calelm& actual, int lastFiel
 
 int comparedFields(int16_t kind) { return kind == 1 ? 11 : 14; }
 
-TEST(ElementTransforms, FrameChangeTwiceIsIdentity) {
+// Each transform followed by its inverse gives the record back; the first step must change what
+// it says it changes.
+TEST(ElementTransforms, EachUndoneByItsInverseIsIdentity) {
+  struct Row {
+    const char* name;
+    std::function<void(const Calelm&, Calelm*, double)> forward, back;
+    std::function<void(const Calelm&, const Calelm&)> changed;
+    int lastField;  // 0: the kind's own fields
+    double tolerance;
+  };
+  const Row rows[] = {
+      {"CDchgSpace twice", [](const Calelm& a, Calelm* b, double) { CDchgSpace(a, b); },
+       [](const Calelm& a, Calelm* b, double) { CDchgSpace(a, b); },
+       [](const Calelm& s, const Calelm& o) { EXPECT_EQ(o.startY, -s.startY); }, 0, 1e-12},
+      {"CDmirA twice", [](const Calelm& a, Calelm* b, double) { CDmirA(a, b); },
+       [](const Calelm& a, Calelm* b, double) { CDmirA(a, b); },
+       [](const Calelm& s, const Calelm& o) { EXPECT_EQ(o.turnSign, -s.turnSign); }, 0, 1e-12},
+      {"CDturnA by theta and -theta", [](const Calelm& a, Calelm* b, double t) { CDturnA(a, b, t); },
+       [](const Calelm& a, Calelm* b, double t) { CDturnA(a, b, -t); },
+       [](const Calelm&, const Calelm&) {}, 0, 1e-9},
+      {"CDreverA forced twice",
+       [](const Calelm& a, Calelm* b, double) { *b = a; EXPECT_EQ(CDreverA(b, 1), 1); },
+       [](const Calelm& a, Calelm* b, double) { *b = a; EXPECT_EQ(CDreverA(b, 1), 1); },
+       [](const Calelm& s, const Calelm& o) {
+         EXPECT_EQ(o.startX, s.endX);
+         EXPECT_EQ(o.turnSign, -s.turnSign);
+       }, 14, 1e-12},
+  };
   std::mt19937_64 random(21);
-  for (int i = 0; i < 300; ++i) {
-    const auto kind = static_cast<int16_t>(1 + i % 3);
-    const Calelm start = randomRecord(random, kind);
-    Calelm once, twice;
-    CDchgSpace(start, &once);
-    EXPECT_EQ(once.startY, -start.startY);
-    CDchgSpace(once, &twice);
-    expectSameRecord(start, twice, comparedFields(kind), 1e-12, "CDchgSpace twice");
+  std::uniform_real_distribution<double> angle(-kPi, kPi);
+  for (const Row& row : rows) {
+    for (int i = 0; i < 300; ++i) {
+      const auto kind = static_cast<int16_t>(1 + i % 3);
+      const Calelm start = randomRecord(random, kind);
+      const double theta = angle(random);
+      // Keep turned angles away from the snap to 0 near a full turn.
+      const double turnedStart = std::fmod(start.startAngle + theta + kTwoPi, kTwoPi);
+      const double turnedEnd = std::fmod(start.endAngle + theta + kTwoPi, kTwoPi);
+      if (kTwoPi - turnedStart < 1e-4 || kTwoPi - turnedEnd < 1e-4) continue;
+      Calelm once, twice;
+      row.forward(start, &once, theta);
+      row.changed(start, once);
+      row.back(once, &twice, theta);
+      expectSameRecord(start, twice, row.lastField ? row.lastField : comparedFields(kind),
+                       row.tolerance, row.name);
+    }
   }
 }
 
@@ -311,51 +267,6 @@ TEST(ElementTransforms, FrameChangeNormalisesStraightCoefficients) {
     // Directions reverse their turning sense in the other frame.
     EXPECT_NEAR(std::cos(converted.startAngle), std::cos(straight.startAngle), 1e-12);
     EXPECT_NEAR(std::sin(converted.startAngle), -std::sin(straight.startAngle), 1e-12);
-  }
-}
-
-TEST(ElementTransforms, MirrorTwiceIsIdentity) {
-  std::mt19937_64 random(22);
-  for (int i = 0; i < 300; ++i) {
-    const auto kind = static_cast<int16_t>(1 + i % 3);
-    const Calelm start = randomRecord(random, kind);
-    Calelm once, twice;
-    CDmirA(start, &once);
-    EXPECT_EQ(once.turnSign, -start.turnSign);
-    CDmirA(once, &twice);
-    expectSameRecord(start, twice, comparedFields(kind), 1e-12, "CDmirA twice");
-  }
-}
-
-TEST(ElementTransforms, TurnThenTurnBackIsIdentity) {
-  std::mt19937_64 random(23);
-  std::uniform_real_distribution<double> angle(-kPi, kPi);
-  for (int i = 0; i < 300; ++i) {
-    const auto kind = static_cast<int16_t>(1 + i % 3);
-    const Calelm start = randomRecord(random, kind);
-    const double theta = angle(random);
-    // Keep the turned angles away from the snap to 0 near a full turn.
-    const double turnedStart = std::fmod(start.startAngle + theta + kTwoPi, kTwoPi);
-    const double turnedEnd = std::fmod(start.endAngle + theta + kTwoPi, kTwoPi);
-    if (kTwoPi - turnedStart < 1e-4 || kTwoPi - turnedEnd < 1e-4) continue;
-    Calelm turned, back;
-    CDturnA(start, &turned, theta);
-    CDturnA(turned, &back, -theta);
-    expectSameRecord(start, back, comparedFields(kind), 1e-9, "CDturnA by theta and -theta");
-  }
-}
-
-TEST(ElementTransforms, ForcedReversalTwiceIsIdentity) {
-  std::mt19937_64 random(24);
-  for (int i = 0; i < 300; ++i) {
-    const auto kind = static_cast<int16_t>(1 + i % 3);
-    const Calelm start = randomRecord(random, kind);
-    Calelm record = start;
-    EXPECT_EQ(CDreverA(&record, 1), 1);
-    EXPECT_EQ(record.startX, start.endX);
-    EXPECT_EQ(record.turnSign, -start.turnSign);
-    EXPECT_EQ(CDreverA(&record, 1), 1);
-    expectSameRecord(start, record, 14, 1e-12, "CDreverA forced twice");
   }
 }
 
@@ -429,50 +340,6 @@ TEST(CDturnA, FullTurnKeepsAnglesAndSnapsNearFullTurnToZero) {
   CDturnA(nearFull, &result, 0.5);
   EXPECT_EQ(result.startAngle, 0.0);
   EXPECT_NEAR(result.endAngle, 1.5, 1e-15);
-}
-
-struct ReversalCase {
-  double startRadius, endRadius;
-  int16_t force, reversed;
-};
-
-TEST(CDreverA, ReversesTowardTheSmallerRadius) {
-  const ReversalCase cases[] = {
-      {0.0, 100.0, 0, 0}, {100.0, 0.0, 0, 1}, {50.0, 100.0, 0, 1},
-      {100.0, 50.0, 0, 0}, {100.0, 50.0, 1, 1}, {0.0, 0.0, 0, 1},
-  };
-  for (const auto& c : cases) {
-    Calelm record;
-    initCalelm(&record);
-    record.kind = 3;
-    record.startX = 1.0;
-    record.endX = 2.0;
-    record.turnSign = 1.0;
-    record.startRadius = c.startRadius;
-    record.endRadius = c.endRadius;
-    record.startAngle = 0.25;
-    record.endAngle = 4.0;
-    const Calelm before = record;
-    EXPECT_EQ(CDreverA(&record, c.force), c.reversed) << c.startRadius << "->" << c.endRadius;
-    if (c.reversed == 0) {
-      expectSameRecord(before, record, 14, 0.0, "unreversed");
-      continue;
-    }
-    EXPECT_EQ(record.startRadius, c.endRadius);
-    EXPECT_EQ(record.endX, 1.0);
-    EXPECT_EQ(record.turnSign, -1.0);
-    EXPECT_NEAR(record.startAngle, 4.0 + kPi - kTwoPi, 1e-15);
-    EXPECT_NEAR(record.endAngle, 0.25 + kPi, 1e-15);
-  }
-}
-
-TEST(NullOutputs, AreRejected) {
-  Calelm record;
-  initCalelm(&record);
-  EXPECT_EQ(CDlinstd(0, 0, 1, 1, nullptr), -1);
-  EXPECT_EQ(CDchgSpace(record, nullptr), -1);
-  EXPECT_EQ(CDreverA(nullptr, 1), -1);
-  EXPECT_EQ(CDsegcros(0, 0, 1, 0, 0, 1, 1, 1, nullptr, nullptr), -1);
 }
 
 }  // namespace

@@ -6,10 +6,3 @@ foreach(topic onl_proj intersect moves monitor chain_moves)
   endif()
 endforeach()
 
-# Loads the built library (and the module, once built) by file name and resolves every query
-# function.
-add_kestrel_test(queries_exports_test SOURCES queries_exports_test.cpp DEPS ${CMAKE_DL_LIBS})
-target_compile_definitions(queries_exports_test PRIVATE
-  KESTREL_GEOMETRY_LIBRARY="$<TARGET_FILE:kestrel_geometry>"
-  KESTREL_MODULE_LIBRARY="${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/libkestrel_module.so")
-add_dependencies(queries_exports_test kestrel_geometry)

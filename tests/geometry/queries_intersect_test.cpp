@@ -1,10 +1,12 @@
-// Intersections: the closed forms' edge cases and crossings constructed by the test.
+// Intersections: the closed forms' edge cases (rows of cases/queries_intersect.txt) and
+// crossings constructed by the test.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
 
 #include "queries_test_support.h"
+#include "tests/support/call_table.h"
 
 using namespace queries_test;
 
@@ -15,66 +17,34 @@ Calelm straight(double x1, double y1, double x2, double y2) {
       .record;
 }
 
-struct SsCase {
-  const char* name;
-  Calelm first, second;
-  int16_t status;
-  int16_t dispatched;
-};
+using kestrel::testing::Numbers;
 
-TEST(QueriesIntersect, TwoStraights) {
-  const SsCase cases[] = {
-      {"crossing inside both", straight(0, 0, 100, 0), straight(50, -10, 50, 10), 0, 0},
-      {"off the first", straight(0, 0, 40, 0), straight(50, -10, 50, 10), 1, -1},
-      {"off the second", straight(0, 0, 100, 0), straight(50, 5, 50, 10), 2, -1},
-      {"off both", straight(0, 0, 40, 0), straight(50, 5, 50, 10), 3, -1},
-      {"parallel, distinct", straight(0, 0, 100, 0), straight(0, 5, 100, 5), -2, -1},
-      {"the same straight", straight(0, 0, 100, 0), straight(0, 0, 100, 0), -1, -1},
-      {"collinear pieces", straight(0, 0, 10, 10), straight(20, 20, 30, 30), -1, -1},
-      {"degenerate", straight(0, 0, 0.000004, 0.000004), straight(0, 0, 10, 10), -3, -1},
-  };
-  for (const SsCase& c : cases) {
-    double x = 0, y = 0, s1 = 0, s2 = 0;
-    EXPECT_EQ(ali_intpSS(&c.first, &c.second, &x, &y, &s1, &s2), c.status) << c.name;
-    double p[8];
-    EXPECT_EQ(ali_intp(&c.first, &c.second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
-              c.dispatched)
-        << c.name;
-  }
-  double x, y, s1, s2;
-  Calelm a = straight(0, 0, 100, 0);
-  Calelm b = straight(50, -10, 50, 10);
-  ASSERT_EQ(ali_intpSS(&a, &b, &x, &y, &s1, &s2), 0);
-  EXPECT_DOUBLE_EQ(x, 50.0);
-  EXPECT_DOUBLE_EQ(y, 0.0);
-  EXPECT_DOUBLE_EQ(s1, 50.0);
-  EXPECT_DOUBLE_EQ(s2, 10.0);
-  Calelm behind = straight(60, 0, 100, 0);
-  ASSERT_EQ(ali_intpSS(&behind, &b, &x, &y, &s1, &s2), 1);
-  EXPECT_DOUBLE_EQ(s1, -10.0);
+TEST(Queries, IntersectCaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/queries_intersect.txt", {
+    {"intpSS", [](const Numbers& a) -> Numbers {
+       const Calelm first = straight(a[0], a[1], a[2], a[3]), second = straight(a[4], a[5], a[6], a[7]);
+       double x = 0, y = 0, s1 = 0, s2 = 0, p[8];
+       const int16_t status = ali_intpSS(&first, &second, &x, &y, &s1, &s2);
+       const int16_t dispatched =
+           ali_intp(&first, &second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]);
+       return {double(status), x, y, s1, s2, double(dispatched)}; }},
+    {"intpRR", [](const Numbers& a) -> Numbers {
+       const ArcReference first({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
+       const ArcReference second({a[0], a[1]}, a[2], a[3], a[4], a[5]);
+       double p[8];
+       return {double(ali_intpRR(&first.record, &second.record, &p[0], &p[1], &p[2], &p[3], &p[4],
+                                 &p[5], &p[6], &p[7]))}; }},
+    {"CDAcrosS", [](const Numbers& a) -> Numbers {
+       double u[2];
+       return {double(CDAcrosS(a[0], a[1], a[2], a[3], a[4], a[5], a[6], &u[0], &u[1]))}; }},
+  });
 }
 
-TEST(QueriesIntersect, TwoArcsSpecialCases) {
+TEST(QueriesIntersect, UnknownKindIsRefused) {
   ArcReference arc({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
-  ArcReference sameCircle({0.0, 0.0}, 50.0, -1.0, 1.0, 1.0);
-  ArcReference concentric({0.0, 0.0}, 60.0, 1.0, 0.0, 2.0);
-  ArcReference apart({200.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
-  ArcReference inside({5.0, 0.0}, 10.0, 1.0, 0.0, 2.0);
-  double p[8];
-  EXPECT_EQ(ali_intpRR(&arc.record, &sameCircle.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5],
-                       &p[6], &p[7]),
-            -2);
-  EXPECT_EQ(ali_intpRR(&arc.record, &concentric.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5],
-                       &p[6], &p[7]),
-            -3);
-  EXPECT_EQ(ali_intpRR(&arc.record, &apart.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
-                       &p[7]),
-            -1);
-  EXPECT_EQ(ali_intpRR(&arc.record, &inside.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6],
-                       &p[7]),
-            -1);
   Calelm unknown = arc.record;
   setKind(unknown, 0);
+  double p[8];
   EXPECT_EQ(ali_intp(&unknown, &arc.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
             -1);
 }
@@ -247,28 +217,6 @@ TEST(QueriesIntersect, ClothoidCrossedTwiceByAStraight) {
   EXPECT_LT(distance({x2, y2}, q), 1e-3);
   EXPECT_NEAR(b1, 10.0, 1e-3);
   EXPECT_NEAR(b2, 60.0, 1e-3);
-}
-
-// The line crossing in a clothoid's own frame refuses what no clothoid is, and returns at once:
-// far along it the knot counter passes 2^53, where adding 1 no longer moves it.
-TEST(QueriesIntersect, LineCrossingRefusesWhatNoClothoidIs) {
-  const double nan = std::nan("");
-  const double infinity = HUGE_VAL;
-  const struct {
-    const char* name;
-    double A, u1, u2, x0, y0, ux, uy;
-  } cases[] = {
-      {"zero parameter", 0.0, 0.0, 1.0, 0.0, 0.0, 1.0, 0.0},
-      {"far along, knots past 2^53", 1.0, 1e9, 2e9, 0.0, 0.0, 1.0, 0.0},
-      {"tangent parallel to the line five times", 1.0, 0.0, 6.0, 0.0, 0.0, 1.0, 0.0},
-      {"infinite end", 1.0, 0.0, infinity, 0.0, 0.0, 1.0, 0.0},
-      {"line origin not a number", 1.0, 0.0, 1.0, nan, 0.0, 1.0, 0.0},
-      {"infinite direction", 1.0, 0.0, 1.0, 0.0, 0.0, infinity, 0.0},
-  };
-  for (const auto& c : cases) {
-    double u[2];
-    EXPECT_EQ(CDAcrosS(c.A, c.u1, c.u2, c.x0, c.y0, c.ux, c.uy, &u[0], &u[1]), -1) << c.name;
-  }
 }
 
 // A clothoid record turning further than any clothoid (whose radius ratio is far below the 0.56

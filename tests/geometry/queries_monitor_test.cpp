@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "queries_test_support.h"
+#include "tests/support/call_table.h"
 
 using namespace queries_test;
 
@@ -28,6 +29,7 @@ TEST(QueriesMonitor, FirstAcceptingElementWins) {
   Point beside = toward(line.pointAt(60.0), 7.5, 0.2 + kPi / 2.0);
   ASSERT_EQ(get_moniDist(beside.x, beside.y, 2, alignment, &distance), 1);
   EXPECT_NEAR(distance, 7.5, 2e-5);
+  EXPECT_EQ(get_moniDist(beside.x, beside.y, 1, alignment, &distance), -1);  // the arc alone
   Point nowhere{1000.0, 1000.0};  // beyond the straight's end, outside the arc's sector
   EXPECT_EQ(get_moniDist(nowhere.x, nowhere.y, 2, alignment, &distance), -1);
   EXPECT_EQ(distance, -1.0);
@@ -60,22 +62,15 @@ TEST(QueriesMonitor, TableLayoutIsCountThenFiveDoubleEntriesFromByteEight) {
   EXPECT_EQ(std::memcmp(table.data(), before.data(), 8), 0);
 }
 
-struct PoionlCase {
-  const char* name;
-  double px, py, ax, ay, bx, by, t;
-  int16_t status;
-};
-
-TEST(QueriesMonitor, HeightOverALine) {
-  const PoionlCase cases[] = {
-      {"on the line", 5.0, 5.0, 0.0, 0.0, 10.0, 10.0, 1e-6, 0},
-      {"on the line beyond B", 20.0, 20.0, 0.0, 0.0, 10.0, 10.0, 1e-6, 0},
-      {"height 3, tolerance 3", 4.0, 3.0, 0.0, 0.0, 10.0, 0.0, 3.0 + 1e-9, 0},
-      {"height 3, tolerance 2.9", 4.0, 3.0, 0.0, 0.0, 10.0, 0.0, 2.9, -1},
-      {"degenerate side, near", 0.0, 0.05, 1.0, 1.0, 1.0, 1.0, 1.5, 0},
-  };
-  for (const PoionlCase& c : cases)
-    EXPECT_EQ(gc_poionl(c.px, c.py, c.ax, c.ay, c.bx, c.by, c.t), c.status) << c.name;
+TEST(QueriesMonitor, CaseTable) {
+  using kestrel::testing::Numbers;
+  kestrel::testing::runCallTable("geometry/cases/queries_monitor.txt", {
+    {"gc_poionl", [](const Numbers& a) -> Numbers {
+       return {double(gc_poionl(a[0], a[1], a[2], a[3], a[4], a[5], a[6]))}; }},
+    {"gc_intpSS", [](const Numbers& a) -> Numbers {
+       double x = 0.0, y = 0.0;
+       return {double(gc_intpSS(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], &x, &y)), x, y}; }},
+  });
 }
 
 TEST(QueriesMonitor, PointOnPolygonSides) {
@@ -97,14 +92,6 @@ TEST(QueriesMonitor, PointOnPolygonSides) {
   EXPECT_EQ(sides[1], 0);
   EXPECT_EQ(sides[2], -1);
   EXPECT_EQ(chk_tangent(3, &polygon[0][0], 2, &points[0][0], 1e-6, sides), 0);
-}
-
-TEST(QueriesMonitor, InfiniteLinesThroughPointPairs) {
-  double x = 0.0, y = 0.0;
-  EXPECT_EQ(gc_intpSS(0, 0, 1, 1, 10, 0, 9, 1, &x, &y), 0);
-  EXPECT_NEAR(x, 5.0, 1e-12);
-  EXPECT_NEAR(y, 5.0, 1e-12);
-  EXPECT_EQ(gc_intpSS(0, 0, 1, 1, 0, 1, 1, 2, &x, &y), 1);
 }
 
 }  // namespace

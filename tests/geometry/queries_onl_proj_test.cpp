@@ -1,4 +1,5 @@
-// Points at a distance, projection, offsets and cross lines.
+// Points at a distance, projection, offsets and cross lines: edge cases as rows of
+// cases/queries_onl_proj.txt, properties over random elements built from first principles.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "queries_test_support.h"
+#include "tests/support/call_table.h"
 
 using namespace queries_test;
 
@@ -18,30 +20,45 @@ Calelm straightRecord(double x1, double y1, double x2, double y2) {
 
 const Calelm kNorthward = straightRecord(0.0, 0.0, 100.0, 0.0);
 
-struct OnlCase {
-  const char* name;
-  double s;
-  int16_t status;
-  double x, y;
-};
+using kestrel::testing::Numbers;
 
-TEST(QueriesOnl, StraightEnds) {
-  const OnlCase cases[] = {
-      {"start", 0.0, 0, 0.0, 0.0},
-      {"middle", 37.5, 0, 37.5, 0.0},
-      {"end", 100.0, 0, 100.0, 0.0},
-      {"just past the end", 100.0 + 1e-9, -1, 0.0, 0.0},
-      {"before the start", -1e-9, -1, 0.0, 0.0},
-  };
-  for (const OnlCase& c : cases) {
-    double x = -7.0, y = -7.0, angle = -7.0;
-    EXPECT_EQ(ali_onlS(&kNorthward, c.s, &x, &y, &angle), c.status) << c.name;
-    if (c.status == 0) {
-      EXPECT_DOUBLE_EQ(x, c.x) << c.name;
-      EXPECT_DOUBLE_EQ(y, c.y) << c.name;
-      EXPECT_DOUBLE_EQ(angle, 0.0) << c.name;
-    }
-  }
+// ali_onl at a[0] on `record` with the fields named by the pairs from a[first] changed.
+Numbers onlStatus(Calelm record, const Numbers& a, std::size_t first) {
+  for (std::size_t i = first; i + 1 < a.size(); i += 2) field(record, static_cast<int>(a[i])) = a[i + 1];
+  double x, y, angle;
+  return {double(ali_onl(&record, a[first - 1], &x, &y, &angle))};
+}
+
+TEST(Queries, OnlProjCaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/queries_onl_proj.txt", {
+    {"onlS_north", [](const Numbers& a) -> Numbers {
+       double x = -7.0, y = -7.0, angle = -7.0;
+       return {double(ali_onlS(&kNorthward, a[0], &x, &y, &angle)), x, y, angle}; }},
+    {"onl_arc", [](const Numbers& a) {
+       return onlStatus(ArcReference({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2).record, a, 1); }},
+    {"onl_clothoid", [](const Numbers& a) {
+       return onlStatus(a[0] == 0 ? ClothoidReference(100.0, {0.0, 0.0}, 0.5, -1.0, 0.0, 80.0).record
+                                  : ClothoidReference(100.0, {0.0, 0.0}, 0.5, 1.0, 80.0, 20.0).record,
+                        a, 2); }},
+    {"onlS_to", [](const Numbers& a) -> Numbers {
+       Calelm line = straightRecord(0.0, 0.0, a[0], a[1]);
+       double x, y, angle = -7.0;
+       return {double(ali_onlS(&line, 1.0, &x, &y, &angle)), angle}; }},
+    {"projS_north", [](const Numbers& a) -> Numbers {
+       double s = -7.0, fx = -7.0, fy = -7.0;
+       return {double(ali_projS(&kNorthward, a[0], a[1], &s, &fx, &fy)), s, fx, fy}; }},
+    {"oflS_north", [](const Numbers& a) -> Numbers {
+       double x = -7.0, y = -7.0;
+       return {double(ali_oflS(&kNorthward, a[0], a[1], a[2], &x, &y)), x, y}; }},
+    {"SmakS_north", [](const Numbers& a) -> Numbers {
+       Calelm line = blankRecord();
+       const int16_t status = ali_SmakS(&kNorthward, a[0], a[1], a[2], &line);
+       return {double(status), double(kindOf(line)), field(line, 1), field(line, 2), field(line, 3),
+               field(line, 4), field(line, 9)}; }},
+    {"Smak_north", [](const Numbers& a) -> Numbers {
+       Calelm line = blankRecord();
+       return {double(ali_Smak(&kNorthward, a[0], a[1], a[2], &line))}; }},
+  });
 }
 
 TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
@@ -55,39 +72,9 @@ TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
   EXPECT_EQ(ali_onl(nullptr, 1.0, &x, &y, &angle), -1);
 }
 
-TEST(QueriesOnl, StatusesAtAndBeyondTheEndsOfArcsAndClothoids) {
+// Before its start an arc continues on its circle.
+TEST(QueriesOnl, ArcBeforeItsStartContinuesOnItsCircle) {
   ArcReference arc({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2);
-  ClothoidReference entering(100.0, {0.0, 0.0}, 0.5, -1.0, 0.0, 80.0);
-  ClothoidReference leaving(100.0, {0.0, 0.0}, 0.5, 1.0, 80.0, 20.0);
-  Calelm badSign = arc.record;
-  field(badSign, 5) = 0.5;
-  Calelm negativeRadius = arc.record;
-  field(negativeRadius, 6) = -80.0;
-  Calelm noLength = entering.record;
-  field(noLength, 7) = field(noLength, 8) = 125.0;
-  struct Case {
-    const char* name;
-    const Calelm* record;
-    double s;
-    int16_t status;
-  } cases[] = {
-      {"arc start", &arc.record, 0.0, 0},
-      {"arc end", &arc.record, 96.0, 0},
-      {"arc past the end", &arc.record, 96.1, -1},
-      {"arc before the start (not refused)", &arc.record, -5.0, 0},
-      {"arc with sign 0.5", &badSign, 1.0, -1},
-      {"arc with a negative radius", &negativeRadius, 1.0, -1},
-      {"clothoid end", &entering.record, 80.0, 0},
-      {"clothoid past the end", &entering.record, 80.01, -1},
-      {"reversed clothoid end", &leaving.record, 60.0, 0},
-      {"reversed clothoid past the end", &leaving.record, 60.01, -1},
-      {"clothoid of zero length", &noLength, 0.0, -1},
-  };
-  for (const Case& c : cases) {
-    double x, y, angle;
-    EXPECT_EQ(ali_onl(c.record, c.s, &x, &y, &angle), c.status) << c.name;
-  }
-  // Before its start an arc continues on its circle.
   double x, y, angle;
   ASSERT_EQ(ali_onlR(&arc.record, -5.0, &x, &y, &angle), 0);
   EXPECT_LT(distance({x, y}, arc.pointAt(-5.0)), 2e-5);
@@ -116,20 +103,6 @@ TEST(QueriesOnl, NonFiniteNumbersAreRefused) {
   }
 }
 
-TEST(QueriesOnl, AzimuthsFollowTheSurveyorFrame) {
-  // X north, Y east: eastward is pi/2, southward pi, westward 3 pi/2.
-  const struct {
-    double x2, y2, azimuth;
-  } cases[] = {
-      {0.0, 10.0, kPi / 2.0}, {-10.0, 0.0, kPi}, {0.0, -10.0, 1.5 * kPi}, {10.0, 10.0, kPi / 4.0}};
-  for (const auto& c : cases) {
-    Calelm line = straightRecord(0.0, 0.0, c.x2, c.y2);
-    double x, y, angle;
-    ASSERT_EQ(ali_onlS(&line, 1.0, &x, &y, &angle), 0);
-    EXPECT_NEAR(angle, c.azimuth, 2e-6);
-  }
-}
-
 TEST(QueriesProj, ClothoidEndsAndOutside) {
   ClothoidReference leaving(100.0, {500.0, -300.0}, 2.0, -1.0, 90.0, 10.0);
   double s, fx, fy;
@@ -143,31 +116,6 @@ TEST(QueriesProj, ClothoidEndsAndOutside) {
   EXPECT_EQ(ali_projA(&leaving.record, before.x, before.y, &s, &fx, &fy), -1);
   Point beyond = toward(end, 5.0, leaving.azimuthAt(leaving.length));
   EXPECT_EQ(ali_projA(&leaving.record, beyond.x, beyond.y, &s, &fx, &fy), -1);
-}
-
-struct ProjCase {
-  const char* name;
-  double px, py;
-  int16_t status;
-  double s, footX, footY;
-};
-
-TEST(QueriesProj, StraightBesideAndOutside) {
-  const ProjCase cases[] = {
-      {"beside the middle", 50.0, 10.0, 0, 50.0, 50.0, 0.0},
-      {"other side", 20.0, -3.0, 0, 20.0, 20.0, 0.0},
-      {"behind the start", -5.0, 10.0, -1, 0, 0, 0},
-      {"beyond the end", 100.5, 1.0, -1, 0, 0, 0},
-  };
-  for (const ProjCase& c : cases) {
-    double s = -7.0, fx = -7.0, fy = -7.0;
-    EXPECT_EQ(ali_projS(&kNorthward, c.px, c.py, &s, &fx, &fy), c.status) << c.name;
-    if (c.status == 0) {
-      EXPECT_NEAR(s, c.s, 1e-9) << c.name;
-      EXPECT_NEAR(fx, c.footX, 1e-9) << c.name;
-      EXPECT_NEAR(fy, c.footY, 1e-9) << c.name;
-    }
-  }
 }
 
 TEST(QueriesProj, ArcRejectsItsEndPointsAndPointsOffTheArc) {
@@ -187,33 +135,6 @@ TEST(QueriesProj, ArcRejectsItsEndPointsAndPointsOffTheArc) {
   Point foot = arc.pointAt(20.0);
   EXPECT_NEAR(fx, foot.x, 2e-5);
   EXPECT_NEAR(fy, foot.y, 2e-5);
-}
-
-TEST(QueriesOfl, StraightOffsetsAndCrossLine) {
-  struct Case {
-    double theta, d, x, y;
-  } cases[] = {{kPi / 2.0, 10.0, 50.0, -10.0},
-               {-kPi / 2.0, 10.0, 50.0, 10.0},
-               {0.0, 5.0, 55.0, 0.0},
-               {kPi / 2.0, -4.0, 50.0, 4.0}};
-  for (const Case& c : cases) {
-    double x, y;
-    ASSERT_EQ(ali_oflS(&kNorthward, 50.0, c.theta, c.d, &x, &y), 0);
-    EXPECT_NEAR(x, c.x, 1e-12);
-    EXPECT_NEAR(y, c.y, 1e-12);
-  }
-  double x, y;
-  EXPECT_EQ(ali_oflS(&kNorthward, 150.0, kPi / 2.0, 1.0, &x, &y), -1);
-
-  Calelm line = blankRecord();
-  ASSERT_EQ(ali_SmakS(&kNorthward, 50.0, kPi / 2.0, 10.0, &line), 0);
-  EXPECT_EQ(kindOf(line), 1);
-  EXPECT_NEAR(field(line, 1), 50.0, 1e-9);
-  EXPECT_NEAR(field(line, 2), 10.0, 1e-9);
-  EXPECT_NEAR(field(line, 3), 50.0, 1e-9);
-  EXPECT_NEAR(field(line, 4), -10.0, 1e-9);
-  EXPECT_NEAR(field(line, 9), 20.0, 1e-9);
-  EXPECT_EQ(ali_Smak(&kNorthward, 101.0, kPi / 2.0, 10.0, &line), -1);
 }
 
 // Random elements of every kind, in every direction and turning sense.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 
 #include "kestrel/geometry_queries.h"
@@ -65,6 +66,13 @@ inline int16_t kindOf(const Calelm& record) {
   return record.kind;
 }
 
+// Sets the kind and fields 1, 2, ... of a record in the library's numbering.
+inline void setFields(Calelm& record, int16_t kind, std::initializer_list<double> values) {
+  setKind(record, kind);
+  int n = 1;
+  for (double value : values) field(record, n++) = value;
+}
+
 // A point moved by d toward azimuth a (surveyor frame: X north, Y east).
 inline Point toward(Point p, double d, double azimuth) {
   return {p.x + d * std::cos(azimuth), p.y + d * std::sin(azimuth)};
@@ -88,15 +96,9 @@ struct StraightReference : Reference {
     Point end = toward(start, total, direction);
     end = {roundLength(end.x), roundLength(end.y)};
     length = distance(start, end);
-    setKind(record, 1);
-    field(record, 1) = start.x;
-    field(record, 2) = start.y;
-    field(record, 3) = end.x;
-    field(record, 4) = end.y;
-    field(record, 5) = 1.0;
-    field(record, 9) = roundLength(length);
-    field(record, 10) = field(record, 11) = std::atan2(end.y - start.y, end.x - start.x);
     azimuth = std::atan2(end.y - start.y, end.x - start.x);
+    setFields(record, 1,
+              {start.x, start.y, end.x, end.y, 1.0, 0, 0, 0, roundLength(length), azimuth, azimuth});
   }
   // From one point to the other, both taken as they are.
   StraightReference(Point from, Point to) : StraightReference(from, 0.0, 1.0) {
@@ -125,19 +127,10 @@ struct ArcReference : Reference {
     length = r * sweep;
     Point start = pointAt(0.0);
     Point end = pointAt(length);
-    setKind(record, 2);
-    field(record, 1) = roundLength(start.x);
-    field(record, 2) = roundLength(start.y);
-    field(record, 3) = roundLength(end.x);
-    field(record, 4) = roundLength(end.y);
-    field(record, 5) = sign;
-    field(record, 6) = r;
-    field(record, 9) = roundLength(length);
-    field(record, 10) = azimuthAt(0.0);
-    field(record, 11) = azimuthAt(length);
-    field(record, 12) = centre.x;
-    field(record, 13) = centre.y;
-    field(record, 14) = sweep;
+    setFields(record, 2,
+              {roundLength(start.x), roundLength(start.y), roundLength(end.x), roundLength(end.y),
+               sign, r, 0, 0, roundLength(length), azimuthAt(0.0), azimuthAt(length), centre.x,
+               centre.y, sweep});
   }
   double radialAt(double s) const { return startRadial - sign * s / radius; }
   Point pointAt(double s) const override { return toward(centre, radius, radialAt(s)); }
@@ -147,8 +140,7 @@ struct ArcReference : Reference {
 // Own-frame clothoid point at distance u from its origin, by 20-point Gauss-Legendre quadrature
 // of cos and sin of t^2 / (2 A^2) on 16 panels.
 inline Point clothoidOwnPoint(double A, double u) {
-  const auto [x, y] = kestrel::testing::integrateHeading<double>(
-      [A](double t) { return t * t / (2.0 * A * A); }, u, 20, 16);
+  const auto [x, y] = kestrel::testing::clothoidLocalPoint<double>(A, u, 20, 16);
   return {x, y};
 }
 
@@ -172,18 +164,10 @@ struct ClothoidReference : Reference {
     length = std::fabs(to - from);
     Point start = pointAt(0.0);
     Point end = pointAt(length);
-    setKind(record, 3);
-    field(record, 1) = roundLength(start.x);
-    field(record, 2) = roundLength(start.y);
-    field(record, 3) = roundLength(end.x);
-    field(record, 4) = roundLength(end.y);
-    field(record, 5) = to > from ? turn : -turn;
-    field(record, 6) = A;
-    field(record, 7) = from > 0.0 ? A * A / from : 0.0;
-    field(record, 8) = to > 0.0 ? A * A / to : 0.0;
-    field(record, 9) = roundLength(length);
-    field(record, 10) = azimuthAt(0.0);
-    field(record, 11) = azimuthAt(length);
+    setFields(record, 3,
+              {roundLength(start.x), roundLength(start.y), roundLength(end.x), roundLength(end.y),
+               to > from ? turn : -turn, A, from > 0.0 ? A * A / from : 0.0,
+               to > 0.0 ? A * A / to : 0.0, roundLength(length), azimuthAt(0.0), azimuthAt(length)});
   }
   double uAt(double s) const { return uTo > uFrom ? uFrom + s : uFrom - s; }
   Point ownToSurveyor(Point own) const {

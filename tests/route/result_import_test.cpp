@@ -12,6 +12,9 @@
 #include "platform/civil/civil_model.h"
 #include "platform/drawing/drawing_database.h"
 #include "platform/drawing/object_data.h"
+#include "tests/civil/fresh_document.h"
+#include "tests/route/result_points.h"
+#include "tests/support/call_table.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -19,55 +22,30 @@ namespace {
 
 using testing::TempDir;
 
-TEST(SpreadStations, RepeatedDistancesMoveApartByTheShift) {
-  const struct {
-    std::vector<double> in;
-    std::vector<double> out;
-  } cases[] = {
-      {{0, 20, 20, 40}, {0, 20, 20.01, 40}},
-      {{20, 20, 20}, {20, 20.01, 20.02}},
-      {{5, 5, 7, 7}, {5, 5.01, 7, 7.01}},
-      {{}, {}},
-  };
-  for (const auto& c : cases) {
-    GrowingArray<VerticalData> stations;
-    for (double d : c.in) {
-      VerticalData v;
-      v.distance = d;
-      stations.append(v);
-    }
-    spreadStations(stations, 0.01);
-    ASSERT_EQ(stations.size(), c.out.size());
-    for (std::size_t i = 0; i < c.out.size(); ++i)
-      EXPECT_DOUBLE_EQ(stations[static_cast<long>(i)].distance, c.out[i]) << i;
-  }
-}
-
-TEST(SpreadOffsets, WallsMoveOutwardAndLeftWallsReverseTheirHeights) {
-  const struct {
-    std::vector<double> offsets;
-    std::vector<double> heights;
-    std::vector<double> offsetsOut;
-    std::vector<double> heightsOut;
-  } cases[] = {
-      {{3, 3}, {1, 2}, {3, 3.01}, {1, 2}},
-      {{-3, -3}, {1, 2}, {-3, -3.01}, {2, 1}},
-      {{-5, -5, -5, 0, 5, 5, 5}, {1, 2, 3, 4, 5, 6, 7}, {-5, -5.01, -5.02, 0, 5, 5.01, 5.02},
-       {3, 2, 1, 4, 5, 6, 7}},
-      {{-10, -5, 0, 5, 10}, {1, 2, 3, 4, 5}, {-10, -5, 0, 5, 10}, {1, 2, 3, 4, 5}},
-      {{0, 0}, {1, 2}, {0, 0.01}, {1, 2}},
-  };
-  for (const auto& c : cases) {
-    GrowingArray<double> offsets;
-    GrowingArray<double> heights;
-    for (double o : c.offsets) offsets.append(o);
-    for (double h : c.heights) heights.append(h);
-    spreadOffsets(offsets, heights, 0.01);
-    for (std::size_t i = 0; i < c.offsets.size(); ++i) {
-      EXPECT_DOUBLE_EQ(offsets[static_cast<long>(i)], c.offsetsOut[i]) << i;
-      EXPECT_DOUBLE_EQ(heights[static_cast<long>(i)], c.heightsOut[i]) << i;
-    }
-  }
+TEST(ResultImport, SpreadCaseTable) {
+  using testing::Numbers;
+  testing::runCallTable("route/cases/spread.txt", {
+    {"spreadStations", [](const Numbers& a) -> Numbers {
+       GrowingArray<VerticalData> stations;
+       for (double d : a) {
+         VerticalData v;
+         v.distance = d;
+         stations.append(v);
+       }
+       spreadStations(stations, 0.01);
+       Numbers out{double(stations.size())};
+       for (const auto& v : stations) out.push_back(v.distance);
+       return out; }},
+    {"spreadOffsets", [](const Numbers& a) -> Numbers {
+       const auto n = static_cast<std::size_t>(a[0]);
+       GrowingArray<double> offsets, heights;
+       for (std::size_t i = 0; i < n; ++i) offsets.append(a[1 + i]);
+       for (std::size_t i = 0; i < n; ++i) heights.append(a[1 + n + i]);
+       spreadOffsets(offsets, heights, 0.01);
+       Numbers out(offsets.begin(), offsets.end());
+       out.insert(out.end(), heights.begin(), heights.end());
+       return out; }},
+  });
 }
 
 // A straight centre line along the drawing's x axis from x = 0 to 1000, stationed from 100.
@@ -75,20 +53,8 @@ constexpr const char* kRoute =
     "A00,\nA01,1,S,0,0,0,\nA01,2,E,0,1000,0,\nA99,\n"
     "F00,3,1,本線,3,\nF03,100,\nB01,1,S,\nB01,2,E,\nF99,\n";
 
-struct Placed {
-  double x, y, z;
-  std::string name;
-  std::string type;
-};
-
-class ResultsTest : public ::testing::Test {
+class ResultsTest : public testing::FreshCivilDocument {
  protected:
-  void SetUp() override {
-    ovSetWorkingDatabase(&database_);
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    ovcivil::civilApplication().activeDocument().addSite("サイト");
-  }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
   void import(const std::string& results, bool selectResults = true) {
     for (int entry : {static_cast<int>(kSeriesA), routeTypeEntry(3)}) run_.selection.selected[entry] = true;
@@ -101,21 +67,8 @@ class ResultsTest : public ::testing::Test {
               0);
   }
 
-  // Result points (not the A points) in drawing order.
-  std::vector<Placed> placed() const {
-    std::vector<Placed> out;
-    for (std::size_t i = 0; i < database_.entityCount(); ++i) {
-      const auto* p = dynamic_cast<const OvDbPoint*>(&database_.entityAt(i));
-      if (p == nullptr) continue;
-      auto records = database_.objectDataTables().Records(kPointTable, p->objectId());
-      if (records.empty() || records[0]->Value(2).StrValue() == "座標") continue;
-      out.push_back({p->position.x, p->position.y, p->position.z, records[0]->Value(1).StrValue(),
-                     records[0]->Value(2).StrValue()});
-    }
-    return out;
-  }
+  std::vector<testing::Placed> placed() const { return testing::resultPoints(drawing_); }
 
-  OvDbDatabase database_;
   TempDir dir_;
   ImportRun run_;
 };

@@ -64,4 +64,28 @@ std::pair<Real, Real> integrateHeading(Heading heading, Real length, int points,
   return {sumCos, sumSin};
 }
 
+// Local clothoid coordinates at length L from its origin: x along the main tangent, y toward the
+// inside, the integral of cos and sin of t^2 / (2 A^2).
+template <typename Real>
+std::pair<Real, Real> clothoidLocalPoint(Real parameter, Real length, int points, int panels) {
+  const Real twoASquared = 2 * parameter * parameter;
+  return integrateHeading<Real>([&](Real t) { return t * t / twoASquared; }, length, points, panels);
+}
+
+// A pose after `length` along a curve whose signed curvature changes linearly from k0 to k1,
+// positive turning toward a growing heading.
+template <typename Real>
+struct CurvePose {
+  Real x = 0, y = 0, heading = 0;
+};
+template <typename Real>
+CurvePose<Real> walkCurvature(CurvePose<Real> pose, Real k0, Real k1, Real length, int points,
+                              int panels) {
+  if (length <= 0) return pose;
+  const Real b = (k1 - k0) / (2 * length);
+  const auto [dx, dy] = integrateHeading<Real>(
+      [&](Real t) { return pose.heading + k0 * t + b * t * t; }, length, points, panels);
+  return {pose.x + dx, pose.y + dy, pose.heading + k0 * length + b * length * length};
+}
+
 }  // namespace kestrel::testing
