@@ -16,23 +16,16 @@ namespace kestrel::io {
 namespace {
 
 const std::string kReplacement = "\xEF\xBF\xBD";
-const std::map<std::string, EncodingChoice> kChoices = {
-    {"auto", EncodingChoice::Auto}, {"utf-8", EncodingChoice::Utf8}, {"cp932", EncodingChoice::Cp932}};
+const std::map<std::string, EncodingChoice> kChoices = {{"auto", EncodingChoice::Auto},
+                                                        {"utf-8", EncodingChoice::Utf8},
+                                                        {"cp932", EncodingChoice::Cp932}};
 
 Encoding encodingNamed(const std::string& name) {
   return kChoices.at(name) == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8;
 }
 
-// The rows of one table of the case file, without the table's name.
 std::vector<testing::EscapedRow> rowsOf(const std::string& table) {
-  std::vector<testing::EscapedRow> rows;
-  for (auto& row : testing::escapedRows("tests/io/cases/text_encoding.txt")) {
-    if (row[0] != table) continue;
-    row.fields.erase(row.fields.begin());
-    rows.push_back(std::move(row));
-  }
-  EXPECT_FALSE(rows.empty()) << table;
-  return rows;
+  return testing::escapedRows("tests/io/cases/text_encoding.txt", table);
 }
 
 TEST(TextEncoding, DecodesToUtf8) {
@@ -47,9 +40,10 @@ TEST(TextEncoding, DecodesToUtf8) {
 // was written in, and then the very text.
 TEST(TextEncoding, DetectsTheEncodingAFileWasWrittenIn) {
   for (const auto& row : rowsOf("detect")) {
-    const std::string text = "G00,01,,\r\nA00,\r\nA01,1," + row[0] + ",0.000,0.000,1.0,\r\nA99,\r\n";
+    const std::string text =
+        "G00,01,,\r\nA00,\r\nA01,1," + row[0] + ",0.000,0.000,1.0,\r\nA99,\r\n";
     for (const auto& [written, expected] : {std::pair{Encoding::Utf8, encodingNamed(row[1])},
-                                             std::pair{Encoding::Cp932, encodingNamed(row[2])}}) {
+                                            std::pair{Encoding::Cp932, encodingNamed(row[2])}}) {
       const DecodedText decoded = decode(encode(text, written), EncodingChoice::Auto);
       EXPECT_EQ(decoded.encoding, expected) << row.where << ": " << decoded.reason;
       if (decoded.encoding == written) {
@@ -57,13 +51,18 @@ TEST(TextEncoding, DetectsTheEncodingAFileWasWrittenIn) {
       }
     }
   }
-  const DecodedText decoded = decode("A01,1,\xCE\xBC" "1,0.000,0.000,1.0,\r\n", EncodingChoice::Auto);
-  EXPECT_EQ(decoded.reason,
-            "valid UTF-8, but as UTF-8 it reads \"μ1\", characters no SIMA file holds; as CP932 \"ﾎｼ1\"");
+  const DecodedText decoded = decode(
+      "A01,1,\xCE\xBC"
+      "1,0.000,0.000,1.0,\r\n",
+      EncodingChoice::Auto);
+  EXPECT_EQ(
+      decoded.reason,
+      "valid UTF-8, but as UTF-8 it reads \"μ1\", characters no SIMA file holds; as CP932 \"ﾎｼ1\"");
 }
 
 TEST(TextEncoding, JudgesUtf8Validity) {
-  for (const auto& row : rowsOf("valid")) EXPECT_EQ(isValidUtf8(row[0]), row[1] == "yes") << row.where;
+  for (const auto& row : rowsOf("valid"))
+    EXPECT_EQ(isValidUtf8(row[0]), row[1] == "yes") << row.where;
 }
 
 TEST(TextEncoding, EncodesCp932AndCountsWhatItLacks) {
@@ -88,7 +87,8 @@ TEST(TextEncoding, ParsesTheChoiceNamesAndLeavesTheChoiceOnARefusal) {
 
 // iconv, the reference: one pass over the whole text, each character it refuses written as
 // `refused` and skipped (a byte of CP932, a whole sequence of UTF-8). Converters are opened once.
-std::string withIconv(const char* to, const char* from, const std::string& bytes, const std::string& refused) {
+std::string withIconv(const char* to, const char* from, const std::string& bytes,
+                      const std::string& refused) {
   static std::map<std::string, iconv_t> converters;
   const auto [at, added] = converters.emplace(std::string(to) + "<" + from, iconv_t{});
   if (added) at->second = iconv_open(to, from);
@@ -100,7 +100,8 @@ std::string withIconv(const char* to, const char* from, const std::string& bytes
   std::size_t inLeft = bytes.size();
   char* put = out.data();
   std::size_t outLeft = out.size();
-  while (inLeft > 0 && iconv(handle, &in, &inLeft, &put, &outLeft) == static_cast<std::size_t>(-1)) {
+  while (inLeft > 0 &&
+         iconv(handle, &in, &inLeft, &put, &outLeft) == static_cast<std::size_t>(-1)) {
     EXPECT_NE(errno, E2BIG);
     put = std::copy(refused.begin(), refused.end(), put);
     outLeft -= refused.size();
@@ -113,7 +114,9 @@ std::string withIconv(const char* to, const char* from, const std::string& bytes
   return out;
 }
 
-std::string decodeCp932WithIconv(const std::string& bytes) { return withIconv("UTF-8", "CP932", bytes, kReplacement); }
+std::string decodeCp932WithIconv(const std::string& bytes) {
+  return withIconv("UTF-8", "CP932", bytes, kReplacement);
+}
 
 TEST(DecodeCp932, AgreesWithAWholeBufferIconvPassOnRandomBytes) {
   // Random bytes weighted towards CP932 lead bytes, ASCII and half-width kana, so that valid
@@ -130,12 +133,23 @@ TEST(DecodeCp932, AgreesWithAWholeBufferIconvPassOnRandomBytes) {
     const int length = 1 + round % 97;
     for (int i = 0; i < length; ++i) {
       switch (kind(random)) {
-        case 0: case 1: case 2: bytes.push_back(static_cast<char>(lead(random)));
-                bytes.push_back(static_cast<char>(trail(random))); break;
-        case 3: bytes.push_back(static_cast<char>(kana(random))); break;
-        case 4: bytes.push_back(static_cast<char>(anyByte(random))); break;
-        case 5: bytes.push_back(static_cast<char>(lead(random))); break;
-        default: bytes.push_back(alphabet[static_cast<std::size_t>(anyByte(random)) % alphabet.size()]);
+        case 0:
+        case 1:
+        case 2:
+          bytes.push_back(static_cast<char>(lead(random)));
+          bytes.push_back(static_cast<char>(trail(random)));
+          break;
+        case 3:
+          bytes.push_back(static_cast<char>(kana(random)));
+          break;
+        case 4:
+          bytes.push_back(static_cast<char>(anyByte(random)));
+          break;
+        case 5:
+          bytes.push_back(static_cast<char>(lead(random)));
+          break;
+        default:
+          bytes.push_back(alphabet[static_cast<std::size_t>(anyByte(random)) % alphabet.size()]);
       }
     }
     ASSERT_EQ(decode(bytes, EncodingChoice::Cp932).text, decodeCp932WithIconv(bytes)) << round;
@@ -160,9 +174,11 @@ TEST(Encode, EveryBmpCharacterAsIconvEncodesIt) {
   std::string all, expected;
   for (uint32_t c = 1; c < 0x10000; ++c) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;
-    const std::string one = withIconv("UTF-8", "UTF-32LE", std::string(reinterpret_cast<const char*>(&c), 4), "");
+    const std::string one =
+        withIconv("UTF-8", "UTF-32LE", std::string(reinterpret_cast<const char*>(&c), 4), "");
     const std::string reference = withIconv("CP932", "UTF-8", one, "?");
-    if (encode(one, Encoding::Cp932) != reference && ++differences <= 5) ADD_FAILURE() << "U+" << std::hex << c;
+    if (encode(one, Encoding::Cp932) != reference && ++differences <= 5)
+      ADD_FAILURE() << "U+" << std::hex << c;
     all += one;
     expected += reference;
   }

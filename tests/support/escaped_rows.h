@@ -19,7 +19,8 @@ struct EscapedRow {
 
 inline std::string trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
-  return first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
+  return first == std::string::npos ? ""
+                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The rows of a file under the source tree (path relative to it); a missing file fails the test.
@@ -58,6 +59,19 @@ inline std::vector<EscapedRow> escapedRows(const std::string& relativePath) {
     rows.push_back(std::move(row));
   }
   EXPECT_FALSE(rows.empty()) << path << " holds no rows";
+  return rows;
+}
+
+// The rows of one table of a file whose first field names the table, without that field.
+inline std::vector<EscapedRow> escapedRows(const std::string& relativePath,
+                                           const std::string& table) {
+  std::vector<EscapedRow> rows;
+  for (auto& row : escapedRows(relativePath)) {
+    if (row[0] != table) continue;
+    row.fields.erase(row.fields.begin());
+    rows.push_back(std::move(row));
+  }
+  EXPECT_FALSE(rows.empty()) << relativePath << " holds no table " << table;
   return rows;
 }
 

@@ -16,12 +16,12 @@
 
 namespace {
 
-using ovcivil::AlignmentEntity;
-using ovcivil::CivilDocument;
-using ovcivil::PlanPoint;
 using kestrel::testing::advance;
 using kestrel::testing::EscapedRow;
 using kestrel::testing::RefPose;
+using ovcivil::AlignmentEntity;
+using ovcivil::CivilDocument;
+using ovcivil::PlanPoint;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kPi = std::numbers::pi;
@@ -39,16 +39,8 @@ double angleDifference(double a, double b) {
   return std::abs(std::remainder(a - b, 2.0 * kPi));
 }
 
-// The rows of one table of the case file, without the table's name.
 std::vector<EscapedRow> rowsOf(const std::string& table) {
-  std::vector<EscapedRow> rows;
-  for (auto& row : kestrel::testing::escapedRows("tests/platform/civil/cases/civil_model.txt")) {
-    if (row[0] != table) continue;
-    row.fields.erase(row.fields.begin());
-    rows.push_back(std::move(row));
-  }
-  EXPECT_FALSE(rows.empty()) << table;
-  return rows;
+  return kestrel::testing::escapedRows("tests/platform/civil/cases/civil_model.txt", table);
 }
 
 // The numbers of a field ("inf" and "nan" included).
@@ -63,7 +55,8 @@ std::vector<double> numbers(const std::string& field) {
 }
 
 // The call a row of the table "refused" describes, on a fresh alignment.
-int refusedCall(const EscapedRow& row, CivilDocument& d, ovcivil::Alignment& a, AlignmentEntity*& m) {
+int refusedCall(const EscapedRow& row, CivilDocument& d, ovcivil::Alignment& a,
+                AlignmentEntity*& m) {
   const std::string& call = row[1];
   if (call == "remove") return d.removeEntityAt(a, static_cast<std::size_t>(numbers(row[2])[0]));
   const std::vector<double> v = numbers(row[call == "spiral" ? 3 : 2]);
@@ -101,17 +94,21 @@ TEST(CivilModel, RefusesImpossibleEntities) {
     AlignmentEntity* made = nullptr;
     EXPECT_NE(refusedCall(row, f.document, *f.alignment, made), ovcivil::kOk) << row.where;
     // A refused call adds nothing (the line a spiral follows stays).
-    EXPECT_EQ(f.alignment->entities.size(), row[1] == "spiral" && row[2] == "line" ? 1u : 0u) << row.where;
+    EXPECT_EQ(f.alignment->entities.size(), row[1] == "spiral" && row[2] == "line" ? 1u : 0u)
+        << row.where;
   }
 }
 
 TEST(CivilModel, CurveIsTheMinorArcTurningAsFlagged) {
   for (const auto& row : rowsOf("curve")) {
-    const std::vector<double> v = numbers(row[0]), centre = numbers(row[2]), middle = numbers(row[4]);
+    const std::vector<double> v = numbers(row[0]), centre = numbers(row[2]),
+                              middle = numbers(row[4]);
     Fixture f;
     AlignmentEntity* made = nullptr;
-    ASSERT_EQ(f.document.addFixedCurve(*f.alignment, {v[0], v[1]}, {v[2], v[3]}, v[4], row[1] == "left", made),
-              ovcivil::kOk) << row.where;
+    ASSERT_EQ(f.document.addFixedCurve(*f.alignment, {v[0], v[1]}, {v[2], v[3]}, v[4],
+                                       row[1] == "left", made),
+              ovcivil::kOk)
+        << row.where;
     EXPECT_NEAR(made->centre.x, centre[0], 1e-12) << row.where;
     EXPECT_NEAR(made->centre.y, centre[1], 1e-12) << row.where;
     EXPECT_NEAR(made->length, numbers(row[3])[0], 1e-12) << row.where;
@@ -133,34 +130,42 @@ TEST(CivilModel, SpiralMatchesIndependentIntegrationEverywhere) {
     const bool left = row[1] == "left";
     Fixture f;
     AlignmentEntity* line = nullptr;
-    ASSERT_EQ(f.document.addFixedLine(*f.alignment, {1000, 2000}, {1030, 2040}, line), ovcivil::kOk);
+    ASSERT_EQ(f.document.addFixedLine(*f.alignment, {1000, 2000}, {1030, 2040}, line),
+              ovcivil::kOk);
     AlignmentEntity* spiral = nullptr;
     ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, line->objectId, {1030, 2040}, {1060, 2080},
                                         startRadius, endRadius, length, left, 1, spiral),
-              ovcivil::kOk) << row.where;
+              ovcivil::kOk)
+        << row.where;
     const AlignmentEntity copy = *spiral;
     const long double k0 = std::isinf(startRadius) ? 0.0L : (left ? 1.0L : -1.0L) / startRadius;
     const long double k1 = std::isinf(endRadius) ? 0.0L : (left ? 1.0L : -1.0L) / endRadius;
     const RefPose start{1030.0L, 2040.0L, std::atan2(40.0L, 30.0L)};
     for (double along : {0.0, 1e-3, 0.5, 3.0, length / 3, length / 2, length}) {
-      // The first `along` metres are a spiral of their own, ending at curvature k0 + (k1 − k0)·along/length.
+      // The first `along` metres are a spiral of their own, ending at curvature k0 + (k1 −
+      // k0)·along/length.
       const RefPose expected = advance(start, k0, k0 + (k1 - k0) * along / length, along);
       PlanPoint point;
       double direction = 0.0;
       copy.evaluate(along, point, direction);
       EXPECT_NEAR(point.x, static_cast<double>(expected.x), 1e-9) << row.where << " " << along;
       EXPECT_NEAR(point.y, static_cast<double>(expected.y), 1e-9) << row.where << " " << along;
-      EXPECT_LT(angleDifference(direction, static_cast<double>(expected.heading)), 1e-12) << row.where;
+      EXPECT_LT(angleDifference(direction, static_cast<double>(expected.heading)), 1e-12)
+          << row.where;
     }
     // The tangent intersection lies on both end tangents.
     const PlanPoint pi = copy.tangentIntersection;
-    for (const auto& [from, heading] : {std::pair{copy.start, copy.startDirection}, std::pair{copy.end, copy.endDirection}})
-      EXPECT_NEAR(std::cos(heading) * (pi.y - from.y) - std::sin(heading) * (pi.x - from.x), 0.0, 1e-8) << row.where;
+    for (const auto& [from, heading] :
+         {std::pair{copy.start, copy.startDirection}, std::pair{copy.end, copy.endDirection}})
+      EXPECT_NEAR(std::cos(heading) * (pi.y - from.y) - std::sin(heading) * (pi.x - from.x), 0.0,
+                  1e-8)
+          << row.where;
   }
 }
 
 // The first metres of a spiral from a straight, where a series cut at a fixed quantum gives up:
-// compare with the clothoid's own series x = L − L⁵/(40A⁴) + L⁹/(3456A⁸), y = L³/(6A²) − L⁷/(336A⁶).
+// compare with the clothoid's own series x = L − L⁵/(40A⁴) + L⁹/(3456A⁸), y = L³/(6A²) −
+// L⁷/(336A⁶).
 TEST(CivilModel, SpiralFromAStraightIsExactInItsFirstMetres) {
   Fixture f;
   AlignmentEntity* line = nullptr;
@@ -171,7 +176,8 @@ TEST(CivilModel, SpiralFromAStraightIsExactInItsFirstMetres) {
                                       a * a / radius, false, 1, spiral),
             ovcivil::kOk);
   for (double along : {1e-4, 0.01, 0.5, 1.0, 2.0, 5.0}) {
-    const double x = along - std::pow(along, 5) / (40 * std::pow(a, 4)) + std::pow(along, 9) / (3456 * std::pow(a, 8));
+    const double x = along - std::pow(along, 5) / (40 * std::pow(a, 4)) +
+                     std::pow(along, 9) / (3456 * std::pow(a, 8));
     const double y = std::pow(along, 3) / (6 * a * a) - std::pow(along, 7) / (336 * std::pow(a, 6));
     PlanPoint point;
     ASSERT_EQ(f.alignment->pointAtStation(100.0 + along, 0, point), ovcivil::kOk);
@@ -187,7 +193,8 @@ double distanceToPolyline(const std::vector<PlanPoint>& points, PlanPoint p) {
     const auto& a = points[i];
     const auto& b = points[i + 1];
     const double dx = b.x - a.x, dy = b.y - a.y;
-    const double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    const double t =
+        std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
     best = std::min(best, std::hypot(a.x + t * dx - p.x, a.y + t * dy - p.y));
   }
   return best;
@@ -204,11 +211,16 @@ TEST(CivilModel, PolylinesStayWithinAMillimetre) {
     AlignmentEntity* entity = nullptr;
     if (v[0] == v[1]) {
       const double turn = v[2] / v[0];
-      ASSERT_EQ(f.document.addFixedCurve(*f.alignment, {0, 0}, {v[0] * std::sin(turn), v[0] * (1 - std::cos(turn))},
-                                         v[0], true, entity), ovcivil::kOk) << row.where;
+      ASSERT_EQ(f.document.addFixedCurve(*f.alignment, {0, 0},
+                                         {v[0] * std::sin(turn), v[0] * (1 - std::cos(turn))}, v[0],
+                                         true, entity),
+                ovcivil::kOk)
+          << row.where;
     } else {
-      ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, line->objectId, {0, 0}, {10, 0}, v[0], v[1], v[2], true, 1,
-                                          entity), ovcivil::kOk) << row.where;
+      ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, line->objectId, {0, 0}, {10, 0}, v[0], v[1],
+                                          v[2], true, 1, entity),
+                ovcivil::kOk)
+          << row.where;
     }
     const auto points = entity->polylinePoints(0.001);
     ASSERT_GE(points.size(), 3u);

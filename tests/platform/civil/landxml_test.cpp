@@ -9,12 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <pugixml.hpp>
 #include <random>
 #include <sstream>
 #include <string_view>
 #include <vector>
-
-#include <pugixml.hpp>
 
 #include "tests/platform/civil/landxml_check.h"
 #include "tests/support/escaped_rows.h"
@@ -40,7 +39,8 @@ void fill(CivilDocument& document) {
   AlignmentEntity* made = nullptr;
   document.addFixedLine(road, {-10000.25, 35000.5}, {-9900.25, 35000.5}, made);
   const int32_t lineId = made->objectId;
-  document.addFixedSpiral(road, lineId, {-9900.25, 35000.5}, {-9800, 35000.5}, kInf, 150, 24, true, 1, made);
+  document.addFixedSpiral(road, lineId, {-9900.25, 35000.5}, {-9800, 35000.5}, kInf, 150, 24, true,
+                          1, made);
   const ovcivil::PlanPoint spiralEnd = made->end;
   const double direction = made->endDirection;
   const ovcivil::PlanPoint arcEnd{spiralEnd.x + 40 * std::cos(direction + 0.1),
@@ -115,9 +115,13 @@ TEST(LandXml, LotsBecomeParcelsOfLinesClosedBackToTheirFirstVertex) {
     ASSERT_FALSE(lines.empty());
     for (std::size_t k = 1; k < lines.size(); ++k)
       EXPECT_STREQ(lines[k].child_value("Start"), lines[k - 1].child_value("End"));
-    const bool closed = std::string_view(parcel.child("Feature").child("Property").attribute("value").value()) == "true";
+    const bool closed =
+        std::string_view(parcel.child("Feature").child("Property").attribute("value").value()) ==
+        "true";
     EXPECT_EQ(closed, kLots.at(count).closed);
-    EXPECT_EQ(std::string_view(lines.back().child_value("End")) == lines.front().child_value("Start"), closed);
+    EXPECT_EQ(
+        std::string_view(lines.back().child_value("End")) == lines.front().child_value("Start"),
+        closed);
     ++count;
   }
   EXPECT_EQ(count, kLots.size());
@@ -126,15 +130,19 @@ TEST(LandXml, LotsBecomeParcelsOfLinesClosedBackToTheirFirstVertex) {
 }
 
 // The whole output against a golden file; KESTREL_REGENERATE_GOLDEN=1 rewrites it instead. The
-// points' repeated names take suffixes, passing over a suffix some point already carries as its name.
+// points' repeated names take suffixes, passing over a suffix some point already carries as its
+// name.
 TEST(LandXml, WholeDocumentMatchesItsGoldenFile) {
   CivilDocument document;
   fill(document);
   for (const char* name : {"X", "X", "X (3)", "X", "X (2)", "X"})
-    document.points().push_back({static_cast<int32_t>(document.points().size() + 1), name, 0.0, 0.0, 0.0});
+    document.points().push_back(
+        {static_cast<int32_t>(document.points().size() + 1), name, 0.0, 0.0, 0.0});
   const std::string text = written(document);
-  const std::string golden = std::string(KESTREL_SOURCE_DIR) + "/tests/platform/civil/golden/document.xml";
-  if (const char* regenerate = std::getenv("KESTREL_REGENERATE_GOLDEN"); regenerate && *regenerate == '1') {
+  const std::string golden =
+      std::string(KESTREL_SOURCE_DIR) + "/tests/platform/civil/golden/document.xml";
+  if (const char* regenerate = std::getenv("KESTREL_REGENERATE_GOLDEN");
+      regenerate && *regenerate == '1') {
     std::ofstream(golden, std::ios::binary) << text;
     GTEST_SKIP() << "rewrote " << golden;
   }
@@ -171,7 +179,10 @@ TEST(LandXml, PointNamesAreEscapedAsTheXmlLibraryWouldAndReadBack) {
       {"点1", "点1"},
       {"a&b<c>d\"e'f", "a&b<c>d\"e'f"},
       {"tab\tline\nfeed\rreturn", "tablinefeedreturn"},  // XML drops them from attributes
-      {"nul\x01" "bell\x07" "esc\x1b", "nulbellesc"},
+      {"nul\x01"
+       "bell\x07"
+       "esc\x1b",
+       "nulbellesc"},
       {"0\nEOF", "0EOF"},
       {"  padded  ", "  padded  "},
   };
@@ -256,12 +267,14 @@ TEST(LandXml, AChangedDocumentIsSavedWithTheTimeOfSaving) {
 }
 
 TEST(LandXml, RejectsBadInputAndLeavesTheDocumentAlone) {
-  for (const auto& row : kestrel::testing::escapedRows("tests/platform/civil/cases/landxml_refused.txt")) {
+  for (const auto& row :
+       kestrel::testing::escapedRows("tests/platform/civil/cases/landxml_refused.txt")) {
     CivilDocument document;
     document.addSite("kept");
     const auto result = ovcivil::readLandXml(row[2], document);
     EXPECT_FALSE(result) << row.where;
-    EXPECT_NE(result.description.find(row[1]), std::string::npos) << row.where << ": " << result.description;
+    EXPECT_NE(result.description.find(row[1]), std::string::npos)
+        << row.where << ": " << result.description;
     EXPECT_EQ(document.sites().size(), 1u) << row.where;
     EXPECT_TRUE(document.sites().front().alignments.empty()) << row.where;
   }
@@ -287,7 +300,8 @@ TEST(LandXml, DamagedFilesAreRefusedOrReadCleanly) {
     if (trial % 4 == 0) {
       damaged.resize(position(random));
     } else {
-      for (int k = 0; k < 1 + trial % 5; ++k) damaged[position(random)] = replacements[pick(random)];
+      for (int k = 0; k < 1 + trial % 5; ++k)
+        damaged[position(random)] = replacements[pick(random)];
     }
     CivilDocument document;
     const auto result = ovcivil::readLandXml(damaged, document);
@@ -309,9 +323,12 @@ TEST(LandXml, ReadsPrefixedElementsAndAddsToExistingSites) {
   CivilDocument document;
   document.addSite("s");
   const char* text =
-      "<lx:LandXML xmlns:lx='http://www.landxml.org/schema/LandXML-1.2' date='2020-01-01' time='00:00:00'>"
-      "<lx:Alignments name='s'><lx:Alignment name='a' staStart='10' length='5'><lx:CoordGeom><lx:Line>"
-      "<lx:Start>0 0</lx:Start><lx:End>3 4</lx:End></lx:Line></lx:CoordGeom></lx:Alignment></lx:Alignments>"
+      "<lx:LandXML xmlns:lx='http://www.landxml.org/schema/LandXML-1.2' date='2020-01-01' "
+      "time='00:00:00'>"
+      "<lx:Alignments name='s'><lx:Alignment name='a' staStart='10' "
+      "length='5'><lx:CoordGeom><lx:Line>"
+      "<lx:Start>0 0</lx:Start><lx:End>3 "
+      "4</lx:End></lx:Line></lx:CoordGeom></lx:Alignment></lx:Alignments>"
       "</lx:LandXML>";
   ASSERT_TRUE(ovcivil::readLandXml(text, document));
   ASSERT_EQ(document.sites().size(), 1u);

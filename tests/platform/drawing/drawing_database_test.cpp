@@ -42,7 +42,8 @@ TEST_F(DrawingOperations, EntitiesTakeAnExistingLayerAndStayOnZeroOtherwise) {
   EXPECT_FALSE(ovdraw::createPolyline("IP線", {{0, 0, 0}}, false).isValid());
   ASSERT_NE(database.openAs<OvDbPoint>(point), nullptr);
   const OvGePoint3d position = database.openAs<OvDbPoint>(point)->position;
-  EXPECT_EQ(std::vector<double>({position.x, position.y, position.z}), std::vector<double>({200.25, 100.5, 3.0}));
+  EXPECT_EQ(std::vector<double>({position.x, position.y, position.z}),
+            std::vector<double>({200.25, 100.5, 3.0}));
   ASSERT_NE(database.openAs<OvDbLine>(line), nullptr);
   EXPECT_EQ(database.openAs<OvDbLine>(line)->end.y, 4.0);
   ASSERT_NE(database.openAs<OvDbArc>(arc), nullptr);
@@ -50,7 +51,8 @@ TEST_F(DrawingOperations, EntitiesTakeAnExistingLayerAndStayOnZeroOtherwise) {
   ASSERT_NE(database.openAs<OvDbPolyline>(polyline), nullptr);
   EXPECT_EQ(database.openAs<OvDbPolyline>(polyline)->elevation, 12.5);
   EXPECT_TRUE(database.openAs<OvDbPolyline>(polyline)->closed);
-  for (const OvDbObjectId id : {point, line, arc, polyline}) EXPECT_EQ(database.openEntity(id)->layer(), "IP線");
+  for (const OvDbObjectId id : {point, line, arc, polyline})
+    EXPECT_EQ(database.openEntity(id)->layer(), "IP線");
   ASSERT_TRUE(elsewhere.isValid());
   EXPECT_EQ(database.openEntity(elsewhere)->layer(), "0");
   EXPECT_FALSE(database.hasLayer("nowhere"));
@@ -129,13 +131,15 @@ TEST_F(DrawingOperations, IdsAndHandlesAreUniqueAndStable) {
     ids.insert(lots.back());
     ovdraw::convertToLightweight(lots.back());
   }
-  for (std::size_t i = 0; i < database.entityCount(); ++i) handles.insert(database.entityAt(i).handle());
+  for (std::size_t i = 0; i < database.entityCount(); ++i)
+    handles.insert(database.entityAt(i).handle());
   EXPECT_EQ(ids.size(), 400u);
   EXPECT_EQ(handles.size(), 400u);
   EXPECT_FALSE(ids.contains(OvDbObjectId()));
   // Each id still names its own entity after conversions.
   for (int i = 0; i < 200; ++i)
-    EXPECT_EQ(database.openAs<OvDbPolyline>(lots[static_cast<std::size_t>(i)])->vertices[1].x, double(i));
+    EXPECT_EQ(database.openAs<OvDbPolyline>(lots[static_cast<std::size_t>(i)])->vertices[1].x,
+              double(i));
   for (const std::uint64_t handle : handles) EXPECT_LT(handle, database.handleSeed());
 }
 
@@ -170,7 +174,8 @@ TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
              stored.position.z != i * 0.5 || stored.layerIndex != (i % 2 ? 1u : 0u);
   }
   EXPECT_EQ(wrong, 0);
-  const OvDbStoredEntity stored = database.storedEntity(static_cast<std::size_t>(database.indexOf(lot)));
+  const OvDbStoredEntity stored =
+      database.storedEntity(static_cast<std::size_t>(database.indexOf(lot)));
   ASSERT_EQ(stored.vertices.size(), 100000u);
   EXPECT_EQ(stored.vertices[99999].x, 99999.0);
   EXPECT_TRUE(stored.closed);

@@ -71,7 +71,8 @@ TEST(ObjectDataDefinition, ColumnsRecordsAndValues) {
 // or columns, changes nothing.
 TEST_F(ObjectData, TablesAreAddedOnceAndRegisterTheirName) {
   int registered = 0;
-  for (const auto& application : database.applications()) registered += application.name == "JSIMA_V3_Point";
+  for (const auto& application : database.applications())
+    registered += application.name == "JSIMA_V3_Point";
   EXPECT_EQ(registered, 1);
   OvMapODTableDefinition other;
   OvMapODColumnDefinition column;
@@ -100,12 +101,14 @@ TEST_F(ObjectData, RecordsThatDoNotFitAreRefusedAndNothingIsAdded) {
     const char* table;
     OvDbObjectId entity;
     OvMapODTableRecord record;
-  } cases[] = {{"unknown table", "JSIMA_V3_Pline", point, simaRecord(1, "P1", "座標", "a.sim")},
-               {"null entity", "JSIMA_V3_Point", OvDbObjectId(), simaRecord(1, "P1", "座標", "a.sim")},
-               {"too few values", "JSIMA_V3_Point", point, empty},
-               {"text in the integer column", "JSIMA_V3_Point", point, textNumber},
-               {"integer in a text column", "JSIMA_V3_Point", point, numberText}};
-  for (const auto& c : cases) EXPECT_FALSE(tables().AddRecord(c.table, c.entity, c.record)) << c.what;
+  } cases[] = {
+      {"unknown table", "JSIMA_V3_Pline", point, simaRecord(1, "P1", "座標", "a.sim")},
+      {"null entity", "JSIMA_V3_Point", OvDbObjectId(), simaRecord(1, "P1", "座標", "a.sim")},
+      {"too few values", "JSIMA_V3_Point", point, empty},
+      {"text in the integer column", "JSIMA_V3_Point", point, textNumber},
+      {"integer in a text column", "JSIMA_V3_Point", point, numberText}};
+  for (const auto& c : cases)
+    EXPECT_FALSE(tables().AddRecord(c.table, c.entity, c.record)) << c.what;
   EXPECT_TRUE(tables().Records("JSIMA_V3_Point", point).empty());
   EXPECT_EQ(tables().Table("JSIMA_V3_Point")->recordCount, 0u);
 }
@@ -147,8 +150,9 @@ TEST_F(ObjectData, TextsOfEveryLengthReadBackAsAdded) {
   std::vector<OvDbObjectId> owners;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     owners.push_back(database.appendEntity(std::make_unique<OvDbPoint>()));
-    ASSERT_TRUE(tables().AddRecord("JSIMA_V3_Point", owners.back(),
-                                   simaRecord(static_cast<std::int32_t>(i), texts[i], "座標", "a.sim")));
+    ASSERT_TRUE(
+        tables().AddRecord("JSIMA_V3_Point", owners.back(),
+                           simaRecord(static_cast<std::int32_t>(i), texts[i], "座標", "a.sim")));
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const auto records = tables().Records("JSIMA_V3_Point", owners[i]);

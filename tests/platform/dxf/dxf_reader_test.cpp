@@ -78,7 +78,8 @@ std::string refusedFile(const kestrel::testing::EscapedRow& row, const std::stri
   if (edit == "half") return good.substr(0, good.size() / 2);
   if (edit == "before") return good.substr(0, good.rfind(row[3]));
   std::string text = good;
-  for (std::size_t i = 3; i + 1 < row.fields.size(); i += 2) text = replaced(text, row[i], row[i + 1]);
+  for (std::size_t i = 3; i + 1 < row.fields.size(); i += 2)
+    text = replaced(text, row[i], row[i + 1]);
   EXPECT_EQ(edit, "replace") << row.where;
   EXPECT_NE(text, good) << row.where << ": the text to replace is not in the file";
   return text;
@@ -86,13 +87,15 @@ std::string refusedFile(const kestrel::testing::EscapedRow& row, const std::stri
 
 TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
   const std::string good = goldenDrawing();
-  for (const auto& row : kestrel::testing::escapedRows("tests/platform/dxf/cases/dxf_refused.txt")) {
+  for (const auto& row :
+       kestrel::testing::escapedRows("tests/platform/dxf/cases/dxf_refused.txt")) {
     OvDbDatabase database;
     database.addLayer("mine");
     database.appendEntity(std::make_unique<OvDbPoint>());
     kestrel::io::Result result;
     EXPECT_FALSE((result = readDxf(refusedFile(row, good), database))) << row.where;
-    EXPECT_NE(result.message().find(row[1]), std::string::npos) << row.where << ": " << result.message();
+    EXPECT_NE(result.message().find(row[1]), std::string::npos)
+        << row.where << ": " << result.message();
     EXPECT_FALSE(result.message().empty()) << row.where;
     EXPECT_EQ(database.layerNames(), (std::vector<std::string>{"0", "mine"})) << row.where;
     EXPECT_EQ(database.entityCount(), 1u) << row.where;
@@ -106,7 +109,8 @@ TEST(DxfReader, OpenNamesTheFileInItsMessage) {
   const std::string missing = (folder.path() / "missing.dxf").string();
   EXPECT_FALSE((result = openDxf(missing, database)));
   EXPECT_TRUE(result.message().starts_with(missing + ": ")) << result.message();
-  const std::string binary = folder.write("binary.dxf", std::string("Vendor7 Binary DXF\r\n\x1a\0", 22));
+  const std::string binary =
+      folder.write("binary.dxf", std::string("Vendor7 Binary DXF\r\n\x1a\0", 22));
   EXPECT_FALSE((result = openDxf(binary, database)));
   EXPECT_TRUE(result.message().starts_with(binary + ": binary DXF")) << result.message();
 }
@@ -145,8 +149,9 @@ TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
   kestrel::io::Result result;
   ASSERT_TRUE((result = readDxf(firstText, second))) << result.message();
   const std::size_t seedAt = firstText.find("$HANDSEED\n  5\n") + 14;
-  EXPECT_EQ(second.handleSeed(), std::stoull(firstText.substr(seedAt, firstText.find('\n', seedAt) - seedAt),
-                                             nullptr, 16));
+  EXPECT_EQ(
+      second.handleSeed(),
+      std::stoull(firstText.substr(seedAt, firstText.find('\n', seedAt) - seedAt), nullptr, 16));
   const std::string secondText = writeToString(second);
   for (const char* name : {"ENTITIES", "BLOCKS", "TABLES"})
     EXPECT_EQ(section(secondText, name), section(firstText, name)) << name;
@@ -235,7 +240,8 @@ TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
     ASSERT_TRUE((result = readDxf(bytes, opened))) << result.message();
     EXPECT_EQ(opened.layerNames(), (std::vector<std::string>{"0", "既存レイヤ"}));
     EXPECT_EQ(opened.entityAt(0).layer(), "既存レイヤ");
-    const auto records = opened.objectDataTables().Records("JSIMA_V3_Point", opened.entityAt(0).objectId());
+    const auto records =
+        opened.objectDataTables().Records("JSIMA_V3_Point", opened.entityAt(0).objectId());
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0]->Value(3).StrValue(), "旧.sim");
     const std::string saved = writeToString(opened);

@@ -23,7 +23,9 @@ struct CommandResult {
   std::string output;
 };
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+std::string quoted(const std::string& text) {
+  return "'" + text + "'";
+}
 
 CommandResult run(const std::string& command) {
   CommandResult result;
@@ -37,7 +39,9 @@ CommandResult run(const std::string& command) {
   return result;
 }
 
-bool haveOgrinfo() { return run("ogrinfo --version").status == 0; }
+bool haveOgrinfo() {
+  return run("ogrinfo --version").status == 0;
+}
 
 CommandResult ezdxfCheck(const std::string& arguments) {
   return run("/usr/bin/python3 " + quoted(DXF_CHECK_SCRIPT) + " " + arguments);
@@ -48,7 +52,9 @@ CommandResult ezdxfCheck(const std::string& arguments) {
 long ogrFeatureCount(const std::string& path) {
   const CommandResult result = run("ogrinfo -al -so " + quoted(path));
   const std::size_t at = result.output.find("Feature Count: ");
-  return result.status != 0 || at == std::string::npos ? -1 : std::strtol(result.output.c_str() + at + 15, nullptr, 10);
+  return result.status != 0 || at == std::string::npos
+             ? -1
+             : std::strtol(result.output.c_str() + at + 15, nullptr, 10);
 }
 
 // A JSON string, and the shortest text that reads back to the same double ("1e+22", "-0" and
@@ -58,7 +64,9 @@ std::string json(const std::string& text) {
   for (const char c : text) {
     char escaped[8];
     std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-    out += c == '"' || c == '\\' ? std::string{'\\', c} : static_cast<unsigned char>(c) < 0x20 ? escaped : std::string{c};
+    out += c == '"' || c == '\\'                  ? std::string{'\\', c}
+           : static_cast<unsigned char>(c) < 0x20 ? escaped
+                                                  : std::string{c};
   }
   return out + "\"";
 }
@@ -88,7 +96,11 @@ std::string typeAndCoordinates(const OvDbEntity& entity, std::vector<double>& c)
     }
     case OvDbEntityKind::Arc: {
       const auto& arc = static_cast<const OvDbArc&>(entity);
-      c = {arc.center.x, arc.center.y, arc.center.z, arc.radius, arc.startAngle * 180 / std::numbers::pi,
+      c = {arc.center.x,
+           arc.center.y,
+           arc.center.z,
+           arc.radius,
+           arc.startAngle * 180 / std::numbers::pi,
            arc.endAngle * 180 / std::numbers::pi};
       return "\"ARC\"";
     }
@@ -117,7 +129,8 @@ std::string expectationOf(const OvDbDatabase& database) {
     std::vector<double> coordinates;
     out << (i ? ", " : "") << "{\"type\": " << typeAndCoordinates(entity, coordinates)
         << ", \"layer\": " << json(layerNames[entity.layerIndex()]) << ", \"coordinates\": [";
-    for (std::size_t k = 0; k < coordinates.size(); ++k) out << (k ? ", " : "") << json(coordinates[k]);
+    for (std::size_t k = 0; k < coordinates.size(); ++k)
+      out << (k ? ", " : "") << json(coordinates[k]);
     out << "], \"xdata\": {";
     const char* separator = "";
     for (const auto& block : entity.xdata()) {
@@ -127,17 +140,19 @@ std::string expectationOf(const OvDbDatabase& database) {
       out << "]";
       separator = ", ";
     }
-    database.objectDataTables().forEachRecordOf(i, [&](const OvMapODTable& table, const auto& record) {
-      out << separator << json(applicationName(table.name)) << ": [";
-      for (int k = 0; k < record.Count(); ++k) {
-        if (record.Value(k).Type() == OvMapDataType::Integer)
-          out << (k ? ", " : "") << "[1071, " << record.Value(k).Int32Value() << "]";
-        else
-          out << (k ? ", " : "") << "[1000, " << json(dxfSafeText(record.Value(k).StrValue())) << "]";
-      }
-      out << "]";
-      separator = ", ";
-    });
+    database.objectDataTables().forEachRecordOf(
+        i, [&](const OvMapODTable& table, const auto& record) {
+          out << separator << json(applicationName(table.name)) << ": [";
+          for (int k = 0; k < record.Count(); ++k) {
+            if (record.Value(k).Type() == OvMapDataType::Integer)
+              out << (k ? ", " : "") << "[1071, " << record.Value(k).Int32Value() << "]";
+            else
+              out << (k ? ", " : "") << "[1000, " << json(dxfSafeText(record.Value(k).StrValue()))
+                  << "]";
+          }
+          out << "]";
+          separator = ", ";
+        });
     out << "}}";
   }
   out << "]}";
@@ -159,11 +174,13 @@ void drawImport(const std::string& pointLayer, const std::string& lotLayer,
     ovCurrentObjectDataTables().AddRecord(table, id, record);
   };
   for (int number = 1; number <= static_cast<int>(names.size()); ++number) {
-    const OvDbObjectId id = ovdraw::createPoint(pointLayer, -200.25 - number / 3.0, 100.5 + number * 0.1, number * 1.1);
+    const OvDbObjectId id =
+        ovdraw::createPoint(pointLayer, -200.25 - number / 3.0, 100.5 + number * 0.1, number * 1.1);
     attach("JSIMA_V3_Point", id, number, names[static_cast<std::size_t>(number - 1)], "座標");
   }
   for (int lot = 1; lot <= 2; ++lot) {
-    const OvDbObjectId id = ovdraw::create2dPolyline({{0.1, 0.2, 3}, {10.3, 0.2, 4}, {10.3, 20.7, 5}});
+    const OvDbObjectId id =
+        ovdraw::create2dPolyline({{0.1, 0.2, 3}, {10.3, 0.2, 4}, {10.3, 20.7, 5}});
     ovdraw::convertToLightweight(id);
     ovdraw::setPolylineLayerAndClosure(id, lotLayer, lot == 1);
     attach("JSIMA_V3_Pline", id, lot, "画地" + std::to_string(lot), "画地");
@@ -196,7 +213,8 @@ class RealReaders : public ::testing::Test {
           run("ogrinfo --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " + quoted(path));
       const std::vector<std::string> layerNames = dxfSymbolNames(database.layers());
       for (std::size_t i = 0; i < database.entityCount(); ++i) {
-        const std::string layer = "Layer (String) = " + layerNames[database.entityAt(i).layerIndex()];
+        const std::string layer =
+            "Layer (String) = " + layerNames[database.entityAt(i).layerIndex()];
         EXPECT_NE(raw.output.find(layer), std::string::npos) << layer;
         database.objectDataTables().forEachRecordOf(i, [&](const auto&, const auto& record) {
           for (int k = 1; k < record.Count(); ++k) {

@@ -37,7 +37,8 @@ TEST(DxfText, LongTextIsCutAtACharacter) {
   for (int i = 0; i < 86; ++i) kana += "あ";  // 258 bytes, cut to 85 characters
   expectSafe(std::string(400, 'a'), std::string(255, 'a'), "400 ASCII bytes");
   expectSafe(kana, kana.substr(0, 255), "three-byte characters");
-  expectSafe(std::string(252, 'x') + "𠮷", std::string(252, 'x'), "four-byte character at the edge");
+  expectSafe(std::string(252, 'x') + "𠮷", std::string(252, 'x'),
+             "four-byte character at the edge");
   std::string out = "prefix:";
   appendDxfSafeText(out, std::string(300, 'b'));
   EXPECT_EQ(out, "prefix:" + std::string(255, 'b'));

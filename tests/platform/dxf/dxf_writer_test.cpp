@@ -33,7 +33,8 @@ Groups groupsOf(const std::string& text) {
        (codeEnd = text.find('\n', at)) != std::string::npos &&
        (valueEnd = text.find('\n', codeEnd + 1)) != std::string::npos;
        at = valueEnd + 1)
-    groups.emplace_back(std::stoi(text.substr(at, codeEnd - at)), text.substr(codeEnd + 1, valueEnd - codeEnd - 1));
+    groups.emplace_back(std::stoi(text.substr(at, codeEnd - at)),
+                        text.substr(codeEnd + 1, valueEnd - codeEnd - 1));
   return groups;
 }
 
@@ -50,15 +51,17 @@ void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int
 }
 
 TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
-  const double values[] = {0.1 + 0.2, -0.0, 1e-300, 5e-324, 123456789.123456789, -45678.90123456789,
-                           1.0 / 3.0, 1e22, 6.02214076e23, std::nextafter(1.0, 2.0)};
+  const double values[] = {
+      0.1 + 0.2,          -0.0,      1e-300, 5e-324,        123456789.123456789,
+      -45678.90123456789, 1.0 / 3.0, 1e22,   6.02214076e23, std::nextafter(1.0, 2.0)};
   OvDbDatabase database;
   for (const double value : values)
     database.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{value, -value, value * 0.5}));
   const Groups groups = groupsOf(writeToString(database));
   std::vector<double> xs;
   for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
-    for (std::size_t k = i + 1; groups[i] == std::pair<int, std::string>{0, "POINT"} && groups[k].first != 0; ++k) {
+    for (std::size_t k = i + 1;
+         groups[i] == std::pair<int, std::string>{0, "POINT"} && groups[k].first != 0; ++k) {
       const std::string& text = groups[k].second;
       double x = std::numeric_limits<double>::quiet_NaN();
       std::from_chars(text.data(), text.data() + text.size(), x);
@@ -143,8 +146,16 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
 }
 
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
-  const std::vector<std::string> names = {"a<b", "a>b", "a%3Cb", "Lot", "lot", "LOT", std::string(400, 'x'),
-                                          std::string(400, 'x') + "y", std::string(300, 'x') + "<", "0"};
+  const std::vector<std::string> names = {"a<b",
+                                          "a>b",
+                                          "a%3Cb",
+                                          "Lot",
+                                          "lot",
+                                          "LOT",
+                                          std::string(400, 'x'),
+                                          std::string(400, 'x') + "y",
+                                          std::string(300, 'x') + "<",
+                                          "0"};
   std::vector<OvDbSymbolRecord> records;
   for (const auto& name : names) records.push_back(OvDbSymbolRecord{name, "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
@@ -156,7 +167,8 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     EXPECT_TRUE(folded.insert(lower).second) << names[i].substr(0, 20) << " collides";
   }
-  EXPECT_EQ(std::vector<std::string>({mapped[0], mapped[3], mapped[9]}), std::vector<std::string>({"a%3Cb", "Lot", "0"}));
+  EXPECT_EQ(std::vector<std::string>({mapped[0], mapped[3], mapped[9]}),
+            std::vector<std::string>({"a%3Cb", "Lot", "0"}));
   EXPECT_EQ(dxfSymbolNames(records), mapped);  // the same names always map the same way
   // A name a base drawing already uses keeps it; a new one steps aside.
   const auto stepped = dxfSymbolNames({{"a%3Cb", "a%3Cb", 1}, {"a<b", "", 2}});
@@ -165,8 +177,8 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
 }
 
 // The whole file for a small drawing, against a reviewed copy. Regenerate it on purpose with
-// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf/dxf_check.py and review the
-// diff).
+// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf/dxf_check.py and review
+// the diff).
 TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   OvDbDatabase database;
   database.addLayer("座標点");
@@ -215,7 +227,8 @@ TEST(DxfWriter, OutputIsReplacedWholeOrTheFailureReported) {
   database.appendEntity(std::make_unique<OvDbPoint>());
   ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
   EXPECT_EQ(kestrel::testing::readBytes(path), writeToString(database));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << "a temporary file was left behind";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
+      << "a temporary file was left behind";
   const std::string missing = (folder.path() / "no-such-folder" / "out.dxf").string();
   EXPECT_FALSE((result = saveDxf(database, missing)));
   EXPECT_TRUE(result.message().starts_with(missing + ": ")) << result.message();
