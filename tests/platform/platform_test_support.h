@@ -1,4 +1,5 @@
-// Helpers the platform tests share: the attribute tables' columns and a drawing written to text.
+// Helpers the platform tests share: the import's attribute tables and records, and a drawing
+// written to text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,6 +26,33 @@ inline OvMapODTableDefinition simaColumns() {
     definition.AddColumn(column);
   }
   return definition;
+}
+
+// A record of those tables: number, name, type and the file it came from.
+inline OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name,
+                                     const std::string& type, const std::string& file) {
+  OvMapODTableRecord record;
+  record.Init(simaColumns());
+  record.Value(0) = number;
+  record.Value(1) = name;
+  record.Value(2) = type;
+  record.Value(3) = file;
+  return record;
+}
+
+// Attaches such a record to an entity as the import does: the table is added when missing and the
+// record is initialised from it.
+inline bool attachSimaRecord(OvMapODTables& tables, const char* table, OvDbObjectId id,
+                             std::int32_t number, const std::string& name, const std::string& type,
+                             const std::string& file) {
+  tables.Add(table, simaColumns(), "", false);
+  OvMapODTableRecord record;
+  tables.InitRecord(table, record);
+  record.Value(0) = number;
+  record.Value(1) = name;
+  record.Value(2) = type;
+  record.Value(3) = file;
+  return tables.AddRecord(table, id, record);
 }
 
 // The drawing as DXF text; a failing write fails the test.

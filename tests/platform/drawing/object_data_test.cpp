@@ -11,17 +11,7 @@
 namespace {
 
 using kestrel::testing::simaColumns;
-
-OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name, const std::string& type,
-                              const std::string& file) {
-  OvMapODTableRecord record;
-  record.Init(simaColumns());
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = type;
-  record.Value(3) = file;
-  return record;
-}
+using kestrel::testing::simaRecord;
 
 class ObjectData : public ::testing::Test {
  protected:

@@ -15,7 +15,6 @@
 
 namespace {
 
-using kestrel::testing::simaColumns;
 using kestrel::testing::writeToString;
 
 // The reviewed output of the writer test: a drawing with points, lots, a line and an arc.
@@ -24,21 +23,14 @@ std::string goldenDrawing() {
                                      "/tests/platform/dxf/golden/small_drawing.dxf");
 }
 
-// What one import does: ensure the table, draw points with records.
+// What one import does: draw points, each with its record.
 void importPoints(OvDbDatabase& database, const std::string& layer, const std::string& file,
                   int count) {
   ovSetWorkingDatabase(&database);
-  ovCurrentObjectDataTables().Add("JSIMA_V3_Point", simaColumns(), "", false);
-  for (int i = 1; i <= count; ++i) {
-    const OvDbObjectId id = ovdraw::createPoint(layer, i * 1.5, i * 2.5, i);
-    OvMapODTableRecord record;
-    ovCurrentObjectDataTables().InitRecord("JSIMA_V3_Point", record);
-    record.Value(0) = i;
-    record.Value(1) = "点" + std::to_string(i);
-    record.Value(2) = "座標";
-    record.Value(3) = file;
-    ovCurrentObjectDataTables().AddRecord("JSIMA_V3_Point", id, record);
-  }
+  for (int i = 1; i <= count; ++i)
+    kestrel::testing::attachSimaRecord(database.objectDataTables(), "JSIMA_V3_Point",
+                                       ovdraw::createPoint(layer, i * 1.5, i * 2.5, i), i,
+                                       "点" + std::to_string(i), "座標", file);
   ovSetWorkingDatabase(nullptr);
 }
 

@@ -164,14 +164,8 @@ void drawImport(const std::string& pointLayer, const std::string& lotLayer,
                 const std::vector<std::string>& names, const std::string& file) {
   const auto attach = [&](const char* table, OvDbObjectId id, int number, const std::string& name,
                           const char* type) {
-    ovCurrentObjectDataTables().Add(table, kestrel::testing::simaColumns(), "", false);
-    OvMapODTableRecord record;
-    ovCurrentObjectDataTables().InitRecord(table, record);
-    record.Value(0) = number;
-    record.Value(1) = name;
-    record.Value(2) = type;
-    record.Value(3) = file;
-    ovCurrentObjectDataTables().AddRecord(table, id, record);
+    kestrel::testing::attachSimaRecord(ovCurrentObjectDataTables(), table, id, number, name, type,
+                                       file);
   };
   for (int number = 1; number <= static_cast<int>(names.size()); ++number) {
     const OvDbObjectId id =

@@ -21,7 +21,6 @@
 
 namespace {
 
-using kestrel::testing::simaColumns;
 using kestrel::testing::writeToString;
 
 using Groups = std::vector<std::pair<int, std::string>>;
@@ -38,16 +37,11 @@ Groups groupsOf(const std::string& text) {
   return groups;
 }
 
+// A record of the import's point table, or of its lot table, for the entity.
 void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number,
             const std::string& name) {
-  database.objectDataTables().Add(table, simaColumns(), "", false);
-  OvMapODTableRecord record;
-  record.Init(simaColumns());
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = "座標";
-  record.Value(3) = "road.sim";
-  database.objectDataTables().AddRecord(table, id, record);
+  kestrel::testing::attachSimaRecord(database.objectDataTables(), table, id, number, name, "座標",
+                                     "road.sim");
 }
 
 TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
