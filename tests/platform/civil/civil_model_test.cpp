@@ -288,31 +288,27 @@ TEST(CivilModel, StationAndOffsetOfAPointRoundTripAndStopAtTheEnds) {
   Fixture f;
   f.alignment->startingStation = 1000.0;
   AlignmentEntity* made = nullptr;
+  const auto ahead = [](PlanPoint from, double direction, double distance) {
+    return PlanPoint{from.x + distance * std::cos(direction),
+                     from.y + distance * std::sin(direction)};
+  };
   ASSERT_EQ(f.document.addFixedLine(*f.alignment, {0, 0}, {100, 0}, made), ovcivil::kOk);
-  const int32_t lineId = made->objectId;
-  ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, lineId, {100, 0}, {150, 0}, kInf, 200, 80, true,
-                                      1, made),
+  ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, made->objectId, {100, 0}, {150, 0}, kInf, 200,
+                                      80, true, 1, made),
             ovcivil::kOk);
-  const AlignmentEntity spiralIn = *made;
-  // The arc goes on from the spiral's end and turns left by 0.6 rad.
-  const double d = spiralIn.endDirection, radius = 200.0;
-  const PlanPoint centre{spiralIn.end.x - radius * std::sin(d),
-                         spiralIn.end.y + radius * std::cos(d)};
-  const double endPolar = d - kPi / 2 + 0.6;
-  const PlanPoint arcEnd{centre.x + radius * std::cos(endPolar),
-                         centre.y + radius * std::sin(endPolar)};
-  ASSERT_EQ(f.document.addFixedCurve(*f.alignment, spiralIn.end, arcEnd, radius, true, made),
+  // The arc goes on from the spiral's end, about a centre 200 m to its left, and turns by 0.6 rad.
+  const PlanPoint arcStart = made->end;
+  const double d = made->endDirection;
+  const PlanPoint centre = ahead(arcStart, d + kPi / 2, 200.0);
+  ASSERT_EQ(f.document.addFixedCurve(*f.alignment, arcStart,
+                                     ahead(centre, d - kPi / 2 + 0.6, 200.0), 200.0, true, made),
             ovcivil::kOk);
-  const double out = made->endDirection;
-  const PlanPoint far{arcEnd.x + 80 * std::cos(out), arcEnd.y + 80 * std::sin(out)};
-  ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, made->objectId, arcEnd, far, radius, kInf, 60,
+  ASSERT_EQ(f.document.addFixedSpiral(*f.alignment, made->objectId, made->end,
+                                      ahead(made->end, made->endDirection, 80), 200.0, kInf, 60,
                                       true, 1, made),
             ovcivil::kOk);
-  const PlanPoint spiralEnd = made->end;
-  const double last = made->endDirection;
-  ASSERT_EQ(f.document.addFixedLine(
-                *f.alignment, spiralEnd,
-                {spiralEnd.x + 100 * std::cos(last), spiralEnd.y + 100 * std::sin(last)}, made),
+  ASSERT_EQ(f.document.addFixedLine(*f.alignment, made->end,
+                                    ahead(made->end, made->endDirection, 100), made),
             ovcivil::kOk);
   const double end = 1000.0 + f.alignment->length();
 
@@ -327,22 +323,22 @@ TEST(CivilModel, StationAndOffsetOfAPointRoundTripAndStopAtTheEnds) {
     EXPECT_NEAR(foundStation, station, 1e-8) << station << " " << offset;
     EXPECT_NEAR(foundOffset, offset, 1e-8) << station << " " << offset;
   }
-  struct Row {
-    double station, offset, along;  // the point: `along` metres past the station on its tangent
+  // Points `along` metres past a station on its tangent: none off either end.
+  const struct {
+    double station, offset, along;
     int status;
-  };
-  const Row rows[] = {{1000.0, 7.0, 0.0, ovcivil::kOk},
-                      {1000.0, 3.0, -0.01, ovcivil::kOutsideAlignment},
-                      {end, -4.0, 0.0, ovcivil::kOk},
-                      {end, 0.0, 25.0, ovcivil::kOutsideAlignment}};
-  for (const Row& row : rows) {
+  } rows[] = {{1000.0, 7.0, 0.0, ovcivil::kOk},
+              {1000.0, 3.0, -0.01, ovcivil::kOutsideAlignment},
+              {end, -4.0, 0.0, ovcivil::kOk},
+              {end, 0.0, 25.0, ovcivil::kOutsideAlignment}};
+  for (const auto& row : rows) {
     PlanPoint point;
-    double direction = 0.0;
+    double direction = 0.0, station = 0.0, offset = 0.0;
     ASSERT_EQ(f.alignment->pointAndDirectionAtStation(row.station, row.offset, point, direction),
               ovcivil::kOk);
-    point = {point.x + row.along * std::cos(direction), point.y + row.along * std::sin(direction)};
-    double station = 0.0, offset = 0.0;
-    ASSERT_EQ(f.alignment->stationAndOffsetOf(point, station, offset), row.status) << row.station;
+    ASSERT_EQ(f.alignment->stationAndOffsetOf(ahead(point, direction, row.along), station, offset),
+              row.status)
+        << row.station;
     if (row.status != ovcivil::kOk) continue;
     EXPECT_NEAR(station, row.station, 1e-9);
     EXPECT_NEAR(offset, row.offset, 1e-9);

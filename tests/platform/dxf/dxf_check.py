@@ -61,30 +61,25 @@ def check(path, expected_path):
         problems.append(f"{len(entities)} entities, expected {len(expected['entities'])}")
     # ezdxf adds the layer "Defpoints" to every drawing it loads.
     layers = [layer.dxf.name for layer in doc.layers if layer.dxf.name != "Defpoints"]
-    for name in expected.get("layers", []):
-        if name not in layers:
-            problems.append(f"layer {name!r} missing from {layers!r}")
-    if "layer_count" in expected and len(layers) != expected["layer_count"]:
+    problems += [f"layer {name!r} missing from {layers!r}" for name in expected["layers"] if name not in layers]
+    if len(layers) != expected["layer_count"]:
         problems.append(f"{len(layers)} layers, expected {expected['layer_count']}: {layers!r}")
     for entity, want in zip(entities, expected["entities"]):
         where = f"entity {entity.dxf.handle}"
         if entity.dxftype() != want["type"]:
             problems.append(f"{where}: type {entity.dxftype()}, expected {want['type']}")
             continue
-        if entity.dxf.layer != want["layer"]:
-            problems.append(f"{where}: layer {entity.dxf.layer!r}, expected {want['layer']!r}")
-        if "closed" in want and entity.closed != want["closed"]:
-            problems.append(f"{where}: closed {entity.closed}, expected {want['closed']}")
-        got = coordinates(entity)
+        got = {"layer": entity.dxf.layer, "xdata": xdata_of(entity), "coordinates": len(coordinates(entity))}
+        if "closed" in want:
+            got["closed"] = entity.closed
+        for key, value in got.items():
+            wanted = len(want[key]) if key == "coordinates" else want[key]
+            if value != wanted:
+                problems.append(f"{where}: {key} {value!r}, expected {wanted!r}")
         # ARC angles are converted to degrees on the way; compare them within rounding.
-        for i, (a, b) in enumerate(zip(got, want["coordinates"])):
-            exact = not (entity.dxftype() == "ARC" and i >= 4)
-            if (a != b) if exact else abs(a - b) > 1e-9:
+        for i, (a, b) in enumerate(zip(coordinates(entity), want["coordinates"])):
+            if (abs(a - b) > 1e-9) if entity.dxftype() == "ARC" and i >= 4 else a != b:
                 problems.append(f"{where}: coordinate {i} is {a!r}, expected {b!r}")
-        if len(got) != len(want["coordinates"]):
-            problems.append(f"{where}: {len(got)} coordinates, expected {len(want['coordinates'])}")
-        if xdata_of(entity) != want.get("xdata", {}):
-            problems.append(f"{where}: xdata {xdata_of(entity)!r}, expected {want.get('xdata', {})!r}")
     return problems + view_problems(doc, bbox.extents(entities))
 
 
