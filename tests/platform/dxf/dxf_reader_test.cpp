@@ -107,6 +107,22 @@ TEST(DxfReader, OpenNamesTheFileInItsMessage) {
   EXPECT_TRUE(result.message().starts_with(binary + ": binary DXF")) << result.message();
 }
 
+// Files other writers end with CR LF, or with a blank line, read as the same drawing.
+TEST(DxfReader, LineEndingsOfOtherWritersReadAsTheSameDrawing) {
+  const std::string good = goldenDrawing();
+  std::string crlf;
+  for (const char c : good) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  OvDbDatabase expected;
+  ASSERT_TRUE(readDxf(good, expected));
+  for (const std::string& text : {crlf, good + "\n"}) {
+    OvDbDatabase database;
+    kestrel::io::Result result;
+    ASSERT_TRUE((result = readDxf(text, database))) << result.message();
+    EXPECT_EQ(database.layerNames(), expected.layerNames());
+    EXPECT_EQ(writeToString(database), writeToString(expected));
+  }
+}
+
 // Layers in table order and the current layer come from the file; entities come as raw groups
 // that keep their layer and handle and refuse changes; ids from before name nothing.
 TEST(DxfReader, ADrawingReadTakesTheFilesLayersAndEntities) {
