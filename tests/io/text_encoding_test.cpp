@@ -86,15 +86,11 @@ TEST(TextEncoding, ParsesTheChoiceNamesAndLeavesTheChoiceOnARefusal) {
 }
 
 // iconv, the reference: one pass over the whole text, each character it refuses written as
-// `refused` and skipped (a byte of CP932, a whole sequence of UTF-8). Converters are opened once.
+// `refused` and skipped (a byte of CP932, a whole sequence of UTF-8).
 std::string withIconv(const char* to, const char* from, const std::string& bytes,
                       const std::string& refused) {
-  static std::map<std::string, iconv_t> converters;
-  const auto [at, added] = converters.emplace(std::string(to) + "<" + from, iconv_t{});
-  if (added) at->second = iconv_open(to, from);
-  const iconv_t handle = at->second;
+  const iconv_t handle = iconv_open(to, from);
   EXPECT_NE(handle, reinterpret_cast<iconv_t>(-1));
-  iconv(handle, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
   std::string out(bytes.size() * 3 + 16, '\0');
   char* in = const_cast<char*>(bytes.data());
   std::size_t inLeft = bytes.size();
@@ -110,6 +106,7 @@ std::string withIconv(const char* to, const char* from, const std::string& bytes
       --inLeft;
     } while (inLeft > 0 && std::string_view(from) == "UTF-8" && (*in & 0xC0) == 0x80);
   }
+  iconv_close(handle);
   out.resize(out.size() - outLeft);
   return out;
 }
