@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,16 @@ struct EscapedRow {
   std::string where;  // "file:line", for failure messages
   std::vector<std::string> fields;
   const std::string& operator[](std::size_t i) const { return fields.at(i); }
+  // The numbers of field i, separated by blanks ("inf" and "nan" allowed).
+  std::vector<double> numbers(std::size_t i) const {
+    std::vector<double> values;
+    const char* at = fields.at(i).c_str();
+    for (char* end = nullptr;; at = end) {
+      const double value = std::strtod(at, &end);
+      if (end == at) return values;
+      values.push_back(value);
+    }
+  }
 };
 
 inline std::string trimmed(const std::string& text) {

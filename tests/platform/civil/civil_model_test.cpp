@@ -43,23 +43,12 @@ std::vector<EscapedRow> rowsOf(const std::string& table) {
   return kestrel::testing::escapedRows("tests/platform/civil/cases/civil_model.txt", table);
 }
 
-// The numbers of a field ("inf" and "nan" included).
-std::vector<double> numbers(const std::string& field) {
-  std::vector<double> values;
-  const char* at = field.c_str();
-  for (char* end = nullptr;; at = end) {
-    const double value = std::strtod(at, &end);
-    if (end == at) return values;
-    values.push_back(value);
-  }
-}
-
 // The call a row of the table "refused" describes, on a fresh alignment.
 int refusedCall(const EscapedRow& row, CivilDocument& d, ovcivil::Alignment& a,
                 AlignmentEntity*& m) {
   const std::string& call = row[1];
-  if (call == "remove") return d.removeEntityAt(a, static_cast<std::size_t>(numbers(row[2])[0]));
-  const std::vector<double> v = numbers(row[call == "spiral" ? 3 : 2]);
+  if (call == "remove") return d.removeEntityAt(a, static_cast<std::size_t>(row.numbers(2)[0]));
+  const std::vector<double> v = row.numbers(call == "spiral" ? 3 : 2);
   const bool left = row.fields.back() == "left";
   if (call == "line") return d.addFixedLine(a, {v[0], v[1]}, {v[2], v[3]}, m);
   if (call == "curve") return d.addFixedCurve(a, {v[0], v[1]}, {v[2], v[3]}, v[4], left, m);
@@ -101,8 +90,7 @@ TEST(CivilModel, RefusesImpossibleEntities) {
 
 TEST(CivilModel, CurveIsTheMinorArcTurningAsFlagged) {
   for (const auto& row : rowsOf("curve")) {
-    const std::vector<double> v = numbers(row[0]), centre = numbers(row[2]),
-                              middle = numbers(row[4]);
+    const std::vector<double> v = row.numbers(0), centre = row.numbers(2), middle = row.numbers(4);
     Fixture f;
     AlignmentEntity* made = nullptr;
     ASSERT_EQ(f.document.addFixedCurve(*f.alignment, {v[0], v[1]}, {v[2], v[3]}, v[4],
@@ -111,7 +99,7 @@ TEST(CivilModel, CurveIsTheMinorArcTurningAsFlagged) {
         << row.where;
     EXPECT_NEAR(made->centre.x, centre[0], 1e-12) << row.where;
     EXPECT_NEAR(made->centre.y, centre[1], 1e-12) << row.where;
-    EXPECT_NEAR(made->length, numbers(row[3])[0], 1e-12) << row.where;
+    EXPECT_NEAR(made->length, row.numbers(3)[0], 1e-12) << row.where;
     PlanPoint point;
     ASSERT_EQ(f.alignment->pointAtStation(made->length / 2, 0, point), ovcivil::kOk);
     EXPECT_NEAR(point.x, middle[0], 1e-9) << row.where;
@@ -125,7 +113,7 @@ TEST(CivilModel, CurveIsTheMinorArcTurningAsFlagged) {
 // Spirals against the quadrature reference, across start and end radii and both turns.
 TEST(CivilModel, SpiralMatchesIndependentIntegrationEverywhere) {
   for (const auto& row : rowsOf("spiral")) {
-    const std::vector<double> v = numbers(row[0]);
+    const std::vector<double> v = row.numbers(0);
     const double startRadius = v[0], endRadius = v[1], length = v[2];
     const bool left = row[1] == "left";
     Fixture f;
@@ -204,7 +192,7 @@ double distanceToPolyline(const std::vector<PlanPoint>& points, PlanPoint p) {
 // points than needed.
 TEST(CivilModel, PolylinesStayWithinAMillimetre) {
   for (const auto& row : rowsOf("polyline")) {
-    const std::vector<double> v = numbers(row[0]);
+    const std::vector<double> v = row.numbers(0);
     Fixture f;
     AlignmentEntity* line = nullptr;
     ASSERT_EQ(f.document.addFixedLine(*f.alignment, {-10, 0}, {0, 0}, line), ovcivil::kOk);
@@ -245,13 +233,13 @@ TEST(CivilModel, StationsAreReadInTheAlignmentsOwnStationing) {
   f.document.addFixedLine(*f.alignment, {0, 0}, {0, 100}, made);
   f.document.addFixedLine(*f.alignment, {0, 100}, {100, 100}, made);
   for (const auto& row : rowsOf("station")) {
-    const std::vector<double> at = numbers(row[0]);
+    const std::vector<double> at = row.numbers(0);
     PlanPoint point{-1, -1};
     const int status = f.alignment->pointAtStation(at[0], at[1], point);
     EXPECT_EQ(status, row[1] == "ok" ? ovcivil::kOk : ovcivil::kOutsideAlignment) << row.where;
     if (row[1] != "ok") continue;
-    EXPECT_NEAR(point.x, numbers(row[2])[0], 1e-12) << row.where;
-    EXPECT_NEAR(point.y, numbers(row[2])[1], 1e-12) << row.where;
+    EXPECT_NEAR(point.x, row.numbers(2)[0], 1e-12) << row.where;
+    EXPECT_NEAR(point.y, row.numbers(2)[1], 1e-12) << row.where;
   }
   // Entities removed and added: stations follow the entities the alignment holds now.
   f.document.removeEntityAt(*f.alignment, 0);

@@ -159,40 +159,16 @@ std::string expectationOf(const OvDbDatabase& database) {
   return out.str();
 }
 
-// Points and lots as the import draws them, on the given layers, each with its record.
-void drawImport(const std::string& pointLayer, const std::string& lotLayer,
-                const std::vector<std::string>& names, const std::string& file) {
-  const auto attach = [&](const char* table, OvDbObjectId id, int number, const std::string& name,
-                          const char* type) {
-    kestrel::testing::attachSimaRecord(ovCurrentObjectDataTables(), table, id, number, name, type,
-                                       file);
-  };
-  for (int number = 1; number <= static_cast<int>(names.size()); ++number) {
-    const OvDbObjectId id =
-        ovdraw::createPoint(pointLayer, -200.25 - number / 3.0, 100.5 + number * 0.1, number * 1.1);
-    attach("JSIMA_V3_Point", id, number, names[static_cast<std::size_t>(number - 1)], "座標");
-  }
-  for (int lot = 1; lot <= 2; ++lot) {
-    const OvDbObjectId id =
-        ovdraw::create2dPolyline({{0.1, 0.2, 3}, {10.3, 0.2, 4}, {10.3, 20.7, 5}});
-    ovdraw::convertToLightweight(id);
-    ovdraw::setPolylineLayerAndClosure(id, lotLayer, lot == 1);
-    attach("JSIMA_V3_Pline", id, lot, "画地" + std::to_string(lot), "画地");
-  }
-}
-
 class RealReaders : public ::testing::Test {
  protected:
   void SetUp() override {
     if (run("/usr/bin/python3 -c 'import ezdxf'").status != 0)
       GTEST_SKIP()
           << "ezdxf is not installed for /usr/bin/python3 (python3-ezdxf): DXF files not checked";
-    ovSetWorkingDatabase(&database);
   }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
   // Saves the drawing, checks it with ezdxf against the drawing's own content and with ogrinfo.
-  void saveAndCheck(const std::string& name) {
+  void saveAndCheck(const OvDbDatabase& database, const std::string& name) {
     const std::string path = (folder.path() / name).string();
     kestrel::io::Result result;
     ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
@@ -231,42 +207,18 @@ class RealReaders : public ::testing::Test {
   }
 
   kestrel::testing::TempDir folder;
-  OvDbDatabase database;
 };
 
-TEST_F(RealReaders, AnImportOnJapaneseLayersLoadsWithEverythingInPlace) {
-  database.addLayer("座標点");
-  database.addLayer("画地");
-  database.addLayer("IP線");
-  drawImport("座標点", "画地", {"P1", "境界杭", "𠮷野～", ""}, "road.sim");
-  ovdraw::createLine("IP線", 1.25, 2.5, 1e6 + 0.1, -3e-7);
-  ovdraw::createArc("IP線", 10, 20, 5.5, 0.25, std::numbers::pi * 1.5);
-  const OvDbObjectId tagged =
-      ovdraw::createPolyline("IP線", {{1, 2, 7.5}, {3, 4, 7.5}, {5, 7, 7.5}}, false);
-  ovdraw::attachXData(tagged, "KESTREL_ALIGNMENT", {"本線"});
-  saveAndCheck("import.dxf");
-}
-
-TEST_F(RealReaders, HostileNamesStillGiveAFileThatLoads) {
-  database.addLayer("a<b");
-  database.addLayer("a>b");
-  drawImport(
-      "a<b", "a>b",
-      {"line\r\nbreak", "0\nEOF", std::string(400, 'N'),
-       std::string(140, 'x') +
-           "点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点"},
-      "C:\\data\\\n.sim");
-  saveAndCheck("hostile.dxf");
-}
-
-TEST_F(RealReaders, ManyLayersDifferingOnlyByForbiddenCharactersOrCase) {
-  const std::vector<std::string> layers = {"x/y",   "x\\y", "x:y", "x|y",
-                                           "x%2Fy", "Lot",  "lot", std::string(300, 'L')};
-  for (const auto& layer : layers) {
-    database.addLayer(layer);
-    ovdraw::createPoint(layer, 1, 2, 3);
+// The drawings "import", "hostile" and "layers" of cases/drawings.txt: an import on Japanese
+// layers with an alignment, hostile names, and layers differing only by forbidden characters or
+// case.
+TEST_F(RealReaders, OurDrawingsLoadWithEverythingInPlace) {
+  for (const char* drawing : {"import", "hostile", "layers"}) {
+    SCOPED_TRACE(drawing);
+    OvDbDatabase database;
+    kestrel::testing::drawRows(database, drawing);
+    saveAndCheck(database, std::string(drawing) + ".dxf");
   }
-  saveAndCheck("layers.dxf");
 }
 
 struct BaseCase {
@@ -286,9 +238,7 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   ASSERT_TRUE((result = openDxf(base, opened))) << result.message();
   EXPECT_EQ(opened.currentLayerName(), "既存");
   EXPECT_TRUE(opened.hasLayer("Hatch"));
-  ovSetWorkingDatabase(&opened);
-  opened.addLayer("新規<層>");
-  drawImport("既存", "新規<層>", {"P1", "P2", "P3"}, "road.sim");
+  kestrel::testing::drawRows(opened, "base-first");
   const std::size_t added = 3 + 2;
 
   const std::string out = (folder.path() / ("out-" + version + ".dxf")).string();
@@ -300,8 +250,7 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   // The output serves as the next import's base: both sets of records, same two tables.
   OvDbDatabase next;
   ASSERT_TRUE((result = openDxf(out, next))) << result.message();
-  ovSetWorkingDatabase(&next);
-  drawImport("既存", "新規<層>", {"Q1"}, "second.sim");
+  kestrel::testing::drawRows(next, "base-second");
   const std::string again = (folder.path() / ("again-" + version + ".dxf")).string();
   ASSERT_TRUE((result = saveDxf(next, again))) << result.message();
   const CommandResult second = ezdxfCheck("compare-base " + quoted(base) + " " + quoted(again) +

@@ -170,28 +170,13 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
   EXPECT_NE(stepped[1], "a%3Cb");
 }
 
-// The whole file for a small drawing, against a reviewed copy. Regenerate it on purpose with
+// The whole file for a small drawing (the rows "small" of cases/drawings.txt), against a
+// reviewed copy. Regenerate it on purpose with
 // KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf/dxf_check.py and review
 // the diff).
 TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   OvDbDatabase database;
-  database.addLayer("座標点");
-  database.addLayer("画地");
-  database.setCurrentLayer("画地");
-  ovSetWorkingDatabase(&database);
-  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", 200.25, 100.5, 3.0), 1, "P1");
-  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", -0.1, 1e-7, 0.0), 2,
-         "境界\r\n杭");
-  for (const bool closed : {false, true}) {
-    const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {10.5, 0, 0}, {10.5, 20.25, 0}});
-    ovdraw::convertToLightweight(lot);
-    ovdraw::setPolylineLayerAndClosure(lot, "画地", closed);
-    attach(database, "JSIMA_V3_Pline", lot, closed ? 2 : 1, closed ? "閉" : "開");
-  }
-  ovdraw::attachXData(ovdraw::createLine("0", 1, 2, 3, 4), "KESTREL_ALIGNMENT", {"本線"});
-  ovdraw::createArc("0", 5, 5, 2.5, 0.0, std::numbers::pi / 2);
-  ovSetWorkingDatabase(nullptr);
-
+  kestrel::testing::drawRows(database, "small");
   const std::string text = writeToString(database);
   const std::string golden =
       std::string(KESTREL_SOURCE_DIR) + "/tests/platform/dxf/golden/small_drawing.dxf";
