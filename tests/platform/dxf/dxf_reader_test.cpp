@@ -23,17 +23,6 @@ std::string goldenDrawing() {
                                      "/tests/platform/dxf/golden/small_drawing.dxf");
 }
 
-// What one import does: draw points, each with its record.
-void importPoints(OvDbDatabase& database, const std::string& layer, const std::string& file,
-                  int count) {
-  ovSetWorkingDatabase(&database);
-  for (int i = 1; i <= count; ++i)
-    kestrel::testing::attachSimaRecord(database.objectDataTables(), "JSIMA_V3_Point",
-                                       ovdraw::createPoint(layer, i * 1.5, i * 2.5, i), i,
-                                       "点" + std::to_string(i), "座標", file);
-  ovSetWorkingDatabase(nullptr);
-}
-
 std::string section(const std::string& text, const std::string& name) {
   const std::size_t start = text.find("  2\n" + name + "\n");
   return text.substr(start, text.find("  0\nENDSEC\n", start) - start);
@@ -127,9 +116,7 @@ TEST(DxfReader, LineEndingsOfOtherWritersReadAsTheSameDrawing) {
 // that keep their layer and handle and refuse changes; ids from before name nothing.
 TEST(DxfReader, ADrawingReadTakesTheFilesLayersAndEntities) {
   OvDbDatabase source;
-  for (const char* name : {"b", "点", "a<b", "a"}) source.addLayer(name);
-  source.setCurrentLayer("点");
-  importPoints(source, "点", "a.sim", 2);
+  kestrel::testing::drawRows(source, "read");
   OvDbDatabase opened;
   const OvDbObjectId before = opened.appendEntity(std::make_unique<OvDbPoint>());
   kestrel::io::Result result;
@@ -150,8 +137,7 @@ TEST(DxfReader, ADrawingReadTakesTheFilesLayersAndEntities) {
 // handles start at its seed, both imports share the tables and differ by file name.
 TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
   OvDbDatabase first;
-  first.addLayer("点");
-  importPoints(first, "点", "first.sim", 3);
+  kestrel::testing::drawRows(first, "first");
   const std::string firstText = writeToString(first);
   OvDbDatabase second;
   kestrel::io::Result result;
@@ -164,7 +150,7 @@ TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
   for (const char* name : {"ENTITIES", "BLOCKS", "TABLES"})
     EXPECT_EQ(section(secondText, name), section(firstText, name)) << name;
 
-  importPoints(second, "点", "second.sim", 2);
+  kestrel::testing::drawRows(second, "second");
   const std::string thirdText = writeToString(second);
   EXPECT_TRUE(section(thirdText, "ENTITIES").starts_with(section(firstText, "ENTITIES")));
   for (std::size_t i = 3; i < second.entityCount(); ++i)
@@ -234,8 +220,7 @@ TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
 // without the code page puts them): read as text, saved again as R2013 in UTF-8.
 TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
   OvDbDatabase source;
-  source.addLayer("既存レイヤ");
-  importPoints(source, "既存レイヤ", "旧.sim", 1);
+  kestrel::testing::drawRows(source, "older");
   const std::string r2000 = asR2000InCp932(writeToString(source));
   std::string escaped = r2000;
   for (std::size_t at = escaped.find("既存"); at != std::string::npos; at = escaped.find("既存"))
