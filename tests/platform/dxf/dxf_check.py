@@ -12,7 +12,8 @@
       XRECORD, extended data of another application, and a layer "既存" made current.
   dxf_check.py compare-base BASE.dxf OUT.dxf NEW_COUNT
       OUT loads with a clean audit; every entity, block, layer and object of BASE is in OUT with
-      the same handle and attributes; OUT has NEW_COUNT model-space entities more.
+      the same handle and attributes; OUT has NEW_COUNT model-space entities more, and draws
+      points as marks where BASE drew them as dots.
 Prints "OK" or the differences; the exit status tells.
 """
 import json
@@ -99,12 +100,17 @@ def view_problems(doc, box):
         if not (view.center[0] - half_width <= box.extmin[0] and box.extmax[0] <= view.center[0] + half_width
                 and view.center[1] - half_height <= box.extmin[1] and box.extmax[1] <= view.center[1] + half_height):
             problems.append(f"view {view.center} x {view.height} (aspect {view.aspect_ratio}) misses the extents")
-    if doc.header.get("$PDMODE", 0) == 0 or doc.header.get("$PDSIZE", 0) <= 0:
-        problems.append("points are drawn as dots")
+    problems += point_style_problems(doc)
     colours = [layer.dxf.color for layer in doc.layers if layer.dxf.name not in ("0", "Defpoints")]
     if 7 in colours or len(set(colours)) != len(colours):
         problems.append(f"layer colours {colours}: not one of its own each")
     return problems
+
+
+def point_style_problems(doc):
+    if doc.header.get("$PDMODE", 0) == 0 or doc.header.get("$PDSIZE", 0) <= 0:
+        return ["points are drawn as dots"]
+    return []
 
 
 def make_base(path, version):
@@ -186,6 +192,7 @@ def compare_base(base_path, out_path, new_count):
             point = entity.dxf.get(name) if entity.dxf.is_supported(name) else None
             if point is not None and not all(low[i] <= point[i] <= high[i] for i in range(2)):
                 problems.append(f"{entity.dxftype()} {entity.dxf.handle} {name} {point} outside {low}..{high}")
+    problems += point_style_problems(out)  # the base draws them as dots
     if out.header["$CLAYER"] != base.header["$CLAYER"]:
         problems.append(f"$CLAYER {out.header['$CLAYER']!r}")
     # ezdxf hands out handles of its own while loading: look at the file itself.

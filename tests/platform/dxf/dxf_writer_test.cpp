@@ -14,6 +14,7 @@
 #include <numbers>
 #include <set>
 
+#include "io/text_encoding.h"
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_reader.h"
 #include "tests/platform/platform_test_support.h"
@@ -140,6 +141,8 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
 }
 
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
+  std::string longKanji;  // the same first 255 bytes twice: the second is cut for its suffix
+  for (int i = 0; i < 100; ++i) longKanji += "点";
   const std::vector<std::string> names = {"a<b",
                                           "a>b",
                                           "a%3Cb",
@@ -149,13 +152,16 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
                                           std::string(400, 'x'),
                                           std::string(400, 'x') + "y",
                                           std::string(300, 'x') + "<",
-                                          "0"};
+                                          "0",
+                                          longKanji,
+                                          longKanji + "x"};
   std::vector<OvDbSymbolRecord> records;
   for (const auto& name : names) records.push_back(OvDbSymbolRecord{name, "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
   std::set<std::string> folded;
   for (std::size_t i = 0; i < mapped.size(); ++i) {
     EXPECT_LE(mapped[i].size(), 255u);
+    EXPECT_TRUE(kestrel::io::isValidUtf8(mapped[i])) << "cut inside a character";
     EXPECT_EQ(mapped[i].find_first_of("<>/\\\":;?*|=`"), std::string::npos) << mapped[i];
     std::string lower = mapped[i];
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
