@@ -1,178 +1,71 @@
-// Points and lots as the drawing receives them: entities, layers, closure and records.
+// Points and lots as the drawing receives them from an import: the rows of cases/builders.txt, each
+// a SIMA text and what the drawing and the run hold afterwards.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "command/read_file.h"
-#include "drawing/object_records.h"
 #include "platform/drawing/drawing_database.h"
 #include "platform/drawing/object_data.h"
+#include "tests/support/escaped_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
 namespace {
 
-using testing::TempDir;
-
-struct Record {
-  int32_t number;
-  std::string name;
-  std::string type;
-  std::string fileName;
-};
-
-class BuildersTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ovSetWorkingDatabase(&database_);
-    database_.addLayer("POINTS");
-    database_.addLayer("LOTS");
+// Entities with their records, the attribute tables, then the run's counters, stores, errors and
+// log length.
+std::string heldAfter(const OvDbDatabase& database, const ImportRun& run) {
+  std::ostringstream out;
+  for (std::size_t i = 0; i < database.entityCount(); ++i) {
+    const OvDbEntity& entity = database.entityAt(i);
+    if (const auto* point = dynamic_cast<const OvDbPoint*>(&entity)) {
+      out << "point " << point->layer() << " " << point->position.x << " " << point->position.y
+          << " " << point->position.z;
+    } else if (const auto* lot = dynamic_cast<const OvDbPolyline*>(&entity)) {
+      out << "lot " << lot->layer() << (lot->closed ? " closed" : " open") << " at "
+          << lot->elevation;
+      for (const auto& vertex : lot->vertices) out << " " << vertex.x << "," << vertex.y;
+    }
+    database.objectDataTables().forEachRecordOf(i, [&](const OvMapODTable& table, const auto& r) {
+      out << " [" << table.name << " " << r.Value(0).Int32Value() << " " << r.Value(1).StrValue()
+          << " " << r.Value(2).StrValue() << " " << r.Value(3).StrValue() << "]";
+    });
+    out << "; ";
   }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
+  out << "tables";
+  for (const auto& table : database.objectDataTables().Tables()) out << " " << table.name;
+  out << "; drawn " << run.counters.drawnPoints << " points " << run.counters.lotPolylines
+      << " lots; stored " << run.pointStore.size() << " points " << run.lots.size()
+      << " lots; errors";
+  for (const auto& error : run.log.errors()) out << " " << error.messageId;
+  out << "; log " << run.log.progressLines().size();
+  return out.str();
+}
 
-  // Imports a text with the given entries selected (A and D by default).
-  ImportRun& import(const std::string& text, std::vector<int> selected = {kSeriesA, kSeriesD},
-                    const std::string& name = "site.sim") {
-    for (int entry : selected) run_.selection.selected[entry] = true;
-    run_.layers[kLayerPoints] = "POINTS";
-    run_.layers[kLayerLots] = "LOTS";
-    EXPECT_EQ(readFile(run_, dir_.write(name, text), io::EncodingChoice::Auto), 0);
-    return run_;
+TEST(Builders, ImportedTextsDrawWhatTheRowsHold) {
+  for (const auto& row : testing::escapedRows("tests/drawing/cases/builders.txt")) {
+    OvDbDatabase database;
+    ovSetWorkingDatabase(&database);
+    database.addLayer("POINTS");
+    database.addLayer("LOTS");
+    ImportRun run;
+    run.selection.selected[kSeriesA] = row[1].find('A') != std::string::npos;
+    run.selection.selected[kSeriesD] = row[1].find('D') != std::string::npos;
+    run.layers[kLayerPoints] = "POINTS";
+    run.layers[kLayerLots] = "LOTS";
+    testing::TempDir folder;
+    EXPECT_EQ(readFile(run, folder.write(row[2], row[3]), io::EncodingChoice::Auto), 0)
+        << row.where;
+    ovSetWorkingDatabase(nullptr);
+    EXPECT_EQ(heldAfter(database, run), row[4]) << row.where << " (" << row[0] << ")";
+    const auto& lines = run.log.progressLines();
+    for (std::size_t back = 2; back < row.fields.size() - 3; ++back) {
+      ASSERT_GE(lines.size(), back) << row.where;
+      EXPECT_EQ(lines[lines.size() - back], row[3 + back]) << row.where;
+    }
   }
-
-  std::vector<const OvDbEntity*> entitiesOf(OvDbEntityKind kind) const {
-    std::vector<const OvDbEntity*> found;
-    for (std::size_t i = 0; i < database_.entityCount(); ++i)
-      if (database_.entityAt(i).kind() == kind) found.push_back(&database_.entityAt(i));
-    return found;
-  }
-
-  Record recordOf(const char* table, const OvDbEntity& entity) const {
-    auto records = database_.objectDataTables().Records(table, entity.objectId());
-    EXPECT_EQ(records.size(), 1u);
-    if (records.empty()) return {};
-    const auto& r = *records[0];
-    return {r.Value(0).Int32Value(), r.Value(1).StrValue(), r.Value(2).StrValue(),
-            r.Value(3).StrValue()};
-  }
-
-  OvDbDatabase database_;
-  TempDir dir_;
-  ImportRun run_;
-};
-
-TEST_F(BuildersTest, PointsWithElevationAreDrawnWithTheirRecord) {
-  import("A00,\nA01,1,P1,100.5,200.25,3.0,\nA01,2,P2,100.5,200.25,,\nA99,\n");
-  const auto points = entitiesOf(OvDbEntityKind::Point);
-  ASSERT_EQ(points.size(), 1u);  // the point without elevation is stored, not drawn
-  EXPECT_EQ(run_.pointStore.size(), 2u);
-  const auto& p = static_cast<const OvDbPoint&>(*points[0]);
-  EXPECT_EQ(p.position.x, 200.25);  // x is the easting (SIMA Y)
-  EXPECT_EQ(p.position.y, 100.5);
-  EXPECT_EQ(p.position.z, 3.0);
-  EXPECT_EQ(p.layer(), "POINTS");
-  const Record r = recordOf(kPointTable, p);
-  EXPECT_EQ(r.number, 1);
-  EXPECT_EQ(r.name, "P1");
-  EXPECT_EQ(r.type, "座標");
-  EXPECT_EQ(r.fileName, "site.sim");
-  EXPECT_EQ(run_.counters.drawnPoints, 1);
-}
-
-TEST_F(BuildersTest, LotsAreOpenOrClosedByTheirKind) {
-  const struct {
-    const char* kind;
-    bool closed;
-  } cases[] = {{"1", true}, {" 1 ", true}, {"2", false}};
-  std::string text = "A00,\nA01,1,P1,0,0,1,\nA01,2,P2,0,10,,\nA01,3,P3,10,10,3,\nA99,\n";
-  int number = 1;
-  for (const auto& c : cases)
-    text += "D00," + std::to_string(number++) + ",L," + c.kind + ",\nB01,1,P1,\nB01,2,P2,\nB01,3,P3,\nD99,\n";
-  import(text);
-  const auto lots = entitiesOf(OvDbEntityKind::Polyline);
-  ASSERT_EQ(lots.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) {
-    const auto& lot = static_cast<const OvDbPolyline&>(*lots[i]);
-    EXPECT_EQ(lot.closed, cases[i].closed) << cases[i].kind;
-    EXPECT_EQ(lot.layer(), "LOTS");
-    ASSERT_EQ(lot.vertices.size(), 3u);
-    EXPECT_EQ(lot.vertices[1].x, 10.0);  // a vertex from a point without elevation
-    EXPECT_EQ(lot.elevation, 0.0);
-    EXPECT_EQ(recordOf(kPolylineTable, lot).type, "画地");
-  }
-  EXPECT_EQ(run_.counters.lotPolylines, 3);
-}
-
-TEST_F(BuildersTest, LotBeforeItsPointsFailsWithMessage138) {
-  import("D00,1,L,1,\nB01,1,P1,\nD99,\nA00,\nA01,1,P1,0,0,1,\nA99,\n");
-  EXPECT_TRUE(entitiesOf(OvDbEntityKind::Polyline).empty());
-  ASSERT_EQ(run_.log.errors().size(), 1u);
-  EXPECT_EQ(run_.log.errors()[0].messageId, 138);
-  EXPECT_EQ(run_.lots.size(), 0u);
-}
-
-TEST_F(BuildersTest, DuplicatePointNumbersResolveToTheFirst) {
-  import("A00,\nA01,1,FIRST,0,0,1,\nA01,1,SECOND,50,50,1,\nA01,2,P2,0,10,1,\nA99,\n"
-         "D00,1,L,2,\nB01,1,P1,\nB01,2,P2,\nD99,\n");
-  const auto lots = entitiesOf(OvDbEntityKind::Polyline);
-  ASSERT_EQ(lots.size(), 1u);
-  EXPECT_EQ(static_cast<const OvDbPolyline&>(*lots[0]).vertices[0].x, 0.0);
-}
-
-TEST_F(BuildersTest, UnselectedSeriesAreReadAndLoggedButNotDrawn) {
-  import("A00,\nA01,1,P1,0,0,1,\nA01,2,P2,0,10,1,\nA99,\nD00,1,L,1,\nB01,1,P1,\nB01,2,P2,\nD99,\n",
-         {});
-  EXPECT_EQ(database_.entityCount(), 0u);
-  EXPECT_FALSE(database_.objectDataTables().IsTablePresent(kPointTable));
-  EXPECT_EQ(run_.pointStore.size(), 2u);
-  EXPECT_EQ(run_.lots.size(), 1u);
-  EXPECT_EQ(run_.log.progressLines().size(), 4u + 3u + 1u);
-}
-
-TEST_F(BuildersTest, LotOfOneVertexIsStoredAndLoggedButNotDrawnOrCounted) {
-  import("A00,\nA01,1,P1,0,0,1,\nA99,\nD00,1,L,1,\nB01,1,P1,\nD99,\n");
-  EXPECT_TRUE(entitiesOf(OvDbEntityKind::Polyline).empty());
-  EXPECT_EQ(run_.lots.size(), 1u);
-  EXPECT_EQ(run_.counters.lotPolylines, 0);
-}
-
-TEST_F(BuildersTest, FailedLotCutOffByTheEndOfTheFileIsLoggedAsFailed) {
-  import("A00,\nA01,1,P1,0,0,1,\nA99,\nD00,1,L,1,\nB01,1,P1,\nB01,5,P5,\n");
-  EXPECT_EQ(run_.lots.size(), 0u);
-  const auto& lines = run_.log.progressLines();
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2], "ERROR     画地を作成できませんでした\n");
-}
-
-TEST_F(BuildersTest, PointsOfEverySeriesAreDrawnAndLotsFindThemAcrossSeries) {
-  import("A00,\nA01,1,P1,0,0,1,\nA99,\nA00,\nA01,2,P2,0,10,2,\nA01,3,P3,5,5,,\nA99,\n"
-         "D00,1,L,2,\nB01,1,P1,\nB01,2,P2,\nD99,\n");
-  const auto points = entitiesOf(OvDbEntityKind::Point);
-  ASSERT_EQ(points.size(), 2u);
-  EXPECT_EQ(recordOf(kPointTable, *points[0]).number, 1);
-  EXPECT_EQ(recordOf(kPointTable, *points[1]).number, 2);
-  EXPECT_EQ(run_.counters.drawnPoints, 2);
-  EXPECT_EQ(run_.pointStore.size(), 3u);
-  EXPECT_EQ(entitiesOf(OvDbEntityKind::Polyline).size(), 1u);
-}
-
-TEST_F(BuildersTest, GoodLotCutOffByTheEndOfTheFileIsDrawnAndLoggedAsMade) {
-  import("A00,\nA01,1,P1,0,0,1,\nA01,2,P2,0,10,1,\nA99,\nD00,1,L,2,\nB01,1,P1,\nB01,2,P2,\n");
-  ASSERT_EQ(run_.lots.size(), 1u);
-  ASSERT_EQ(entitiesOf(OvDbEntityKind::Polyline).size(), 1u);
-  EXPECT_EQ(run_.counters.lotPolylines, 1);
-  const auto& lines = run_.log.progressLines();
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[lines.size() - 3], "00007 D99 画地データの読み込み終了");
-  EXPECT_EQ(lines[lines.size() - 2], "          2点の構成点");  // no blank line follows a lot
-}
-
-TEST_F(BuildersTest, FileNameIsThePathAfterItsFolder) {
-  import("A00,\nA01,1,P1,0,0,1,\nA99,\n", {kSeriesA}, "plain.sim");
-  const auto points = entitiesOf(OvDbEntityKind::Point);
-  ASSERT_EQ(points.size(), 1u);
-  EXPECT_EQ(recordOf(kPointTable, *points[0]).fileName, "plain.sim");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Helpers the platform tests share: the attribute tables' columns and a drawing written to text.
+// Helpers the platform tests share: the import's attribute tables and records, and a drawing
+// written to text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_writer.h"
+#include "tests/support/escaped_rows.h"
 
 namespace kestrel::testing {
 
@@ -25,6 +27,69 @@ inline OvMapODTableDefinition simaColumns() {
     definition.AddColumn(column);
   }
   return definition;
+}
+
+// A record of those tables: number, name, type and the file it came from.
+inline OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name,
+                                     const std::string& type, const std::string& file) {
+  OvMapODTableRecord record;
+  record.Init(simaColumns());
+  record.Value(0) = number;
+  record.Value(1) = name;
+  record.Value(2) = type;
+  record.Value(3) = file;
+  return record;
+}
+
+// Attaches such a record to an entity as the import does: the table is added when missing and the
+// record is initialised from it.
+inline bool attachSimaRecord(OvMapODTables& tables, const char* table, OvDbObjectId id,
+                             std::int32_t number, const std::string& name, const std::string& type,
+                             const std::string& file) {
+  tables.Add(table, simaColumns(), "", false);
+  OvMapODTableRecord record;
+  tables.InitRecord(table, record);
+  record.Value(0) = number;
+  record.Value(1) = name;
+  record.Value(2) = type;
+  record.Value(3) = file;
+  return tables.AddRecord(table, id, record);
+}
+
+// Draws one drawing of tests/platform/dxf/cases/drawings.txt into the database, row by row, as the
+// import draws: layers, points and lots with their records, lines, arcs and polylines with
+// extended data.
+inline void drawRows(OvDbDatabase& database, const std::string& drawing) {
+  ovSetWorkingDatabase(&database);
+  for (const auto& row : escapedRows("tests/platform/dxf/cases/drawings.txt", drawing)) {
+    const std::string& kind = row[0];
+    if (kind == "layer" || kind == "current") {
+      EXPECT_TRUE(kind == "layer" ? database.addLayer(row[1]) : database.setCurrentLayer(row[1]))
+          << row.where;
+      continue;
+    }
+    const std::vector<double> v = row.numbers(3);
+    std::vector<OvGePoint3d> points;
+    for (std::size_t i = 0; i + 2 < v.size(); i += 3) points.push_back({v[i], v[i + 1], v[i + 2]});
+    OvDbObjectId id;
+    if (kind == "point") id = ovdraw::createPoint(row[1], v[0], v[1], v[2]);
+    if (kind == "line") id = ovdraw::createLine(row[1], v[0], v[1], v[2], v[3]);
+    if (kind == "arc") id = ovdraw::createArc(row[1], v[0], v[1], v[2], v[3], v[4]);
+    if (kind == "polyline") id = ovdraw::createPolyline(row[1], points, row[2] == "closed");
+    if (kind == "lot") {
+      id = ovdraw::create2dPolyline(points);
+      ovdraw::convertToLightweight(id);
+      ovdraw::setPolylineLayerAndClosure(id, row[1], row[2] == "closed");
+    }
+    EXPECT_TRUE(id.isValid()) << row.where;
+    if (row.fields.size() == 9 && row[4].starts_with("JSIMA_")) {
+      attachSimaRecord(database.objectDataTables(), row[4].c_str(), id, std::stoi(row[5]), row[6],
+                       row[7], row[8]);
+    } else if (row.fields.size() > 5) {
+      ovdraw::attachXData(id, row[4], {row.fields.begin() + 5, row.fields.end()});
+    }
+  }
+  ovSetWorkingDatabase(nullptr);
 }
 
 // The drawing as DXF text; a failing write fails the test.

@@ -1,3 +1,4 @@
+// Attribute tables of a drawing: definitions, records, values, and what tables refuse.
 #include "platform/drawing/object_data.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +11,7 @@
 namespace {
 
 using kestrel::testing::simaColumns;
-
-OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name, const std::string& type,
-                              const std::string& file) {
-  OvMapODTableRecord record;
-  record.Init(simaColumns());
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = type;
-  record.Value(3) = file;
-  return record;
-}
+using kestrel::testing::simaRecord;
 
 class ObjectData : public ::testing::Test {
  protected:
@@ -35,21 +26,17 @@ class ObjectData : public ::testing::Test {
   OvDbObjectId polyline;
 };
 
-TEST(ObjectDataDefinition, ColumnsNeedDistinctNonEmptyNames) {
+TEST(ObjectDataDefinition, ColumnsRecordsAndValues) {
   OvMapODTableDefinition definition = simaColumns();
   OvMapODColumnDefinition duplicate;
   duplicate.SetName("Name");
-  OvMapODColumnDefinition unnamed;
   EXPECT_FALSE(definition.AddColumn(duplicate));
-  EXPECT_FALSE(definition.AddColumn(unnamed));
+  EXPECT_FALSE(definition.AddColumn(OvMapODColumnDefinition()));  // no name
   EXPECT_EQ(definition.Count(), 4);
   EXPECT_EQ(definition.ColumnIndex("FileName"), 3);
   EXPECT_EQ(definition.ColumnIndex("missing"), -1);
   EXPECT_THROW(definition.Column(4), std::out_of_range);
-}
-
-TEST(ObjectDataRecord, InitGivesOneDefaultValuePerColumnType) {
-  OvMapODTableDefinition definition = simaColumns();
+  // A record gets one default value per column, of the column's type.
   OvMapODColumnDefinition real;
   real.SetName("Height");
   real.SetType(OvMapDataType::Real);
@@ -62,9 +49,7 @@ TEST(ObjectDataRecord, InitGivesOneDefaultValuePerColumnType) {
   EXPECT_EQ(record.Value(4).Type(), OvMapDataType::Real);
   EXPECT_EQ(record.Value(1).StrValue(), "");
   EXPECT_THROW(record.Value(5), std::out_of_range);
-}
-
-TEST(ObjectDataValue, KeepsItsKind) {
+  // Values keep their kind.
   EXPECT_EQ(OvMapValue(std::int32_t{-7}).Int32Value(), -7);
   EXPECT_EQ(OvMapValue("座標").StrValue(), "座標");
   EXPECT_EQ(OvMapValue(2.5).DoubleValue(), 2.5);
@@ -72,7 +57,13 @@ TEST(ObjectDataValue, KeepsItsKind) {
   EXPECT_NE(OvMapValue("1"), OvMapValue(std::int32_t{1}));
 }
 
-TEST_F(ObjectData, AddingAnExistingTableLeavesItUnchanged) {
+// A table name becomes an application of the drawing; adding it again, or a table without a name
+// or columns, changes nothing.
+TEST_F(ObjectData, TablesAreAddedOnceAndRegisterTheirName) {
+  int registered = 0;
+  for (const auto& application : database.applications())
+    registered += application.name == "JSIMA_V3_Point";
+  EXPECT_EQ(registered, 1);
   OvMapODTableDefinition other;
   OvMapODColumnDefinition column;
   column.SetName("Only");
@@ -88,51 +79,26 @@ TEST_F(ObjectData, AddingAnExistingTableLeavesItUnchanged) {
   EXPECT_EQ(tables().Tables().size(), 1u);
 }
 
-TEST_F(ObjectData, TableNamesBecomeApplicationsOfTheDrawing) {
-  bool registered = false;
-  for (const auto& application : database.applications())
-    registered |= application.name == "JSIMA_V3_Point";
-  EXPECT_TRUE(registered);
-}
-
-struct RejectedRecord {
-  const char* what;
-  std::function<OvMapODTableRecord()> record;
-  const char* table;
-  bool useNullEntity;
-};
-
 TEST_F(ObjectData, RecordsThatDoNotFitAreRefusedAndNothingIsAdded) {
-  const RejectedRecord cases[] = {
-      {"unknown table", [] { return simaRecord(1, "P1", "座標", "a.sim"); }, "JSIMA_V3_Pline",
-       false},
-      {"null entity", [] { return simaRecord(1, "P1", "座標", "a.sim"); }, "JSIMA_V3_Point", true},
-      {"too few values",
-       [] {
-         OvMapODTableRecord r;
-         r.Init(OvMapODTableDefinition());
-         return r;
-       },
-       "JSIMA_V3_Point", false},
-      {"text in the integer column",
-       [] {
-         auto r = simaRecord(1, "P1", "座標", "a.sim");
-         r.Value(0) = "1";
-         return r;
-       },
-       "JSIMA_V3_Point", false},
-      {"integer in a text column",
-       [] {
-         auto r = simaRecord(1, "P1", "座標", "a.sim");
-         r.Value(3) = std::int32_t{3};
-         return r;
-       },
-       "JSIMA_V3_Point", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_FALSE(tables().AddRecord(c.table, c.useNullEntity ? OvDbObjectId() : point, c.record()));
-  }
+  OvMapODTableRecord empty;
+  empty.Init(OvMapODTableDefinition());
+  OvMapODTableRecord textNumber = simaRecord(1, "P1", "座標", "a.sim");
+  textNumber.Value(0) = "1";
+  OvMapODTableRecord numberText = simaRecord(1, "P1", "座標", "a.sim");
+  numberText.Value(3) = std::int32_t{3};
+  const struct {
+    const char* what;
+    const char* table;
+    OvDbObjectId entity;
+    OvMapODTableRecord record;
+  } cases[] = {
+      {"unknown table", "JSIMA_V3_Pline", point, simaRecord(1, "P1", "座標", "a.sim")},
+      {"null entity", "JSIMA_V3_Point", OvDbObjectId(), simaRecord(1, "P1", "座標", "a.sim")},
+      {"too few values", "JSIMA_V3_Point", point, empty},
+      {"text in the integer column", "JSIMA_V3_Point", point, textNumber},
+      {"integer in a text column", "JSIMA_V3_Point", point, numberText}};
+  for (const auto& c : cases)
+    EXPECT_FALSE(tables().AddRecord(c.table, c.entity, c.record)) << c.what;
   EXPECT_TRUE(tables().Records("JSIMA_V3_Point", point).empty());
   EXPECT_EQ(tables().Table("JSIMA_V3_Point")->recordCount, 0u);
 }
@@ -174,8 +140,9 @@ TEST_F(ObjectData, TextsOfEveryLengthReadBackAsAdded) {
   std::vector<OvDbObjectId> owners;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     owners.push_back(database.appendEntity(std::make_unique<OvDbPoint>()));
-    ASSERT_TRUE(tables().AddRecord("JSIMA_V3_Point", owners.back(),
-                                   simaRecord(static_cast<std::int32_t>(i), texts[i], "座標", "a.sim")));
+    ASSERT_TRUE(
+        tables().AddRecord("JSIMA_V3_Point", owners.back(),
+                           simaRecord(static_cast<std::int32_t>(i), texts[i], "座標", "a.sim")));
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const auto records = tables().Records("JSIMA_V3_Point", owners[i]);

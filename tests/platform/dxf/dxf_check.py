@@ -12,7 +12,8 @@
       XRECORD, extended data of another application, and a layer "既存" made current.
   dxf_check.py compare-base BASE.dxf OUT.dxf NEW_COUNT
       OUT loads with a clean audit; every entity, block, layer and object of BASE is in OUT with
-      the same handle and attributes; OUT has NEW_COUNT model-space entities more.
+      the same handle and attributes; OUT has NEW_COUNT model-space entities more, and draws
+      points as marks where BASE drew them as dots.
 Prints "OK" or the differences; the exit status tells.
 """
 import json
@@ -61,30 +62,25 @@ def check(path, expected_path):
         problems.append(f"{len(entities)} entities, expected {len(expected['entities'])}")
     # ezdxf adds the layer "Defpoints" to every drawing it loads.
     layers = [layer.dxf.name for layer in doc.layers if layer.dxf.name != "Defpoints"]
-    for name in expected.get("layers", []):
-        if name not in layers:
-            problems.append(f"layer {name!r} missing from {layers!r}")
-    if "layer_count" in expected and len(layers) != expected["layer_count"]:
+    problems += [f"layer {name!r} missing from {layers!r}" for name in expected["layers"] if name not in layers]
+    if len(layers) != expected["layer_count"]:
         problems.append(f"{len(layers)} layers, expected {expected['layer_count']}: {layers!r}")
     for entity, want in zip(entities, expected["entities"]):
         where = f"entity {entity.dxf.handle}"
         if entity.dxftype() != want["type"]:
             problems.append(f"{where}: type {entity.dxftype()}, expected {want['type']}")
             continue
-        if entity.dxf.layer != want["layer"]:
-            problems.append(f"{where}: layer {entity.dxf.layer!r}, expected {want['layer']!r}")
-        if "closed" in want and entity.closed != want["closed"]:
-            problems.append(f"{where}: closed {entity.closed}, expected {want['closed']}")
-        got = coordinates(entity)
+        got = {"layer": entity.dxf.layer, "xdata": xdata_of(entity), "coordinates": len(coordinates(entity))}
+        if "closed" in want:
+            got["closed"] = entity.closed
+        for key, value in got.items():
+            wanted = len(want[key]) if key == "coordinates" else want[key]
+            if value != wanted:
+                problems.append(f"{where}: {key} {value!r}, expected {wanted!r}")
         # ARC angles are converted to degrees on the way; compare them within rounding.
-        for i, (a, b) in enumerate(zip(got, want["coordinates"])):
-            exact = not (entity.dxftype() == "ARC" and i >= 4)
-            if (a != b) if exact else abs(a - b) > 1e-9:
+        for i, (a, b) in enumerate(zip(coordinates(entity), want["coordinates"])):
+            if (abs(a - b) > 1e-9) if entity.dxftype() == "ARC" and i >= 4 else a != b:
                 problems.append(f"{where}: coordinate {i} is {a!r}, expected {b!r}")
-        if len(got) != len(want["coordinates"]):
-            problems.append(f"{where}: {len(got)} coordinates, expected {len(want['coordinates'])}")
-        if xdata_of(entity) != want.get("xdata", {}):
-            problems.append(f"{where}: xdata {xdata_of(entity)!r}, expected {want.get('xdata', {})!r}")
     return problems + view_problems(doc, bbox.extents(entities))
 
 
@@ -104,12 +100,17 @@ def view_problems(doc, box):
         if not (view.center[0] - half_width <= box.extmin[0] and box.extmax[0] <= view.center[0] + half_width
                 and view.center[1] - half_height <= box.extmin[1] and box.extmax[1] <= view.center[1] + half_height):
             problems.append(f"view {view.center} x {view.height} (aspect {view.aspect_ratio}) misses the extents")
-    if doc.header.get("$PDMODE", 0) == 0 or doc.header.get("$PDSIZE", 0) <= 0:
-        problems.append("points are drawn as dots")
+    problems += point_style_problems(doc)
     colours = [layer.dxf.color for layer in doc.layers if layer.dxf.name not in ("0", "Defpoints")]
     if 7 in colours or len(set(colours)) != len(colours):
         problems.append(f"layer colours {colours}: not one of its own each")
     return problems
+
+
+def point_style_problems(doc):
+    if doc.header.get("$PDMODE", 0) == 0 or doc.header.get("$PDSIZE", 0) <= 0:
+        return ["points are drawn as dots"]
+    return []
 
 
 def make_base(path, version):
@@ -191,6 +192,7 @@ def compare_base(base_path, out_path, new_count):
             point = entity.dxf.get(name) if entity.dxf.is_supported(name) else None
             if point is not None and not all(low[i] <= point[i] <= high[i] for i in range(2)):
                 problems.append(f"{entity.dxftype()} {entity.dxf.handle} {name} {point} outside {low}..{high}")
+    problems += point_style_problems(out)  # the base draws them as dots
     if out.header["$CLAYER"] != base.header["$CLAYER"]:
         problems.append(f"$CLAYER {out.header['$CLAYER']!r}")
     # ezdxf hands out handles of its own while loading: look at the file itself.

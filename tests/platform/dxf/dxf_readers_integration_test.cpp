@@ -5,9 +5,7 @@
 
 #include <array>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <numbers>
 #include <sstream>
 
@@ -19,8 +17,6 @@
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-using kestrel::testing::simaColumns;
 
 struct CommandResult {
   int status = -1;
@@ -36,25 +32,19 @@ CommandResult run(const std::string& command) {
   FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
   if (pipe == nullptr) return result;
   std::array<char, 4096> buffer{};
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+  for (std::size_t read = 0; (read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
     result.output.append(buffer.data(), read);
   const int status = ::pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
 
-const char* const kPython = "/usr/bin/python3";
-
-bool haveEzdxf() {
-  return run(std::string(kPython) + " -c 'import ezdxf'").status == 0;
-}
 bool haveOgrinfo() {
   return run("ogrinfo --version").status == 0;
 }
 
 CommandResult ezdxfCheck(const std::string& arguments) {
-  return run(std::string(kPython) + " " + quoted(DXF_CHECK_SCRIPT) + " " + arguments);
+  return run("/usr/bin/python3 " + quoted(DXF_CHECK_SCRIPT) + " " + arguments);
 }
 
 // Number of features ogrinfo lists in the file's one layer, or -1. No configuration: the file's
@@ -62,44 +52,72 @@ CommandResult ezdxfCheck(const std::string& arguments) {
 long ogrFeatureCount(const std::string& path) {
   const CommandResult result = run("ogrinfo -al -so " + quoted(path));
   const std::size_t at = result.output.find("Feature Count: ");
-  if (result.status != 0 || at == std::string::npos) return -1;
-  return std::strtol(result.output.c_str() + at + 15, nullptr, 10);
+  return result.status != 0 || at == std::string::npos
+             ? -1
+             : std::strtol(result.output.c_str() + at + 15, nullptr, 10);
 }
 
-// A minimal JSON writer for the expectations handed to the checking script.
+// A JSON string, and the shortest text that reads back to the same double ("1e+22", "-0" and
+// "0.30000000000000004" are JSON).
 std::string json(const std::string& text) {
   std::string out = "\"";
   for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += c;
-    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+    out += c == '"' || c == '\\'                  ? std::string{'\\', c}
+           : static_cast<unsigned char>(c) < 0x20 ? escaped
+                                                  : std::string{c};
   }
   return out + "\"";
 }
-
-// Shortest text that reads back to the same double ("1e+22", "-0" and "0.30000000000000004" are
-// JSON).
 std::string json(double value) {
   char digits[32];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return std::string(digits, result.ptr);
+  return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-// The expectation for every model-space entity of a drawing, as the file should show it.
+// The type, closure and coordinates an entity should show in the file (ARC angles in degrees).
+std::string typeAndCoordinates(const OvDbEntity& entity, std::vector<double>& c) {
+  switch (entity.kind()) {
+    case OvDbEntityKind::Point: {
+      const auto& p = static_cast<const OvDbPoint&>(entity).position;
+      c = {p.x, p.y, p.z};
+      return "\"POINT\"";
+    }
+    case OvDbEntityKind::Polyline: {
+      const auto& polyline = static_cast<const OvDbPolyline&>(entity);
+      for (const auto& vertex : polyline.vertices) c.insert(c.end(), {vertex.x, vertex.y});
+      c.push_back(polyline.elevation);
+      return std::string("\"LWPOLYLINE\", \"closed\": ") + (polyline.closed ? "true" : "false");
+    }
+    case OvDbEntityKind::Line: {
+      const auto& line = static_cast<const OvDbLine&>(entity);
+      c = {line.start.x, line.start.y, line.start.z, line.end.x, line.end.y, line.end.z};
+      return "\"LINE\"";
+    }
+    case OvDbEntityKind::Arc: {
+      const auto& arc = static_cast<const OvDbArc&>(entity);
+      c = {arc.center.x,
+           arc.center.y,
+           arc.center.z,
+           arc.radius,
+           arc.startAngle * 180 / std::numbers::pi,
+           arc.endAngle * 180 / std::numbers::pi};
+      return "\"ARC\"";
+    }
+    default:
+      ADD_FAILURE() << "unexpected kind in the expectation";
+      return "";
+  }
+}
+
+// The expectation for every model-space entity of a drawing, as the file should show it: names
+// as the file spells them, texts as written, records as extended data under their table's name.
 std::string expectationOf(const OvDbDatabase& database) {
   const std::vector<std::string> layerNames = dxfSymbolNames(database.layers());
   const std::vector<std::string> applicationNames = dxfSymbolNames(database.applications());
   const auto applicationName = [&](const std::string& name) {
-    for (std::size_t i = 0; i < applicationNames.size(); ++i) {
+    for (std::size_t i = 0; i < applicationNames.size(); ++i)
       if (database.applications()[i].name == name) return applicationNames[i];
-    }
     return name;
   };
   std::ostringstream out;
@@ -109,74 +127,31 @@ std::string expectationOf(const OvDbDatabase& database) {
   for (std::size_t i = 0; i < database.entityCount(); ++i) {
     const OvDbEntity& entity = database.entityAt(i);
     std::vector<double> coordinates;
-    std::string type;
-    std::string closed;
-    switch (entity.kind()) {
-      case OvDbEntityKind::Point: {
-        const auto& point = static_cast<const OvDbPoint&>(entity);
-        type = "POINT";
-        coordinates = {point.position.x, point.position.y, point.position.z};
-        break;
-      }
-      case OvDbEntityKind::Polyline: {
-        const auto& polyline = static_cast<const OvDbPolyline&>(entity);
-        type = "LWPOLYLINE";
-        for (const auto& vertex : polyline.vertices)
-          coordinates.insert(coordinates.end(), {vertex.x, vertex.y});
-        coordinates.push_back(polyline.elevation);
-        closed = polyline.closed ? "true" : "false";
-        break;
-      }
-      case OvDbEntityKind::Line: {
-        const auto& line = static_cast<const OvDbLine&>(entity);
-        type = "LINE";
-        coordinates = {line.start.x, line.start.y, line.start.z,
-                       line.end.x,   line.end.y,   line.end.z};
-        break;
-      }
-      case OvDbEntityKind::Arc: {
-        const auto& arc = static_cast<const OvDbArc&>(entity);
-        type = "ARC";
-        coordinates = {arc.center.x,
-                       arc.center.y,
-                       arc.center.z,
-                       arc.radius,
-                       arc.startAngle * 180 / std::numbers::pi,
-                       arc.endAngle * 180 / std::numbers::pi};
-        break;
-      }
-      default:
-        ADD_FAILURE() << "unexpected kind in the expectation";
-    }
-    out << (i ? ", " : "") << "{\"type\": " << json(type)
-        << ", \"layer\": " << json(layerNames[entity.layerIndex()]);
-    if (!closed.empty()) out << ", \"closed\": " << closed;
-    out << ", \"coordinates\": [";
+    out << (i ? ", " : "") << "{\"type\": " << typeAndCoordinates(entity, coordinates)
+        << ", \"layer\": " << json(layerNames[entity.layerIndex()]) << ", \"coordinates\": [";
     for (std::size_t k = 0; k < coordinates.size(); ++k)
       out << (k ? ", " : "") << json(coordinates[k]);
     out << "], \"xdata\": {";
-    bool first = true;
+    const char* separator = "";
     for (const auto& block : entity.xdata()) {
-      out << (first ? "" : ", ") << json(applicationName(block.applicationName)) << ": [";
-      for (std::size_t k = 0; k < block.values.size(); ++k) {
+      out << separator << json(applicationName(block.applicationName)) << ": [";
+      for (std::size_t k = 0; k < block.values.size(); ++k)
         out << (k ? ", " : "") << "[1000, " << json(dxfSafeText(block.values[k])) << "]";
-      }
       out << "]";
-      first = false;
+      separator = ", ";
     }
     database.objectDataTables().forEachRecordOf(
         i, [&](const OvMapODTable& table, const auto& record) {
-          out << (first ? "" : ", ") << json(applicationName(table.name)) << ": [";
+          out << separator << json(applicationName(table.name)) << ": [";
           for (int k = 0; k < record.Count(); ++k) {
-            out << (k ? ", " : "");
-            if (record.Value(k).Type() == OvMapDataType::Integer) {
-              out << "[1071, " << record.Value(k).Int32Value() << "]";
-            } else {
-              out << "[1000, " << json(dxfSafeText(record.Value(k).StrValue())) << "]";
-            }
+            if (record.Value(k).Type() == OvMapDataType::Integer)
+              out << (k ? ", " : "") << "[1071, " << record.Value(k).Int32Value() << "]";
+            else
+              out << (k ? ", " : "") << "[1000, " << json(dxfSafeText(record.Value(k).StrValue()))
+                  << "]";
           }
           out << "]";
-          first = false;
+          separator = ", ";
         });
     out << "}}";
   }
@@ -184,50 +159,16 @@ std::string expectationOf(const OvDbDatabase& database) {
   return out.str();
 }
 
-void attach(const char* table, OvDbObjectId id, std::int32_t number, const std::string& name,
-            const std::string& type, const std::string& file) {
-  ovCurrentObjectDataTables().Add(table, simaColumns(), "", false);
-  OvMapODTableRecord record;
-  ovCurrentObjectDataTables().InitRecord(table, record);
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = type;
-  record.Value(3) = file;
-  ovCurrentObjectDataTables().AddRecord(table, id, record);
-}
-
-// Points and lots as the import draws them, on the given layers.
-void drawImport(const std::string& pointLayer, const std::string& lotLayer,
-                const std::vector<std::string>& names, const std::string& file) {
-  int number = 1;
-  for (const auto& name : names) {
-    const double north = 100.5 + number * 0.1;
-    const double east = -200.25 - number / 3.0;
-    attach("JSIMA_V3_Point", ovdraw::createPoint(pointLayer, east, north, number * 1.1), number,
-           name, "座標", file);
-    ++number;
-  }
-  for (int lot = 1; lot <= 2; ++lot) {
-    const OvDbObjectId id =
-        ovdraw::create2dPolyline({{0.1, 0.2, 3}, {10.3, 0.2, 4}, {10.3, 20.7, 5}});
-    ovdraw::convertToLightweight(id);
-    ovdraw::setPolylineLayerAndClosure(id, lotLayer, lot == 1);
-    attach("JSIMA_V3_Pline", id, lot, "画地" + std::to_string(lot), "画地", file);
-  }
-}
-
 class RealReaders : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!haveEzdxf())
+    if (run("/usr/bin/python3 -c 'import ezdxf'").status != 0)
       GTEST_SKIP()
           << "ezdxf is not installed for /usr/bin/python3 (python3-ezdxf): DXF files not checked";
-    ovSetWorkingDatabase(&database);
   }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
   // Saves the drawing, checks it with ezdxf against the drawing's own content and with ogrinfo.
-  void saveAndCheck(const std::string& name) {
+  void saveAndCheck(const OvDbDatabase& database, const std::string& name) {
     const std::string path = (folder.path() / name).string();
     kestrel::io::Result result;
     ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
@@ -242,7 +183,8 @@ class RealReaders : public ::testing::Test {
           run("ogrinfo --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " + quoted(path));
       const std::vector<std::string> layerNames = dxfSymbolNames(database.layers());
       for (std::size_t i = 0; i < database.entityCount(); ++i) {
-        const std::string layer = "Layer (String) = " + layerNames[database.entityAt(i).layerIndex()];
+        const std::string layer =
+            "Layer (String) = " + layerNames[database.entityAt(i).layerIndex()];
         EXPECT_NE(raw.output.find(layer), std::string::npos) << layer;
         database.objectDataTables().forEachRecordOf(i, [&](const auto&, const auto& record) {
           for (int k = 1; k < record.Count(); ++k) {
@@ -265,42 +207,18 @@ class RealReaders : public ::testing::Test {
   }
 
   kestrel::testing::TempDir folder;
-  OvDbDatabase database;
 };
 
-TEST_F(RealReaders, AnImportOnJapaneseLayersLoadsWithEverythingInPlace) {
-  database.addLayer("座標点");
-  database.addLayer("画地");
-  database.addLayer("IP線");
-  drawImport("座標点", "画地", {"P1", "境界杭", "𠮷野～", ""}, "road.sim");
-  ovdraw::createLine("IP線", 1.25, 2.5, 1e6 + 0.1, -3e-7);
-  ovdraw::createArc("IP線", 10, 20, 5.5, 0.25, std::numbers::pi * 1.5);
-  const OvDbObjectId tagged =
-      ovdraw::createPolyline("IP線", {{1, 2, 7.5}, {3, 4, 7.5}, {5, 7, 7.5}}, false);
-  ovdraw::attachXData(tagged, "KESTREL_ALIGNMENT", {"本線"});
-  saveAndCheck("import.dxf");
-}
-
-TEST_F(RealReaders, HostileNamesStillGiveAFileThatLoads) {
-  database.addLayer("a<b");
-  database.addLayer("a>b");
-  drawImport(
-      "a<b", "a>b",
-      {"line\r\nbreak", "0\nEOF", std::string(400, 'N'),
-       std::string(140, 'x') +
-           "点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点点"},
-      "C:\\data\\\n.sim");
-  saveAndCheck("hostile.dxf");
-}
-
-TEST_F(RealReaders, ManyLayersDifferingOnlyByForbiddenCharactersOrCase) {
-  const std::vector<std::string> layers = {"x/y",   "x\\y", "x:y", "x|y",
-                                           "x%2Fy", "Lot",  "lot", std::string(300, 'L')};
-  for (const auto& layer : layers) {
-    database.addLayer(layer);
-    ovdraw::createPoint(layer, 1, 2, 3);
+// The drawings "import", "hostile" and "layers" of cases/drawings.txt: an import on Japanese
+// layers with an alignment, hostile names, and layers differing only by forbidden characters or
+// case.
+TEST_F(RealReaders, OurDrawingsLoadWithEverythingInPlace) {
+  for (const char* drawing : {"import", "hostile", "layers"}) {
+    SCOPED_TRACE(drawing);
+    OvDbDatabase database;
+    kestrel::testing::drawRows(database, drawing);
+    saveAndCheck(database, std::string(drawing) + ".dxf");
   }
-  saveAndCheck("layers.dxf");
 }
 
 struct BaseCase {
@@ -320,9 +238,7 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   ASSERT_TRUE((result = openDxf(base, opened))) << result.message();
   EXPECT_EQ(opened.currentLayerName(), "既存");
   EXPECT_TRUE(opened.hasLayer("Hatch"));
-  ovSetWorkingDatabase(&opened);
-  opened.addLayer("新規<層>");
-  drawImport("既存", "新規<層>", {"P1", "P2", "P3"}, "road.sim");
+  kestrel::testing::drawRows(opened, "base-first");
   const std::size_t added = 3 + 2;
 
   const std::string out = (folder.path() / ("out-" + version + ".dxf")).string();
@@ -334,8 +250,7 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   // The output serves as the next import's base: both sets of records, same two tables.
   OvDbDatabase next;
   ASSERT_TRUE((result = openDxf(out, next))) << result.message();
-  ovSetWorkingDatabase(&next);
-  drawImport("既存", "新規<層>", {"Q1"}, "second.sim");
+  kestrel::testing::drawRows(next, "base-second");
   const std::string again = (folder.path() / ("again-" + version + ".dxf")).string();
   ASSERT_TRUE((result = saveDxf(next, again))) << result.message();
   const CommandResult second = ezdxfCheck("compare-base " + quoted(base) + " " + quoted(again) +

@@ -1,3 +1,5 @@
+// Texts and symbol names as written to DXF: rows in cases/dxf_text.txt, texts cut at the length
+// limit, and random names that must round trip and stay distinct.
 #include "platform/dxf/dxf_text.h"
 
 #include <gtest/gtest.h>
@@ -6,89 +8,40 @@
 #include <set>
 
 #include "io/text_encoding.h"
+#include "tests/support/escaped_rows.h"
 
 namespace {
 
-struct SafeTextCase {
-  const char* what;
-  std::string input;
-  std::string expected;
-};
+void expectSafe(const std::string& input, const std::string& expected, const std::string& where) {
+  const std::string safe = dxfSafeText(input);
+  EXPECT_EQ(safe, expected) << where;
+  EXPECT_LE(safe.size(), kDxfMaxStringBytes) << where;
+  EXPECT_TRUE(kestrel::io::isValidUtf8(safe)) << where;
+}
 
-TEST(DxfSafeText, ControlsNeverPassAndLongTextIsCutAtACharacter) {
-  const std::string a400(400, 'a');
-  std::string kana;
-  for (int i = 0; i < 86; ++i) kana += "あ";  // 258 bytes
-  std::string kana85;
-  for (int i = 0; i < 85; ++i) kana85 += "あ";
-  std::string withFourByte = std::string(252, 'x') + "𠮷";  // 256 bytes
-  const SafeTextCase cases[] = {
-      {"plain", "P-1 点", "P-1 点"},
-      {"CR LF", "a\r\nb", "a  b"},
-      {"end of file marker", "0\nEOF", "0 EOF"},
-      {"tab and NUL", std::string("a\tb\0c", 5), "a b c"},
-      {"DEL",
-       "a\x7f"
-       "b",
-       "a b"},
-      {"C1 control NEL",
-       "a\xC2\x85"
-       "b",
-       "a b"},
-      {"line separator",
-       "a\xE2\x80\xA8"
-       "b",
-       "a b"},
-      {"lone continuation byte",
-       "a\x80"
-       "b",
-       "a\xEF\xBF\xBD"
-       "b"},
-      {"CP932 bytes", "\x93\x5F", "\xEF\xBF\xBD_"},
-      {"overlong slash", "\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
-      {"surrogate", "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
-      {"400 ASCII bytes", a400, std::string(255, 'a')},
-      {"three-byte characters", kana, kana85},
-      {"four-byte character at the edge", withFourByte, std::string(252, 'x')},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const std::string safe = dxfSafeText(c.input);
-    EXPECT_EQ(safe, c.expected);
-    EXPECT_LE(safe.size(), kDxfMaxStringBytes);
-    EXPECT_TRUE(kestrel::io::isValidUtf8(safe));
+TEST(DxfText, CaseRows) {
+  for (const auto& row : kestrel::testing::escapedRows("tests/platform/dxf/cases/dxf_text.txt")) {
+    if (row[0] == "safe") {
+      expectSafe(row[1], row[2], row.where);
+      continue;
+    }
+    if (row[0] == "name") {
+      EXPECT_EQ(escapeDxfSymbolName(row[1]), row[2]) << row.where;
+    }
+    EXPECT_EQ(unescapeDxfSymbolName(row.fields.back()), row[1]) << row.where;
   }
 }
 
-TEST(DxfSafeText, AppendsWithoutTouchingWhatIsThere) {
+TEST(DxfText, LongTextIsCutAtACharacter) {
+  std::string kana;
+  for (int i = 0; i < 86; ++i) kana += "あ";  // 258 bytes, cut to 85 characters
+  expectSafe(std::string(400, 'a'), std::string(255, 'a'), "400 ASCII bytes");
+  expectSafe(kana, kana.substr(0, 255), "three-byte characters");
+  expectSafe(std::string(252, 'x') + "𠮷", std::string(252, 'x'),
+             "four-byte character at the edge");
   std::string out = "prefix:";
   appendDxfSafeText(out, std::string(300, 'b'));
   EXPECT_EQ(out, "prefix:" + std::string(255, 'b'));
-}
-
-TEST(DxfSymbolName, EscapesForbiddenCharactersAndTheEscapeItself) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"points", "points"},
-      {"点", "点"},
-      {"a<b", "a%3Cb"},
-      {"a>b", "a%3Eb"},
-      {"50%", "50%25"},
-      {"x/y\\z", "x%2Fy%5Cz"},
-      {"\"q\":;?*|=`", "%22q%22%3A%3B%3F%2A%7C%3D%60"},
-      {"line\r\nbreak", "line%0D%0Abreak"},
-  };
-  for (const auto& [name, escaped] : cases) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(escapeDxfSymbolName(name), escaped);
-    EXPECT_EQ(unescapeDxfSymbolName(escaped), name);
-  }
-}
-
-TEST(DxfSymbolName, NamesThatNoEscapeProducesComeBackUnchanged) {
-  for (const char* name : {"%", "%4", "%zz", "%41", "%3c", "a<b", "100%off"}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(unescapeDxfSymbolName(name), name);
-  }
 }
 
 TEST(DxfSymbolName, RandomNamesRoundTripAndStayDistinct) {

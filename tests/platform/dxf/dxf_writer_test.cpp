@@ -1,3 +1,5 @@
+// Writing DXF: numbers that read back exactly, handles and table counts, no control byte, distinct
+// names, a golden file, and failures reported.
 #include "platform/dxf/dxf_writer.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <numbers>
 #include <set>
 
+#include "io/text_encoding.h"
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_reader.h"
 #include "tests/platform/platform_test_support.h"
@@ -19,7 +22,6 @@
 
 namespace {
 
-using kestrel::testing::simaColumns;
 using kestrel::testing::writeToString;
 
 using Groups = std::vector<std::pair<int, std::string>>;
@@ -27,34 +29,20 @@ using Groups = std::vector<std::pair<int, std::string>>;
 // An independent reading of the output: pairs of lines, codes trimmed.
 Groups groupsOf(const std::string& text) {
   Groups groups;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t codeEnd = text.find('\n', at);
-    const std::size_t valueEnd = text.find('\n', codeEnd + 1);
-    if (codeEnd == std::string::npos || valueEnd == std::string::npos) break;
+  for (std::size_t at = 0, codeEnd = 0, valueEnd = 0;
+       (codeEnd = text.find('\n', at)) != std::string::npos &&
+       (valueEnd = text.find('\n', codeEnd + 1)) != std::string::npos;
+       at = valueEnd + 1)
     groups.emplace_back(std::stoi(text.substr(at, codeEnd - at)),
                         text.substr(codeEnd + 1, valueEnd - codeEnd - 1));
-    at = valueEnd + 1;
-  }
   return groups;
 }
 
+// A record of the import's point table, or of its lot table, for the entity.
 void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number,
             const std::string& name) {
-  database.objectDataTables().Add(table, simaColumns(), "", false);
-  OvMapODTableRecord record;
-  record.Init(simaColumns());
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = "座標";
-  record.Value(3) = "road.sim";
-  database.objectDataTables().AddRecord(table, id, record);
-}
-
-double parseDouble(const std::string& text) {
-  double value = std::numeric_limits<double>::quiet_NaN();
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value;
+  kestrel::testing::attachSimaRecord(database.objectDataTables(), table, id, number, name, "座標",
+                                     "road.sim");
 }
 
 TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
@@ -62,17 +50,17 @@ TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
       0.1 + 0.2,          -0.0,      1e-300, 5e-324,        123456789.123456789,
       -45678.90123456789, 1.0 / 3.0, 1e22,   6.02214076e23, std::nextafter(1.0, 2.0)};
   OvDbDatabase database;
-  for (const double value : values) {
-    auto point = std::make_unique<OvDbPoint>(OvGePoint3d{value, -value, value * 0.5});
-    database.appendEntity(std::move(point));
-  }
+  for (const double value : values)
+    database.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{value, -value, value * 0.5}));
   const Groups groups = groupsOf(writeToString(database));
   std::vector<double> xs;
   for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
-    if (groups[i] == std::pair<int, std::string>{0, "POINT"}) {
-      for (std::size_t k = i + 1; groups[k].first != 0; ++k) {
-        if (groups[k].first == 10) xs.push_back(parseDouble(groups[k].second));
-      }
+    for (std::size_t k = i + 1;
+         groups[i] == std::pair<int, std::string>{0, "POINT"} && groups[k].first != 0; ++k) {
+      const std::string& text = groups[k].second;
+      double x = std::numeric_limits<double>::quiet_NaN();
+      std::from_chars(text.data(), text.data() + text.size(), x);
+      if (groups[k].first == 10) xs.push_back(x);
     }
   }
   ASSERT_EQ(xs.size(), std::size(values));
@@ -153,6 +141,8 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
 }
 
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
+  std::string longKanji;  // the same first 255 bytes twice: the second is cut for its suffix
+  for (int i = 0; i < 100; ++i) longKanji += "点";
   const std::vector<std::string> names = {"a<b",
                                           "a>b",
                                           "a%3Cb",
@@ -162,52 +152,37 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
                                           std::string(400, 'x'),
                                           std::string(400, 'x') + "y",
                                           std::string(300, 'x') + "<",
-                                          "0"};
+                                          "0",
+                                          longKanji,
+                                          longKanji + "x"};
   std::vector<OvDbSymbolRecord> records;
   for (const auto& name : names) records.push_back(OvDbSymbolRecord{name, "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
   std::set<std::string> folded;
   for (std::size_t i = 0; i < mapped.size(); ++i) {
     EXPECT_LE(mapped[i].size(), 255u);
+    EXPECT_TRUE(kestrel::io::isValidUtf8(mapped[i])) << "cut inside a character";
     EXPECT_EQ(mapped[i].find_first_of("<>/\\\":;?*|=`"), std::string::npos) << mapped[i];
     std::string lower = mapped[i];
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     EXPECT_TRUE(folded.insert(lower).second) << names[i].substr(0, 20) << " collides";
   }
-  EXPECT_EQ(mapped[0], "a%3Cb");
-  EXPECT_EQ(mapped[3], "Lot");
-  EXPECT_EQ(mapped[9], "0");
-  // The same names always map the same way.
-  EXPECT_EQ(dxfSymbolNames(records), mapped);
+  EXPECT_EQ(std::vector<std::string>({mapped[0], mapped[3], mapped[9]}),
+            std::vector<std::string>({"a%3Cb", "Lot", "0"}));
+  EXPECT_EQ(dxfSymbolNames(records), mapped);  // the same names always map the same way
   // A name a base drawing already uses keeps it; a new one steps aside.
-  std::vector<OvDbSymbolRecord> withBase = {{"a%3Cb", "a%3Cb", 1}, {"a<b", "", 2}};
-  const auto stepped = dxfSymbolNames(withBase);
+  const auto stepped = dxfSymbolNames({{"a%3Cb", "a%3Cb", 1}, {"a<b", "", 2}});
   EXPECT_EQ(stepped[0], "a%3Cb");
   EXPECT_NE(stepped[1], "a%3Cb");
 }
 
-// The whole file for a small drawing, against a reviewed copy. Regenerate it on purpose with
-// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf/dxf_check.py and review the
-// diff).
+// The whole file for a small drawing (the rows "small" of cases/drawings.txt), against a
+// reviewed copy. Regenerate it on purpose with
+// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf/dxf_check.py and review
+// the diff).
 TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   OvDbDatabase database;
-  database.addLayer("座標点");
-  database.addLayer("画地");
-  database.setCurrentLayer("画地");
-  ovSetWorkingDatabase(&database);
-  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", 200.25, 100.5, 3.0), 1, "P1");
-  attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", -0.1, 1e-7, 0.0), 2,
-         "境界\r\n杭");
-  for (const bool closed : {false, true}) {
-    const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {10.5, 0, 0}, {10.5, 20.25, 0}});
-    ovdraw::convertToLightweight(lot);
-    ovdraw::setPolylineLayerAndClosure(lot, "画地", closed);
-    attach(database, "JSIMA_V3_Pline", lot, closed ? 2 : 1, closed ? "閉" : "開");
-  }
-  ovdraw::attachXData(ovdraw::createLine("0", 1, 2, 3, 4), "KESTREL_ALIGNMENT", {"本線"});
-  ovdraw::createArc("0", 5, 5, 2.5, 0.0, std::numbers::pi / 2);
-  ovSetWorkingDatabase(nullptr);
-
+  kestrel::testing::drawRows(database, "small");
   const std::string text = writeToString(database);
   const std::string golden =
       std::string(KESTREL_SOURCE_DIR) + "/tests/platform/dxf/golden/small_drawing.dxf";
@@ -221,34 +196,24 @@ TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   EXPECT_EQ(text, expected);
 }
 
-class FailingSink : public kestrel::io::ByteSink {
- public:
-  bool write(std::string_view) override { return false; }
-  std::string errorText() const override { return "No space left on device"; }
-};
-
-TEST(DxfWriter, AFailingSinkIsReported) {
+// A sink that fails reports its error; a save replaces the file atomically or names the path.
+TEST(DxfWriter, OutputIsReplacedWholeOrTheFailureReported) {
+  struct FailingSink : kestrel::io::ByteSink {
+    bool write(std::string_view) override { return false; }
+    std::string errorText() const override { return "No space left on device"; }
+  } failing;
   OvDbDatabase database;
-  FailingSink sink;
   kestrel::io::Result result;
-  EXPECT_FALSE((result = writeDxf(database, sink)));
+  EXPECT_FALSE((result = writeDxf(database, failing)));
   EXPECT_EQ(result.message(), "No space left on device");
-}
 
-TEST(DxfWriter, SaveReplacesTheFileAtomicallyAndReportsThePath) {
   kestrel::testing::TempDir folder;
-  const std::string path = (folder.path() / "out.dxf").string();
-  folder.write("out.dxf", "earlier");
-  OvDbDatabase database;
+  const std::string path = folder.write("out.dxf", "earlier");
   database.appendEntity(std::make_unique<OvDbPoint>());
-  kestrel::io::Result result;
   ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
   EXPECT_EQ(kestrel::testing::readBytes(path), writeToString(database));
-  std::size_t files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path()))
-    ++files;
-  EXPECT_EQ(files, 1u) << "a temporary file was left behind";
-
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
+      << "a temporary file was left behind";
   const std::string missing = (folder.path() / "no-such-folder" / "out.dxf").string();
   EXPECT_FALSE((result = saveDxf(database, missing)));
   EXPECT_TRUE(result.message().starts_with(missing + ": ")) << result.message();
