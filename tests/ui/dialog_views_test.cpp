@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/table_rows.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_views.h"
 #include "ui/kestrel_form.h"
@@ -55,13 +54,13 @@ TEST_F(ScriptedViewsTest, ConversationsOfTheCaseTable) {
   const char* outcomes[] = {"NotRun",        "SiteListFailed", "PathRejected", "NothingToImport",
                             "ShiftRejected", "Cancelled",      "Imported"};
   for (const auto& row :
-       testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/cases/scripted_dialogs.txt")) {
+       testing::textRows("ui/cases/scripted_dialogs.txt")) {
     SCOPED_TRACE(row.where);
     reset();
     std::vector<std::string> notices;
     if (row[0] == "alignment") {
       std::map<std::string, int32_t> alignments;
-      for (const auto& pair : testing::splitField(row[1]))
+      for (const auto& pair : testing::split(row[1]))
         alignments[pair.substr(0, pair.find(':'))] = std::stoi(pair.substr(pair.find(':') + 1));
       if (row[2] != "-") conversation_.script.alignmentName = row[2];
       SelectAlignmentForm selection(alignments);
@@ -72,12 +71,12 @@ TEST_F(ScriptedViewsTest, ConversationsOfTheCaseTable) {
       continue;
     }
     module::DialogScript& script = conversation_.script;
-    for (const auto& step : testing::splitField(row[1], ';')) {
+    for (const auto& step : testing::split(row[1], ';')) {
       const std::string key = step.substr(0, step.find('=')),
                         value = step.substr(step.find('=') + 1);
       if (key == "file") dir_.write(value, "Z00\n");
       if (key == "file" || key == "path") script.filePath = (dir_.path() / value).string();
-      if (key == "series") script.series = testing::splitField(value, ',');
+      if (key == "series") script.series = testing::split(value, ',');
       if (key == "site") script.siteName = value;
       if (key.starts_with("layer")) script.layers[std::stoi(key.substr(5))] = value;
       if (key == "shift") script.shiftDistance = value;
@@ -98,7 +97,7 @@ TEST_F(ScriptedViewsTest, ConversationsOfTheCaseTable) {
       if (s.selection.selected[item.entry])
         ticked += (ticked.empty() ? "" : " ") + testing::seriesKey(item.entry);
     EXPECT_EQ(ticked.empty() ? "-" : ticked, row[5]);
-    EXPECT_EQ(testing::splitField(row[6]),
+    EXPECT_EQ(testing::split(row[6]),
               std::vector<std::string>(s.layers, s.layers + kLayerCount));
     EXPECT_DOUBLE_EQ(s.shiftDistance, std::stod(row[7]));
     std::vector<std::string> boxes;

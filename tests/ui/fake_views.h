@@ -1,14 +1,16 @@
 // A DialogViews double for the dialog-rule tests: records message boxes, answers the settings
-// dialog with a test-given action. Also the tree entry a case table names.
+// dialog with a test-given action. Also the tree entry a case table names, and a field's parts.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ui/dialog_views.h"
+#include "tests/support/text_rows.h"
 #include "ui/kestrel_settings_form.h"
 
 namespace kestrel::testing {
@@ -24,6 +26,15 @@ inline int seriesEntry(const std::string& key) {
   for (int entry = 0; entry < kSeriesCount; ++entry)
     if (key == kSeriesKeys[entry]) return entry;
   return key == "root" ? kSeriesRoot : throw std::invalid_argument(key);
+}
+
+// The trimmed parts of a case field split at `separator`; at blanks, empty parts are dropped.
+inline std::vector<std::string> split(const std::string& text, char separator = ' ') {
+  std::vector<std::string> parts;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, separator);)
+    if (separator != ' ' || !part.empty()) parts.push_back(unescapeTextField(part));
+  return parts;
 }
 
 class FakeViews : public DialogViews {

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/table_rows.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_views.h"
 
@@ -20,12 +19,12 @@ using testing::FakeViews;
 using testing::seriesEntry;
 using testing::TempDir;
 
-const std::string kCases = KESTREL_SOURCE_DIR "/tests/ui/cases/import_dialog.txt";
+const std::string kCases = "ui/cases/import_dialog.txt";
 
 // "5:2 6:3" as pairs.
 std::vector<std::pair<int32_t, int32_t>> pairsOf(const std::string& text) {
   std::vector<std::pair<int32_t, int32_t>> pairs;
-  for (const auto& pair : testing::splitField(text))
+  for (const auto& pair : testing::split(text))
     pairs.emplace_back(std::stoi(pair), std::stoi(pair.substr(pair.find(':') + 1)));
   return pairs;
 }
@@ -100,7 +99,7 @@ class KestrelFormTest : public ::testing::Test {
 
 TEST_F(KestrelFormTest, TreeOfTheCaseTable) {
   std::vector<int> japaneseOrder;
-  for (const auto& row : testing::readTableRows(kCases)) {
+  for (const auto& row : testing::textRows(kCases)) {
     if (row[0] != "tree") continue;
     SCOPED_TRACE(row.where);
     const bool japanese = row[1] == "ja";
@@ -127,7 +126,7 @@ TEST_F(KestrelFormTest, TreeOfTheCaseTable) {
 
 TEST_F(KestrelFormTest, BrowseRuleOfTheCaseTable) {
   std::filesystem::create_directory(dir_.path() / "folder.sim");
-  for (const auto& row : testing::readTableRows(kCases)) {
+  for (const auto& row : testing::textRows(kCases)) {
     if (row[0] != "browse") continue;
     SCOPED_TRACE(row.where);
     if (row[1] != "-") dir_.write(row[1], "");
@@ -147,13 +146,13 @@ TEST_F(KestrelFormTest, BrowseRuleOfTheCaseTable) {
 }
 
 TEST_F(KestrelFormTest, AlignmentChoiceOfTheCaseTable) {
-  for (const auto& row : testing::readTableRows(kCases)) {
+  for (const auto& row : testing::textRows(kCases)) {
     if (row[0] != "flag") continue;
     SCOPED_TRACE(row.where + " " + row[1]);
     content_ = ScanContent{1, 0, row[2], row[3], row[4]};
     KestrelForm form = open();
     ASSERT_TRUE(form.browse(dir_.write("flag.sim", "")));
-    for (const auto& key : testing::splitField(row[5])) form.setChecked(seriesEntry(key), false);
+    for (const auto& key : testing::split(row[5])) form.setChecked(seriesEntry(key), false);
     ASSERT_TRUE(form.pressImport());
     EXPECT_EQ(form.alignmentChoiceRequested(), row[6] == "yes");
   }
@@ -161,12 +160,12 @@ TEST_F(KestrelFormTest, AlignmentChoiceOfTheCaseTable) {
 
 TEST_F(KestrelFormTest, TicksOfTheCaseTable) {
   const std::string path = dir_.write("mixed.sim", "");
-  for (const auto& row : testing::readTableRows(kCases)) {
+  for (const auto& row : testing::textRows(kCases)) {
     if (row[0] != "ticks") continue;
     SCOPED_TRACE(row.where);
     KestrelForm form = open();
     ASSERT_TRUE(form.browse(path));
-    for (const auto& click : testing::splitField(row[1]))
+    for (const auto& click : testing::split(row[1]))
       if (click == "none" || click == "all")
         form.setAllChecked(click == "all");
       else

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/table_rows.h"
 #include "tests/ui/fake_views.h"
 
 namespace kestrel {
@@ -13,7 +12,7 @@ namespace {
 
 TEST(KestrelSettingsForm, ShiftTextsTakenAndShown) {
   for (const auto& row :
-       testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/cases/shift_texts.txt")) {
+       testing::textRows("ui/cases/shift_texts.txt")) {
     SCOPED_TRACE(row.where);
     if (row[0] == "format") {
       EXPECT_EQ(KestrelSettingsForm::formatShift(std::stod(row[1])), row[2]);

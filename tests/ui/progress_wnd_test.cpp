@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/table_rows.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel {
 namespace {
@@ -76,7 +76,7 @@ class ProgressWndTest : public ::testing::Test {
 
 TEST_F(ProgressWndTest, PercentageAndPlacementTables) {
   for (const auto& row :
-       testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/cases/progress_window.txt")) {
+       testing::textRows("ui/cases/progress_window.txt")) {
     SCOPED_TRACE(row.where);
     log_ = {};
     profile_.clear();

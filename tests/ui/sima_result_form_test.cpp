@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/runtime/windowing.h"
-#include "tests/support/table_rows.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/fake_views.h"
 
 namespace kestrel {
 namespace {
@@ -16,13 +16,13 @@ namespace {
 using testing::TempDir;
 
 // The inputs of a "case" row of cases/result_lines.txt.
-SimaResultInputs inputsOf(const testing::TableRow& row) {
+SimaResultInputs inputsOf(const testing::TextRow& row) {
   SimaResultInputs in;
   in.language = row[2] == "en" ? sima::Language::English : sima::Language::Japanese;
   in.errorCount = std::stoi(row[3]);
   in.drawnPoints = std::stoi(row[4]);
   in.lotPolylines = std::stoi(row[5]);
-  if (!row[6].empty()) in.alignmentNames = testing::splitField(row[6], ',');
+  if (!row[6].empty()) in.alignmentNames = testing::split(row[6], ',');
   std::istringstream polylines(row[7]), tolerated(row[10]);
   for (int type = 1; type <= 7; ++type) polylines >> in.routePolylines[type];
   in.verticalPoints = std::stoi(row[8]);
@@ -34,8 +34,8 @@ SimaResultInputs inputsOf(const testing::TableRow& row) {
 }
 
 TEST(SimaResultForm, LinesOfTheCaseTable) {
-  std::vector<std::pair<testing::TableRow, std::vector<std::string>>> cases;
-  for (auto& row : testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/cases/result_lines.txt"))
+  std::vector<std::pair<testing::TextRow, std::vector<std::string>>> cases;
+  for (auto& row : testing::textRows("ui/cases/result_lines.txt"))
     if (row[0] == "case")
       cases.push_back({row, {}});
     else

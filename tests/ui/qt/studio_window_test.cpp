@@ -26,7 +26,7 @@
 #include "platform/runtime/runtime.h"
 #include "platform/runtime/windowing.h"
 #include "tests/support/gauss_legendre.h"
-#include "tests/support/table_rows.h"
+#include "tests/support/text_rows.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt/modal_robot.h"
 
@@ -271,10 +271,10 @@ TEST_F(Studio, ExampleProjectFromTheImportMenuReadsOutPicksAndLabels) {
   EXPECT_EQ(inspected(inspector, "名前"), "本線");
   QTreeWidgetItem* elements = inspector.findItems("要素", Qt::MatchExactly | Qt::MatchRecursive)[0];
   const auto design =
-      testing::readTableRows(KESTREL_SOURCE_DIR "/tests/ui/qt/cases/road_project_elements.txt");
+      testing::textRows("ui/qt/cases/road_project_elements.txt");
   ASSERT_EQ(elements->childCount(), static_cast<int>(design.size()));
   for (int i = 0; i < elements->childCount(); ++i) {
-    const testing::TableRow& row = design[static_cast<std::size_t>(i)];
+    const testing::TextRow& row = design[static_cast<std::size_t>(i)];
     QTreeWidgetItem* element = elements->child(i);
     EXPECT_EQ(element->text(1).toStdString(), row[0]) << row.where;
     EXPECT_EQ(inspected(inspector, "R", element).toStdString(), row[1]) << row.where;
