@@ -4,9 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
@@ -41,8 +39,7 @@ void fill(ImportRun& run, const ScanContent& c) {
   run.preScanCounts.lots = c.lots;
   for (const auto& [number, type] : pairsOf(c.routes)) {
     SimaAlignment route;
-    route.routeNumber = number;
-    route.routeType = type;
+    route.routeType = type, route.routeNumber = number;
     run.addRoute(route);
     ++run.counters.routesPerType[type];
   }
@@ -244,16 +241,12 @@ TEST_F(KestrelFormTest, EmptyStoredPathKeepsTheStoredCounts) {
 }
 
 TEST_F(KestrelFormTest, SiteIsTheStoredOneOrTheFirst) {
-  const struct {
-    std::vector<std::string> sites;
-    const char* stored;
-    int index;
-  } rows[] = {
-      {{"a", "b", "c"}, "b", 1}, {{"a", "b", "c"}, "z", 0}, {{"a", "b"}, "", 0}, {{}, "a", -1}};
-  for (const auto& row : rows) {
+  for (const auto& row : testing::textRows(kCases)) {
+    if (row[0] != "site") continue;
     ImportSettings stored;
-    stored.siteName = row.stored;
-    EXPECT_EQ(open(stored, row.sites).selectedSiteIndex(), row.index) << row.stored;
+    stored.siteName = row[2];
+    EXPECT_EQ(open(stored, testing::split(row[1])).selectedSiteIndex(), std::stoi(row[3]))
+        << row.where;
   }
 }
 
@@ -271,42 +264,14 @@ TEST_F(KestrelFormTest, ImportTakesTicksSiteAndTimeAfterCheckingThePathAgain) {
   std::filesystem::rename(path + ".away", path);
   ASSERT_TRUE(form.pressImport());
   const ImportSettings& s = form.settings();
-  EXPECT_EQ(s.siteName, "現場2");
-  EXPECT_EQ(s.filePath, path);
+  EXPECT_EQ(s.siteName + " " + s.filePath, "現場2 " + path);
   EXPECT_EQ(s.fileTimeStamp, KestrelForm::fileTimeStamp(path));
-  EXPECT_FALSE(s.selection.selected[kSeriesI]);
-  EXPECT_TRUE(s.selection.selected[kSeriesH]);
   EXPECT_EQ(s.selection.counts[kSeriesI], 4);
-  EXPECT_FALSE(form.run().selection.selected[kSeriesI]) << "the run imports what is ticked";
-  EXPECT_TRUE(form.run().selection.selected[kSeriesH]);
+  for (const SeriesSelection& imported : {s.selection, form.run().selection})
+    EXPECT_TRUE(!imported.selected[kSeriesI] && imported.selected[kSeriesH]) << "what is ticked";
   EXPECT_TRUE(form.run().lots.empty()) << "counted lots are not kept with the settings";
   EXPECT_TRUE(form.closed());
   EXPECT_FALSE(form.pressImport()) << "a closed dialog imports nothing";
-}
-
-TEST_F(KestrelFormTest, SettingsDialogValuesAreTakenOnlyWhenAccepted) {
-  KestrelForm form = open();
-  views_.settingsAction = [](KestrelSettingsForm& settings) {
-    EXPECT_EQ(settings.shiftText(), "0.0001");
-    settings.chooseLayer(kLayerPoints, "点");
-    settings.setShiftText("2.5");
-    return settings.accept();
-  };
-  EXPECT_TRUE(form.openSettings());
-  EXPECT_EQ(form.settings().layers[kLayerPoints], "点");
-  EXPECT_DOUBLE_EQ(form.settings().shiftDistance, 2.5);
-
-  views_.settingsAction = [](KestrelSettingsForm& settings) {
-    settings.chooseLayer(kLayerPoints, "0");
-    settings.setShiftText("-1");
-    return settings.accept();  // refused: the user then cancels
-  };
-  EXPECT_FALSE(form.openSettings());
-  EXPECT_EQ(form.settings().layers[kLayerPoints], "点");
-  EXPECT_DOUBLE_EQ(form.settings().shiftDistance, 2.5);
-  ASSERT_EQ(views_.boxes.size(), 1u);
-  EXPECT_EQ(views_.boxes[0].text, "0より大きい値を指定してください。");
-  EXPECT_EQ(views_.settingsShown, 2);
 }
 
 }  // namespace

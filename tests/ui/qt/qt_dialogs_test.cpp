@@ -145,32 +145,25 @@ TEST_F(QtDialogs, BrowseListsSimFilesInAnyCaseAndShowsTheRefusal) {
   KestrelForm form = openForm("");
   qtui::ImportDialog dialog(form);
   EXPECT_FALSE(dialog.importButton()->isEnabled());
-  std::string boxText, boxTitle, chooserTitle;
-  QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
-  bool listed = false;
+  std::string chooser, box;
   ModalRobot robot;
   robot
-      .then<QFileDialog>([&](QFileDialog* chooser) {
-        chooserTitle = utf8(chooser->windowTitle());
-        listed = !(chooser->filter() & QDir::CaseSensitive) &&
-                 chooser->nameFilters() == QStringList{"(*.sim)"} &&
-                 chooser->defaultSuffix() == "sim";
-        chooser->reject();
+      .then<QFileDialog>([&](QFileDialog* files) {
+        chooser = utf8(files->windowTitle() + "|" + files->nameFilters().join(';') + "|" +
+                       files->defaultSuffix()) +
+                  (files->filter() & QDir::CaseSensitive ? "|case" : "|any case");
+        files->reject();
       })
-      .then<QMessageBox>([&](QMessageBox* box) {
-        boxText = utf8(box->text());
-        boxTitle = utf8(box->windowTitle());
-        boxIcon = box->icon();
-        box->accept();
+      .then<QMessageBox>([&](QMessageBox* shown) {
+        box = utf8(shown->text() + "|" + shown->windowTitle()) + "|" + std::to_string(shown->icon());
+        shown->accept();
       });
   QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
   dialog.takeChosenFile(qs(refused));  // a name the user typed: the list holds only *.sim
   EXPECT_EQ(robot.pending(), 0u) << robot.pendingNames();
-  EXPECT_EQ(chooserTitle, "SIMAファイルを選択");
-  EXPECT_TRUE(listed);
-  EXPECT_EQ(boxText, "Please browse for Valid SIM File.");
-  EXPECT_EQ(boxTitle, "Invalid SIM File!");
-  EXPECT_EQ(boxIcon, QMessageBox::Warning);
+  EXPECT_EQ(chooser, "SIMAファイルを選択|(*.sim)|sim|any case");
+  EXPECT_EQ(box, "Please browse for Valid SIM File.|Invalid SIM File!|" +
+                     std::to_string(QMessageBox::Warning));
   EXPECT_TRUE(dialog.pathEdit()->text().isEmpty());
 
   // Kinds the file lacks are locked: the form refuses a tick and the view shows it again.
@@ -185,20 +178,19 @@ TEST_F(QtDialogs, BrowseListsSimFilesInAnyCaseAndShowsTheRefusal) {
 TEST_F(QtDialogs, SettingsDialogShowsTheFormAndStaysOpenOnARefusal) {
   KestrelForm form = openForm(kSample);
   qtui::ImportDialog dialog(form);
-  std::vector<std::string> shownLayers;
-  std::string shownShift, lotLayerShown, refusal;
+  std::string shown;  // the layers listed | the lot layer selected | the distance | the refusal
   ModalRobot robot;
   robot
       .then<qtui::SettingsDialog>([&](qtui::SettingsDialog* settings) {
         for (int i = 0; i < settings->layerList(0)->count(); ++i)
-          shownLayers.push_back(utf8(settings->layerList(0)->itemText(i)));
-        lotLayerShown = utf8(settings->layerList(2)->currentText());
-        shownShift = utf8(settings->shiftEdit()->text());
+          shown += utf8(settings->layerList(0)->itemText(i)) + " ";
+        shown += "| " + utf8(settings->layerList(2)->currentText() + " | " +
+                             settings->shiftEdit()->text() + " | ");
         settings->shiftEdit()->setText("1.2.3");
         QTest::mouseClick(settings->acceptButton(), Qt::LeftButton);
       })
       .then<QMessageBox>([&](QMessageBox* box) {
-        refusal = utf8(box->text());
+        shown += utf8(box->text());
         box->accept();
       })
       .then<qtui::SettingsDialog>([&](qtui::SettingsDialog* settings) {
@@ -209,10 +201,8 @@ TEST_F(QtDialogs, SettingsDialogShowsTheFormAndStaysOpenOnARefusal) {
       });
   QTest::mouseClick(dialog.settingsButton(), Qt::LeftButton);
   ASSERT_EQ(robot.pending(), 0u) << robot.pendingNames();
-  EXPECT_EQ(shownLayers, (std::vector<std::string>{"0", "点", "画地"}));
-  EXPECT_EQ(lotLayerShown, "0") << "a vanished layer selects the first";
-  EXPECT_EQ(shownShift, "0.0001");
-  EXPECT_EQ(refusal, "0より大きい値を指定してください。");
+  // The stored lot layer vanished: the first is selected.
+  EXPECT_EQ(shown, "0 点 画地 | 0 | 0.0001 | 0より大きい値を指定してください。");
   EXPECT_DOUBLE_EQ(form.settings().shiftDistance, 1.5);
   EXPECT_EQ(form.settings().layers[2], "画地");
 }
@@ -256,20 +246,21 @@ TEST_F(QtDialogs, ResultListScrollsAsFarAsItsWidestLineAndLogOpensOnlyWithErrors
   dialog.show();
   QApplication::processEvents();
   auto* list = dialog.resultList();
-  std::vector<std::string> shown;
-  const QFontMetrics metrics(list->font());
-  int widest = 0;
-  for (int i = 0; i < list->count(); ++i) {
-    shown.push_back(utf8(list->item(i)->text()));
-    widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
-  }
-  EXPECT_EQ(shown, form.lines());
-  EXPECT_EQ(list->horizontalExtent(), widest + 3);
+  // The lines shown; the extent is the widest one's plus 3.
+  const auto shownLines = [list, metrics = QFontMetrics(list->font())] {
+    std::vector<std::string> shown;
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i) {
+      shown.push_back(utf8(list->item(i)->text()));
+      widest = std::max(widest, metrics.horizontalAdvance(list->item(i)->text()));
+    }
+    EXPECT_EQ(list->horizontalExtent(), widest + 3);
+    return shown;
+  };
+  EXPECT_EQ(shownLines(), form.lines());
   EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
-  list->deleteString(2);  // the long line goes: the extent shrinks to the widest remaining line
-  EXPECT_EQ(list->horizontalExtent(), std::max(metrics.horizontalAdvance(list->item(0)->text()),
-                                               metrics.horizontalAdvance(list->item(1)->text())) +
-                                          3);
+  list->deleteString(2);  // the long line goes: the extent shrinks
+  EXPECT_EQ(shownLines().size(), 2u);
 
   QTest::mouseClick(dialog.showLogButton(), Qt::LeftButton);
   EXPECT_EQ(opened, std::vector<std::string>{(temp.path() / "run_Input.log").string()});
@@ -339,8 +330,6 @@ TEST_F(QtDialogs, CaptionsAndButtonsFollowTheThreadLocale) {
   for (const uint32_t locale : {0x411u, 0x409u}) {
     ovwin::setThreadLocale(locale);
     const qtui::UiTexts& expected = locale == 0x411 ? qtui::japaneseTexts() : qtui::englishTexts();
-    EXPECT_STRNE(expected.importCaption,
-                 (locale == 0x411 ? qtui::englishTexts() : qtui::japaneseTexts()).importCaption);
     KestrelForm form = openForm(kSample);
     qtui::ImportDialog importDialog(form);
     const std::string layers[kLayerCount] = {"0", "0", "0", "0", "0"};
@@ -364,6 +353,7 @@ TEST_F(QtDialogs, CaptionsAndButtonsFollowTheThreadLocale) {
   }
   ovwin::setThreadLocale(0x411);
   EXPECT_STREQ(qtui::japaneseTexts().importCaption, "SIMAファイル読み込み");
+  EXPECT_STRNE(qtui::englishTexts().importCaption, qtui::japaneseTexts().importCaption);
 }
 
 }  // namespace
