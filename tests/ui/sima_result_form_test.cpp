@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/runtime/windowing.h"
@@ -33,18 +34,20 @@ SimaResultInputs inputsOf(const testing::TextRow& row) {
   return in;
 }
 
-TEST(SimaResultForm, LinesOfTheCaseTable) {
+// The "case" rows with the lines that follow each.
+std::vector<std::pair<testing::TextRow, std::vector<std::string>>> resultCases() {
   std::vector<std::pair<testing::TextRow, std::vector<std::string>>> cases;
   for (auto& row : testing::textRows("ui/cases/result_lines.txt"))
     if (row[0] == "case")
       cases.push_back({row, {}});
     else
       cases.back().second.push_back(row[1]);
-  for (const auto& [row, lines] : cases) {
-    SCOPED_TRACE(row.where + " " + row[1]);
-    SimaResultForm form(inputsOf(row));
-    EXPECT_EQ(form.lines(), lines);
-  }
+  return cases;
+}
+
+TEST(SimaResultForm, LinesOfTheCaseTable) {
+  for (const auto& [row, lines] : resultCases())
+    EXPECT_EQ(SimaResultForm(inputsOf(row)).lines(), lines) << row.where << " " << row[1];
 }
 
 TEST(SimaResultForm, LogButtonOnlyWithErrors) {
@@ -55,12 +58,8 @@ TEST(SimaResultForm, LogButtonOnlyWithErrors) {
   for (int errors : {0, 1, 2}) {
     in.errorCount = errors;
     SimaResultForm form(in);
-    EXPECT_EQ(form.showLogEnabled(), errors > 0);
-    EXPECT_EQ(form.showLog(), errors > 0);
-    EXPECT_EQ(shell.size(), errors > 0 ? 1u : 0u);
-    if (!shell.empty()) {
-      EXPECT_EQ(shell[0], "/data/site_Input.log");
-    }
+    EXPECT_EQ(form.showLogEnabled() + form.showLog(), errors > 0 ? 2 : 0);
+    EXPECT_EQ(shell, std::vector<std::string>(errors > 0, "/data/site_Input.log"));
     shell.clear();
   }
 }
@@ -98,18 +97,10 @@ TEST(SimaResultForm, FromRunReadsTheRunsCounters) {
   run.names = {"線形1"};
   run.inputEncoding = io::Encoding::Cp932;
   SimaResultForm form = SimaResultForm::fromRun(run, "/x/y.sim");
-  const std::vector<std::string> expected = {"エラー無し",
-                                             "座標データから6個のポイントを作成",
-                                             "画地データから2個のポリラインを作成",
-                                             "平面線形【線形1】を作成",
-                                             "路線成果-幅杭線左から1個のポリラインを作成",
-                                             "縦断成果から5個のポイントを作成",
-                                             "横断成果から3個のポイントを作成"};
-  EXPECT_EQ(form.lines(), expected);
-  EXPECT_EQ(form.inputs().routesPerType[3], 2);
-  EXPECT_EQ(form.inputs().inputEncoding, io::Encoding::Cp932);
-  EXPECT_EQ(form.inputs().logEncoding, io::Encoding::Cp932);
-  EXPECT_EQ(form.logPath(), "/x/y_Input.log");
+  EXPECT_EQ(form.lines(), resultCases().back().second) << "the last case of the table";
+  EXPECT_EQ(std::tuple(form.inputs().routesPerType[3], form.inputs().inputEncoding,
+                       form.inputs().logEncoding, form.logPath()),
+            std::tuple(2, io::Encoding::Cp932, io::Encoding::Cp932, "/x/y_Input.log"));
 }
 
 // A measure that makes widths easy to follow: 10 pixels per byte, tabs 40 when expanded.
