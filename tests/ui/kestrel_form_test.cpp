@@ -81,12 +81,16 @@ class KestrelFormTest : public ::testing::Test {
     throw std::logic_error("no tree item");
   }
 
-  void expectInvalidPathBox() {
-    ASSERT_EQ(views_.boxes.size(), 1u);
-    EXPECT_EQ(views_.boxes[0].text, "Please browse for Valid SIM File.");
-    EXPECT_EQ(views_.boxes[0].caption, "Invalid SIM File!");
-    EXPECT_EQ(views_.boxes[0].icon, ovwin::MessageIcon::Exclamation);
+  // The message boxes shown since the last call, as "text|caption|icon" lines.
+  std::string boxes() {
+    std::string shown;
+    for (const auto& box : views_.boxes)
+      shown += box.text + "|" + box.caption + "|" + std::to_string(int(box.icon)) + "\n";
+    views_.boxes.clear();
+    return shown;
   }
+  const std::string kInvalidPathBox = "Please browse for Valid SIM File.|Invalid SIM File!|" +
+                                      std::to_string(int(ovwin::MessageIcon::Exclamation)) + "\n";
 
   TempDir dir_;
   FakeViews views_;
@@ -94,25 +98,61 @@ class KestrelFormTest : public ::testing::Test {
   int scans_ = 0;
 };
 
-TEST_F(KestrelFormTest, TreeOfTheCaseTable) {
+// Every row of the case table: the tree shown, the browse rule, the alignment choice, the ticks
+// and the stored site.
+TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
   std::vector<int> japaneseOrder;
+  std::filesystem::create_directory(dir_.path() / "folder.sim");
   for (const auto& row : testing::textRows(kCases)) {
-    if (row[0] != "tree") continue;
     SCOPED_TRACE(row.where);
-    const bool japanese = row[1] == "ja";
-    KestrelForm form =
-        open({}, {"s"}, japanese ? sima::Language::Japanese : sima::Language::English);
-    ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
-    EXPECT_TRUE(form.importEnabled());
-    if (row[2] == "root") {
-      EXPECT_EQ(form.rootLabel(), row[3]);
-      continue;
+    content_ = kMixed;
+    scans_ = 0;
+    if (row[0] == "tree") {
+      KestrelForm form = open({}, {"s"}, row[1] == "ja" ? sima::Language::Japanese
+                                                       : sima::Language::English);
+      ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
+      EXPECT_TRUE(form.importEnabled());
+      if (row[2] == "root") {
+        EXPECT_EQ(form.rootLabel(), row[3]);
+        continue;
+      }
+      const SeriesTreeItem& got = item(form, seriesEntry(row[2]));
+      EXPECT_EQ(got.text + "|" + (got.checked ? "yes" : "no") + "|" + (got.locked ? "yes" : "no"),
+                row[3] + "|" + row[4] + "|" + row[5]);
+      if (row[1] == "ja") japaneseOrder.push_back(got.entry);
+    } else if (row[0] == "browse") {
+      if (row[1] != "-") dir_.write(row[1], "");
+      KestrelForm form = open();
+      const std::string path = (dir_.path() / row[2]).string();
+      const bool accepted = row[3] == "yes";
+      EXPECT_EQ(form.browse(path), accepted);
+      EXPECT_EQ(form.filePath() + "|" + std::to_string(scans_) + "|" + boxes(),
+                accepted ? path + "|1|" : "|0|" + kInvalidPathBox);
+    } else if (row[0] == "flag") {
+      content_ = ScanContent{1, 0, row[2], row[3], row[4]};
+      KestrelForm form = open();
+      ASSERT_TRUE(form.browse(dir_.write("flag.sim", "")));
+      for (const auto& key : testing::split(row[5])) form.setChecked(seriesEntry(key), false);
+      ASSERT_TRUE(form.pressImport());
+      EXPECT_EQ(form.alignmentChoiceRequested(), row[6] == "yes") << row[1];
+    } else if (row[0] == "ticks") {
+      KestrelForm form = open();
+      ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
+      for (const auto& click : testing::split(row[1]))
+        if (click == "none" || click == "all")
+          form.setAllChecked(click == "all");
+        else
+          form.setChecked(seriesEntry(click.substr(1)), click[0] == '+');
+      std::string selected = form.importEnabled() ? "yes |" : "no |";
+      for (const auto& item : form.treeItems())
+        if (form.settings().selection.selected[item.entry] && item.checked)
+          selected += " " + testing::seriesKey(item.entry);
+      EXPECT_EQ(selected.ends_with("|") ? selected + " -" : selected, row[2] + " | " + row[3]);
+    } else if (row[0] == "site") {
+      ImportSettings stored;
+      stored.siteName = row[2];
+      EXPECT_EQ(open(stored, testing::split(row[1])).selectedSiteIndex(), std::stoi(row[3]));
     }
-    const SeriesTreeItem& got = item(form, seriesEntry(row[2]));
-    EXPECT_EQ(got.text, row[3]);
-    EXPECT_EQ(got.checked, row[4] == "yes");
-    EXPECT_EQ(got.locked, row[5] == "yes");
-    if (japanese) japaneseOrder.push_back(got.entry);
   }
   KestrelForm form = open();
   ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));
@@ -121,74 +161,17 @@ TEST_F(KestrelFormTest, TreeOfTheCaseTable) {
   EXPECT_EQ(shown, japaneseOrder) << "the tree's order is the table's";
 }
 
-TEST_F(KestrelFormTest, BrowseRuleOfTheCaseTable) {
-  std::filesystem::create_directory(dir_.path() / "folder.sim");
-  for (const auto& row : testing::textRows(kCases)) {
-    if (row[0] != "browse") continue;
-    SCOPED_TRACE(row.where);
-    if (row[1] != "-") dir_.write(row[1], "");
-    views_.boxes.clear();
-    scans_ = 0;
-    KestrelForm form = open();
-    const std::string path = (dir_.path() / row[2]).string();
-    const bool accepted = row[3] == "yes";
-    EXPECT_EQ(form.browse(path), accepted);
-    EXPECT_EQ(form.filePath(), accepted ? path : "");
-    EXPECT_EQ(scans_, accepted ? 1 : 0);
-    if (accepted)
-      EXPECT_TRUE(views_.boxes.empty());
-    else
-      expectInvalidPathBox();
-  }
-}
-
-TEST_F(KestrelFormTest, AlignmentChoiceOfTheCaseTable) {
-  for (const auto& row : testing::textRows(kCases)) {
-    if (row[0] != "flag") continue;
-    SCOPED_TRACE(row.where + " " + row[1]);
-    content_ = ScanContent{1, 0, row[2], row[3], row[4]};
-    KestrelForm form = open();
-    ASSERT_TRUE(form.browse(dir_.write("flag.sim", "")));
-    for (const auto& key : testing::split(row[5])) form.setChecked(seriesEntry(key), false);
-    ASSERT_TRUE(form.pressImport());
-    EXPECT_EQ(form.alignmentChoiceRequested(), row[6] == "yes");
-  }
-}
-
-TEST_F(KestrelFormTest, TicksOfTheCaseTable) {
-  const std::string path = dir_.write("mixed.sim", "");
-  for (const auto& row : testing::textRows(kCases)) {
-    if (row[0] != "ticks") continue;
-    SCOPED_TRACE(row.where);
-    KestrelForm form = open();
-    ASSERT_TRUE(form.browse(path));
-    for (const auto& click : testing::split(row[1]))
-      if (click == "none" || click == "all")
-        form.setAllChecked(click == "all");
-      else
-        form.setChecked(seriesEntry(click.substr(1)), click[0] == '+');
-    EXPECT_EQ(form.importEnabled(), row[2] == "yes");
-    std::string selected;
-    for (const auto& item : form.treeItems())
-      if (form.settings().selection.selected[item.entry] && item.checked)
-        selected += (selected.empty() ? "" : " ") + testing::seriesKey(item.entry);
-    EXPECT_EQ(selected.empty() ? "-" : selected, row[3]);
-  }
-}
-
 TEST_F(KestrelFormTest, BrowsingResetsTheTicksAndAFileWithNothingToImportLocksAll) {
   KestrelForm form = open();
   ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
   form.setAllChecked(false);
   ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));
-  EXPECT_TRUE(item(form, kSeriesA).checked);
-  EXPECT_TRUE(form.importEnabled());
+  EXPECT_TRUE(item(form, kSeriesA).checked && form.importEnabled());
   content_ = ScanContent{0, 0, "", "", ""};
   ASSERT_TRUE(form.browse(dir_.write("flat.sim", "")));
   for (const auto& i : form.treeItems()) EXPECT_TRUE(i.locked);
   form.setAllChecked(true);
-  EXPECT_FALSE(form.importEnabled());
-  EXPECT_FALSE(form.pressImport());
+  EXPECT_FALSE(form.importEnabled() || form.pressImport());
 }
 
 // The stored file is pre-scanned again on opening only when its time changed; a vanished file
@@ -199,32 +182,28 @@ TEST_F(KestrelFormTest, StoredFileIsPreScannedAgainOnlyWhenChanged) {
   ASSERT_TRUE(first.browse(path));
   first.setChecked(kSeriesD, false);
   ASSERT_TRUE(first.pressImport());
-  EXPECT_EQ(first.settings().fileTimeStamp, KestrelForm::fileTimeStamp(path));
-  EXPECT_NE(first.settings().fileTimeStamp, 0);
   const ImportSettings stored = first.settings();
-
+  EXPECT_EQ(stored.fileTimeStamp, KestrelForm::fileTimeStamp(path));
+  EXPECT_NE(stored.fileTimeStamp, 0);
+  // Scans so far | the form's scans | path | D's text | import enabled
+  const auto state = [&](const KestrelForm& form) {
+    return std::to_string(scans_) + "|" + std::to_string(form.preScanCount()) + "|" +
+           form.filePath() + "|" + item(form, kSeriesD).text + "|" +
+           std::to_string(form.importEnabled());
+  };
   KestrelForm again = open(stored);
-  EXPECT_EQ(scans_, 1);
-  EXPECT_EQ(again.preScanCount(), 0);
-  EXPECT_EQ(again.filePath(), path);
-  EXPECT_EQ(item(again, kSeriesA).text, "座標データ  [3]");
-  EXPECT_FALSE(item(again, kSeriesD).checked);
-  EXPECT_TRUE(item(again, kSeriesH).checked);
-  EXPECT_TRUE(again.importEnabled());
+  EXPECT_EQ(state(again), "1|0|" + path + "|画地データ  [4]|1");
+  EXPECT_TRUE(!item(again, kSeriesD).checked && item(again, kSeriesH).checked);
 
   std::filesystem::last_write_time(path,
                                    std::filesystem::last_write_time(path) + std::chrono::hours(1));
   content_.lots = 9;
-  KestrelForm changed = open(stored);
-  EXPECT_EQ(scans_, 2);
-  EXPECT_EQ(item(changed, kSeriesD).text, "画地データ  [9]");
-  EXPECT_EQ(changed.filePath(), path);
+  EXPECT_EQ(state(open(stored)), "2|1|" + path + "|画地データ  [9]|1");
 
   std::filesystem::remove(path);
   KestrelForm gone = open(stored);
   EXPECT_EQ(scans_, 3);
-  EXPECT_EQ(gone.filePath(), "");
-  EXPECT_FALSE(gone.importEnabled());
+  EXPECT_EQ(gone.filePath() + "|" + std::to_string(gone.importEnabled()), "|0");
   EXPECT_EQ(KestrelForm::fileTimeStamp(path), 0);
 }
 
@@ -237,17 +216,7 @@ TEST_F(KestrelFormTest, EmptyStoredPathKeepsTheStoredCounts) {
   EXPECT_EQ(item(form, kSeriesD).text, "画地データ  [2]");
   EXPECT_TRUE(form.importEnabled());
   EXPECT_FALSE(form.pressImport());  // but there is no file to import
-  expectInvalidPathBox();
-}
-
-TEST_F(KestrelFormTest, SiteIsTheStoredOneOrTheFirst) {
-  for (const auto& row : testing::textRows(kCases)) {
-    if (row[0] != "site") continue;
-    ImportSettings stored;
-    stored.siteName = row[2];
-    EXPECT_EQ(open(stored, testing::split(row[1])).selectedSiteIndex(), std::stoi(row[3]))
-        << row.where;
-  }
+  EXPECT_EQ(boxes(), kInvalidPathBox);
 }
 
 TEST_F(KestrelFormTest, ImportTakesTicksSiteAndTimeAfterCheckingThePathAgain) {
@@ -258,9 +227,8 @@ TEST_F(KestrelFormTest, ImportTakesTicksSiteAndTimeAfterCheckingThePathAgain) {
   EXPECT_FALSE(form.selectSite("無い"));
   form.setChecked(kSeriesI, false);
   std::filesystem::rename(path, path + ".away");
-  EXPECT_FALSE(form.pressImport());
-  expectInvalidPathBox();
-  EXPECT_FALSE(form.closed());
+  EXPECT_FALSE(form.pressImport() || form.closed());
+  EXPECT_EQ(boxes(), kInvalidPathBox);
   std::filesystem::rename(path + ".away", path);
   ASSERT_TRUE(form.pressImport());
   const ImportSettings& s = form.settings();
