@@ -119,15 +119,10 @@ TEST_F(ScriptedViewsTest, SameUnchangedFileIsNotBrowsedAgain) {
 
 TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
   SimaResultInputs in;
+  for (const auto& [row, lines] : testing::resultCases())
+    if (row[1] == "everything") in = testing::inputsOf(row);
   in.simaPath = dir_.write("result.sim", "Z00\n");
-  in.errorCount = 1;
-  in.drawnPoints = 2;
-  in.lotPolylines = 6;
-  in.routePolylines[5] = 3;
   in.routesPerType[5] = 4;
-  in.verticalPoints = 7;
-  in.sectionPoints = 8;
-  in.alignmentNames = {"本線"};
   in.logEncoding = io::Encoding::Cp932;
   in.errors.push_back({"ErrA01-2", 101, "msg", 7, "A01,x"});
   in.errors.push_back({"", 138, "missing", 9, "D01,1"});
@@ -139,8 +134,9 @@ TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
   EXPECT_EQ(r.resultLines, result.lines());
   EXPECT_EQ((std::vector<int>{r.errorCount, r.drawnPoints, r.lotPolylines, r.routePolylines[5],
                               r.routesPerType[5], r.verticalPoints, r.sectionPoints}),
-            (std::vector<int>{1, 2, 6, 3, 4, 7, 8}));
-  EXPECT_EQ(r.alignments, std::vector<std::string>{"本線"});
+            (std::vector<int>{in.errorCount, in.drawnPoints, in.lotPolylines, in.routePolylines[5],
+                              4, in.verticalPoints, in.sectionPoints}));
+  EXPECT_EQ(r.alignments, in.alignmentNames);
   // A missing point gets its code here: the log has none for it.
   std::string errors;
   for (const auto& error : r.errors)

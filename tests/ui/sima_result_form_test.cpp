@@ -14,36 +14,9 @@
 namespace kestrel {
 namespace {
 
+using testing::inputsOf;
+using testing::resultCases;
 using testing::TempDir;
-
-// The inputs of a "case" row of cases/result_lines.txt.
-SimaResultInputs inputsOf(const testing::TextRow& row) {
-  SimaResultInputs in;
-  in.language = row[2] == "en" ? sima::Language::English : sima::Language::Japanese;
-  in.errorCount = std::stoi(row[3]);
-  in.drawnPoints = std::stoi(row[4]);
-  in.lotPolylines = std::stoi(row[5]);
-  if (!row[6].empty()) in.alignmentNames = testing::split(row[6], ',');
-  std::istringstream polylines(row[7]), tolerated(row[10]);
-  for (int type = 1; type <= 7; ++type) polylines >> in.routePolylines[type];
-  in.verticalPoints = std::stoi(row[8]);
-  in.sectionPoints = std::stoi(row[9]);
-  in.tolerant = row[10] != "-" && !row[10].starts_with("strict");
-  if (row[10].starts_with("strict")) tolerated.ignore(6);
-  tolerated >> in.tolerated.lastFieldAdded >> in.tolerated.elevationWordDropped;
-  return in;
-}
-
-// The "case" rows with the lines that follow each.
-std::vector<std::pair<testing::TextRow, std::vector<std::string>>> resultCases() {
-  std::vector<std::pair<testing::TextRow, std::vector<std::string>>> cases;
-  for (auto& row : testing::textRows("ui/cases/result_lines.txt"))
-    if (row[0] == "case")
-      cases.push_back({row, {}});
-    else
-      cases.back().second.push_back(row[1]);
-  return cases;
-}
 
 TEST(SimaResultForm, LinesOfTheCaseTable) {
   for (const auto& [row, lines] : resultCases())
