@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/text_rows.h"
+
 namespace kestrel {
 namespace {
 
@@ -13,29 +15,17 @@ TEST(SelectAlignmentForm, EmptyMapGivesOneEmptyEntryAndNoChoice) {
   EXPECT_EQ(form.chosenId(), 0);
 }
 
-// Entries in the map's (byte) order, the first selected; confirm yields the selected name's id,
-// an unknown name leaves the selection alone, cancel means no alignment.
+// Confirm yields the id of the selected name, cancel means no alignment.
 TEST(SelectAlignmentForm, ConfirmYieldsTheIdOfTheSelectedName) {
   const std::map<std::string, int32_t> alignments = {{"本線", 9}, {"B-2", 8}, {"A-1", 7}};
   EXPECT_EQ(SelectAlignmentForm(alignments).entries(),
             (std::vector<std::string>{"A-1", "B-2", "本線"}));
-  const struct {
-    const char* name;
-    bool found;
-    int32_t id;
-  } rows[] = {{nullptr, false, 7},
-              {"B-2", true, 8},
-              {"本線", true, 9},
-              {"C-3", false, 7},
-              {"b-2", false, 7}};
-  for (const auto& row : rows) {
+  for (const auto& row : testing::textRows("ui/cases/select_alignment.txt")) {
     SelectAlignmentForm form(alignments);
-    if (row.name) {
-      EXPECT_EQ(form.select(row.name), row.found) << row.name;
-    }
+    EXPECT_EQ(row[0] == "-" ? "-" : form.select(row[0]) ? "yes" : "no", row[1]) << row.where;
     EXPECT_TRUE(form.selectEnabled());
     ASSERT_EQ(form.confirm(), 0);
-    EXPECT_EQ(form.chosenId(), row.id);
+    EXPECT_EQ(form.chosenId(), std::stoi(row[2])) << row.where;
     EXPECT_EQ(form.chosenName(), form.entries()[static_cast<std::size_t>(form.selectedIndex())]);
     EXPECT_EQ(form.cancel(), -1);
     EXPECT_EQ(form.chosenId(), 0);
@@ -43,8 +33,7 @@ TEST(SelectAlignmentForm, ConfirmYieldsTheIdOfTheSelectedName) {
   }
   SelectAlignmentForm form(alignments);
   EXPECT_TRUE(form.selectIndex(2));
-  EXPECT_FALSE(form.selectIndex(3));
-  EXPECT_FALSE(form.selectIndex(-1));
+  EXPECT_FALSE(form.selectIndex(3) || form.selectIndex(-1));
   EXPECT_EQ(form.selectedIndex(), 2);
 }
 
