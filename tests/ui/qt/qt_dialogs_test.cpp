@@ -391,9 +391,10 @@ TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
   QSettings().remove("Settings");
   QMainWindow host;
   host.show();
-  std::vector<bool> hostEnabledWhileReading;
+  int reads = 0, readsWithTheHostEnabled = 0;
   ovwin::windowing().progressHook = [&](int) {
-    hostEnabledWhileReading.push_back(host.isEnabled());
+    ++reads;
+    readsWithTheHostEnabled += host.isEnabled();
   };
   std::vector<std::string> shownLines;
   bool settingsShown = false;
@@ -452,11 +453,10 @@ TEST(QtImportRun, ImportsTheProjectUnderTheProgressWindowAndListsTheResult) {
       fromCp932(testing::readBytes((temp.path() / "road-project_Input.log").string()));
   EXPECT_TRUE(log.ends_with(tail)) << log;
 
-  ASSERT_FALSE(hostEnabledWhileReading.empty());
-  for (bool enabled : hostEnabledWhileReading) EXPECT_FALSE(enabled);
+  EXPECT_GT(reads, 0);
+  EXPECT_EQ(readsWithTheHostEnabled, 0);
   EXPECT_TRUE(host.isEnabled());
-  EXPECT_TRUE(QSettings().contains("Settings/X"));
-  EXPECT_TRUE(QSettings().contains("Settings/Y"));
+  EXPECT_TRUE(QSettings().contains("Settings/X") && QSettings().contains("Settings/Y"));
 }
 
 }  // namespace
