@@ -162,7 +162,8 @@ TEST_F(QtDialogs, BrowseListsSimFilesInAnyCaseAndShowsTheRefusal) {
         files->reject();
       })
       .then<QMessageBox>([&](QMessageBox* shown) {
-        box = utf8(shown->text() + "|" + shown->windowTitle()) + "|" + std::to_string(shown->icon());
+        box = utf8(shown->text() + "|" + shown->windowTitle() + "|") +
+              std::to_string(shown->icon());
         shown->accept();
       });
   QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
