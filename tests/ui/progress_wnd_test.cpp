@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,20 +15,11 @@
 namespace kestrel {
 namespace {
 
-// Records what the window asked of its view as calls ("caption ...", "modal 1", "pump", ...).
+// What the window asked of its view, as calls ("caption ...", "modal 1", "pump", ...).
 struct ViewLog {
   std::vector<std::string> calls;
   std::deque<ProgressView::PumpResult> pumpAnswers;  // then Continue
   int64_t bar = -1;
-  long count(const std::string& prefix) const {
-    return std::count_if(calls.begin(), calls.end(),
-                         [&](const std::string& call) { return call.starts_with(prefix); });
-  }
-  std::string last(const std::string& prefix) const {
-    for (auto it = calls.rbegin(); it != calls.rend(); ++it)
-      if (it->starts_with(prefix)) return *it;
-    return {};
-  }
 };
 
 class RecordingView : public ProgressView {
@@ -62,126 +55,120 @@ class RecordingView : public ProgressView {
   int x_ = -1, y_ = -1;
 };
 
-std::pair<int, int> placeOf(const ProgressView& view) {
-  return {view.x(), view.y()};
+const std::string kTitle = "SIMAファイル読み込み中";
+
+std::vector<std::string> words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> all;
+  for (std::string word; in >> word;) all.push_back(word);
+  return all;
 }
 
-constexpr const char* kTitle = "SIMAファイル読み込み中";
-
-class ProgressWndTest : public ::testing::Test {
- protected:
-  std::unique_ptr<CProgressWnd> make() {
-    return std::make_unique<CProgressWnd>(std::make_unique<RecordingView>(log_), profile_, 1920,
-                                          1080);
-  }
-  ViewLog log_;
-  ApplicationProfile profile_;
-};
-
-TEST_F(ProgressWndTest, PercentageAndPlacementTables) {
-  for (const auto& row :
-       testing::textRows("ui/cases/progress_window.txt")) {
-    SCOPED_TRACE(row.where);
-    log_ = {};
-    profile_.clear();
-    auto window = make();
+// Runs the rows of progress_window.txt (its head says what they mean) on one window at a time.
+TEST(ProgressWnd, Cases) {
+  ViewLog log;
+  ApplicationProfile profile;
+  std::unique_ptr<CProgressWnd> window;
+  std::size_t mark = 0;
+  const auto open = [&] {
+    window.reset();  // the old window's destructor still reports to the old log
+    log = {};
+    window =
+        std::make_unique<CProgressWnd>(std::make_unique<RecordingView>(log), profile, 1920, 1080);
+  };
+  const auto state = [&](std::string key) -> std::string {
+    std::replace(key.begin(), key.end(), '_', ' ');
+    if (key[0] == '#')
+      return std::to_string(
+          std::count_if(log.calls.begin(), log.calls.end(),
+                        [&](const auto& call) { return call.starts_with(key.substr(1)); }));
+    if (key.starts_with("last ")) {
+      const auto call = std::find_if(log.calls.rbegin(), log.calls.rend(), [&](const auto& c) {
+        return c.starts_with(key.substr(5) + " ");
+      });
+      return call == log.calls.rend() ? "-" : call->substr(key.size() - 4);
+    }
+    if (key == "first-call" || key == "last-call")
+      return key == "first-call" ? log.calls.front() : log.calls.back();
+    std::string kept;
+    for (const auto& [name, value] : profile["Settings"])
+      kept += (kept.empty() ? "" : " ") + name + "=" + std::to_string(value);
+    if (key == "kept") return kept;
+    if (key == "title" || key == "cancel-text")
+      return key == "title" ? window->title() : window->cancelText();
+    const CProgressWnd& w = *window;
+    const std::map<std::string, int64_t> numbers = {
+        {"span", w.upper() - w.lower()},
+        {"step", w.step()},
+        {"lines", w.textLines()},
+        {"remember", w.rememberPosition()},
+        {"cancelled", w.cancelled()},
+        {"modal", w.modal()},
+        {"exists", w.exists()},
+        {"position", w.position()},
+        {"percent", w.lastPercent()},
+        {"x", window->view().x()},
+        {"y", window->view().y()},
+        {"bar", log.bar},
+        {"new-calls", static_cast<int64_t>(log.calls.size() - mark)}};
+    return std::to_string(numbers.at(key));
+  };
+  const auto states = [&](const std::string& keys) {
+    std::string joined;
+    for (const auto& key : words(keys)) joined += (joined.empty() ? "" : " ") + state(key);
+    return joined;
+  };
+  const std::map<std::string, ProgressView::PumpResult> answers = {
+      {"continue", ProgressView::PumpResult::Continue},
+      {"quit", ProgressView::PumpResult::Quit},
+      {"cancel", ProgressView::PumpResult::CancelPressed}};
+  std::string name;
+  for (const auto& row : testing::textRows("ui/cases/progress_window.txt")) {
+    SCOPED_TRACE(row.where + " " + name);
+    if (row[0] == "expect") {
+      EXPECT_EQ(states(row[1]), row[2]) << row[1];
+      continue;
+    }
+    if (row[0] != "do") {
+      window.reset();  // before the profile is cleared: a destroyed window writes its place
+      profile.clear();
+      open();
+      name = row[1];
+    }
     if (row[0] == "percent") {
       window->create(false, kTitle);
       window->setRange(std::stoll(row[1]), std::stoll(row[2]), 1);
       window->setPosition(static_cast<int64_t>(std::stoll(row[3])));
-      EXPECT_EQ(window->lastPercent(), std::stoi(row[4]));
-      EXPECT_EQ(log_.last("caption"), "caption " + std::string(kTitle) + " [" + row[4] + "%]");
-      EXPECT_EQ(log_.bar, std::stoll(row[3]));
-      continue;
+      EXPECT_EQ(states("percent last_caption bar"),
+                row[4] + " " + kTitle + " [" + row[4] + "%] " + row[3]);
+    } else if (row[0] == "placement") {
+      if (row[2] != "-") profile["Settings"]["X"] = std::stoi(row[2]);
+      if (row[3] != "-") profile["Settings"]["Y"] = std::stoi(row[3]);
+      window->create(true, kTitle);
+      EXPECT_EQ(states("x y"), row[4] + " " + row[5]);
     }
-    if (row[2] != "-") profile_["Settings"]["X"] = std::stoi(row[2]);
-    if (row[3] != "-") profile_["Settings"]["Y"] = std::stoi(row[3]);
-    window->create(true, kTitle);
-    EXPECT_EQ(placeOf(window->view()), (std::pair{std::stoi(row[4]), std::stoi(row[5])})) << row[1];
+    if (row[0] != "do") continue;
+    const std::vector<std::string> step = words(row[1]);
+    const std::string& verb = step[0];
+    const std::string rest = row[1].substr(std::min(row[1].size(), verb.size() + 1));
+    const auto number = [&](std::size_t i) { return static_cast<int>(std::stoll(step.at(i))); };
+    if (verb == "create" || verb == "modal")
+      verb == "create" ? window->create(false, rest) : window->goModal(rest);
+    if (verb == "range") window->setRange(number(1), number(2), 1);
+    if (verb == "position") window->setPosition(static_cast<int64_t>(number(1)));
+    if (verb == "sink") window->setPosition(static_cast<std::size_t>(number(1)));
+    for (int p = verb == "sweep" ? number(1) : 1; verb == "sweep" && p <= number(2); ++p)
+      window->setPosition(static_cast<int64_t>(p));
+    for (int i = 0; verb == "pump" && i < number(1); ++i) window->pumpMessages();
+    for (std::size_t i = 1; verb == "answers" && i < step.size(); ++i)
+      log.pumpAnswers.push_back(answers.at(step[i]));
+    if (verb == "move") window->view().move(number(1), number(2));
+    if (verb == "keep") profile["Settings"] = {{"X", number(1)}, {"Y", number(2)}};
+    if (verb == "destroy") window->destroy();
+    if (verb == "mark") mark = log.calls.size();
+    if (verb == "close") window.reset();
+    if (verb == "reopen") open();
   }
-}
-
-// Shown on the first position; then the caption changes only when the percentage does.
-TEST_F(ProgressWndTest, StartsWithTheDocumentedStateAndShowsOnTheFirstPosition) {
-  auto window = make();
-  EXPECT_EQ(window->title() + "|" + window->cancelText(), std::string(kTitle) + "| Cancel ");
-  EXPECT_EQ((std::vector<int64_t>{window->upper() - window->lower(), window->step(),
-                                  window->textLines(), window->rememberPosition(),
-                                  window->cancelled(), window->modal()}),
-            (std::vector<int64_t>{100, 1, 4, 1, 0, 0}));
-  window->create(false, kTitle);
-  EXPECT_EQ(log_.count("visible 1"), 0);
-  window->setPosition(static_cast<std::size_t>(3));  // through the ProgressSink interface
-  EXPECT_EQ(log_.count("visible 1"), 1);
-  EXPECT_EQ(window->position(), 3);
-  window->setRange(0, 1000, 1);
-  for (int64_t position = 0; position <= 1000; ++position) window->setPosition(position);
-  EXPECT_EQ(log_.count("caption"), 1 + 101);
-}
-
-// The kept position is written back on destroy, and the next window opens there; modality ends.
-TEST_F(ProgressWndTest, DestroyKeepsThePositionAndReleasesTheMainWindow) {
-  profile_["Settings"]["X"] = 33;
-  profile_["Settings"]["Y"] = 44;
-  auto window = make();
-  window->goModal(kTitle);  // creates the missing window
-  EXPECT_EQ(log_.calls.front(), "create " + std::string(kTitle));
-  EXPECT_EQ(log_.last("modal"), "modal 1");
-  EXPECT_TRUE(window->modal());
-  window->goModal("second");  // an existing window is not created again
-  EXPECT_EQ(window->title(), kTitle);
-  window->view().move(321, 123);
-  window->destroy();
-  EXPECT_EQ(log_.last("modal") + "|" + log_.calls.back(), "modal 0|destroy");
-  EXPECT_EQ(profile_["Settings"], (std::map<std::string, int>{{"X", 321}, {"Y", 123}}));
-  ViewLog second;
-  CProgressWnd next(std::make_unique<RecordingView>(second), profile_, 1920, 1080);
-  next.create(false, kTitle);
-  EXPECT_EQ(placeOf(next.view()), (std::pair{321, 123}));
-  {
-    CProgressWnd leftOpen(std::make_unique<RecordingView>(second), profile_, 1920, 1080);
-    leftOpen.goModal(kTitle);
-  }
-  EXPECT_EQ(second.last("modal"), "modal 0") << "the destructor destroys a window left open";
-}
-
-TEST_F(ProgressWndTest, PumpingRepaintsNineTimesKeepsFocusAndStopsAtQuit) {
-  auto window = make();
-  window->goModal(kTitle);
-  for (int i = 0; i < 20; ++i) window->pumpMessages();
-  EXPECT_EQ(log_.count("repaint"), 9);
-  EXPECT_EQ(log_.count("pump"), 20);
-  EXPECT_EQ(log_.count("focus"), 20);  // modal: focus kept on every pump
-  log_.pumpAnswers = {ProgressView::PumpResult::Quit};
-  window->pumpMessages();
-  window->pumpMessages();
-  EXPECT_EQ(log_.count("pump"), 21);
-  EXPECT_FALSE(window->cancelled());
-  ViewLog plain;
-  CProgressWnd modeless(std::make_unique<RecordingView>(plain), profile_, 1920, 1080);
-  modeless.create(false, kTitle);
-  modeless.pumpMessages();
-  EXPECT_EQ(plain.count("focus"), 0);
-}
-
-TEST_F(ProgressWndTest, CancelButtonClosesTheWindowAndTheReadGoesOn) {
-  log_.pumpAnswers = {ProgressView::PumpResult::Continue, ProgressView::PumpResult::CancelPressed};
-  auto window = make();
-  window->goModal(kTitle);
-  window->setRange(0, 100, 1);
-  window->setPosition(10);
-  window->pumpMessages();
-  window->pumpMessages();
-  EXPECT_TRUE(window->cancelled() && !window->exists());
-  // Hidden, the main window enabled again and activated.
-  EXPECT_EQ(log_.last("visible") + "|" + log_.last("modal") + "|" + log_.calls.back(),
-            "visible 0|modal 0|activate");
-  // Later lines still report; nothing shows again and nothing is pumped.
-  const std::size_t calls = log_.calls.size();
-  window->setPosition(90);
-  window->pumpMessages();
-  EXPECT_EQ(log_.calls.size(), calls);
-  EXPECT_EQ(window->lastPercent(), 90);
 }
 
 }  // namespace
