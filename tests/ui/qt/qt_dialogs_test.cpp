@@ -4,20 +4,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include <QComboBox>
-#include <QDir>
-#include <QFileDialog>
-#include <QFontMetrics>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QMessageBox>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QSettings>
-#include <QTest>
-#include <QTreeWidget>
+#include <QtTest>
+#include <QtWidgets>
 #include <algorithm>
 #include <set>
 #include <sstream>

@@ -2,19 +2,8 @@
 // imported from the File menu with its readouts, picks and labels, drops, and Japanese dialogs.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QFileDialog>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMimeData>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QStatusBar>
-#include <QTest>
-#include <QTreeWidget>
+#include <QtTest>
+#include <QtWidgets>
 #include <cmath>
 #include <fstream>
 
