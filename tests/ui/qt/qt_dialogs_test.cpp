@@ -266,59 +266,51 @@ TEST_F(QtDialogs, ResultListScrollsAsFarAsItsWidestLineAndLogOpensOnlyWithErrors
   qtui::setLogOpener({});
 }
 
-// The kept position travels between the application's settings and the window: read on create
-// (off the screen it is centred), written back on destroy.
-TEST_F(QtDialogs, ProgressWindowKeepsItsPositionInTheSettings) {
+// The window shows its caption, text, bar and cancel text and disables the main window while it
+// shows; its place comes from the application's settings (centred when none is kept) and goes back
+// on destroy; cancel closes it and lets the import go on.
+TEST_F(QtDialogs, ProgressWindowShowsKeepsItsPlaceAndCancels) {
+  QMainWindow host;
+  host.show();
   auto& windowing = ovwin::windowing();
   for (const bool kept : {false, true}) {
     SCOPED_TRACE(kept);
     QSettings profile;
     profile.remove("Settings");
     windowing.profile.clear();
-    if (kept) {
-      profile.setValue("Settings/X", 10);
-      profile.setValue("Settings/Y", 20);
-    }
+    if (kept) profile.setValue("Settings/X", 10), profile.setValue("Settings/Y", 20);
     profile.sync();
     CProgressWnd window(views->createProgressView(), windowing.profile, windowing.screenWidth,
                         windowing.screenHeight);
-    window.create(false, "SIMAファイル読み込み中");
-    auto* shown = static_cast<qtui::QtProgressView&>(window.view()).window();
+    window.goModal("SIMAファイル読み込み中");
+    EXPECT_FALSE(host.isEnabled());
+    window.setRange(0, 400, 1);
+    window.setText("読み込み中...");
+    window.setPosition(int64_t{100});
+    auto& view = static_cast<qtui::QtProgressView&>(window.view());
+    qtui::ProgressWindow* shown = view.window();
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->pos(), kept ? QPoint(10, 20)
                                  : QPoint((windowing.screenWidth - shown->width()) / 2,
                                           (windowing.screenHeight - shown->height()) / 2));
-    shown->move(33, 44);
-    window.destroy();
-    EXPECT_EQ(QSettings().value("Settings/X").toInt(), 33);
-    EXPECT_EQ(QSettings().value("Settings/Y").toInt(), 44);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(utf8(shown->windowTitle() + "|" + shown->textArea()->text() + "|" +
+                   shown->cancelButton()->text()),
+              window.caption() + "|読み込み中...|" + window.cancelText());
+    EXPECT_EQ(shown->bar()->value(), shown->bar()->maximum() / 4);
+    if (!kept) {  // written back even when none was kept
+      shown->move(33, 44);
+      window.destroy();
+      EXPECT_EQ(QSettings().value("Settings/X").toInt(), 33);
+      EXPECT_EQ(QSettings().value("Settings/Y").toInt(), 44);
+    } else {
+      QTest::mouseClick(shown->cancelButton(), Qt::LeftButton);
+      window.pumpMessages();
+      EXPECT_TRUE(window.cancelled());
+      EXPECT_EQ(view.window(), nullptr) << "the window is gone";
+    }
+    EXPECT_TRUE(host.isEnabled());
   }
-}
-
-TEST_F(QtDialogs, ProgressCaptionBarModalityAndCancelThatLetsTheImportGoOn) {
-  QMainWindow host;
-  host.show();
-  auto& windowing = ovwin::windowing();
-  CProgressWnd window(views->createProgressView(), windowing.profile, windowing.screenWidth,
-                      windowing.screenHeight);
-  window.goModal("SIMAファイル読み込み中");
-  EXPECT_FALSE(host.isEnabled()) << "the main window is disabled while the progress shows";
-  window.setRange(0, 400, 1);
-  window.setText("読み込み中...");
-  window.setPosition(int64_t{100});
-  auto& view = static_cast<qtui::QtProgressView&>(window.view());
-  ASSERT_NE(view.window(), nullptr);
-  EXPECT_TRUE(view.window()->isVisible());
-  EXPECT_EQ(utf8(view.window()->windowTitle()), window.caption());
-  EXPECT_EQ(utf8(view.window()->textArea()->text()), "読み込み中...");
-  EXPECT_EQ(view.window()->bar()->value(), view.window()->bar()->maximum() / 4);
-  EXPECT_EQ(utf8(view.window()->cancelButton()->text()), window.cancelText());
-
-  QTest::mouseClick(view.window()->cancelButton(), Qt::LeftButton);
-  window.pumpMessages();
-  EXPECT_TRUE(window.cancelled());
-  EXPECT_EQ(view.window(), nullptr) << "the window is gone";
-  EXPECT_TRUE(host.isEnabled());
 }
 
 // Every dialog takes its caption and button texts from the set of the thread locale.
