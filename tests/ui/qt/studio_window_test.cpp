@@ -23,15 +23,10 @@ namespace kestrel {
 namespace {
 
 using studio::MainWindow;
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
+const auto qs = &QString::fromStdString;
 const std::string kModule = KESTREL_BINARY_DIR "/lib/libkestrel_module.so";
 
 int pings = 0;
-void ping() {
-  ++pings;
-}
 
 // The box of the view's pixels that differ from its background, and how many they are.
 std::pair<QRect, int> drawn(studio::DrawingView& view) {
@@ -83,7 +78,7 @@ class Studio : public ::testing::Test {
 TEST_F(Studio, CommandsMenuSaysWhatEachCommandDoesAndTheCommandLineRunsThem) {
   auto& stack =
       *dynamic_cast<ovrx::CommandStack*>(ovrx::systemRegistry().at("ORVO_REGISTERED_COMMANDS"));
-  stack.addCommand("TESTGROUP", "Ping", "Ping", 1, &ping);
+  stack.addCommand("TESTGROUP", "Ping", "Ping", 1, [] { ++pings; });
   MainWindow window;
   window.listCommands();
   QStringList entries;
