@@ -69,7 +69,7 @@ TEST(ProgressWnd, Cases) {
   ViewLog log;
   ApplicationProfile profile;
   std::unique_ptr<CProgressWnd> window;
-  std::size_t mark = 0;
+  int64_t mark = 0;
   const auto open = [&] {
     window.reset();  // the old window's destructor still reports to the old log
     log = {};
@@ -96,22 +96,16 @@ TEST(ProgressWnd, Cases) {
     if (key == "kept") return kept;
     if (key == "title" || key == "cancel-text")
       return key == "title" ? window->title() : window->cancelText();
-    const CProgressWnd& w = *window;
-    const std::map<std::string, int64_t> numbers = {
-        {"span", w.upper() - w.lower()},
-        {"step", w.step()},
-        {"lines", w.textLines()},
-        {"remember", w.rememberPosition()},
-        {"cancelled", w.cancelled()},
-        {"modal", w.modal()},
-        {"exists", w.exists()},
-        {"position", w.position()},
-        {"percent", w.lastPercent()},
-        {"x", window->view().x()},
-        {"y", window->view().y()},
-        {"bar", log.bar},
-        {"new-calls", static_cast<int64_t>(log.calls.size() - mark)}};
-    return std::to_string(numbers.at(key));
+    CProgressWnd& w = *window;
+    const std::vector<std::string> names =
+        words("span step lines remember cancelled modal exists position percent x y bar new-calls");
+    const int64_t span = w.upper() - w.lower(), calls = std::ssize(log.calls) - mark;
+    const int64_t values[] = {
+        span,         w.step(),   w.textLines(), w.rememberPosition(), w.cancelled(),
+        w.modal(),    w.exists(), w.position(),  w.lastPercent(),      w.view().x(),
+        w.view().y(), log.bar,    calls};
+    const auto at = std::find(names.begin(), names.end(), key);
+    return at == names.end() ? "no state " + key : std::to_string(values[at - names.begin()]);
   };
   const auto states = [&](const std::string& keys) {
     std::string joined;
@@ -165,7 +159,7 @@ TEST(ProgressWnd, Cases) {
     if (verb == "move") window->view().move(number(1), number(2));
     if (verb == "keep") profile["Settings"] = {{"X", number(1)}, {"Y", number(2)}};
     if (verb == "destroy") window->destroy();
-    if (verb == "mark") mark = log.calls.size();
+    if (verb == "mark") mark = std::ssize(log.calls);
     if (verb == "close") window.reset();
     if (verb == "reopen") open();
   }
