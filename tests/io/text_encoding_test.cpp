@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "tests/support/escaped_rows.h"
+#include "tests/platform/case_tables.h"
 
 namespace kestrel::io {
 namespace {
@@ -24,8 +24,8 @@ Encoding encodingNamed(const std::string& name) {
   return kChoices.at(name) == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8;
 }
 
-std::vector<testing::EscapedRow> rowsOf(const std::string& table) {
-  return testing::escapedRows("tests/io/cases/text_encoding.txt", table);
+std::vector<testing::TextRow> rowsOf(const std::string& table) {
+  return testing::tableRows("io/cases/text_encoding.txt", table);
 }
 
 TEST(TextEncoding, DecodesToUtf8) {

@@ -9,7 +9,7 @@
 
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_writer.h"
-#include "tests/support/escaped_rows.h"
+#include "tests/platform/case_tables.h"
 
 namespace kestrel::testing {
 
@@ -61,14 +61,14 @@ inline bool attachSimaRecord(OvMapODTables& tables, const char* table, OvDbObjec
 // extended data.
 inline void drawRows(OvDbDatabase& database, const std::string& drawing) {
   ovSetWorkingDatabase(&database);
-  for (const auto& row : escapedRows("tests/platform/dxf/cases/drawings.txt", drawing)) {
+  for (const auto& row : tableRows("platform/dxf/cases/drawings.txt", drawing)) {
     const std::string& kind = row[0];
     if (kind == "layer" || kind == "current") {
       EXPECT_TRUE(kind == "layer" ? database.addLayer(row[1]) : database.setCurrentLayer(row[1]))
           << row.where;
       continue;
     }
-    const std::vector<double> v = row.numbers(3);
+    const std::vector<double> v = numbersIn(row[3]);
     std::vector<OvGePoint3d> points;
     for (std::size_t i = 0; i + 2 < v.size(); i += 3) points.push_back({v[i], v[i + 1], v[i + 2]});
     OvDbObjectId id;

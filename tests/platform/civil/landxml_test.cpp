@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/platform/case_tables.h"
 #include "tests/platform/civil/landxml_check.h"
-#include "tests/support/escaped_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -165,8 +165,7 @@ TEST(LandXml, PointsNestedDeeplyAreReadWithoutRecursion) {
 // XML library, so they are held against what the library prints for the same element, and read
 // back through its parser.
 TEST(LandXml, PointNamesAreEscapedAsTheXmlLibraryWouldAndReadBack) {
-  const auto cases =
-      kestrel::testing::escapedRows("tests/platform/civil/cases/landxml.txt", "name");
+  const auto cases = kestrel::testing::tableRows("platform/civil/cases/landxml.txt", "name");
   CivilDocument document;
   int32_t number = 0;
   for (const auto& c : cases) document.points().push_back({++number, c[0], 1.5, -2.25, kInf});
@@ -249,7 +248,7 @@ TEST(LandXml, AChangedDocumentIsSavedWithTheTimeOfSaving) {
 
 TEST(LandXml, RejectsBadInputAndLeavesTheDocumentAlone) {
   for (const auto& row :
-       kestrel::testing::escapedRows("tests/platform/civil/cases/landxml.txt", "refused")) {
+       kestrel::testing::tableRows("platform/civil/cases/landxml.txt", "refused")) {
     CivilDocument document;
     document.addSite("kept");
     const auto result = ovcivil::readLandXml(row[2], document);

@@ -10,8 +10,8 @@
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_writer.h"
 #include "tests/platform/platform_test_support.h"
-#include "tests/support/escaped_rows.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::string toCp932(const std::string& utf8) {
 }
 
 // The bytes a row of cases/dxf_refused.txt describes.
-std::string refusedFile(const kestrel::testing::EscapedRow& row, const std::string& good) {
+std::string refusedFile(const kestrel::testing::TextRow& row, const std::string& good) {
   const std::string& edit = row[2];
   if (edit == "bytes") return row[3];
   if (edit == "half") return good.substr(0, good.size() / 2);
@@ -68,8 +68,7 @@ std::string refusedFile(const kestrel::testing::EscapedRow& row, const std::stri
 
 TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
   const std::string good = goldenDrawing();
-  for (const auto& row :
-       kestrel::testing::escapedRows("tests/platform/dxf/cases/dxf_refused.txt")) {
+  for (const auto& row : kestrel::testing::textRows("platform/dxf/cases/dxf_refused.txt")) {
     OvDbDatabase database;
     database.addLayer("mine");
     database.appendEntity(std::make_unique<OvDbPoint>());
