@@ -1,7 +1,8 @@
-// Case files of the platform tests: tables of text rows, some fields holding numbers.
+// Case and golden files of the platform tests: tables of text rows, some fields holding numbers.
 #pragma once
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,19 @@ inline std::vector<double> numbersIn(const std::string& field) {
     if (end == at) return values;
     values.push_back(value);
   }
+}
+
+// Compares `text` with the reviewed file tests/<relative>; KESTREL_UPDATE_GOLDEN=1 rewrites the
+// file instead (review the diff before committing it).
+inline void expectGoldenFile(const std::string& text, const std::string& relative) {
+  const std::string path = std::string(KESTREL_SOURCE_DIR) + "/tests/" + relative;
+  if (const char* update = std::getenv("KESTREL_UPDATE_GOLDEN"); update && *update == '1') {
+    std::ofstream(path, std::ios::binary) << text;
+    GTEST_SKIP() << "rewrote " << path;
+  }
+  std::ifstream in(path, std::ios::binary);
+  ASSERT_TRUE(in) << path << " is missing; run once with KESTREL_UPDATE_GOLDEN=1";
+  EXPECT_EQ(text, std::string(std::istreambuf_iterator<char>(in), {})) << path;
 }
 
 }  // namespace kestrel::testing

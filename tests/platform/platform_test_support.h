@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -13,20 +14,24 @@
 
 namespace kestrel::testing {
 
-// The four columns of the import's attribute tables: No, Name, Type, FileName.
-inline OvMapODTableDefinition simaColumns() {
+// A table definition of the columns given by name and type.
+inline OvMapODTableDefinition columns(
+    std::initializer_list<std::pair<const char*, OvMapDataType>> list) {
   OvMapODTableDefinition definition;
-  const std::pair<const char*, OvMapDataType> columns[] = {{"No", OvMapDataType::Integer},
-                                                           {"Name", OvMapDataType::Character},
-                                                           {"Type", OvMapDataType::Character},
-                                                           {"FileName", OvMapDataType::Character}};
-  for (const auto& [name, type] : columns) {
+  for (const auto& [name, type] : list) {
     OvMapODColumnDefinition column;
     column.SetName(name);
     column.SetType(type);
     definition.AddColumn(column);
   }
   return definition;
+}
+
+// The four columns of the import's attribute tables: No, Name, Type, FileName.
+inline OvMapODTableDefinition simaColumns() {
+  using enum OvMapDataType;
+  return columns(
+      {{"No", Integer}, {"Name", Character}, {"Type", Character}, {"FileName", Character}});
 }
 
 // A record of those tables: number, name, type and the file it came from.

@@ -120,9 +120,8 @@ TEST(LandXml, LotsBecomeParcelsOfLinesClosedBackToTheirFirstVertex) {
             std::string::npos);  // no lots, no Parcels
 }
 
-// The whole output against a golden file (KESTREL_REGENERATE_GOLDEN=1 rewrites it instead), and
-// against the schema. The points' repeated names take suffixes, passing over a suffix some point
-// already carries as its name.
+// The whole output against a golden file, and against the schema. The points' repeated names take
+// suffixes, passing over a suffix some point already carries as its name.
 TEST(LandXml, WholeDocumentMatchesItsGoldenFile) {
   CivilDocument document;
   fill(document);
@@ -130,14 +129,7 @@ TEST(LandXml, WholeDocumentMatchesItsGoldenFile) {
     document.points().push_back(
         {static_cast<int32_t>(document.points().size() + 1), name, 0.0, 0.0, 0.0});
   const std::string text = written(document);
-  const std::string golden =
-      std::string(KESTREL_SOURCE_DIR) + "/tests/platform/civil/golden/document.xml";
-  if (const char* regenerate = std::getenv("KESTREL_REGENERATE_GOLDEN");
-      regenerate && *regenerate == '1') {
-    std::ofstream(golden, std::ios::binary) << text;
-    GTEST_SKIP() << "rewrote " << golden;
-  }
-  EXPECT_EQ(text, kestrel::testing::readBytes(golden));
+  kestrel::testing::expectGoldenFile(text, "platform/civil/golden/document.xml");
   kestrel::testing::TempDir folder;
   const auto check = kestrel::testing::validateLandXml(folder.write("document.xml", text));
   EXPECT_TRUE(check.valid) << check.output;
