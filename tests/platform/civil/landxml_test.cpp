@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <pugixml.hpp>
 #include <random>

@@ -50,8 +50,8 @@ def check(path, expected_path):
     # ezdxf adds the layer "Defpoints" to every drawing it loads.
     layers = [layer.dxf.name for layer in doc.layers if layer.dxf.name != "Defpoints"]
     problems += [f"layer {name!r} missing from {layers!r}" for name in expected["layers"] if name not in layers]
-    if len(layers) != expected["layer_count"]:
-        problems.append(f"{len(layers)} layers, expected {expected['layer_count']}: {layers!r}")
+    if len(layers) != len(expected["layers"]):
+        problems.append(f"{len(layers)} layers, expected {len(expected['layers'])}: {layers!r}")
     for entity, want in zip(entities, expected["entities"]):
         where = f"entity {entity.dxf.handle}"
         if entity.dxftype() != want["type"]:
