@@ -293,12 +293,9 @@ TEST(LandXml, ReadsPrefixedElementsAndAddsToExistingSites) {
   document.addSite("s");
   const char* text =
       "<lx:LandXML xmlns:lx='http://www.landxml.org/schema/LandXML-1.2' date='2020-01-01' "
-      "time='00:00:00'>"
-      "<lx:Alignments name='s'><lx:Alignment name='a' staStart='10' "
-      "length='5'><lx:CoordGeom><lx:Line>"
-      "<lx:Start>0 0</lx:Start><lx:End>3 "
-      "4</lx:End></lx:Line></lx:CoordGeom></lx:Alignment></lx:Alignments>"
-      "</lx:LandXML>";
+      "time='00:00:00'><lx:Alignments name='s'><lx:Alignment name='a' staStart='10' length='5'>"
+      "<lx:CoordGeom><lx:Line><lx:Start>0 0</lx:Start><lx:End>3 4</lx:End></lx:Line>"
+      "</lx:CoordGeom></lx:Alignment></lx:Alignments></lx:LandXML>";
   ASSERT_TRUE(ovcivil::readLandXml(text, document));
   ASSERT_EQ(document.sites().size(), 1u);
   const auto& alignment = document.sites().front().alignments.front();
