@@ -8,8 +8,8 @@
 #include "command/read_file.h"
 #include "platform/drawing/drawing_database.h"
 #include "platform/drawing/object_data.h"
-#include "tests/support/escaped_rows.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel {
 namespace {
@@ -45,7 +45,7 @@ std::string heldAfter(const OvDbDatabase& database, const ImportRun& run) {
 }
 
 TEST(Builders, ImportedTextsDrawWhatTheRowsHold) {
-  for (const auto& row : testing::escapedRows("tests/drawing/cases/builders.txt")) {
+  for (const auto& row : testing::textRows("drawing/cases/builders.txt")) {
     OvDbDatabase database;
     ovSetWorkingDatabase(&database);
     database.addLayer("POINTS");

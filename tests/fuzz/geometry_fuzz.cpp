@@ -65,16 +65,8 @@ class Call {
   int16_t smallInteger() { return static_cast<int16_t>(byte() % 16 - 4); }
 
   double sign() {
-    switch (byte() % 4) {
-      case 0:
-        return 1.0;
-      case 1:
-        return -1.0;
-      case 2:
-        return 0.5;
-      default:
-        return number();
-    }
+    const uint8_t pick = byte() % 4;
+    return pick == 0 ? 1.0 : pick == 1 ? -1.0 : pick == 2 ? 0.5 : number();
   }
 
   Calelm record() {

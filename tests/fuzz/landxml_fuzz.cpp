@@ -3,22 +3,9 @@
 // accepted document whose output cannot be read again, or reads back with other content, is a
 // fault.
 #include <cstdint>
-#include <cstdlib>
-#include <sstream>
 #include <string_view>
 
-#include "platform/civil/civil_model.h"
-#include "platform/civil/landxml.h"
-
-namespace {
-
-std::size_t alignmentCount(const ovcivil::CivilDocument& document) {
-  std::size_t count = 0;
-  for (const auto& site : document.sites()) count += site.alignments.size();
-  return count;
-}
-
-}  // namespace
+#include "tests/fuzz/read_back.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ovcivil::CivilDocument document;
@@ -34,11 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (const auto& entity : alignment.entities) entity.samplePoints({0.0, entity.length / 2, entity.length});
     }
   }
-  std::ostringstream written;
-  ovcivil::writeLandXml(document, written, "2026-01-01", "00:00:00");
-  ovcivil::CivilDocument again;
-  if (!ovcivil::readLandXml(written.str(), again) || alignmentCount(again) != alignmentCount(document) ||
-      again.points().size() != document.points().size())
-    std::abort();
+  kestrel::fuzz::landXmlReadsBack(document);
   return 0;
 }

@@ -12,17 +12,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "command/read_file.h"
-#include "io/atomic_file.h"
 #include "io/text_encoding.h"
-#include "platform/civil/civil_model.h"
-#include "platform/civil/landxml.h"
-#include "platform/drawing/drawing_database.h"
-#include "platform/dxf/dxf_reader.h"
-#include "platform/dxf/dxf_writer.h"
+#include "tests/fuzz/read_back.h"
 
 namespace {
 
@@ -82,15 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string log = kestrel::io::encode(run.log.render(), run.inputEncoding);
   if (log.empty()) std::abort();
 
-  kestrel::io::StringSink dxf;
-  OvDbDatabase dxfAgain;
-  if (!writeDxf(drawing, dxf) || !readDxf(dxf.text(), dxfAgain) ||
-      dxfAgain.entityCount() != drawing.entityCount())
-    std::abort();
-  std::ostringstream landxml;
-  ovcivil::writeLandXml(document, landxml, "2026-01-01", "00:00:00");
-  ovcivil::CivilDocument landxmlAgain;
-  if (!ovcivil::readLandXml(landxml.str(), landxmlAgain)) std::abort();
+  kestrel::fuzz::dxfReadsBack(drawing);
+  kestrel::fuzz::landXmlReadsBack(document);
   ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
   return 0;
 }

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "tests/support/escaped_rows.h"
+#include "tests/platform/case_tables.h"
 
 namespace kestrel::io {
 namespace {
@@ -24,8 +24,8 @@ Encoding encodingNamed(const std::string& name) {
   return kChoices.at(name) == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8;
 }
 
-std::vector<testing::EscapedRow> rowsOf(const std::string& table) {
-  return testing::escapedRows("tests/io/cases/text_encoding.txt", table);
+std::vector<testing::TextRow> rowsOf(const std::string& table) {
+  return testing::tableRows("io/cases/text_encoding.txt", table);
 }
 
 TEST(TextEncoding, DecodesToUtf8) {
@@ -111,10 +111,6 @@ std::string withIconv(const char* to, const char* from, const std::string& bytes
   return out;
 }
 
-std::string decodeCp932WithIconv(const std::string& bytes) {
-  return withIconv("UTF-8", "CP932", bytes, kReplacement);
-}
-
 TEST(DecodeCp932, AgreesWithAWholeBufferIconvPassOnRandomBytes) {
   // Random bytes weighted towards CP932 lead bytes, ASCII and half-width kana, so that valid
   // pairs, invalid trails, lone leads and cut-off ends all occur.
@@ -129,27 +125,17 @@ TEST(DecodeCp932, AgreesWithAWholeBufferIconvPassOnRandomBytes) {
     std::string bytes;
     const int length = 1 + round % 97;
     for (int i = 0; i < length; ++i) {
-      switch (kind(random)) {
-        case 0:
-        case 1:
-        case 2:
-          bytes.push_back(static_cast<char>(lead(random)));
-          bytes.push_back(static_cast<char>(trail(random)));
-          break;
-        case 3:
-          bytes.push_back(static_cast<char>(kana(random)));
-          break;
-        case 4:
-          bytes.push_back(static_cast<char>(anyByte(random)));
-          break;
-        case 5:
-          bytes.push_back(static_cast<char>(lead(random)));
-          break;
-        default:
-          bytes.push_back(alphabet[static_cast<std::size_t>(anyByte(random)) % alphabet.size()]);
-      }
+      const int k = kind(random);  // 0-2 a pair, 3 kana, 4 any byte, 5 a lone lead, else ASCII
+      if (k <= 2 || k == 5) bytes.push_back(static_cast<char>(lead(random)));
+      if (k <= 2) bytes.push_back(static_cast<char>(trail(random)));
+      if (k == 3) bytes.push_back(static_cast<char>(kana(random)));
+      if (k == 4) bytes.push_back(static_cast<char>(anyByte(random)));
+      if (k > 5)
+        bytes.push_back(alphabet[static_cast<std::size_t>(anyByte(random)) % alphabet.size()]);
     }
-    ASSERT_EQ(decode(bytes, EncodingChoice::Cp932).text, decodeCp932WithIconv(bytes)) << round;
+    ASSERT_EQ(decode(bytes, EncodingChoice::Cp932).text,
+              withIconv("UTF-8", "CP932", bytes, kReplacement))
+        << round;
   }
 }
 
@@ -162,7 +148,8 @@ TEST(DecodeCp932, EveryPairOfLeadAndTrailAgreesWithIconv) {
       bytes.push_back(',');
     }
   }
-  EXPECT_EQ(decode(bytes, EncodingChoice::Cp932).text, decodeCp932WithIconv(bytes));
+  EXPECT_EQ(decode(bytes, EncodingChoice::Cp932).text,
+            withIconv("UTF-8", "CP932", bytes, kReplacement));
 }
 
 // The encoder answers from a table; iconv is the reference, for each character and for all at once.

@@ -4,29 +4,34 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_writer.h"
-#include "tests/support/escaped_rows.h"
+#include "tests/platform/case_tables.h"
 
 namespace kestrel::testing {
 
-// The four columns of the import's attribute tables: No, Name, Type, FileName.
-inline OvMapODTableDefinition simaColumns() {
+// A table definition of the columns given by name and type.
+inline OvMapODTableDefinition columns(
+    std::initializer_list<std::pair<const char*, OvMapDataType>> list) {
   OvMapODTableDefinition definition;
-  const std::pair<const char*, OvMapDataType> columns[] = {{"No", OvMapDataType::Integer},
-                                                           {"Name", OvMapDataType::Character},
-                                                           {"Type", OvMapDataType::Character},
-                                                           {"FileName", OvMapDataType::Character}};
-  for (const auto& [name, type] : columns) {
+  for (const auto& [name, type] : list) {
     OvMapODColumnDefinition column;
     column.SetName(name);
     column.SetType(type);
     definition.AddColumn(column);
   }
   return definition;
+}
+
+// The four columns of the import's attribute tables: No, Name, Type, FileName.
+inline OvMapODTableDefinition simaColumns() {
+  using enum OvMapDataType;
+  return columns(
+      {{"No", Integer}, {"Name", Character}, {"Type", Character}, {"FileName", Character}});
 }
 
 // A record of those tables: number, name, type and the file it came from.
@@ -61,14 +66,14 @@ inline bool attachSimaRecord(OvMapODTables& tables, const char* table, OvDbObjec
 // extended data.
 inline void drawRows(OvDbDatabase& database, const std::string& drawing) {
   ovSetWorkingDatabase(&database);
-  for (const auto& row : escapedRows("tests/platform/dxf/cases/drawings.txt", drawing)) {
+  for (const auto& row : tableRows("platform/dxf/cases/drawings.txt", drawing)) {
     const std::string& kind = row[0];
     if (kind == "layer" || kind == "current") {
       EXPECT_TRUE(kind == "layer" ? database.addLayer(row[1]) : database.setCurrentLayer(row[1]))
           << row.where;
       continue;
     }
-    const std::vector<double> v = row.numbers(3);
+    const std::vector<double> v = numbersIn(row[3]);
     std::vector<OvGePoint3d> points;
     for (std::size_t i = 0; i + 2 < v.size(); i += 3) points.push_back({v[i], v[i + 1], v[i + 2]});
     OvDbObjectId id;

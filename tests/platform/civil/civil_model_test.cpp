@@ -12,13 +12,14 @@
 #include <random>
 
 #include "tests/civil/reference_curves.h"
-#include "tests/support/escaped_rows.h"
+#include "tests/platform/case_tables.h"
 
 namespace {
 
 using kestrel::testing::advance;
-using kestrel::testing::EscapedRow;
+using kestrel::testing::numbersIn;
 using kestrel::testing::RefPose;
+using kestrel::testing::TextRow;
 using ovcivil::AlignmentEntity;
 using ovcivil::CivilDocument;
 using ovcivil::PlanPoint;
@@ -39,16 +40,15 @@ double angleDifference(double a, double b) {
   return std::abs(std::remainder(a - b, 2.0 * kPi));
 }
 
-std::vector<EscapedRow> rowsOf(const std::string& table) {
-  return kestrel::testing::escapedRows("tests/platform/civil/cases/civil_model.txt", table);
+std::vector<TextRow> rowsOf(const std::string& table) {
+  return kestrel::testing::tableRows("platform/civil/cases/civil_model.txt", table);
 }
 
 // The call a row of the table "refused" describes, on a fresh alignment.
-int refusedCall(const EscapedRow& row, CivilDocument& d, ovcivil::Alignment& a,
-                AlignmentEntity*& m) {
+int refusedCall(const TextRow& row, CivilDocument& d, ovcivil::Alignment& a, AlignmentEntity*& m) {
   const std::string& call = row[1];
-  if (call == "remove") return d.removeEntityAt(a, static_cast<std::size_t>(row.numbers(2)[0]));
-  const std::vector<double> v = row.numbers(call == "spiral" ? 3 : 2);
+  if (call == "remove") return d.removeEntityAt(a, static_cast<std::size_t>(numbersIn(row[2])[0]));
+  const std::vector<double> v = numbersIn(row[call == "spiral" ? 3 : 2]);
   const bool left = row.fields.back() == "left";
   if (call == "line") return d.addFixedLine(a, {v[0], v[1]}, {v[2], v[3]}, m);
   if (call == "curve") return d.addFixedCurve(a, {v[0], v[1]}, {v[2], v[3]}, v[4], left, m);
@@ -90,7 +90,8 @@ TEST(CivilModel, RefusesImpossibleEntities) {
 
 TEST(CivilModel, CurveIsTheMinorArcTurningAsFlagged) {
   for (const auto& row : rowsOf("curve")) {
-    const std::vector<double> v = row.numbers(0), centre = row.numbers(2), middle = row.numbers(4);
+    const std::vector<double> v = numbersIn(row[0]), centre = numbersIn(row[2]),
+                              middle = numbersIn(row[4]);
     Fixture f;
     AlignmentEntity* made = nullptr;
     ASSERT_EQ(f.document.addFixedCurve(*f.alignment, {v[0], v[1]}, {v[2], v[3]}, v[4],
@@ -99,7 +100,7 @@ TEST(CivilModel, CurveIsTheMinorArcTurningAsFlagged) {
         << row.where;
     EXPECT_NEAR(made->centre.x, centre[0], 1e-12) << row.where;
     EXPECT_NEAR(made->centre.y, centre[1], 1e-12) << row.where;
-    EXPECT_NEAR(made->length, row.numbers(3)[0], 1e-12) << row.where;
+    EXPECT_NEAR(made->length, numbersIn(row[3])[0], 1e-12) << row.where;
     PlanPoint point;
     ASSERT_EQ(f.alignment->pointAtStation(made->length / 2, 0, point), ovcivil::kOk);
     EXPECT_NEAR(point.x, middle[0], 1e-9) << row.where;
@@ -113,7 +114,7 @@ TEST(CivilModel, CurveIsTheMinorArcTurningAsFlagged) {
 // Spirals against the quadrature reference, across start and end radii and both turns.
 TEST(CivilModel, SpiralMatchesIndependentIntegrationEverywhere) {
   for (const auto& row : rowsOf("spiral")) {
-    const std::vector<double> v = row.numbers(0);
+    const std::vector<double> v = numbersIn(row[0]);
     const double startRadius = v[0], endRadius = v[1], length = v[2];
     const bool left = row[1] == "left";
     Fixture f;
@@ -192,7 +193,7 @@ double distanceToPolyline(const std::vector<PlanPoint>& points, PlanPoint p) {
 // points than needed.
 TEST(CivilModel, PolylinesStayWithinAMillimetre) {
   for (const auto& row : rowsOf("polyline")) {
-    const std::vector<double> v = row.numbers(0);
+    const std::vector<double> v = numbersIn(row[0]);
     Fixture f;
     AlignmentEntity* line = nullptr;
     ASSERT_EQ(f.document.addFixedLine(*f.alignment, {-10, 0}, {0, 0}, line), ovcivil::kOk);
@@ -233,13 +234,13 @@ TEST(CivilModel, StationsAreReadInTheAlignmentsOwnStationing) {
   f.document.addFixedLine(*f.alignment, {0, 0}, {0, 100}, made);
   f.document.addFixedLine(*f.alignment, {0, 100}, {100, 100}, made);
   for (const auto& row : rowsOf("station")) {
-    const std::vector<double> at = row.numbers(0);
+    const std::vector<double> at = numbersIn(row[0]);
     PlanPoint point{-1, -1};
     const int status = f.alignment->pointAtStation(at[0], at[1], point);
     EXPECT_EQ(status, row[1] == "ok" ? ovcivil::kOk : ovcivil::kOutsideAlignment) << row.where;
     if (row[1] != "ok") continue;
-    EXPECT_NEAR(point.x, row.numbers(2)[0], 1e-12) << row.where;
-    EXPECT_NEAR(point.y, row.numbers(2)[1], 1e-12) << row.where;
+    EXPECT_NEAR(point.x, numbersIn(row[2])[0], 1e-12) << row.where;
+    EXPECT_NEAR(point.y, numbersIn(row[2])[1], 1e-12) << row.where;
   }
   // Entities removed and added: stations follow the entities the alignment holds now.
   f.document.removeEntityAt(*f.alignment, 0);

@@ -1,10 +1,10 @@
 // Validates a LandXML file with xmllint against the LandXML 1.2 schema.
 #pragma once
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include "tests/support/run_host.h"
 
 namespace kestrel::testing {
 
@@ -14,23 +14,13 @@ struct SchemaCheck {
 };
 
 inline SchemaCheck validateLandXml(const std::string& path) {
-  SchemaCheck check;
   const std::string schema = LANDXML_SCHEMA;
   // A missing checker fails the test: a schema check that quietly does not run proves nothing.
-  if (!std::filesystem::exists(schema) || std::system("command -v xmllint >/dev/null 2>&1") != 0) {
-    check.output = "xmllint or " + schema + " is not available";
-    return check;
-  }
-  const std::string command = "xmllint --noout --schema '" + schema + "' '" + path + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    check.output = "cannot run xmllint";
-    return check;
-  }
-  std::array<char, 512> buffer{};
-  while (fgets(buffer.data(), static_cast<int>(buffer.size()), pipe) != nullptr) check.output += buffer.data();
-  check.valid = pclose(pipe) == 0;
-  return check;
+  if (!std::filesystem::exists(schema) || runCommand("command -v xmllint").status != 0)
+    return {false, "xmllint or " + schema + " is not available"};
+  const HostResult run = runCommand("xmllint --noout --schema " + quotedPath(schema) + " " +
+                                    quotedPath(path) + " 2>&1");
+  return {run.status == 0, run.out};
 }
 
 }  // namespace kestrel::testing

@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <pugixml.hpp>
 #include <random>
@@ -15,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/platform/case_tables.h"
 #include "tests/platform/civil/landxml_check.h"
-#include "tests/support/escaped_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -120,9 +117,8 @@ TEST(LandXml, LotsBecomeParcelsOfLinesClosedBackToTheirFirstVertex) {
             std::string::npos);  // no lots, no Parcels
 }
 
-// The whole output against a golden file (KESTREL_REGENERATE_GOLDEN=1 rewrites it instead), and
-// against the schema. The points' repeated names take suffixes, passing over a suffix some point
-// already carries as its name.
+// The whole output against a golden file, and against the schema. The points' repeated names take
+// suffixes, passing over a suffix some point already carries as its name.
 TEST(LandXml, WholeDocumentMatchesItsGoldenFile) {
   CivilDocument document;
   fill(document);
@@ -130,14 +126,7 @@ TEST(LandXml, WholeDocumentMatchesItsGoldenFile) {
     document.points().push_back(
         {static_cast<int32_t>(document.points().size() + 1), name, 0.0, 0.0, 0.0});
   const std::string text = written(document);
-  const std::string golden =
-      std::string(KESTREL_SOURCE_DIR) + "/tests/platform/civil/golden/document.xml";
-  if (const char* regenerate = std::getenv("KESTREL_REGENERATE_GOLDEN");
-      regenerate && *regenerate == '1') {
-    std::ofstream(golden, std::ios::binary) << text;
-    GTEST_SKIP() << "rewrote " << golden;
-  }
-  EXPECT_EQ(text, kestrel::testing::readBytes(golden));
+  kestrel::testing::expectGoldenFile(text, "platform/civil/golden/document.xml");
   kestrel::testing::TempDir folder;
   const auto check = kestrel::testing::validateLandXml(folder.write("document.xml", text));
   EXPECT_TRUE(check.valid) << check.output;
@@ -165,8 +154,7 @@ TEST(LandXml, PointsNestedDeeplyAreReadWithoutRecursion) {
 // XML library, so they are held against what the library prints for the same element, and read
 // back through its parser.
 TEST(LandXml, PointNamesAreEscapedAsTheXmlLibraryWouldAndReadBack) {
-  const auto cases =
-      kestrel::testing::escapedRows("tests/platform/civil/cases/landxml.txt", "name");
+  const auto cases = kestrel::testing::tableRows("platform/civil/cases/landxml.txt", "name");
   CivilDocument document;
   int32_t number = 0;
   for (const auto& c : cases) document.points().push_back({++number, c[0], 1.5, -2.25, kInf});
@@ -249,7 +237,7 @@ TEST(LandXml, AChangedDocumentIsSavedWithTheTimeOfSaving) {
 
 TEST(LandXml, RejectsBadInputAndLeavesTheDocumentAlone) {
   for (const auto& row :
-       kestrel::testing::escapedRows("tests/platform/civil/cases/landxml.txt", "refused")) {
+       kestrel::testing::tableRows("platform/civil/cases/landxml.txt", "refused")) {
     CivilDocument document;
     document.addSite("kept");
     const auto result = ovcivil::readLandXml(row[2], document);
@@ -305,12 +293,9 @@ TEST(LandXml, ReadsPrefixedElementsAndAddsToExistingSites) {
   document.addSite("s");
   const char* text =
       "<lx:LandXML xmlns:lx='http://www.landxml.org/schema/LandXML-1.2' date='2020-01-01' "
-      "time='00:00:00'>"
-      "<lx:Alignments name='s'><lx:Alignment name='a' staStart='10' "
-      "length='5'><lx:CoordGeom><lx:Line>"
-      "<lx:Start>0 0</lx:Start><lx:End>3 "
-      "4</lx:End></lx:Line></lx:CoordGeom></lx:Alignment></lx:Alignments>"
-      "</lx:LandXML>";
+      "time='00:00:00'><lx:Alignments name='s'><lx:Alignment name='a' staStart='10' length='5'>"
+      "<lx:CoordGeom><lx:Line><lx:Start>0 0</lx:Start><lx:End>3 4</lx:End></lx:Line>"
+      "</lx:CoordGeom></lx:Alignment></lx:Alignments></lx:LandXML>";
   ASSERT_TRUE(ovcivil::readLandXml(text, document));
   ASSERT_EQ(document.sites().size(), 1u);
   const auto& alignment = document.sites().front().alignments.front();

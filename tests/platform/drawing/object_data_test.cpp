@@ -10,6 +10,7 @@
 
 namespace {
 
+using kestrel::testing::columns;
 using kestrel::testing::simaColumns;
 using kestrel::testing::simaRecord;
 
@@ -37,10 +38,7 @@ TEST(ObjectDataDefinition, ColumnsRecordsAndValues) {
   EXPECT_EQ(definition.ColumnIndex("missing"), -1);
   EXPECT_THROW(definition.Column(4), std::out_of_range);
   // A record gets one default value per column, of the column's type.
-  OvMapODColumnDefinition real;
-  real.SetName("Height");
-  real.SetType(OvMapDataType::Real);
-  definition.AddColumn(real);
+  definition.AddColumn(columns({{"Height", OvMapDataType::Real}}).Column(0));
   OvMapODTableRecord record;
   record.Init(definition);
   ASSERT_EQ(record.Count(), 5);
@@ -64,11 +62,8 @@ TEST_F(ObjectData, TablesAreAddedOnceAndRegisterTheirName) {
   for (const auto& application : database.applications())
     registered += application.name == "JSIMA_V3_Point";
   EXPECT_EQ(registered, 1);
-  OvMapODTableDefinition other;
-  OvMapODColumnDefinition column;
-  column.SetName("Only");
-  other.AddColumn(column);
-  EXPECT_FALSE(tables().Add("JSIMA_V3_Point", other, "replaced?", true));
+  EXPECT_FALSE(
+      tables().Add("JSIMA_V3_Point", columns({{"Only", OvMapDataType::Real}}), "replaced?", true));
   const OvMapODTable* table = tables().Table("JSIMA_V3_Point");
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->definition.Count(), 4);

@@ -1,20 +1,11 @@
 #!/usr/bin/python3
-"""Checks DXF files the tests write with ezdxf, an independent reader.
-
-  dxf_check.py check OUT.dxf EXPECTED.json
-      OUT loads, its audit finds no error, and its model space holds exactly the entities of
-      EXPECTED (type, layer, coordinates compared as doubles, extended data) in order; its
-      header extents are ezdxf's own bounding box of them, the active viewport shows them, points
-      are drawn as marks, and every layer but "0" has a colour of its own.
-  dxf_check.py make-base BASE.dxf VERSION
-      Writes a base drawing with content our writer never makes: TEXT and MTEXT with Japanese,
-      a HATCH, a block with an INSERT carrying an attribute, a CIRCLE, a named dictionary with an
-      XRECORD, extended data of another application, and a layer "既存" made current.
-  dxf_check.py compare-base BASE.dxf OUT.dxf NEW_COUNT
-      OUT loads with a clean audit; every entity, block, layer and object of BASE is in OUT with
-      the same handle and attributes; OUT has NEW_COUNT model-space entities more, and draws
-      points as marks where BASE drew them as dots.
-Prints "OK" or the differences; the exit status tells.
+"""Checks the DXF files the tests write with ezdxf, an independent reader; prints "OK" or the
+differences, and the exit status tells.
+  check OUT.dxf EXPECTED.json: OUT loads with a clean audit and holds EXPECTED's entities (type,
+      layer, coordinates as doubles, extended data) in order; extents, view, point marks, colours.
+  make-base BASE.dxf VERSION: a base drawing with content our writer never makes.
+  compare-base BASE.dxf OUT.dxf NEW_COUNT: everything of BASE is in OUT unchanged (same handles),
+      with NEW_COUNT model-space entities more, points drawn as marks.
 """
 import json
 import sys
@@ -45,12 +36,8 @@ def coordinates(entity):
 
 
 def xdata_of(entity):
-    result = {}
-    if entity.xdata is None:
-        return result
-    for app in entity.xdata.data:
-        result[app] = [[code, value] for code, value in entity.get_xdata(app)]
-    return result
+    apps = entity.xdata.data if entity.xdata is not None else []
+    return {app: [[code, value] for code, value in entity.get_xdata(app)] for app in apps}
 
 
 def check(path, expected_path):
@@ -63,8 +50,8 @@ def check(path, expected_path):
     # ezdxf adds the layer "Defpoints" to every drawing it loads.
     layers = [layer.dxf.name for layer in doc.layers if layer.dxf.name != "Defpoints"]
     problems += [f"layer {name!r} missing from {layers!r}" for name in expected["layers"] if name not in layers]
-    if len(layers) != expected["layer_count"]:
-        problems.append(f"{len(layers)} layers, expected {expected['layer_count']}: {layers!r}")
+    if len(layers) != len(expected["layers"]):
+        problems.append(f"{len(layers)} layers, expected {len(expected['layers'])}: {layers!r}")
     for entity, want in zip(entities, expected["entities"]):
         where = f"entity {entity.dxf.handle}"
         if entity.dxftype() != want["type"]:
@@ -108,9 +95,8 @@ def view_problems(doc, box):
 
 
 def point_style_problems(doc):
-    if doc.header.get("$PDMODE", 0) == 0 or doc.header.get("$PDSIZE", 0) <= 0:
-        return ["points are drawn as dots"]
-    return []
+    dots = doc.header.get("$PDMODE", 0) == 0 or doc.header.get("$PDSIZE", 0) <= 0
+    return ["points are drawn as dots"] if dots else []
 
 
 def make_base(path, version):
@@ -182,8 +168,7 @@ def compare_base(base_path, out_path, new_count):
         problems.append("dictionary SURVEY_SETTINGS or its XRECORD is missing")
     elif list(settings.get("ORIGIN").tags) != list(base.rootdict.get("SURVEY_SETTINGS").get("ORIGIN").tags):
         problems.append("XRECORD ORIGIN changed")
-    base_count = len(base.modelspace())
-    out_count = len(out.modelspace())
+    base_count, out_count = len(base.modelspace()), len(out.modelspace())
     if out_count != base_count + new_count:
         problems.append(f"{out_count} entities, expected {base_count} + {new_count}")
     low, high = out.header["$EXTMIN"], out.header["$EXTMAX"]
@@ -210,18 +195,10 @@ def compare_base(base_path, out_path, new_count):
 
 
 def main(argv):
-    if argv[1] == "check":
-        problems = check(argv[2], argv[3])
-    elif argv[1] == "make-base":
-        problems = make_base(argv[2], argv[3])
-    elif argv[1] == "compare-base":
-        problems = compare_base(argv[2], argv[3], int(argv[4]))
-    else:
-        problems = [f"unknown command {argv[1]}"]
-    for problem in problems[:40]:
-        print(problem)
-    if not problems:
-        print("OK")
+    commands = {"check": check, "make-base": make_base,
+                "compare-base": lambda base, out, count: compare_base(base, out, int(count))}
+    problems = commands[argv[1]](*argv[2:])
+    print("\n".join(problems[:40]) if problems else "OK")
     return 1 if problems else 0
 
 

@@ -3,14 +3,13 @@
 #include "platform/dxf/dxf_reader.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <random>
 
+#include "io/text_encoding.h"
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_writer.h"
 #include "tests/platform/platform_test_support.h"
-#include "tests/support/escaped_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -39,21 +38,8 @@ std::string asR2000InCp932(const std::string& text) {
   return replaced(replaced(text, "AC1027", "AC1015"), "ANSI_65001", "ANSI_932");
 }
 
-std::string toCp932(const std::string& utf8) {
-  iconv_t converter = iconv_open("CP932", "UTF-8");
-  std::string out(utf8.size() * 2, '\0');
-  char* input = const_cast<char*>(utf8.data());
-  std::size_t inputLeft = utf8.size();
-  char* output = out.data();
-  std::size_t outputLeft = out.size();
-  iconv(converter, &input, &inputLeft, &output, &outputLeft);
-  iconv_close(converter);
-  out.resize(out.size() - outputLeft);
-  return out;
-}
-
 // The bytes a row of cases/dxf_refused.txt describes.
-std::string refusedFile(const kestrel::testing::EscapedRow& row, const std::string& good) {
+std::string refusedFile(const kestrel::testing::TextRow& row, const std::string& good) {
   const std::string& edit = row[2];
   if (edit == "bytes") return row[3];
   if (edit == "half") return good.substr(0, good.size() / 2);
@@ -68,8 +54,7 @@ std::string refusedFile(const kestrel::testing::EscapedRow& row, const std::stri
 
 TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
   const std::string good = goldenDrawing();
-  for (const auto& row :
-       kestrel::testing::escapedRows("tests/platform/dxf/cases/dxf_refused.txt")) {
+  for (const auto& row : kestrel::testing::textRows("platform/dxf/cases/dxf_refused.txt")) {
     OvDbDatabase database;
     database.addLayer("mine");
     database.appendEntity(std::make_unique<OvDbPoint>());
@@ -180,14 +165,8 @@ TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
 
 TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
   OvDbDatabase source;
-  OvMapODTableDefinition definition;
-  for (const auto& [name, type] :
-       {std::pair{"Height", OvMapDataType::Real}, std::pair{"Note", OvMapDataType::Character}}) {
-    OvMapODColumnDefinition column;
-    column.SetName(name);
-    column.SetType(type);
-    definition.AddColumn(column);
-  }
+  const OvMapODTableDefinition definition = kestrel::testing::columns(
+      {{"Height", OvMapDataType::Real}, {"Note", OvMapDataType::Character}});
   ASSERT_TRUE(source.objectDataTables().Add("測量<1>/a", definition, "説明", true));
   const OvDbObjectId id = source.appendEntity(std::make_unique<OvDbPoint>());
   OvMapODTableRecord record;
@@ -226,7 +205,7 @@ TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
   for (std::size_t at = escaped.find("既存"); at != std::string::npos; at = escaped.find("既存"))
     escaped.replace(at, std::string("既存").size(), "\\U+65E2\\U+5b58");
   for (const std::string& text : {r2000, escaped}) {
-    const std::string bytes = toCp932(text);
+    const std::string bytes = kestrel::io::encode(text, kestrel::io::Encoding::Cp932);
     ASSERT_EQ(bytes.find("既存"), std::string::npos);  // really CP932 now
     OvDbDatabase opened;
     kestrel::io::Result result;

@@ -3,160 +3,40 @@
 // make-base), so the round trip starts from content another program wrote.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <charconv>
-#include <cstdio>
-#include <numbers>
-#include <sstream>
+#include <cstdlib>
 
-#include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_text.h"
 #include "platform/dxf/dxf_writer.h"
 #include "tests/platform/platform_test_support.h"
+#include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct CommandResult {
-  int status = -1;
-  std::string output;
-};
+using kestrel::testing::quotedPath;
 
-std::string quoted(const std::string& text) {
-  return "'" + text + "'";
-}
-
-CommandResult run(const std::string& command) {
-  CommandResult result;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer{};
-  for (std::size_t read = 0; (read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-    result.output.append(buffer.data(), read);
-  const int status = ::pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+// What a command printed, stderr included, and its exit status.
+kestrel::testing::HostResult run(const std::string& command) {
+  return kestrel::testing::runCommand(command + " 2>&1");
 }
 
 bool haveOgrinfo() {
   return run("ogrinfo --version").status == 0;
 }
 
-CommandResult ezdxfCheck(const std::string& arguments) {
-  return run("/usr/bin/python3 " + quoted(DXF_CHECK_SCRIPT) + " " + arguments);
+kestrel::testing::HostResult ezdxfCheck(const std::string& arguments) {
+  return run("/usr/bin/python3 " + quotedPath(DXF_CHECK_SCRIPT) + " " + arguments);
 }
 
 // Number of features ogrinfo lists in the file's one layer, or -1. No configuration: the file's
 // own code page must give GDAL the text right.
 long ogrFeatureCount(const std::string& path) {
-  const CommandResult result = run("ogrinfo -al -so " + quoted(path));
-  const std::size_t at = result.output.find("Feature Count: ");
+  const auto result = run("ogrinfo -al -so " + quotedPath(path));
+  const std::size_t at = result.out.find("Feature Count: ");
   return result.status != 0 || at == std::string::npos
              ? -1
-             : std::strtol(result.output.c_str() + at + 15, nullptr, 10);
-}
-
-// A JSON string, and the shortest text that reads back to the same double ("1e+22", "-0" and
-// "0.30000000000000004" are JSON).
-std::string json(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-    out += c == '"' || c == '\\'                  ? std::string{'\\', c}
-           : static_cast<unsigned char>(c) < 0x20 ? escaped
-                                                  : std::string{c};
-  }
-  return out + "\"";
-}
-std::string json(double value) {
-  char digits[32];
-  return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
-// The type, closure and coordinates an entity should show in the file (ARC angles in degrees).
-std::string typeAndCoordinates(const OvDbEntity& entity, std::vector<double>& c) {
-  switch (entity.kind()) {
-    case OvDbEntityKind::Point: {
-      const auto& p = static_cast<const OvDbPoint&>(entity).position;
-      c = {p.x, p.y, p.z};
-      return "\"POINT\"";
-    }
-    case OvDbEntityKind::Polyline: {
-      const auto& polyline = static_cast<const OvDbPolyline&>(entity);
-      for (const auto& vertex : polyline.vertices) c.insert(c.end(), {vertex.x, vertex.y});
-      c.push_back(polyline.elevation);
-      return std::string("\"LWPOLYLINE\", \"closed\": ") + (polyline.closed ? "true" : "false");
-    }
-    case OvDbEntityKind::Line: {
-      const auto& line = static_cast<const OvDbLine&>(entity);
-      c = {line.start.x, line.start.y, line.start.z, line.end.x, line.end.y, line.end.z};
-      return "\"LINE\"";
-    }
-    case OvDbEntityKind::Arc: {
-      const auto& arc = static_cast<const OvDbArc&>(entity);
-      c = {arc.center.x,
-           arc.center.y,
-           arc.center.z,
-           arc.radius,
-           arc.startAngle * 180 / std::numbers::pi,
-           arc.endAngle * 180 / std::numbers::pi};
-      return "\"ARC\"";
-    }
-    default:
-      ADD_FAILURE() << "unexpected kind in the expectation";
-      return "";
-  }
-}
-
-// The expectation for every model-space entity of a drawing, as the file should show it: names
-// as the file spells them, texts as written, records as extended data under their table's name.
-std::string expectationOf(const OvDbDatabase& database) {
-  const std::vector<std::string> layerNames = dxfSymbolNames(database.layers());
-  const std::vector<std::string> applicationNames = dxfSymbolNames(database.applications());
-  const auto applicationName = [&](const std::string& name) {
-    for (std::size_t i = 0; i < applicationNames.size(); ++i)
-      if (database.applications()[i].name == name) return applicationNames[i];
-    return name;
-  };
-  std::ostringstream out;
-  out << "{\"layer_count\": " << layerNames.size() << ", \"layers\": [";
-  for (std::size_t i = 0; i < layerNames.size(); ++i) out << (i ? ", " : "") << json(layerNames[i]);
-  out << "], \"entities\": [";
-  for (std::size_t i = 0; i < database.entityCount(); ++i) {
-    const OvDbEntity& entity = database.entityAt(i);
-    std::vector<double> coordinates;
-    out << (i ? ", " : "") << "{\"type\": " << typeAndCoordinates(entity, coordinates)
-        << ", \"layer\": " << json(layerNames[entity.layerIndex()]) << ", \"coordinates\": [";
-    for (std::size_t k = 0; k < coordinates.size(); ++k)
-      out << (k ? ", " : "") << json(coordinates[k]);
-    out << "], \"xdata\": {";
-    const char* separator = "";
-    for (const auto& block : entity.xdata()) {
-      out << separator << json(applicationName(block.applicationName)) << ": [";
-      for (std::size_t k = 0; k < block.values.size(); ++k)
-        out << (k ? ", " : "") << "[1000, " << json(dxfSafeText(block.values[k])) << "]";
-      out << "]";
-      separator = ", ";
-    }
-    database.objectDataTables().forEachRecordOf(
-        i, [&](const OvMapODTable& table, const auto& record) {
-          out << separator << json(applicationName(table.name)) << ": [";
-          for (int k = 0; k < record.Count(); ++k) {
-            if (record.Value(k).Type() == OvMapDataType::Integer)
-              out << (k ? ", " : "") << "[1071, " << record.Value(k).Int32Value() << "]";
-            else
-              out << (k ? ", " : "") << "[1000, " << json(dxfSafeText(record.Value(k).StrValue()))
-                  << "]";
-          }
-          out << "]";
-          separator = ", ";
-        });
-    out << "}}";
-  }
-  out << "]}";
-  return out.str();
+             : std::strtol(result.out.c_str() + at + 15, nullptr, 10);
 }
 
 class RealReaders : public ::testing::Test {
@@ -167,37 +47,40 @@ class RealReaders : public ::testing::Test {
           << "ezdxf is not installed for /usr/bin/python3 (python3-ezdxf): DXF files not checked";
   }
 
-  // Saves the drawing, checks it with ezdxf against the drawing's own content and with ogrinfo.
+  // Saves the drawing and checks it with ezdxf against the reviewed golden/<name>.json (layers,
+  // and each entity's type, layer, coordinates and extended data as the file should show them),
+  // and with ogrinfo.
   void saveAndCheck(const OvDbDatabase& database, const std::string& name) {
-    const std::string path = (folder.path() / name).string();
+    const std::string path = (folder.path() / (name + ".dxf")).string();
     kestrel::io::Result result;
     ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
-    const std::string expected = folder.write(name + ".json", expectationOf(database));
-    const CommandResult check = ezdxfCheck("check " + quoted(path) + " " + quoted(expected));
-    EXPECT_EQ(check.status, 0) << check.output;
+    const std::string expected =
+        std::string(KESTREL_SOURCE_DIR) + "/tests/platform/dxf/golden/" + name + ".json";
+    const auto check = ezdxfCheck("check " + quotedPath(path) + " " + quotedPath(expected));
+    EXPECT_EQ(check.status, 0) << check.out;
     if (haveOgrinfo()) {
       EXPECT_EQ(ogrFeatureCount(path), static_cast<long>(database.entityCount()));
       // GDAL shows the records as raw extended data: one block per record, under the table's name,
       // the names and texts as they were.
-      const CommandResult raw =
-          run("ogrinfo --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " + quoted(path));
+      const auto raw =
+          run("ogrinfo --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -al " + quotedPath(path));
       const std::vector<std::string> layerNames = dxfSymbolNames(database.layers());
       for (std::size_t i = 0; i < database.entityCount(); ++i) {
         const std::string layer =
             "Layer (String) = " + layerNames[database.entityAt(i).layerIndex()];
-        EXPECT_NE(raw.output.find(layer), std::string::npos) << layer;
+        EXPECT_NE(raw.out.find(layer), std::string::npos) << layer;
         database.objectDataTables().forEachRecordOf(i, [&](const auto&, const auto& record) {
           for (int k = 1; k < record.Count(); ++k) {
             const std::string value = "1000 " + dxfSafeText(record.Value(k).StrValue());
-            EXPECT_NE(raw.output.find(value), std::string::npos) << value;
+            EXPECT_NE(raw.out.find(value), std::string::npos) << value;
           }
         });
       }
       for (const auto& table : database.objectDataTables().Tables()) {
         const std::string tag = "1001 " + table.name + ",";
         std::size_t seen = 0;
-        for (std::size_t at = raw.output.find(tag); at != std::string::npos;
-             at = raw.output.find(tag, at + 1))
+        for (std::size_t at = raw.out.find(tag); at != std::string::npos;
+             at = raw.out.find(tag, at + 1))
           ++seen;
         EXPECT_EQ(seen, table.recordCount) << table.name;
       }
@@ -217,21 +100,17 @@ TEST_F(RealReaders, OurDrawingsLoadWithEverythingInPlace) {
     SCOPED_TRACE(drawing);
     OvDbDatabase database;
     kestrel::testing::drawRows(database, drawing);
-    saveAndCheck(database, std::string(drawing) + ".dxf");
+    saveAndCheck(database, drawing);
   }
 }
 
-struct BaseCase {
-  const char* version;
-};
-
-class BaseDrawing : public RealReaders, public ::testing::WithParamInterface<BaseCase> {};
+class BaseDrawing : public RealReaders, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
-  const std::string version = GetParam().version;
+  const std::string version = GetParam();
   const std::string base = (folder.path() / ("base-" + version + ".dxf")).string();
-  const CommandResult made = ezdxfCheck("make-base " + quoted(base) + " " + version);
-  ASSERT_EQ(made.status, 0) << made.output;
+  const auto made = ezdxfCheck("make-base " + quotedPath(base) + " " + version);
+  ASSERT_EQ(made.status, 0) << made.out;
 
   OvDbDatabase opened;
   kestrel::io::Result result;
@@ -243,9 +122,9 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
 
   const std::string out = (folder.path() / ("out-" + version + ".dxf")).string();
   ASSERT_TRUE((result = saveDxf(opened, out))) << result.message();
-  const CommandResult compared =
-      ezdxfCheck("compare-base " + quoted(base) + " " + quoted(out) + " " + std::to_string(added));
-  EXPECT_EQ(compared.status, 0) << compared.output;
+  const auto compared = ezdxfCheck("compare-base " + quotedPath(base) + " " + quotedPath(out) +
+                                   " " + std::to_string(added));
+  EXPECT_EQ(compared.status, 0) << compared.out;
 
   // The output serves as the next import's base: both sets of records, same two tables.
   OvDbDatabase next;
@@ -253,24 +132,23 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   kestrel::testing::drawRows(next, "base-second");
   const std::string again = (folder.path() / ("again-" + version + ".dxf")).string();
   ASSERT_TRUE((result = saveDxf(next, again))) << result.message();
-  const CommandResult second = ezdxfCheck("compare-base " + quoted(base) + " " + quoted(again) +
-                                          " " + std::to_string(added + 3));
-  EXPECT_EQ(second.status, 0) << second.output;
+  const auto second = ezdxfCheck("compare-base " + quotedPath(base) + " " + quotedPath(again) +
+                                 " " + std::to_string(added + 3));
+  EXPECT_EQ(second.status, 0) << second.out;
   EXPECT_EQ(next.objectDataTables().Tables().size(), 2u);
   EXPECT_EQ(next.objectDataTables().Table("JSIMA_V3_Point")->recordCount, 4u);
   EXPECT_EQ(next.objectDataTables().Table("JSIMA_V3_Pline")->recordCount, 4u);
   if (haveOgrinfo()) {
     EXPECT_GT(ogrFeatureCount(again), static_cast<long>(added + 3));
     // The base's own texts and layer names, read by GDAL with no configuration.
-    const CommandResult texts = run("ogrinfo -al " + quoted(again));
+    const auto texts = run("ogrinfo -al " + quotedPath(again));
     for (const char* text : {"Text (String) = 既存の文字", "Layer (String) = 既存", "番号1"})
-      EXPECT_NE(texts.output.find(text), std::string::npos) << text;
+      EXPECT_NE(texts.out.find(text), std::string::npos) << text;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, BaseDrawing,
-                         ::testing::Values(BaseCase{"R2000"}, BaseCase{"R2004"}, BaseCase{"R2010"},
-                                           BaseCase{"R2013"}, BaseCase{"R2018"}),
-                         [](const auto& info) { return std::string(info.param.version); });
+                         ::testing::Values("R2000", "R2004", "R2010", "R2013", "R2018"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace

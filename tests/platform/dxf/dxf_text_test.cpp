@@ -8,7 +8,7 @@
 #include <set>
 
 #include "io/text_encoding.h"
-#include "tests/support/escaped_rows.h"
+#include "tests/support/text_rows.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ void expectSafe(const std::string& input, const std::string& expected, const std
 }
 
 TEST(DxfText, CaseRows) {
-  for (const auto& row : kestrel::testing::escapedRows("tests/platform/dxf/cases/dxf_text.txt")) {
+  for (const auto& row : kestrel::testing::textRows("platform/dxf/cases/dxf_text.txt")) {
     if (row[0] == "safe") {
       expectSafe(row[1], row[2], row.where);
       continue;

@@ -7,8 +7,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
 #include <limits>
 #include <map>
 #include <numbers>
@@ -177,23 +175,12 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
 }
 
 // The whole file for a small drawing (the rows "small" of cases/drawings.txt), against a
-// reviewed copy. Regenerate it on purpose with
-// KESTREL_UPDATE_GOLDEN=1 (then check the new file with tests/platform/dxf/dxf_check.py and review
-// the diff).
+// reviewed copy (check a rewritten one with tests/platform/dxf/dxf_check.py too).
 TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   OvDbDatabase database;
   kestrel::testing::drawRows(database, "small");
-  const std::string text = writeToString(database);
-  const std::string golden =
-      std::string(KESTREL_SOURCE_DIR) + "/tests/platform/dxf/golden/small_drawing.dxf";
-  const char* update = std::getenv("KESTREL_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
-    std::ofstream(golden, std::ios::binary) << text;
-    std::cout << "rewrote " << golden << "\n";
-  }
-  const std::string expected = kestrel::testing::readBytes(golden);
-  ASSERT_FALSE(expected.empty()) << golden << " is missing; run once with KESTREL_UPDATE_GOLDEN=1";
-  EXPECT_EQ(text, expected);
+  kestrel::testing::expectGoldenFile(writeToString(database),
+                                     "platform/dxf/golden/small_drawing.dxf");
 }
 
 // A sink that fails reports its error; a save replaces the file atomically or names the path.
