@@ -5,13 +5,14 @@ reports of a run and of a refusal against docs/kestrel-report.schema.json; a dra
 other origin (made by ezdxf) with --all-entities.
 
   foreign_inputs_test.py KESTREL_BINARY
-Prints one line per check and exits non-zero when any failed (77: a tool is missing).
 """
 import json
 import os
 import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from e2e import SOURCE, check, main, run, xdata  # noqa: E402
 
 try:
     import ezdxf
@@ -20,11 +21,8 @@ try:
 except ImportError as missing:
     print(f"skip: {missing.name} is not installed (python3-ezdxf, python3-jsonschema, python3-gdal)")
     sys.exit(77)
-
 ogr.UseExceptions()
-KESTREL = os.path.abspath(sys.argv[1])
-SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs",
-                      "kestrel-report.schema.json")
+SCHEMA = os.path.join(SOURCE, "docs", "kestrel-report.schema.json")
 ZONE_IX = 6677
 
 # Points in WGS 84 (lon, lat, z): number field, name field.
@@ -36,11 +34,6 @@ PARCELS = [("512-2", 7, [[(139.70, 35.68), (139.7012, 35.6805), (139.7012, 35.68
                         [(139.7004, 35.6808), (139.7006, 35.6808), (139.7006, 35.6810)]]),
            ("飛び地", None, [[(139.705, 35.685), (139.706, 35.685), (139.706, 35.686)]],
             [[(139.707, 35.685), (139.708, 35.685), (139.708, 35.686)]])]
-
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from checks import check, outcome  # noqa: E402
-from sima_files import xdata  # noqa: E402
 
 
 def reference(epsg):
@@ -101,11 +94,11 @@ def other_origin(folder):
     dxf = os.path.join(folder, "other.dxf")
     drawing.saveas(dxf)
     sim = os.path.join(folder, "other.sim")
-    plain = subprocess.run([KESTREL, "export", dxf, "-o", sim], capture_output=True, text=True)
+    plain = run("export", dxf, "-o", sim)
     check(plain.returncode == 3 and "--all-entities" in plain.stderr,
           f"without --all-entities nothing of other origin is taken ({plain.returncode})")
-    run = subprocess.run([KESTREL, "export", dxf, "-o", sim, "--all-entities"], capture_output=True, text=True)
-    check(run.returncode == 0, f"exported with --all-entities ({run.returncode}: {run.stderr.strip()})")
+    taken = run("export", dxf, "-o", sim, "--all-entities")
+    check(taken.returncode == 0, f"exported with --all-entities ({taken.returncode}: {taken.stderr.strip()})")
     lines = open(sim, encoding="cp932", newline="").read().split("\n")
     check(lines[3:5] == ["A01,1,P1,200.25,100.5,7.5,\r", "A01,2,P2,200,110,,\r"],
           f"the point first, then lot vertices without a point, numbered on ({lines[3:5]})")
@@ -117,65 +110,61 @@ def other_origin(folder):
           "three closed polylines are lots; x of the one drawn from below is mirrored")
 
 
-def main():
+def geopackage(folder):
     schema = json.load(open(SCHEMA, encoding="utf-8"))
-    with tempfile.TemporaryDirectory() as folder:
-        gpkg = os.path.join(folder, "parcels.gpkg")
-        sim = os.path.join(folder, "parcels.sim")
-        make_geopackage(gpkg)
-        run = subprocess.run([KESTREL, "export", gpkg, "-o", sim, "--zone", "9", "--number-field", "NO",
-                              "--name-field", "NAME", "--json"], capture_output=True, text=True)
-        check(run.returncode == 0, f"export exits with 0 ({run.returncode}: {run.stderr.strip()})")
-        report = json.loads(run.stdout)
-        jsonschema.validate(report, schema)
-        check(True, "the report follows the schema")
-        codes = [w["code"] for w in report["warnings"]]
-        check(any("1 holes of polygons left out" in w["message"] for w in report["warnings"]) and
-              any("roads: 1 features that are neither points nor polygons" in w["message"]
-                  for w in report["warnings"]), f"the hole and the line layer are said ({codes})")
-        check(report["counts"]["lots"] == 3 and report["counts"]["points"] == 3 + 4 + 3 + 3 - 2,
-              f"3 lots (one parcel in two parts), vertices added where no point is ({report['counts']})")
+    gpkg = os.path.join(folder, "parcels.gpkg")
+    sim = os.path.join(folder, "parcels.sim")
+    make_geopackage(gpkg)
+    exported = run("export", gpkg, "-o", sim, "--zone", "9", "--number-field", "NO", "--name-field", "NAME",
+                   "--json")
+    check(exported.returncode == 0, f"export exits with 0 ({exported.returncode}: {exported.stderr.strip()})")
+    report = json.loads(exported.stdout)
+    jsonschema.validate(report, schema)
+    check(True, "the report follows the schema")
+    codes = [w["code"] for w in report["warnings"]]
+    check(any("1 holes of polygons left out" in w["message"] for w in report["warnings"]) and
+          any("roads: 1 features that are neither points nor polygons" in w["message"]
+              for w in report["warnings"]), f"the hole and the line layer are said ({codes})")
+    check(report["counts"]["lots"] == 3 and report["counts"]["points"] == 3 + 4 + 3 + 3 - 2,
+          f"3 lots (one parcel in two parts), vertices added where no point is ({report['counts']})")
 
-        check(subprocess.run([KESTREL, "import", sim], capture_output=True).returncode == 0, "import back")
-        log = open(os.path.join(folder, "parcels_Input.log"), encoding="cp932").read()
-        check("ERROR" not in log, "the import log has no errors")
-        drawing = ezdxf.readfile(os.path.join(folder, "parcels.dxf"))
-        points = {xdata(e, "JSIMA_V3_Point")[0]: e for e in drawing.modelspace().query("POINT")}
-        expected = cs2cs(4326, [(lon, lat) for lon, lat, *_ in POINTS])
-        worst = 0.0
-        for (lon, lat, z, number, name), (east, north) in zip(POINTS, expected):
-            entity = points.get(number)
-            check(entity is not None and xdata(entity, "JSIMA_V3_Point")[1] == name,
-                  f"point {number} keeps its number and name {name}")
-            x, y, height = entity.dxf.location
-            worst = max(worst, abs(x - east), abs(y - north))
-            check(height == z, f"point {number} has its elevation {z}")
-        check(worst < 1e-6, f"points where cs2cs puts them (largest difference {worst:.1e} m)")
-        lots = list(drawing.modelspace().query("LWPOLYLINE"))
-        first = next(e for e in lots if xdata(e, "JSIMA_V3_Pline")[1] == "512-2")
-        ring = cs2cs(6668, PARCELS[0][2][0])
-        vertices = [(x, y) for x, y, *_ in first.get_points()]
-        check(first.closed and len(vertices) == 4 and xdata(first, "JSIMA_V3_Pline")[0] == 7,
-              "the parcel is lot 7, closed, its outer ring without the repeated vertex")
-        worst = max(max(abs(a - c), abs(b - d)) for (a, b), (c, d) in zip(vertices, ring))
-        check(worst < 1e-3, f"its vertices where cs2cs puts them, within the 1 mm that joins them to "
-                            f"points 11 and 12 (largest difference {worst:.1e} m)")
-        parts = [e for e in lots if xdata(e, "JSIMA_V3_Pline")[1] == "飛び地"]
-        check(len(parts) == 2 and all(xdata(e, "JSIMA_V3_Pline")[0] == 8 for e in parts),
-              "both parts of the unnumbered parcel are lots, numbered after the highest")
+    check(run("import", sim).returncode == 0, "import back")
+    log = open(os.path.join(folder, "parcels_Input.log"), encoding="cp932").read()
+    check("ERROR" not in log, "the import log has no errors")
+    drawing = ezdxf.readfile(os.path.join(folder, "parcels.dxf"))
+    points = {xdata(e, "JSIMA_V3_Point")[0]: e for e in drawing.modelspace().query("POINT")}
+    expected = cs2cs(4326, [(lon, lat) for lon, lat, *_ in POINTS])
+    worst = 0.0
+    for (lon, lat, z, number, name), (east, north) in zip(POINTS, expected):
+        entity = points.get(number)
+        check(entity is not None and xdata(entity, "JSIMA_V3_Point")[1] == name,
+              f"point {number} keeps its number and name {name}")
+        x, y, height = entity.dxf.location
+        worst = max(worst, abs(x - east), abs(y - north))
+        check(height == z, f"point {number} has its elevation {z}")
+    check(worst < 1e-6, f"points where cs2cs puts them (largest difference {worst:.1e} m)")
+    lots = list(drawing.modelspace().query("LWPOLYLINE"))
+    first = next(e for e in lots if xdata(e, "JSIMA_V3_Pline")[1] == "512-2")
+    ring = cs2cs(6668, PARCELS[0][2][0])
+    vertices = [(x, y) for x, y, *_ in first.get_points()]
+    check(first.closed and len(vertices) == 4 and xdata(first, "JSIMA_V3_Pline")[0] == 7,
+          "the parcel is lot 7, closed, its outer ring without the repeated vertex")
+    worst = max(max(abs(a - c), abs(b - d)) for (a, b), (c, d) in zip(vertices, ring))
+    check(worst < 1e-3, f"its vertices where cs2cs puts them, within the 1 mm that joins them to "
+                        f"points 11 and 12 (largest difference {worst:.1e} m)")
+    parts = [e for e in lots if xdata(e, "JSIMA_V3_Pline")[1] == "飛び地"]
+    check(len(parts) == 2 and all(xdata(e, "JSIMA_V3_Pline")[0] == 8 for e in parts),
+          "both parts of the unnumbered parcel are lots, numbered after the highest")
 
-        kept = subprocess.run([KESTREL, "export", gpkg, "-o", sim, "--zone", "9"], capture_output=True)
-        check(kept.returncode == 2 and b"--overwrite" in kept.stderr and os.path.getsize(sim) > 0,
-              f"an existing output is kept without --overwrite ({kept.returncode})")
-        refused = subprocess.run([KESTREL, "export", gpkg, "-o", sim, "--zone", "9", "--number-field",
-                                  "NUMBER", "--json", "--overwrite"], capture_output=True, text=True)
-        report = json.loads(refused.stdout)
-        jsonschema.validate(report, schema)
-        check(refused.returncode == 2 and "no layer has that field" in report["error"]["message"],
-              f"an unknown field is a usage error ({refused.returncode}), its report valid")
-        other_origin(folder)
-    return outcome()
+    kept = run("export", gpkg, "-o", sim, "--zone", "9")
+    check(kept.returncode == 2 and "--overwrite" in kept.stderr and os.path.getsize(sim) > 0,
+          f"an existing output is kept without --overwrite ({kept.returncode})")
+    refused = run("export", gpkg, "-o", sim, "--zone", "9", "--number-field", "NUMBER", "--json", "--overwrite")
+    report = json.loads(refused.stdout)
+    jsonschema.validate(report, schema)
+    check(refused.returncode == 2 and "no layer has that field" in report["error"]["message"],
+          f"an unknown field is a usage error ({refused.returncode}), its report valid")
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(geopackage, other_origin))
