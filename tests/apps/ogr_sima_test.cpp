@@ -70,7 +70,7 @@ TEST(OgrSima, HostileInputsEndCleanly) {
   TempDir dir;
   for (const std::string& input : kestrel::testing::hostileSimaFiles(dir)) {
     Dataset dataset = openWithSima(input);
-    if (dataset != nullptr) EXPECT_TRUE(readsAsManyAsItCounts(*dataset)) << input;
+    EXPECT_TRUE(dataset == nullptr || readsAsManyAsItCounts(*dataset)) << input;
   }
 }
 
