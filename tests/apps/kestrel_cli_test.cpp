@@ -15,11 +15,11 @@
 
 #include "tests/support/hostile_sima.h"
 #include "tests/support/run_host.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/text_rows.h"
 
 namespace {
 
+using kestrel::testing::filled;
 using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
 
@@ -41,13 +41,6 @@ std::set<std::string> listing(const std::filesystem::path& folder) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
     names.insert(entry.path().string());
   return names;
-}
-
-// "@" in a row's text stands for the folder `at`.
-std::string filled(std::string text, const std::string& at) {
-  for (auto p = text.find('@'); p != std::string::npos; p = text.find('@', p + at.size()))
-    text.replace(p, 1, at);
-  return text;
 }
 
 // Each row of cases/cli_runs.txt; no run writes an input.

@@ -12,7 +12,6 @@
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 #include "tests/support/run_host.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/text_rows.h"
 
 namespace {
@@ -145,16 +144,11 @@ bool import(const TempDir& dir, const std::string& name) {
   return run.status == 0 && run.out.find("エラー無し") != std::string::npos;
 }
 
-// The lots with their vertices as points, which any point at that place may stand for.
+// Exactly: the writer's numbers read back as they were. The lots' vertices are points, which any
+// point at that place may stand for.
 void expectSameSurvey(const Survey& before, const Survey& after) {
-  for (const auto& [number, point] : before.points) {
-    const auto found = after.points.find(number);
-    ASSERT_NE(found, after.points.end()) << number;
-    EXPECT_EQ(found->second, point)
-        << number;  // exactly: the writer's numbers read back as they were
-  }
-  EXPECT_EQ(after.points.size(), before.points.size());
-  EXPECT_EQ(after.lots, before.lots);
+  EXPECT_TRUE(after.points == before.points);
+  EXPECT_TRUE(after.lots == before.lots);
 }
 
 // A SIMA file's round trip, with the alignments of its routes.
@@ -240,11 +234,10 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   }
   dir.write("cubic.xml", readBytes(kCases + "cubic-spiral.xml"));
   const std::string at = dir.path().string() + "/";
-  auto filled = [&](std::string text) {
-    for (auto p = text.find('@'); p != std::string::npos; p = text.find('@', p + at.size()))
-      text.replace(p, 1, at);
-    if (const auto p = text.find("{handle}"); p != std::string::npos) text.replace(p, 8, copyHandle);
-    return text;
+  auto filled = [&](const std::string& text) {
+    std::string done = kestrel::testing::filled(text, at);
+    if (const auto p = done.find("{handle}"); p != std::string::npos) done.replace(p, 8, copyHandle);
+    return done;
   };
   for (const auto& row : kestrel::testing::textRows("sima_export/cases/export_statuses.txt")) {
     SCOPED_TRACE(row.where);
