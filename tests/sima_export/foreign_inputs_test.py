@@ -45,32 +45,26 @@ def reference(epsg):
 
 def make_geopackage(path):
     dataset = ogr.GetDriverByName("GPKG").CreateDataSource(path)
-    points = dataset.CreateLayer("points", reference(4326), ogr.wkbPoint25D)
-    points.CreateField(ogr.FieldDefn("NO", ogr.OFTInteger))
-    points.CreateField(ogr.FieldDefn("NAME", ogr.OFTString))
-    for lon, lat, z, number, name in POINTS:
-        feature = ogr.Feature(points.GetLayerDefn())
-        feature.SetField("NO", number)
-        feature.SetField("NAME", name)
-        feature.SetGeometry(ogr.CreateGeometryFromWkt(f"POINT Z ({lon} {lat} {z})"))
-        points.CreateFeature(feature)
-    parcels = dataset.CreateLayer("parcels", reference(6668), ogr.wkbMultiPolygon)
-    parcels.CreateField(ogr.FieldDefn("NAME", ogr.OFTString))
-    parcels.CreateField(ogr.FieldDefn("NO", ogr.OFTInteger))
-    for name, number, *polygons in PARCELS:
-        feature = ogr.Feature(parcels.GetLayerDefn())
-        feature.SetField("NAME", name)
-        if number is not None:
-            feature.SetField("NO", number)
-        parts = ", ".join("(" + ", ".join("(" + ", ".join(f"{x} {y}" for x, y in ring + [ring[0]]) + ")"
-                                          for ring in polygon) + ")" for polygon in polygons)
-        feature.SetGeometry(ogr.CreateGeometryFromWkt(f"MULTIPOLYGON ({parts})"))
-        parcels.CreateFeature(feature)
-    roads = dataset.CreateLayer("roads", reference(4326), ogr.wkbLineString)
-    feature = ogr.Feature(roads.GetLayerDefn())
-    feature.SetGeometry(ogr.CreateGeometryFromWkt("LINESTRING (139.7 35.68, 139.71 35.69)"))
-    roads.CreateFeature(feature)
-    dataset = None
+    rings = lambda polygon: "(" + ", ".join("(" + ", ".join(f"{x} {y}" for x, y in ring + [ring[0]]) + ")"
+                                            for ring in polygon) + ")"
+    layers = [  # name, CRS, geometry type, fields, features as (field values, WKT)
+        ("points", 4326, ogr.wkbPoint25D, [("NO", ogr.OFTInteger), ("NAME", ogr.OFTString)],
+         [((number, name), f"POINT Z ({lon} {lat} {z})") for lon, lat, z, number, name in POINTS]),
+        ("parcels", 6668, ogr.wkbMultiPolygon, [("NAME", ogr.OFTString), ("NO", ogr.OFTInteger)],
+         [((name, number), f"MULTIPOLYGON ({', '.join(map(rings, polygons))})")
+          for name, number, *polygons in PARCELS]),
+        ("roads", 4326, ogr.wkbLineString, [], [((), "LINESTRING (139.7 35.68, 139.71 35.69)")])]
+    for name, epsg, geometry, fields, features in layers:
+        layer = dataset.CreateLayer(name, reference(epsg), geometry)
+        for field, kind in fields:
+            layer.CreateField(ogr.FieldDefn(field, kind))
+        for values, wkt in features:
+            feature = ogr.Feature(layer.GetLayerDefn())
+            for (field, _), value in zip(fields, values):
+                if value is not None:
+                    feature.SetField(field, value)
+            feature.SetGeometry(ogr.CreateGeometryFromWkt(wkt))
+            layer.CreateFeature(feature)
 
 
 def cs2cs(source_epsg, lon_lat):
