@@ -22,6 +22,7 @@ namespace {
 using kestrel::testing::filled;
 using kestrel::testing::readBytes;
 using kestrel::testing::TempDir;
+constexpr auto quoted = kestrel::testing::quotedPath;
 
 const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
 const std::string kCases = std::string(KESTREL_SOURCE_DIR) + "/tests/apps/cases/";
@@ -32,8 +33,6 @@ using Result = kestrel::testing::HostResult;
 Result run(const std::string& arguments, bool mergeStderr = false, const std::string& prefix = "") {
   return kestrel::testing::runHost(arguments, mergeStderr, prefix);
 }
-
-std::string quoted(const std::string& path) { return kestrel::testing::quotedPath(path); }
 
 // Everything a folder holds, to tell that a run wrote nothing.
 std::set<std::string> listing(const std::filesystem::path& folder) {
@@ -139,20 +138,15 @@ TEST(KestrelCli, TheLogGoesWhereItIsTold) {
   if (root && std::system("command -v setpriv >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "running as root without setpriv: a read-only folder cannot be made";
   const std::string prefix = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-  const auto readOnly = dir.path() / "readonly";
-  const auto out = dir.path() / "out";
+  const auto readOnly = dir.path() / "readonly", out = dir.path() / "out";
   std::filesystem::create_directories(readOnly);
   std::filesystem::create_directories(out);
   const std::string shared = dir.write("readonly/road.sim", readBytes(kExamples + "road.sim"));
-  namespace perms = std::filesystem;
-  perms::permissions(dir.path(), perms::perms::owner_all | perms::perms::group_read |
-                                     perms::perms::group_exec | perms::perms::others_read |
-                                     perms::perms::others_exec);
-  perms::permissions(readOnly, perms::perms::owner_read | perms::perms::owner_exec |
-                                   perms::perms::group_read | perms::perms::group_exec |
-                                   perms::perms::others_read | perms::perms::others_exec);
-  perms::permissions(out, perms::perms::all);
-  const std::string toOut = "import --output-dir " + quoted(out.string()) + " " + quoted(shared);
+  using std::filesystem::perms;
+  for (const auto& [folder, mode] : {std::pair{dir.path(), perms(0755)}, {readOnly, perms(0555)},
+                                     {out, perms::all}})
+    std::filesystem::permissions(folder, mode);
+  const std::string toOut = "import --output-dir " + quoted(out) + " " + quoted(shared);
   const Result noLog = run(toOut, false, prefix);
   EXPECT_EQ(noLog.status, 2) << noLog.err;
   EXPECT_NE(noLog.err.find(readOnly.string() + ": 入力ファイルのフォルダーが読み取り専用"), std::string::npos)
