@@ -38,7 +38,7 @@ def ogr_feature_count(path):
 def librecad_drawing_box(folder, path):
     """The box of ink (x0, y0, x1, y1 as fractions of the page) of LibreCAD's PDF of the drawing
     fitted to its page, or None when LibreCAD, xvfb-run or pdftoppm is missing."""
-    if not all(shutil.which(tool) for tool in ("librecad", "xvfb-run", "pdftoppm", "pdfinfo")):
+    if not all(shutil.which(tool) for tool in ("librecad", "xvfb-run", "pdftoppm")):
         print("skip LibreCAD: librecad, xvfb-run or poppler-utils is not installed")
         return None
     home = os.path.join(folder, "home")
@@ -50,11 +50,8 @@ def librecad_drawing_box(folder, path):
     subprocess.run(["xvfb-run", "-a", "librecad", "dxf2pdf", "-a", "-t", pdf_folder, path],
                    env={**os.environ, "HOME": home}, capture_output=True, timeout=120)
     pdf = os.path.join(pdf_folder, os.path.splitext(os.path.basename(path))[0] + ".pdf")
-    info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
-    size = [float(v) for v in info.split("Page size:")[1].split("pts")[0].split(" x ")]
     # LibreCAD sizes the page in drawing units: render about 600 pixels whatever that gives.
-    subprocess.run(["pdftoppm", "-gray", "-r", str(600 * 72 / max(size)), pdf,
-                    os.path.join(folder, "page")], check=True)
+    subprocess.run(["pdftoppm", "-gray", "-scale-to", "600", pdf, os.path.join(folder, "page")], check=True)
     image = [f for f in os.listdir(folder) if f.startswith("page")][0]
     with open(os.path.join(folder, image), "rb") as f:
         data = f.read()
