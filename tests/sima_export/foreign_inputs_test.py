@@ -1,13 +1,14 @@
 #!/usr/bin/python3
-"""GIS layers to SIMA: a GeoPackage of points and polygons made with GDAL, exported by the command
-line host into zone IX plane coordinates, imported back, and held against PROJ's cs2cs; the JSON
-reports of a run and of a refusal against docs/kestrel-report.schema.json; a drawing of
-other origin (made by ezdxf) with --all-entities.
+"""GIS layers to SIMA: a GeoPackage of points and polygons made with GDAL (cases/foreign.gpkg),
+exported by the command line host into zone IX plane coordinates, imported back, and held against
+PROJ's cs2cs; the JSON reports of a run and of a refusal against docs/kestrel-report.schema.json; a
+drawing of other origin (made by ezdxf) with --all-entities.
 
   foreign_inputs_test.py KESTREL_BINARY
 """
 import json
 import os
+import shutil
 import subprocess
 import sys
 
@@ -17,7 +18,7 @@ from e2e import SOURCE, check, main, run, xdata  # noqa: E402
 try:
     import ezdxf
     import jsonschema
-    from osgeo import ogr, osr
+    from osgeo import ogr
 except ImportError as missing:
     print(f"skip: {missing.name} is not installed (python3-ezdxf, python3-jsonschema, python3-gdal)")
     sys.exit(77)
@@ -25,46 +26,13 @@ ogr.UseExceptions()
 SCHEMA = os.path.join(SOURCE, "docs", "kestrel-report.schema.json")
 ZONE_IX = 6677
 
-# Points in WGS 84 (lon, lat, z): number field, name field.
-POINTS = [(139.70, 35.68, 12.5, 11, "基準点１"), (139.7012, 35.6805, 13.25, 12, "境界,甲"),
-          (139.7001, 35.6811, 14.0, 13, "境界乙")]
-# Parcels in JGD2011 geographic (EPSG:6668): a square with a hole, and two parts of one parcel;
-# the first ring runs through points 11 and 12.
-PARCELS = [("512-2", 7, [[(139.70, 35.68), (139.7012, 35.6805), (139.7012, 35.6815), (139.70, 35.6815)],
-                        [(139.7004, 35.6808), (139.7006, 35.6808), (139.7006, 35.6810)]]),
-           ("飛び地", None, [[(139.705, 35.685), (139.706, 35.685), (139.706, 35.686)]],
-            [[(139.707, 35.685), (139.708, 35.685), (139.708, 35.686)]])]
+GPKG = os.path.join(SOURCE, "tests", "sima_export", "cases", "foreign.gpkg")  # see foreign.gpkg.txt
 
 
-def reference(epsg):
-    srs = osr.SpatialReference()
-    srs.ImportFromEPSG(epsg)
-    srs.SetAxisMappingStrategy(osr.OAMS_TRADITIONAL_GIS_ORDER)
-    return srs
-
-
-def make_geopackage(path):
-    dataset = ogr.GetDriverByName("GPKG").CreateDataSource(path)
-    rings = lambda polygon: "(" + ", ".join("(" + ", ".join(f"{x} {y}" for x, y in ring + [ring[0]]) + ")"
-                                            for ring in polygon) + ")"
-    layers = [  # name, CRS, geometry type, fields, features as (field values, WKT)
-        ("points", 4326, ogr.wkbPoint25D, [("NO", ogr.OFTInteger), ("NAME", ogr.OFTString)],
-         [((number, name), f"POINT Z ({lon} {lat} {z})") for lon, lat, z, number, name in POINTS]),
-        ("parcels", 6668, ogr.wkbMultiPolygon, [("NAME", ogr.OFTString), ("NO", ogr.OFTInteger)],
-         [((name, number), f"MULTIPOLYGON ({', '.join(map(rings, polygons))})")
-          for name, number, *polygons in PARCELS]),
-        ("roads", 4326, ogr.wkbLineString, [], [((), "LINESTRING (139.7 35.68, 139.71 35.69)")])]
-    for name, epsg, geometry, fields, features in layers:
-        layer = dataset.CreateLayer(name, reference(epsg), geometry)
-        for field, kind in fields:
-            layer.CreateField(ogr.FieldDefn(field, kind))
-        for values, wkt in features:
-            feature = ogr.Feature(layer.GetLayerDefn())
-            for (field, _), value in zip(fields, values):
-                if value is not None:
-                    feature.SetField(field, value)
-            feature.SetGeometry(ogr.CreateGeometryFromWkt(wkt))
-            layer.CreateFeature(feature)
+def layer_of(name):
+    """(geometry, NO, NAME) of each feature of a layer of the case GeoPackage, as GDAL reads it."""
+    dataset = ogr.Open(GPKG)
+    return [(f.GetGeometryRef().Clone(), f["NO"], f["NAME"]) for f in dataset.GetLayerByName(name)]
 
 
 def cs2cs(source_epsg, lon_lat):
@@ -106,9 +74,8 @@ def other_origin(folder):
 
 def geopackage(folder):
     schema = json.load(open(SCHEMA, encoding="utf-8"))
-    gpkg = os.path.join(folder, "parcels.gpkg")
+    gpkg = shutil.copy(GPKG, os.path.join(folder, "parcels.gpkg"))
     sim = os.path.join(folder, "parcels.sim")
-    make_geopackage(gpkg)
     exported = run("export", gpkg, "-o", sim, "--zone", "9", "--number-field", "NO", "--name-field", "NAME",
                    "--json")
     check(exported.returncode == 0, f"export exits with 0 ({exported.returncode}: {exported.stderr.strip()})")
@@ -127,19 +94,21 @@ def geopackage(folder):
     check("ERROR" not in log, "the import log has no errors")
     drawing = ezdxf.readfile(os.path.join(folder, "parcels.dxf"))
     points = {xdata(e, "JSIMA_V3_Point")[0]: e for e in drawing.modelspace().query("POINT")}
-    expected = cs2cs(4326, [(lon, lat) for lon, lat, *_ in POINTS])
+    given = layer_of("points")
+    expected = cs2cs(4326, [(g.GetX(), g.GetY()) for g, *_ in given])
     worst = 0.0
-    for (lon, lat, z, number, name), (east, north) in zip(POINTS, expected):
+    for (g, number, name), (east, north) in zip(given, expected):
         entity = points.get(number)
         check(entity is not None and xdata(entity, "JSIMA_V3_Point")[1] == name,
               f"point {number} keeps its number and name {name}")
         x, y, height = entity.dxf.location
         worst = max(worst, abs(x - east), abs(y - north))
-        check(height == z, f"point {number} has its elevation {z}")
+        check(height == g.GetZ(), f"point {number} has its elevation {g.GetZ()}")
     check(worst < 1e-6, f"points where cs2cs puts them (largest difference {worst:.1e} m)")
     lots = list(drawing.modelspace().query("LWPOLYLINE"))
     first = next(e for e in lots if xdata(e, "JSIMA_V3_Pline")[1] == "512-2")
-    ring = cs2cs(6668, PARCELS[0][2][0])
+    parcel = next(g for g, _, name in layer_of("parcels") if name == "512-2")
+    ring = cs2cs(6668, [p[:2] for p in parcel.GetGeometryRef(0).GetGeometryRef(0).GetPoints()[:-1]])
     vertices = [(x, y) for x, y, *_ in first.get_points()]
     check(first.closed and len(vertices) == 4 and xdata(first, "JSIMA_V3_Pline")[0] == 7,
           "the parcel is lot 7, closed, its outer ring without the repeated vertex")
