@@ -44,17 +44,11 @@ def cs2cs(source_epsg, lon_lat):
 
 
 def other_origin(folder):
-    """A drawing another CAD program made: with --all-entities its points and closed polylines
-    (light, heavy, and one drawn with the extrusion 0 0 -1) are taken, numbered and named by rule."""
-    drawing = ezdxf.new("R2013")
-    space = drawing.modelspace()
-    space.add_point((100.5, 200.25, 7.5))
-    space.add_lwpolyline([(100.5, 200.25), (110, 200), (110, 210)], close=True)
-    space.add_polyline2d([(0, 0), (5, 0), (5, 5)], close=True)
-    space.add_lwpolyline([(-1, 1), (-2, 1), (-2, 2)], close=True, dxfattribs={"extrusion": (0, 0, -1)})
-    space.add_lwpolyline([(0, 0), (9, 9)])  # open: no lot
-    dxf = os.path.join(folder, "other.dxf")
-    drawing.saveas(dxf)
+    """A drawing another CAD program made (ezdxf, cases/other-origin.dxf): a point at (100.5, 200.25,
+    7.5); closed polylines, light through the point and (110, 200), (110, 210), heavy, and light drawn
+    with the extrusion 0 0 -1; an open one. With --all-entities its points and closed polylines are
+    taken, numbered and named by rule."""
+    dxf = os.path.join(SOURCE, "tests", "sima_export", "cases", "other-origin.dxf")
     sim = os.path.join(folder, "other.sim")
     plain = run("export", dxf, "-o", sim)
     check(plain.returncode == 3 and "--all-entities" in plain.stderr,
