@@ -73,15 +73,6 @@ TEST(RecordCheck, SeriesCodeOfNoFieldIsRejectedWithoutALogEntry) {
     }
 }
 
-TEST(RecordCheck, ACodeLineInEnglish) {
-  ImportLog log(sima::Language::English);
-  const std::string line = "A01,1,P1,x,20,,";
-  Fields fields;
-  ExtendedCString::Split(line, ',', fields);
-  EXPECT_EQ(log.check(Record::A01, 1, fields, line), -1);
-  EXPECT_EQ(log.errorLines()[1], "ErrA01-2 X is non-numerical value. ");
-}
-
 // The same number twice within the series being read passes: its points are not yet stored.
 TEST(RecordCheck, DuplicateIsOnlyAgainstEarlierSeriesAndErrorsAccumulateInOrder) {
   ImportLog log;
