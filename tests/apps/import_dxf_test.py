@@ -12,7 +12,7 @@ import sys
 import ezdxf
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from e2e import LINES, POINTS, check, main, run, write_sima, xdata  # noqa: E402
+from e2e import LINES, POINTS, SOURCE, check, main, run, write_sima, xdata  # noqa: E402
 
 
 def imported(what, out, *args):
@@ -101,12 +101,11 @@ def readers(folder):
     check(names == ["first.sim"] * 3 + ["second.sim"], f"both files' points, by FileName {names}")
     check(len(list(doc2.modelspace())) == 6, "combined drawing keeps the first drawing's entities")
 
-    # Hostile names: control characters (a line break always ends a SIMA line, so the
-    # platform's own tests cover CR/LF inside names), a DXF end marker, 400 bytes, and layer
+    # Hostile names (cases/hostile): control characters (a line break always ends a SIMA line, so
+    # the platform's own tests cover CR/LF inside names), a DXF end marker, 400 bytes; and layer
     # names DXF forbids.
-    hostile = write_sima(folder, "hostile.sim", [
-        "A00,", "A01,1,a\tb\x0bc\x1f,1,1,1,", "A01,2,0\x0cEOF,2,2,2,",
-        f"A01,3,{'名' * 133}x,3,3,3,", "A99,"], "utf-8")
+    hostile = shutil.copy(os.path.join(SOURCE, "tests", "apps", "cases", "hostile", "names.sim"),
+                          os.path.join(folder, "hostile.sim"))
     out3 = os.path.join(folder, "hostile.dxf")
     doc3 = imported("hostile drawing", out3, hostile, "--layer-points", "a<b", "--layer-lots", "a>b")
     layers = {layer.dxf.name for layer in doc3.layers}
