@@ -143,13 +143,6 @@ bool import(const TempDir& dir, const std::string& name) {
   return run.status == 0 && run.out.find("エラー無し") != std::string::npos;
 }
 
-// Exactly: the writer's numbers read back as they were. The lots' vertices are points, which any
-// point at that place may stand for.
-void expectSameSurvey(const Survey& before, const Survey& after) {
-  EXPECT_TRUE(after.points == before.points);
-  EXPECT_TRUE(after.lots == before.lots);
-}
-
 // A SIMA file's round trip, with the alignments of its routes.
 void expectRoundTrip(const TempDir& dir, const std::string& simBytes) {
   dir.write("first.sim", simBytes);
@@ -161,8 +154,10 @@ void expectRoundTrip(const TempDir& dir, const std::string& simBytes) {
   ASSERT_EQ(exported.status, 0) << exported.out;
   EXPECT_EQ(readBytes((dir.path() / "first.dxf").string()), drawing);  // the input is never written
   ASSERT_TRUE(import(dir, "second")) << readBytes((dir.path() / "second_Input.log").string());
-  expectSameSurvey(surveyOf((dir.path() / "first.dxf").string()),
-                   surveyOf((dir.path() / "second.dxf").string()));
+  // Exactly: the writer's numbers read back as they were.
+  const Survey before = surveyOf((dir.path() / "first.dxf").string());
+  const Survey after = surveyOf((dir.path() / "second.dxf").string());
+  EXPECT_TRUE(after.points == before.points && after.lots == before.lots);
   expectSameAlignments(*civilOf((dir.path() / "first.xml").string()),
                        *civilOf((dir.path() / "second.xml").string()));
 }
