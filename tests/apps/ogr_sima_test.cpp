@@ -10,7 +10,6 @@
 #include <string>
 
 #include "tests/support/hostile_sima.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/text_rows.h"
 
 namespace {
@@ -69,11 +68,9 @@ TEST(OgrSima, TakesSimaFilesByNameAndFirstRecordsOnly) {
 TEST(OgrSima, HostileInputsEndCleanly) {
   ASSERT_NE(simaDriver(), nullptr);
   TempDir dir;
-  for (const auto& hostile : kestrel::testing::hostileSimaFiles()) {
-    Dataset dataset = openWithSima(dir.write(hostile.name, hostile.bytes));
-    if (dataset != nullptr) {
-      EXPECT_TRUE(readsAsManyAsItCounts(*dataset)) << hostile.name;
-    }
+  for (const std::string& input : kestrel::testing::hostileSimaFiles(dir)) {
+    Dataset dataset = openWithSima(input);
+    EXPECT_TRUE(dataset == nullptr || readsAsManyAsItCounts(*dataset)) << input;
   }
 }
 

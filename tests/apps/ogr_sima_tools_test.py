@@ -5,18 +5,17 @@ feature; osgeo.ogr takes the open options; QGIS (python3-qgis, offscreen) opens 
 the right counts and CRS.
 
   ogr_sima_tools_test.py KESTREL_BINARY PLUGIN_FOLDER
-Prints one line per check and exits non-zero when any failed.
 """
-import json
 import os
 import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import xml.etree.ElementTree as ElementTree
 
-KESTREL = os.path.abspath(sys.argv[1])
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from e2e import EXAMPLES, check, main, report  # noqa: E402
+
 os.environ["GDAL_DRIVER_PATH"] = os.path.abspath(sys.argv[2])
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 try:
@@ -27,21 +26,14 @@ except ImportError:
 if shutil.which("ogrinfo") is None or shutil.which("ogr2ogr") is None:
     print("skip: gdal-bin is not installed")
     sys.exit(77)
-
 ogr.UseExceptions()
-EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
 
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from checks import check, outcome  # noqa: E402
-
-
-def expected_counts(folder, sima):
+def expected_counts(sima):
     """Feature counts of the example from the file itself, the import's report and its LandXML."""
     with open(sima, encoding="cp932") as f:
         records = [line.strip().split(",") for line in f]
-    report = json.loads(subprocess.run([KESTREL, "import", sima, "--json"], capture_output=True,
-                                       text=True, check=True).stdout)
+    counts = report("import", sima)[1]["counts"]
     land = ElementTree.parse(os.path.splitext(sima)[0] + ".xml").getroot()
     # Parcels are drawn with lines too: only the alignments' own elements count.
     elements = [e for a in land.iter() if a.tag.split("}")[1] == "Alignment"
@@ -53,7 +45,7 @@ def expected_counts(folder, sima):
         "routes": sum(r[4] in ("1", "4", "5", "6") for r in routes),
         "alignments": sum(r[4] in ("2", "3", "7") for r in routes),
         "alignment_elements": len(elements),
-        "results": report["counts"]["vertical_points"] + report["counts"]["section_points"],
+        "results": counts["vertical_points"] + counts["section_points"],
     }
 
 
@@ -111,17 +103,12 @@ def check_qgis(sima, counts):
     app.exitQgis()
 
 
-def main():
-    folder = tempfile.mkdtemp(prefix="kestrel-ogr-")
-    try:
-        sima = shutil.copy(os.path.join(EXAMPLES, "road-project.sim"), folder)
-        counts = expected_counts(folder, sima)
-        check_gdal(folder, sima, counts)
-        check_qgis(sima, counts)
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    return outcome()
+def tools(folder):
+    sima = shutil.copy(os.path.join(EXAMPLES, "road-project.sim"), folder)
+    counts = expected_counts(sima)
+    check_gdal(folder, sima, counts)
+    check_qgis(sima, counts)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(tools))

@@ -17,42 +17,37 @@ namespace {
 
 using testing::TempDir;
 
-// Reads a file with every series selected into a fresh drawing.
-ImportRun readAll(const std::string& path) {
+// Reads a file with every series selected into a fresh drawing; what readFile returned in `status`.
+ImportRun readAll(const std::string& path, int32_t lineLimit = INT32_MAX, int* status = nullptr) {
   OvDbDatabase drawing;
   ovSetWorkingDatabase(&drawing);
   ImportRun run;
   for (bool& s : run.selection.selected) s = true;
-  EXPECT_EQ(readFile(run, path, io::EncodingChoice::Auto), 0) << path;
+  run.lineLimit = lineLimit;
+  const int result = readFile(run, path, io::EncodingChoice::Auto);
+  if (status != nullptr) *status = result;
+  else EXPECT_EQ(result, 0) << path;
   ovSetWorkingDatabase(nullptr);
   return run;
 }
 
-TEST(ReadFile, UnreadableFileReturnsMinusOneAndLogsNothing) {
+// A missing file or a folder: -1 and nothing logged. The line counter holds 2^31 - 1 lines; the
+// limit is lowered here to reach it with a short file.
+TEST(ReadFile, UnreadableFilesAndTheLineCountersLimit) {
   TempDir dir;
-  ImportRun run;
-  EXPECT_EQ(readFile(run, (dir.path() / "missing.sim").string(), io::EncodingChoice::Auto), -1);
-  EXPECT_EQ(readFile(run, dir.path().string(), io::EncodingChoice::Auto), -1);
-  EXPECT_TRUE(run.log.progressLines().empty());
-}
-
-// The line counter holds 2^31 - 1 lines; the limit is lowered here to reach it with a short file.
-TEST(ReadFile, AFileLongerThanTheCounterIsReadUpToItsLimitAndSaysSo) {
-  TempDir dir;
-  OvDbDatabase drawing;
-  ovSetWorkingDatabase(&drawing);
-  ImportRun run;
-  for (bool& s : run.selection.selected) s = true;
+  for (const auto& path : {(dir.path() / "missing.sim").string(), dir.path().string()}) {
+    int status = 0;
+    EXPECT_TRUE(readAll(path, INT32_MAX, &status).log.progressLines().empty());
+    EXPECT_EQ(status, -1) << path;
+  }
   for (const auto& [text, stopped] : {std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\n", false},
                                       std::pair{"A00,\nA01,1,P1,1,2,3,\nA99,\nA00,\nA99,\n", true}}) {
-    run.lineLimit = 3;
-    ASSERT_EQ(readFile(run, dir.write("t.sim", text), io::EncodingChoice::Auto), 0);
+    const ImportRun run = readAll(dir.write("t.sim", text), 3);
     EXPECT_EQ(run.stoppedAtLineLimit, stopped) << text;
     EXPECT_EQ(run.lineCounter, 3) << text;
     const auto& lines = run.log.progressLines();
     EXPECT_EQ(lines[lines.size() - 1], "00003     読み込み終了");
   }
-  ovSetWorkingDatabase(nullptr);
 }
 
 // A run's records and its log as text: what the golden files of cases/read_file hold.

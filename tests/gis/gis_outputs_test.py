@@ -4,33 +4,27 @@ read back through GDAL (osgeo.ogr), reprojected against PROJ's cs2cs, with the C
 a code or the file names, and several outputs of one run.
 
   gis_outputs_test.py KESTREL_BINARY
-Prints one line per check and exits non-zero when any failed.
 """
 import json
 import os
 import shutil
 import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from e2e import EXAMPLES, LINES, POINTS, check, main, write_sima  # noqa: E402
+import e2e  # noqa: E402
 
 try:
     from osgeo import ogr
 except ImportError:
     print("skip: python3-gdal is not installed")
     sys.exit(77)
-
 ogr.UseExceptions()
-KESTREL = os.path.abspath(sys.argv[1])
-EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
-
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from checks import check, outcome  # noqa: E402
-from sima_files import LINES, POINTS, write_sima  # noqa: E402
 
 
 def run(*args):
-    return subprocess.run([KESTREL, "import", *args, "--lang", "en"], capture_output=True, text=True)
+    return e2e.run("import", *args, "--lang", "en")
 
 
 # Format and whether it holds several layers in one file; every one carries the CRS.
@@ -116,12 +110,7 @@ def check_curves_and_reprojection(folder):
     if shutil.which("cs2cs") is None:
         print("skip cs2cs: proj-bin is not installed")
         return
-    plane = []
-    with open(road, encoding="cp932") as f:
-        for line in f:
-            fields = line.strip().split(",")
-            if fields[0] == "A01":
-                plane.append(f"{fields[3]} {fields[4]}")  # EPSG:6677 takes northing, easting
+    plane = [f"{r[3]} {r[4]}" for r in records if r[0] == "A01"]  # EPSG:6677 takes northing, easting
     out = subprocess.run(["cs2cs", "-f", "%.12f", "EPSG:6677", "EPSG:4326"], input="\n".join(plane),
                          capture_output=True, text=True, check=True).stdout.split("\n")
     worst = 0.0
@@ -156,9 +145,9 @@ def check_several_outputs(folder):
     """A drawing and two GIS outputs in one run; the refusals are rows of the command line's usage
     errors (tests/apps/cases/usage_errors.txt)."""
     sima = write_sima(folder, "r.sim", LINES)
-    r = subprocess.run([KESTREL, "import", sima, "-o", "r.dxf", "-o", "r.gpkg", "-o", "r.geojson",
-                        "--zone", "9", "--json"], capture_output=True, text=True, cwd=folder)
-    outputs = json.loads(r.stdout)["outputs"] if r.returncode == 0 else []
+    status, doc = e2e.report("import", sima, "-o", "r.dxf", "-o", "r.gpkg", "-o", "r.geojson", "--zone", "9",
+                             cwd=folder)
+    outputs = doc["outputs"] if status == 0 else []
     got = [(o["path"], o["format"], o.get("driver"), o.get("files")) for o in outputs]
     expected = [("r.dxf", "DXF", None, None), ("r.xml", "LandXML", None, None),
                 ("r.gpkg", "GIS", "GPKG", ["r.gpkg"]),
@@ -168,18 +157,5 @@ def check_several_outputs(folder):
           f"a drawing and two GIS outputs in one run: {got}")
 
 
-def main():
-    folder = tempfile.mkdtemp(prefix="kestrel-gis-")
-    try:
-        for part in (check_formats, check_curves_and_reprojection, check_crs_choices,
-                     check_several_outputs):
-            sub = os.path.join(folder, part.__name__)
-            os.mkdir(sub)
-            part(sub)
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    return outcome()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(check_formats, check_curves_and_reprojection, check_crs_choices, check_several_outputs))

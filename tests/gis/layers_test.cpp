@@ -60,7 +60,8 @@ double distanceToFeature(const Layer& layer, std::size_t feature, double px, dou
   return best;
 }
 
-TEST(GisLayers, AlignmentsStayWithinAMillimetreWithArcsAsCurvesWhereCarried) {
+// The alignments within a millimetre, with arcs as curves where carried; the elements' columns.
+TEST(GisLayers, AlignmentsAndTheirElements) {
   ovcivil::CivilDocument civil;
   ASSERT_TRUE(ovcivil::openLandXml(kGolden, civil));
   const ovcivil::Alignment& road = civil.sites().front().alignments.front();
@@ -91,13 +92,6 @@ TEST(GisLayers, AlignmentsStayWithinAMillimetreWithArcsAsCurvesWhereCarried) {
     EXPECT_LT(worst, 1e-3) << (curves ? "with curves" : "without");
     EXPECT_GT(worst, curves ? 0.0 : 1e-4) << "the spiral (and without curves the arc) are chords";
   }
-}
-
-TEST(GisLayers, ElementsCarryKindLengthRadiiParameterAndStations) {
-  ovcivil::CivilDocument civil;
-  ASSERT_TRUE(ovcivil::openLandXml(kGolden, civil));
-  SurveySource source;
-  source.civil = &civil;
   const std::vector<Layer> layers = gatherLayers(source, true);
   const Layer* elements = find(layers, "alignment_elements");
   ASSERT_NE(elements, nullptr);

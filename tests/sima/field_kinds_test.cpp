@@ -51,21 +51,17 @@ TEST(FieldKinds, CorpusRows) {
   }
 }
 
+// Random decimal texts against the C library's own conversion.
 TEST(ToNumber, ConvertsDecimalTextAsStrtodDoes) {
-  // Random decimal texts against the C library's own conversion.
   std::mt19937 random(20261206);
-  std::uniform_int_distribution<int> digit(0, 9);
-  std::uniform_int_distribution<int> length(1, 18);
+  std::uniform_int_distribution<int> digit(0, 9), length(1, 18);
+  const auto digits = [&](std::string& text) {
+    for (int d = length(random); d > 0; --d) text.push_back(static_cast<char>('0' + digit(random)));
+  };
   for (int i = 0; i < 2000; ++i) {
-    std::string text;
-    if (i % 2) text.push_back('-');
-    const int integerDigits = length(random);
-    for (int d = 0; d < integerDigits; ++d) text.push_back(static_cast<char>('0' + digit(random)));
-    if (i % 3) {
-      text.push_back('.');
-      const int fractionDigits = length(random);
-      for (int d = 0; d < fractionDigits; ++d) text.push_back(static_cast<char>('0' + digit(random)));
-    }
+    std::string text = i % 2 ? "-" : "";
+    digits(text);
+    if (i % 3) digits(text += '.');
     ASSERT_TRUE(isNumber(text)) << text;
     ASSERT_EQ(toNumber(text), std::strtod(text.c_str(), nullptr)) << text;
   }

@@ -40,20 +40,6 @@ TEST(FileLineSource, BlocksCutAnywhereGiveTheLinesOfTheWholeText) {
   }
 }
 
-TEST(FileLineSource, DetectionLooksAtTheWholeFile) {
-  // Valid UTF-8 for many blocks, then one CP932 byte pair near the end: the file is CP932.
-  std::string bytes;
-  for (int i = 0; i < 200; ++i) bytes += "A01,1,P,1,2,3,\n";
-  bytes += "A01,2,\x93\x5f,1,2,3,\n";
-  kestrel::testing::TempDir dir;
-  FileLineSource source;
-  ASSERT_TRUE(source.open(dir.write("late.sim", bytes), EncodingChoice::Auto, 64));
-  EXPECT_EQ(source.encoding(), Encoding::Cp932);
-  std::vector<std::string> lines = allLines(source);
-  ASSERT_EQ(lines.size(), 201u);
-  EXPECT_EQ(lines.back(), "A01,2,\xE7\x82\xB9,1,2,3,");  // 点
-}
-
 TEST(FileLineSource, FoldersAndMissingFilesDoNotOpen) {
   kestrel::testing::TempDir dir;
   FileLineSource source;

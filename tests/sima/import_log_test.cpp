@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sima/messages.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text_rows.h"
 
@@ -65,22 +66,13 @@ TEST(ImportLog, ProgressLinesErrorBlocksAndLogPathOfEachCall) {
     EXPECT_EQ(log.errorCount(), error ? 1 : 0);
     if (!error) continue;
     ASSERT_EQ(log.errors().size(), 1u);
-    EXPECT_EQ(std::to_string(log.errors()[0].lineNumber) + " " + log.errors()[0].lineText,
+    const ErrorEntry& entry = log.errors()[0];
+    EXPECT_EQ(std::to_string(entry.lineNumber) + " " + entry.lineText,
               row[0].substr(row[0].find(' ') + 1));
+    // A missing point's block has no code: its message is its code line.
+    EXPECT_EQ((entry.code.empty() ? "" : entry.code + " ") + entry.message, lines[1]);
+    EXPECT_EQ(entry.message, sima::message(entry.messageId, sima::Language::Japanese));
   }
-}
-
-// A missing point's block has no code: its message is its code line.
-TEST(ErrorEntries, CarryTheirMessageNumbers) {
-  ImportLog log;
-  log.addPointNotFound(12, "B01,99,P99,");
-  log.addCurveInStraightRoute(5, "C01,0,-50,");
-  log.addVerticalOutsideAlignment(6, "H01,No.9,900,1,2,1,");
-  log.addSectionOutsideAlignment(7, "I01,No.9,900,1,2,");
-  ASSERT_EQ(log.errors().size(), 4u);
-  EXPECT_EQ(log.errors()[0].code, "");
-  const int ids[] = {138, 139, 141, 153};
-  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(log.errors()[i].messageId, ids[i]) << i;
 }
 
 TEST(ErrorEntries, EnglishTableWhenSelected) {
@@ -99,79 +91,51 @@ TEST(ErrorEntries, AddErrorBlockCountsAndKeepsTheLines) {
   EXPECT_EQ(log.errors().size(), 1u);
 }
 
-// Whole logs, header, progress and error blocks in order: the golden files of the file reader.
-TEST(Clear, EmptiesTheListsButKeepsTheCount) {
-  ImportLog log;
-  log.logEnd(1);
-  log.addPointNotFound(1, "B01,1,,");
-  log.clear();
-  EXPECT_TRUE(log.progressLines().empty());
-  EXPECT_TRUE(log.errorLines().empty());
-  EXPECT_TRUE(log.errors().empty());
-  EXPECT_EQ(log.errorCount(), 1);
-  EXPECT_EQ(log.render(), kHeader);
-}
-
-TEST(Copy, CopiesBothListsPathAndCount) {
+// A cleared log keeps its count; a copy keeps everything.
+TEST(ImportLog, ClearKeepsTheCountAndACopyKeepsBothListsPathAndCount) {
   ImportLog log;
   log.setPath("/a/b.sim");
   log.logEnd(3);
   log.addPointNotFound(2, "B01,1,,");
   const ImportLog copy = log;
   log.clear();
+  EXPECT_TRUE(log.progressLines().empty() && log.errorLines().empty() && log.errors().empty());
+  EXPECT_EQ(log.errorCount(), 1);
+  EXPECT_EQ(log.render(), kHeader);
   EXPECT_EQ(copy.path(), "/a/b_Input.log");
   EXPECT_EQ(copy.progressLines().size(), 1u);
   EXPECT_EQ(copy.errorLines().size(), 4u);
   EXPECT_EQ(copy.errorCount(), 1);
 }
 
-// ---- files ----
-
-class LogFile : public ::testing::Test {
- protected:
-  ImportLog sampleLog() {
-    ImportLog log;
-    log.setPath((dir_.path() / "road.sim").string());
-    log.logVerticalStart(7, "本線");
-    log.addPointNotFound(8, "B01,5,,");
-    return log;
-  }
-  testing::TempDir dir_;
-};
-
 // The bytes of whole log files in both encodings: the example logs of the command line tests.
-TEST_F(LogFile, ReplacesAnEarlierLogAndLeavesNoTemporaryFile) {
-  const std::string path = dir_.write("road_Input.log", std::string(10000, 'x'));
-  const ImportLog log = sampleLog();
+TEST(LogFile, ReplacesAnEarlierLogLeavingNoTemporaryFileOrFailsWithAReason) {
+  testing::TempDir dir;
+  const std::string path = dir.write("road_Input.log", std::string(10000, 'x'));
+  ImportLog log;
+  log.setPath((dir.path() / "road.sim").string());
+  log.logVerticalStart(7, "本線");
+  log.addPointNotFound(8, "B01,5,,");
   ASSERT_EQ(log.path(), path);
   ASSERT_TRUE(writeLogFile(log, io::Encoding::Utf8));
   EXPECT_EQ(testing::readBytes(path), log.render());
-  int files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir_.path())) ++files;
-  EXPECT_EQ(files, 1);
-}
-
-TEST_F(LogFile, WriteIntoAMissingFolderFailsWithAReason) {
-  ImportLog log;
-  log.setPath((dir_.path() / "missing" / "road.sim").string());
-  kestrel::io::Result result;
-  EXPECT_FALSE((result = writeLogFile(log, io::Encoding::Utf8)));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  log.setPath((dir.path() / "missing" / "road.sim").string());
+  const io::Result result = writeLogFile(log, io::Encoding::Utf8);
+  EXPECT_FALSE(result);
   EXPECT_NE(result.message().find("missing"), std::string::npos) << result.message();
 }
 
-TEST_F(LogFile, AppendAddsLinesInTheEncoding) {
-  const std::string path = dir_.write("road_Input.log", "first\n");
-  kestrel::io::Result result;
-  ASSERT_TRUE((result = appendLogLines(path, {"座標", "b"}, io::Encoding::Cp932))) << result.message();
+TEST(LogFile, AppendAddsLinesInTheEncodingCreatingAMissingFile) {
+  testing::TempDir dir;
+  const std::string path = dir.write("road_Input.log", "first\n");
+  ASSERT_TRUE(appendLogLines(path, {"座標", "b"}, io::Encoding::Cp932));
   EXPECT_EQ(testing::readBytes(path), "first\n\x8D\xC0\x95\x57\nb\n");
-  ASSERT_TRUE((result = appendLogLines(path, {"座標"}, io::Encoding::Utf8))) << result.message();
+  ASSERT_TRUE(appendLogLines(path, {"座標"}, io::Encoding::Utf8));
   EXPECT_EQ(testing::readBytes(path), "first\n\x8D\xC0\x95\x57\nb\n座標\n");
-}
-
-TEST_F(LogFile, AppendCreatesAMissingFile) {
-  const std::string path = (dir_.path() / "new_Input.log").string();
-  ASSERT_TRUE(appendLogLines(path, {"x"}, io::Encoding::Utf8));
-  EXPECT_EQ(testing::readBytes(path), "x\n");
+  const std::string created = (dir.path() / "new_Input.log").string();
+  ASSERT_TRUE(appendLogLines(created, {"x"}, io::Encoding::Utf8));
+  EXPECT_EQ(testing::readBytes(created), "x\n");
 }
 
 }  // namespace

@@ -14,13 +14,22 @@
 namespace kestrel {
 namespace {
 
-TEST(GrowingArray, IndexOutsideTheArrayRaisesInvalidArgument) {
+TEST(GrowingArray, IndexOutsideTheArrayRaisesInvalidArgumentAndCopiesAreDeep) {
   GrowingArray<int> array;
   EXPECT_THROW(array.at(0), std::invalid_argument);
   array.append(7);
   for (long bad : {-1L, 1L, 1000L}) EXPECT_THROW(array.at(bad), std::invalid_argument) << bad;
   EXPECT_EQ(array.at(0), 7);
   EXPECT_THROW(GrowingArray<int>().removeLast(), std::invalid_argument);
+  SimaAlignment route;  // a route's elements
+  EntityData element;
+  element.Type = "S";
+  route.elements.append(element);
+  SimaAlignment copy = route;
+  copy.elements[0].Type = "R";
+  copy.elements.append(element);
+  EXPECT_EQ(route.elements[0].Type, "S");
+  EXPECT_EQ(route.elements.size(), 1u);
 }
 
 TEST(StableArray, PointsStayWhereTheyAreWhileTheStoreGrowsAndCopiesAreDeep) {
@@ -43,18 +52,6 @@ TEST(StableArray, PointsStayWhereTheyAreWhileTheStoreGrowsAndCopiesAreDeep) {
   copy[9999].name = "changed";
   EXPECT_EQ(store[9999].name, "点9999");
   EXPECT_EQ(copy.size(), 10000u);
-}
-
-TEST(GrowingArray, CopyingARouteCopiesItsElementsDeeply) {
-  SimaAlignment route;
-  EntityData element;
-  element.Type = "S";
-  route.elements.append(element);
-  SimaAlignment copy = route;
-  copy.elements[0].Type = "R";
-  copy.elements.append(element);
-  EXPECT_EQ(route.elements[0].Type, "S");
-  EXPECT_EQ(route.elements.size(), 1u);
 }
 
 // Numbering as files carry it (cases/number_index.txt), and small numbers arriving after large
@@ -98,7 +95,7 @@ TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
   EXPECT_EQ(index.find(5), -1);
 }
 
-TEST(ImportRun, RouteLookupTakesTheFirstRouteOfANumber) {
+TEST(ImportRun, LookupsTakeTheFirstRouteOfANumberAndRaiseMessage138ForAMissingPoint) {
   ImportRun run;
   EXPECT_EQ(run.findRoute(3), nullptr);
   SimaAlignment route;
@@ -113,10 +110,6 @@ TEST(ImportRun, RouteLookupTakesTheFirstRouteOfANumber) {
   EXPECT_EQ(copy.findRoute(3)->routeName, "first");
   run.clearRoutes();
   EXPECT_EQ(run.findRoute(3), nullptr);
-}
-
-TEST(ImportRun, PointLookupRaisesOrvoExceptionWithMessage138) {
-  ImportRun run;
   SimaPoint p;
   p.number = 5;
   p.name = "P5";
@@ -124,7 +117,7 @@ TEST(ImportRun, PointLookupRaisesOrvoExceptionWithMessage138) {
   EXPECT_EQ(run.lookupPoint(5).name, "P5");
   try {
     run.lookupPoint(6);
-    FAIL() << "no exception";
+    ADD_FAILURE() << "no exception";
   } catch (const OrvoException& e) {
     EXPECT_EQ(e.message(), "参照する座標が見つかりません。");
   }

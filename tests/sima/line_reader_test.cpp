@@ -35,14 +35,5 @@ TEST(LineReader, PositionFollowsTheConsumedBytes) {
   EXPECT_EQ(reader.size(), text.size());
 }
 
-TEST(LineReader, ALongSingleLineIsOneLine) {
-  const std::string text(5'000'000, 'x');
-  LineReader reader(text);
-  std::string_view line;
-  ASSERT_TRUE(reader.next(line));
-  EXPECT_EQ(line.size(), text.size());
-  EXPECT_FALSE(reader.next(line));
-}
-
 }  // namespace
 }  // namespace kestrel::sima

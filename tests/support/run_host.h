@@ -2,13 +2,11 @@
 #pragma once
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/support/temp_dir.h"
 
 namespace kestrel::testing {
 
@@ -37,18 +35,21 @@ inline HostResult runCommand(const std::string& command) {
 // (environment settings, or a program that runs it as another user).
 inline HostResult runHost(const std::string& arguments, bool mergeStderr = true,
                           const std::string& prefix = "") {
-  std::string errFile = (std::filesystem::temp_directory_path() / "kestrel-err-XXXXXX").string();
-  const int fd = mkstemp(errFile.data());
-  if (fd >= 0) close(fd);
-  const std::string command = prefix + kKestrelHost + " " + arguments +
-                              (mergeStderr ? " 2>&1" : " 2>'" + errFile + "'");
-  HostResult result = runCommand(command);
-  std::ifstream err(errFile, std::ios::binary);
-  result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-  std::filesystem::remove(errFile);
+  const TempDir errDir;
+  const std::string errFile = (errDir.path() / "err").string();
+  HostResult result = runCommand(prefix + kKestrelHost + " " + arguments +
+                                 (mergeStderr ? " 2>&1" : " 2>'" + errFile + "'"));
+  result.err = readBytes(errFile);
   return result;
 }
 
 inline std::string quotedPath(const std::string& path) { return "'" + path + "'"; }
+
+// "@" in a case row's text stands for the folder `at`.
+inline std::string filled(std::string text, const std::string& at) {
+  for (auto p = text.find('@'); p != std::string::npos; p = text.find('@', p + at.size()))
+    text.replace(p, 1, at);
+  return text;
+}
 
 }  // namespace kestrel::testing
