@@ -46,10 +46,21 @@ TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
     run.siteName = "サイト";
     for (bool& s : run.selection.selected) s = true;
     if (row.integer(0) == 0) run.selection.selected[routeTypeEntry(3)] = false;
+    for (int i = 0; i < kLayerCount; ++i) drawing_.addLayer(run.layers[i] = "layer" + std::to_string(i));
     std::string text = kPoints;
-    for (std::size_t i = 4; i < row.fields.size(); ++i) text += row.fields[i] + "\n";
+    for (std::size_t i = 6; i < row.fields.size(); ++i) text += row.fields[i] + "\n";
+    const std::size_t drawn = drawing_.entityCount();
     ASSERT_EQ(readFile(run, dir_.write("road.sim", text), io::EncodingChoice::Auto), 0);
     EXPECT_EQ(run.counters.alignments, row.integer(1));
+    std::string polylineLayers;
+    for (std::size_t i = drawn; i < drawing_.entityCount(); ++i) {
+      const OvDbEntity& entity = drawing_.entityAt(i);  // a spiral is drawn on the current layer "0"
+      if (entity.kind() == OvDbEntityKind::Polyline && entity.layer() != "0") polylineLayers += entity.layer().back();
+    }
+    EXPECT_EQ(polylineLayers, row.fields[4] == "-" ? "" : row.fields[4]);
+    int curvesRefused = 0;
+    for (const auto& error : run.log.errors()) curvesRefused += error.code == "ErrF002";
+    EXPECT_EQ(curvesRefused, row.integer(5));
     const auto& site = ovcivil::civilApplication().activeDocument().sites().front();
     if (row.integer(2) < 0) {
       EXPECT_TRUE(site.alignments.empty());

@@ -41,9 +41,9 @@ TEST(Queries, OnlProjCaseTable) {
                                   : ClothoidReference(100.0, {0.0, 0.0}, 0.5, 1.0, 80.0, 20.0).record,
                         a, 2); }},
     {"onlS_to", [](const Numbers& a) -> Numbers {
-       Calelm line = straightRecord(0.0, 0.0, a[0], a[1]);
+       Calelm line = StraightReference({0.0, 0.0}, {a[0], a[1]}).record;
        double x, y, angle = -7.0;
-       return {double(ali_onlS(&line, 1.0, &x, &y, &angle)), angle}; }},
+       return {double(ali_onlS(&line, a[2], &x, &y, &angle)), angle, x, y}; }},
     {"projS_north", [](const Numbers& a) -> Numbers {
        double s = -7.0, fx = -7.0, fy = -7.0;
        return {double(ali_projS(&kNorthward, a[0], a[1], &s, &fx, &fy)), s, fx, fy}; }},
