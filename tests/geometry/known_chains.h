@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "chain_checker.h"
@@ -79,6 +81,19 @@ inline Calelm sized(double parameter, double sign = 0.0) {
   e.parameter = parameter;
   e.turnSign = sign;
   return e;
+}
+
+// A maker between two records called on copies of `records` (its argument order); `chain` gets
+// them in chain order: the first given, the made ones, the second given.
+template <typename... Made>
+int16_t makeBetween(int16_t (*maker)(Calelm*, Calelm*, Made*...), std::vector<Calelm> records,
+                    std::vector<Calelm>* chain) {
+  const int16_t status = [&]<std::size_t... k>(std::index_sequence<k...>) {
+    return maker(&records[0], &records[1], &records[2 + k]...);
+  }(std::index_sequence_for<Made...>{});
+  std::rotate(records.begin() + 1, records.begin() + 2, records.end());
+  *chain = std::move(records);
+  return status;
 }
 
 // A made chain, checked as a whole; `i` names the case.

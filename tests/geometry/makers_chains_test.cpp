@@ -239,65 +239,31 @@ TEST_F(ChainMakers, RandomPairsGiveMinusOneOrASoundChain) {
     return straightThrough(start, walk(start.x, start.y, start.azimuth, 0, 0, uniform(20, 600)));
   };
   int made = 0, refused = 0;
-  auto tally = [&](int16_t status, std::initializer_list<Calelm> chain, int i, const char* name) {
+  auto tally = [&](const char* name, auto maker, std::vector<Calelm> records, int i) {
+    std::vector<Calelm> chain;
+    const int16_t status = makeBetween(maker, std::move(records), &chain);
     if (status != 0) {
       EXPECT_EQ(status, -1) << name << " " << i;
       ++refused;
       return;
     }
     ++made;
-    const std::vector<Calelm> elements(chain);
-    EXPECT_EQ(checkChain(elements), "") << name << " " << i;
+    EXPECT_EQ(checkChain(chain), "") << name << " " << i;
   };
   for (int i = 0; i < 1000; ++i) {
     Calelm a1 = randomArc(), a2 = randomArc(), s1 = randomStraight(), s2 = randomStraight();
     const double radius = uniform(50, 800), parameter = radius * uniform(0.3, 1.0);
-    {
-      Calelm x = a1, y = a2, s{};
-      const int16_t status = ali_SmakRR(&x, &y, &s);
-      tally(status, {x, s, y}, i, "SmakRR");
-    }
-    {
-      Calelm x = a1, y = a2, c{};
-      const int16_t status = ali_makRAR(&x, &y, &c);
-      tally(status, {x, c, y}, i, "makRAR");
-    }
-    {
-      Calelm x = a1, y = a2, c1{}, c2{};
-      const int16_t status = ali_makRAAR(&x, &y, &c1, &c2);
-      tally(status, {x, c1, c2, y}, i, "makRAAR");
-    }
-    {
-      Calelm x = a1, y = a2, r = sized(radius, anySign());
-      const int16_t status = ali_RmakRR(&x, &y, &r);
-      tally(status, {x, r, y}, i, "RmakRR");
-    }
-    {
-      Calelm x = s1, y = a2, c{};
-      const int16_t status = ali_makSAR(&x, &y, &c);
-      tally(status, {x, c, y}, i, "makSAR");
-    }
-    {
-      Calelm x = s1, y = a2, r = sized(radius, anySign());
-      const int16_t status = ali_RmakSR(&x, &y, &r);
-      tally(status, {x, r, y}, i, "RmakSR");
-    }
-    {
-      Calelm x = s1, y = s2, r = sized(radius);
-      const int16_t status = ali_RmakSS(&x, &y, &r);
-      tally(status, {x, r, y}, i, "RmakSS");
-    }
-    {
-      Calelm x = s1, y = s2, c1 = sized(parameter), r = sized(radius), c2 = sized(parameter);
-      const int16_t status = ali_ARAmakSS(&x, &y, &c1, &r, &c2);
-      tally(status, {x, c1, r, c2, y}, i, "ARAmakSS");
-    }
-    {
-      Calelm x = a1, y = a2, c1 = sized(a1.parameter * uniform(0.3, 1.0)), s{},
-             c2 = sized(a2.parameter * uniform(0.3, 1.0));
-      const int16_t status = ali_ASAmakRR(&x, &y, &c1, &s, &c2);
-      tally(status, {x, c1, s, c2, y}, i, "ASAmakRR");
-    }
+    tally("SmakRR", ali_SmakRR, {a1, a2, {}}, i);
+    tally("makRAR", ali_makRAR, {a1, a2, {}}, i);
+    tally("makRAAR", ali_makRAAR, {a1, a2, {}, {}}, i);
+    tally("RmakRR", ali_RmakRR, {a1, a2, sized(radius, anySign())}, i);
+    tally("makSAR", ali_makSAR, {s1, a2, {}}, i);
+    tally("RmakSR", ali_RmakSR, {s1, a2, sized(radius, anySign())}, i);
+    tally("RmakSS", ali_RmakSS, {s1, s2, sized(radius)}, i);
+    tally("ARAmakSS", ali_ARAmakSS, {s1, s2, sized(parameter), sized(radius), sized(parameter)}, i);
+    const double ratio1 = uniform(0.3, 1.0), ratio2 = uniform(0.3, 1.0);
+    tally("ASAmakRR", ali_ASAmakRR,
+          {a1, a2, sized(a1.parameter * ratio1), {}, sized(a2.parameter * ratio2)}, i);
   }
   // Elements thrown down at random seldom admit minor arcs at every join; both outcomes occur.
   EXPECT_GT(made, 150);
