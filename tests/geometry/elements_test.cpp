@@ -102,6 +102,17 @@ TEST(Elements, CaseTable) {
        const int16_t status = CDcharLmA(a[0], a[1], v);
        return {double(status), v[0], v[1], v[2], v[3], v[4], v[5], v[6]}; }},
     {"ali_getlPP", [](const Numbers& a) -> Numbers { return {ali_getlPP(a[0], a[1], a[2], a[3])}; }},
+    {"getl", [](const Numbers& a) -> Numbers {
+       Calelm e;
+       initCalelm(&e);
+       e.kind = static_cast<int16_t>(a[1]);
+       double* fields[8] = {&e.startX, &e.startY, &e.endX, &e.endY, &e.turnSign, &e.parameter,
+                            &e.startRadius, &e.endRadius};
+       for (int k = 0; k < 8; ++k) *fields[k] = a[2 + k];
+       decltype(&ali_getl) functions[4] = {ali_getl, ali_getlS, ali_getlR, ali_getlA};
+       double length = -1;
+       const int16_t status = functions[static_cast<int>(a[0])](&e, &length);
+       return {double(status), length, double(length == ali_CAroundNum(length))}; }},
   });
 }
 
@@ -179,73 +190,6 @@ TEST(ali_KCalCst, NormalisedLineThroughBothPoints) {
     EXPECT_NEAR(a * x1 - b * y1, k, 1e-4);
     EXPECT_NEAR(a * x2 - b * y2, k, 1e-4);
   }
-}
-
-// An arc in the surveyor frame from a computation-frame construction.
-Calelm surveyorArc(double sign, double R, double phi) {
-  const Complex center(100, 200);
-  const Complex start = center + R * std::polar(1.0, 0.4);
-  const Complex end = center + (start - center) * std::polar(1.0, sign * phi);
-  Calelm arc;
-  initCalelm(&arc);
-  arc.kind = 2;
-  arc.turnSign = sign;
-  arc.parameter = R;
-  arc.startX = start.real();
-  arc.startY = -start.imag();
-  arc.endX = end.real();
-  arc.endY = -end.imag();
-  return arc;
-}
-
-TEST(ElementLengths, ByKind) {
-  Calelm record;
-  double length = -1;
-  initCalelm(&record);
-  EXPECT_EQ(ali_getl(&record, &length), -1);
-
-  record.kind = 1;
-  record.endX = 3;
-  record.endY = 4;
-  EXPECT_EQ(ali_getl(&record, &length), 0);
-  EXPECT_EQ(length, 5.0);
-  record.endX = record.endY = 5e-6;
-  EXPECT_EQ(ali_getlS(&record, &length), -1);
-  EXPECT_EQ(length, 0.0);
-
-  const Calelm arc = surveyorArc(1.0, 250.0, 1.1);
-  EXPECT_EQ(ali_getl(&arc, &length), 0);
-  EXPECT_NEAR(length, 1.1 * 250.0, 1e-5);
-  EXPECT_EQ(length, ali_CAroundNum(length));
-  const Calelm clockwise = surveyorArc(-1.0, 80.0, 2.0);
-  EXPECT_EQ(ali_getlR(&clockwise, &length), 0);
-  EXPECT_NEAR(length, 160.0, 1e-5);
-
-  Calelm full = arc;
-  full.endX = full.startX;
-  full.endY = full.startY;
-  EXPECT_EQ(ali_getlR(&full, &length), 1);
-  EXPECT_NEAR(length, kTwoPi * 250.0, 1e-9);
-  EXPECT_EQ(ali_getl(&full, &length), 1);
-  EXPECT_EQ(length, 0.0);
-  Calelm noRadius = arc;
-  noRadius.parameter = 0.0;
-  EXPECT_EQ(ali_getlR(&noRadius, &length), -1);
-  Calelm badSign = arc;
-  badSign.turnSign = 0.5;
-  EXPECT_EQ(ali_getl(&badSign, &length), -1);
-
-  Calelm clothoid;
-  initCalelm(&clothoid);
-  clothoid.kind = 3;
-  clothoid.parameter = 100;
-  clothoid.endRadius = 200;
-  EXPECT_EQ(ali_getl(&clothoid, &length), 0);
-  EXPECT_DOUBLE_EQ(length, 50.0);
-  clothoid.startRadius = 400;
-  EXPECT_EQ(ali_getlA(&clothoid, &length), 0);
-  EXPECT_DOUBLE_EQ(length, 25.0);
-
 }
 
 TEST(ali_makS, CompletesStraightInSurveyorFrame) {

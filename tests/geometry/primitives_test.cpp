@@ -91,77 +91,42 @@ TEST(Primitives, NullOutputsAreRejected) {
   EXPECT_EQ(CDsegcros(0, 0, 1, 0, 0, 1, 1, 1, nullptr, nullptr), -1);
 }
 
-double referenceDirection(double dx, double dy) {
-  double a = std::atan2(dy, dx);
-  return a < 0.0 ? a + kTwoPi : a;
-}
-
-TEST(CDlineang, MatchesAtan2OverRandomDirections) {
+// Directions against atan2, angles between lines against the difference of their directions,
+// crossings on both lines, distance from a line by the cross product and the foot of the
+// perpendicular by the dot product.
+TEST(Lines, AgreeWithVectorAlgebraOverRandomLines) {
   std::mt19937_64 random(11);
-  std::uniform_real_distribution<double> angle(0.0, kTwoPi);
+  std::uniform_real_distribution<double> angle(0.0, kTwoPi), coordinate(-500.0, 500.0);
   for (int i = 0; i < 1000; ++i) {
-    const double a = angle(random);
+    const double a = angle(random), b = angle(random);
+    const double ux = std::cos(a), uy = std::sin(a), vx = std::cos(b), vy = std::sin(b);
     double measured = -1.0;
-    CDlineang(3.0, 4.0, std::cos(a), std::sin(a), &measured);
-    const double expected = referenceDirection(std::cos(a), std::sin(a));
-    EXPECT_NEAR(std::remainder(measured - expected, kTwoPi), 0.0, 1e-12);
+    CDlineang(3.0, 4.0, ux, uy, &measured);
+    EXPECT_NEAR(std::remainder(measured - a, kTwoPi), 0.0, 1e-12);
     EXPECT_GE(measured, 0.0);
     EXPECT_LE(measured, kTwoPi);
-  }
-}
-
-TEST(CDbtwang, MatchesDirectionDifference) {
-  std::mt19937_64 random(12);
-  std::uniform_real_distribution<double> angle(0.0, kTwoPi);
-  for (int i = 0; i < 1000; ++i) {
-    const double a = angle(random);
-    const double b = angle(random);
-    double expected = b - a;
-    if (expected < 0.0) expected += kTwoPi;
-    if (std::fabs(b - a) < 1e-5) continue;  // quantum zone checked above
-    const double measured =
-        CDbtwang(1, 1, 1 + 7 * std::cos(a), 1 + 7 * std::sin(a), -2, 3, -2 + std::cos(b),
-                 3 + std::sin(b));
-    EXPECT_NEAR(std::remainder(measured - expected, kTwoPi), 0.0, 1e-12);
-  }
-}
-
-TEST(CDlincros, PointLiesOnBothLines) {
-  std::mt19937_64 random(13);
-  std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
-  std::uniform_real_distribution<double> angle(0.0, kTwoPi);
-  for (int i = 0; i < 500; ++i) {
+    const double between = CDbtwang(1, 1, 1 + 7 * ux, 1 + 7 * uy, -2, 3, -2 + vx, 3 + vy);
+    // The quantum zone is a row of the case table.
+    if (std::fabs(b - a) >= 1e-5) {
+      EXPECT_NEAR(std::remainder(between - (b - a), kTwoPi), 0.0, 1e-12);
+    }
     const double xa = coordinate(random), ya = coordinate(random);
     const double xb = coordinate(random), yb = coordinate(random);
-    const double a = angle(random), b = angle(random);
-    const double uxa = std::cos(a), uya = std::sin(a), uxb = std::cos(b), uyb = std::sin(b);
     double x = 0.0, y = 0.0;
-    const int16_t status = CDlincros(xa, ya, uxa, uya, xb, yb, uxb, uyb, &x, &y);
-    if (std::fabs(std::sin(b - a)) < 1e-6) continue;
-    ASSERT_EQ(status, 0);
-    const double scale = 1.0 + std::hypot(x, y);
-    EXPECT_NEAR(uxa * (y - ya) - uya * (x - xa), 0.0, 1e-9 * scale);
-    EXPECT_NEAR(uxb * (y - yb) - uyb * (x - xb), 0.0, 1e-9 * scale);
-  }
-}
-
-// Distance from a line by the cross product, foot of the perpendicular by the dot product.
-TEST(CDpldistAndCDpojpoi, MatchVectorAlgebra) {
-  std::mt19937_64 random(14);
-  std::uniform_real_distribution<double> coordinate(-100.0, 100.0);
-  std::uniform_real_distribution<double> angle(0.0, kTwoPi);
-  for (int i = 0; i < 500; ++i) {
-    const double a = angle(random);
-    const double ux = std::cos(a), uy = std::sin(a);
-    const double x0 = coordinate(random), y0 = coordinate(random);
-    const double px = coordinate(random), py = coordinate(random);
+    const int16_t status = CDlincros(xa, ya, ux, uy, xb, yb, vx, vy, &x, &y);
+    if (std::fabs(std::sin(b - a)) > 1e-6) {
+      ASSERT_EQ(status, 0);
+      const double scale = 1.0 + std::hypot(x, y);
+      EXPECT_NEAR(ux * (y - ya) - uy * (x - xa), 0.0, 1e-9 * scale);
+      EXPECT_NEAR(vx * (y - yb) - vy * (x - xb), 0.0, 1e-9 * scale);
+    }
     double distance = -1.0, fx = 0.0, fy = 0.0;
-    CDpldist(x0, y0, ux, uy, px, py, &distance);
-    EXPECT_NEAR(distance, std::fabs(ux * (py - y0) - uy * (px - x0)), 1e-9);
-    const double along = (px - x0) * ux + (py - y0) * uy;
-    EXPECT_EQ(CDpojpoi(x0, y0, ux, uy, px, py, &fx, &fy), 0);
-    EXPECT_NEAR(fx, x0 + along * ux, 1e-9);
-    EXPECT_NEAR(fy, y0 + along * uy, 1e-9);
+    CDpldist(xa, ya, ux, uy, xb, yb, &distance);
+    EXPECT_NEAR(distance, std::fabs(ux * (yb - ya) - uy * (xb - xa)), 1e-9);
+    const double along = (xb - xa) * ux + (yb - ya) * uy;
+    EXPECT_EQ(CDpojpoi(xa, ya, ux, uy, xb, yb, &fx, &fy), 0);
+    EXPECT_NEAR(fx, xa + along * ux, 1e-9);
+    EXPECT_NEAR(fy, ya + along * uy, 1e-9);
   }
 }
 

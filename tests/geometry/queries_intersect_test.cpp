@@ -111,71 +111,43 @@ void expectOnBoth(const Calelm& a, const Calelm& b, double x, double y, double s
 
 class ConstructedCrossing : public ::testing::TestWithParam<std::pair<int, int>> {};
 
+// Crossings at a clear angle inside both elements, then (the last 100 trials) exactly at an end
+// of either or both, as elements of an alignment meet: found, every point on both, and at an end
+// the distance 0 or the element's length.
 TEST_P(ConstructedCrossing, IsFoundAndEveryPointLiesOnBoth) {
   auto [kindA, kindB] = GetParam();
   std::mt19937 random(1000 + 10 * kindA + kindB);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  int found = 0;
-  const int trials = 300;
-  for (int trial = 0; trial < trials; ++trial) {
-    Point p{-30000.0 + 60000.0 * unit(random), -30000.0 + 60000.0 * unit(random)};
-    double headingA = kTwoPi * unit(random);
-    // Cross at a clear angle, so that the crossing is not a near-touch.
-    double gap = 0.3 + (kPi - 0.6) * unit(random);
-    double headingB = headingA + (unit(random) < 0.5 ? gap : -gap);
-    auto a = elementThrough(kindA, p, 0.1 + 0.8 * unit(random), headingA, random);
-    auto b = elementThrough(kindB, p, 0.1 + 0.8 * unit(random), headingB, random);
-    double x[2], y[2], sa[2], sb[2];
-    int16_t status = ali_intp(&a->record, &b->record, &x[0], &y[0], &sa[0], &sb[0], &x[1], &y[1],
-                              &sa[1], &sb[1]);
-    ASSERT_GE(status, 0) << "trial " << trial;
-    double tolerance = toleranceOf(a->record, b->record);
-    int count = status == 0 ? 1 : 2;
-    bool hit = false;
-    for (int k = 0; k < count; ++k) {
-      expectOnBoth(a->record, b->record, x[k], y[k], sa[k], sb[k], tolerance, "crossing");
-      // Record end points are rounded to 1e-5, which moves a crossing by up to that / sin(gap).
-      if (distance({x[k], y[k]}, p) < tolerance + 3e-5 / std::sin(gap)) hit = true;
-    }
-    if (count == 2) {
-      EXPECT_LE(sa[0], sa[1]);
-    }
-    EXPECT_TRUE(hit) << "trial " << trial;
-    found += hit;
-  }
-  EXPECT_EQ(found, trials);
-}
-
-// Elements of an alignment meet at their ends: a crossing exactly at an end of either element
-// (or both) is still found, with the distance 0 or the element's length there.
-TEST_P(ConstructedCrossing, AtTheEndsIsFound) {
-  auto [kindA, kindB] = GetParam();
-  std::mt19937 random(2000 + 10 * kindA + kindB);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (int trial = 0; trial < 100; ++trial) {
-    // On the length quantum, so that every record ending there ends exactly there.
-    Point p{roundLength(-3000.0 + 6000.0 * unit(random)),
-            roundLength(-3000.0 + 6000.0 * unit(random))};
-    double headingA = kTwoPi * unit(random);
-    double gap = 0.3 + (kPi - 0.6) * unit(random);
-    double fractionA = trial % 2 == 0 ? 0.0 : 1.0;
-    double fractionB = trial % 4 < 2 ? 0.0 : 1.0;
+  for (int trial = 0; trial < 400; ++trial) {
+    const bool atEnds = trial >= 300;
+    // At an end, on the length quantum, so that every record ending there ends exactly there.
+    const double spread = atEnds ? 3000.0 : 30000.0;
+    Point p{-spread + 2 * spread * unit(random), -spread + 2 * spread * unit(random)};
+    if (atEnds) p = {roundLength(p.x), roundLength(p.y)};
+    const double headingA = kTwoPi * unit(random);
+    const double gap = 0.3 + (kPi - 0.6) * unit(random);
+    const double headingB = headingA + (atEnds || unit(random) < 0.5 ? gap : -gap);
+    const double fractionA = atEnds ? trial % 2 : 0.1 + 0.8 * unit(random);
     auto a = elementThrough(kindA, p, fractionA, headingA, random);
-    auto b = elementThrough(kindB, p, fractionB, headingA + gap, random);
+    const double fractionB = atEnds ? (trial % 4 < 2 ? 0.0 : 1.0) : 0.1 + 0.8 * unit(random);
+    auto b = elementThrough(kindB, p, fractionB, headingB, random);
     double x[2], y[2], sa[2], sb[2];
     int16_t status = ali_intp(&a->record, &b->record, &x[0], &y[0], &sa[0], &sb[0], &x[1], &y[1],
                               &sa[1], &sb[1]);
-    ASSERT_GE(status, 0) << "trial " << trial << " at " << fractionA << " and " << fractionB
-                         << ", crossing angle " << gap;
-    double tolerance = toleranceOf(a->record, b->record) + 3e-5 / std::sin(gap);
-    int count = status == 0 ? 1 : 2;
+    ASSERT_GE(status, 0) << "trial " << trial << " at " << fractionA << " and " << fractionB;
+    const double tolerance = toleranceOf(a->record, b->record);
+    // Record end points are rounded to 1e-5, which moves a crossing by up to that / sin(gap).
+    const double near = tolerance + 3e-5 / std::sin(gap);
     bool hit = false;
-    for (int k = 0; k < count; ++k) {
-      if (distance({x[k], y[k]}, p) >= tolerance) continue;
+    for (int k = 0; k < (status == 0 ? 1 : 2); ++k) {
+      if (!atEnds) expectOnBoth(a->record, b->record, x[k], y[k], sa[k], sb[k], tolerance, "crossing");
+      if (distance({x[k], y[k]}, p) >= near) continue;
       hit = true;
-      EXPECT_NEAR(sa[k], fractionA * a->length, tolerance) << "trial " << trial;
-      EXPECT_NEAR(sb[k], fractionB * b->length, tolerance) << "trial " << trial;
+      if (!atEnds) continue;
+      EXPECT_NEAR(sa[k], fractionA * a->length, near) << "trial " << trial;
+      EXPECT_NEAR(sb[k], fractionB * b->length, near) << "trial " << trial;
     }
+    if (status != 0 && !atEnds) { EXPECT_LE(sa[0], sa[1]); }
     EXPECT_TRUE(hit) << "trial " << trial;
   }
 }
