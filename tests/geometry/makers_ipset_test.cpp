@@ -162,72 +162,53 @@ class RandomPolygons : public ::testing::Test {
   }
 };
 
-TEST_F(RandomPolygons, SingleArcTangentLengthIsRTanHalfIA) {
-  for (int i = 0; i < 300; ++i) {
-    RandomIp r = make(0.01);
-    const double radius = uniform(30, 3000);
-    r.polygon.ip.parameters[0] = radius;
-    Calelm arc{};
+// ali_IPsetR (tangent length R tan(IA/2)), ali_IPsetAA (solvable while the common radius keeps
+// R/A above 0.56 for both clothoids) and ali_IPsetARA (solvable exactly when IA exceeds both taus,
+// leaving the arc IA minus them) in turn on random polygons.
+TEST_F(RandomPolygons, SettersSolveWhatTheirFormulasAllowAndMeetTheLegs) {
+  int solved[3] = {}, refused[3] = {};
+  for (int i = 0; i < 1000; ++i) {
+    const int setter = i % 3;
+    RandomIp r = make(setter == 0 ? 0.01 : 0.05);
     Polygon& p = r.polygon;
-    ASSERT_EQ(ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &arc), 0) << i;
-    const double t = radius * std::tan(std::fabs(r.deflection) / 2);
-    EXPECT_NEAR(p.ip.startTangent, t, 1e-6 * (1 + t)) << i;
-    EXPECT_NEAR(p.ip.endTangent, t, 1e-6 * (1 + t)) << i;
-    expectOnLegs(r, arc, arc);
-    EXPECT_EQ(checkChain({&arc, 1}), "") << i;
-  }
-}
-
-TEST_F(RandomPolygons, TwoClothoidsPassTheChecker) {
-  for (int i = 0; i < 300; ++i) {
-    RandomIp r = make(0.05);
-    Polygon& p = r.polygon;
-    p.ip.parameters[0] = uniform(40, 800);
-    p.ip.parameters[1] = uniform(40, 800);
-    Calelm chain[2];
-    const int16_t status = ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1]);
-    // The common radius must keep R/A above 0.56 for both clothoids.
-    const double rc =
-        std::sqrt((std::pow(p.ip.parameters[0], 2) + std::pow(p.ip.parameters[1], 2)) /
-                  (2 * std::fabs(r.deflection)));
-    const bool solvable = rc / p.ip.parameters[0] > 0.56 && rc / p.ip.parameters[1] > 0.56;
-    ASSERT_EQ(status, solvable ? 0 : -1) << i;
-    if (!solvable) continue;
-    expectOnLegs(r, chain[0], chain[1]);
-    EXPECT_EQ(checkChain(chain), "") << i;
-  }
-}
-
-TEST_F(RandomPolygons, ClothoidArcClothoidSolvesExactlyWhenIAExceedsBothTaus) {
-  int solved = 0, refused = 0;
-  for (int i = 0; i < 400; ++i) {
-    RandomIp r = make(0.05);
-    Polygon& p = r.polygon;
-    const double radius = uniform(60, 2500);
-    const double a1 = radius * uniform(0.3, 1.2), a2 = radius * uniform(0.3, 1.2);
-    p.ip.parameters[0] = a1;
-    p.ip.parameters[1] = radius;
-    p.ip.parameters[2] = a2;
-    Calelm chain[3];
-    const int16_t status =
-        ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1], &chain[2]);
-    const double taus = (a1 * a1 + a2 * a2) / (2 * radius * radius);
-    if (std::fabs(r.deflection) < taus) {
-      EXPECT_EQ(status, -1) << i;
-      ++refused;
-      continue;
+    const double ia = std::fabs(r.deflection);
+    std::vector<Calelm> chain(static_cast<std::size_t>(setter) + 1);
+    int16_t status = 0;
+    bool solvable = true;
+    if (setter == 0) {
+      const double radius = p.ip.parameters[0] = uniform(30, 3000);
+      status = ali_IPsetR(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0]);
+      const double t = radius * std::tan(ia / 2);
+      EXPECT_NEAR(p.ip.startTangent, t, 1e-6 * (1 + t)) << i;
+      EXPECT_NEAR(p.ip.endTangent, t, 1e-6 * (1 + t)) << i;
+    } else if (setter == 1) {
+      const double a1 = p.ip.parameters[0] = uniform(40, 800), a2 = p.ip.parameters[1] = uniform(40, 800);
+      status = ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1]);
+      const double rc = std::sqrt((a1 * a1 + a2 * a2) / (2 * ia));
+      solvable = rc / a1 > 0.56 && rc / a2 > 0.56;
+    } else {
+      const double radius = uniform(60, 2500);
+      const double a1 = radius * uniform(0.3, 1.2), a2 = radius * uniform(0.3, 1.2);
+      const double parameters[3] = {a1, radius, a2};
+      std::copy(parameters, parameters + 3, p.ip.parameters);
+      status = ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1], &chain[2]);
+      const double taus = (a1 * a1 + a2 * a2) / (2 * radius * radius);
+      solvable = ia >= taus;
+      if (status == 0) {
+        EXPECT_NEAR(chain[1].extra3, ia - taus, 1e-9) << i;
+      }
     }
-    ASSERT_EQ(status, 0) << i;
-    ++solved;
-    expectOnLegs(r, chain[0], chain[2]);
-    EXPECT_NEAR(chain[1].extra3, std::fabs(r.deflection) - taus, 1e-9) << i;
-    if (chain[1].length > 0) {
+    ASSERT_EQ(status, solvable ? 0 : -1) << "setter " << setter << " case " << i;
+    ++(solvable ? solved : refused)[setter];
+    if (!solvable) continue;
+    expectOnLegs(r, chain.front(), chain.back());
+    if (setter != 2 || chain[1].length > 0) {
       EXPECT_EQ(checkChain(chain), "") << i;
     }
   }
-  // Both outcomes are exercised.
-  EXPECT_GT(solved, 100);
-  EXPECT_GT(refused, 20);
+  // Both outcomes are exercised where the setter can refuse.
+  EXPECT_GT(solved[2], 80);
+  EXPECT_GT(refused[2], 15);
 }
 
 // Five elements: a chain walked independently (quadrature) from a known arc split defines the
