@@ -113,6 +113,48 @@ TEST(AlignmentBuilder, CaseTable) {
   EXPECT_EQ(merged[0].EndPointY, fixed12(100));
 }
 
+// A worked IP example with a clothoid–arc–clothoid curve, computed by hand from the clothoid
+// tables' series and checked against the alignment the builder makes from its main points.
+// BP (0, 0); IP at 300 m due north; the road turns right by IA = 40° there; A1 = A2 = 100, R = 200.
+//   L = A²/R = 50, τ = L/(2R) = 0.125 rad
+//   X = L(1 − τ²/10 + τ⁴/216 − τ⁶/9360)              = 49.921931
+//   Y = L(τ/3 − τ³/42 + τ⁵/1320 − τ⁷/75600)           =  2.081009
+//   ΔR = Y − R(1 − cos τ) = 0.520543,  X_M = X − R sin τ = 24.986985
+//   T = (R + ΔR) tan(IA/2) + X_M                        = 97.970494
+//   arc = R(IA − 2τ)                                     = 89.626340
+// Stations: KA1 = 300 − T = 202.029506, KE1 = 252.029506, KE2 = 341.655846, KA2 = 391.655846.
+// Points (east, north): KA1 (0, 202.029506), KE1 (2.081009, 251.951438),
+//   KE2 (32.479166, 335.469687), KA2 (62.974219, 375.049752), EP 100 m on (127.252980, 451.654197).
+// Station 227.029506 (25 m into the first clothoid): local x = l − l⁵/(40A⁴) + l⁹/(3456A⁸),
+//   y = l³/(6A²) − l⁷/(336A⁶) with l = 25 → (0.260399, 227.027065).
+// Station 296.842676 (the middle of the arc): on the bisector, R from the centre, which lies
+//   (R + ΔR)/cos(IA/2) from the IP → (12.582019, 295.420520).
+TEST_F(BuilderTest, WorkedExampleClothoidArcClothoidStationsAndCoordinatesToAMillimetre) {
+  auto elements = straights({{0, 0}, {0, 202.029506}, {2.081009, 251.951438}, {32.479166, 335.469687},
+                             {62.974219, 375.049752}, {127.252980, 451.654197}});
+  makeClothoid(elements[1], 100, 0, 200);
+  makeArc(elements[2], 200);
+  makeClothoid(elements[3], 100, 200, 0);
+  const uint32_t id = buildAlignment(run, route(elements));
+  ASSERT_NE(id, 0u);
+  const auto& alignment = built(id);
+  ASSERT_EQ(alignment.entities.size(), 5u);
+  const double mainPointStations[] = {202.029506, 252.029506, 341.655846, 391.655846};
+  double station = alignment.startingStation;
+  for (std::size_t i = 0; i < 4; ++i) {
+    station += alignment.entities[i].length;
+    EXPECT_NEAR(station, mainPointStations[i], 1e-3) << "main point " << i;
+  }
+  const double rows[][3] = {{227.029506, 0.260399, 227.027065}, {296.842676, 12.582019, 295.420520},
+                            {391.655846, 62.974219, 375.049752}};
+  for (const auto& row : rows) {
+    ovcivil::PlanPoint point;
+    ASSERT_EQ(alignment.pointAtStation(row[0], 0.0, point), ovcivil::kOk) << row[0];
+    EXPECT_NEAR(point.x, row[1], 1e-3) << row[0];
+    EXPECT_NEAR(point.y, row[2], 1e-3) << row[0];
+  }
+}
+
 TEST_F(BuilderTest, AlignmentCarriesTheRoutesNameTitleStationStylesAndLayer) {
   SimaAlignment r = route(straights({{0, 0}, {100, 0}, {100, 100}}), 7);
   r.startStation = 1200.0;

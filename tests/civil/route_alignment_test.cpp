@@ -2,7 +2,6 @@
 // (rows of cases/route_sections.txt).
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "command/read_file.h"
@@ -25,16 +24,8 @@ constexpr const char* kPoints =
     "A01,4,P4,82.664,267.230,4,\n"
     "A99,\n";
 
-class RouteAlignment : public ::testing::Test {
+class RouteAlignment : public testing::FreshCivilDocument {
  protected:
-  void SetUp() override {
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    ovcivil::civilApplication().activeDocument().addSite("サイト");
-    ovSetWorkingDatabase(&drawing_);
-  }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
-
-  OvDbDatabase drawing_;
   testing::TempDir dir_;
 };
 

@@ -59,16 +59,10 @@ inline double& field(Calelm& record, int n) {
 inline double field(const Calelm& record, int n) {
   return record.*kFields[n - 1];
 }
-inline void setKind(Calelm& record, int16_t kind) {
-  record.kind = kind;
-}
-inline int16_t kindOf(const Calelm& record) {
-  return record.kind;
-}
 
 // Sets the kind and fields 1, 2, ... of a record in the library's numbering.
 inline void setFields(Calelm& record, int16_t kind, std::initializer_list<double> values) {
-  setKind(record, kind);
+  record.kind = kind;
   int n = 1;
   for (double value : values) field(record, n++) = value;
 }
