@@ -1,6 +1,7 @@
 // Translations, rotations, parallel straights and concentric arcs, chain repairs and monitoring.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -13,24 +14,8 @@ using namespace queries_test;
 
 namespace {
 
-std::vector<std::unique_ptr<Reference>> someElements(std::mt19937& random, int count) {
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::vector<std::unique_ptr<Reference>> elements;
-  for (int i = 0; i < count; ++i) {
-    Point near{-20000.0 + 40000.0 * unit(random), -20000.0 + 40000.0 * unit(random)};
-    if (i % 3 == 0) {
-      elements.push_back(std::make_unique<StraightReference>(near, kTwoPi * unit(random),
-                                                             5.0 + 500.0 * unit(random)));
-    } else if (i % 3 == 1) {
-      elements.push_back(std::make_unique<ArcReference>(
-          near, 30.0 + 900.0 * unit(random), unit(random) < 0.5 ? 1.0 : -1.0, kTwoPi * unit(random),
-          0.1 + 2.5 * unit(random)));
-    } else {
-      elements.push_back(std::make_unique<ClothoidReference>(randomClothoid(random, near, 0.0)));
-    }
-  }
-  return elements;
-}
+// Straights of 5-505 m, arcs of radius 30-930 m sweeping 0.1-2.6 rad.
+constexpr std::array<double, 6> kMoveRanges{5, 500, 30, 900, 0.1, 2.5};
 
 Point onl(const Calelm& record, double s) {
   Point p;
@@ -55,7 +40,7 @@ void expectSameElement(const Calelm& a, const Calelm& b, double pointTolerance) 
 TEST(QueriesMoves, MovesAndRotationsAgreeWithTheReferenceAndUndo) {
   std::mt19937 random(31);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (const auto& element : someElements(random, 300)) {
+  for (const auto& element : randomElements(random, 300, 4e4, kMoveRanges)) {
     const Calelm& record = element->record;
     const double s = 0.5 * element->length, d = 1000.0 * unit(random), azimuth = kTwoPi * unit(random);
     Calelm moved = blankRecord(), back = blankRecord(), turned = blankRecord();
@@ -105,7 +90,7 @@ TEST(QueriesMoves, ArrayMovesSkipWhatTheyCannotMove) {
 TEST(QueriesMoves, ParallelStraightAndConcentricArcFollowTheLeftOffsets) {
   std::mt19937 random(33);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (const auto& element : someElements(random, 150)) {
+  for (const auto& element : randomElements(random, 150, 4e4, kMoveRanges)) {
     int kind = element->record.kind;
     if (kind == 3) continue;
     double d = (unit(random) - 0.5) * 20.0;
@@ -134,15 +119,9 @@ TEST(QueriesMoves, ParallelStraightAndConcentricArcFollowTheLeftOffsets) {
 }
 
 
-Point centreOf(const Calelm& arc) {
-  return {field(arc, 12), field(arc, 13)};
-}
-Point startOf(const Calelm& e) {
-  return {field(e, 1), field(e, 2)};
-}
-Point endOf(const Calelm& e) {
-  return {field(e, 3), field(e, 4)};
-}
+Point centreOf(const Calelm& arc) { return {field(arc, 12), field(arc, 13)}; }
+Point startOf(const Calelm& e) { return {field(e, 1), field(e, 2)}; }
+Point endOf(const Calelm& e) { return {field(e, 3), field(e, 4)}; }
 
 double azimuthAt(const Calelm& e, double s) {
   double x, y, angle;
@@ -150,9 +129,7 @@ double azimuthAt(const Calelm& e, double s) {
   return angle;
 }
 
-double lengthOf(const Calelm& e) {
-  return field(e, 9);
-}
+double lengthOf(const Calelm& e) { return field(e, 9); }
 
 // Consecutive records share their end points and their tangent there.
 void expectJoined(const Calelm& a, const Calelm& b, const char* where) {

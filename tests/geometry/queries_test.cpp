@@ -138,37 +138,12 @@ TEST(QueriesProj, ArcRejectsItsEndPointsAndPointsOffTheArc) {
   EXPECT_NEAR(fy, foot.y, 2e-5);
 }
 
-// Random elements of every kind, in every direction and turning sense.
-std::vector<std::unique_ptr<Reference>> randomElements(std::mt19937& random, int count) {
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::vector<std::unique_ptr<Reference>> elements;
-  for (int i = 0; i < count; ++i) {
-    Point near{-50000.0 + 100000.0 * unit(random), -50000.0 + 100000.0 * unit(random)};
-    switch (i % 3) {
-      case 0:
-        elements.push_back(std::make_unique<StraightReference>(near, kTwoPi * unit(random),
-                                                               1.0 + 999.0 * unit(random)));
-        break;
-      case 1: {
-        double radius = 20.0 + 2000.0 * unit(random);
-        double sweep = std::min(3.0, 0.02 + 2.0 * unit(random));
-        elements.push_back(std::make_unique<ArcReference>(
-            near, radius, unit(random) < 0.5 ? 1.0 : -1.0, kTwoPi * unit(random), sweep));
-        break;
-      }
-      default:
-        elements.push_back(std::make_unique<ClothoidReference>(randomClothoid(random, near, 0.0)));
-    }
-  }
-  return elements;
-}
-
 // Over random elements: the point at a distance against the reference, projection back onto
 // the element, projection of an offset point, offsets square to the tangent and the cross line.
 TEST(QueriesProperty, AgreeWithTheReferenceGeometry) {
   std::mt19937 random(20240601);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (const auto& element : randomElements(random, 600)) {
+  for (const auto& element : randomElements(random, 600, 1e5, {1, 999, 20, 2000, 0.02, 2})) {
     const Calelm& record = element->record;
     const int kind = record.kind;
     double x, y, angle;

@@ -3,10 +3,13 @@
 // library's series or placement.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <random>
+#include <vector>
 
 #include "kestrel/geometry_queries.h"
 #include "tests/support/gauss_legendre.h"
@@ -170,6 +173,31 @@ inline ClothoidReference clothoidThrough(const ClothoidReference& shape, double 
   const Point atOrigin = placed.ownToSurveyor(clothoidOwnPoint(shape.A, shape.uAt(s)));
   return ClothoidReference(shape.A, {p.x - atOrigin.x, p.y - atOrigin.y}, mainAzimuth, shape.turn,
                            shape.uFrom, shape.uTo);
+}
+
+// Random elements of every kind, in every direction and turning sense, within `spread` of the
+// origin: straights of length r[0] + r[1] u, arcs of radius r[2] + r[3] u sweeping r[4] + r[5] u
+// (at most 3 rad), clothoids as randomClothoid makes them.
+inline std::vector<std::unique_ptr<Reference>> randomElements(std::mt19937& random, int count,
+                                                              double spread,
+                                                              const std::array<double, 6>& r) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<std::unique_ptr<Reference>> elements;
+  for (int i = 0; i < count; ++i) {
+    const Point near{spread * (unit(random) - 0.5), spread * (unit(random) - 0.5)};
+    if (i % 3 == 0) {
+      elements.push_back(
+          std::make_unique<StraightReference>(near, kTwoPi * unit(random), r[0] + r[1] * unit(random)));
+    } else if (i % 3 == 1) {
+      const double radius = r[2] + r[3] * unit(random);
+      const double sweep = std::min(3.0, r[4] + r[5] * unit(random));
+      elements.push_back(std::make_unique<ArcReference>(
+          near, radius, unit(random) < 0.5 ? 1.0 : -1.0, kTwoPi * unit(random), sweep));
+    } else {
+      elements.push_back(std::make_unique<ClothoidReference>(randomClothoid(random, near, 0.0)));
+    }
+  }
+  return elements;
 }
 
 }  // namespace queries_test
