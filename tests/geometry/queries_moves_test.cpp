@@ -307,6 +307,10 @@ TEST(QueriesMonitor, TableLayoutIsCountThenFiveDoubleEntriesFromByteEight) {
   EXPECT_EQ(std::memcmp(table.data(), before.data(), 8), 0);
 }
 
+// Polygon entries of seven doubles; the point is in fields 2 and 3.
+const double kPolygon[3][7] = {
+    {0, 0.0, 0.0, 0, 0, 0, 0}, {0, 100.0, 0.0, 0, 0, 0, 0}, {0, 100.0, 100.0, 0, 0, 0, 0}};
+
 TEST(QueriesMonitor, CaseTable) {
   using kestrel::testing::Numbers;
   kestrel::testing::runCallTable("geometry/cases/queries_monitor.txt", {
@@ -315,28 +319,17 @@ TEST(QueriesMonitor, CaseTable) {
     {"gc_intpSS", [](const Numbers& a) -> Numbers {
        double x = 0.0, y = 0.0;
        return {double(gc_intpSS(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], &x, &y)), x, y}; }},
+    {"chk_on_tangent", [](const Numbers& a) -> Numbers {
+       int16_t index = -7;
+       const int16_t status = chk_on_tangent(a[0], kPolygon[0], a[1], a[2], &index, a[3]);
+       return {double(status), double(index)}; }},
+    {"chk_tangent", [](const Numbers& a) -> Numbers {
+       const double points[3][2] = {{100.0, 40.0}, {50.0, 0.0}, {50.0, 50.0}};
+       int16_t sides[3] = {-7, -7, -7};
+       const int16_t status = chk_tangent(3, kPolygon[0], a[0], points[0], 1e-6, sides);
+       return {double(status), double(sides[0]), double(sides[1]), double(sides[2])}; }},
   });
 }
 
-TEST(QueriesMonitor, PointOnPolygonSides) {
-  // Entries of seven doubles; the point is in fields 2 and 3.
-  double polygon[3][7] = {
-      {0, 0.0, 0.0, 0, 0, 0, 0}, {0, 100.0, 0.0, 0, 0, 0, 0}, {0, 100.0, 100.0, 0, 0, 0, 0}};
-  int16_t index = -7;
-  EXPECT_EQ(chk_on_tangent(3, &polygon[0][0], 100.0, 40.0, &index, 1e-6), 0);
-  EXPECT_EQ(index, 1);
-  EXPECT_EQ(chk_on_tangent(3, &polygon[0][0], 30.0, 0.0, &index, 1e-6), 0);
-  EXPECT_EQ(index, 0);
-  EXPECT_EQ(chk_on_tangent(3, &polygon[0][0], 30.0, 1.0, &index, 0.5), -1);
-  EXPECT_EQ(chk_on_tangent(1, &polygon[0][0], 0.0, 0.0, &index, 1.0), -1);
-
-  const double points[3][2] = {{100.0, 40.0}, {50.0, 0.0}, {50.0, 50.0}};
-  int16_t sides[3];
-  EXPECT_EQ(chk_tangent(3, &polygon[0][0], 3, &points[0][0], 1e-6, sides), -1);
-  EXPECT_EQ(sides[0], 1);
-  EXPECT_EQ(sides[1], 0);
-  EXPECT_EQ(sides[2], -1);
-  EXPECT_EQ(chk_tangent(3, &polygon[0][0], 2, &points[0][0], 1e-6, sides), 0);
-}
 
 }  // namespace

@@ -66,6 +66,12 @@ TEST(Queries, OnlProjCaseTable) {
        const Point p = toward({0.0, 0.0}, a[1], a[0]);
        double s = -7.0, fx = -7.0, fy = -7.0;
        return {double(ali_projR(&arc.record, p.x, p.y, &s, &fx, &fy)), s, fx, fy}; }},
+    {"chk_ang", [](const Numbers& a) -> Numbers {
+       const double tau = a[1] * a[1] / (2.0 * a[0] * a[0]) * a[4];
+       const Point on = clothoidOwnPoint(a[0], a[1]);
+       double d = -7.0;
+       return {double(chk_ang(a[0], a[1], on.x + a[2] * std::cos(tau) - a[3] * std::sin(tau),
+                              on.y + a[2] * std::sin(tau) + a[3] * std::cos(tau), &d)), d}; }},
     {"Smak_north", [](const Numbers& a) -> Numbers {
        Calelm line = blankRecord();
        return {double(ali_Smak(&kNorthward, a[0], a[1], a[2], &line))}; }},
@@ -187,19 +193,6 @@ TEST(QueriesClothoidFrame, OwnFrameRoundTripsAndOrigin) {
     Point ownEnd = clothoidOwnPoint(clothoid.A, std::max(clothoid.uFrom, clothoid.uTo));
     EXPECT_LT(distance({field(own, 3), field(own, 4)}, ownEnd), 1e-4);
   }
-}
-
-TEST(QueriesClothoidFrame, ChkAngClassifiesTrialPoints) {
-  const double A = 100.0;
-  const double u = 60.0;
-  Point onCurve = clothoidOwnPoint(A, u);
-  double tau = u * u / (2.0 * A * A);
-  double d;
-  EXPECT_EQ(chk_ang(A, u, onCurve.x + 0.0005, onCurve.y, &d), 0);
-  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::sin(tau), onCurve.y + 5.0 * std::cos(tau), &d), 1);
-  EXPECT_NEAR(d, 5.0, 1e-3);
-  EXPECT_EQ(chk_ang(A, u, onCurve.x + 5.0 * std::cos(tau), onCurve.y + 5.0 * std::sin(tau), &d), 2);
-  EXPECT_EQ(chk_ang(A, u, onCurve.x - 5.0 * std::cos(tau), onCurve.y - 5.0 * std::sin(tau), &d), 3);
 }
 
 TEST(QueriesClothoidFrame, SameAOnlyForTheSameElement) {
