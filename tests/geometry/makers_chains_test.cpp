@@ -272,53 +272,33 @@ TEST_F(ChainMakers, RandomPairsGiveMinusOneOrASoundChain) {
 
 TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
   const WalkEnd origin{0, 0, 0};
-  Calelm arcA = arcThrough(origin, walk(0, 0, 0, 0.01, 0.01, 50), 0.01);
-  Calelm sameCircle =
+  const Calelm arcA = arcThrough(origin, walk(0, 0, 0, 0.01, 0.01, 50), 0.01);
+  const Calelm sameCircle =
       arcThrough(walk(0, 0, 0, 0.01, 0.01, 60), walk(0, 0, 0, 0.01, 0.01, 90), 0.01);
-  Calelm straight = straightThrough(origin, {100, 0, 0});
-  Calelm out{}, out2{};
+  const Calelm straight = straightThrough(origin, {100, 0, 0});
+  const Calelm inner = arcThrough({0, 10, 0}, walk(0, 10, 0, 0.02, 0.02, 30), 0.02);
+  std::vector<Calelm> chain;
   // A straight cannot leave a circle and enter one that contains it in the same sense.
-  Calelm inner = arcThrough({0, 10, 0}, walk(0, 10, 0, 0.02, 0.02, 30), 0.02);
-  {
-    Calelm x = arcA, y = inner;
-    EXPECT_EQ(ali_SmakRR(&x, &y, &out), -1);
-  }
+  EXPECT_EQ(makeBetween(ali_SmakRR, {arcA, inner, {}}, &chain), -1);
   // Two arcs of one circle: no egg clothoid (R1 = R2), no joining arc of the same radius.
-  {
-    Calelm x = arcA, y = sameCircle;
-    EXPECT_EQ(ali_makRAR(&x, &y, &out), -1);
-    out.parameter = 100;
-    out.turnSign = 1;
-    EXPECT_EQ(ali_RmakRR(&x, &y, &out), -1);
-  }
+  EXPECT_EQ(makeBetween(ali_makRAR, {arcA, sameCircle, {}}, &chain), -1);
+  EXPECT_EQ(makeBetween(ali_RmakRR, {arcA, sameCircle, sized(100, 1)}, &chain), -1);
   // An arc crossing the straight has no clothoid from it (the shift would be negative).
-  {
-    Calelm x = straight, y = arcThrough({50, -20, 0}, walk(50, -20, 0, 0.01, 0.01, 40), 0.01);
-    EXPECT_EQ(ali_makSAR(&x, &y, &out), -1);
-  }
+  const Calelm crossing = arcThrough({50, -20, 0}, walk(50, -20, 0, 0.01, 0.01, 40), 0.01);
+  EXPECT_EQ(makeBetween(ali_makSAR, {straight, crossing, {}}, &chain), -1);
   // Parallel straights have no corner.
-  {
-    Calelm x = straight, y = straightThrough({0, 50, 0}, {100, 50, 0});
-    out.parameter = 100;
-    out2.parameter = 100;
-    EXPECT_EQ(ali_AAmakSS(&x, &y, &out, &out2), -1);
-  }
+  const Calelm parallel = straightThrough({0, 50, 0}, {100, 50, 0});
+  EXPECT_EQ(makeBetween(ali_AAmakSS, {straight, parallel, sized(100), sized(100)}, &chain), -1);
   // A new arc radius equal to a given one is refused.
-  {
-    Calelm x = arcA, y = inner, c1 = sized(50), r = sized(100), c2 = sized(30);
-    EXPECT_EQ(ali_ARAmakRR(&x, &y, &c1, &r, &c2), -1);
-  }
+  EXPECT_EQ(makeBetween(ali_ARAmakRR, {arcA, inner, sized(50), sized(100), sized(30)}, &chain), -1);
   // Values that are not numbers are refused, not propagated.
-  {
-    Calelm x = arcA, y = inner, s{};
-    y.endX = std::nan("");
-    EXPECT_EQ(ali_SmakRR(&x, &y, &s), -1);
-    Calelm line = straight, c{};
-    line.startY = HUGE_VAL;
-    EXPECT_EQ(ali_makSAR(&line, &x, &c), -1);
-  }
+  Calelm notANumber = inner, huge = straight;
+  notANumber.endX = std::nan("");
+  huge.startY = HUGE_VAL;
+  EXPECT_EQ(makeBetween(ali_SmakRR, {arcA, notANumber, {}}, &chain), -1);
+  EXPECT_EQ(makeBetween(ali_makSAR, {huge, arcA, {}}, &chain), -1);
   // Unchanged records after a refusal.
-  Calelm x = arcA, y = inner;
+  Calelm x = arcA, y = inner, out{};
   ali_SmakRR(&x, &y, &out);
   EXPECT_EQ(x.endX, arcA.endX);
   EXPECT_EQ(y.startY, inner.startY);
