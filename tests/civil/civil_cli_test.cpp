@@ -17,12 +17,8 @@ using kestrel::testing::TempDir;
 const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
 
 using Result = kestrel::testing::HostResult;
-
-Result run(const std::string& arguments) {
-  return kestrel::testing::runHost(arguments);
-}
-
-std::string quoted(const std::string& path) { return kestrel::testing::quotedPath(path); }
+const auto run = [](const std::string& a) { return kestrel::testing::runHost(a); };
+const auto quoted = kestrel::testing::quotedPath;
 
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;

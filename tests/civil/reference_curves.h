@@ -66,6 +66,16 @@ inline RefPose advancePiece(const RefPose& pose, const DesignPiece& piece) {
   }
 }
 
+// The pose `s` along a designed route (0 ≤ s ≤ its length).
+inline RefPose poseAt(const DesignedRoute& route, long double s) {
+  std::size_t i = 0;
+  for (; i + 1 < route.pieces.size() && s > route.pieces[i].length; ++i) s -= route.pieces[i].length;
+  const DesignPiece& piece = route.pieces[i];
+  const long double k0 = curvature(piece.type == 'A' ? piece.startRadius : piece.endRadius, piece.left);
+  const long double k1 = curvature(piece.type == 'S' ? 0.0L : piece.endRadius, piece.left);
+  return advance(route.poses[i], k0, k0 + (k1 - k0) * s / piece.length, s);
+}
+
 inline DesignedRoute design(const std::vector<DesignPiece>& pieces, RefPose start) {
   DesignedRoute route;
   route.pieces = pieces;

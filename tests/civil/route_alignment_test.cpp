@@ -2,7 +2,6 @@
 // (rows of cases/route_sections.txt).
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "command/read_file.h"
@@ -25,16 +24,8 @@ constexpr const char* kPoints =
     "A01,4,P4,82.664,267.230,4,\n"
     "A99,\n";
 
-class RouteAlignment : public ::testing::Test {
+class RouteAlignment : public testing::FreshCivilDocument {
  protected:
-  void SetUp() override {
-    ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
-    ovcivil::civilApplication().activeDocument().addSite("サイト");
-    ovSetWorkingDatabase(&drawing_);
-  }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
-
-  OvDbDatabase drawing_;
   testing::TempDir dir_;
 };
 
@@ -46,10 +37,21 @@ TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
     run.siteName = "サイト";
     for (bool& s : run.selection.selected) s = true;
     if (row.integer(0) == 0) run.selection.selected[routeTypeEntry(3)] = false;
+    for (int i = 0; i < kLayerCount; ++i) drawing_.addLayer(run.layers[i] = "layer" + std::to_string(i));
     std::string text = kPoints;
-    for (std::size_t i = 4; i < row.fields.size(); ++i) text += row.fields[i] + "\n";
+    for (std::size_t i = 6; i < row.fields.size(); ++i) text += row.fields[i] + "\n";
+    const std::size_t drawn = drawing_.entityCount();
     ASSERT_EQ(readFile(run, dir_.write("road.sim", text), io::EncodingChoice::Auto), 0);
     EXPECT_EQ(run.counters.alignments, row.integer(1));
+    std::string polylineLayers;
+    for (std::size_t i = drawn; i < drawing_.entityCount(); ++i) {
+      const OvDbEntity& entity = drawing_.entityAt(i);  // a spiral is drawn on the current layer "0"
+      if (entity.kind() == OvDbEntityKind::Polyline && entity.layer() != "0") polylineLayers += entity.layer().back();
+    }
+    EXPECT_EQ(polylineLayers, row.fields[4] == "-" ? "" : row.fields[4]);
+    int curvesRefused = 0;
+    for (const auto& error : run.log.errors()) curvesRefused += error.code == "ErrF002";
+    EXPECT_EQ(curvesRefused, row.integer(5));
     const auto& site = ovcivil::civilApplication().activeDocument().sites().front();
     if (row.integer(2) < 0) {
       EXPECT_TRUE(site.alignments.empty());

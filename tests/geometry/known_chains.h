@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "chain_checker.h"
@@ -36,41 +39,29 @@ inline WalkEnd walkBack(const WalkEnd& p, double k, double length) {
   return {back.x, back.y, back.azimuth - kPi};
 }
 
-inline Calelm arcThrough(const WalkEnd& from, const WalkEnd& to, double k) {
-  Calelm arc{};
-  arc.kind = CALELM_ARC;
-  arc.startX = from.x;
-  arc.startY = from.y;
-  arc.endX = to.x;
-  arc.endY = to.y;
-  arc.turnSign = k > 0 ? 1.0 : -1.0;
-  arc.parameter = 1.0 / std::fabs(k);
-  EXPECT_EQ(ali_makR(&arc), 0);
-  return arc;
+// The element from one pose's point to another's made by ali_makR (k != 0) or ali_makS (k = 0).
+inline Calelm elementThrough(const WalkEnd& from, const WalkEnd& to, double k) {
+  Calelm e{};
+  e.kind = k == 0 ? CALELM_STRAIGHT : CALELM_ARC;
+  std::tie(e.startX, e.startY, e.endX, e.endY) = std::tuple(from.x, from.y, to.x, to.y);
+  if (k != 0) std::tie(e.turnSign, e.parameter) = std::tuple(k > 0 ? 1.0 : -1.0, 1.0 / std::fabs(k));
+  EXPECT_EQ(k == 0 ? ali_makS(&e) : ali_makR(&e), 0);
+  return e;
 }
-
+inline Calelm arcThrough(const WalkEnd& from, const WalkEnd& to, double k) {
+  return elementThrough(from, to, k);
+}
 inline Calelm straightThrough(const WalkEnd& from, const WalkEnd& to) {
-  Calelm s{};
-  s.kind = CALELM_STRAIGHT;
-  s.startX = from.x;
-  s.startY = from.y;
-  s.endX = to.x;
-  s.endY = to.y;
-  EXPECT_EQ(ali_makS(&s), 0);
-  return s;
+  return elementThrough(from, to, 0);
 }
 
 // Given element ending `extra` past the join at the chain's start, and one starting `extra`
 // before the join at its end.
 inline Calelm firstGiven(const WalkEnd& join, double k, double before, double extra) {
-  const WalkEnd start = walkBack(join, k, before);
-  const WalkEnd end = walk(join.x, join.y, join.azimuth, k, k, extra);
-  return k == 0 ? straightThrough(start, end) : arcThrough(start, end, k);
+  return elementThrough(walkBack(join, k, before), walk(join.x, join.y, join.azimuth, k, k, extra), k);
 }
 inline Calelm lastGiven(const WalkEnd& join, double k, double extra, double after) {
-  const WalkEnd start = walkBack(join, k, extra);
-  const WalkEnd end = walk(join.x, join.y, join.azimuth, k, k, after);
-  return k == 0 ? straightThrough(start, end) : arcThrough(start, end, k);
+  return elementThrough(walkBack(join, k, extra), walk(join.x, join.y, join.azimuth, k, k, after), k);
 }
 
 // An element for a maker to fill, given its parameter (radius or A) and turning sign.
@@ -79,6 +70,19 @@ inline Calelm sized(double parameter, double sign = 0.0) {
   e.parameter = parameter;
   e.turnSign = sign;
   return e;
+}
+
+// A maker between two records called on copies of `records` (its argument order); `chain` gets
+// them in chain order: the first given, the made ones, the second given.
+template <typename... Made>
+int16_t makeBetween(int16_t (*maker)(Calelm*, Calelm*, Made*...), std::vector<Calelm> records,
+                    std::vector<Calelm>* chain) {
+  const int16_t status = [&]<std::size_t... k>(std::index_sequence<k...>) {
+    return maker(&records[0], &records[1], &records[2 + k]...);
+  }(std::index_sequence_for<Made...>{});
+  std::rotate(records.begin() + 1, records.begin() + 2, records.end());
+  *chain = std::move(records);
+  return status;
 }
 
 // A made chain, checked as a whole; `i` names the case.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "known_chains.h"
@@ -12,20 +13,22 @@ namespace {
 
 using namespace kestrel::geometry::testing;
 
-// ---- Makers ending at a point, array forms, the six-element maker ----
-
-// Tries every selector until the maker refuses; every chain must be sound and one of them must
-// have its first join at `join` (the known chain).
-template <typename Maker>
-void expectKnownAmongSelections(Maker maker, const WalkEnd& join, int i, const char* name) {
+// Tries every selector of a maker ending at p on copies of `given` until it refuses; every chain
+// must be sound and one of them must have its first join at `join` (the known chain).
+template <typename... Records>
+void expectKnownAmongSelections(int16_t (*maker)(double, double, int16_t, Records*...),
+                                const char* name, const WalkEnd& p, const WalkEnd& join, int i,
+                                const std::vector<Calelm>& given) {
   bool known = false;
   int16_t selector = 0;
   for (; selector < 8; ++selector) {
-    std::vector<Calelm> chain;
-    if (maker(selector, &chain) != 0) break;
+    std::vector<Calelm> chain = given;
+    const int16_t status = [&]<std::size_t... k>(std::index_sequence<k...>) {
+      return maker(p.x, p.y, selector, &chain[k]...);
+    }(std::index_sequence_for<Records...>{});
+    if (status != 0) break;
     EXPECT_EQ(checkChain(chain), "") << name << " case " << i << " selector " << selector;
-    const Calelm& first = chain.front();
-    if (std::hypot(first.endX - join.x, first.endY - join.y) < 1e-4) known = true;
+    if (std::hypot(chain[0].endX - join.x, chain[0].endY - join.y) < 1e-4) known = true;
   }
   EXPECT_GT(selector, 0) << name << " case " << i;
   EXPECT_TRUE(known) << name << " case " << i;
@@ -39,110 +42,55 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
     const WalkEnd start = anyStart();
     {  // straight, arc to P
       const auto j = walkChain(start, {{0, 0, 80}, {s / r, s / r, arcLength}});
-      const Calelm line = firstGiven(j[1], 0, 80, 20);
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = line, y = sized(r);
-            const int16_t status = ali_maksR_P(j[2].x, j[2].y, selector, &x, &y);
-            *chain = {x, y};
-            return status;
-          },
-          j[1], i, "maksR_P");
+      expectKnownAmongSelections(ali_maksR_P, "maksR_P", j[2], j[1], i,
+                                 {firstGiven(j[1], 0, 80, 20), sized(r)});
     }
     {  // arc, arc to P
       double k0 = s2 / r0;
       if (std::fabs(k0 - s / r) < 1e-4) k0 = -k0;
       const auto j = walkChain(start, {{k0, k0, 40}, {s / r, s / r, arcLength}});
-      const Calelm given = firstGiven(j[1], k0, 40, 10);
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, y = sized(r);
-            const int16_t status = ali_makrR_P(j[2].x, j[2].y, selector, &x, &y);
-            *chain = {x, y};
-            return status;
-          },
-          j[1], i, "makrR_P");
+      expectKnownAmongSelections(ali_makrR_P, "makrR_P", j[2], j[1], i,
+                                 {firstGiven(j[1], k0, 40, 10), sized(r)});
     }
     {  // arc, straight to P
       const auto j = walkChain(start, {{s / r0, s / r0, 40}, {0, 0, straightLength}});
-      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, y{};
-            const int16_t status = ali_makrS_P(j[2].x, j[2].y, selector, &x, &y);
-            *chain = {x, y};
-            return status;
-          },
-          j[1], i, "makrS_P");
+      expectKnownAmongSelections(ali_makrS_P, "makrS_P", j[2], j[1], i,
+                                 {firstGiven(j[1], s / r0, 40, 10), Calelm{}});
     }
     {  // straight, clothoid, arc to P
       const auto j =
           walkChain(start, {{0, 0, 80}, {0, s / r, a * a / r}, {s / r, s / r, arcLength}});
-      const Calelm line = firstGiven(j[1], 0, 80, 20);
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = line, c = sized(a), y = sized(r);
-            const int16_t status = ali_maksAR_P(j[3].x, j[3].y, selector, &x, &c, &y);
-            *chain = {x, c, y};
-            return status;
-          },
-          j[1], i, "maksAR_P");
+      expectKnownAmongSelections(ali_maksAR_P, "maksAR_P", j[3], j[1], i,
+                                 {firstGiven(j[1], 0, 80, 20), sized(a), sized(r)});
       // The clothoid from the straight's end: A is solved.
       const Calelm toOrigin = straightThrough(walkBack(j[1], 0, 80), j[1]);
       double solved = 0;
       ASSERT_EQ(setAOR_P(j[3].x, j[3].y, &toOrigin, r, &solved), 0) << i;
       EXPECT_NEAR(solved, a, 1e-6 * a) << i;
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = toOrigin, c{}, y = sized(r);
-            const int16_t status = ali_makAOR_P(j[3].x, j[3].y, selector, &x, &c, &y);
-            *chain = {x, c, y};
-            return status;
-          },
-          j[1], i, "makAOR_P");
+      expectKnownAmongSelections(ali_makAOR_P, "makAOR_P", j[3], j[1], i,
+                                 {toOrigin, Calelm{}, sized(r)});
     }
     {  // arc, clothoid, arc to P (one sense, the new arc tighter)
       const double tight = r0 * uniform(0.3, 0.8), at = std::sqrt(uniform(0.1, 1.0)) * tight;
       const auto j = walkChain(start, {{s / r0, s / r0, 40},
                                        {s / r0, s / tight, at * at / tight - at * at / r0},
                                        {s / tight, s / tight, uniform(5, 0.8 * tight)}});
-      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, c = sized(at), y = sized(tight);
-            const int16_t status = ali_makrAR_P(j[3].x, j[3].y, selector, &x, &c, &y);
-            *chain = {x, c, y};
-            return status;
-          },
-          j[1], i, "makrAR_P");
+      expectKnownAmongSelections(ali_makrAR_P, "makrAR_P", j[3], j[1], i,
+                                 {firstGiven(j[1], s / r0, 40, 10), sized(at), sized(tight)});
     }
     {  // arc, clothoid, straight to P
       const auto j = walkChain(
           start, {{s / r0, s / r0, 40}, {s / r0, 0, a0 * a0 / r0}, {0, 0, straightLength}});
-      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, c = sized(a0), y{};
-            const int16_t status = ali_makrAS_P(j[3].x, j[3].y, selector, &x, &c, &y);
-            *chain = {x, c, y};
-            return status;
-          },
-          j[1], i, "makrAS_P");
+      expectKnownAmongSelections(ali_makrAS_P, "makrAS_P", j[3], j[1], i,
+                                 {firstGiven(j[1], s / r0, 40, 10), sized(a0), Calelm{}});
     }
     {  // arc, clothoid, clothoid, arc to P
       const auto j = walkChain(start, {{s / r0, s / r0, 40},
                                        {s / r0, 0, a0 * a0 / r0},
                                        {0, s2 / r, a * a / r},
                                        {s2 / r, s2 / r, arcLength}});
-      const Calelm given = firstGiven(j[1], s / r0, 40, 10);
-      expectKnownAmongSelections(
-          [&](int16_t selector, std::vector<Calelm>* chain) {
-            Calelm x = given, c1 = sized(a0), c2 = sized(a), y = sized(r);
-            const int16_t status = ali_makrAAR_P(j[4].x, j[4].y, selector, &x, &c1, &c2, &y);
-            *chain = {x, c1, c2, y};
-            return status;
-          },
-          j[1], i, "makrAAR_P");
+      expectKnownAmongSelections(ali_makrAAR_P, "makrAAR_P", j[4], j[1], i,
+                                 {firstGiven(j[1], s / r0, 40, 10), sized(a0), sized(a), sized(r)});
     }
   }
 }

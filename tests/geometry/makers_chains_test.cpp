@@ -239,65 +239,31 @@ TEST_F(ChainMakers, RandomPairsGiveMinusOneOrASoundChain) {
     return straightThrough(start, walk(start.x, start.y, start.azimuth, 0, 0, uniform(20, 600)));
   };
   int made = 0, refused = 0;
-  auto tally = [&](int16_t status, std::initializer_list<Calelm> chain, int i, const char* name) {
+  auto tally = [&](const char* name, auto maker, std::vector<Calelm> records, int i) {
+    std::vector<Calelm> chain;
+    const int16_t status = makeBetween(maker, std::move(records), &chain);
     if (status != 0) {
       EXPECT_EQ(status, -1) << name << " " << i;
       ++refused;
       return;
     }
     ++made;
-    const std::vector<Calelm> elements(chain);
-    EXPECT_EQ(checkChain(elements), "") << name << " " << i;
+    EXPECT_EQ(checkChain(chain), "") << name << " " << i;
   };
   for (int i = 0; i < 1000; ++i) {
     Calelm a1 = randomArc(), a2 = randomArc(), s1 = randomStraight(), s2 = randomStraight();
     const double radius = uniform(50, 800), parameter = radius * uniform(0.3, 1.0);
-    {
-      Calelm x = a1, y = a2, s{};
-      const int16_t status = ali_SmakRR(&x, &y, &s);
-      tally(status, {x, s, y}, i, "SmakRR");
-    }
-    {
-      Calelm x = a1, y = a2, c{};
-      const int16_t status = ali_makRAR(&x, &y, &c);
-      tally(status, {x, c, y}, i, "makRAR");
-    }
-    {
-      Calelm x = a1, y = a2, c1{}, c2{};
-      const int16_t status = ali_makRAAR(&x, &y, &c1, &c2);
-      tally(status, {x, c1, c2, y}, i, "makRAAR");
-    }
-    {
-      Calelm x = a1, y = a2, r = sized(radius, anySign());
-      const int16_t status = ali_RmakRR(&x, &y, &r);
-      tally(status, {x, r, y}, i, "RmakRR");
-    }
-    {
-      Calelm x = s1, y = a2, c{};
-      const int16_t status = ali_makSAR(&x, &y, &c);
-      tally(status, {x, c, y}, i, "makSAR");
-    }
-    {
-      Calelm x = s1, y = a2, r = sized(radius, anySign());
-      const int16_t status = ali_RmakSR(&x, &y, &r);
-      tally(status, {x, r, y}, i, "RmakSR");
-    }
-    {
-      Calelm x = s1, y = s2, r = sized(radius);
-      const int16_t status = ali_RmakSS(&x, &y, &r);
-      tally(status, {x, r, y}, i, "RmakSS");
-    }
-    {
-      Calelm x = s1, y = s2, c1 = sized(parameter), r = sized(radius), c2 = sized(parameter);
-      const int16_t status = ali_ARAmakSS(&x, &y, &c1, &r, &c2);
-      tally(status, {x, c1, r, c2, y}, i, "ARAmakSS");
-    }
-    {
-      Calelm x = a1, y = a2, c1 = sized(a1.parameter * uniform(0.3, 1.0)), s{},
-             c2 = sized(a2.parameter * uniform(0.3, 1.0));
-      const int16_t status = ali_ASAmakRR(&x, &y, &c1, &s, &c2);
-      tally(status, {x, c1, s, c2, y}, i, "ASAmakRR");
-    }
+    tally("SmakRR", ali_SmakRR, {a1, a2, {}}, i);
+    tally("makRAR", ali_makRAR, {a1, a2, {}}, i);
+    tally("makRAAR", ali_makRAAR, {a1, a2, {}, {}}, i);
+    tally("RmakRR", ali_RmakRR, {a1, a2, sized(radius, anySign())}, i);
+    tally("makSAR", ali_makSAR, {s1, a2, {}}, i);
+    tally("RmakSR", ali_RmakSR, {s1, a2, sized(radius, anySign())}, i);
+    tally("RmakSS", ali_RmakSS, {s1, s2, sized(radius)}, i);
+    tally("ARAmakSS", ali_ARAmakSS, {s1, s2, sized(parameter), sized(radius), sized(parameter)}, i);
+    const double ratio1 = uniform(0.3, 1.0), ratio2 = uniform(0.3, 1.0);
+    tally("ASAmakRR", ali_ASAmakRR,
+          {a1, a2, sized(a1.parameter * ratio1), {}, sized(a2.parameter * ratio2)}, i);
   }
   // Elements thrown down at random seldom admit minor arcs at every join; both outcomes occur.
   EXPECT_GT(made, 150);
@@ -306,53 +272,33 @@ TEST_F(ChainMakers, RandomPairsGiveMinusOneOrASoundChain) {
 
 TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
   const WalkEnd origin{0, 0, 0};
-  Calelm arcA = arcThrough(origin, walk(0, 0, 0, 0.01, 0.01, 50), 0.01);
-  Calelm sameCircle =
+  const Calelm arcA = arcThrough(origin, walk(0, 0, 0, 0.01, 0.01, 50), 0.01);
+  const Calelm sameCircle =
       arcThrough(walk(0, 0, 0, 0.01, 0.01, 60), walk(0, 0, 0, 0.01, 0.01, 90), 0.01);
-  Calelm straight = straightThrough(origin, {100, 0, 0});
-  Calelm out{}, out2{};
+  const Calelm straight = straightThrough(origin, {100, 0, 0});
+  const Calelm inner = arcThrough({0, 10, 0}, walk(0, 10, 0, 0.02, 0.02, 30), 0.02);
+  std::vector<Calelm> chain;
   // A straight cannot leave a circle and enter one that contains it in the same sense.
-  Calelm inner = arcThrough({0, 10, 0}, walk(0, 10, 0, 0.02, 0.02, 30), 0.02);
-  {
-    Calelm x = arcA, y = inner;
-    EXPECT_EQ(ali_SmakRR(&x, &y, &out), -1);
-  }
+  EXPECT_EQ(makeBetween(ali_SmakRR, {arcA, inner, {}}, &chain), -1);
   // Two arcs of one circle: no egg clothoid (R1 = R2), no joining arc of the same radius.
-  {
-    Calelm x = arcA, y = sameCircle;
-    EXPECT_EQ(ali_makRAR(&x, &y, &out), -1);
-    out.parameter = 100;
-    out.turnSign = 1;
-    EXPECT_EQ(ali_RmakRR(&x, &y, &out), -1);
-  }
+  EXPECT_EQ(makeBetween(ali_makRAR, {arcA, sameCircle, {}}, &chain), -1);
+  EXPECT_EQ(makeBetween(ali_RmakRR, {arcA, sameCircle, sized(100, 1)}, &chain), -1);
   // An arc crossing the straight has no clothoid from it (the shift would be negative).
-  {
-    Calelm x = straight, y = arcThrough({50, -20, 0}, walk(50, -20, 0, 0.01, 0.01, 40), 0.01);
-    EXPECT_EQ(ali_makSAR(&x, &y, &out), -1);
-  }
+  const Calelm crossing = arcThrough({50, -20, 0}, walk(50, -20, 0, 0.01, 0.01, 40), 0.01);
+  EXPECT_EQ(makeBetween(ali_makSAR, {straight, crossing, {}}, &chain), -1);
   // Parallel straights have no corner.
-  {
-    Calelm x = straight, y = straightThrough({0, 50, 0}, {100, 50, 0});
-    out.parameter = 100;
-    out2.parameter = 100;
-    EXPECT_EQ(ali_AAmakSS(&x, &y, &out, &out2), -1);
-  }
+  const Calelm parallel = straightThrough({0, 50, 0}, {100, 50, 0});
+  EXPECT_EQ(makeBetween(ali_AAmakSS, {straight, parallel, sized(100), sized(100)}, &chain), -1);
   // A new arc radius equal to a given one is refused.
-  {
-    Calelm x = arcA, y = inner, c1 = sized(50), r = sized(100), c2 = sized(30);
-    EXPECT_EQ(ali_ARAmakRR(&x, &y, &c1, &r, &c2), -1);
-  }
+  EXPECT_EQ(makeBetween(ali_ARAmakRR, {arcA, inner, sized(50), sized(100), sized(30)}, &chain), -1);
   // Values that are not numbers are refused, not propagated.
-  {
-    Calelm x = arcA, y = inner, s{};
-    y.endX = std::nan("");
-    EXPECT_EQ(ali_SmakRR(&x, &y, &s), -1);
-    Calelm line = straight, c{};
-    line.startY = HUGE_VAL;
-    EXPECT_EQ(ali_makSAR(&line, &x, &c), -1);
-  }
+  Calelm notANumber = inner, huge = straight;
+  notANumber.endX = std::nan("");
+  huge.startY = HUGE_VAL;
+  EXPECT_EQ(makeBetween(ali_SmakRR, {arcA, notANumber, {}}, &chain), -1);
+  EXPECT_EQ(makeBetween(ali_makSAR, {huge, arcA, {}}, &chain), -1);
   // Unchanged records after a refusal.
-  Calelm x = arcA, y = inner;
+  Calelm x = arcA, y = inner, out{};
   ali_SmakRR(&x, &y, &out);
   EXPECT_EQ(x.endX, arcA.endX);
   EXPECT_EQ(y.startY, inner.startY);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <tuple>
+#include <utility>
 
 #include "chain_checker.h"
 #include "kestrel/geometry.h"
@@ -45,29 +47,38 @@ double round5(double v) {
   return std::floor(v / 1e-5 + 0.5) * 1e-5;
 }
 
-// ---- ali_makA ----
-
-// Rows "makA_on_curve": a clothoid defined by its start pose, walked independently to find where
-// its end must be.
-TEST(MakA, EndOnTheCurveGivesStatusZeroAndTheWalkedAngles) {
+// Rows "makA_on_curve" (the clothoid's rounded end handed to ali_makA) and "makangA" (placed from
+// its start, mode 1, or its end, mode 2, by ali_makangA): a clothoid defined by its start pose at
+// (100, -50), walked independently, shows where its ends must be and its tau, dR and X_M.
+TEST(MakA, ClothoidsAgreeWithTheWalk) {
   for (const auto& row : corpusRows("geometry/cases/makers.txt")) {
-    if (row.fields[0] != "makA_on_curve") continue;
+    const bool fromPoints = row.fields[0] == "makA_on_curve";
+    if (!fromPoints && row.fields[0] != "makangA") continue;
     SCOPED_TRACE(row.where);
-    const double startAzimuth = row.number(1), sign = row.number(2), parameter = row.number(3),
-                 startRadius = row.number(4), endRadius = row.number(5);
+    const std::size_t f = fromPoints ? 1 : 2;
+    const auto mode = static_cast<int16_t>(fromPoints ? 0 : row.integer(1));
+    const double azimuth = row.number(f), sign = row.number(f + 1), parameter = row.number(f + 2),
+                 startRadius = row.number(f + 3), endRadius = row.number(f + 4);
     const double a2 = parameter * parameter;
     const double length = std::fabs((endRadius == 0 ? 0 : a2 / endRadius) -
                                     (startRadius == 0 ? 0 : a2 / startRadius));
-    const auto end = walk(1000.0, 2000.0, startAzimuth, curvature(sign, startRadius),
+    const auto end = walk(100, -50, azimuth, curvature(sign, startRadius),
                           curvature(sign, endRadius), length);
-    Calelm e = clothoid(1000.0, 2000.0, round5(end.x), round5(end.y), sign, parameter,
-                        startRadius, endRadius);
-    ASSERT_EQ(ali_makA(&e), 0);
-    EXPECT_NEAR(e.length, length, 1e-5);
-    EXPECT_LT(angleDifference(e.startAngle, startAzimuth), 1e-6);
+    Calelm e = clothoid(0, 0, 0, 0, sign, parameter, startRadius, endRadius);
+    // ali_makA gets both ends and no angle; ali_makangA one end and its angle.
+    if (mode != 2) std::tie(e.startX, e.startY) = std::pair(100.0, -50.0);
+    if (mode != 1) std::tie(e.endX, e.endY) = std::pair(round5(end.x), round5(end.y));
+    if (mode == 1) e.startAngle = azimuth;
+    if (mode == 2) e.endAngle = std::fmod(end.azimuth + 4 * kPi, 2 * kPi);
+    ASSERT_EQ(fromPoints ? ali_makA(&e) : ali_makangA(&e, mode), 0);
+    EXPECT_NEAR(e.startX, 100, 3e-5);
+    EXPECT_NEAR(e.startY, -50, 3e-5);
+    EXPECT_NEAR(e.endX, end.x, 3e-5);
+    EXPECT_NEAR(e.endY, end.y, 3e-5);
+    EXPECT_LT(angleDifference(e.startAngle, azimuth), 1e-6);
     EXPECT_LT(angleDifference(e.endAngle, end.azimuth), 1e-6);
+    EXPECT_NEAR(e.length, length, 1e-5);
     // The caller's definition is kept.
-    EXPECT_EQ(e.startX, 1000.0);
     EXPECT_EQ(e.startRadius, startRadius);
     EXPECT_EQ(e.endRadius, endRadius);
     EXPECT_EQ(e.turnSign, sign);
@@ -83,15 +94,6 @@ TEST(MakA, EndOnTheCurveGivesStatusZeroAndTheWalkedAngles) {
     EXPECT_NEAR(e.extra3, x - small * std::sin(tau), 1e-4);
     EXPECT_EQ(checkChain({&e, 1}), "");
   }
-}
-
-TEST(MakA, WorkedEntryClothoidOfLengthFifty) {
-  // A = 100, R2 = 200: L = A^2/R = 50; walked due north (azimuth 0) from the origin.
-  const auto end = walk(0, 0, 0, 0, 1.0 / 200.0, 50.0);
-  Calelm e = clothoid(0, 0, round5(end.x), round5(end.y), 1.0, 100.0, 0.0, 200.0);
-  ASSERT_EQ(ali_makA(&e), 0);
-  EXPECT_NEAR(e.length, 50.0, 1e-9);
-  EXPECT_NEAR(e.extra1, 0.125, 1e-12);
 }
 
 TEST(MakA, EndOneMetreOffIsMovedOntoTheCurveWithStatusTwo) {
@@ -122,72 +124,14 @@ TEST(MakA, ReversedRecordOffTheCurveKeepsItsEndAndMovesItsStart) {
   EXPECT_EQ(checkChain({&e, 1}), "");
 }
 
-TEST(MakA, RatioJustAboveTheBoundIsAccepted) {
-  const auto end = walk(0, 0, 1.0, 0, 1.0 / 56.1, 100.0 * 100.0 / 56.1);
-  Calelm e = clothoid(0, 0, round5(end.x), round5(end.y), 1.0, 100.0, 0.0, 56.1);
-  EXPECT_EQ(ali_makA(&e), 0);
-}
-
-TEST(MakA, ReversedRecordComesBackInTheCallersDirection) {
-  // R1 = 200 at the start, infinite at the end: the start keeps the radius-200 end.
-  const double a0 = 0.7;
-  const auto end = walk(500, 500, a0, -1.0 / 200.0, 0.0, 50.0);
-  Calelm e = clothoid(500, 500, round5(end.x), round5(end.y), -1.0, 100.0, 200.0, 0.0);
-  ASSERT_EQ(ali_makA(&e), 0);
-  EXPECT_EQ(e.startRadius, 200.0);
-  EXPECT_EQ(e.endRadius, 0.0);
-  EXPECT_EQ(e.turnSign, -1.0);
-  EXPECT_LT(angleDifference(e.startAngle, a0), 1e-6);
-  EXPECT_LT(angleDifference(e.endAngle, end.azimuth), 1e-6);
-  EXPECT_NEAR(e.extra1, 0.125, 1e-12);
-}
-
-// ---- ali_makangA ----
-
-// Rows "makangA": the clothoid from (100, -50) placed from its start or its end, against the walk.
-TEST(MakangA, PlacesTheClothoidAtThePointAlongTheTangent) {
-  for (const auto& row : corpusRows("geometry/cases/makers.txt")) {
-    if (row.fields[0] != "makangA") continue;
-    SCOPED_TRACE(row.where);
-    const auto mode = static_cast<int16_t>(row.integer(1));
-    const double azimuth = row.number(2), sign = row.number(3), parameter = row.number(4),
-                 startRadius = row.number(5), endRadius = row.number(6);
-    const double a2 = parameter * parameter;
-    const double length = std::fabs((endRadius == 0 ? 0 : a2 / endRadius) -
-                                    (startRadius == 0 ? 0 : a2 / startRadius));
-    // The true clothoid: from (100, -50) with the azimuth, walked independently.
-    const auto end = walk(100, -50, azimuth, curvature(sign, startRadius),
-                          curvature(sign, endRadius), length);
-    Calelm e = clothoid(0, 0, 0, 0, sign, parameter, startRadius, endRadius);
-    if (mode == 1) {
-      e.startX = 100;
-      e.startY = -50;
-      e.startAngle = azimuth;
-    } else {
-      e.endX = round5(end.x);
-      e.endY = round5(end.y);
-      e.endAngle = std::fmod(end.azimuth + 4 * kPi, 2 * kPi);
-    }
-    ASSERT_EQ(ali_makangA(&e, mode), 0);
-    EXPECT_NEAR(e.startX, 100, 3e-5);
-    EXPECT_NEAR(e.startY, -50, 3e-5);
-    EXPECT_NEAR(e.endX, end.x, 3e-5);
-    EXPECT_NEAR(e.endY, end.y, 3e-5);
-    EXPECT_LT(angleDifference(e.startAngle, azimuth), 1e-6);
-    EXPECT_LT(angleDifference(e.endAngle, end.azimuth), 1e-6);
-    EXPECT_NEAR(e.length, length, 1e-5);
-    EXPECT_EQ(checkChain({&e, 1}), "");
-  }
-}
-
 // ---- ali_makR, ali_makangS, ali_makangR, ali_mak ----
 
 double sound(const Calelm& e) { return checkChain({&e, 1}).empty() ? 1.0 : 0.0; }
 
 TEST(Makers, CaseTable) {
   kestrel::testing::runCallTable("geometry/cases/makers.txt", {
-    {"makA_on_curve", [](const Numbers&) -> Numbers { return {}; }},  // MakA.EndOnTheCurve
-    {"makangA", [](const Numbers&) -> Numbers { return {}; }},        // MakangA.PlacesTheClothoid
+    {"makA_on_curve", [](const Numbers&) -> Numbers { return {}; }},  // MakA.ClothoidsAgreeWithTheWalk
+    {"makangA", [](const Numbers&) -> Numbers { return {}; }},        // and there too
     {"ali_makA", [](const Numbers& a) -> Numbers {
        Calelm e = clothoid(10, 20, 40, 60, a[0], a[1], a[2], a[3]);
        const int16_t status = ali_makA(&e);
@@ -234,40 +178,6 @@ TEST(Makers, CaseTable) {
        double value = 0;
        return {double(CDsetAToRAR(a[0], a[1], a[2], &value))}; }},
   });
-}
-
-TEST(MakangR, BothModesAgreeWithTheCircle) {
-  // Left turn, radius 80, 60 m from (10, 20) heading azimuth 1.0.
-  const auto end = walk(10, 20, 1.0, 1.0 / 80, 1.0 / 80, 60);
-  Calelm fromStart{};
-  fromStart.kind = CALELM_ARC;
-  fromStart.startX = 10;
-  fromStart.startY = 20;
-  fromStart.startAngle = 1.0;
-  fromStart.turnSign = 1;
-  fromStart.parameter = 80;
-  fromStart.length = 60;
-  ASSERT_EQ(ali_mak(&fromStart, 1), 0);
-  EXPECT_NEAR(fromStart.endX, end.x, 2e-5);
-  EXPECT_NEAR(fromStart.endY, end.y, 2e-5);
-  EXPECT_LT(angleDifference(fromStart.endAngle, end.azimuth), 1e-6);
-  EXPECT_NEAR(fromStart.extra3, 60.0 / 80, 1e-12);
-  EXPECT_EQ(checkChain({&fromStart, 1}), "");
-
-  Calelm fromEnd{};
-  fromEnd.kind = CALELM_ARC;
-  fromEnd.endX = round5(end.x);
-  fromEnd.endY = round5(end.y);
-  fromEnd.endAngle = std::fmod(end.azimuth + 2 * kPi, 2 * kPi);
-  fromEnd.turnSign = 1;
-  fromEnd.parameter = 80;
-  fromEnd.length = 60;
-  ASSERT_EQ(ali_makangR(&fromEnd, 2), 0);
-  EXPECT_NEAR(fromEnd.startX, 10, 2e-5);
-  EXPECT_NEAR(fromEnd.startY, 20, 2e-5);
-  EXPECT_LT(angleDifference(fromEnd.startAngle, 1.0), 1e-6);
-  EXPECT_EQ(fromEnd.turnSign, 1.0);
-  EXPECT_EQ(checkChain({&fromEnd, 1}), "");
 }
 
 // ---- Fixed-seed properties: three ways to make one clothoid or arc agree ----
@@ -343,6 +253,8 @@ TEST(MakersProperties, ArcFromPointsFromStartAndFromEndAgree) {
         walk(fromStart.startX, fromStart.startY, givenAngle, sign / radius, sign / radius, length);
     EXPECT_NEAR(fromStart.endX, end.x, 2e-5) << i;
     EXPECT_NEAR(fromStart.endY, end.y, 2e-5) << i;
+    EXPECT_NEAR(fromStart.extra3, length / radius, 1e-12 * (1 + length / radius)) << i;
+    EXPECT_EQ(checkChain({&fromStart, 1}), "") << i;
 
     Calelm fromPoints = fromStart;
     ASSERT_EQ(ali_makR(&fromPoints), 0) << i;
@@ -367,6 +279,7 @@ TEST(MakersProperties, ArcFromPointsFromStartAndFromEndAgree) {
     EXPECT_NEAR(fromEnd.startX, fromStart.startX, 3e-5) << i;
     EXPECT_NEAR(fromEnd.startY, fromStart.startY, 3e-5) << i;
     EXPECT_LT(angleDifference(fromEnd.startAngle, fromStart.startAngle), 1e-5) << i;
+    EXPECT_EQ(checkChain({&fromEnd, 1}), "") << i;
   }
 }
 

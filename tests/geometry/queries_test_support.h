@@ -1,13 +1,15 @@
 // Element records built from first principles for the query tests: every reference point comes
 // from plain trigonometry or from a Gauss-Legendre quadrature of the clothoid, not from the
 // library's series or placement.
-#ifndef KESTREL_TESTS_GEOMETRY_QUERIES_TEST_SUPPORT_H
-#define KESTREL_TESTS_GEOMETRY_QUERIES_TEST_SUPPORT_H
+#pragma once
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <random>
+#include <vector>
 
 #include "kestrel/geometry_queries.h"
 #include "tests/support/gauss_legendre.h"
@@ -22,22 +24,15 @@ struct Point {
   double y = 0.0;
 };
 
-inline double distance(Point a, Point b) {
-  return std::hypot(a.x - b.x, a.y - b.y);
-}
-
-inline double roundLength(double v) {
-  return std::floor(v / 1e-5 + 0.5) * 1e-5;
-}
-
+inline double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+inline double roundLength(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
 inline double wrap(double angle) {
   angle = std::fmod(angle, kTwoPi);
   return angle < 0.0 ? angle + kTwoPi : angle;
 }
-
 // Smallest difference between two azimuths.
 inline double angleGap(double a, double b) {
-  double d = std::fabs(wrap(a) - wrap(b));
+  const double d = std::fabs(wrap(a) - wrap(b));
   return std::min(d, kTwoPi - d);
 }
 
@@ -53,22 +48,12 @@ inline constexpr double Calelm::*kFields[14] = {
     &Calelm::turnSign, &Calelm::parameter,  &Calelm::startRadius, &Calelm::endRadius,
     &Calelm::length,   &Calelm::startAngle, &Calelm::endAngle,    &Calelm::extra1,
     &Calelm::extra2,   &Calelm::extra3};
-inline double& field(Calelm& record, int n) {
-  return record.*kFields[n - 1];
-}
-inline double field(const Calelm& record, int n) {
-  return record.*kFields[n - 1];
-}
-inline void setKind(Calelm& record, int16_t kind) {
-  record.kind = kind;
-}
-inline int16_t kindOf(const Calelm& record) {
-  return record.kind;
-}
+inline double& field(Calelm& record, int n) { return record.*kFields[n - 1]; }
+inline double field(const Calelm& record, int n) { return record.*kFields[n - 1]; }
 
 // Sets the kind and fields 1, 2, ... of a record in the library's numbering.
 inline void setFields(Calelm& record, int16_t kind, std::initializer_list<double> values) {
-  setKind(record, kind);
+  record.kind = kind;
   int n = 1;
   for (double value : values) field(record, n++) = value;
 }
@@ -85,14 +70,24 @@ struct Reference {
   virtual ~Reference() = default;
   virtual Point pointAt(double s) const = 0;
   virtual double azimuthAt(double s) const = 0;
+  // The record of kind `kind` from the rounded end points and the exact geometry.
+  void fill(int16_t kind, double sign, double parameter, double r1, double r2,
+            std::initializer_list<double> extra = {}) {
+    const Point a = pointAt(0.0), b = pointAt(length);
+    setFields(record, kind,
+              {roundLength(a.x), roundLength(a.y), roundLength(b.x), roundLength(b.y), sign,
+               parameter, r1, r2, roundLength(length), azimuthAt(0.0), azimuthAt(length)});
+    int n = 12;
+    for (double value : extra) field(record, n++) = value;
+  }
 };
 
 struct StraightReference : Reference {
   Point start;
   double azimuth = 0.0;
-  StraightReference(Point from, double direction, double total) {
-    start = {roundLength(from.x), roundLength(from.y)};
-    azimuth = direction;
+  // From a rounded start toward an azimuth; the record's azimuth is that of the rounded ends.
+  StraightReference(Point from, double direction, double total)
+      : start{roundLength(from.x), roundLength(from.y)} {
     Point end = toward(start, total, direction);
     end = {roundLength(end.x), roundLength(end.y)};
     length = distance(start, end);
@@ -104,10 +99,8 @@ struct StraightReference : Reference {
   StraightReference(Point from, Point to) : StraightReference(from, 0.0, 1.0) {
     azimuth = std::atan2(to.y - from.y, to.x - from.x);
     length = distance(from, to);
-    field(record, 3) = to.x;
-    field(record, 4) = to.y;
-    field(record, 9) = roundLength(length);
-    field(record, 10) = field(record, 11) = azimuth;
+    setFields(record, 1, {field(record, 1), field(record, 2), to.x, to.y, 1.0, 0, 0, 0,
+                          roundLength(length), azimuth, azimuth});
   }
   Point pointAt(double s) const override { return toward(start, s, azimuth); }
   double azimuthAt(double) const override { return wrap(azimuth); }
@@ -116,21 +109,11 @@ struct StraightReference : Reference {
 // Arc about a centre; sign +1 turns left on the map, so the radial azimuth decreases.
 struct ArcReference : Reference {
   Point centre;
-  double radius = 0.0;
-  double sign = 1.0;
-  double startRadial = 0.0;
-  ArcReference(Point middle, double r, double turnSign, double startRadialAzimuth, double sweep) {
-    centre = middle;
-    radius = r;
-    sign = turnSign;
-    startRadial = startRadialAzimuth;
+  double radius, sign, startRadial;
+  ArcReference(Point middle, double r, double turnSign, double startRadialAzimuth, double sweep)
+      : centre(middle), radius(r), sign(turnSign), startRadial(startRadialAzimuth) {
     length = r * sweep;
-    Point start = pointAt(0.0);
-    Point end = pointAt(length);
-    setFields(record, 2,
-              {roundLength(start.x), roundLength(start.y), roundLength(end.x), roundLength(end.y),
-               sign, r, 0, 0, roundLength(length), azimuthAt(0.0), azimuthAt(length), centre.x,
-               centre.y, sweep});
+    fill(2, sign, r, 0, 0, {centre.x, centre.y, sweep});
   }
   double radialAt(double s) const { return startRadial - sign * s / radius; }
   Point pointAt(double s) const override { return toward(centre, radius, radialAt(s)); }
@@ -147,38 +130,24 @@ inline Point clothoidOwnPoint(double A, double u) {
 // Clothoid placed by its origin and main-tangent azimuth, turning left (+1) or right (-1) as u
 // grows, traversed from uFrom to uTo (either way round).
 struct ClothoidReference : Reference {
-  double A = 0.0;
+  double A;
   Point origin;
-  double mainAzimuth = 0.0;
-  double turn = 1.0;
-  double uFrom = 0.0;
-  double uTo = 0.0;
+  double mainAzimuth, turn, uFrom, uTo;
   ClothoidReference(double parameter, Point o, double azimuth, double turnSign, double from,
-                    double to) {
-    A = parameter;
-    origin = o;
-    mainAzimuth = azimuth;
-    turn = turnSign;
-    uFrom = from;
-    uTo = to;
+                    double to)
+      : A(parameter), origin(o), mainAzimuth(azimuth), turn(turnSign), uFrom(from), uTo(to) {
     length = std::fabs(to - from);
-    Point start = pointAt(0.0);
-    Point end = pointAt(length);
-    setFields(record, 3,
-              {roundLength(start.x), roundLength(start.y), roundLength(end.x), roundLength(end.y),
-               to > from ? turn : -turn, A, from > 0.0 ? A * A / from : 0.0,
-               to > 0.0 ? A * A / to : 0.0, roundLength(length), azimuthAt(0.0), azimuthAt(length)});
+    fill(3, to > from ? turn : -turn, A, from > 0.0 ? A * A / from : 0.0,
+         to > 0.0 ? A * A / to : 0.0);
   }
   double uAt(double s) const { return uTo > uFrom ? uFrom + s : uFrom - s; }
+  // The inside of a left turn lies toward azimuth - pi/2.
   Point ownToSurveyor(Point own) const {
-    // The inside of a left turn lies toward azimuth - pi/2.
-    Point p = toward(origin, own.x, mainAzimuth);
-    return toward(p, own.y, mainAzimuth - turn * kPi / 2.0);
+    return toward(toward(origin, own.x, mainAzimuth), own.y, mainAzimuth - turn * kPi / 2.0);
   }
   Point pointAt(double s) const override { return ownToSurveyor(clothoidOwnPoint(A, uAt(s))); }
   double azimuthAt(double s) const override {
-    double u = uAt(s);
-    double forward = mainAzimuth - turn * u * u / (2.0 * A * A);
+    const double u = uAt(s), forward = mainAzimuth - turn * u * u / (2.0 * A * A);
     return wrap(uTo > uFrom ? forward : forward + kPi);
   }
 };
@@ -186,12 +155,11 @@ struct ClothoidReference : Reference {
 // Random clothoid of length at least 5 m with tangent angles below 1.5 rad.
 inline ClothoidReference randomClothoid(std::mt19937& random, Point near, double spread) {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  double A = 30.0 + 470.0 * unit(random);
-  double uMax = A * std::sqrt(2.0 * 1.5);
-  double uLow = unit(random) < 0.3 ? 0.0 : uMax * 0.6 * unit(random);
-  double uHigh = uLow + 5.0 + (uMax - uLow - 5.0) * unit(random);
-  bool forward = unit(random) < 0.5;
-  Point origin{near.x + spread * (unit(random) - 0.5), near.y + spread * (unit(random) - 0.5)};
+  const double A = 30.0 + 470.0 * unit(random), uMax = A * std::sqrt(2.0 * 1.5);
+  const double uLow = unit(random) < 0.3 ? 0.0 : uMax * 0.6 * unit(random);
+  const double uHigh = uLow + 5.0 + (uMax - uLow - 5.0) * unit(random);
+  const bool forward = unit(random) < 0.5;
+  const Point origin{near.x + spread * (unit(random) - 0.5), near.y + spread * (unit(random) - 0.5)};
   return ClothoidReference(A, origin, kTwoPi * unit(random), unit(random) < 0.5 ? 1.0 : -1.0,
                            forward ? uLow : uHigh, forward ? uHigh : uLow);
 }
@@ -199,15 +167,37 @@ inline ClothoidReference randomClothoid(std::mt19937& random, Point near, double
 // The same clothoid moved so that its point at distance s lies at p with tangent azimuth a.
 inline ClothoidReference clothoidThrough(const ClothoidReference& shape, double s, Point p,
                                          double azimuth) {
-  double u = shape.uAt(s);
-  double localAzimuth = shape.azimuthAt(s) - shape.mainAzimuth;
-  double mainAzimuth = azimuth - localAzimuth;
-  ClothoidReference placed(shape.A, {0.0, 0.0}, mainAzimuth, shape.turn, shape.uFrom, shape.uTo);
-  Point atOrigin = placed.ownToSurveyor(clothoidOwnPoint(shape.A, u));
+  const double mainAzimuth = azimuth - (shape.azimuthAt(s) - shape.mainAzimuth);
+  const ClothoidReference placed(shape.A, {0.0, 0.0}, mainAzimuth, shape.turn, shape.uFrom,
+                                 shape.uTo);
+  const Point atOrigin = placed.ownToSurveyor(clothoidOwnPoint(shape.A, shape.uAt(s)));
   return ClothoidReference(shape.A, {p.x - atOrigin.x, p.y - atOrigin.y}, mainAzimuth, shape.turn,
                            shape.uFrom, shape.uTo);
 }
 
-}  // namespace queries_test
+// Random elements of every kind, in every direction and turning sense, within `spread` of the
+// origin: straights of length r[0] + r[1] u, arcs of radius r[2] + r[3] u sweeping r[4] + r[5] u
+// (at most 3 rad), clothoids as randomClothoid makes them.
+inline std::vector<std::unique_ptr<Reference>> randomElements(std::mt19937& random, int count,
+                                                              double spread,
+                                                              const std::array<double, 6>& r) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<std::unique_ptr<Reference>> elements;
+  for (int i = 0; i < count; ++i) {
+    const Point near{spread * (unit(random) - 0.5), spread * (unit(random) - 0.5)};
+    if (i % 3 == 0) {
+      elements.push_back(
+          std::make_unique<StraightReference>(near, kTwoPi * unit(random), r[0] + r[1] * unit(random)));
+    } else if (i % 3 == 1) {
+      const double radius = r[2] + r[3] * unit(random);
+      const double sweep = std::min(3.0, r[4] + r[5] * unit(random));
+      elements.push_back(std::make_unique<ArcReference>(
+          near, radius, unit(random) < 0.5 ? 1.0 : -1.0, kTwoPi * unit(random), sweep));
+    } else {
+      elements.push_back(std::make_unique<ClothoidReference>(randomClothoid(random, near, 0.0)));
+    }
+  }
+  return elements;
+}
 
-#endif
+}  // namespace queries_test

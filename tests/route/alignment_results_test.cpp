@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@
 #include "platform/drawing/object_data.h"
 #include "tests/civil/fresh_document.h"
 #include "tests/route/result_points.h"
-#include "tests/support/gauss_legendre.h"
+#include "tests/civil/reference_curves.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -27,52 +28,20 @@ namespace {
 using testing::readBytes;
 using testing::TempDir;
 
-constexpr double kPi = 3.14159265358979323846;
+// The road, in the drawing frame (x east, y north), turning right (clockwise): 200 m of straight,
+// a clothoid A 60 from the straight to R 150 (24 m), 60 m of arc R 150, 150 m of straight,
+// stationed from 1000; walked by quadrature, independent of the series the library and the civil
+// model use.
+const testing::DesignedRoute kRoad = testing::design(
+    {{'S', 200}, {'A', 24, 0, 150, 60, false}, {'R', 60, 0, 150, 0, false}, {'S', 150}},
+    {1000.0L, 5000.0L, 30.0L * std::numbers::pi_v<long double> / 180});
 
-// The road, in the drawing frame (x east, y north), turning right (clockwise):
-// 200 m of straight, a clothoid A 60 from the straight to R 150 (24 m), 60 m of arc R 150,
-// 150 m of straight. Stationed from 1000.
-struct Road {
-  double x0 = 1000.0, y0 = 5000.0;
-  double heading0 = 30.0 * kPi / 180.0;
-  double straight1 = 200.0, parameterA = 60.0, radius = 150.0, arc = 60.0, straight2 = 150.0;
-  double start = 1000.0;
-
-  double spiralLength() const { return parameterA * parameterA / radius; }
-  double length() const { return straight1 + spiralLength() + arc + straight2; }
-
-  // Heading at a distance along the road: the integral of the curvature.
-  double heading(double s) const {
-    const double ls = spiralLength();
-    if (s <= straight1) return heading0;
-    if (s <= straight1 + ls) {
-      const double u = s - straight1;
-      return heading0 - u * u / (2 * parameterA * parameterA);
-    }
-    const double headingSC = heading0 - ls / (2 * radius);
-    if (s <= straight1 + ls + arc) return headingSC - (s - straight1 - ls) / radius;
-    return headingSC - arc / radius;
-  }
-
-  // Position by integrating the heading with five-point Gauss-Legendre rules on 1/8 m panels:
-  // independent of the series the library and the civil model use.
-  void point(double s, double& x, double& y) const {
-    const int panels = static_cast<int>(std::ceil(s * 8.0)) + 1;
-    const auto [east, north] = testing::integrateHeading<double>(
-        [this](double t) { return heading(t); }, s, 5, panels);
-    x = x0 + east;
-    y = y0 + north;
-  }
-
-  // The point at a station, `offset` to the right of travel.
-  void atStation(double station, double offset, double& x, double& y) const {
-    const double s = station - start;
-    point(s, x, y);
-    const double h = heading(s);
-    x += offset * std::sin(h);
-    y -= offset * std::cos(h);
-  }
-};
+// The point at a station, `offset` to the right of travel.
+void atStation(double station, double offset, double& x, double& y) {
+  const testing::RefPose pose = testing::poseAt(kRoad, station - 1000.0);
+  x = static_cast<double>(pose.x + offset * std::sin(pose.heading));
+  y = static_cast<double>(pose.y - offset * std::cos(pose.heading));
+}
 
 std::string a01(int number, const char* name, double east, double north) {
   char line[160];
@@ -80,15 +49,11 @@ std::string a01(int number, const char* name, double east, double north) {
   return line;
 }
 
-std::string simaFile(const Road& road) {
-  double x[5];
-  double y[5];
-  const double at[5] = {0.0, road.straight1, road.straight1 + road.spiralLength(),
-                        road.straight1 + road.spiralLength() + road.arc, road.length()};
-  for (int i = 0; i < 5; ++i) road.point(at[i], x[i], y[i]);
+std::string simaFile() {
   const char* names[5] = {"BP", "TS", "SC", "CS", "EP"};
   std::string text = "A00,\n";
-  for (int i = 0; i < 5; ++i) text += a01(i + 1, names[i], x[i], y[i]) + "\n";
+  for (int i = 0; i < 5; ++i)
+    text += a01(i + 1, names[i], double(kRoad.poses[i].x), double(kRoad.poses[i].y)) + "\n";
   text +=
       "A99,\n"                                         // 7
       "F00,3,1,本線,3,\nF03,1000,\n"                    // 8, 9
@@ -135,11 +100,11 @@ class AlignmentResults : public ::testing::Test {
 
   // The expected points: stations and section offsets in file order, centre points last in
   // their section when no offset is 0.
-  std::vector<Placed> expected(const Road& road) const {
+  std::vector<Placed> expected() const {
     std::vector<Placed> out;
     auto add = [&](double station, double offset, double z, const char* name) {
       Placed p{0, 0, z, name, ""};
-      road.atStation(station, offset, p.x, p.y);
+      atStation(station, offset, p.x, p.y);
       out.push_back(p);
     };
     add(1000, 0, 10.0, "No.0");
@@ -163,12 +128,11 @@ class AlignmentResults : public ::testing::Test {
 
 // The file holds coordinates to 1e-6 m; the points land within 1e-5 m (well inside a millimetre).
 TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveToAMillimetre) {
-  const Road road;
   OvDbDatabase database;
   ImportRun run;
-  import(run, database, "road.sim", simaFile(road));
+  import(run, database, "road.sim", simaFile());
   const auto placed = resultPoints(database);
-  const auto want = expected(road);
+  const auto want = expected();
   ASSERT_EQ(placed.size(), want.size());
   for (std::size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(placed[i].name, want[i].name) << i;
@@ -181,20 +145,18 @@ TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveToAMillimetre) {
 }
 
 TEST_F(AlignmentResults, LogMatchesTheHandDerivedLog) {
-  const Road road;
   OvDbDatabase database;
   ImportRun run;
-  import(run, database, "road.sim", simaFile(road));
+  import(run, database, "road.sim", simaFile());
   // Derived by hand from the file and the messages; compared byte for byte.
   EXPECT_EQ(run.log.render(),
             readBytes(std::string(KESTREL_SOURCE_DIR) + "/tests/route/cases/alignment_results.log"));
 }
 
 TEST_F(AlignmentResults, TheAlignmentReadBackFromLandXmlGivesTheSamePoints) {
-  const Road road;
   OvDbDatabase first;
   ImportRun run;
-  import(run, first, "road.sim", simaFile(road));
+  import(run, first, "road.sim", simaFile());
   const auto placedFirst = resultPoints(first);
   std::ostringstream xml;
   ovcivil::writeLandXml(ovcivil::civilApplication().activeDocument(), xml, "2026-12-06",
@@ -209,7 +171,7 @@ TEST_F(AlignmentResults, TheAlignmentReadBackFromLandXmlGivesTheSamePoints) {
   const auto& alignment = document.sites().front().alignments.front();
   EXPECT_EQ(alignment.name, "本線");
 
-  std::string text = simaFile(road);
+  std::string text = simaFile();
   text = text.substr(text.find("H00,"));  // no coordinates, no route
   OvDbDatabase second;
   ImportRun later;

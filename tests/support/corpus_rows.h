@@ -1,17 +1,18 @@
-// Rows of a plain-text case table: one case a line, fields split by blanks; '#' starts a comment
-// and blank lines are skipped. A number may end in "pi" (0.25pi) and may be inf or nan. Every row
-// keeps "file:line" so a failing check names the row it came from.
+// Rows of a plain-text case table: one case a line, fields split by blanks; comments and blank
+// lines as in text_rows.h ("#" first on a line, or "  # " after a row). A number may end in "pi"
+// (0.25pi) and may be inf or nan. Every row keeps "file:line" for failure messages.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/text_rows.h"
 
 namespace kestrel::testing {
 
@@ -35,21 +36,16 @@ struct CorpusRow {
   int integer(std::size_t i) const { return static_cast<int>(number(i)); }
 };
 
-// The rows of tests/<relative>, read from the source tree.
+// The rows of tests/<relative>, read from the source tree as text rows of one field.
 inline std::vector<CorpusRow> corpusRows(const std::string& relative) {
-  const std::string path = std::string(KESTREL_SOURCE_DIR) + "/tests/" + relative;
-  std::ifstream in(path);
-  EXPECT_TRUE(in) << "cannot read " << path;
   std::vector<CorpusRow> rows;
-  std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
-    line = line.substr(0, line.find('#'));
-    std::istringstream words(line);
-    CorpusRow row{relative + ":" + std::to_string(number), {}};
+  for (const TextRow& text : textRows(relative)) {
+    EXPECT_EQ(text.size(), 1u) << text.where << ": a number row has no \"|\"";
+    std::istringstream words(text[0]);
+    CorpusRow row{text.where, {}};
     for (std::string word; words >> word;) row.fields.push_back(word);
-    if (!row.fields.empty()) rows.push_back(std::move(row));
+    rows.push_back(std::move(row));
   }
-  EXPECT_FALSE(rows.empty()) << path;
   return rows;
 }
 

@@ -1,0 +1,411 @@
+// Element queries: points at a distance, projection, offsets, cross lines and intersections;
+// edge cases as rows of cases/queries_onl_proj.txt and cases/queries_intersect.txt, properties
+// over random elements built from first principles and crossings constructed by the test.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "queries_test_support.h"
+#include "tests/support/call_table.h"
+
+using namespace queries_test;
+
+namespace {
+
+Calelm straightRecord(double x1, double y1, double x2, double y2) {
+  return StraightReference({x1, y1}, std::atan2(y2 - y1, x2 - x1), std::hypot(x2 - x1, y2 - y1))
+      .record;
+}
+
+const Calelm kNorthward = straightRecord(0.0, 0.0, 100.0, 0.0);
+
+using kestrel::testing::Numbers;
+
+// ali_onl at a[0] on `record` with the fields named by the pairs from a[first] changed.
+Numbers onlStatus(Calelm record, const Numbers& a, std::size_t first) {
+  for (std::size_t i = first; i + 1 < a.size(); i += 2) field(record, static_cast<int>(a[i])) = a[i + 1];
+  double x, y, angle;
+  return {double(ali_onl(&record, a[first - 1], &x, &y, &angle))};
+}
+
+TEST(Queries, OnlProjCaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/queries_onl_proj.txt", {
+    {"onlS_north", [](const Numbers& a) -> Numbers {
+       double x = -7.0, y = -7.0, angle = -7.0;
+       return {double(ali_onlS(&kNorthward, a[0], &x, &y, &angle)), x, y, angle}; }},
+    {"onl_arc", [](const Numbers& a) {
+       return onlStatus(ArcReference({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2).record, a, 1); }},
+    {"onl_clothoid", [](const Numbers& a) {
+       return onlStatus(a[0] == 0 ? ClothoidReference(100.0, {0.0, 0.0}, 0.5, -1.0, 0.0, 80.0).record
+                                  : ClothoidReference(100.0, {0.0, 0.0}, 0.5, 1.0, 80.0, 20.0).record,
+                        a, 2); }},
+    {"onlS_to", [](const Numbers& a) -> Numbers {
+       Calelm line = StraightReference({0.0, 0.0}, {a[0], a[1]}).record;
+       double x, y, angle = -7.0;
+       return {double(ali_onlS(&line, a[2], &x, &y, &angle)), angle, x, y}; }},
+    {"projS_north", [](const Numbers& a) -> Numbers {
+       double s = -7.0, fx = -7.0, fy = -7.0;
+       return {double(ali_projS(&kNorthward, a[0], a[1], &s, &fx, &fy)), s, fx, fy}; }},
+    {"oflS_north", [](const Numbers& a) -> Numbers {
+       double x = -7.0, y = -7.0;
+       return {double(ali_oflS(&kNorthward, a[0], a[1], a[2], &x, &y)), x, y}; }},
+    {"SmakS_north", [](const Numbers& a) -> Numbers {
+       Calelm line = blankRecord();
+       const int16_t status = ali_SmakS(&kNorthward, a[0], a[1], a[2], &line);
+       return {double(status), double(line.kind), field(line, 1), field(line, 2), field(line, 3),
+               field(line, 4), field(line, 9)}; }},
+    {"projA_leaving", [](const Numbers& a) -> Numbers {
+       const ClothoidReference leaving(100.0, {500.0, -300.0}, 2.0, -1.0, 90.0, 10.0);
+       const Point p = toward(leaving.pointAt(a[0]), a[1], leaving.azimuthAt(a[0]));
+       double s = -7.0, fx, fy;
+       return {double(ali_projA(&leaving.record, p.x, p.y, &s, &fx, &fy)), s}; }},
+    {"projR_quarter", [](const Numbers& a) -> Numbers {
+       const ArcReference arc({0.0, 0.0}, 50.0, -1.0, kPi, kPi / 2.0);
+       const Point p = toward({0.0, 0.0}, a[1], a[0]);
+       double s = -7.0, fx = -7.0, fy = -7.0;
+       return {double(ali_projR(&arc.record, p.x, p.y, &s, &fx, &fy)), s, fx, fy}; }},
+    {"chk_ang", [](const Numbers& a) -> Numbers {
+       const double tau = a[1] * a[1] / (2.0 * a[0] * a[0]) * a[4];
+       const Point on = clothoidOwnPoint(a[0], a[1]);
+       double d = -7.0;
+       return {double(chk_ang(a[0], a[1], on.x + a[2] * std::cos(tau) - a[3] * std::sin(tau),
+                              on.y + a[2] * std::sin(tau) + a[3] * std::cos(tau), &d)), d}; }},
+    {"Smak_north", [](const Numbers& a) -> Numbers {
+       Calelm line = blankRecord();
+       return {double(ali_Smak(&kNorthward, a[0], a[1], a[2], &line))}; }},
+  });
+}
+
+TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
+  Calelm point = straightRecord(5.0, 5.0, 5.0 + 4e-6, 5.0 - 4e-6);
+  double x, y, angle;
+  EXPECT_EQ(ali_onlS(&point, 0.0, &x, &y, &angle), -1);
+  Calelm unknown = kNorthward;
+  unknown.kind = 4;
+  EXPECT_EQ(ali_onl(&unknown, 1.0, &x, &y, &angle), -1);
+  EXPECT_EQ(ali_proj(&unknown, 1.0, 1.0, &x, &y, &angle), -1);
+  EXPECT_EQ(ali_onl(nullptr, 1.0, &x, &y, &angle), -1);
+}
+
+// Before its start an arc continues on its circle.
+TEST(QueriesOnl, ArcBeforeItsStartContinuesOnItsCircle) {
+  ArcReference arc({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2);
+  double x, y, angle;
+  ASSERT_EQ(ali_onlR(&arc.record, -5.0, &x, &y, &angle), 0);
+  EXPECT_LT(distance({x, y}, arc.pointAt(-5.0)), 2e-5);
+}
+
+TEST(QueriesOnl, NonFiniteNumbersAreRefused) {
+  const double nan = std::nan("");
+  const double infinity = HUGE_VAL;
+  ArcReference arc({0.0, 0.0}, 80.0, 1.0, 0.0, 1.2);
+  ClothoidReference clothoid(100.0, {0.0, 0.0}, 0.5, -1.0, 10.0, 80.0);
+  const Calelm goods[3] = {kNorthward, arc.record, clothoid.record};
+  for (const Calelm& good : goods) {
+    double x, y, angle, s, fx, fy;
+    EXPECT_EQ(ali_onl(&good, nan, &x, &y, &angle), -1) << good.kind;
+    EXPECT_EQ(ali_proj(&good, nan, 1.0, &s, &fx, &fy), -1) << good.kind;
+    EXPECT_EQ(ali_proj(&good, 1.0, infinity, &s, &fx, &fy), -1) << good.kind;
+    for (int n : {1, 4, 6}) {
+      Calelm bad = good;
+      field(bad, n) = n == 6 ? infinity : nan;
+      EXPECT_EQ(ali_onl(&bad, 1.0, &x, &y, &angle), -1)
+          << "kind " << good.kind << " field " << n;
+      double p[8];
+      EXPECT_LT(ali_intp(&bad, &good, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]), 0)
+          << "kind " << good.kind << " field " << n;
+    }
+  }
+}
+
+// Over random elements: the point at a distance against the reference, projection back onto
+// the element, projection of an offset point, offsets square to the tangent and the cross line.
+TEST(QueriesProperty, AgreeWithTheReferenceGeometry) {
+  std::mt19937 random(20240601);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (const auto& element : randomElements(random, 600, 1e5, {1, 999, 20, 2000, 0.02, 2})) {
+    const Calelm& record = element->record;
+    const int kind = record.kind;
+    double x, y, angle;
+    for (double fraction : {0.0, unit(random), 1.0}) {
+      const double s = std::min(fraction * element->length, element->length - (kind == 3 ? 1e-9 : 2e-5));
+      ASSERT_EQ(ali_onl(&record, s, &x, &y, &angle), 0) << kind;
+      EXPECT_LT(distance({x, y}, element->pointAt(s)), kind == 3 ? 1e-4 : 2e-5) << kind << " s " << s;
+      EXPECT_LT(angleGap(angle, element->azimuthAt(s)), 2e-5) << kind;
+    }
+    // Arcs refuse points on their end points, so stay a little inside every element.
+    double s = (0.01 + 0.98 * unit(random)) * element->length;
+    ASSERT_EQ(ali_onl(&record, s, &x, &y, &angle), 0);
+    double back, fx, fy;
+    ASSERT_GE(ali_proj(&record, x, y, &back, &fx, &fy), 0) << kind;
+    EXPECT_NEAR(back, s, kind == 3 ? 1e-3 : 2e-5) << kind;
+    EXPECT_LT(distance({fx, fy}, {x, y}), kind == 3 ? 1e-3 : 2e-5) << kind;
+
+    const double d = (unit(random) - 0.5) * 20.0;
+    const Point p = toward(element->pointAt(s), d, element->azimuthAt(s) - kPi / 2.0);
+    if (kind != 2 || std::fabs(d) < 0.999 * field(record, 6)) {
+      ASSERT_GE(ali_proj(&record, p.x, p.y, &back, &fx, &fy), 0) << kind;
+      // The clothoid bisection stops at a cosine of 1e-4, worth up to 1e-4 * |d| along.
+      EXPECT_NEAR(back, s, kind == 3 ? 1e-3 + 2e-4 * std::fabs(d) : 3e-5) << kind << " d " << d;
+      double offset = 0.0, station = 0.0;
+      ASSERT_GE(cplnrm(&record, p.x, p.y, &station, &offset), 0);
+      EXPECT_NEAR(offset, d, 1e-3) << kind;
+    }
+
+    const double width = 0.5 + 30.0 * unit(random);
+    using Offset = int16_t (*)(const Calelm*, double, double, double, double*, double*);
+    const Offset offset = kind == 1 ? ali_oflS : kind == 2 ? ali_oflR : ali_oflA;
+    Point left, right;
+    ASSERT_EQ(offset(&record, s, kPi / 2.0, width, &left.x, &left.y), 0);
+    ASSERT_EQ(offset(&record, s, kPi / 2.0, -width, &right.x, &right.y), 0);
+    EXPECT_NEAR(distance(left, right), 2.0 * width, 1e-9);
+    const double tangent = element->azimuthAt(s);
+    const Point gap{left.x - right.x, left.y - right.y};
+    EXPECT_LT(std::fabs(gap.x * std::cos(tangent) + gap.y * std::sin(tangent)), 2.0 * width * 2e-5);
+    // Left of the direction of travel is toward azimuth - pi/2.
+    EXPECT_GT(gap.x * std::cos(tangent - kPi / 2.0) + gap.y * std::sin(tangent - kPi / 2.0), 0.0);
+    Calelm cross = blankRecord();
+    ASSERT_EQ(ali_Smak(&record, s, kPi / 2.0, width, &cross), 0);
+    EXPECT_NEAR(field(cross, 1), right.x, 1e-5);
+    EXPECT_NEAR(field(cross, 4), left.y, 1e-5);
+  }
+}
+
+TEST(QueriesClothoidFrame, OwnFrameRoundTripsAndOrigin) {
+  std::mt19937 random(5);
+  for (int i = 0; i < 200; ++i) {
+    ClothoidReference clothoid = randomClothoid(random, {1000.0, -2000.0}, 500.0);
+    double ox, oy, azimuth;
+    ASSERT_EQ(CDgetOrgA(&clothoid.record, &ox, &oy, &azimuth), 0);
+    EXPECT_LT(distance({ox, oy}, clothoid.origin), 1e-3);
+    EXPECT_LT(angleGap(azimuth, clothoid.mainAzimuth), 1e-5);
+    double x, y, backX, backY;
+    ASSERT_EQ(CDPinAbs(&clothoid.record, 1234.5, -678.9, &x, &y), 0);
+    ASSERT_EQ(CDP2Cal(&clothoid.record, x, y, &backX, &backY), 0);
+    EXPECT_NEAR(backX, 1234.5, 1e-8);
+    EXPECT_NEAR(backY, -678.9, 1e-8);
+    Calelm own = blankRecord();
+    int16_t reversed = CDAinAbs(&clothoid.record, &own);
+    EXPECT_EQ(reversed, clothoid.uTo < clothoid.uFrom ? 1 : 0);
+    EXPECT_EQ(field(own, 5), 1.0);
+    Point ownEnd = clothoidOwnPoint(clothoid.A, std::max(clothoid.uFrom, clothoid.uTo));
+    EXPECT_LT(distance({field(own, 3), field(own, 4)}, ownEnd), 1e-4);
+  }
+}
+
+TEST(QueriesClothoidFrame, SameAOnlyForTheSameElement) {
+  std::mt19937 random(11);
+  ClothoidReference clothoid = randomClothoid(random, {0.0, 0.0}, 100.0);
+  Calelm copy = clothoid.record;
+  EXPECT_EQ(CDsameA(&clothoid.record, &copy), 0);
+  field(copy, 1) += 0.01;
+  EXPECT_EQ(CDsameA(&clothoid.record, &copy), -1);
+  Calelm straight = kNorthward;
+  EXPECT_EQ(CDsameA(&clothoid.record, &straight), -2);
+}
+
+TEST(Queries, IntersectCaseTable) {
+  kestrel::testing::runCallTable("geometry/cases/queries_intersect.txt", {
+    {"intpSS", [](const Numbers& a) -> Numbers {
+       const Calelm first = straightRecord(a[0], a[1], a[2], a[3]), second = straightRecord(a[4], a[5], a[6], a[7]);
+       double x = 0, y = 0, s1 = 0, s2 = 0, p[8];
+       const int16_t status = ali_intpSS(&first, &second, &x, &y, &s1, &s2);
+       const int16_t dispatched =
+           ali_intp(&first, &second, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]);
+       return {double(status), x, y, s1, s2, double(dispatched)}; }},
+    {"intpRR", [](const Numbers& a) -> Numbers {
+       const ArcReference first({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
+       const ArcReference second({a[0], a[1]}, a[2], a[3], a[4], a[5]);
+       double p[8];
+       return {double(ali_intpRR(&first.record, &second.record, &p[0], &p[1], &p[2], &p[3], &p[4],
+                                 &p[5], &p[6], &p[7]))}; }},
+    {"CDAcrosS", [](const Numbers& a) -> Numbers {
+       double u[2];
+       return {double(CDAcrosS(a[0], a[1], a[2], a[3], a[4], a[5], a[6], &u[0], &u[1]))}; }},
+  });
+}
+
+TEST(QueriesIntersect, UnknownKindIsRefused) {
+  ArcReference arc({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
+  Calelm unknown = arc.record;
+  unknown.kind = 0;
+  double p[8];
+  EXPECT_EQ(ali_intp(&unknown, &arc.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+            -1);
+}
+
+TEST(QueriesIntersect, StraightThroughAnArcTwice) {
+  // Radius 50 about the origin, radial azimuths 0.98 pi to 0.98 pi + 3 (the western side);
+  // a northward straight at Y = -30 meets it at X = -40 and X = 40.
+  ArcReference arc({0.0, 0.0}, 50.0, -1.0, kPi * 0.98, 3.0);
+  Calelm line = straightRecord(-100.0, -30.0, 100.0, -30.0);
+  double x1, y1, a1, b1, x2, y2, a2, b2;
+  ASSERT_EQ(ali_intpSR(&line, &arc.record, &x1, &y1, &a1, &b1, &x2, &y2, &a2, &b2), 2);
+  EXPECT_NEAR(x1, -40.0, 1e-5);
+  EXPECT_NEAR(y1, -30.0, 1e-5);
+  EXPECT_NEAR(x2, 40.0, 1e-5);
+  EXPECT_NEAR(y2, -30.0, 1e-5);
+  EXPECT_NEAR(b1, 50.0 * (std::atan2(-30.0, -40.0) + kTwoPi - 0.98 * kPi), 1e-5);
+  EXPECT_NEAR(a1, 60.0, 1e-5);
+  EXPECT_NEAR(a2, 140.0, 1e-5);
+  // Swapped through the dispatcher: the arc first, points ordered along the arc.
+  ASSERT_EQ(ali_intp(&arc.record, &line, &x1, &y1, &a1, &b1, &x2, &y2, &a2, &b2), 1);
+  EXPECT_LT(a1, a2);
+  EXPECT_NEAR(b1 + b2, 200.0, 1e-5);  // distances along the straight came back with their point
+}
+
+// An element of the given kind passing through p at fraction f of its length, heading a.
+std::unique_ptr<Reference> elementThrough(int kind, Point p, double f, double a,
+                                          std::mt19937& random) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  if (kind == 1) {
+    double total = 50.0 + 450.0 * unit(random);
+    if (f == 1.0) {
+      Point start = toward(p, -total, a);
+      return std::make_unique<StraightReference>(Point{roundLength(start.x), roundLength(start.y)},
+                                                 p);
+    }
+    return std::make_unique<StraightReference>(toward(p, -f * total, a), a, total);
+  }
+  if (kind == 2) {
+    double radius = 50.0 + 950.0 * unit(random);
+    double sign = unit(random) < 0.5 ? 1.0 : -1.0;
+    double sweep = 0.3 + 2.2 * unit(random);
+    double s = f * radius * sweep;
+    double radialAtP = a + sign * kPi / 2.0;
+    Point centre = toward(p, -radius, radialAtP);
+    return std::make_unique<ArcReference>(centre, radius, sign, radialAtP + sign * s / radius,
+                                          sweep);
+  }
+  ClothoidReference shape = randomClothoid(random, {0.0, 0.0}, 0.0);
+  return std::make_unique<ClothoidReference>(clothoidThrough(shape, f * shape.length, p, a));
+}
+
+double toleranceOf(const Calelm& a, const Calelm& b) {
+  return a.kind == 3 || b.kind == 3 ? 1e-3 : 2e-5;
+}
+
+void expectOnBoth(const Calelm& a, const Calelm& b, double x, double y, double sa, double sb,
+                  double tolerance, const char* what) {
+  double px, py, angle;
+  ASSERT_EQ(ali_onl(&a, sa, &px, &py, &angle), 0) << what;
+  EXPECT_LT(distance({px, py}, {x, y}), tolerance) << what << " first";
+  ASSERT_EQ(ali_onl(&b, sb, &px, &py, &angle), 0) << what;
+  EXPECT_LT(distance({px, py}, {x, y}), tolerance) << what << " second";
+}
+
+class ConstructedCrossing : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+// Crossings at a clear angle inside both elements, then (the last 100 trials) exactly at an end
+// of either or both, as elements of an alignment meet: found, every point on both, and at an end
+// the distance 0 or the element's length.
+TEST_P(ConstructedCrossing, IsFoundAndEveryPointLiesOnBoth) {
+  auto [kindA, kindB] = GetParam();
+  std::mt19937 random(1000 + 10 * kindA + kindB);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int trial = 0; trial < 400; ++trial) {
+    const bool atEnds = trial >= 300;
+    // At an end, on the length quantum, so that every record ending there ends exactly there.
+    const double spread = atEnds ? 3000.0 : 30000.0;
+    Point p{-spread + 2 * spread * unit(random), -spread + 2 * spread * unit(random)};
+    if (atEnds) p = {roundLength(p.x), roundLength(p.y)};
+    const double headingA = kTwoPi * unit(random);
+    const double gap = 0.3 + (kPi - 0.6) * unit(random);
+    const double headingB = headingA + (atEnds || unit(random) < 0.5 ? gap : -gap);
+    const double fractionA = atEnds ? trial % 2 : 0.1 + 0.8 * unit(random);
+    auto a = elementThrough(kindA, p, fractionA, headingA, random);
+    const double fractionB = atEnds ? (trial % 4 < 2 ? 0.0 : 1.0) : 0.1 + 0.8 * unit(random);
+    auto b = elementThrough(kindB, p, fractionB, headingB, random);
+    double x[2], y[2], sa[2], sb[2];
+    int16_t status = ali_intp(&a->record, &b->record, &x[0], &y[0], &sa[0], &sb[0], &x[1], &y[1],
+                              &sa[1], &sb[1]);
+    ASSERT_GE(status, 0) << "trial " << trial << " at " << fractionA << " and " << fractionB;
+    const double tolerance = toleranceOf(a->record, b->record);
+    // Record end points are rounded to 1e-5, which moves a crossing by up to that / sin(gap).
+    const double near = tolerance + 3e-5 / std::sin(gap);
+    bool hit = false;
+    for (int k = 0; k < (status == 0 ? 1 : 2); ++k) {
+      if (!atEnds) expectOnBoth(a->record, b->record, x[k], y[k], sa[k], sb[k], tolerance, "crossing");
+      if (distance({x[k], y[k]}, p) >= near) continue;
+      hit = true;
+      if (!atEnds) continue;
+      EXPECT_NEAR(sa[k], fractionA * a->length, near) << "trial " << trial;
+      EXPECT_NEAR(sb[k], fractionB * b->length, near) << "trial " << trial;
+    }
+    if (status != 0 && !atEnds) { EXPECT_LE(sa[0], sa[1]); }
+    EXPECT_TRUE(hit) << "trial " << trial;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPairs, ConstructedCrossing,
+                         ::testing::Values(std::pair{1, 1}, std::pair{1, 2}, std::pair{2, 1},
+                                           std::pair{1, 3}, std::pair{3, 1}, std::pair{2, 2},
+                                           std::pair{2, 3}, std::pair{3, 2}, std::pair{3, 3}),
+                         [](const auto& info) {
+                           const char* kinds = "SRA";
+                           return std::string{kinds[info.param.first - 1]} +
+                                  kinds[info.param.second - 1];
+                         });
+
+TEST(QueriesIntersect, ClothoidAndStraightMissingEachOther) {
+  std::mt19937 random(3);
+  ClothoidReference clothoid = randomClothoid(random, {0.0, 0.0}, 0.0);
+  Point far = toward(clothoid.pointAt(0.0), 5000.0, 1.0);
+  Calelm line = StraightReference(far, 0.0, 100.0).record;
+  double p[8];
+  EXPECT_EQ(
+      ali_intp(&line, &clothoid.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+      -1);
+  EXPECT_EQ(
+      ali_intpAA(&clothoid.record, &line, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+      -2);
+}
+
+TEST(QueriesIntersect, ClothoidCrossedTwiceByAStraight) {
+  // A chord of the clothoid between distances 10 and 60 along it, stretched a little both ways.
+  ClothoidReference clothoid(100.0, {0.0, 0.0}, 0.3, -1.0, 0.0, 120.0);
+  Point p = clothoid.pointAt(10.0);
+  Point q = clothoid.pointAt(60.0);
+  double heading = std::atan2(q.y - p.y, q.x - p.x);
+  Calelm line = StraightReference(toward(p, -5.0, heading), heading, distance(p, q) + 10.0).record;
+  double x1, y1, a1, b1, x2, y2, a2, b2;
+  ASSERT_EQ(ali_intpSA(&line, &clothoid.record, &x1, &y1, &a1, &b1, &x2, &y2, &a2, &b2), 2);
+  EXPECT_LT(distance({x1, y1}, p), 1e-3);
+  EXPECT_LT(distance({x2, y2}, q), 1e-3);
+  EXPECT_NEAR(b1, 10.0, 1e-3);
+  EXPECT_NEAR(b2, 60.0, 1e-3);
+}
+
+// A clothoid record turning further than any clothoid (whose radius ratio is far below the 0.56
+// bound) is degenerate for every intersection, also where its turning is beyond an int's range
+// in chords or overflows.
+TEST(QueriesIntersect, ClothoidsTurningBeyondAnyClothoidAreRefused) {
+  const struct {
+    const char* name;
+    double A, endRadius;
+  } cases[] = {
+      {"turning 5e17 rad", 1.0, 1e-9},
+      {"turning overflows", 1e-160, 5e-324},
+  };
+  Calelm line = straightRecord(-10.0, 0.5, 10.0, 0.5);
+  ArcReference arc({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
+  for (const auto& c : cases) {
+    Calelm clothoid = blankRecord();
+    clothoid.kind = 3;
+    field(clothoid, 3) = 1.0;
+    field(clothoid, 4) = 1.0;
+    field(clothoid, 5) = 1.0;
+    field(clothoid, 6) = c.A;
+    field(clothoid, 8) = c.endRadius;
+    for (const Calelm* other : {&line, &arc.record, &clothoid}) {
+      double p[8];
+      EXPECT_EQ(ali_intp(other, &clothoid, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+                -2)
+          << c.name << ", with kind " << other->kind;
+    }
+  }
+}
+
+}  // namespace
