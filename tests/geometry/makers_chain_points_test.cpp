@@ -236,14 +236,7 @@ TEST_F(ChainMakers, RandomNearbyPairsGiveMinusOneOrASoundChain) {
     Calelm first = arcOn(cx, cy, r1, sign, uniform(0, 2 * kPi), uniform(20, r1));
     Calelm second = arcOn(cx + gap * std::cos(direction), cy + gap * std::sin(direction), r2, sign,
                           uniform(0, 2 * kPi), uniform(20, r2));
-    Calelm clothoid{};
-    if (ali_makRAR(&first, &second, &clothoid) == 0) {
-      const Calelm chain[] = {first, clothoid, second};
-      EXPECT_EQ(checkChain(chain), "") << "makRAR " << i;
-      ++eggs;
-    } else {
-      ++refused;
-    }
+    ++(refusedOrSound("makRAR", ali_makRAR, {first, second, {}}, i) ? eggs : refused);
 
     const WalkEnd start{cx, cy, uniform(0, 2 * kPi)};
     const Calelm line =
@@ -254,16 +247,9 @@ TEST_F(ChainMakers, RandomNearbyPairsGiveMinusOneOrASoundChain) {
     const double side = start.azimuth - sign * kPi / 2;
     const double ax = cx + along * std::cos(start.azimuth) + offset * std::cos(side);
     const double ay = cy + along * std::sin(start.azimuth) + offset * std::sin(side);
-    Calelm x = line, arc = arcOn(ax, ay, radius, sign, start.azimuth + uniform(0, 1.5) * -sign,
-                                 uniform(20, radius));
-    Calelm entry{};
-    if (ali_makSAR(&x, &arc, &entry) == 0) {
-      const Calelm chain[] = {x, entry, arc};
-      EXPECT_EQ(checkChain(chain), "") << "makSAR " << i;
-      ++entries;
-    } else {
-      ++refused;
-    }
+    const Calelm arc =
+        arcOn(ax, ay, radius, sign, start.azimuth + uniform(0, 1.5) * -sign, uniform(20, radius));
+    ++(refusedOrSound("makSAR", ali_makSAR, {line, arc, {}}, i) ? entries : refused);
   }
   EXPECT_GT(eggs, 20);
   EXPECT_GT(entries, 20);
