@@ -24,6 +24,15 @@ struct Segment {
   double k0, k1, length;
 };
 
+// The pieces of a known chain, written as the chain is read: a straight, an arc of curvature k,
+// a clothoid of parameter a turning `sign` from radius `from` to radius `to` (0: a straight end).
+inline Segment S(double length) { return {0, 0, length}; }
+inline Segment R(double k, double length) { return {k, k, length}; }
+inline Segment A(double sign, double from, double to, double a) {
+  const double k0 = from == 0 ? 0 : sign / from, k1 = to == 0 ? 0 : sign / to;
+  return {k0, k1, std::fabs((to == 0 ? 0 : a * a / to) - (from == 0 ? 0 : a * a / from))};
+}
+
 inline std::vector<WalkEnd> walkChain(WalkEnd start, const std::vector<Segment>& segments) {
   std::vector<WalkEnd> joins{start};
   for (const Segment& s : segments) {

@@ -41,25 +41,24 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
     const double arcLength = uniform(10, 0.8 * r), straightLength = uniform(10, 300);
     const WalkEnd start = anyStart();
     {  // straight, arc to P
-      const auto j = walkChain(start, {{0, 0, 80}, {s / r, s / r, arcLength}});
+      const auto j = walkChain(start, {S(80), R(s / r, arcLength)});
       expectKnownAmongSelections(ali_maksR_P, "maksR_P", j[2], j[1], i,
                                  {firstGiven(j[1], 0, 80, 20), sized(r)});
     }
     {  // arc, arc to P
       double k0 = s2 / r0;
       if (std::fabs(k0 - s / r) < 1e-4) k0 = -k0;
-      const auto j = walkChain(start, {{k0, k0, 40}, {s / r, s / r, arcLength}});
+      const auto j = walkChain(start, {R(k0, 40), R(s / r, arcLength)});
       expectKnownAmongSelections(ali_makrR_P, "makrR_P", j[2], j[1], i,
                                  {firstGiven(j[1], k0, 40, 10), sized(r)});
     }
     {  // arc, straight to P
-      const auto j = walkChain(start, {{s / r0, s / r0, 40}, {0, 0, straightLength}});
+      const auto j = walkChain(start, {R(s / r0, 40), S(straightLength)});
       expectKnownAmongSelections(ali_makrS_P, "makrS_P", j[2], j[1], i,
                                  {firstGiven(j[1], s / r0, 40, 10), Calelm{}});
     }
     {  // straight, clothoid, arc to P
-      const auto j =
-          walkChain(start, {{0, 0, 80}, {0, s / r, a * a / r}, {s / r, s / r, arcLength}});
+      const auto j = walkChain(start, {S(80), A(s, 0, r, a), R(s / r, arcLength)});
       expectKnownAmongSelections(ali_maksAR_P, "maksAR_P", j[3], j[1], i,
                                  {firstGiven(j[1], 0, 80, 20), sized(a), sized(r)});
       // The clothoid from the straight's end: A is solved.
@@ -72,23 +71,19 @@ TEST_F(ChainMakers, PointMakersFindTheKnownChainAmongTheirSelections) {
     }
     {  // arc, clothoid, arc to P (one sense, the new arc tighter)
       const double tight = r0 * uniform(0.3, 0.8), at = std::sqrt(uniform(0.1, 1.0)) * tight;
-      const auto j = walkChain(start, {{s / r0, s / r0, 40},
-                                       {s / r0, s / tight, at * at / tight - at * at / r0},
-                                       {s / tight, s / tight, uniform(5, 0.8 * tight)}});
+      const auto j = walkChain(
+          start, {R(s / r0, 40), A(s, r0, tight, at), R(s / tight, uniform(5, 0.8 * tight))});
       expectKnownAmongSelections(ali_makrAR_P, "makrAR_P", j[3], j[1], i,
                                  {firstGiven(j[1], s / r0, 40, 10), sized(at), sized(tight)});
     }
     {  // arc, clothoid, straight to P
-      const auto j = walkChain(
-          start, {{s / r0, s / r0, 40}, {s / r0, 0, a0 * a0 / r0}, {0, 0, straightLength}});
+      const auto j = walkChain(start, {R(s / r0, 40), A(s, r0, 0, a0), S(straightLength)});
       expectKnownAmongSelections(ali_makrAS_P, "makrAS_P", j[3], j[1], i,
                                  {firstGiven(j[1], s / r0, 40, 10), sized(a0), Calelm{}});
     }
     {  // arc, clothoid, clothoid, arc to P
-      const auto j = walkChain(start, {{s / r0, s / r0, 40},
-                                       {s / r0, 0, a0 * a0 / r0},
-                                       {0, s2 / r, a * a / r},
-                                       {s2 / r, s2 / r, arcLength}});
+      const auto j =
+          walkChain(start, {R(s / r0, 40), A(s, r0, 0, a0), A(s2, 0, r, a), R(s2 / r, arcLength)});
       expectKnownAmongSelections(ali_makrAAR_P, "makrAAR_P", j[4], j[1], i,
                                  {firstGiven(j[1], s / r0, 40, 10), sized(a0), sized(a), sized(r)});
     }
@@ -99,27 +94,22 @@ TEST_F(ChainMakers, ArrayFormsAgreeWithTheirMakers) {
   for (int i = 0; i < kCases; ++i) {
     const double s = anySign(), r1 = uniform(200, 2000), r2 = r1 * uniform(0.3, 0.8);
     const double a = std::sqrt(uniform(0.1, 1.0)) * r2;
-    const auto egg = walkChain(
-        anyStart(),
-        {{s / r1, s / r1, 30}, {s / r1, s / r2, a * a / r2 - a * a / r1}, {s / r2, s / r2, 30}});
+    const auto egg = walkChain(anyStart(), {R(s / r1, 30), A(s, r1, r2, a), R(s / r2, 30)});
     Calelm three[3] = {firstGiven(egg[1], s / r1, 30, 10), {}, lastGiven(egg[2], s / r2, 10, 30)};
     ASSERT_EQ(alimake_rfArf(three), 0) << i;
     EXPECT_NEAR(three[1].parameter, a, 1e-6 * a) << i;
     EXPECT_EQ(checkChain(three), "") << i;
 
     const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
-    const auto curve = walkChain(anyStart(), {{s / r1, s / r1, 30},
-                                              {s / r1, 0, a1 * a1 / r1},
-                                              {0, -s / r2, a2 * a2 / r2},
-                                              {-s / r2, -s / r2, 30}});
+    const auto curve =
+        walkChain(anyStart(), {R(s / r1, 30), A(s, r1, 0, a1), A(-s, 0, r2, a2), R(-s / r2, 30)});
     Calelm four[4] = {
         firstGiven(curve[1], s / r1, 30, 10), {}, {}, lastGiven(curve[3], -s / r2, 10, 30)};
     ASSERT_EQ(alimake_rfAArf(four, a1 / a2), 0) << i;
     EXPECT_NEAR(four[1].parameter, a1, 1e-6 * a1) << i;
     EXPECT_EQ(checkChain(four), "") << i;
 
-    const auto out =
-        walkChain(anyStart(), {{s / r1, s / r1, 30}, {s / r1, 0, a1 * a1 / r1}, {0, 0, 100}});
+    const auto out = walkChain(anyStart(), {R(s / r1, 30), A(s, r1, 0, a1), S(100)});
     Calelm exit[3] = {firstGiven(out[1], s / r1, 30, 10), {}, lastGiven(out[2], 0, 30, 100)};
     ASSERT_EQ(alimake_rfAsf(exit), 0) << i;
     EXPECT_NEAR(exit[1].parameter, a1, 1e-6 * a1) << i;
@@ -135,12 +125,8 @@ TEST_F(ChainMakers, SixElementsFromAStraightIntoAnArc) {
     const double a1 = r * uniform(0.3, 1.0), a2 = r * uniform(0.3, 1.0),
                  a3 = r2 * uniform(0.3, 1.0);
     const double theta = uniform(0.05, 1.0);
-    const auto j = walkChain(anyStart(), {{0, 0, 60},
-                                          {0, s / r, a1 * a1 / r},
-                                          {s / r, s / r, r * theta},
-                                          {s / r, 0, a2 * a2 / r},
-                                          {0, s2 / r2, a3 * a3 / r2},
-                                          {s2 / r2, s2 / r2, 30}});
+    const auto j = walkChain(anyStart(), {S(60), A(s, 0, r, a1), R(s / r, r * theta),
+                                          A(s, r, 0, a2), A(s2, 0, r2, a3), R(s2 / r2, 30)});
     Calelm line = firstGiven(j[1], 0, 60, 20), arc = lastGiven(j[5], s2 / r2, 10, 30);
     Calelm c1 = sized(a1), made = sized(r, s), c2 = sized(a2), c3 = sized(a3);
     ASSERT_EQ(ali_ARAAmakSR(&line, &arc, &c1, &made, &c2, &c3), 0) << i;
@@ -158,11 +144,8 @@ TEST(ChainMakerEdges, ARmakRRCountsItsCandidateCentres) {
   // Arc R1 = 500 left from the origin; a tangent circle R2 = 200 placed where a clothoid A = 150
   // into R = 250 (left) and then a reverse arc would meet it: expect at least one candidate, and
   // -1 for an impossible clothoid.
-  const auto j =
-      walkChain({0, 0, 0}, {{1.0 / 500, 1.0 / 500, 40},
-                            {1.0 / 500, 1.0 / 250, 150.0 * 150 / 250 - 150.0 * 150 / 500},
-                            {1.0 / 250, 1.0 / 250, 60},
-                            {-1.0 / 200, -1.0 / 200, 40}});
+  const auto j = walkChain(
+      {0, 0, 0}, {R(1.0 / 500, 40), A(1, 500, 250, 150), R(1.0 / 250, 60), R(-1.0 / 200, 40)});
   const Calelm first = firstGiven(j[1], 1.0 / 500, 40, 10),
                second = lastGiven(j[3], -1.0 / 200, 10, 40);
   double centres[4];
@@ -185,7 +168,7 @@ TEST_F(ChainMakers, ArcThroughAPointBetweenAnArcAndAStraightFindsItsRadius) {
     double k0 = anySign() / uniform(150, 1500);
     if (std::fabs(k0 - s / r) < 1e-4) k0 = -k0;
     const double arcLength = uniform(20, 1.5 * r);
-    const auto j = walkChain(anyStart(), {{k0, k0, 40}, {s / r, s / r, arcLength}, {0, 0, 100}});
+    const auto j = walkChain(anyStart(), {R(k0, 40), R(s / r, arcLength), S(100)});
     // P somewhere inside the new arc.
     const WalkEnd p =
         walk(j[1].x, j[1].y, j[1].azimuth, s / r, s / r, arcLength * uniform(0.2, 0.8));
@@ -206,7 +189,7 @@ TEST_F(ChainMakers, ArcThroughAPointBetweenAnArcAndAStraightFindsItsRadius) {
     EXPECT_TRUE(known) << i;
   }
   // A point on the straight's line has no such arc.
-  const auto j = walkChain({0, 0, 0}, {{0.01, 0.01, 40}, {-0.005, -0.005, 60}, {0, 0, 100}});
+  const auto j = walkChain({0, 0, 0}, {R(0.01, 40), R(-0.005, 60), S(100)});
   Calelm x = firstGiven(j[1], 0.01, 40, 10), made{}, y = lastGiven(j[2], 0, 30, 100);
   const WalkEnd onLine = walk(j[2].x, j[2].y, j[2].azimuth, 0, 0, 50);
   EXPECT_EQ(ali_makrR_P_S(onLine.x, onLine.y, 0, &x, &made, &y), -1);
@@ -257,4 +240,3 @@ TEST_F(ChainMakers, RandomNearbyPairsGiveMinusOneOrASoundChain) {
 }
 
 }  // namespace
-

@@ -16,7 +16,7 @@ using namespace kestrel::geometry::testing;
 TEST_F(ChainMakers, StraightBetweenTwoArcs) {
   for (int i = 0; i < kCases; ++i) {
     const double k1 = anySign() / uniform(80, 900), k2 = anySign() / uniform(80, 900);
-    const auto j = walkChain(anyStart(), {{k1, k1, 40}, {0, 0, uniform(20, 400)}, {k2, k2, 40}});
+    const auto j = walkChain(anyStart(), {R(k1, 40), S(uniform(20, 400)), R(k2, 40)});
     Calelm a1 = firstGiven(j[1], k1, 40, 15), a2 = lastGiven(j[2], k2, 15, 40), s{};
     ASSERT_EQ(ali_SmakRR(&a1, &a2, &s), 0) << i;
     expectAt("straight start", s.startX, s.startY, j[1], i);
@@ -30,7 +30,7 @@ TEST_F(ChainMakers, ArcBetweenAStraightAndAnArc) {
     const double k = anySign() / uniform(80, 900);
     double k2 = anySign() / uniform(80, 900);
     if (std::fabs(k2 - k) < 1e-4) k2 = -k;
-    const auto j = walkChain(anyStart(), {{0, 0, 50}, {k, k, uniform(10, 60)}, {k2, k2, 40}});
+    const auto j = walkChain(anyStart(), {S(50), R(k, uniform(10, 60)), R(k2, 40)});
     Calelm s = firstGiven(j[1], 0, 50, 20), a2 = lastGiven(j[2], k2, 10, 40),
            made = sized(1 / std::fabs(k), k > 0 ? 1 : -1);
     ASSERT_EQ(ali_RmakSR(&s, &a2, &made), 0) << i;
@@ -44,7 +44,7 @@ TEST_F(ChainMakers, ArcBetweenTwoArcs) {
     const double k1 = anySign() / uniform(80, 900), k = anySign() / uniform(80, 900);
     double k2 = anySign() / uniform(80, 900);
     if (std::fabs(k2 - k) < 1e-4) k2 = -k;
-    const auto j = walkChain(anyStart(), {{k1, k1, 40}, {k, k, uniform(10, 60)}, {k2, k2, 40}});
+    const auto j = walkChain(anyStart(), {R(k1, 40), R(k, uniform(10, 60)), R(k2, 40)});
     Calelm a1 = firstGiven(j[1], k1, 40, 10), a2 = lastGiven(j[2], k2, 10, 40),
            made = sized(1 / std::fabs(k), k > 0 ? 1 : -1);
     if (std::fabs(k - k1) < 1e-4) continue;
@@ -58,10 +58,10 @@ TEST_F(ChainMakers, ClothoidsBetweenTwoStraightsRecoverTheKnownCurve) {
     const double s = anySign(), r = uniform(100, 1500);
     const double a1 = r * uniform(0.3, 1.0), a2 = r * uniform(0.3, 1.0);
     const double arcLength = i % 2 == 0 ? 0.0 : uniform(10, 300);
-    std::vector<Segment> segments{{0, 0, 100}, {0, s / r, a1 * a1 / r}};
-    if (arcLength > 0) segments.push_back({s / r, s / r, arcLength});
-    segments.push_back({s / r, 0, a2 * a2 / r});
-    segments.push_back({0, 0, 100});
+    std::vector<Segment> segments{S(100), A(s, 0, r, a1)};
+    if (arcLength > 0) segments.push_back(R(s / r, arcLength));
+    segments.push_back(A(s, r, 0, a2));
+    segments.push_back(S(100));
     const auto j = walkChain(anyStart(), segments);
     const std::size_t last = segments.size() - 1;
     Calelm s1 = firstGiven(j[1], 0, 100, 30), s2 = lastGiven(j[last], 0, 30, 100);
@@ -84,7 +84,7 @@ TEST_F(ChainMakers, ClothoidsBetweenTwoStraightsRecoverTheKnownCurve) {
 TEST_F(ChainMakers, ClothoidFromAStraightIntoAnArcFindsItsParameter) {
   for (int i = 0; i < kCases; ++i) {
     const double s = anySign(), r = uniform(60, 2000), a = r * uniform(0.2, 1.2);
-    const auto j = walkChain(anyStart(), {{0, 0, 100}, {0, s / r, a * a / r}, {s / r, s / r, 30}});
+    const auto j = walkChain(anyStart(), {S(100), A(s, 0, r, a), R(s / r, 30)});
     Calelm line = firstGiven(j[1], 0, 100, 40), arc = lastGiven(j[2], s / r, 20, 30), made{};
     ASSERT_EQ(ali_makSAR(&line, &arc, &made), 0) << i;
     EXPECT_NEAR(made.parameter, a, 1e-6 * a) << i;
@@ -99,9 +99,7 @@ TEST_F(ChainMakers, EggClothoidBetweenNestedArcsFindsItsParameter) {
     const double a = std::sqrt(uniform(0.1, 1.0)) * r2;
     const bool widening = i % 2 == 1;
     const double from = widening ? r2 : r1, to = widening ? r1 : r2;
-    const auto j = walkChain(anyStart(), {{s / from, s / from, 30},
-                                          {s / from, s / to, std::fabs(a * a / to - a * a / from)},
-                                          {s / to, s / to, 30}});
+    const auto j = walkChain(anyStart(), {R(s / from, 30), A(s, from, to, a), R(s / to, 30)});
     Calelm a1 = firstGiven(j[1], s / from, 30, 10), a2 = lastGiven(j[2], s / to, 10, 30), made{};
     double distance = 0;
     ASSERT_EQ(CDOODistForRAR(a, from, to, &distance), 0);
@@ -121,21 +119,16 @@ TEST_F(ChainMakers, StraightAndClothoidsBetweenArcs) {
     const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
     const double straight = uniform(10, 300);
     if (i % 2 == 0) {
-      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30},
-                                            {0, 0, straight},
-                                            {0, s2 / r2, a2 * a2 / r2},
-                                            {s2 / r2, s2 / r2, 30}});
+      const auto j =
+          walkChain(anyStart(), {R(s1 / r1, 30), S(straight), A(s2, 0, r2, a2), R(s2 / r2, 30)});
       Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[3], s2 / r2, 10, 30);
       Calelm line{}, clothoid = sized(a2);
       ASSERT_EQ(ali_SAmakRR(&g1, &g2, &line, &clothoid), 0) << i;
       EXPECT_NEAR(line.length, straight, 1e-4) << i;
       expectSound({g1, line, clothoid, g2}, i);
     } else {
-      const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30},
-                                            {s1 / r1, 0, a1 * a1 / r1},
-                                            {0, 0, straight},
-                                            {0, s2 / r2, a2 * a2 / r2},
-                                            {s2 / r2, s2 / r2, 30}});
+      const auto j = walkChain(anyStart(), {R(s1 / r1, 30), A(s1, r1, 0, a1), S(straight),
+                                            A(s2, 0, r2, a2), R(s2 / r2, 30)});
       Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[4], s2 / r2, 10, 30);
       Calelm c1 = sized(a1), line{}, c2 = sized(a2);
       ASSERT_EQ(ali_ASAmakRR(&g1, &g2, &c1, &line, &c2), 0) << i;
@@ -155,30 +148,23 @@ TEST_F(ChainMakers, ClothoidAndArcChainsBetweenArcsAndStraights) {
     const int variant = i % 3;
     if (variant == 0) {  // arc, A, R, arc (tangent arcs of opposite sense at the end)
       const double k2 = -s / uniform(100, 900);
-      const auto j = walkChain(anyStart(), {{s / r1, s / r1, 30},
-                                            {s / r1, s / r, a * a / r - a * a / r1},
-                                            {s / r, s / r, arcLength},
-                                            {k2, k2, 30}});
+      const auto j =
+          walkChain(anyStart(), {R(s / r1, 30), A(s, r1, r, a), R(s / r, arcLength), R(k2, 30)});
       Calelm g1 = firstGiven(j[1], s / r1, 30, 10), g2 = lastGiven(j[3], k2, 10, 30);
       Calelm clothoid = sized(a), arc = sized(r);
       ASSERT_EQ(ali_ARmakRR(&g1, &g2, &clothoid, &arc), 0) << i;
       expectSound({g1, clothoid, arc, g2}, i);
     } else if (variant == 1) {  // arc, A1, R, A2, arc of one sense
-      const auto j = walkChain(anyStart(), {{s / r1, s / r1, 30},
-                                            {s / r1, s / r, a * a / r - a * a / r1},
-                                            {s / r, s / r, arcLength},
-                                            {s / r, s / r2, a2 * a2 / r2 - a2 * a2 / r},
-                                            {s / r2, s / r2, 30}});
+      const auto j = walkChain(anyStart(), {R(s / r1, 30), A(s, r1, r, a), R(s / r, arcLength),
+                                            A(s, r, r2, a2), R(s / r2, 30)});
       Calelm g1 = firstGiven(j[1], s / r1, 30, 10), g2 = lastGiven(j[4], s / r2, 10, 30);
       Calelm c1 = sized(a), arc = sized(r), c2 = sized(a2);
       ASSERT_EQ(ali_ARAmakRR(&g1, &g2, &c1, &arc, &c2), 0) << i;
       EXPECT_NEAR(arc.length, arcLength, 1e-3) << i;
       expectSound({g1, c1, arc, c2, g2}, i);
     } else {  // straight, R, A, arc
-      const auto j = walkChain(anyStart(), {{0, 0, 60},
-                                            {s / r, s / r, arcLength},
-                                            {s / r, s / r2, a2 * a2 / r2 - a2 * a2 / r},
-                                            {s / r2, s / r2, 30}});
+      const auto j =
+          walkChain(anyStart(), {S(60), R(s / r, arcLength), A(s, r, r2, a2), R(s / r2, 30)});
       Calelm line = firstGiven(j[1], 0, 60, 10), g2 = lastGiven(j[3], s / r2, 10, 30);
       Calelm arc = sized(r), clothoid = sized(a2);
       ASSERT_EQ(ali_RAmakSR(&line, &g2, &arc, &clothoid), 0) << i;
@@ -193,13 +179,9 @@ TEST_F(ChainMakers, TwoClothoidsThroughAnInflectionAndFourBetweenThreeArcs) {
     const double r1 = uniform(100, 1500), r2 = uniform(100, 1500), r3 = uniform(100, 1500);
     const double a1 = r1 * uniform(0.3, 1.0), a2 = r2 * uniform(0.3, 1.0);
     const double a3 = r2 * uniform(0.3, 1.0), a4 = r3 * uniform(0.3, 1.0);
-    const auto j = walkChain(anyStart(), {{s1 / r1, s1 / r1, 30},
-                                          {s1 / r1, 0, a1 * a1 / r1},
-                                          {0, s2 / r2, a2 * a2 / r2},
-                                          {s2 / r2, s2 / r2, 40},
-                                          {s2 / r2, 0, a3 * a3 / r2},
-                                          {0, s3 / r3, a4 * a4 / r3},
-                                          {s3 / r3, s3 / r3, 30}});
+    const auto j =
+        walkChain(anyStart(), {R(s1 / r1, 30), A(s1, r1, 0, a1), A(s2, 0, r2, a2), R(s2 / r2, 40),
+                               A(s2, r2, 0, a3), A(s3, 0, r3, a4), R(s3 / r3, 30)});
     Calelm g1 = firstGiven(j[1], s1 / r1, 30, 10), g2 = lastGiven(j[3], s2 / r2, 10, 40);
     Calelm c1 = sized(2 * a1), c2 = sized(2 * a2);  // only the ratio counts
     Calelm pair1 = g1, pair2 = g2;
