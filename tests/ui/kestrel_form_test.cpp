@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +78,15 @@ class KestrelFormTest : public ::testing::Test {
                        language);
   }
 
+  // "none"/"all" the root's box, "+E"/"-E" an entry's.
+  static void click(KestrelForm& form, const std::string& clicks) {
+    for (const auto& click : testing::split(clicks))
+      if (click == "none" || click == "all")
+        form.setAllChecked(click == "all");
+      else
+        form.setChecked(seriesEntry(click.substr(1)), click[0] == '+');
+  }
+
   static const SeriesTreeItem& item(const KestrelForm& form, int entry) {
     for (const auto& i : form.treeItems())
       if (i.entry == entry) return i;
@@ -98,18 +110,82 @@ class KestrelFormTest : public ::testing::Test {
   int scans_ = 0;
 };
 
-// Every row of the case table: the tree shown, the browse rule, the alignment choice, the ticks
-// and the stored site.
+// Every row of the case table: the tree shown, the browse rule, the alignment choice, the ticks,
+// the stored site and the scripts on one dialog.
 TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
   std::vector<int> japaneseOrder;
   std::filesystem::create_directory(dir_.path() / "folder.sim");
+  std::optional<KestrelForm> dialog;
+  ImportSettings stored;
+  std::string file;  // the file a step named last
+  bool result = false;
+  const auto state = [&](const std::string& key, const std::string& shown) -> std::string {
+    const auto yes = [](bool b) { return std::string(b ? "yes" : "no"); };
+    const ImportSettings& s = dialog->settings();
+    const int64_t stamp = KestrelForm::fileTimeStamp(dir_.path() / file);
+    const int e = seriesEntry(key.find('_') == key.npos ? "A" : key.substr(key.find('_') + 1));
+    const std::map<std::string, std::string> states = {
+        {"scans", std::to_string(scans_)},
+        {"form-scans", std::to_string(dialog->preScanCount())},
+        {"path", s.filePath.empty() ? "-" : std::filesystem::path(s.filePath).filename().string()},
+        {"enabled", yes(dialog->importEnabled())},
+        {"result", yes(result)},
+        {"closed", yes(dialog->closed())},
+        {"box", shown == kInvalidPathBox ? "invalid-path" : shown},
+        {"locked", yes(std::ranges::all_of(dialog->treeItems(), [](auto& i) { return i.locked; }))},
+        {"stamp",
+         s.fileTimeStamp && s.fileTimeStamp == stamp ? "file" : std::to_string(s.fileTimeStamp)},
+        {"file-stamp", stamp == 0 ? "0" : "set"},
+        {"site", s.siteName},
+        {"lots", std::to_string(dialog->run().lots.size())},
+        {"text", item(*dialog, e).text},
+        {"ticked", yes(item(*dialog, e).checked)},
+        {"count", std::to_string(s.selection.counts[e])},
+        {"selected", yes(s.selection.selected[e])},
+        {"run-selected", yes(dialog->run().selection.selected[e])}};
+    const auto found = states.find(key.substr(0, key.find('_')));
+    return found == states.end() ? "no state " + key : found->second;
+  };
+  const std::string steps =
+      " open browse press site ticks nothing lots keep stored touch remove rename ";
   for (const auto& row : testing::textRows(kCases)) {
     SCOPED_TRACE(row.where);
+    if (row[0] == "expect") {
+      std::string joined;
+      const std::string shown = boxes();
+      for (const auto& key : testing::split(row[1]))
+        joined += (joined.empty() ? "" : " ") + state(key, shown);
+      EXPECT_EQ(joined, row[2]) << row[1];
+    }
+    if (row[0] == "do") {
+      const std::vector<std::string> step = testing::split(row[1]);
+      const std::string& verb = step[0];
+      const auto path = [&](std::size_t i) { return (dir_.path() / (file = step.at(i))).string(); };
+      ASSERT_NE(steps.find(" " + verb + " "), std::string::npos) << "no step " << verb;
+      if (verb == "open") dialog.reset(), dialog.emplace(open(stored));
+      if (verb == "browse") result = dialog->browse(dir_.write(step.at(1), "")), file = step[1];
+      if (verb == "press") result = dialog->pressImport();
+      if (verb == "site") result = dialog->selectSite(step.at(1));
+      if (verb == "ticks") click(*dialog, row[1].substr(6));
+      if (verb == "nothing") content_ = ScanContent{};
+      if (verb == "lots") content_.lots = std::stoi(step.at(1));
+      if (verb == "keep") stored = dialog->settings();
+      if (verb == "stored")
+        stored.selection.counts[seriesEntry(step.at(1))] = std::stoi(step.at(2));
+      if (verb == "stored") stored.selection.selected[seriesEntry(step.at(1))] = true;
+      if (verb == "touch")
+        std::filesystem::last_write_time(
+            path(1), std::filesystem::last_write_time(path(1)) + std::chrono::hours(1));
+      if (verb == "remove") std::filesystem::remove(path(1));
+      if (verb == "rename") std::filesystem::rename(path(1), path(2)), file = step[2];
+    }
+    if (row[0] == "do" || row[0] == "expect") continue;
     content_ = kMixed;
     scans_ = 0;
+    if (row[0] == "case") dialog.reset(), stored = {}, boxes();
     if (row[0] == "tree") {
-      KestrelForm form = open({}, {"s"}, row[1] == "ja" ? sima::Language::Japanese
-                                                       : sima::Language::English);
+      KestrelForm form =
+          open({}, {"s"}, row[1] == "ja" ? sima::Language::Japanese : sima::Language::English);
       ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
       EXPECT_TRUE(form.importEnabled());
       if (row[2] == "root") {
@@ -138,11 +214,7 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
     } else if (row[0] == "ticks") {
       KestrelForm form = open();
       ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
-      for (const auto& click : testing::split(row[1]))
-        if (click == "none" || click == "all")
-          form.setAllChecked(click == "all");
-        else
-          form.setChecked(seriesEntry(click.substr(1)), click[0] == '+');
+      click(form, row[1]);
       std::string selected = form.importEnabled() ? "yes |" : "no |";
       for (const auto& item : form.treeItems())
         if (form.settings().selection.selected[item.entry] && item.checked)
@@ -159,87 +231,6 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
   std::vector<int> shown;
   for (const auto& i : form.treeItems()) shown.push_back(i.entry);
   EXPECT_EQ(shown, japaneseOrder) << "the tree's order is the table's";
-}
-
-TEST_F(KestrelFormTest, BrowsingResetsTheTicksAndAFileWithNothingToImportLocksAll) {
-  KestrelForm form = open();
-  ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
-  form.setAllChecked(false);
-  ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));
-  EXPECT_TRUE(item(form, kSeriesA).checked && form.importEnabled());
-  content_ = ScanContent{0, 0, "", "", ""};
-  ASSERT_TRUE(form.browse(dir_.write("flat.sim", "")));
-  for (const auto& i : form.treeItems()) EXPECT_TRUE(i.locked);
-  form.setAllChecked(true);
-  EXPECT_FALSE(form.importEnabled() || form.pressImport());
-}
-
-// The stored file is pre-scanned again on opening only when its time changed; a vanished file
-// clears the path; the user's ticks are kept with unchanged counts.
-TEST_F(KestrelFormTest, StoredFileIsPreScannedAgainOnlyWhenChanged) {
-  const std::string path = dir_.write("same.sim", "");
-  KestrelForm first = open();
-  ASSERT_TRUE(first.browse(path));
-  first.setChecked(kSeriesD, false);
-  ASSERT_TRUE(first.pressImport());
-  const ImportSettings stored = first.settings();
-  EXPECT_EQ(stored.fileTimeStamp, KestrelForm::fileTimeStamp(path));
-  EXPECT_NE(stored.fileTimeStamp, 0);
-  // Scans so far | the form's scans | path | D's text | import enabled
-  const auto state = [&](const KestrelForm& form) {
-    return std::to_string(scans_) + "|" + std::to_string(form.preScanCount()) + "|" +
-           form.filePath() + "|" + item(form, kSeriesD).text + "|" +
-           std::to_string(form.importEnabled());
-  };
-  KestrelForm again = open(stored);
-  EXPECT_EQ(state(again), "1|0|" + path + "|画地データ  [4]|1");
-  EXPECT_TRUE(!item(again, kSeriesD).checked && item(again, kSeriesH).checked);
-
-  std::filesystem::last_write_time(path,
-                                   std::filesystem::last_write_time(path) + std::chrono::hours(1));
-  content_.lots = 9;
-  EXPECT_EQ(state(open(stored)), "2|1|" + path + "|画地データ  [9]|1");
-
-  std::filesystem::remove(path);
-  KestrelForm gone = open(stored);
-  EXPECT_EQ(scans_, 3);
-  EXPECT_EQ(gone.filePath() + "|" + std::to_string(gone.importEnabled()), "|0");
-  EXPECT_EQ(KestrelForm::fileTimeStamp(path), 0);
-}
-
-TEST_F(KestrelFormTest, EmptyStoredPathKeepsTheStoredCounts) {
-  ImportSettings stored;
-  stored.selection.counts[kSeriesD] = 2;
-  stored.selection.selected[kSeriesD] = true;
-  KestrelForm form = open(stored);
-  EXPECT_EQ(scans_, 0);
-  EXPECT_EQ(item(form, kSeriesD).text, "画地データ  [2]");
-  EXPECT_TRUE(form.importEnabled());
-  EXPECT_FALSE(form.pressImport());  // but there is no file to import
-  EXPECT_EQ(boxes(), kInvalidPathBox);
-}
-
-TEST_F(KestrelFormTest, ImportTakesTicksSiteAndTimeAfterCheckingThePathAgain) {
-  const std::string path = dir_.write("take.sim", "");
-  KestrelForm form = open();
-  ASSERT_TRUE(form.browse(path));
-  ASSERT_TRUE(form.selectSite("現場2"));
-  EXPECT_FALSE(form.selectSite("無い"));
-  form.setChecked(kSeriesI, false);
-  std::filesystem::rename(path, path + ".away");
-  EXPECT_FALSE(form.pressImport() || form.closed());
-  EXPECT_EQ(boxes(), kInvalidPathBox);
-  std::filesystem::rename(path + ".away", path);
-  ASSERT_TRUE(form.pressImport());
-  const ImportSettings& s = form.settings();
-  EXPECT_EQ(s.siteName + " " + s.filePath, "現場2 " + path);
-  EXPECT_EQ(s.fileTimeStamp, KestrelForm::fileTimeStamp(path));
-  EXPECT_EQ(s.selection.counts[kSeriesI], 4);
-  for (const SeriesSelection& imported : {s.selection, form.run().selection})
-    EXPECT_TRUE(!imported.selected[kSeriesI] && imported.selected[kSeriesH]) << "what is ticked";
-  EXPECT_TRUE(form.run().lots.empty()) << "counted lots are not kept with the settings";
-  EXPECT_TRUE(form.closed());
-  EXPECT_FALSE(form.pressImport()) << "a closed dialog imports nothing";
 }
 
 }  // namespace

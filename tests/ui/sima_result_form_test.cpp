@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -83,33 +84,29 @@ int byteWidth(std::string_view text, bool expandTabs) {
   return width;
 }
 
-TEST(CHScrollListBox, ExtentFollowsTheWidestLine) {
-  CHScrollListBox list(byteWidth);
-  list.addString("abc");             // 30 + 3
-  list.addString("a");               // narrower: unchanged
-  list.insertString(0, "abcdefgh");  // 80 + 3
-  EXPECT_EQ(list.horizontalExtent(), 83);
-  EXPECT_EQ(list.lines(), (std::vector<std::string>{"abcdefgh", "abc", "a"}));
-  EXPECT_EQ(list.insertString(9, "b"), 3);  // past the end appends
-  EXPECT_EQ(list.deleteString(0), 3);       // recomputed from what is left
-  EXPECT_EQ(list.horizontalExtent(), 33);
-  EXPECT_EQ(list.deleteString(3), -1);
-  list.resetContent();
-  EXPECT_EQ(list.horizontalExtent(), 0);
-  EXPECT_EQ(list.count(), 0);
-
-  CHScrollListBox tabs(byteWidth, true), plain(byteWidth, false);
-  tabs.addString("a\tb");
-  plain.addString("a\tb");
-  EXPECT_EQ(tabs.horizontalExtent(), 10 + 40 + 10 + 2);
-  EXPECT_EQ(plain.horizontalExtent(), 30 + 3);
-}
-
-TEST(CHScrollListBox, FallbackMeasureCountsWideCharactersTwice) {
-  EXPECT_EQ(CHScrollListBox::cellWidth("ab", false), 2 * 7);
-  EXPECT_EQ(CHScrollListBox::cellWidth("エラー無し", false), 10 * 7);
-  EXPECT_EQ(CHScrollListBox::cellWidth("a\tb", true), 9 * 7);       // tab to cell 8, then b
-  EXPECT_EQ(CHScrollListBox::cellWidth("\xff\xfe", false), 2 * 7);  // bad bytes: one cell each
+// Runs cases/scroll_list.txt (its heads say what the rows mean).
+TEST(CHScrollListBox, Cases) {
+  std::optional<CHScrollListBox> list;
+  int answer = 0;
+  for (const auto& row : testing::textRows("ui/cases/scroll_list.txt")) {
+    SCOPED_TRACE(row.where);
+    if (row[0] == "case") list.emplace(byteWidth, row[1] == "yes");
+    if (row[0] == "cell") {
+      EXPECT_EQ(CHScrollListBox::cellWidth(row[1], row[2] == "yes"), std::stoi(row[3]));
+    }
+    if (row[0] == "do" && row[1] == "add") answer = list->addString(row[2]);
+    if (row[0] == "do" && row[1] == "insert")
+      answer = list->insertString(std::stoi(row[2]), row[3]);
+    if (row[0] == "do" && row[1] == "delete") answer = list->deleteString(std::stoi(row[2]));
+    if (row[0] == "do" && row[1] == "reset") list->resetContent();
+    if (row[0] != "expect") continue;
+    std::string lines;
+    for (const auto& line : list->lines()) lines += (lines.empty() ? "" : " ") + line;
+    EXPECT_EQ(std::to_string(list->horizontalExtent()) + "|" + std::to_string(list->count()) + "|" +
+                  lines + "|" + (row[4] == "-" ? "-" : std::to_string(answer)),
+              row[1] + "|" + row[2] + "|" + row[3] + "|" + row[4]);
+  }
+  // The result form's list has no measure: "エラー無し" is its widest line.
   EXPECT_EQ(SimaResultForm(SimaResultInputs{}).list().horizontalExtent(), 10 * 7 + 3);
 }
 
