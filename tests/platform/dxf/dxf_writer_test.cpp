@@ -130,24 +130,13 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
   EXPECT_TRUE(back.hasLayer("bad\r\nlayer"));  // the escape is undone on reading
 }
 
+// The rows "distinct" of cases/dxf_text.txt.
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
-  std::string longKanji;  // the same first 255 bytes twice: the second is cut for its suffix
-  for (int i = 0; i < 100; ++i) longKanji += "点";
-  const std::vector<std::string> names = {"a<b",
-                                          "a>b",
-                                          "a%3Cb",
-                                          "Lot",
-                                          "lot",
-                                          "LOT",
-                                          std::string(400, 'x'),
-                                          std::string(400, 'x') + "y",
-                                          std::string(300, 'x') + "<",
-                                          "0",
-                                          longKanji,
-                                          longKanji + "x"};
   std::vector<OvDbSymbolRecord> records;
-  for (const auto& name : names) records.push_back(OvDbSymbolRecord{name, "", 1});
+  for (const auto& row : kestrel::testing::tableRows("platform/dxf/cases/dxf_text.txt", "distinct"))
+    records.push_back(OvDbSymbolRecord{row[0], "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
+  ASSERT_EQ(mapped.size(), 12u);
   std::set<std::string> folded;
   for (std::size_t i = 0; i < mapped.size(); ++i) {
     EXPECT_LE(mapped[i].size(), 255u);
@@ -155,7 +144,7 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
     EXPECT_EQ(mapped[i].find_first_of("<>/\\\":;?*|=`"), std::string::npos) << mapped[i];
     std::string lower = mapped[i];
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    EXPECT_TRUE(folded.insert(lower).second) << names[i].substr(0, 20) << " collides";
+    EXPECT_TRUE(folded.insert(lower).second) << records[i].name.substr(0, 20) << " collides";
   }
   EXPECT_EQ(std::vector<std::string>({mapped[0], mapped[3], mapped[9]}),
             std::vector<std::string>({"a%3Cb", "Lot", "0"}));
