@@ -52,38 +52,32 @@ void fill(CivilDocument& document) {
   document.points().push_back({3, "", 202.0, 102.0, 5.0});
 }
 
-// Lots as a drawing hands them over: number, name, closed, vertices (x east, y north).
-struct Lot {
-  int32_t number;
-  std::string name;
-  bool closed;
-  std::vector<ovcivil::PlanPoint> vertices;
-};
+// Lots as a drawing hands them over (cases/landxml.txt, table "lot").
 class Lots : public ovcivil::ParcelSource {
  public:
-  explicit Lots(std::vector<Lot> lots) : lots_(std::move(lots)) {}
-  std::size_t size() const override { return lots_.size(); }
+  Lots() : rows_(kestrel::testing::tableRows("platform/civil/cases/landxml.txt", "lot")) {}
+  std::size_t size() const override { return rows_.size(); }
   ovcivil::ParcelView at(std::size_t i) const override {
-    return {lots_[i].number, lots_[i].name, "画地", "road.sim", lots_[i].closed};
+    return {std::stoi(rows_[i][0]), rows_[i][1], "画地", "road.sim", rows_[i][2] == "closed"};
   }
   void vertices(std::size_t i, std::vector<ovcivil::PlanPoint>& out) const override {
-    out = lots_[i].vertices;
+    const auto v = kestrel::testing::numbersIn(rows_[i][3]);
+    out.clear();
+    for (std::size_t k = 0; k + 1 < v.size(); k += 2) out.push_back({v[k], v[k + 1]});
   }
 
  private:
-  std::vector<Lot> lots_;
+  std::vector<kestrel::testing::TextRow> rows_;
 };
 
-// A closed triangle (area 541.25), an open chain, a repeated, an empty and a hostile name.
-const Lots kLots({{7, "画地七", true, {{2000.5, 1000.125}, {2030, 1010}, {2010, 1040}}},
-                  {8, "開放", false, {{2010, 1040}, {2040, 1005}}},
-                  {9, "画地七", true, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
-                  {10, "", false, {{1, 1}, {2, 2}, {3, 1}}},
-                  {11, "a&b<\"c\"", true, {{0, 0}, {1, 0}, {0, 1}}}});
+const Lots& lots() {
+  static const Lots kLots;
+  return kLots;
+}
 
 std::string written(const CivilDocument& document, const std::string& date = "2026-12-06",
                     const std::string& time = "05:00:00",
-                    const ovcivil::ParcelSource* parcels = &kLots) {
+                    const ovcivil::ParcelSource* parcels = &lots()) {
   std::ostringstream out;
   ovcivil::writeLandXml(document, out, date, time, nullptr, parcels);
   return out.str();
@@ -106,13 +100,13 @@ TEST(LandXml, LotsBecomeParcelsOfLinesClosedBackToTheirFirstVertex) {
     const bool closed =
         std::string_view(parcel.child("Feature").child("Property").attribute("value").value()) ==
         "true";
-    EXPECT_EQ(closed, kLots.at(count).closed);
+    EXPECT_EQ(closed, lots().at(count).closed);
     EXPECT_EQ(
         std::string_view(lines.back().child_value("End")) == lines.front().child_value("Start"),
         closed);
     ++count;
   }
-  EXPECT_EQ(count, kLots.size());
+  EXPECT_EQ(count, lots().size());
   EXPECT_EQ(written(CivilDocument{}, "2026-12-06", "05:00:00", nullptr).find("<Parcels"),
             std::string::npos);  // no lots, no Parcels
 }
@@ -291,11 +285,8 @@ TEST(LandXml, DamagedFilesAreRefusedOrReadCleanly) {
 TEST(LandXml, ReadsPrefixedElementsAndAddsToExistingSites) {
   CivilDocument document;
   document.addSite("s");
-  const char* text =
-      "<lx:LandXML xmlns:lx='http://www.landxml.org/schema/LandXML-1.2' date='2020-01-01' "
-      "time='00:00:00'><lx:Alignments name='s'><lx:Alignment name='a' staStart='10' length='5'>"
-      "<lx:CoordGeom><lx:Line><lx:Start>0 0</lx:Start><lx:End>3 4</lx:End></lx:Line>"
-      "</lx:CoordGeom></lx:Alignment></lx:Alignments></lx:LandXML>";
+  const std::string text =
+      kestrel::testing::tableRows("platform/civil/cases/landxml.txt", "prefixed")[0][0];
   ASSERT_TRUE(ovcivil::readLandXml(text, document));
   ASSERT_EQ(document.sites().size(), 1u);
   const auto& alignment = document.sites().front().alignments.front();

@@ -70,17 +70,10 @@ TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
 
 TEST(DxfWriter, EveryHandleIsUniqueAndBelowTheSeedAndTableCountsMatch) {
   OvDbDatabase database;
-  database.addLayer("点");
-  database.addLayer("画地");
+  kestrel::testing::drawRows(database, "small");  // three layers, four applications
   ovSetWorkingDatabase(&database);
   for (int i = 0; i < 50; ++i)
-    attach(database, "JSIMA_V3_Point", ovdraw::createPoint("点", i, i, i), i, "P");
-  const OvDbObjectId lot = ovdraw::create2dPolyline({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
-  ovdraw::convertToLightweight(lot);
-  ovdraw::setPolylineLayerAndClosure(lot, "画地", true);
-  attach(database, "JSIMA_V3_Pline", lot, 1, "L1");
-  ovdraw::createArc("0", 0, 0, 1, 0, 1);
-  ovdraw::attachXData(ovdraw::createLine("0", 0, 0, 1, 1), "ALIGNMENT", {"路線"});
+    attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", i, i, i), i, "P");
   ovSetWorkingDatabase(nullptr);
 
   const Groups groups = groupsOf(writeToString(database));
@@ -112,7 +105,6 @@ TEST(DxfWriter, EveryHandleIsUniqueAndBelowTheSeedAndTableCountsMatch) {
   EXPECT_GT(seed, *handles.rbegin());
   for (const auto& [name, counts] : tableCounts) EXPECT_EQ(counts.first, counts.second) << name;
   EXPECT_EQ(tableCounts["LAYER"].second, 3);
-  // ACAD, the two object-data tables and the alignment tag.
   EXPECT_EQ(tableCounts["APPID"].second, 4);
 }
 
@@ -138,24 +130,13 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
   EXPECT_TRUE(back.hasLayer("bad\r\nlayer"));  // the escape is undone on reading
 }
 
+// The rows "distinct" of cases/dxf_text.txt.
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
-  std::string longKanji;  // the same first 255 bytes twice: the second is cut for its suffix
-  for (int i = 0; i < 100; ++i) longKanji += "点";
-  const std::vector<std::string> names = {"a<b",
-                                          "a>b",
-                                          "a%3Cb",
-                                          "Lot",
-                                          "lot",
-                                          "LOT",
-                                          std::string(400, 'x'),
-                                          std::string(400, 'x') + "y",
-                                          std::string(300, 'x') + "<",
-                                          "0",
-                                          longKanji,
-                                          longKanji + "x"};
   std::vector<OvDbSymbolRecord> records;
-  for (const auto& name : names) records.push_back(OvDbSymbolRecord{name, "", 1});
+  for (const auto& row : kestrel::testing::tableRows("platform/dxf/cases/dxf_text.txt", "distinct"))
+    records.push_back(OvDbSymbolRecord{row[0], "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
+  ASSERT_EQ(mapped.size(), 12u);
   std::set<std::string> folded;
   for (std::size_t i = 0; i < mapped.size(); ++i) {
     EXPECT_LE(mapped[i].size(), 255u);
@@ -163,7 +144,7 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
     EXPECT_EQ(mapped[i].find_first_of("<>/\\\":;?*|=`"), std::string::npos) << mapped[i];
     std::string lower = mapped[i];
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    EXPECT_TRUE(folded.insert(lower).second) << names[i].substr(0, 20) << " collides";
+    EXPECT_TRUE(folded.insert(lower).second) << records[i].name.substr(0, 20) << " collides";
   }
   EXPECT_EQ(std::vector<std::string>({mapped[0], mapped[3], mapped[9]}),
             std::vector<std::string>({"a%3Cb", "Lot", "0"}));
