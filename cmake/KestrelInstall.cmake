@@ -31,7 +31,7 @@ set_target_properties(kestrel PROPERTIES INSTALL_RPATH "${_private_rpath}")
 set_target_properties(kestrel_module PROPERTIES INSTALL_RPATH "$ORIGIN;$ORIGIN/..")
 set_target_properties(kestrel_gis PROPERTIES INSTALL_RPATH "$ORIGIN")
 install(TARGETS kestrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS kestrel_module kestrel_platform kestrel_gis
+install(TARGETS kestrel_module kestrel_platform kestrel_gis kestrel_gis_plan
   LIBRARY DESTINATION ${KESTREL_INSTALL_MODULEDIR})
 if(TARGET kestrel-studio)
   set_target_properties(kestrel-studio PROPERTIES INSTALL_RPATH "${_private_rpath}")

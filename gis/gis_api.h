@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gis/plan/zones.h"
 #include "io/result.h"
 #include "module_api/import_module.h"
 #include "platform/civil/civil_model.h"
@@ -40,13 +41,6 @@ constexpr int sourceEpsg(const CrsOptions& options, int zoneInFile) {
   if (options.epsg != 0) return options.epsg;
   return planeZoneEpsg(options.zone != 0 ? options.zone : zoneInFile, options.datum);
 }
-
-// A zone a file names, with the line that names it.
-struct ZoneInFile {
-  int zone = 0;  // 0: none found
-  int line = 0;
-  std::string text;  // the line, decoded
-};
 
 // What a GIS dataset is made of. The drawing's points and polylines are found by the import's
 // object-data records (tables); the civil document gives the alignments; the records what the
@@ -81,6 +75,10 @@ struct OutputFormat {
   std::string extension;         // the driver's own, with its dot (".gpkg"); empty when it has none
   bool oneLayerPerFile = false;  // then each layer is a file of its own, see layerFileName()
 };
+
+// GeoJSON's format: one layer per file, written by our own writer (gis/plan/gis_plan.h tells
+// when an output is GeoJSON).
+inline OutputFormat geoJsonFormat() { return {FormatProblem::None, "GeoJSON", ".geojson", true}; }
 
 // The file a layer goes to in a format that holds one layer per file: "road.shp" gives
 // "road_points.shp".

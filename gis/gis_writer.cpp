@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "gis/crs.h"
+#include "gis/plan/gis_plan.h"
 #include "gis/gdal_messages.h"
 #include "gis/geojson_stream.h"
 #include "gis/ogr_layers.h"
@@ -198,13 +199,6 @@ void registerDrivers() {
   std::call_once(once, [] { GDALAllRegister(); });
 }
 
-// GeoJSON is written by our own writer, which needs none of GDAL's drivers.
-bool isGeoJson(const std::string& path, const std::string& driver) {
-  if (!driver.empty()) return EQUAL(driver.c_str(), "GeoJSON");
-  const std::string extension = lower(fs::path(path).extension().string());
-  return extension == ".geojson" || extension == ".json";
-}
-
 // The name a GeoJSON "crs" member gives a spatial reference; empty when it has no EPSG code.
 std::string crsUrn(const OGRSpatialReference* reference) {
   if (reference == nullptr) return {};
@@ -301,13 +295,8 @@ class Writer : public GisWriter {
   }
 
   OutputFormat outputFormat(const std::string& path, const std::string& driverName) override {
+    if (isGeoJsonOutput(path, driverName)) return geoJsonFormat();
     OutputFormat format;
-    if (isGeoJson(path, driverName)) {
-      format.driver = "GeoJSON";
-      format.extension = ".geojson";
-      format.oneLayerPerFile = true;
-      return format;
-    }
     registerDrivers();
     GdalMessages messages;
     GDALDriver* driver = findDriver(path, driverName, format.problem);
@@ -329,15 +318,13 @@ class Writer : public GisWriter {
   }
 
   std::vector<std::string> layerNames() override {
-    std::vector<std::string> names;
-    for (const LayerSpec& spec : layerSpecs()) names.push_back(spec.name);
-    return names;
+    return {kLayerNames.begin(), kLayerNames.end()};
   }
 
   void prepare(const std::string& path, const std::string& driverName, int epsg,
                const std::string& targetSrs) override {
     GdalMessages messages;
-    if (!isGeoJson(path, driverName)) registerDrivers();
+    if (!isGeoJsonOutput(path, driverName)) registerDrivers();
     Crs crs;
     std::string error;
     setUpCrs(epsg, targetSrs, crs, error);
@@ -352,7 +339,7 @@ class Writer : public GisWriter {
       return io::failed(io::Failure::Write, path, why + detail);
     };
     std::string error;
-    const bool geoJson = isGeoJson(path, driverName);
+    const bool geoJson = isGeoJsonOutput(path, driverName);
     GDALDriver* driver = nullptr;
     if (!geoJson) {
       registerDrivers();

@@ -5,6 +5,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "gis/plan/gis_plan.h"
 #include "platform/drawing/object_data.h"
 
 namespace kestrel::gis {
@@ -353,20 +354,21 @@ void gatherAlignments(const SurveySource& source, bool curves, bool elements, Ba
 
 }  // namespace
 
+// Named as the host knows them before GDAL is loaded.
 const std::vector<LayerSpec>& layerSpecs() {
   static const std::vector<LayerSpec> specs = {
-      {"points", Shape::Point, true, recordFields({{"Elevation", K::Real}})},
-      {"lots", Shape::Polygon, false, recordFields({})},
-      {"open_lots", Shape::LineString, false, recordFields({})},
-      {"routes", Shape::LineString, true, recordFields({})},
-      {"alignments", Shape::Alignment, false,
+      {kLayerNames[0], Shape::Point, true, recordFields({{"Elevation", K::Real}})},
+      {kLayerNames[1], Shape::Polygon, false, recordFields({})},
+      {kLayerNames[2], Shape::LineString, false, recordFields({})},
+      {kLayerNames[3], Shape::LineString, true, recordFields({})},
+      {kLayerNames[4], Shape::Alignment, false,
        {{"Name", K::Text}, {"Site", K::Text}, {"Length", K::Real}, {"StartSta", K::Real},
         {"Elements", K::Integer}}},
-      {"alignment_elements", Shape::Alignment, false,
+      {kLayerNames[5], Shape::Alignment, false,
        {{"Alignment", K::Text}, {"Seq", K::Integer}, {"Kind", K::Text}, {"Length", K::Real},
         {"StartRad", K::Real}, {"EndRad", K::Real}, {"A", K::Real}, {"StartSta", K::Real},
         {"EndSta", K::Real}}},
-      {"results", Shape::Point, true,
+      {kLayerNames[6], Shape::Point, true,
        recordFields({{"Station", K::Real}, {"Offset", K::Real}, {"Elevation", K::Real},
                      {"StakeHead", K::Real}, {"Block", K::Text}, {"Alignment", K::Text}})},
   };

@@ -63,7 +63,7 @@ done
 deb=$(ls "$build"/kestrel_*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' > "$work/contents"
 for path in ./usr/bin/kestrel ./usr/lib/kestrel/libkestrel_module.so ./usr/lib/kestrel/libkestrel_platform.so \
-    ./usr/lib/kestrel/libkestrel_gis.so "./usr/$(dirname "${plugin#"$prefix"/}")/ogr_SIMA.so" \
+    ./usr/lib/kestrel/libkestrel_gis.so ./usr/lib/kestrel/libkestrel_gis_plan.so "./usr/$(dirname "${plugin#"$prefix"/}")/ogr_SIMA.so" \
     ./usr/lib/libkestrel_geometry.so.0 ./usr/include/kestrel/geometry.h \
     ./usr/lib/cmake/Kestrel/KestrelConfig.cmake ./usr/lib/cmake/Kestrel/KestrelConfigVersion.cmake \
     ./usr/lib/pkgconfig/kestrel-geometry.pc ./usr/share/man/man1/kestrel.1.gz \

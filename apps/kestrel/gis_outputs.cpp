@@ -12,6 +12,7 @@
 
 #include "apps/kestrel/batch.h"
 #include "apps/kestrel/host_import.h"
+#include "gis/plan/gis_plan.h"
 #include "io/text_encoding.h"
 
 namespace kestrel::cli {
@@ -20,22 +21,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The GIS library, loaded once per process; null with the path and the reason when it cannot be.
-gis::GisWriter* gisWriter(std::string& path, std::string& reason) {
-  static gis::GisWriter* loaded = nullptr;
-  path = privateLibraryPath("libkestrel_gis.so");
+// A private library's side (`Side* symbol()`), loaded once per process; null with the path and the
+// reason when it cannot be.
+template <typename Side>
+Side* librarySide(const char* library, const char* symbol, std::string& path, std::string& reason) {
+  static Side* loaded = nullptr;
+  path = privateLibraryPath(library);
   if (loaded != nullptr) return loaded;
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     reason = dlerror();
     return nullptr;
   }
-  const auto find = reinterpret_cast<gis::GisWriterFunction>(dlsym(handle, gis::kGisWriterSymbol));
+  const auto find = reinterpret_cast<Side* (*)()>(dlsym(handle, symbol));
   if (find == nullptr) {
-    reason = std::string("no ") + gis::kGisWriterSymbol;
+    reason = std::string("no ") + symbol;
     return nullptr;
   }
   return loaded = find();
+}
+
+// The GIS library, and GDAL with it.
+gis::GisWriter* gisWriter(std::string& path, std::string& reason) {
+  return librarySide<gis::GisWriter>("libkestrel_gis.so", gis::kGisWriterSymbol, path, reason);
 }
 
 // What a file is read as: the encoding forced, else UTF-8 when it is valid UTF-8 (as the import).
@@ -46,27 +54,61 @@ std::string encodingOf(const std::string& file, const std::string& choice) {
   return io::isValidUtf8(bytes) ? "utf-8" : "cp932";
 }
 
-// The GIS library's answers, one line each, fields separated by tabs: "unavailable", "format" per
-// path, "layers", "crs", "zone" per file. Run in a child process.
+// The answers a plan needs, one line each, fields separated by tabs: "format" per path, "layers",
+// "crs", "zone" per file (a child sends them so).
+std::string answerText(const std::vector<gis::OutputFormat>& formats,
+                       const std::vector<std::string>& layerNames, bool targetKnown, bool epsgKnown,
+                       const std::vector<int>& zones) {
+  std::ostringstream out;
+  for (const gis::OutputFormat& format : formats)
+    out << "format\t" << static_cast<int>(format.problem) << "\t" << format.oneLayerPerFile << "\t"
+        << format.driver << "\t" << format.extension << "\n";
+  out << "layers";
+  for (const std::string& name : layerNames) out << "\t" << name;
+  out << "\ncrs\t" << targetKnown << "\t" << epsgKnown << "\n";
+  for (const int zone : zones) out << "zone\t" << zone << "\n";
+  return out.str();
+}
+
+// The GIS library's answers, or "unavailable" with the path and the reason.
 std::string askGisLibrary(const ImportOptions& o, const std::vector<std::string>& paths,
                           const std::vector<std::string>& files) {
   std::string path;
   std::string reason;
   gis::GisWriter* writer = gisWriter(path, reason);
   if (writer == nullptr) return "unavailable\t" + path + "\t" + reason + "\n";
-  std::ostringstream out;
-  for (const std::string& output : paths) {
-    const gis::OutputFormat format = writer->outputFormat(output, o.gisDriver);
-    out << "format\t" << static_cast<int>(format.problem) << "\t" << format.oneLayerPerFile << "\t"
-        << format.driver << "\t" << format.extension << "\n";
-  }
-  out << "layers";
-  for (const std::string& name : writer->layerNames()) out << "\t" << name;
-  out << "\ncrs\t" << (o.targetSrs.empty() || writer->knowsCrs(o.targetSrs)) << "\t"
-      << (o.epsg == 0 || writer->knowsCrs("EPSG:" + std::to_string(o.epsg))) << "\n";
+  std::vector<gis::OutputFormat> formats;
+  for (const std::string& output : paths) formats.push_back(writer->outputFormat(output, o.gisDriver));
+  std::vector<int> zones;
   for (const std::string& file : files)
-    out << "zone\t" << writer->findZone(file, encodingOf(file, o.encoding)).zone << "\n";
-  return out.str();
+    zones.push_back(writer->findZone(file, encodingOf(file, o.encoding)).zone);
+  return answerText(formats, writer->layerNames(),
+                    o.targetSrs.empty() || writer->knowsCrs(o.targetSrs),
+                    o.epsg == 0 || writer->knowsCrs("EPSG:" + std::to_string(o.epsg)), zones);
+}
+
+// The same answers without GDAL, where GDAL is not needed for them: every output GeoJSON and every
+// system named by an EPSG code. Nothing when they do need it or the planning library cannot be
+// loaded.
+std::optional<std::string> askGisPlanner(const ImportOptions& o,
+                                         const std::vector<std::string>& paths,
+                                         const std::vector<std::string>& files) {
+  const int target = gis::epsgCodeIn(o.targetSrs);
+  if (!o.targetSrs.empty() && target == 0) return std::nullopt;
+  for (const std::string& output : paths)
+    if (!gis::isGeoJsonOutput(output, o.gisDriver)) return std::nullopt;
+  std::string path;
+  std::string reason;
+  auto* planner =
+      librarySide<gis::GisPlanner>("libkestrel_gis_plan.so", gis::kGisPlannerSymbol, path, reason);
+  if (planner == nullptr) return std::nullopt;
+  std::vector<int> zones;
+  for (const std::string& file : files)
+    zones.push_back(planner->findZone(file, encodingOf(file, o.encoding)).zone);
+  return answerText(std::vector<gis::OutputFormat>(paths.size(), gis::geoJsonFormat()),
+                    {gis::kLayerNames.begin(), gis::kLayerNames.end()},
+                    target == 0 || planner->knowsEpsg(target),
+                    o.epsg == 0 || planner->knowsEpsg(o.epsg), zones);
 }
 
 std::vector<std::vector<std::string>> linesOf(const std::string& text) {
@@ -114,6 +156,9 @@ GisPreparation::GisPreparation(const std::vector<OutputFile>& outputs, const Imp
   crs.epsg = o.epsg;
   // The zone a file names is known after its import only (read in the encoding the import found).
   const int epsg = gis::sourceEpsg(crs, 0);
+  // The import's reading thread would otherwise wait for the loader, busy with GDAL's libraries,
+  // to load glibc's CP932 converter.
+  io::prepareCp932();
   thread_ = std::thread([paths = std::move(paths), driver = o.gisDriver, epsg,
                          targetSrs = epsg != 0 ? o.targetSrs : std::string()] {
     std::string path;
@@ -172,7 +217,9 @@ std::optional<Problem> planGis(const ImportOptions& o, const std::vector<std::st
   if (perInput) paths = {""};  // the driver named: no path needed to find it
   std::string answer;
   std::string failure;
-  if (!batch)
+  if (auto light = askGisPlanner(o, paths, zoneFiles))
+    answer = *light;
+  else if (!batch)
     answer = askGisLibrary(o, paths, zoneFiles);
   else
     runInChildren(

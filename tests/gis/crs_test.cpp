@@ -1,5 +1,5 @@
 // Coordinate reference systems: zones and datums against the EPSG database, the order GIS
-// programs put coordinates in, and the zones SIMA files name.
+// programs put coordinates in, the zones SIMA files name, and the host's checks without GDAL.
 #include "gis/crs.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "gis/plan/gis_plan.h"
 #include "io/text_encoding.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text_rows.h"
+
+extern "C" kestrel::gis::GisPlanner* kestrelGisPlanner();
 
 namespace kestrel::gis {
 namespace {
@@ -62,6 +65,16 @@ TEST(Crs, ZonesNamedInTextAndFilesAndTheCodeChosen) {
       const int epsg = planeZoneEpsg(std::stoi(row[1]), datum(row[2]));
       const auto reference = epsg != 0 ? spatialReference(epsg) : nullptr;
       EXPECT_EQ(epsg == 0 ? "none" : reference ? reference->GetName() : "no system", row[3]);
+    } else if (row[0] == "crs") {
+      std::string error;
+      EXPECT_EQ(spatialReference(row[1], error) != nullptr, row[2] == "1") << error;
+      const int code = epsgCodeIn(row[1]);
+      EXPECT_EQ(code, std::stoi(row[3]));
+      if (code != 0) {
+        EXPECT_EQ(kestrelGisPlanner()->knowsEpsg(code), row[2] == "1");
+      }
+    } else if (row[0] == "geojson") {
+      EXPECT_EQ(isGeoJsonOutput(row[1], row[2]), row[3] == "1");
     } else {
       const CrsOptions options{std::stoi(row[1]), datum(row[2]), std::stoi(row[3]), ""};
       EXPECT_EQ(sourceEpsg(options, std::stoi(row[4])), std::stoi(row[5]));
