@@ -1,11 +1,13 @@
 // The command line host's GIS outputs: every -o that is not the drawing (.dxf), and with -f and no
 // -o a dataset per input named after it, written through libkestrel_gis.so and GDAL in a CRS from
 // --zone, --datum, --epsg or the zone the file names, reprojected by --t-srs.
-// What only GDAL can tell (formats, CRS names, the zones files name) is asked while the plan is
-// checked, so that a usage error comes before any work: of the library loaded into the host when
-// one file is imported (it writes that file's outputs), else in a child process, since the host
-// forks a child per file and no open PROJ database should be carried across. A file's GDAL set-up
-// runs on a thread of its own while the file is imported (GisPreparation).
+// The formats, the CRS names and the zones files name are checked with the plan, so that a usage
+// error comes before any work. GeoJSON outputs and systems named by EPSG code are checked by the
+// small planning library (PROJ, no GDAL); anything else by the GIS library, loaded into the host
+// when one file is imported (it writes that file's outputs), else in a child process, since the
+// host forks a child per file and no open PROJ database should be carried across. A file's GDAL
+// set-up, loading GDAL's libraries included, runs on a thread of its own while the file is
+// imported (GisPreparation).
 #pragma once
 
 #include <map>
