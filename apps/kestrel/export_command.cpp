@@ -356,15 +356,8 @@ Command exportCommand(ExportOptions& o) {
                   "GIS input: plane rectangular zone of the output (1-19)",
                   {},
                   storeWhole(o.zone, 1, 19, Text::BadZone)});
-  rows.push_back({"--datum",
-                  "NAME",
-                  "GIS 入力: --zone の測地系",
-                  "GIS input: datum of --zone",
-                  {"jgd2011", "jgd2000"},
-                  [&o](const std::string& value) {
-                    o.jgd2000 = value == "jgd2000";
-                    return std::optional<Problem>();
-                  }});
+  rows.push_back(datumOption(o.jgd2000, "GIS 入力: --zone の測地系",
+                             "GIS input: datum of --zone"));
   rows.push_back({"--epsg",
                   "CODE",
                   "GIS 入力: 変換先の平面座標系の EPSG コード (--zone の代わりに)",

@@ -243,15 +243,8 @@ Command importCommand(ImportOptions& o) {
                   "plane rectangular zone of the coordinates (1-19; default: the zone the file names)",
                   {},
                   storeWhole(o.zone, 1, 19, Text::BadZone)});
-  rows.push_back({"--datum",
-                  "NAME",
-                  "--zone とファイルが示す系の測地系",
-                  "datum of --zone and of a zone the file names",
-                  {"jgd2011", "jgd2000"},
-                  [&o](const std::string& value) {
-                    o.jgd2000 = value == "jgd2000";
-                    return std::optional<Problem>();
-                  }});
+  rows.push_back(datumOption(o.jgd2000, "--zone とファイルが示す系の測地系",
+                             "datum of --zone and of a zone the file names"));
   rows.push_back({"--epsg",
                   "CODE",
                   "座標の EPSG コード (--zone の代わりに)",

@@ -120,6 +120,14 @@ Option languageOption(Language& language, std::string_view japanese, std::string
           }};
 }
 
+Option datumOption(bool& jgd2000, std::string_view japanese, std::string_view english) {
+  return {"--datum", "NAME", japanese, english, {"jgd2011", "jgd2000"},
+          [&jgd2000](const std::string& value) {
+            jgd2000 = value == "jgd2000";
+            return std::optional<Problem>();
+          }};
+}
+
 Option helpOption(bool& wanted) {
   return {"-h,--help",
           "",

@@ -59,6 +59,9 @@ Option helpOption(bool& wanted);
 Option languageOption(Language& language, std::string_view japanese = "メッセージの言語",
                       std::string_view english = "message language");
 
+// --datum jgd2011|jgd2000: sets `jgd2000`; the help texts given.
+Option datumOption(bool& jgd2000, std::string_view japanese, std::string_view english);
+
 // The option's longest name ("--output" of "-o,--output").
 std::string_view longName(const Option& option);
 
