@@ -1,7 +1,7 @@
 // Fuzz target over the whole import of one SIMA file: the dialog's pre-scan, then the import
 // with every series ticked, drawing points, lots, route polylines and alignments and placing
 // results; then its outputs: the log in the input's encoding, the drawing as DXF and the civil
-// document as LandXML, both of which must read back.
+// document as LandXML, both of which must read back; and the zone the file names.
 //
 // Layout of the bytes: one option byte, then the file.
 //   option bits 0-1: the encoding asked for (0 and 3 auto, 1 UTF-8, 2 CP932)
@@ -15,6 +15,7 @@
 #include <string>
 
 #include "command/read_file.h"
+#include "gis/plan/zones.h"
 #include "io/text_encoding.h"
 #include "tests/fuzz/read_back.h"
 
@@ -75,6 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   run.log.setPath(path);
   const std::string log = kestrel::io::encode(run.log.render(), run.inputEncoding);
   if (log.empty()) std::abort();
+
+  // The zone the file names, looked for as the command line host does before a GIS output.
+  const bool utf8 = run.inputEncoding == kestrel::io::Encoding::Utf8;
+  const kestrel::gis::ZoneInFile zone = kestrel::gis::findZoneInFile(path, utf8);
+  if (zone.zone < 0 || zone.zone > 19 || (zone.zone != 0) != (zone.line > 0)) std::abort();
 
   kestrel::fuzz::dxfReadsBack(drawing);
   kestrel::fuzz::landXmlReadsBack(document);
