@@ -38,6 +38,10 @@ cmp "$work/road_Input.log" "$src/examples/road.expected.log" || fail "installed 
 "$prefix/bin/kestrel" import -q --overwrite "$work/road.sim" -f GPKG --zone 9
 [[ $(ogrinfo -ro -so "$work/road.gpkg" points) == *"Feature Count: "[1-9]* ]] ||
   fail "installed host: no points in its GeoPackage"
+# GeoJSON is checked for by the planning library, and GDAL loaded while the file is imported.
+"$prefix/bin/kestrel" import -q --overwrite "$work/road.sim" -o "$work/road.geojson" --zone 9 \
+  --t-srs EPSG:4326
+grep -q '"type": *"Point"' "$work/road_points.geojson" || fail "installed host: no points in its GeoJSON"
 "$prefix/bin/kestrel" export -q "$work/road.dxf" --alignments "$work/road.xml" -o "$work/back.sim"
 "$prefix/bin/kestrel" import -q "$work/back.sim" || fail "installed host: the exported SIMA file does not import"
 grep -q "^A01," "$work/back.sim" && grep -q "^F00," "$work/back.sim" ||
