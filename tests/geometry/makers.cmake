@@ -2,6 +2,6 @@
 foreach(test makers_test makers_ipset_test)
   add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel::geometry)
 endforeach()
-add_kestrel_test(makers_chains_test SOURCES makers_chains_test.cpp makers_chain_points_test.cpp
+add_kestrel_test(makers_chains_test SOURCES makers_chains_test.cpp
                  DEPS kestrel::geometry)
 
