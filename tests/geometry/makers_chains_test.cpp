@@ -146,21 +146,17 @@ class Values {
 
  private:
   bool next(char c) { return at_ < text_.size() && text_[at_] == c && ++at_; }
-  double sum() {
-    double value = product();
-    while (true) {
-      if (next('+')) value += product();
-      else if (next('-')) value -= product();
-      else return value;
+  // Sums (level 0) of products (level 1) of factors.
+  double sum(int level = 0) {
+    double value = level == 0 ? sum(1) : factor();
+    const char* ops = level == 0 ? "+-" : "*/";
+    while (at_ < text_.size() && (text_[at_] == ops[0] || text_[at_] == ops[1])) {
+      const char op = text_[at_++];
+      const double next = level == 0 ? sum(1) : factor();
+      value = op == '+' ? value + next : op == '-' ? value - next : op == '*' ? value * next
+                                                                               : value / next;
     }
-  }
-  double product() {
-    double value = factor();
-    while (true) {
-      if (next('*')) value *= factor();
-      else if (next('/')) value /= factor();
-      else return value;
-    }
+    return value;
   }
   double factor() {
     if (next('-')) return -factor();
