@@ -69,13 +69,19 @@ Calelm sized(double parameter, double sign = 0.0) {
 }
 
 // The makers, called on records in chain order (the first given, the made ones, the second
-// given), with the point and selector of those that end at a point.
+// given), with the point and selector of those that end at a point and the known joins.
 using Records = std::vector<Calelm>;
-using Maker = std::function<int16_t(Records&, const WalkEnd&, int16_t)>;
+struct Call {
+  WalkEnd point;
+  int16_t selector = 0;
+  std::vector<WalkEnd> joins;
+};
+using Maker = std::function<int16_t(Records&, const Call&)>;
+constexpr int16_t kNotACase = 99;  // a maker's own limit the drawn chain exceeds
 
 template <typename... Made>
 Maker between(int16_t (*maker)(Calelm*, Calelm*, Made*...)) {
-  return [maker](Records& r, const WalkEnd&, int16_t) {
+  return [maker](Records& r, const Call&) {
     return [&]<std::size_t... k>(std::index_sequence<k...>) {
       return maker(&r.at(0), &r.at(sizeof...(Made) + 1), &r.at(1 + k)...);
     }(std::index_sequence_for<Made...>{});
@@ -84,10 +90,36 @@ Maker between(int16_t (*maker)(Calelm*, Calelm*, Made*...)) {
 
 template <typename... Made>
 Maker toPoint(int16_t (*maker)(double, double, int16_t, Made*...)) {
-  return [maker](Records& r, const WalkEnd& p, int16_t selector) {
+  return [maker](Records& r, const Call& c) {
     return [&]<std::size_t... k>(std::index_sequence<k...>) {
-      return maker(p.x, p.y, selector, &r.at(k)...);
+      return maker(c.point.x, c.point.y, c.selector, &r.at(k)...);
     }(std::index_sequence_for<Made...>{});
+  };
+}
+
+// The IP setter for five elements (parameters from the records) given the start tangent (type 1)
+// or the end tangent: the IP where the chain's first and last tangents meet, the legs 3000 m long.
+// The IP record must give the polygon's angle and both tangents.
+Maker ipSetARARA(int16_t type) {
+  return [type](Records& r, const Call& c) -> int16_t {
+    const WalkEnd &a = c.joins.front(), &b = c.joins.back();
+    const double deflection = a.azimuth - b.azimuth;
+    if (std::fabs(deflection) > kPi - 0.2) return kNotACase;
+    const double ux = std::cos(a.azimuth), uy = std::sin(a.azimuth);
+    const double vx = std::cos(b.azimuth), vy = std::sin(b.azimuth);
+    const double t1 = ((b.x - a.x) * vy - (b.y - a.y) * vx) / (ux * vy - uy * vx);
+    IpRecord ip{};
+    std::tie(ip.x, ip.y, ip.curveType) = std::tuple(a.x + t1 * ux, a.y + t1 * uy, type);
+    const double t2 = std::hypot(b.x - ip.x, b.y - ip.y);
+    for (std::size_t k = 0; k < 5; ++k) ip.parameters[k] = r.at(k).parameter;
+    (type == IPREC_ARARA_START_TANGENT_GIVEN ? ip.startTangent : ip.endTangent) =
+        type == IPREC_ARARA_START_TANGENT_GIVEN ? t1 : t2;
+    const int16_t status = ali_IPsetARARA(ip.x - 3000 * ux, ip.y - 3000 * uy, &ip,
+                                          ip.x + 3000 * vx, ip.y + 3000 * vy, r.data());
+    EXPECT_NEAR(ip.intersectionAngle, std::fabs(deflection), 1e-9);
+    EXPECT_NEAR(ip.startTangent, t1, 1e-4);
+    EXPECT_NEAR(ip.endTangent, t2, 1e-4);
+    return status;
   };
 }
 
@@ -105,25 +137,27 @@ const std::map<std::string, Maker>& makers() {
       {"maksAR_P", toPoint(ali_maksAR_P)},   {"makAOR_P", toPoint(ali_makAOR_P)},
       {"makrAR_P", toPoint(ali_makrAR_P)},   {"makrAS_P", toPoint(ali_makrAS_P)},
       {"makrAAR_P", toPoint(ali_makrAAR_P)}, {"makrR_P_S", toPoint(ali_makrR_P_S)},
-      {"rfArf", [](Records& r, const WalkEnd&, int16_t) { return alimake_rfArf(r.data()); }},
-      {"rfAsf", [](Records& r, const WalkEnd&, int16_t) { return alimake_rfAsf(r.data()); }},
+      {"rfArf", [](Records& r, const Call&) { return alimake_rfArf(r.data()); }},
+      {"rfAsf", [](Records& r, const Call&) { return alimake_rfAsf(r.data()); }},
       // The ratio A1 : A2 comes from the parameters the row gives the clothoids, which are then
       // handed over empty.
-      {"rfAArf", [](Records& r, const WalkEnd&, int16_t) {
+      {"rfAArf", [](Records& r, const Call&) {
          const double ratio = r.at(1).parameter / r.at(2).parameter;
          r[1] = r[2] = Calelm{};
          return alimake_rfAArf(r.data(), ratio); }},
-      {"mak3R4A", [](Records& r, const WalkEnd&, int16_t) {
+      {"mak3R4A", [](Records& r, const Call&) {
          Calelm four[4] = {r.at(1), r.at(2), r.at(4), r.at(5)};
          const int16_t status = ali_mak3R4A(&r[0], &r[3], &r.at(6), four);
          std::tie(r[1], r[2], r[4], r[5]) = std::tie(four[0], four[1], four[2], four[3]);
          return status; }},
+      {"IPsetARARA1", ipSetARARA(IPREC_ARARA_START_TANGENT_GIVEN)},
+      {"IPsetARARA2", ipSetARARA(IPREC_ARARA_END_TANGENT_GIVEN)},
   };
   return table;
 }
 
-int16_t make(const std::string& name, Records& records, WalkEnd p = {}, int16_t selector = 0) {
-  return makers().at(name)(records, p, selector);
+int16_t make(const std::string& name, Records& records, Call call = {}) {
+  return makers().at(name)(records, call);
 }
 
 // The numbers of one case, read by a small expression language: + - * /, parentheses, names
@@ -192,6 +226,7 @@ class Values {
     if (f == "sgn") return a.at(0) > 0 ? 1.0 : -1.0;
     if (f == "sqrt") return std::sqrt(a.at(0));
     if (f == "abs") return std::fabs(a.at(0));
+    if (f == "pick") return a.at(0) > 0 ? a.at(1) : a.at(2);
     // A curvature kept away from another one (tangent circles must differ).
     if (f == "away") return std::fabs(a.at(0) - a.at(1)) < 1e-4 ? -a.at(1) : a.at(0);
     // The egg clothoid's centre distance and the parameter solved back from it.
@@ -307,8 +342,8 @@ TEST(ChainMakers, KnownChainsComeBack) {
         const std::string trace = row.where + " case " + std::to_string(i) + " selector " +
                                   std::to_string(selector);
         Records chain = given;
-        const int16_t status = make(row[0], chain, point, selector);
-        if (selects && status != 0) break;
+        const int16_t status = make(row[0], chain, {point, selector, joins});
+        if (status == kNotACase || (selects && status != 0)) break;
         EXPECT_EQ(status, 0) << trace;
         if (status != 0) break;
         EXPECT_EQ(checkChain(chain), "") << trace;
@@ -464,7 +499,7 @@ TEST(ChainMakerEdges, RefuseWhatCannotBeMade) {
   const auto j = walkChain(origin, {{0.01, 0.01, 40}, {-0.005, -0.005, 60}, {0, 0, 100}});
   Records three{elementThrough(j[0], ahead(j[1], 0.01, 10), 0.01), {},
                 elementThrough(ahead(j[2], 0, -30), j[3], 0)};
-  EXPECT_EQ(make("makrR_P_S", three, ahead(j[2], 0, 50)), -1);
+  EXPECT_EQ(make("makrR_P_S", three, {ahead(j[2], 0, 50), 0, {}}), -1);
 }
 
 TEST(ChainMakerEdges, ARmakRRCountsItsCandidateCentres) {
