@@ -20,6 +20,7 @@
 #include "tests/civil/fresh_document.h"
 #include "tests/route/result_points.h"
 #include "tests/civil/reference_curves.h"
+#include "tests/support/corpus_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace kestrel {
@@ -43,41 +44,10 @@ void atStation(double station, double offset, double& x, double& y) {
   y = static_cast<double>(pose.y - offset * std::cos(pose.heading));
 }
 
-std::string a01(int number, const char* name, double east, double north) {
-  char line[160];
-  std::snprintf(line, sizeof line, "A01,%d,%s,%.6f,%.6f,50.000,", number, name, north, east);
-  return line;
-}
-
+// The road's SIMA file: its five main points (from kRoad, to 1e-6 m), the route, vertical and
+// cross-section results; the log of its import is in alignment_results.log.
 std::string simaFile() {
-  const char* names[5] = {"BP", "TS", "SC", "CS", "EP"};
-  std::string text = "A00,\n";
-  for (int i = 0; i < 5; ++i)
-    text += a01(i + 1, names[i], double(kRoad.poses[i].x), double(kRoad.poses[i].y)) + "\n";
-  text +=
-      "A99,\n"                                         // 7
-      "F00,3,1,本線,3,\nF03,1000,\n"                    // 8, 9
-      "B01,1,BP,\nB01,2,TS,\nC02,60,0,150,\n"          // 10-12
-      "B01,3,SC,\nC01,0,150,\nB01,4,CS,\nB01,5,EP,\n"  // 13-16
-      "F99,\n"                                         // 17
-      "H00,3,縦断,\n"                                   // 18
-      "H01,No.0,1000,10.0,10.1,1,\n"                   // 19
-      "H01,No.1,1100,10.5,10.6,1,\n"                   // 20
-      "H01,TS+10,1210,11.0,11.1,2,\n"                  // 21
-      "H01,SC,1224,11.2,11.3,2,\n"                     // 22
-      "H01,R,1250,11.4,11.5,2,\n"                      // 23
-      "H01,E,1300,11.6,11.7,1,\n"                      // 24
-      "H01,EP,1434,11.8,11.9,1,\n"                     // 25
-      "H01,OUT,1434.5,12.0,12.1,1,\n"                  // 26
-      "H99,\n"                                         // 27
-      "I00,3,横断,\n"                                   // 28
-      "I01,S1,1215,20.0,20.1,\n"                       // 29
-      "I02,L,-5,19.0,\nI02,C,0,20.0,\nI02,R,7.5,21.0,\n"  // 30-32
-      "I01,S2,1260,22.0,22.1,\n"                       // 33
-      "I02,L,-3,21.5,\nI02,R,3,22.5,\n"                // 34, 35
-      "I01,OUT,999,0,0,\n"                             // 36
-      "I99,\n";                                        // 37
-  return text;
+  return readBytes(std::string(KESTREL_SOURCE_DIR) + "/tests/route/cases/alignment_results.sim");
 }
 
 using testing::Placed;
@@ -98,28 +68,15 @@ class AlignmentResults : public ::testing::Test {
     ASSERT_EQ(readFile(run, dir_.write(name, text), io::EncodingChoice::Auto), 0);
   }
 
-  // The expected points: stations and section offsets in file order, centre points last in
-  // their section when no offset is 0.
+  // The expected points (rows: station, offset, height, name): stations and section offsets in
+  // file order, centre points last in their section when no offset is 0.
   std::vector<Placed> expected() const {
     std::vector<Placed> out;
-    auto add = [&](double station, double offset, double z, const char* name) {
-      Placed p{0, 0, z, name, ""};
-      atStation(station, offset, p.x, p.y);
+    for (const auto& row : testing::corpusRows("route/cases/alignment_points.txt")) {
+      Placed p{0, 0, row.number(2), row.fields.at(3), ""};
+      atStation(row.number(0), row.number(1), p.x, p.y);
       out.push_back(p);
-    };
-    add(1000, 0, 10.0, "No.0");
-    add(1100, 0, 10.5, "No.1");
-    add(1210, 0, 11.0, "TS+10");
-    add(1224, 0, 11.2, "SC");
-    add(1250, 0, 11.4, "R");
-    add(1300, 0, 11.6, "E");
-    add(1434, 0, 11.8, "EP");
-    add(1215, -5, 19.0, "L");
-    add(1215, 0, 20.0, "C");
-    add(1215, 7.5, 21.0, "R");
-    add(1260, -3, 21.5, "L");
-    add(1260, 3, 22.5, "R");
-    add(1260, 0, 22.0, "S2");
+    }
     return out;
   }
 
