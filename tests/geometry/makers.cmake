@@ -1,4 +1,5 @@
-# Element makers, IP setters and chain makers; every chain they return passes the chain checker.
+# Element makers, IP setters, chain makers and chain repairs; every chain they return passes the
+# chain checker.
 foreach(test makers_test makers_ipset_test)
   add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel::geometry)
 endforeach()

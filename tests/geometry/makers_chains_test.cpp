@@ -1,13 +1,15 @@
-// Chain makers. Each scenario of cases/chains.txt draws a known chain at random, walks it
-// independently (quadrature), hands the maker the outer elements extended past the joins, and
-// expects a chain that passes the checker and gives the known joins and values back. Random
-// elements not built to fit must give -1 or a sound chain.
+// Chain makers, the five-element IP setter and the chain repairs. Each scenario of
+// cases/chains.txt draws a known chain at random, walks it independently (quadrature), hands the
+// maker the given elements (the outer ones extended past the joins, or one moved), and expects a
+// chain that passes the checker and gives the known joins and values back. Random elements not
+// built to fit must give -1 or a sound chain.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <numbers>
@@ -68,6 +70,28 @@ Calelm sized(double parameter, double sign = 0.0) {
   return e;
 }
 
+// Field n (1 to 14: startX to extra3) of a record.
+double field(const Calelm& e, int n) { return (&e.startX)[n - 1]; }
+
+double round5(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
+
+// The clothoid of a piece as a record filled from the walk: ends rounded to 1e-5, the walked
+// azimuths, its definition (parameter A unless given) and length.
+Calelm clothoidOf(const Segment& s, const WalkEnd& from, const WalkEnd& to, double a = 0) {
+  Calelm e{};
+  e.kind = CALELM_CLOTHOID;
+  std::tie(e.startX, e.startY, e.endX, e.endY) =
+      std::tuple(round5(from.x), round5(from.y), round5(to.x), round5(to.y));
+  e.turnSign = s.k0 + s.k1 > 0 ? 1.0 : -1.0;
+  e.parameter = a != 0 ? a : std::sqrt(s.length / std::fabs(s.k1 - s.k0));
+  e.startRadius = s.k0 == 0 ? 0 : 1 / std::fabs(s.k0);
+  e.endRadius = s.k1 == 0 ? 0 : 1 / std::fabs(s.k1);
+  e.length = round5(s.length);
+  e.startAngle = std::fmod(from.azimuth + 8 * kPi, 2 * kPi);
+  e.endAngle = std::fmod(to.azimuth + 8 * kPi, 2 * kPi);
+  return e;
+}
+
 // The makers, called on records in chain order (the first given, the made ones, the second
 // given), with the point and selector of those that end at a point and the known joins.
 using Records = std::vector<Calelm>;
@@ -85,6 +109,15 @@ Maker between(int16_t (*maker)(Calelm*, Calelm*, Made*...)) {
     return [&]<std::size_t... k>(std::index_sequence<k...>) {
       return maker(&r.at(0), &r.at(sizeof...(Made) + 1), &r.at(1 + k)...);
     }(std::index_sequence_for<Made...>{});
+  };
+}
+
+template <typename... Records>
+Maker inOrder(int16_t (*move)(Records*...)) {
+  return [move](std::vector<Calelm>& r, const Call&) {
+    return [&]<std::size_t... k>(std::index_sequence<k...>) {
+      return move(&r.at(k)...);
+    }(std::index_sequence_for<Records...>{});
   };
 }
 
@@ -150,6 +183,9 @@ const std::map<std::string, Maker>& makers() {
          const int16_t status = ali_mak3R4A(&r[0], &r[3], &r.at(6), four);
          std::tie(r[1], r[2], r[4], r[5]) = std::tie(four[0], four[1], four[2], four[3]);
          return status; }},
+      {"moveRfAsf", inOrder(moveR_dl0_rfAsf)},
+      {"moveRfArf", inOrder(moveR_dl0_rfArf)},
+      {"moveRfAArf", inOrder(moveR_dl0_rfAArf)},
       {"IPsetARARA1", ipSetARARA(IPREC_ARARA_START_TANGENT_GIVEN)},
       {"IPsetARARA2", ipSetARARA(IPREC_ARARA_END_TANGENT_GIVEN)},
   };
@@ -227,6 +263,10 @@ class Values {
     if (f == "sqrt") return std::sqrt(a.at(0));
     if (f == "abs") return std::fabs(a.at(0));
     if (f == "pick") return a.at(0) > 0 ? a.at(1) : a.at(2);
+    if (f == "cos") return std::cos(a.at(0));
+    if (f == "sin") return std::sin(a.at(0));
+    if (f == "dist") return std::hypot(a.at(0) - a.at(2), a.at(1) - a.at(3));
+    if (f == "adiff") return angleDifference(a.at(0), a.at(1));
     // A curvature kept away from another one (tangent circles must differ).
     if (f == "away") return std::fabs(a.at(0) - a.at(1)) < 1e-4 ? -a.at(1) : a.at(0);
     // The egg clothoid's centre distance and the parameter solved back from it.
@@ -272,13 +312,25 @@ std::pair<std::string, std::vector<std::string>> callOf(const std::string& token
   return {token.substr(0, open), args};
 }
 
-// A check of a made chain: near(x,y,tolerance), or start(i,J) / end(i,J) for the start or end
-// of record i within 1e-4 of join J.
-bool holds(const std::string& token, const Records& chain, const std::vector<WalkEnd>& joins,
-           Values& v) {
+// Names of record fields for checks: P parameter, S and E start and end radius, L length, A start
+// angle, X and Y an arc's centre; `prefix` "g" names the records as given.
+void nameRecords(Values& v, const Records& records, const std::string& prefix) {
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    for (const auto& [letter, n] : {std::pair{"P", 6}, {"S", 7}, {"E", 8}, {"L", 9}, {"A", 10},
+                                    {"X", 12}, {"Y", 13}})
+      v.names[prefix + letter + std::to_string(r)] = field(records[r], n);
+  }
+}
+
+// A check of a made chain: near(x,y,tolerance); start(i,J) / end(i,J) for the start or end of
+// record i within 1e-4 of join J; same(i,n) for field n of record i kept as given.
+bool holds(const std::string& token, const Records& chain, const Records& given,
+           const std::vector<WalkEnd>& joins, Values& v) {
   const auto [what, a] = callOf(token);
   if (what == "near") return std::fabs(v(a.at(0)) - v(a.at(1))) <= v(a.at(2));
-  const Calelm& e = chain.at(static_cast<std::size_t>(v(a.at(0))));
+  const auto i = static_cast<std::size_t>(v(a.at(0)));
+  if (what == "same") return field(chain.at(i), int(v(a.at(1)))) == field(given.at(i), int(v(a.at(1))));
+  const Calelm& e = chain.at(i);
   const WalkEnd& j = joins.at(static_cast<std::size_t>(v(a.at(1))));
   if (what == "start") return std::hypot(e.startX - j.x, e.startY - j.y) < 1e-4;
   if (what == "end") return std::hypot(e.endX - j.x, e.endY - j.y) < 1e-4;
@@ -322,42 +374,56 @@ TEST(ChainMakers, KnownChainsComeBack) {
       }
       const std::vector<WalkEnd> joins = walkChain(start, pieces);
       for (std::size_t j = 0; j < joins.size(); ++j)
-        std::tie(v.names["x" + std::to_string(j)], v.names["y" + std::to_string(j)]) =
-            std::tuple(joins[j].x, joins[j].y);
+        std::tie(v.names["x" + std::to_string(j)], v.names["y" + std::to_string(j)],
+                 v.names["h" + std::to_string(j)]) = std::tuple(joins[j].x, joins[j].y, joins[j].azimuth);
       Records given;
       WalkEnd point = joins.back();
       for (const std::string& word : words(row[4])) {
         const auto [kind, a] = callOf(word);
         if (kind == "N")
           given.push_back(sized(a.empty() ? 0 : v(a[0]), a.size() > 1 ? v(a[1]) : 0));
-        if (kind != "G" && kind != "P") continue;
+        if (kind == "N" && a.size() > 2) given.back().kind = static_cast<int16_t>(v(a[2]));
+        if (kind == "N") continue;
         const auto p = static_cast<std::size_t>(v(a.at(0)));
         const double k = pieces.at(p).k0;
+        if (kind == "E") given.push_back(clothoidOf(pieces[p], joins[p], joins[p + 1],
+                                                    a.size() > 1 ? v(a[1]) : 0));
         if (kind == "P") point = ahead(joins[p], k, pieces[p].length * v(a.at(1)));
-        else given.push_back(elementThrough(ahead(joins[p], k, -v(a.at(1))),
-                                            ahead(joins[p + 1], k, v(a.at(2))), k));
+        if (kind != "G") continue;
+        WalkEnd from = ahead(joins[p], k, -v(a.at(1))), to = ahead(joins[p + 1], k, v(a.at(2)));
+        if (a.size() > 3) {  // shifted by (dx, dy)
+          from = {from.x + v(a[3]), from.y + v(a.at(4)), 0};
+          to = {to.x + v(a[3]), to.y + v(a.at(4)), 0};
+        }
+        given.push_back(elementThrough(from, to, k));
       }
+      nameRecords(v, given, "g");
+      const bool refusal = std::find(checks.begin(), checks.end(), "refused") != checks.end();
       bool found = false;
       for (int16_t selector = 0; selector < (selects ? 8 : 1); ++selector) {
         const std::string trace = row.where + " case " + std::to_string(i) + " selector " +
                                   std::to_string(selector);
         Records chain = given;
         const int16_t status = make(row[0], chain, {point, selector, joins});
+        if (refusal) {
+          EXPECT_EQ(status, -1) << trace;
+          EXPECT_EQ(std::memcmp(chain.data(), given.data(), sizeof(Calelm) * chain.size()), 0)
+              << trace << ": records changed by a refusal";
+          found = true;
+          break;
+        }
         if (status == kNotACase || (selects && status != 0)) break;
         EXPECT_EQ(status, 0) << trace;
         if (status != 0) break;
         EXPECT_EQ(checkChain(chain), "") << trace;
-        for (std::size_t r = 0; r < chain.size(); ++r)
-          std::tie(v.names["P" + std::to_string(r)], v.names["L" + std::to_string(r)],
-                   v.names["E" + std::to_string(r)]) =
-              std::tuple(chain[r].parameter, chain[r].length, chain[r].endRadius);
+        nameRecords(v, chain, "");
         bool picked = true;
         for (std::size_t c = 0; c < conditions; ++c)
-          picked = picked && holds(checks[c], chain, joins, v);
+          picked = picked && holds(checks[c], chain, given, joins, v);
         if (!picked) continue;
         found = true;
         for (std::size_t c = conditions ? conditions + 1 : 0; c < checks.size(); ++c)
-          EXPECT_TRUE(holds(checks[c], chain, joins, v)) << trace << ": " << checks[c];
+          EXPECT_TRUE(holds(checks[c], chain, given, joins, v)) << trace << ": " << checks[c];
       }
       known += found;
     }
