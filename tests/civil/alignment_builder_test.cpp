@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
-#include <numbers>
-#include <random>
 
 #include "civil/automation.h"
 #include "platform/civil/civil_model.h"
@@ -23,22 +20,17 @@ using ovcivil::AlignmentEntity;
 using ovcivil::EntityKind;
 using testing::fixed12;
 
-constexpr double kPi = std::numbers::pi;
-constexpr double kDegree = kPi / 180.0;
 
-// A fresh civil document with the site "サイト", a fresh drawing, and a run whose F2, F3 and F7
-// entries are ticked.
-class BuilderTest : public ::testing::Test {
+// A fresh civil document with the site "サイト", a fresh drawing whose current layer is C-ROAD,
+// and a run on that site.
+class BuilderTest : public testing::FreshCivilDocument {
  protected:
   void SetUp() override {
-    testing::freshCivilDocument();
-    drawing_ = std::make_unique<OvDbDatabase>();
-    drawing_->addLayer("C-ROAD");
-    drawing_->setCurrentLayer("C-ROAD");
-    ovSetWorkingDatabase(drawing_.get());
+    FreshCivilDocument::SetUp();
+    drawing_.addLayer("C-ROAD");
+    drawing_.setCurrentLayer("C-ROAD");
     run.siteName = "サイト";
   }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
   static ovcivil::CivilDocument& document() { return ovcivil::civilApplication().activeDocument(); }
 
@@ -58,7 +50,6 @@ class BuilderTest : public ::testing::Test {
   }
 
   ImportRun run;
-  std::unique_ptr<OvDbDatabase> drawing_;
 };
 
 // Straight elements through the points as the route import makes them, with the open last one.
@@ -93,7 +84,7 @@ void makeClothoid(EntityData& e, double a, double startRadius, double endRadius)
   e.Rotation = (startRadius < 0 || endRadius < 0) ? "L" : "R";
 }
 
-TEST(AlignmentBuilder, CaseTable) {
+TEST_F(BuilderTest, CaseTable) {
   using testing::Numbers;
   testing::runCallTable("civil/cases/alignment_builder.txt", {
     {"spiralLength", [](const Numbers& a) -> Numbers {
@@ -106,12 +97,8 @@ TEST(AlignmentBuilder, CaseTable) {
        std::vector<std::pair<double, double>> points;
        for (std::size_t i = 0; i + 1 < a.size(); i += 2) points.emplace_back(a[i], a[i + 1]);
        return {double(cleanedElements(straights(points)).size())}; }},
-    {"built", [](const Numbers& a) -> Numbers {
+    {"built", [this](const Numbers& a) -> Numbers {
        testing::freshCivilDocument();
-       OvDbDatabase drawing;
-       drawing.addLayer("C-ROAD");
-       drawing.setCurrentLayer("C-ROAD");
-       ovSetWorkingDatabase(&drawing);
        std::vector<std::pair<double, double>> points;
        std::size_t i = 1;
        for (; i < 1 + 2 * static_cast<std::size_t>(a[0]); i += 2) points.emplace_back(a[i], a[i + 1]);
@@ -121,14 +108,10 @@ TEST(AlignmentBuilder, CaseTable) {
          if (a[i + 1] == 1) makeArc(e, a[i + 2]);
          else makeClothoid(e, a[i + 2], a[i + 3], a[i + 4]);
        }
-       ImportRun run;
+       run = ImportRun();
        run.siteName = "サイト";
-       SimaAlignment r;
-       r.elements = std::move(elements);
-       r.routeType = 3;
-       const uint32_t id = buildAlignment(run, r);
-       const auto* alignment = ovcivil::civilApplication().activeDocument().findAlignment(static_cast<int32_t>(id));
-       ovSetWorkingDatabase(nullptr);
+       const uint32_t id = buildAlignment(run, route(elements));
+       const auto* alignment = document().findAlignment(static_cast<int32_t>(id));
        if (alignment == nullptr) return {0};
        bool joined = true;
        double x = points[0].first, y = points[0].second;
@@ -283,11 +266,11 @@ TEST_F(BuilderTest, DrawingShowsTheAlignmentWithItsNameAsExtendedData) {
   const uint32_t id = buildAlignment(run, route(elements));
   const auto& alignment = built(id);
   ASSERT_EQ(alignment.entities.size(), 4u);
-  ASSERT_EQ(drawing_->entityCount(), 4u);
+  ASSERT_EQ(drawing_.entityCount(), 4u);
   const OvDbEntityKind expected[] = {OvDbEntityKind::Line, OvDbEntityKind::Polyline, OvDbEntityKind::Arc,
                                      OvDbEntityKind::Line};
   for (std::size_t i = 0; i < 4; ++i) {
-    const OvDbEntity& entity = drawing_->entityAt(i);
+    const OvDbEntity& entity = drawing_.entityAt(i);
     EXPECT_EQ(entity.kind(), expected[i]) << i;
     EXPECT_EQ(entity.layer(), "C-ROAD");
     ASSERT_EQ(entity.xdata().size(), 1u);
@@ -295,7 +278,7 @@ TEST_F(BuilderTest, DrawingShowsTheAlignmentWithItsNameAsExtendedData) {
     EXPECT_EQ(entity.xdata()[0].values, std::vector<std::string>{"本線"});
   }
   // A right-hand curve is drawn counter-clockwise from its end.
-  const auto& arc = static_cast<const OvDbArc&>(drawing_->entityAt(2));
+  const auto& arc = static_cast<const OvDbArc&>(drawing_.entityAt(2));
   const AlignmentEntity& curve = alignment.entities[2];
   EXPECT_NEAR(arc.center.x + arc.radius * std::cos(arc.startAngle), curve.end.x, 1e-9);
   EXPECT_NEAR(arc.center.y + arc.radius * std::sin(arc.startAngle), curve.end.y, 1e-9);
