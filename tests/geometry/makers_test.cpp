@@ -28,24 +28,13 @@ Calelm clothoid(double x1, double y1, double x2, double y2, double sign, double 
                 double r2) {
   Calelm e{};
   e.kind = CALELM_CLOTHOID;
-  e.startX = x1;
-  e.startY = y1;
-  e.endX = x2;
-  e.endY = y2;
-  e.turnSign = sign;
-  e.parameter = a;
-  e.startRadius = r1;
-  e.endRadius = r2;
+  std::tie(e.startX, e.startY, e.endX, e.endY, e.turnSign, e.parameter, e.startRadius,
+           e.endRadius) = std::tuple(x1, y1, x2, y2, sign, a, r1, r2);
   return e;
 }
 
-double curvature(double sign, double radius) {
-  return radius == 0.0 ? 0.0 : sign / radius;
-}
-
-double round5(double v) {
-  return std::floor(v / 1e-5 + 0.5) * 1e-5;
-}
+double curvature(double sign, double radius) { return radius == 0.0 ? 0.0 : sign / radius; }
+double round5(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
 
 // One clothoid, defined by its start pose, made three ways: placed from its start (ali_makangA
 // mode 1), from its end (mode 2), and fitted to its end points rounded to 1e-5 (ali_makA). Each
@@ -223,12 +212,10 @@ TEST(MakersProperties, ArcFromPointsFromStartAndFromEndAgree) {
     const double length = radius * uniform(0.02, 3.0);
     Calelm fromStart{};
     fromStart.kind = CALELM_ARC;
-    fromStart.startX = round5(uniform(-1e5, 1e5));
-    fromStart.startY = round5(uniform(-1e5, 1e5));
-    fromStart.startAngle = uniform(0, 2 * kPi);
-    fromStart.turnSign = sign;
-    fromStart.parameter = radius;
-    fromStart.length = length;
+    std::tie(fromStart.startX, fromStart.startY, fromStart.startAngle) =
+        std::tuple(round5(uniform(-1e5, 1e5)), round5(uniform(-1e5, 1e5)), uniform(0, 2 * kPi));
+    std::tie(fromStart.turnSign, fromStart.parameter, fromStart.length) =
+        std::tuple(sign, radius, length);
     const double givenAngle = fromStart.startAngle;  // stored rounded to the angle quantum
     ASSERT_EQ(ali_mak(&fromStart, 1), 0) << i;
     const auto end =
@@ -249,14 +236,9 @@ TEST(MakersProperties, ArcFromPointsFromStartAndFromEndAgree) {
     EXPECT_NEAR(fromPoints.extra2, fromStart.extra2, centreTolerance) << i;
     EXPECT_LT(angleDifference(fromPoints.endAngle, end.azimuth), 1e-6 + 3e-5 / length) << i;
 
-    Calelm fromEnd{};
-    fromEnd.kind = CALELM_ARC;
-    fromEnd.endX = fromStart.endX;
-    fromEnd.endY = fromStart.endY;
-    fromEnd.endAngle = fromStart.endAngle;
-    fromEnd.turnSign = sign;
-    fromEnd.parameter = radius;
-    fromEnd.length = length;
+    Calelm fromEnd = fromStart;  // only its end pose, sign, radius and length are handed over
+    std::tie(fromEnd.startX, fromEnd.startY, fromEnd.startAngle, fromEnd.extra1, fromEnd.extra2,
+             fromEnd.extra3, fromEnd.length) = std::tuple(0, 0, 0, 0, 0, 0, length);
     ASSERT_EQ(ali_makangR(&fromEnd, 2), 0) << i;
     EXPECT_NEAR(fromEnd.startX, fromStart.startX, 3e-5) << i;
     EXPECT_NEAR(fromEnd.startY, fromStart.startY, 3e-5) << i;
