@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -29,16 +30,18 @@ namespace kestrel::geometry::testing {
 
 inline constexpr double kPi = std::numbers::pi;
 
-// One element of a known chain: signed curvatures (left positive) at both ends and its length.
+// One element of a known chain: signed curvatures (left positive) at both ends and its length;
+// or, when `to` has a value, a jump to that pose.
 struct Segment {
   double k0, k1, length;
+  std::optional<WalkEnd> to = {};
 };
 
 inline std::vector<WalkEnd> walkChain(WalkEnd start, const std::vector<Segment>& segments) {
   std::vector<WalkEnd> joins{start};
   for (const Segment& s : segments) {
     const WalkEnd& p = joins.back();
-    joins.push_back(walk(p.x, p.y, p.azimuth, s.k0, s.k1, s.length));
+    joins.push_back(s.to ? *s.to : walk(p.x, p.y, p.azimuth, s.k0, s.k1, s.length));
   }
   return joins;
 }
@@ -128,9 +131,6 @@ Maker toPoint(int16_t (*maker)(double, double, int16_t, Made*...)) {
     }(std::index_sequence_for<Made...>{});
   };
 }
-
-// The IP setter for five elements (parameters from the records) given the start tangent (type 1)
-// or the end tangent: the IP where the chain's first and last tangents meet, the legs 3000 m long.
 
 // Functions a test adds to the expression language.
 using Functions = std::map<std::string, std::function<double(const std::vector<double>&)>>;
@@ -272,9 +272,10 @@ inline bool holds(const std::string& token, const Records& chain, const Records&
 }
 
 // Rows: maker | cases [known cases needed] | values | chain | records | checks. Values are
-// name=expression, drawn in order each case; the chain starts anywhere. The chain is written as
-// read: S(length), R(curvature,length), A(sign,from radius,to radius,A) (radius 0: a straight
-// end); xJ, yJ, hJ name join J and its azimuth. Records in chain order: G(p,b,e[,dx,dy]) the
+// name=expression, drawn in order each case; the chain starts anywhere, or at x0, y0 heading h0
+// when they are given. The chain is written as read: S(length), R(curvature,length),
+// A(sign,from radius,to radius,A) (radius 0: a straight end), J(x,y,azimuth) a jump; xJ, yJ, hJ
+// name join J and its azimuth. Records in chain order: G(p,b,e[,dx,dy]) the
 // given element along piece p from b before its start to e past its end (moved by dx, dy),
 // E(p[,A]) the clothoid of piece p filled from the walk, N(parameter,sign[,kind]) one to make,
 // P(p,f) the point at fraction f of piece p (default the chain's end). Checks before "=>" pick
@@ -295,15 +296,17 @@ inline void runScenarios(const std::string& file, const std::map<std::string, Ma
     int known = 0;
     for (int i = 0; i < cases; ++i) {
       Values v(random, functions);
-      const WalkEnd start{v.uniform(-1e4, 1e4), v.uniform(-1e4, 1e4), v.uniform(0, 2 * kPi)};
+      WalkEnd start{v.uniform(-1e4, 1e4), v.uniform(-1e4, 1e4), v.uniform(0, 2 * kPi)};
       for (const std::string& word : words(row[2])) {
         const std::size_t equals = word.find('=');
         v.names[word.substr(0, equals)] = v(word.substr(equals + 1));
       }
+      if (v.names.count("h0")) start = {v.names["x0"], v.names["y0"], v.names["h0"]};
       std::vector<Segment> pieces;
       for (const std::string& word : words(row[3])) {
         const auto [kind, a] = callOf(word);
         if (kind == "S") pieces.push_back({0, 0, v(a.at(0))});
+        if (kind == "J") pieces.push_back({0, 0, 0, WalkEnd{v(a.at(0)), v(a.at(1)), v(a.at(2))}});
         const double k = kind == "R" ? v(a.at(0)) : 0;
         if (kind == "R") pieces.push_back({k, k, v(a.at(1))});
         if (kind != "A") continue;
