@@ -15,14 +15,9 @@ namespace kestrel {
 namespace {
 
 // P1 (0, 0), P2 100 m east, P3 on a left-hand arc of radius 150 from P2, P4 100 m on beyond it.
-// SIMA gives X north and Y east.
-constexpr const char* kPoints =
-    "A00,\n"
-    "A01,1,P1,0.000,0.000,1,\n"
-    "A01,2,P2,0.000,100.000,2,\n"
-    "A01,3,P3,26.200,184.696,3,\n"
-    "A01,4,P4,82.664,267.230,4,\n"
-    "A99,\n";
+std::string points() {
+  return testing::readBytes(std::string(KESTREL_SOURCE_DIR) + "/tests/civil/cases/route_points.sim");
+}
 
 class RouteAlignment : public testing::FreshCivilDocument {
  protected:
@@ -38,7 +33,7 @@ TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
     for (bool& s : run.selection.selected) s = true;
     if (row.integer(0) == 0) run.selection.selected[routeTypeEntry(3)] = false;
     for (int i = 0; i < kLayerCount; ++i) drawing_.addLayer(run.layers[i] = "layer" + std::to_string(i));
-    std::string text = kPoints;
+    std::string text = points();
     for (std::size_t i = 6; i < row.fields.size(); ++i) text += row.fields[i] + "\n";
     const std::size_t drawn = drawing_.entityCount();
     ASSERT_EQ(readFile(run, dir_.write("road.sim", text), io::EncodingChoice::Auto), 0);
@@ -78,7 +73,7 @@ TEST_F(RouteAlignment, VerticalResultsAreReadOnTheAlignmentsStationing) {
   run.siteName = "サイト";
   for (bool& s : run.selection.selected) s = true;
   const std::string path = dir_.write(
-      "road.sim", std::string(kPoints) +
+      "road.sim", points() +
                       "F00,1,1,本線,3,\nF03,1000,20,10,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nF99,\n"
                       "H00,1,本線,\nH01,No.0,1000.0,10.50,10.60,1,\nH01,No.5,1100.0,10.80,10.90,1,\n"
                       "H01,No.9,1999.0,10.80,10.90,1,\nH99,\n");
