@@ -77,17 +77,20 @@ inline double field(const Calelm& e, int n) { return (&e.startX)[n - 1]; }
 
 inline double round5(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
 
-// The clothoid of a piece as a record filled from the walk: ends rounded to 1e-5, the walked
-// azimuths, its definition (parameter A unless given) and length.
-inline Calelm clothoidOf(const Segment& s, const WalkEnd& from, const WalkEnd& to, double a = 0) {
+// The record of a piece filled from the walk: ends rounded to 1e-5, the walked azimuths, its
+// definition (a clothoid's A unless given) and its length rounded to 1e-5.
+inline Calelm recordOf(const Segment& s, const WalkEnd& from, const WalkEnd& to, double a = 0) {
   Calelm e{};
-  e.kind = CALELM_CLOTHOID;
+  e.kind = s.k0 != s.k1 ? CALELM_CLOTHOID : s.k0 != 0 ? CALELM_ARC : CALELM_STRAIGHT;
   std::tie(e.startX, e.startY, e.endX, e.endY) =
       std::tuple(round5(from.x), round5(from.y), round5(to.x), round5(to.y));
-  e.turnSign = s.k0 + s.k1 > 0 ? 1.0 : -1.0;
-  e.parameter = a != 0 ? a : std::sqrt(s.length / std::fabs(s.k1 - s.k0));
-  e.startRadius = s.k0 == 0 ? 0 : 1 / std::fabs(s.k0);
-  e.endRadius = s.k1 == 0 ? 0 : 1 / std::fabs(s.k1);
+  e.turnSign = s.k0 + s.k1 < 0 ? -1.0 : 1.0;
+  if (e.kind == CALELM_ARC) e.parameter = 1 / std::fabs(s.k0);
+  if (e.kind == CALELM_CLOTHOID) {
+    e.parameter = a != 0 ? a : std::sqrt(s.length / std::fabs(s.k1 - s.k0));
+    e.startRadius = s.k0 == 0 ? 0 : 1 / std::fabs(s.k0);
+    e.endRadius = s.k1 == 0 ? 0 : 1 / std::fabs(s.k1);
+  }
   e.length = round5(s.length);
   e.startAngle = std::fmod(from.azimuth + 8 * kPi, 2 * kPi);
   e.endAngle = std::fmod(to.azimuth + 8 * kPi, 2 * kPi);
@@ -141,7 +144,7 @@ class Values {
  public:
   Values(std::mt19937_64& random, const Functions& functions)
       : random_(random), functions_(functions) {}
-  std::map<std::string, double> names;
+  std::map<std::string, double> names{{"pi", kPi}};
 
   double operator()(const std::string& text) {
     text_ = text;
@@ -244,18 +247,20 @@ inline std::pair<std::string, std::vector<std::string>> callOf(const std::string
   return {token.substr(0, open), args};
 }
 
-// Names of record fields for checks: P parameter, S and E start and end radius, L length, A start
-// angle, X and Y an arc's centre; `prefix` "g" names the records as given.
+// Names of record fields for checks: P parameter, S and E start and end radius, L length, A and B
+// start and end angle, X, Y and Z the extras (an arc's centre and angle); `prefix` "g" names the
+// records as given.
 inline void nameRecords(Values& v, const Records& records, const std::string& prefix) {
   for (std::size_t r = 0; r < records.size(); ++r) {
     for (const auto& [letter, n] : {std::pair{"P", 6}, {"S", 7}, {"E", 8}, {"L", 9}, {"A", 10},
-                                    {"X", 12}, {"Y", 13}})
+                                    {"B", 11}, {"X", 12}, {"Y", 13}, {"Z", 14}})
       v.names[prefix + letter + std::to_string(r)] = field(records[r], n);
   }
 }
 
-// A check of a made chain: near(x,y,tolerance); start(i,J) / end(i,J) for the start or end of
-// record i within 1e-4 of join J; same(i,n) for field n of record i kept as given.
+// A check of a made chain: near(x,y,tolerance); start(i,J[,tolerance]) / end(i,J[,tolerance])
+// for the start or end of record i within 1e-4 (in x and y) of join J; same(i,n) for field n of
+// record i kept as given.
 inline bool holds(const std::string& token, const Records& chain, const Records& given,
                   const std::vector<WalkEnd>& joins, Values& v) {
   const auto [what, a] = callOf(token);
@@ -265,22 +270,26 @@ inline bool holds(const std::string& token, const Records& chain, const Records&
   if (what == "same") return field(chain.at(i), n) == field(given.at(i), n);
   const Calelm& e = chain.at(i);
   const WalkEnd& j = joins.at(static_cast<std::size_t>(n));
-  if (what == "start") return std::hypot(e.startX - j.x, e.startY - j.y) < 1e-4;
-  if (what == "end") return std::hypot(e.endX - j.x, e.endY - j.y) < 1e-4;
+  const double tolerance = a.size() > 2 ? v(a[2]) : 1e-4;
+  const double x = what == "start" ? e.startX : e.endX, y = what == "start" ? e.startY : e.endY;
+  if (what == "start" || what == "end")
+    return std::fabs(x - j.x) <= tolerance && std::fabs(y - j.y) <= tolerance;
   ADD_FAILURE() << "no check " << token;
   return false;
 }
 
-// Rows: maker | cases [known cases needed] | values | chain | records | checks. Values are
-// name=expression, drawn in order each case; the chain starts anywhere, or at x0, y0 heading h0
-// when they are given. The chain is written as read: S(length), R(curvature,length),
+// Rows: maker | cases [known cases needed] | values | chain | records | checks.
+// Values are name=expression, drawn in order each case. The chain starts anywhere (at x0, y0
+// heading h0 when they are given) and is written as read: S(length), R(curvature,length),
 // A(sign,from radius,to radius,A) (radius 0: a straight end), J(x,y,azimuth) a jump; xJ, yJ, hJ
-// name join J and its azimuth. Records in chain order: G(p,b,e[,dx,dy]) the
-// given element along piece p from b before its start to e past its end (moved by dx, dy),
-// E(p[,A]) the clothoid of piece p filled from the walk, N(parameter,sign[,kind]) one to make,
-// P(p,f) the point at fraction f of piece p (default the chain's end). Checks before "=>" pick
-// the known chain (among the selections of a maker ending at a point, named with "_P"); those
-// after must then hold; "refused" wants -1 and the records untouched.
+// name join J and its azimuth, lP the length of piece P.
+// Records in chain order: G(p,b,e[,dx,dy]) the given element along piece p from b before its
+// start to e past its end (moved by dx, dy); E(p[,A]) the clothoid of piece p filled from the
+// walk; D(p,mode) piece p for an element maker (mode 1 its start pose, 2 its end pose, 0 both
+// ends); N(parameter,sign[,kind]) one to make; P(p,f) the point at fraction f of piece p
+// (default the chain's end).
+// Checks before "=>" pick the known chain (among the selections of a maker ending at a point,
+// named with "_P"); those after must then hold; "refused" wants -1 and the records untouched.
 inline void runScenarios(const std::string& file, const std::map<std::string, Maker>& makers,
                          const Functions& functions = {}) {
   std::mt19937_64 random(777);
@@ -296,7 +305,8 @@ inline void runScenarios(const std::string& file, const std::map<std::string, Ma
     int known = 0;
     for (int i = 0; i < cases; ++i) {
       Values v(random, functions);
-      WalkEnd start{v.uniform(-1e4, 1e4), v.uniform(-1e4, 1e4), v.uniform(0, 2 * kPi)};
+      WalkEnd start{round5(v.uniform(-1e4, 1e4)), round5(v.uniform(-1e4, 1e4)),
+                    v.uniform(0, 2 * kPi)};
       for (const std::string& word : words(row[2])) {
         const std::size_t equals = word.find('=');
         v.names[word.substr(0, equals)] = v(word.substr(equals + 1));
@@ -315,6 +325,8 @@ inline void runScenarios(const std::string& file, const std::map<std::string, Ma
                           std::fabs((to == 0 ? 0 : p * p / to) - (from == 0 ? 0 : p * p / from))});
       }
       const std::vector<WalkEnd> joins = walkChain(start, pieces);
+      for (std::size_t p = 0; p < pieces.size(); ++p)
+        v.names["l" + std::to_string(p)] = pieces[p].length;
       for (std::size_t j = 0; j < joins.size(); ++j)
         std::tie(v.names["x" + std::to_string(j)], v.names["y" + std::to_string(j)],
                  v.names["h" + std::to_string(j)]) =
@@ -329,8 +341,17 @@ inline void runScenarios(const std::string& file, const std::map<std::string, Ma
         if (kind == "N") continue;
         const auto p = static_cast<std::size_t>(v(a.at(0)));
         const double k = pieces.at(p).k0;
-        if (kind == "E") given.push_back(clothoidOf(pieces[p], joins[p], joins[p + 1],
-                                                    a.size() > 1 ? v(a[1]) : 0));
+        if (kind == "E") given.push_back(recordOf(pieces[p], joins[p], joins[p + 1],
+                                                  a.size() > 1 ? v(a[1]) : 0));
+        if (kind == "D") {  // for an element maker: mode 1 the start pose, 2 the end, 0 both ends
+          Calelm e = recordOf(pieces[p], joins[p], joins[p + 1]);
+          e.length = e.kind == CALELM_CLOTHOID ? 0 : pieces[p].length;
+          const int mode = static_cast<int>(v(a.at(1)));
+          if (mode == 1) std::tie(e.endX, e.endY, e.endAngle) = std::tuple(0, 0, 0);
+          if (mode == 2) std::tie(e.startX, e.startY, e.startAngle) = std::tuple(0, 0, 0);
+          if (mode == 0) std::tie(e.startAngle, e.endAngle) = std::tuple(0, 0);
+          given.push_back(e);
+        }
         if (kind == "P") point = ahead(joins[p], k, pieces[p].length * v(a.at(1)));
         if (kind != "G") continue;
         WalkEnd from = ahead(joins[p], k, -v(a.at(1))), to = ahead(joins[p + 1], k, v(a.at(2)));

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <utility>
 
-#include "chain_checker.h"
+#include "chain_scenarios.h"
 #include "kestrel/geometry.h"
 #include "tests/support/call_table.h"
 
@@ -200,51 +200,16 @@ TEST(Makers, CaseTable) {
   });
 }
 
-// ---- Fixed-seed properties: three ways to make one clothoid or arc agree ----
-
-TEST(MakersProperties, ArcFromPointsFromStartAndFromEndAgree) {
-  std::mt19937_64 generator(99);
-  auto uniform = [&](double low, double high) {
-    return std::uniform_real_distribution<double>(low, high)(generator);
-  };
-  for (int i = 0; i < 500; ++i) {
-    const double sign = uniform(0, 1) < 0.5 ? 1.0 : -1.0, radius = uniform(10, 5000);
-    const double length = radius * uniform(0.02, 3.0);
-    Calelm fromStart{};
-    fromStart.kind = CALELM_ARC;
-    std::tie(fromStart.startX, fromStart.startY, fromStart.startAngle) =
-        std::tuple(round5(uniform(-1e5, 1e5)), round5(uniform(-1e5, 1e5)), uniform(0, 2 * kPi));
-    std::tie(fromStart.turnSign, fromStart.parameter, fromStart.length) =
-        std::tuple(sign, radius, length);
-    const double givenAngle = fromStart.startAngle;  // stored rounded to the angle quantum
-    ASSERT_EQ(ali_mak(&fromStart, 1), 0) << i;
-    const auto end =
-        walk(fromStart.startX, fromStart.startY, givenAngle, sign / radius, sign / radius, length);
-    EXPECT_NEAR(fromStart.endX, end.x, 2e-5) << i;
-    EXPECT_NEAR(fromStart.endY, end.y, 2e-5) << i;
-    EXPECT_NEAR(fromStart.extra3, length / radius, 1e-12 * (1 + length / radius)) << i;
-    EXPECT_EQ(checkChain({&fromStart, 1}), "") << i;
-
-    Calelm fromPoints = fromStart;
-    ASSERT_EQ(ali_makR(&fromPoints), 0) << i;
-    // The centre found from two rounded points moves by the rounding times R / chord along the
-    // bisector, and by chord / (distance of the centre from the chord) across it.
-    const double chord = 2 * radius * std::sin(length / radius / 2);
-    const double rise = radius * std::fabs(std::cos(length / radius / 2));
-    const double centreTolerance = 3e-5 * (1 + radius / chord + chord / rise);
-    EXPECT_NEAR(fromPoints.extra1, fromStart.extra1, centreTolerance) << i;
-    EXPECT_NEAR(fromPoints.extra2, fromStart.extra2, centreTolerance) << i;
-    EXPECT_LT(angleDifference(fromPoints.endAngle, end.azimuth), 1e-6 + 3e-5 / length) << i;
-
-    Calelm fromEnd = fromStart;  // only its end pose, sign, radius and length are handed over
-    std::tie(fromEnd.startX, fromEnd.startY, fromEnd.startAngle, fromEnd.extra1, fromEnd.extra2,
-             fromEnd.extra3, fromEnd.length) = std::tuple(0, 0, 0, 0, 0, 0, length);
-    ASSERT_EQ(ali_makangR(&fromEnd, 2), 0) << i;
-    EXPECT_NEAR(fromEnd.startX, fromStart.startX, 3e-5) << i;
-    EXPECT_NEAR(fromEnd.startY, fromStart.startY, 3e-5) << i;
-    EXPECT_LT(angleDifference(fromEnd.startAngle, fromStart.startAngle), 1e-5) << i;
-    EXPECT_EQ(checkChain({&fromEnd, 1}), "") << i;
-  }
+// An arc made from its start pose, its end pose and its end points, as scenarios of
+// cases/element_scenarios.txt.
+TEST(MakersProperties, ArcsAgreeWithTheWalk) {
+  using kestrel::geometry::testing::Call;
+  using kestrel::geometry::testing::Records;
+  kestrel::geometry::testing::runScenarios("geometry/cases/element_scenarios.txt", {
+      {"mak1", [](Records& r, const Call&) { return ali_mak(&r.at(0), 1); }},
+      {"makangR2", [](Records& r, const Call&) { return ali_makangR(&r.at(0), 2); }},
+      {"makR", [](Records& r, const Call&) { return ali_makR(&r.at(0)); }},
+  });
 }
 
 }  // namespace
