@@ -8,6 +8,7 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sima/records.h"
@@ -53,34 +54,28 @@ inline long double curvature(long double radius, bool left) {
   return radius == 0.0L ? 0.0L : (left ? 1.0L : -1.0L) / radius;
 }
 
-inline RefPose advancePiece(const RefPose& pose, const DesignPiece& piece) {
-  switch (piece.type) {
-    case 'S':
-      return advance(pose, 0.0L, 0.0L, piece.length);
-    case 'R':
-      return advance(pose, curvature(piece.endRadius, piece.left), curvature(piece.endRadius, piece.left),
-                     piece.length);
-    default:
-      return advance(pose, curvature(piece.startRadius, piece.left),
-                     curvature(piece.endRadius, piece.left), piece.length);
-  }
+// The curvature at a piece's start and end.
+inline std::pair<long double, long double> curvatures(const DesignPiece& piece) {
+  return {curvature(piece.type == 'A' ? piece.startRadius : piece.endRadius, piece.left),
+          curvature(piece.type == 'S' ? 0.0L : piece.endRadius, piece.left)};
 }
 
 // The pose `s` along a designed route (0 ≤ s ≤ its length).
 inline RefPose poseAt(const DesignedRoute& route, long double s) {
   std::size_t i = 0;
   for (; i + 1 < route.pieces.size() && s > route.pieces[i].length; ++i) s -= route.pieces[i].length;
-  const DesignPiece& piece = route.pieces[i];
-  const long double k0 = curvature(piece.type == 'A' ? piece.startRadius : piece.endRadius, piece.left);
-  const long double k1 = curvature(piece.type == 'S' ? 0.0L : piece.endRadius, piece.left);
-  return advance(route.poses[i], k0, k0 + (k1 - k0) * s / piece.length, s);
+  const auto [k0, k1] = curvatures(route.pieces[i]);
+  return advance(route.poses[i], k0, k0 + (k1 - k0) * s / route.pieces[i].length, s);
 }
 
 inline DesignedRoute design(const std::vector<DesignPiece>& pieces, RefPose start) {
   DesignedRoute route;
   route.pieces = pieces;
   route.poses.push_back(start);
-  for (const auto& piece : pieces) route.poses.push_back(advancePiece(route.poses.back(), piece));
+  for (const auto& piece : pieces) {
+    const auto [k0, k1] = curvatures(piece);
+    route.poses.push_back(advance(route.poses.back(), k0, k1, piece.length));
+  }
   return route;
 }
 
