@@ -367,6 +367,7 @@ inline void runScenarios(const std::string& file, const std::map<std::string, Ma
       for (int16_t selector = 0; selector < (selects ? 8 : 1); ++selector) {
         const std::string trace = row.where + " case " + std::to_string(i) + " selector " +
                                   std::to_string(selector);
+        SCOPED_TRACE(trace);  // for the adapters' own checks
         Records chain = given;
         const int16_t status = makers.at(row[0])(chain, {point, selector, joins});
         if (refusal) {

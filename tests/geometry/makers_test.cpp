@@ -94,32 +94,6 @@ void expectClothoidMadeThreeWays(double x0, double y0, double azimuth, double si
   EXPECT_NEAR(fromPoints.extra3, fromStart.extra3, 1e-9 * (1 + std::fabs(fromStart.extra3)));
 }
 
-// Rows "clothoid" (azimuth sign A R1 R2, from (100, -50)), then random clothoids.
-TEST(MakA, ClothoidsFromStartEndAndPointsAgreeWithTheWalk) {
-  for (const auto& row : corpusRows("geometry/cases/makers.txt")) {
-    if (row.fields[0] != "clothoid") continue;
-    SCOPED_TRACE(row.where);
-    expectClothoidMadeThreeWays(100, -50, row.number(1), row.number(2), row.number(3),
-                                row.number(4), row.number(5), true);
-  }
-  std::mt19937_64 generator(4242);
-  auto uniform = [&](double low, double high) {
-    return std::uniform_real_distribution<double>(low, high)(generator);
-  };
-  for (int i = 0; i < 500; ++i) {
-    const double sign = uniform(0, 1) < 0.5 ? 1.0 : -1.0;
-    const double parameter = uniform(30, 3000);
-    // Radii with R/A in (0.6, 8), either end possibly infinite, never equal.
-    double r1 = parameter * uniform(0.6, 8), r2 = parameter * uniform(0.6, 8);
-    if (i % 4 == 0) r1 = 0;
-    if (i % 4 == 1) r2 = 0;
-    if (std::fabs(parameter * parameter / r1 - parameter * parameter / r2) < 1e-3) continue;
-    SCOPED_TRACE(i);
-    expectClothoidMadeThreeWays(uniform(-1e5, 1e5), uniform(-1e5, 1e5), uniform(0, 2 * kPi), sign,
-                                parameter, r1, r2, false);
-  }
-}
-
 TEST(MakA, EndOneMetreOffIsMovedOntoTheCurveWithStatusTwo) {
   const auto end = walk(0, 0, 0, 0, 1.0 / 200.0, 50.0);
   Calelm e = clothoid(0, 0, end.x + 0.6, end.y - 0.8, 1.0, 100.0, 0.0, 200.0);
@@ -154,7 +128,6 @@ double sound(const Calelm& e) { return checkChain({&e, 1}).empty() ? 1.0 : 0.0; 
 
 TEST(Makers, CaseTable) {
   kestrel::testing::runCallTable("geometry/cases/makers.txt", {
-    {"clothoid", [](const Numbers&) -> Numbers { return {}; }},  // MakA.ClothoidsFromStart...
     {"ali_makA", [](const Numbers& a) -> Numbers {
        Calelm e = clothoid(10, 20, 40, 60, a[0], a[1], a[2], a[3]);
        const int16_t status = ali_makA(&e);
@@ -203,15 +176,26 @@ TEST(Makers, CaseTable) {
   });
 }
 
-// An arc made from its start pose, its end pose and its end points, as scenarios of
-// cases/element_scenarios.txt.
-TEST(MakersProperties, ArcsAgreeWithTheWalk) {
+// Elements against the walked element, as scenarios of cases/element_scenarios.txt: an arc made
+// from its start pose, its end pose and its end points; a clothoid made all three ways (a fit
+// moving an end onto the curve allowed for random ends only), left as placed from its start.
+TEST(MakersProperties, ElementsAgreeWithTheWalk) {
   using kestrel::geometry::testing::Call;
   using kestrel::geometry::testing::Records;
+  auto clothoidThreeWays = [](bool onTheCurve) {
+    return [onTheCurve](Records& r, const Call&) -> int16_t {
+      const Calelm& e = r.at(0);
+      expectClothoidMadeThreeWays(e.startX, e.startY, e.startAngle, e.turnSign, e.parameter,
+                                  e.startRadius, e.endRadius, onTheCurve);
+      return ali_makangA(&r[0], 1);
+    };
+  };
   kestrel::geometry::testing::runScenarios("geometry/cases/element_scenarios.txt", {
       {"mak1", [](Records& r, const Call&) { return ali_mak(&r.at(0), 1); }},
       {"makangR2", [](Records& r, const Call&) { return ali_makangR(&r.at(0), 2); }},
       {"makR", [](Records& r, const Call&) { return ali_makR(&r.at(0)); }},
+      {"clothoid", clothoidThreeWays(true)},
+      {"clothoidFit", clothoidThreeWays(false)},
   });
 }
 
