@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <tuple>
 
 #include "civil/automation.h"
 #include "platform/civil/civil_model.h"
@@ -64,9 +65,7 @@ class BuilderTest : public testing::FreshCivilDocument {
   SimaAlignment route(GrowingArray<EntityData> elements, int type = 3) {
     SimaAlignment r;
     r.elements = std::move(elements);
-    r.routeName = "本線";
-    r.routeTitle = "road-本線";
-    r.routeType = type;
+    std::tie(r.routeName, r.routeTitle, r.routeType) = std::tuple("本線", "road-本線", type);
     return r;
   }
 
@@ -78,10 +77,8 @@ GrowingArray<EntityData> straights(const std::vector<std::pair<double, double>>&
   GrowingArray<EntityData> elements;
   for (std::size_t i = 0; i < points.size(); ++i) {
     EntityData e;
-    e.Type = "S";
-    e.StartPointX = fixed12(points[i].first);
-    e.StartPointY = fixed12(points[i].second);
-    e.Pitch = 100.0;
+    std::tie(e.Type, e.StartPointX, e.StartPointY, e.Pitch) =
+        std::tuple("S", fixed12(points[i].first), fixed12(points[i].second), 100.0);
     if (!elements.empty()) {
       elements.back().EndPointX = e.StartPointX;
       elements.back().EndPointY = e.StartPointY;
@@ -270,10 +267,8 @@ TEST_F(BuilderTest, TangentIntersectionOfAClothoidFromAStraight) {
   const double x = l * (1 - tau * tau / 10 + std::pow(tau, 4) / 216);
   const double y = l * (tau / 3 - std::pow(tau, 3) / 42 + std::pow(tau, 5) / 1320);
   EntityData e;
-  e.StartPointX = fixed12(0);
-  e.StartPointY = fixed12(0);
-  e.EndPointX = fixed12(x);
-  e.EndPointY = fixed12(-y);
+  std::tie(e.StartPointX, e.StartPointY, e.EndPointX, e.EndPointY) =
+      std::tuple(fixed12(0), fixed12(0), fixed12(x), fixed12(-y));
   makeClothoid(e, a, 0, r);
   computeTangentIntersection(e);
   EXPECT_NEAR(e.TangentIntersection[0], x - y / std::tan(tau), 1e-4);

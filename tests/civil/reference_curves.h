@@ -8,6 +8,7 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -111,28 +112,23 @@ inline GrowingArray<EntityData> routeElements(const DesignedRoute& route) {
     const DesignPiece& piece = route.pieces[i];
     EntityData e;
     e.Type = std::string(1, piece.type);
-    e.StartPointX = fixed12(route.poses[i].x);
-    e.StartPointY = fixed12(route.poses[i].y);
-    e.EndPointX = fixed12(route.poses[i + 1].x);
-    e.EndPointY = fixed12(route.poses[i + 1].y);
+    std::tie(e.StartPointX, e.StartPointY, e.EndPointX, e.EndPointY) =
+        std::tuple(fixed12(route.poses[i].x), fixed12(route.poses[i].y),
+                   fixed12(route.poses[i + 1].x), fixed12(route.poses[i + 1].y));
     e.Pitch = 100.0;
     const std::string sign = piece.left ? "-" : "";
-    if (piece.type == 'R') {
-      e.Radius = sign + fixed12(piece.endRadius);
-      e.Rotation = piece.left ? "L" : "R";
-    } else if (piece.type == 'A') {
+    if (piece.type != 'S') e.Rotation = piece.left ? "L" : "R";
+    if (piece.type == 'R') e.Radius = sign + fixed12(piece.endRadius);
+    if (piece.type == 'A') {
       e.ParameterA = fixed12(piece.parameterA);
       e.RadiusStart = piece.startRadius == 0.0L ? "0" : sign + fixed12(piece.startRadius);
       e.RadiusEnd = piece.endRadius == 0.0L ? "0" : sign + fixed12(piece.endRadius);
-      e.Rotation = piece.left ? "L" : "R";
     }
     elements.append(e);
   }
   EntityData open;
-  open.Type = "S";
-  open.StartPointX = fixed12(route.poses.back().x);
-  open.StartPointY = fixed12(route.poses.back().y);
-  open.Pitch = 100.0;
+  std::tie(open.Type, open.StartPointX, open.StartPointY, open.Pitch) =
+      std::tuple("S", fixed12(route.poses.back().x), fixed12(route.poses.back().y), 100.0);
   elements.append(open);
   return elements;
 }

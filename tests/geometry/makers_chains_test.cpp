@@ -19,6 +19,8 @@ namespace {
 
 using namespace kestrel::geometry::testing;
 
+// The IP setter for five elements (parameters from the records) given the start tangent (type 1)
+// or the end tangent: the IP where the chain's first and last tangents meet, the legs 3000 m long.
 // The IP record must give the polygon's angle and both tangents.
 Maker ipSetARARA(int16_t type) {
   return [type](Records& r, const Call& c) -> int16_t {

@@ -140,10 +140,7 @@ TEST(Makers, CaseTable) {
     {"ali_makR", [](const Numbers& a) -> Numbers {
        Calelm e{};
        e.kind = CALELM_ARC;
-       e.endX = a[0];
-       e.endY = a[1];
-       e.turnSign = a[2];
-       e.parameter = a[3];
+       std::tie(e.endX, e.endY, e.turnSign, e.parameter) = std::tuple(a[0], a[1], a[2], a[3]);
        const int16_t status = ali_makR(&e);
        return {double(status), e.length, e.extra1, e.extra2, e.extra3,
                std::remainder(e.startAngle, 2 * kPi), std::remainder(e.endAngle, 2 * kPi), sound(e)}; }},
@@ -162,10 +159,8 @@ TEST(Makers, CaseTable) {
     {"ali_mak", [](const Numbers& a) -> Numbers {
        Calelm e{};
        e.kind = static_cast<int16_t>(a[0]);
-       e.turnSign = a[2];
-       e.parameter = 80;
-       e.length = 30;
-       e.startAngle = e.endAngle = 1.0;
+       std::tie(e.turnSign, e.parameter, e.length, e.startAngle, e.endAngle) =
+           std::tuple(a[2], 80.0, 30.0, 1.0, 1.0);
        return {double(ali_mak(&e, static_cast<int16_t>(a[1])))}; }},
     {"CDOODistForRAR", [](const Numbers& a) -> Numbers {
        double value = 0;
@@ -212,12 +207,11 @@ struct Polygon {
 Polygon polygon(double x, double y, double azimuth, double deflection, double backLength,
                 double forwardLength) {
   Polygon p{};
-  p.ip.x = x;
-  p.ip.y = y;
-  p.x0 = x - backLength * std::cos(azimuth);
-  p.y0 = y - backLength * std::sin(azimuth);
-  p.x2 = x + forwardLength * std::cos(azimuth + deflection);
-  p.y2 = y + forwardLength * std::sin(azimuth + deflection);
+  std::tie(p.ip.x, p.ip.y) = std::tuple(x, y);
+  std::tie(p.x0, p.y0) =
+      std::tuple(x - backLength * std::cos(azimuth), y - backLength * std::sin(azimuth));
+  std::tie(p.x2, p.y2) = std::tuple(x + forwardLength * std::cos(azimuth + deflection),
+                                    y + forwardLength * std::sin(azimuth + deflection));
   return p;
 }
 
@@ -416,10 +410,7 @@ TEST(ChainChecker, ReportsBrokenJoinsAndDefinitions) {
 Calelm straight(const double* p) {
   Calelm s{};
   s.kind = CALELM_STRAIGHT;
-  s.startX = p[0];
-  s.startY = p[1];
-  s.endX = p[2];
-  s.endY = p[3];
+  std::tie(s.startX, s.startY, s.endX, s.endY) = std::tuple(p[0], p[1], p[2], p[3]);
   ali_makS(&s);
   return s;
 }

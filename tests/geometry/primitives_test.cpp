@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <tuple>
 
 #include "kestrel/geometry.h"
 #include "tests/support/call_table.h"
@@ -68,16 +69,10 @@ TEST(Primitives, CaseTable) {
        CDmirAng(a[0], &mirrored);
        return {mirrored}; }},
     {"CDreverA", [](const Numbers& a) -> Numbers {
-       Calelm r;
-       initCalelm(&r);
+       Calelm r{};
        r.kind = 3;
-       r.startX = 1.0;
-       r.endX = 2.0;
-       r.turnSign = 1.0;
-       r.startRadius = a[0];
-       r.endRadius = a[1];
-       r.startAngle = 0.25;
-       r.endAngle = 4.0;
+       std::tie(r.startX, r.endX, r.turnSign, r.startRadius, r.endRadius, r.startAngle,
+                r.endAngle) = std::tuple(1.0, 2.0, 1.0, a[0], a[1], 0.25, 4.0);
        const int16_t status = CDreverA(&r, static_cast<int16_t>(a[2]));
        EXPECT_EQ(r.kind, 3);
        return withFields(status, r); }},
@@ -302,17 +297,13 @@ double wrappedDifference(double a, double b) { return std::remainder(a - b, kTwo
 
 // An arc of radius 50 about (10, -20) in the computation frame, by the polar angles of its ends.
 Calelm computationArc(double sign, double startPolar, double endPolar) {
-  Calelm arc;
-  initCalelm(&arc);
+  Calelm arc{};
   arc.kind = 2;
-  arc.turnSign = sign;
-  arc.parameter = 50.0;
-  arc.extra1 = 10.0;
-  arc.extra2 = -20.0;
-  arc.startX = 10.0 + 50.0 * std::cos(startPolar);
-  arc.startY = -20.0 + 50.0 * std::sin(startPolar);
-  arc.endX = 10.0 + 50.0 * std::cos(endPolar);
-  arc.endY = -20.0 + 50.0 * std::sin(endPolar);
+  std::tie(arc.turnSign, arc.parameter, arc.extra1, arc.extra2) =
+      std::tuple(sign, 50.0, 10.0, -20.0);
+  std::tie(arc.startX, arc.startY, arc.endX, arc.endY) =
+      std::tuple(10.0 + 50.0 * std::cos(startPolar), -20.0 + 50.0 * std::sin(startPolar),
+                 10.0 + 50.0 * std::cos(endPolar), -20.0 + 50.0 * std::sin(endPolar));
   return arc;
 }
 
@@ -460,13 +451,9 @@ TEST(ali_makS, CompletesStraightInSurveyorFrame) {
   std::mt19937_64 random(35);
   std::uniform_real_distribution<double> coordinate(-5000.0, 5000.0);
   for (int i = 0; i < 300; ++i) {
-    Calelm s;
-    initCalelm(&s);
-    s.startX = coordinate(random);
-    s.startY = coordinate(random);
-    s.endX = coordinate(random);
-    s.endY = coordinate(random);
-    s.parameter = 9.0;
+    Calelm s{};
+    std::tie(s.startX, s.startY, s.endX, s.endY, s.parameter) = std::tuple{
+        coordinate(random), coordinate(random), coordinate(random), coordinate(random), 9.0};
     ASSERT_EQ(ali_makS(&s), 0);
     EXPECT_EQ(s.kind, 1);
     EXPECT_EQ(s.turnSign, 1.0);
