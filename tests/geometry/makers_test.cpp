@@ -18,14 +18,8 @@
 
 namespace {
 
-using kestrel::geometry::testing::angleDifference;
-using kestrel::geometry::testing::checkChain;
-using kestrel::geometry::testing::referenceClothoidPoint;
-using kestrel::geometry::testing::walk;
-using kestrel::testing::corpusRows;
+using namespace kestrel::geometry::testing;
 using kestrel::testing::Numbers;
-
-constexpr double kPi = std::numbers::pi;
 
 Calelm clothoid(double x1, double y1, double x2, double y2, double sign, double a, double r1,
                 double r2) {
@@ -37,7 +31,6 @@ Calelm clothoid(double x1, double y1, double x2, double y2, double sign, double 
 }
 
 double curvature(double sign, double radius) { return radius == 0.0 ? 0.0 : sign / radius; }
-double round5(double v) { return std::floor(v / 1e-5 + 0.5) * 1e-5; }
 
 // One clothoid, defined by its start pose, made three ways: placed from its start (ali_makangA
 // mode 1), from its end (mode 2), and fitted to its end points rounded to 1e-5 (ali_makA). Each
@@ -175,8 +168,6 @@ TEST(Makers, CaseTable) {
 // from its start pose, its end pose and its end points; a clothoid made all three ways (a fit
 // moving an end onto the curve allowed for random ends only), left as placed from its start.
 TEST(MakersProperties, ElementsAgreeWithTheWalk) {
-  using kestrel::geometry::testing::Call;
-  using kestrel::geometry::testing::Records;
   auto clothoidThreeWays = [](bool onTheCurve) {
     return [onTheCurve](Records& r, const Call&) -> int16_t {
       const Calelm& e = r.at(0);
@@ -185,7 +176,7 @@ TEST(MakersProperties, ElementsAgreeWithTheWalk) {
       return ali_makangA(&r[0], 1);
     };
   };
-  kestrel::geometry::testing::runScenarios("geometry/cases/element_scenarios.txt", {
+  runScenarios("geometry/cases/element_scenarios.txt", {
       {"mak1", [](Records& r, const Call&) { return ali_mak(&r.at(0), 1); }},
       {"makangR2", [](Records& r, const Call&) { return ali_makangR(&r.at(0), 2); }},
       {"makR", [](Records& r, const Call&) { return ali_makR(&r.at(0)); }},
