@@ -58,8 +58,7 @@ inline Calelm elementThrough(const WalkEnd& from, const WalkEnd& to, double k) {
   Calelm e{};
   e.kind = k == 0 ? CALELM_STRAIGHT : CALELM_ARC;
   std::tie(e.startX, e.startY, e.endX, e.endY) = std::tuple(from.x, from.y, to.x, to.y);
-  if (k != 0) e.turnSign = k > 0 ? 1.0 : -1.0;
-  if (k != 0) e.parameter = 1.0 / std::fabs(k);
+  if (k != 0) std::tie(e.turnSign, e.parameter) = std::tuple(k > 0 ? 1.0 : -1.0, 1 / std::fabs(k));
   EXPECT_EQ(k == 0 ? ali_makS(&e) : ali_makR(&e), 0);
   return e;
 }
@@ -67,8 +66,7 @@ inline Calelm elementThrough(const WalkEnd& from, const WalkEnd& to, double k) {
 // An element for a maker to fill, given its parameter (radius or A) and turning sign.
 inline Calelm sized(double parameter, double sign = 0.0) {
   Calelm e{};
-  e.parameter = parameter;
-  e.turnSign = sign;
+  std::tie(e.parameter, e.turnSign) = std::tuple(parameter, sign);
   return e;
 }
 
@@ -365,22 +363,20 @@ inline void runScenarios(const std::string& file, const std::map<std::string, Ma
       const bool refusal = std::find(checks.begin(), checks.end(), "refused") != checks.end();
       bool found = false;
       for (int16_t selector = 0; selector < (selects ? 8 : 1); ++selector) {
-        const std::string trace = row.where + " case " + std::to_string(i) + " selector " +
-                                  std::to_string(selector);
-        SCOPED_TRACE(trace);  // for the adapters' own checks
+        SCOPED_TRACE(row.where + " case " + std::to_string(i) + " selector " +
+                     std::to_string(selector));
         Records chain = given;
         const int16_t status = makers.at(row[0])(chain, {point, selector, joins});
         if (refusal) {
-          EXPECT_EQ(status, -1) << trace;
-          EXPECT_EQ(std::memcmp(chain.data(), given.data(), sizeof(Calelm) * chain.size()), 0)
-              << trace << ": records changed by a refusal";
+          EXPECT_EQ(status, -1);
+          EXPECT_EQ(std::memcmp(chain.data(), given.data(), sizeof(Calelm) * chain.size()), 0);
           found = true;
           break;
         }
         if (status == kNotACase || (selects && status != 0)) break;
-        EXPECT_EQ(status, 0) << trace;
+        EXPECT_EQ(status, 0);
         if (status != 0) break;
-        EXPECT_EQ(checkChain(chain), "") << trace;
+        EXPECT_EQ(checkChain(chain), "");
         nameRecords(v, chain, "");
         bool picked = true;
         for (std::size_t c = 0; c < conditions; ++c)
@@ -388,7 +384,7 @@ inline void runScenarios(const std::string& file, const std::map<std::string, Ma
         if (!picked) continue;
         found = true;
         for (std::size_t c = conditions ? conditions + 1 : 0; c < checks.size(); ++c)
-          EXPECT_TRUE(holds(checks[c], chain, given, joins, v)) << trace << ": " << checks[c];
+          EXPECT_TRUE(holds(checks[c], chain, given, joins, v)) << checks[c];
       }
       known += found;
     }

@@ -90,6 +90,10 @@ TEST(QueriesOnl, DegenerateStraightAndUnknownKind) {
   EXPECT_EQ(ali_onl(&unknown, 1.0, &x, &y, &angle), -1);
   EXPECT_EQ(ali_proj(&unknown, 1.0, 1.0, &x, &y, &angle), -1);
   EXPECT_EQ(ali_onl(nullptr, 1.0, &x, &y, &angle), -1);
+  unknown.kind = 0;
+  double p[8];
+  EXPECT_EQ(ali_intp(&unknown, &kNorthward, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
+            -1);
 }
 
 // Before its start an arc continues on its circle.
@@ -228,15 +232,6 @@ TEST(Queries, IntersectCaseTable) {
        double u[2];
        return {double(CDAcrosS(a[0], a[1], a[2], a[3], a[4], a[5], a[6], &u[0], &u[1]))}; }},
   });
-}
-
-TEST(QueriesIntersect, UnknownKindIsRefused) {
-  ArcReference arc({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
-  Calelm unknown = arc.record;
-  unknown.kind = 0;
-  double p[8];
-  EXPECT_EQ(ali_intp(&unknown, &arc.record, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
-            -1);
 }
 
 TEST(QueriesIntersect, StraightThroughAnArcTwice) {
