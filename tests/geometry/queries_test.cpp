@@ -391,12 +391,7 @@ TEST(QueriesIntersect, ClothoidsTurningBeyondAnyClothoidAreRefused) {
   ArcReference arc({0.0, 0.0}, 50.0, 1.0, 0.0, 2.0);
   for (const auto& c : cases) {
     Calelm clothoid = blankRecord();
-    clothoid.kind = 3;
-    field(clothoid, 3) = 1.0;
-    field(clothoid, 4) = 1.0;
-    field(clothoid, 5) = 1.0;
-    field(clothoid, 6) = c.A;
-    field(clothoid, 8) = c.endRadius;
+    setFields(clothoid, 3, {0.0, 0.0, 1.0, 1.0, 1.0, c.A, 0.0, c.endRadius});
     for (const Calelm* other : {&line, &arc.record, &clothoid}) {
       double p[8];
       EXPECT_EQ(ali_intp(other, &clothoid, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], &p[6], &p[7]),
