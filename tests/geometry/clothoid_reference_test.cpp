@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <vector>
 
 #include "kestrel/geometry.h"
 #include "tests/support/gauss_legendre.h"

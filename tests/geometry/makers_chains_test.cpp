@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <map>
 #include <random>
 #include <string>
@@ -106,12 +105,9 @@ TEST(ChainMakers, KnownChainsComeBack) {
 // A maker on random input: it must refuse (-1) or make a sound chain. Returns whether it made one.
 bool refusedOrSound(const char* name, Records records, int i) {
   const int16_t status = make(name, records);
-  if (status != 0) {
-    EXPECT_EQ(status, -1) << name << " " << i;
-    return false;
-  }
-  EXPECT_EQ(checkChain(records), "") << name << " " << i;
-  return true;
+  EXPECT_TRUE(status == 0 || status == -1) << name << " " << i << ": status " << status;
+  EXPECT_EQ(status == 0 ? checkChain(records) : "", "") << name << " " << i;
+  return status == 0;
 }
 
 class RandomChains : public ::testing::Test {
@@ -226,9 +222,8 @@ TEST(ChainMakerEdges, ARmakRRCountsItsCandidateCentres) {
   // The known arc's centre: R to the left of the known join's heading.
   const double cx = j[3].x + 250 * std::cos(j[3].azimuth - kPi / 2);
   const double cy = j[3].y + 250 * std::sin(j[3].azimuth - kPi / 2);
-  for (int i = 0; i < count; ++i) {
-    if (std::hypot(centres[2 * i] - cx, centres[2 * i + 1] - cy) < 1e-4) known = true;
-  }
+  for (int i = 0; i < count; ++i)
+    known = known || std::hypot(centres[2 * i] - cx, centres[2 * i + 1] - cy) < 1e-4;
   EXPECT_TRUE(known);
   EXPECT_EQ(ARmakRR(&first, &second, 150, 80, centres), -1);  // R/A below 0.56
 }

@@ -6,10 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <random>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "chain_scenarios.h"
