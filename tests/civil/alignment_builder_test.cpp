@@ -1,13 +1,15 @@
 // The alignment builder: helpers as rows of cases/alignment_builder.txt, then alignments built
-// from routes into a fresh civil document and drawing.
+// from routes into a fresh civil document and drawing: worked examples, and random realistic
+// routes checked by properties of their geometry.
 #include "civil/alignment_builder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
 #include <numbers>
 #include <random>
+#include <tuple>
 
 #include "civil/automation.h"
 #include "platform/civil/civil_model.h"
@@ -23,22 +25,34 @@ using ovcivil::AlignmentEntity;
 using ovcivil::EntityKind;
 using testing::fixed12;
 
-constexpr double kPi = std::numbers::pi;
-constexpr double kDegree = kPi / 180.0;
 
-// A fresh civil document with the site "サイト", a fresh drawing, and a run whose F2, F3 and F7
-// entries are ticked.
-class BuilderTest : public ::testing::Test {
+double angleDifference(double a, double b) { return std::abs(std::remainder(a - b, 2.0 * std::numbers::pi)); }
+
+// The station of the point of the alignment nearest to `point`, by Newton's method on the
+// along-track distance, started from `guess`.
+double projectStation(const ovcivil::Alignment& alignment, ovcivil::PlanPoint point, double guess) {
+  double station = guess;
+  for (int iteration = 0; iteration < 50; ++iteration) {
+    ovcivil::PlanPoint on;
+    double direction = 0.0;
+    if (alignment.pointAndDirectionAtStation(station, 0.0, on, direction) != ovcivil::kOk) break;
+    const double along = (point.x - on.x) * std::cos(direction) + (point.y - on.y) * std::sin(direction);
+    station += along;
+    if (std::abs(along) < 1e-12) break;
+  }
+  return station;
+}
+
+// A fresh civil document with the site "サイト", a fresh drawing whose current layer is C-ROAD,
+// and a run on that site.
+class BuilderTest : public testing::FreshCivilDocument {
  protected:
   void SetUp() override {
-    testing::freshCivilDocument();
-    drawing_ = std::make_unique<OvDbDatabase>();
-    drawing_->addLayer("C-ROAD");
-    drawing_->setCurrentLayer("C-ROAD");
-    ovSetWorkingDatabase(drawing_.get());
+    FreshCivilDocument::SetUp();
+    drawing_.addLayer("C-ROAD");
+    drawing_.setCurrentLayer("C-ROAD");
     run.siteName = "サイト";
   }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
 
   static ovcivil::CivilDocument& document() { return ovcivil::civilApplication().activeDocument(); }
 
@@ -51,14 +65,11 @@ class BuilderTest : public ::testing::Test {
   SimaAlignment route(GrowingArray<EntityData> elements, int type = 3) {
     SimaAlignment r;
     r.elements = std::move(elements);
-    r.routeName = "本線";
-    r.routeTitle = "road-本線";
-    r.routeType = type;
+    std::tie(r.routeName, r.routeTitle, r.routeType) = std::tuple("本線", "road-本線", type);
     return r;
   }
 
   ImportRun run;
-  std::unique_ptr<OvDbDatabase> drawing_;
 };
 
 // Straight elements through the points as the route import makes them, with the open last one.
@@ -66,10 +77,8 @@ GrowingArray<EntityData> straights(const std::vector<std::pair<double, double>>&
   GrowingArray<EntityData> elements;
   for (std::size_t i = 0; i < points.size(); ++i) {
     EntityData e;
-    e.Type = "S";
-    e.StartPointX = fixed12(points[i].first);
-    e.StartPointY = fixed12(points[i].second);
-    e.Pitch = 100.0;
+    std::tie(e.Type, e.StartPointX, e.StartPointY, e.Pitch) =
+        std::tuple("S", fixed12(points[i].first), fixed12(points[i].second), 100.0);
     if (!elements.empty()) {
       elements.back().EndPointX = e.StartPointX;
       elements.back().EndPointY = e.StartPointY;
@@ -93,7 +102,7 @@ void makeClothoid(EntityData& e, double a, double startRadius, double endRadius)
   e.Rotation = (startRadius < 0 || endRadius < 0) ? "L" : "R";
 }
 
-TEST(AlignmentBuilder, CaseTable) {
+TEST_F(BuilderTest, CaseTable) {
   using testing::Numbers;
   testing::runCallTable("civil/cases/alignment_builder.txt", {
     {"spiralLength", [](const Numbers& a) -> Numbers {
@@ -106,12 +115,8 @@ TEST(AlignmentBuilder, CaseTable) {
        std::vector<std::pair<double, double>> points;
        for (std::size_t i = 0; i + 1 < a.size(); i += 2) points.emplace_back(a[i], a[i + 1]);
        return {double(cleanedElements(straights(points)).size())}; }},
-    {"built", [](const Numbers& a) -> Numbers {
+    {"built", [this](const Numbers& a) -> Numbers {
        testing::freshCivilDocument();
-       OvDbDatabase drawing;
-       drawing.addLayer("C-ROAD");
-       drawing.setCurrentLayer("C-ROAD");
-       ovSetWorkingDatabase(&drawing);
        std::vector<std::pair<double, double>> points;
        std::size_t i = 1;
        for (; i < 1 + 2 * static_cast<std::size_t>(a[0]); i += 2) points.emplace_back(a[i], a[i + 1]);
@@ -121,14 +126,10 @@ TEST(AlignmentBuilder, CaseTable) {
          if (a[i + 1] == 1) makeArc(e, a[i + 2]);
          else makeClothoid(e, a[i + 2], a[i + 3], a[i + 4]);
        }
-       ImportRun run;
+       run = ImportRun();
        run.siteName = "サイト";
-       SimaAlignment r;
-       r.elements = std::move(elements);
-       r.routeType = 3;
-       const uint32_t id = buildAlignment(run, r);
-       const auto* alignment = ovcivil::civilApplication().activeDocument().findAlignment(static_cast<int32_t>(id));
-       ovSetWorkingDatabase(nullptr);
+       const uint32_t id = buildAlignment(run, route(elements));
+       const auto* alignment = document().findAlignment(static_cast<int32_t>(id));
        if (alignment == nullptr) return {0};
        bool joined = true;
        double x = points[0].first, y = points[0].second;
@@ -266,10 +267,8 @@ TEST_F(BuilderTest, TangentIntersectionOfAClothoidFromAStraight) {
   const double x = l * (1 - tau * tau / 10 + std::pow(tau, 4) / 216);
   const double y = l * (tau / 3 - std::pow(tau, 3) / 42 + std::pow(tau, 5) / 1320);
   EntityData e;
-  e.StartPointX = fixed12(0);
-  e.StartPointY = fixed12(0);
-  e.EndPointX = fixed12(x);
-  e.EndPointY = fixed12(-y);
+  std::tie(e.StartPointX, e.StartPointY, e.EndPointX, e.EndPointY) =
+      std::tuple(fixed12(0), fixed12(0), fixed12(x), fixed12(-y));
   makeClothoid(e, a, 0, r);
   computeTangentIntersection(e);
   EXPECT_NEAR(e.TangentIntersection[0], x - y / std::tan(tau), 1e-4);
@@ -283,11 +282,11 @@ TEST_F(BuilderTest, DrawingShowsTheAlignmentWithItsNameAsExtendedData) {
   const uint32_t id = buildAlignment(run, route(elements));
   const auto& alignment = built(id);
   ASSERT_EQ(alignment.entities.size(), 4u);
-  ASSERT_EQ(drawing_->entityCount(), 4u);
+  ASSERT_EQ(drawing_.entityCount(), 4u);
   const OvDbEntityKind expected[] = {OvDbEntityKind::Line, OvDbEntityKind::Polyline, OvDbEntityKind::Arc,
                                      OvDbEntityKind::Line};
   for (std::size_t i = 0; i < 4; ++i) {
-    const OvDbEntity& entity = drawing_->entityAt(i);
+    const OvDbEntity& entity = drawing_.entityAt(i);
     EXPECT_EQ(entity.kind(), expected[i]) << i;
     EXPECT_EQ(entity.layer(), "C-ROAD");
     ASSERT_EQ(entity.xdata().size(), 1u);
@@ -295,10 +294,74 @@ TEST_F(BuilderTest, DrawingShowsTheAlignmentWithItsNameAsExtendedData) {
     EXPECT_EQ(entity.xdata()[0].values, std::vector<std::string>{"本線"});
   }
   // A right-hand curve is drawn counter-clockwise from its end.
-  const auto& arc = static_cast<const OvDbArc&>(drawing_->entityAt(2));
+  const auto& arc = static_cast<const OvDbArc&>(drawing_.entityAt(2));
   const AlignmentEntity& curve = alignment.entities[2];
   EXPECT_NEAR(arc.center.x + arc.radius * std::cos(arc.startAngle), curve.end.x, 1e-9);
   EXPECT_NEAR(arc.center.y + arc.radius * std::sin(arc.startAngle), curve.end.y, 1e-9);
+}
+
+// Alignments built from random realistic routes, checked by properties of their geometry.
+TEST_F(BuilderTest, RandomRoutesAreContinuousMeasuredAndOffsetConsistently) {
+  std::mt19937_64 random(20261206);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int trial = 0; trial < 40; ++trial) {
+    const testing::DesignedRoute design = testing::randomRoute(random, 1 + trial % 4);
+    const double startStation = std::floor(unit(random) * 5000.0);
+    SimaAlignment r = route(testing::routeElements(design));
+    r.startStation = startStation;
+    const ovcivil::Alignment& alignment = built(buildAlignment(run, r));
+    ASSERT_EQ(alignment.entities.size(), design.pieces.size()) << trial;
+
+    // Continuity of position and direction at every join.
+    for (std::size_t i = 0; i + 1 < alignment.entities.size(); ++i) {
+      const auto& before = alignment.entities[i];
+      const auto& after = alignment.entities[i + 1];
+      ovcivil::PlanPoint endOfBefore, startOfAfter;
+      double directionBefore = 0.0, directionAfter = 0.0;
+      before.evaluate(before.length, endOfBefore, directionBefore);
+      after.evaluate(0.0, startOfAfter, directionAfter);
+      EXPECT_LE(std::hypot(endOfBefore.x - startOfAfter.x, endOfBefore.y - startOfAfter.y), 2e-5)
+          << "trial " << trial << " join " << i;
+      EXPECT_LE(angleDifference(directionBefore, directionAfter), 1e-5) << "trial " << trial << " join " << i;
+    }
+
+    // The length is the sum of the entities' lengths and agrees with the design.
+    double sum = 0.0;
+    for (const auto& entity : alignment.entities) sum += entity.length;
+    EXPECT_NEAR(alignment.length(), sum, 1e-9);
+    EXPECT_NEAR(alignment.length(), static_cast<double>(design.totalLength()), 1e-3) << trial;
+    ovcivil::PlanPoint point;
+    EXPECT_EQ(alignment.pointAtStation(startStation + sum, 0.0, point), ovcivil::kOk);
+    EXPECT_NEAR(point.x, static_cast<double>(design.poses.back().x), 2e-3) << trial;
+    EXPECT_NEAR(point.y, static_cast<double>(design.poses.back().y), 2e-3) << trial;
+    EXPECT_NE(alignment.pointAtStation(startStation + sum + 1e-3, 0.0, point), ovcivil::kOk);
+
+    // An offset point projects back onto the alignment at its station, at the offset's distance.
+    for (int k = 0; k < 25; ++k) {
+      const double station = startStation + unit(random) * sum;
+      const double offset = (unit(random) - 0.5) * 40.0;
+      ovcivil::PlanPoint offsetPoint, onLine;
+      ASSERT_EQ(alignment.pointAtStation(station, offset, offsetPoint), ovcivil::kOk);
+      ASSERT_EQ(alignment.pointAtStation(station, 0.0, onLine), ovcivil::kOk);
+      EXPECT_NEAR(std::hypot(offsetPoint.x - onLine.x, offsetPoint.y - onLine.y), std::abs(offset), 1e-9);
+      const double guess = std::clamp(station + 0.5, startStation, startStation + sum);
+      EXPECT_NEAR(projectStation(alignment, offsetPoint, guess), station, 1e-6) << trial;
+    }
+
+    // 0.5 m into every spiral that leaves a straight, against the quadrature reference started
+    // from the spiral's own start.
+    for (const auto& entity : alignment.entities) {
+      if (entity.kind != ovcivil::EntityKind::Spiral || entity.startCurvature != 0.0) continue;
+      const testing::RefPose start{entity.start.x, entity.start.y, entity.startDirection};
+      const long double k = entity.endCurvature * 0.5L / entity.length;
+      const testing::RefPose expected = testing::advance(start, 0.0L, k, 0.5L);
+      ovcivil::PlanPoint at;
+      double direction = 0.0;
+      entity.evaluate(0.5, at, direction);
+      EXPECT_NEAR(at.x, static_cast<double>(expected.x), 1e-6);
+      EXPECT_NEAR(at.y, static_cast<double>(expected.y), 1e-6);
+    }
+  }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "sima/records.h"
@@ -53,34 +55,28 @@ inline long double curvature(long double radius, bool left) {
   return radius == 0.0L ? 0.0L : (left ? 1.0L : -1.0L) / radius;
 }
 
-inline RefPose advancePiece(const RefPose& pose, const DesignPiece& piece) {
-  switch (piece.type) {
-    case 'S':
-      return advance(pose, 0.0L, 0.0L, piece.length);
-    case 'R':
-      return advance(pose, curvature(piece.endRadius, piece.left), curvature(piece.endRadius, piece.left),
-                     piece.length);
-    default:
-      return advance(pose, curvature(piece.startRadius, piece.left),
-                     curvature(piece.endRadius, piece.left), piece.length);
-  }
+// The curvature at a piece's start and end.
+inline std::pair<long double, long double> curvatures(const DesignPiece& piece) {
+  return {curvature(piece.type == 'A' ? piece.startRadius : piece.endRadius, piece.left),
+          curvature(piece.type == 'S' ? 0.0L : piece.endRadius, piece.left)};
 }
 
 // The pose `s` along a designed route (0 ≤ s ≤ its length).
 inline RefPose poseAt(const DesignedRoute& route, long double s) {
   std::size_t i = 0;
   for (; i + 1 < route.pieces.size() && s > route.pieces[i].length; ++i) s -= route.pieces[i].length;
-  const DesignPiece& piece = route.pieces[i];
-  const long double k0 = curvature(piece.type == 'A' ? piece.startRadius : piece.endRadius, piece.left);
-  const long double k1 = curvature(piece.type == 'S' ? 0.0L : piece.endRadius, piece.left);
-  return advance(route.poses[i], k0, k0 + (k1 - k0) * s / piece.length, s);
+  const auto [k0, k1] = curvatures(route.pieces[i]);
+  return advance(route.poses[i], k0, k0 + (k1 - k0) * s / route.pieces[i].length, s);
 }
 
 inline DesignedRoute design(const std::vector<DesignPiece>& pieces, RefPose start) {
   DesignedRoute route;
   route.pieces = pieces;
   route.poses.push_back(start);
-  for (const auto& piece : pieces) route.poses.push_back(advancePiece(route.poses.back(), piece));
+  for (const auto& piece : pieces) {
+    const auto [k0, k1] = curvatures(piece);
+    route.poses.push_back(advance(route.poses.back(), k0, k1, piece.length));
+  }
   return route;
 }
 
@@ -116,28 +112,23 @@ inline GrowingArray<EntityData> routeElements(const DesignedRoute& route) {
     const DesignPiece& piece = route.pieces[i];
     EntityData e;
     e.Type = std::string(1, piece.type);
-    e.StartPointX = fixed12(route.poses[i].x);
-    e.StartPointY = fixed12(route.poses[i].y);
-    e.EndPointX = fixed12(route.poses[i + 1].x);
-    e.EndPointY = fixed12(route.poses[i + 1].y);
+    std::tie(e.StartPointX, e.StartPointY, e.EndPointX, e.EndPointY) =
+        std::tuple(fixed12(route.poses[i].x), fixed12(route.poses[i].y),
+                   fixed12(route.poses[i + 1].x), fixed12(route.poses[i + 1].y));
     e.Pitch = 100.0;
     const std::string sign = piece.left ? "-" : "";
-    if (piece.type == 'R') {
-      e.Radius = sign + fixed12(piece.endRadius);
-      e.Rotation = piece.left ? "L" : "R";
-    } else if (piece.type == 'A') {
+    if (piece.type != 'S') e.Rotation = piece.left ? "L" : "R";
+    if (piece.type == 'R') e.Radius = sign + fixed12(piece.endRadius);
+    if (piece.type == 'A') {
       e.ParameterA = fixed12(piece.parameterA);
       e.RadiusStart = piece.startRadius == 0.0L ? "0" : sign + fixed12(piece.startRadius);
       e.RadiusEnd = piece.endRadius == 0.0L ? "0" : sign + fixed12(piece.endRadius);
-      e.Rotation = piece.left ? "L" : "R";
     }
     elements.append(e);
   }
   EntityData open;
-  open.Type = "S";
-  open.StartPointX = fixed12(route.poses.back().x);
-  open.StartPointY = fixed12(route.poses.back().y);
-  open.Pitch = 100.0;
+  std::tie(open.Type, open.StartPointX, open.StartPointY, open.Pitch) =
+      std::tuple("S", fixed12(route.poses.back().x), fixed12(route.poses.back().y), 100.0);
   elements.append(open);
   return elements;
 }

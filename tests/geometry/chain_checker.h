@@ -55,16 +55,12 @@ inline double angleDifference(double a, double b) {
   return d > std::numbers::pi ? 2.0 * std::numbers::pi - d : d;
 }
 
-struct ChainTolerances {
-  double position = 2e-5;   // makers round coordinates to 1e-5
-  double direction = 1e-5;  // radians
-  // A stored length against ali_getl, which measures between rounded end points: two rounded
-  // points and two roundings of the length.
-  double length = 3e-5;
-};
-
 // Empty when the chain is sound; otherwise one line per fault, naming the element index.
-inline std::string checkChain(std::span<const Calelm> chain, ChainTolerances tolerances = {}) {
+inline std::string checkChain(std::span<const Calelm> chain) {
+  // Makers round coordinates to 1e-5 and directions to the angle quantum. A stored length is
+  // held against ali_getl, which measures between rounded end points: two rounded points and two
+  // roundings of the length.
+  constexpr double kPosition = 2e-5, kDirection = 1e-5, kLength = 3e-5;
   std::string report;
   std::size_t i = 0;
   auto fault = [&](const char* what, double value, double tolerance) {
@@ -80,8 +76,8 @@ inline std::string checkChain(std::span<const Calelm> chain, ChainTolerances tol
     // changes with the angle, so the same rounding moves the measured length by 1 / cos(phi / 2).
     const double lengthTolerance =
         e.kind == CALELM_ARC && e.parameter != 0.0
-            ? tolerances.length / std::max(std::cos(e.length / std::fabs(e.parameter) / 2.0), 0.01)
-            : tolerances.length;
+            ? kLength / std::max(std::cos(e.length / std::fabs(e.parameter) / 2.0), 0.01)
+            : kLength;
     double libraryLength = 0.0;
     if (ali_getl(&e, &libraryLength) != 0)
       fault("ali_getl status", 1.0, 0.0);
@@ -89,9 +85,9 @@ inline std::string checkChain(std::span<const Calelm> chain, ChainTolerances tol
       fault("length against ali_getl", libraryLength - e.length, lengthTolerance);
     if (e.kind == CALELM_ARC && std::fabs(e.parameter) > 0.0) {
       fault("start distance from centre",
-            std::hypot(e.startX - e.extra1, e.startY - e.extra2) - e.parameter, tolerances.position);
+            std::hypot(e.startX - e.extra1, e.startY - e.extra2) - e.parameter, kPosition);
       fault("end distance from centre",
-            std::hypot(e.endX - e.extra1, e.endY - e.extra2) - e.parameter, tolerances.position);
+            std::hypot(e.endX - e.extra1, e.endY - e.extra2) - e.parameter, kPosition);
     }
     // The element's own definition, walked from its start, must reach its end. Makers round some
     // direction fields to the angle quantum, which swings the far end by up to length * quantum;
@@ -99,15 +95,15 @@ inline std::string checkChain(std::span<const Calelm> chain, ChainTolerances tol
     const WalkEnd end =
         walk(e.startX, e.startY, e.startAngle, startCurvature(e), endCurvature(e), e.length);
     fault("end point against its definition", std::hypot(end.x - e.endX, end.y - e.endY),
-          tolerances.position + 1e-5 + e.length * kAngleQuantum);
+          kPosition + 1e-5 + e.length * kAngleQuantum);
     fault("end angle against its definition", angleDifference(end.azimuth, e.endAngle),
-          tolerances.direction + kAngleQuantum);
+          kDirection + kAngleQuantum);
     if (i + 1 == chain.size()) continue;
     const Calelm& next = chain[i + 1];
     fault("join position to the next element",
-          std::hypot(next.startX - e.endX, next.startY - e.endY), tolerances.position);
+          std::hypot(next.startX - e.endX, next.startY - e.endY), kPosition);
     fault("join direction to the next element", angleDifference(next.startAngle, e.endAngle),
-          tolerances.direction);
+          kDirection);
     if (e.kind == CALELM_CLOTHOID || next.kind == CALELM_CLOTHOID) {
       const double k0 = endCurvature(e), k1 = startCurvature(next);
       fault("join curvature to the next element", k0 - k1,

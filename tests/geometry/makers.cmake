@@ -1,7 +1,6 @@
-# Element makers, IP setters and chain makers; every chain they return passes the chain checker.
-foreach(test makers_test makers_ipset_test)
+# Element makers, IP setters, chain makers and chain repairs; every chain they return passes the
+# chain checker.
+foreach(test makers_test makers_chains_test)
   add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel::geometry)
 endforeach()
-add_kestrel_test(makers_chains_test SOURCES makers_chains_test.cpp makers_chain_points_test.cpp
-                 DEPS kestrel::geometry)
 

@@ -1,5 +1,3 @@
-# Tests of the element queries: points at a distance, projection, offsets, intersections, moves,
-# chain repairs and monitoring.
-foreach(test queries_test queries_moves_test)
-  add_kestrel_test(${test} SOURCES ${test}.cpp DEPS kestrel::geometry)
-endforeach()
+# Tests of the element queries: points at a distance, projection, offsets, intersections, moves
+# and monitoring.
+add_kestrel_test(queries_test SOURCES queries_test.cpp DEPS kestrel::geometry)
