@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,7 +28,7 @@ struct LotData {
   int32_t number = 0;
   std::string name;
   bool closed = false;
-  GrowingArray<SimaPoint> vertices;
+  std::vector<uint32_t> vertices;  // positions in the run's point store
 };
 
 // One element of a route, in route order. Geometric values are text written with "%0.12f".
@@ -212,41 +213,80 @@ class FirstIndexByNumber {
   std::size_t count_ = 0;  // records in all
 };
 
-// Every point of every A series, in file order, with a first-match index by number.
+// Texts kept end to end in blocks, each behind its length, and named by a 31-bit id; no text
+// costs more than four bytes beyond its own, and growing never moves what is stored.
+class TextArena {
+ public:
+  static constexpr uint32_t kIdLimit = uint32_t{1} << 31;
+  // The id of a copy of `text`; throws std::length_error past 2 GiB of texts.
+  uint32_t add(std::string_view text);
+  std::string_view text(uint32_t id) const;
+  void clear() { blocks_.clear(); }
+
+ private:
+  static constexpr unsigned kBlockBits = 16;
+  // A text longer than a block gets one of its own, standing for as many ids' blocks as it fills.
+  std::vector<std::vector<char>> blocks_;
+};
+
+// A stored point: 32 bytes, the name in the store's arena, the elevation flag in the name's id.
+struct StoredPoint {
+  double east = 0.0;
+  double north = 0.0;
+  double elevation = 0.0;
+  int32_t number = 0;
+  uint32_t nameId = 0;  // the top bit says the point has an elevation
+  static constexpr uint32_t kHasElevation = uint32_t{1} << 31;
+  bool hasElevation() const { return (nameId & kHasElevation) != 0; }
+};
+
+// Every point of every A series, in file order, with a first-match index by number. A series'
+// points are added as they are read and indexed when the series ends, so that lookups inside
+// the series do not see them.
 class PointStore {
  public:
-  const StableArray<SimaPoint>& points() const { return points_; }
-  std::size_t size() const { return points_.size(); }
+  std::size_t size() const { return rows_.size(); }
   void clear() {
-    points_.clear();
+    rows_.clear();
+    names_.clear();
     firstByNumber_.clear();
     numbersOnly_ = 0;
   }
-  void append(const SimaPoint& point) {
-    firstByNumber_.insertFirst(point.number, points_.size());
-    points_.append(point);
+  // Adds a point without indexing it (see indexFrom).
+  void add(int32_t number, std::string_view name, double north, double east, double elevation,
+           bool hasElevation) {
+    const uint32_t nameId = names_.add(name) | (hasElevation ? StoredPoint::kHasElevation : 0);
+    rows_.append(StoredPoint{east, north, elevation, number, nameId});
   }
-  void appendAll(const GrowingArray<SimaPoint>& points) {
-    for (const auto& p : points) append(p);
+  // Indexes the points from position `first` on by number.
+  void indexFrom(std::size_t first) {
+    for (std::size_t i = first; i < rows_.size(); ++i)
+      firstByNumber_.insertFirst(rows_[static_cast<long>(i)].number, i);
   }
-  void appendAll(GrowingArray<SimaPoint>&& points) {
-    for (auto& p : points) {
-      firstByNumber_.insertFirst(p.number, points_.size());
-      points_.append(std::move(p));
-    }
-    points.clear();
+  void append(const SimaPoint& p) {
+    add(p.number, p.name, p.north, p.east, p.elevation, p.hasElevation);
+    indexFrom(rows_.size() - 1);
   }
-  // A pre-scan's point: only its number is kept, so that contains() knows it; find() does not.
+  // A pre-scan's point: only its number is kept, so that contains() knows it; row() does not.
   void appendNumberOnly(int32_t number) { firstByNumber_.insertFirst(number, numbersOnly_++); }
-  // The first point with that number, or null.
-  const SimaPoint* find(int32_t number) const {
-    const long at = firstByNumber_.find(number);
-    return at < 0 ? nullptr : &points_.at(at);
+
+  const StoredPoint& row(std::size_t i) const { return rows_[static_cast<long>(i)]; }
+  std::string_view name(const StoredPoint& p) const {
+    return names_.text(p.nameId & ~StoredPoint::kHasElevation);
   }
+  // The point at position `i` as a record of its own.
+  SimaPoint at(std::size_t i) const {
+    const StoredPoint& p = row(i);
+    return SimaPoint{std::string(name(p)), p.east, p.north, p.elevation, p.number,
+                     p.hasElevation()};
+  }
+  // The position of the first indexed point with that number, or -1.
+  long position(int32_t number) const { return firstByNumber_.find(number); }
   bool contains(int32_t number) const { return firstByNumber_.find(number) >= 0; }
 
  private:
-  StableArray<SimaPoint> points_;
+  StableArray<StoredPoint> rows_;
+  TextArena names_;
   FirstIndexByNumber firstByNumber_;
   std::size_t numbersOnly_ = 0;
 };
