@@ -133,10 +133,11 @@ struct PlacedResult {
 };
 
 // Position of the first record with each number. Survey numbers mostly run densely from small
-// values, so those are kept in a flat array indexed by the number itself (four bytes a number,
-// small enough to stay in cache while lots look their vertices up at random); any other number
-// goes to an open-addressing table. The array grows only while it stays within a few slots per
-// record, so scattered or huge numbers cannot make it large.
+// values, so those are kept in an array indexed by the number itself (four bytes a number, in
+// chunks, so that it grows by a chunk at a time and never moves); any other number goes to an
+// open-addressing table, which a lookup outside the range of its numbers does not touch. The
+// array grows only while it stays within a few slots per record, so scattered or huge numbers
+// cannot make it large.
 class FirstIndexByNumber {
  public:
   void clear() {
@@ -144,13 +145,15 @@ class FirstIndexByNumber {
     slots_.clear();
     used_ = 0;
     count_ = 0;
+    lowest_ = INT32_MAX;
+    highest_ = INT32_MIN;
   }
   // Records `position` for `number` unless the number already has one.
   void insertFirst(int32_t number, std::size_t position) {
     if (find(number) >= 0) return;
     ++count_;
     if (number >= 0 && fitsDense(static_cast<std::size_t>(number))) {
-      dense_[static_cast<std::size_t>(number)] = static_cast<uint32_t>(position);
+      denseAt(static_cast<std::size_t>(number)) = static_cast<uint32_t>(position);
       return;
     }
     if ((used_ + 1) * 2 > slots_.size()) grow();
@@ -158,32 +161,42 @@ class FirstIndexByNumber {
     slot.number = number;
     slot.position = static_cast<uint32_t>(position);
     ++used_;
+    lowest_ = std::min(lowest_, number);
+    highest_ = std::max(highest_, number);
   }
   // The position recorded for `number`, or -1.
   long find(int32_t number) const {
-    if (number >= 0 && static_cast<std::size_t>(number) < dense_.size()) {
-      const uint32_t position = dense_[static_cast<std::size_t>(number)];
+    if (number >= 0 && static_cast<std::size_t>(number) < denseSize()) {
+      const uint32_t position = denseAt(static_cast<std::size_t>(number));
       if (position != kEmpty) return static_cast<long>(position);
     }
-    if (slots_.empty()) return -1;
+    if (number < lowest_ || number > highest_) return -1;
     const Slot& slot = const_cast<FirstIndexByNumber*>(this)->probe(number);
     return slot.position == kEmpty ? -1 : static_cast<long>(slot.position);
   }
 
  private:
   static constexpr uint32_t kEmpty = UINT32_MAX;
+  static constexpr unsigned kChunkBits = 14;  // 16,384 numbers a chunk
   static constexpr std::size_t kDenseFloor = std::size_t{1} << 16;
   static constexpr std::size_t kDenseSlotsPerRecord = 8;
   struct Slot {
     int32_t number = 0;
     uint32_t position = kEmpty;
   };
+  std::size_t denseSize() const { return dense_.size() << kChunkBits; }
+  uint32_t& denseAt(std::size_t number) {
+    return dense_[number >> kChunkBits][number & ((std::size_t{1} << kChunkBits) - 1)];
+  }
+  uint32_t denseAt(std::size_t number) const {
+    return dense_[number >> kChunkBits][number & ((std::size_t{1} << kChunkBits) - 1)];
+  }
   // True when the array holds (or may grow to hold) `number`.
   bool fitsDense(std::size_t number) {
-    if (number < dense_.size()) return true;
+    if (number < denseSize()) return true;
     const std::size_t limit = std::max(kDenseFloor, kDenseSlotsPerRecord * count_);
     if (number >= limit) return false;
-    dense_.resize(std::min(limit, std::max(number + 1, dense_.size() * 2)), kEmpty);
+    while (denseSize() <= number) dense_.emplace_back(std::size_t{1} << kChunkBits, kEmpty);
     return true;
   }
   Slot& probe(int32_t number) {
@@ -207,10 +220,12 @@ class FirstIndexByNumber {
     for (const Slot& slot : old)
       if (slot.position != kEmpty) probe(slot.number) = slot;
   }
-  std::vector<uint32_t> dense_;
+  std::vector<std::vector<uint32_t>> dense_;  // chunks of kChunkBits numbers
   std::vector<Slot> slots_;
   std::size_t used_ = 0;   // records in the table
   std::size_t count_ = 0;  // records in all
+  int32_t lowest_ = INT32_MAX;   // the table's numbers lie in lowest_..highest_
+  int32_t highest_ = INT32_MIN;
 };
 
 // Texts kept end to end in blocks, each behind its length, and named by a 31-bit id; no text
