@@ -125,7 +125,7 @@ class ImportRun {
   std::string unusedText3;
   GrowingArray<EntityData> routeElements;
   GrowingArray<SimaAlignment> routes;
-  GrowingArray<LotData> lots;
+  StableArray<LotData> lots;
   GrowingArray<VerticalData> verticalResults;
   GrowingArray<IntersectionData> crossSections;
   GrowingArray<HSeriesData> verticalSeries;

@@ -12,6 +12,7 @@ DrawingCogoPoints::DrawingCogoPoints(const OvDbDatabase& drawing,
   name_ = table->definition.ColumnIndex(source.nameColumn);
   const int type = table->definition.ColumnIndex(source.typeColumn);
   if (number_ < 0 || name_ < 0 || type < 0) return;
+  points_.reserve(table->recordCount);  // at most one point a record, without growing twice over
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
     if (drawing.storedEntity(i).kind != OvDbEntityKind::Point) continue;
     bool found = false;
@@ -41,6 +42,7 @@ DrawingLots::DrawingLots(const OvDbDatabase& drawing, const module::SurveyPointT
     columns_[k] = table->definition.ColumnIndex(*names[k]);
     if (columns_[k] < 0) return;
   }
+  lots_.reserve(table->recordCount);
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
     const OvDbStoredEntity entity = drawing.storedEntity(i);
     if (entity.kind != OvDbEntityKind::Polyline || entity.vertices.size() < 2) continue;
