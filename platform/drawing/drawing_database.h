@@ -234,6 +234,8 @@ class OvDbDatabase {
   OvDbEntity& entityAt(std::size_t index);
   // The entity at a position as stored, without making an object of it.
   OvDbStoredEntity storedEntity(std::size_t index) const;
+  // The kind of the entity at a position, for walks that pass over most entities.
+  OvDbEntityKind kindAt(std::size_t index) const { return rows_[index].kind(); }
   // The extended data of the entity at a position.
   const std::vector<OvDbXData>& xdataAt(std::size_t index) const;
   // Sets (or replaces) one application's extended data of the entity at a position.
