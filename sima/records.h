@@ -233,14 +233,15 @@ class FirstIndexByNumber {
 class TextArena {
  public:
   static constexpr uint32_t kIdLimit = uint32_t{1} << 31;
-  // The id of a copy of `text`; throws std::length_error past 2 GiB of texts.
+  // The id of a copy of `text`; throws std::length_error when the ids run out (32,768 blocks,
+  // 2 GiB of short texts).
   uint32_t add(std::string_view text);
   std::string_view text(uint32_t id) const;
   void clear() { blocks_.clear(); }
 
  private:
   static constexpr unsigned kBlockBits = 16;
-  // A text longer than a block gets one of its own, standing for as many ids' blocks as it fills.
+  // A text longer than a block gets a block of its own.
   std::vector<std::vector<char>> blocks_;
 };
 
@@ -254,6 +255,7 @@ struct StoredPoint {
   static constexpr uint32_t kHasElevation = uint32_t{1} << 31;
   bool hasElevation() const { return (nameId & kHasElevation) != 0; }
 };
+static_assert(sizeof(StoredPoint) == 32);
 
 // Every point of every A series, in file order, with a first-match index by number. A series'
 // points are added as they are read and indexed when the series ends, so that lookups inside
