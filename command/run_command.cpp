@@ -122,11 +122,12 @@ void readWithProgress(ImportRun& run, const std::string& path, DialogViews& view
 // imported) and where each result point went.
 void keepRecords(ImportRun& run, module::RunRecords& records) {
   if (run.selection.isSelected(kSeriesA)) {
-    const auto& points = run.pointStore.points();
-    for (std::size_t i = 0; i < points.size(); ++i) {
-      const SimaPoint& point = points[static_cast<long>(i)];
-      if (!point.hasElevation)
-        records.pointsWithoutElevation.push_back({point.number, point.name, point.north, point.east});
+    const PointStore& store = run.pointStore;
+    for (std::size_t i = 0; i < store.size(); ++i) {
+      const StoredPoint& point = store.row(i);
+      if (!point.hasElevation())
+        records.pointsWithoutElevation.push_back(
+            {point.number, std::string(store.name(point)), point.north, point.east});
     }
   }
   records.results.reserve(run.placements.size());

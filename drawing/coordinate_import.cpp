@@ -9,15 +9,12 @@ namespace kestrel {
 
 namespace {
 
-SimaPoint pointFromRecord(const Fields& f) {
-  SimaPoint point;
-  point.number = sima::toInteger(fieldAt(f, 1));
-  point.name = std::string(sima::trim(fieldAt(f, 2)));
-  point.north = sima::toNumber(fieldAt(f, 3));
-  point.east = sima::toNumber(fieldAt(f, 4));
-  point.elevation = sima::toNumber(fieldAt(f, 5));
-  point.hasElevation = !sima::trim(fieldAt(f, 5)).empty();
-  return point;
+// Adds an A01 record's point to the store; true when it has an elevation.
+bool addPoint(PointStore& store, const Fields& f) {
+  const bool hasElevation = !sima::trim(fieldAt(f, 5)).empty();
+  store.add(sima::toInteger(fieldAt(f, 1)), sima::trim(fieldAt(f, 2)), sima::toNumber(fieldAt(f, 3)),
+            sima::toNumber(fieldAt(f, 4)), sima::toNumber(fieldAt(f, 5)), hasElevation);
+  return hasElevation;
 }
 
 // Whether an A01 line gives an elevation as the import will read it. A tolerant reading takes an
@@ -54,25 +51,25 @@ void readCoordinateSeries(ImportRun& run) {
     countCoordinateSeries(run);
     return;
   }
-  GrowingArray<SimaPoint> seriesPoints;
+  // The series' points go straight into the store; they are indexed (and so found by lookups)
+  // only when the series ends.
+  const std::size_t first = run.pointStore.size();
+  int withElevation = 0;
   ImportRun::Line line;
   while (run.nextLine(line)) {
     if (run.rejects(RecordCheck::SeriesA, line)) continue;
     const std::string& code = line.fields[0];
     if (code == "A01") {
       if (run.rejects(RecordCheck::A01, line)) continue;
-      seriesPoints.append(pointFromRecord(line.fields));
+      withElevation += addPoint(run.pointStore, line.fields) ? 1 : 0;
     } else if (code == "A99") {
       run.rejects(RecordCheck::A99, line);
-      int withElevation = 0;
-      for (const auto& p : seriesPoints) withElevation += p.hasElevation ? 1 : 0;
       run.log.logCoordinateEnd(run.lineCounter, withElevation,
-                               static_cast<int>(seriesPoints.size()) - withElevation);
+                               static_cast<int>(run.pointStore.size() - first) - withElevation);
       break;
     }
   }
-  const std::size_t first = run.pointStore.size();
-  if (!seriesPoints.empty()) run.pointStore.appendAll(std::move(seriesPoints));
+  run.pointStore.indexFrom(first);
   buildPoints(run, first);
 }
 
@@ -82,13 +79,13 @@ void buildPoints(ImportRun& run, std::size_t first) {
   const std::string fileName = run.fileName();
   const std::string type = kCoordinateType;
   const std::string& layer = run.layers[kLayerPoints];
-  const auto& stored = run.pointStore.points();
-  for (std::size_t i = first; i < stored.size(); ++i) {
-    const SimaPoint& point = stored[static_cast<long>(i)];
-    if (!point.hasElevation) continue;
+  const PointStore& store = run.pointStore;
+  for (std::size_t i = first; i < store.size(); ++i) {
+    const StoredPoint& point = store.row(i);
+    if (!point.hasElevation()) continue;
     const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
     if (id.isNull()) continue;
-    attachPointRecord(id, point.number, point.name, type, fileName);
+    attachPointRecord(id, point.number, store.name(point), type, fileName);
     ++run.counters.drawnPoints;
   }
 }

@@ -51,14 +51,13 @@ void readLot(ImportRun& run, const Fields& header) {
   lot.closed = sima::trim(fieldAt(header, 3)) == "1";
   bool failed = false;
   bool hadTriangleBlock = false;
-  // The vertices are gathered as references (the point store does not change inside a lot) and
-  // copied once, at their final count, when the lot ends well.
-  std::vector<const SimaPoint*> vertices;
+  // The vertices' positions in the point store are gathered here and kept, at their final count,
+  // when the lot ends well.
+  std::vector<uint32_t> vertices;
   vertices.reserve(16);
 
   auto finishGood = [&] {
-    lot.vertices.reserve(vertices.size());
-    for (const SimaPoint* vertex : vertices) lot.vertices.append(*vertex);
+    lot.vertices.assign(vertices.begin(), vertices.end());
     run.lots.append(std::move(lot));
     const LotData& stored = run.lots.back();
     drawLot(run, stored);
@@ -81,10 +80,10 @@ void readLot(ImportRun& run, const Fields& header) {
     if (code == "B01") {
       if (run.rejects(RecordCheck::B01, line)) continue;
       try {
-        const SimaPoint& vertex = run.lookupPoint(sima::toInteger(fieldAt(line.fields, 1)));
-        // Copied when the lot ends: fetch it meanwhile, it is anywhere in a large store.
-        __builtin_prefetch(&vertex);
-        vertices.push_back(&vertex);
+        const uint32_t vertex = run.lookupPoint(sima::toInteger(fieldAt(line.fields, 1)));
+        // Drawn when the lot ends: fetch it meanwhile, it is anywhere in a large store.
+        __builtin_prefetch(&run.pointStore.row(vertex));
+        vertices.push_back(vertex);
       } catch (const OrvoException&) {
         run.log.addPointNotFound(run.lineCounter, line.text);
         run.raiseHighWater();
@@ -112,7 +111,10 @@ void drawLot(ImportRun& run, const LotData& lot) {
   const std::string fileName = run.fileName();
   std::vector<OvGePoint3d> vertices;
   vertices.reserve(lot.vertices.size());
-  for (const auto& v : lot.vertices) vertices.push_back(OvGePoint3d{v.east, v.north, v.elevation});
+  for (const uint32_t at : lot.vertices) {
+    const StoredPoint& v = run.pointStore.row(at);
+    vertices.push_back(OvGePoint3d{v.east, v.north, v.elevation});
+  }
   const OvDbObjectId id = ovdraw::create2dPolyline(std::move(vertices));
   if (id.isNull()) return;  // fewer than two vertices: nothing is made
   ovdraw::convertToLightweight(id);

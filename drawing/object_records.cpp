@@ -23,7 +23,7 @@ void ensureTable(const char* name) {
 }
 
 void attachRecord(const std::string& table, OvDbObjectId entity, int32_t number,
-                  const std::string& name, const std::string& type, const std::string& fileName) {
+                  std::string_view name, const std::string& type, const std::string& fileName) {
   // The four values in column order, an integer and three texts, go into a record initialised
   // from the table (as far as it has columns) and the record to the entity.
   ovCurrentObjectDataTables().AddRecord(table, entity, {number, name, type, fileName});
@@ -34,7 +34,7 @@ void attachRecord(const std::string& table, OvDbObjectId entity, int32_t number,
 void ensurePointTable() { ensureTable(kPointTable); }
 void ensurePolylineTable() { ensureTable(kPolylineTable); }
 
-void attachPointRecord(OvDbObjectId entity, int32_t number, const std::string& name,
+void attachPointRecord(OvDbObjectId entity, int32_t number, std::string_view name,
                        const std::string& type, const std::string& fileName) {
   static const std::string table = kPointTable;
   attachRecord(table, entity, number, name, type, fileName);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/drawing/drawing_database.h"
 
@@ -24,7 +25,7 @@ void ensurePointTable();
 void ensurePolylineTable();
 
 // Attaches one record (No, Name, Type, FileName) to an entity.
-void attachPointRecord(OvDbObjectId entity, int32_t number, const std::string& name,
+void attachPointRecord(OvDbObjectId entity, int32_t number, std::string_view name,
                        const std::string& type, const std::string& fileName);
 void attachPolylineRecord(OvDbObjectId entity, int32_t number, const std::string& name,
                           const std::string& type, const std::string& fileName);

@@ -112,6 +112,7 @@ void readVerticalBlock(ImportRun& run, const Fields& header) {
   run.log.logVerticalStart(run.lineCounter, run.currentAlignmentName);
 
   int32_t counted = 0;  // a pre-scan's stations
+  bool ended = false;   // H99 was read
   ImportRun::Line line;
   while (run.nextLine(line)) {
     const Fields& f = line.fields;
@@ -137,13 +138,18 @@ void readVerticalBlock(ImportRun& run, const Fields& header) {
       run.rejects(RecordCheck::H99, line);
       run.preScanCounts.stations += counted;
       buildVerticalResult(run, block);
-      run.verticalSeries.append(block);
+      ended = true;
       break;
     }
   }
   const bool success = !run.currentAlignmentName.empty();
   run.log.logVerticalEnd(run.lineCounter, success,
                          success ? static_cast<int>(block.stations.size()) : 0);
+  // Past this block only its route is asked for; its stations are drawn and need not stay.
+  if (ended) {
+    block.stations = {};
+    run.verticalSeries.append(std::move(block));
+  }
 }
 
 void readCrossSectionBlock(ImportRun& run, const Fields& header) {
@@ -194,7 +200,8 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header) {
       run.preScanCounts.sections += counted;
       block.found = findRouteByNumber(run, block.routeNumber);
       buildCrossSectionResult(run, block);
-      run.crossSections.append(block);
+      block.sections = {};  // drawn; past this block only its route is asked for
+      run.crossSections.append(std::move(block));
       break;
     }
   }

@@ -32,7 +32,7 @@ bool isStraightOnlyType(int32_t routeType) {
 }
 
 // Every route point closes the open element and opens the next straight.
-void addRoutePoint(ImportRun& run, const SimaPoint& point) {
+void addRoutePoint(ImportRun& run, const StoredPoint& point) {
   if (!run.routeElements.empty()) {
     EntityData& last = run.routeElements.back();
     last.EndPointX = sima::formatFixed12(point.east);
@@ -105,7 +105,7 @@ int readRouteSection(ImportRun& run, double& startStation) {
         continue;
       }
       try {
-        addRoutePoint(run, run.lookupPoint(sima::toInteger(f[1])));
+        addRoutePoint(run, run.pointStore.row(run.lookupPoint(sima::toInteger(f[1]))));
       } catch (const OrvoException&) {
         run.log.addPointNotFound(run.lineCounter, line.text);
         run.raiseHighWater();

@@ -63,7 +63,7 @@ class GrowingArray {
   std::vector<T> items_;
 };
 
-// A growing array for the run's largest list (the point store): elements kept in chunks of
+// A growing array for the run's largest lists (points, lots, log lines): elements kept in chunks of
 // fixed size, so growing never moves or copies them (a large store never stands twice in memory
 // while it grows) and references to them stay valid. Otherwise as GrowingArray.
 template <typename T>
@@ -83,6 +83,25 @@ class StableArray {
   const T& at(long index) const { return element(checked(index)); }
   T& operator[](long index) { return at(index); }
   const T& operator[](long index) const { return at(index); }
+  T& back() { return at(static_cast<long>(size_) - 1); }
+
+  class const_iterator {
+   public:
+    const_iterator(const StableArray& array, std::size_t at) : array_(&array), at_(at) {}
+    const T& operator*() const { return array_->element(at_); }
+    const T* operator->() const { return &array_->element(at_); }
+    const_iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    bool operator==(const const_iterator&) const = default;
+
+   private:
+    const StableArray* array_;
+    std::size_t at_;
+  };
+  const_iterator begin() const { return {*this, 0}; }
+  const_iterator end() const { return {*this, size_}; }
 
   StableArray() = default;
   StableArray(const StableArray& other) {

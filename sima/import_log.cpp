@@ -53,9 +53,9 @@ void LogLines::push_back(std::string_view line) {
     blocks_.back().reserve(std::max(kLogBlock, line.size()));
   }
   std::string& block = blocks_.back();
-  lines_.push_back(Line{static_cast<std::uint32_t>(blocks_.size() - 1),
-                        static_cast<std::uint32_t>(block.size()),
-                        static_cast<std::uint32_t>(line.size())});
+  lines_.append(Line{static_cast<std::uint32_t>(blocks_.size() - 1),
+                     static_cast<std::uint32_t>(block.size()),
+                     static_cast<std::uint32_t>(line.size())});
   block.append(line);
 }
 

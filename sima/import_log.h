@@ -42,7 +42,7 @@ class LogLines {
   bool empty() const { return lines_.empty(); }
   // Line i, as a view (valid while the lines live) or as a string of its own.
   std::string_view view(std::size_t i) const {
-    const Line& line = lines_[i];
+    const Line& line = lines_[static_cast<long>(i)];
     return std::string_view(blocks_[line.block]).substr(line.offset, line.length);
   }
   std::string operator[](std::size_t i) const { return std::string(view(i)); }
@@ -74,7 +74,7 @@ class LogLines {
     std::uint32_t length;
   };
   std::vector<std::string> blocks_;  // each filled up to its first capacity, so never moved
-  std::vector<Line> lines_;
+  StableArray<Line> lines_;  // in chunks: a long log never stands twice while it grows
 };
 
 // Collects what one import run reports. Every check returns 0 (accepted) or -1 (rejected); a

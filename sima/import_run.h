@@ -125,7 +125,7 @@ class ImportRun {
   std::string unusedText3;
   GrowingArray<EntityData> routeElements;
   GrowingArray<SimaAlignment> routes;
-  GrowingArray<LotData> lots;
+  StableArray<LotData> lots;
   GrowingArray<VerticalData> verticalResults;
   GrowingArray<IntersectionData> crossSections;
   GrowingArray<HSeriesData> verticalSeries;
@@ -249,12 +249,12 @@ class ImportRun {
     return status != 0;
   }
 
-  // The first stored point with that number; a missing one raises OrvoException with
-  // message 138, which the lot and route readers catch and log.
-  const SimaPoint& lookupPoint(int32_t number) const {
-    const SimaPoint* point = pointStore.find(number);
-    if (point == nullptr) throw OrvoException(std::string(sima::message(138, log.language())));
-    return *point;
+  // The position in the point store of the first point with that number; a missing one raises
+  // OrvoException with message 138, which the lot and route readers catch and log.
+  uint32_t lookupPoint(int32_t number) const {
+    const long at = pointStore.position(number);
+    if (at < 0) throw OrvoException(std::string(sima::message(138, log.language())));
+    return static_cast<uint32_t>(at);
   }
 
   // File name without folder (after the last "/" or "\"), as object-data records carry it.

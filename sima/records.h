@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,7 +28,7 @@ struct LotData {
   int32_t number = 0;
   std::string name;
   bool closed = false;
-  GrowingArray<SimaPoint> vertices;
+  std::vector<uint32_t> vertices;  // positions in the run's point store
 };
 
 // One element of a route, in route order. Geometric values are text written with "%0.12f".
@@ -132,10 +133,11 @@ struct PlacedResult {
 };
 
 // Position of the first record with each number. Survey numbers mostly run densely from small
-// values, so those are kept in a flat array indexed by the number itself (four bytes a number,
-// small enough to stay in cache while lots look their vertices up at random); any other number
-// goes to an open-addressing table. The array grows only while it stays within a few slots per
-// record, so scattered or huge numbers cannot make it large.
+// values, so those are kept in an array indexed by the number itself (four bytes a number, in
+// chunks, so that it grows by a chunk at a time and never moves); any other number goes to an
+// open-addressing table, which a lookup outside the range of its numbers does not touch. The
+// array grows only while it stays within a few slots per record, so scattered or huge numbers
+// cannot make it large.
 class FirstIndexByNumber {
  public:
   void clear() {
@@ -143,13 +145,15 @@ class FirstIndexByNumber {
     slots_.clear();
     used_ = 0;
     count_ = 0;
+    lowest_ = INT32_MAX;
+    highest_ = INT32_MIN;
   }
   // Records `position` for `number` unless the number already has one.
   void insertFirst(int32_t number, std::size_t position) {
     if (find(number) >= 0) return;
     ++count_;
     if (number >= 0 && fitsDense(static_cast<std::size_t>(number))) {
-      dense_[static_cast<std::size_t>(number)] = static_cast<uint32_t>(position);
+      denseAt(static_cast<std::size_t>(number)) = static_cast<uint32_t>(position);
       return;
     }
     if ((used_ + 1) * 2 > slots_.size()) grow();
@@ -157,32 +161,42 @@ class FirstIndexByNumber {
     slot.number = number;
     slot.position = static_cast<uint32_t>(position);
     ++used_;
+    lowest_ = std::min(lowest_, number);
+    highest_ = std::max(highest_, number);
   }
   // The position recorded for `number`, or -1.
   long find(int32_t number) const {
-    if (number >= 0 && static_cast<std::size_t>(number) < dense_.size()) {
-      const uint32_t position = dense_[static_cast<std::size_t>(number)];
+    if (number >= 0 && static_cast<std::size_t>(number) < denseSize()) {
+      const uint32_t position = denseAt(static_cast<std::size_t>(number));
       if (position != kEmpty) return static_cast<long>(position);
     }
-    if (slots_.empty()) return -1;
+    if (number < lowest_ || number > highest_) return -1;
     const Slot& slot = const_cast<FirstIndexByNumber*>(this)->probe(number);
     return slot.position == kEmpty ? -1 : static_cast<long>(slot.position);
   }
 
  private:
   static constexpr uint32_t kEmpty = UINT32_MAX;
+  static constexpr unsigned kChunkBits = 14;  // 16,384 numbers a chunk
   static constexpr std::size_t kDenseFloor = std::size_t{1} << 16;
   static constexpr std::size_t kDenseSlotsPerRecord = 8;
   struct Slot {
     int32_t number = 0;
     uint32_t position = kEmpty;
   };
+  std::size_t denseSize() const { return dense_.size() << kChunkBits; }
+  uint32_t& denseAt(std::size_t number) {
+    return dense_[number >> kChunkBits][number & ((std::size_t{1} << kChunkBits) - 1)];
+  }
+  uint32_t denseAt(std::size_t number) const {
+    return dense_[number >> kChunkBits][number & ((std::size_t{1} << kChunkBits) - 1)];
+  }
   // True when the array holds (or may grow to hold) `number`.
   bool fitsDense(std::size_t number) {
-    if (number < dense_.size()) return true;
+    if (number < denseSize()) return true;
     const std::size_t limit = std::max(kDenseFloor, kDenseSlotsPerRecord * count_);
     if (number >= limit) return false;
-    dense_.resize(std::min(limit, std::max(number + 1, dense_.size() * 2)), kEmpty);
+    while (denseSize() <= number) dense_.emplace_back(std::size_t{1} << kChunkBits, kEmpty);
     return true;
   }
   Slot& probe(int32_t number) {
@@ -206,47 +220,90 @@ class FirstIndexByNumber {
     for (const Slot& slot : old)
       if (slot.position != kEmpty) probe(slot.number) = slot;
   }
-  std::vector<uint32_t> dense_;
+  std::vector<std::vector<uint32_t>> dense_;  // chunks of kChunkBits numbers
   std::vector<Slot> slots_;
   std::size_t used_ = 0;   // records in the table
   std::size_t count_ = 0;  // records in all
+  int32_t lowest_ = INT32_MAX;   // the table's numbers lie in lowest_..highest_
+  int32_t highest_ = INT32_MIN;
 };
 
-// Every point of every A series, in file order, with a first-match index by number.
+// Texts kept end to end in blocks, each behind its length, and named by a 31-bit id; no text
+// costs more than four bytes beyond its own, and growing never moves what is stored.
+class TextArena {
+ public:
+  static constexpr uint32_t kIdLimit = uint32_t{1} << 31;
+  // The id of a copy of `text`; throws std::length_error when the ids run out (32,768 blocks,
+  // 2 GiB of short texts).
+  uint32_t add(std::string_view text);
+  std::string_view text(uint32_t id) const;
+  void clear() { blocks_.clear(); }
+
+ private:
+  static constexpr unsigned kBlockBits = 16;
+  // A text longer than a block gets a block of its own.
+  std::vector<std::vector<char>> blocks_;
+};
+
+// A stored point: 32 bytes, the name in the store's arena, the elevation flag in the name's id.
+struct StoredPoint {
+  double east = 0.0;
+  double north = 0.0;
+  double elevation = 0.0;
+  int32_t number = 0;
+  uint32_t nameId = 0;  // the top bit says the point has an elevation
+  static constexpr uint32_t kHasElevation = uint32_t{1} << 31;
+  bool hasElevation() const { return (nameId & kHasElevation) != 0; }
+};
+static_assert(sizeof(StoredPoint) == 32);
+
+// Every point of every A series, in file order, with a first-match index by number. A series'
+// points are added as they are read and indexed when the series ends, so that lookups inside
+// the series do not see them.
 class PointStore {
  public:
-  const StableArray<SimaPoint>& points() const { return points_; }
-  std::size_t size() const { return points_.size(); }
+  std::size_t size() const { return rows_.size(); }
   void clear() {
-    points_.clear();
+    rows_.clear();
+    names_.clear();
     firstByNumber_.clear();
     numbersOnly_ = 0;
   }
-  void append(const SimaPoint& point) {
-    firstByNumber_.insertFirst(point.number, points_.size());
-    points_.append(point);
+  // Adds a point without indexing it (see indexFrom).
+  void add(int32_t number, std::string_view name, double north, double east, double elevation,
+           bool hasElevation) {
+    const uint32_t nameId = names_.add(name) | (hasElevation ? StoredPoint::kHasElevation : 0);
+    rows_.append(StoredPoint{east, north, elevation, number, nameId});
   }
-  void appendAll(const GrowingArray<SimaPoint>& points) {
-    for (const auto& p : points) append(p);
+  // Indexes the points from position `first` on by number.
+  void indexFrom(std::size_t first) {
+    for (std::size_t i = first; i < rows_.size(); ++i)
+      firstByNumber_.insertFirst(rows_[static_cast<long>(i)].number, i);
   }
-  void appendAll(GrowingArray<SimaPoint>&& points) {
-    for (auto& p : points) {
-      firstByNumber_.insertFirst(p.number, points_.size());
-      points_.append(std::move(p));
-    }
-    points.clear();
+  void append(const SimaPoint& p) {
+    add(p.number, p.name, p.north, p.east, p.elevation, p.hasElevation);
+    indexFrom(rows_.size() - 1);
   }
-  // A pre-scan's point: only its number is kept, so that contains() knows it; find() does not.
+  // A pre-scan's point: only its number is kept, so that contains() knows it; row() does not.
   void appendNumberOnly(int32_t number) { firstByNumber_.insertFirst(number, numbersOnly_++); }
-  // The first point with that number, or null.
-  const SimaPoint* find(int32_t number) const {
-    const long at = firstByNumber_.find(number);
-    return at < 0 ? nullptr : &points_.at(at);
+
+  const StoredPoint& row(std::size_t i) const { return rows_[static_cast<long>(i)]; }
+  std::string_view name(const StoredPoint& p) const {
+    return names_.text(p.nameId & ~StoredPoint::kHasElevation);
   }
+  // The point at position `i` as a record of its own.
+  SimaPoint at(std::size_t i) const {
+    const StoredPoint& p = row(i);
+    return SimaPoint{std::string(name(p)), p.east, p.north, p.elevation, p.number,
+                     p.hasElevation()};
+  }
+  // The position of the first indexed point with that number, or -1.
+  long position(int32_t number) const { return firstByNumber_.find(number); }
   bool contains(int32_t number) const { return firstByNumber_.find(number) >= 0; }
 
  private:
-  StableArray<SimaPoint> points_;
+  StableArray<StoredPoint> rows_;
+  TextArena names_;
   FirstIndexByNumber firstByNumber_;
   std::size_t numbersOnly_ = 0;
 };

@@ -102,7 +102,7 @@ int KestrelForm::preScan(const std::string& path) {
   // Past the counts only the routes and the result series are consulted: the points and lots
   // are given back instead of living on with the document's settings.
   settings_.run.pointStore = PointStore{};
-  settings_.run.lots = GrowingArray<LotData>{};
+  settings_.run.lots = StableArray<LotData>{};
   settings_.run.routeElements = GrowingArray<EntityData>{};
   return status;
 }

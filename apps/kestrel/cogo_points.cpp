@@ -12,8 +12,9 @@ DrawingCogoPoints::DrawingCogoPoints(const OvDbDatabase& drawing,
   name_ = table->definition.ColumnIndex(source.nameColumn);
   const int type = table->definition.ColumnIndex(source.typeColumn);
   if (number_ < 0 || name_ < 0 || type < 0) return;
+  points_.reserve(table->recordCount);  // at most one point a record, without growing twice over
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
-    if (drawing.storedEntity(i).kind != OvDbEntityKind::Point) continue;
+    if (drawing.kindAt(i) != OvDbEntityKind::Point) continue;
     bool found = false;
     tables.forEachRecordOf(i, [&](const OvMapODTable& of, const OvMapODRecordView& record) {
       if (found || &of != table || record.TextValue(type) != source.coordinateType) return;
@@ -41,9 +42,10 @@ DrawingLots::DrawingLots(const OvDbDatabase& drawing, const module::SurveyPointT
     columns_[k] = table->definition.ColumnIndex(*names[k]);
     if (columns_[k] < 0) return;
   }
+  lots_.reserve(table->recordCount);
   for (std::size_t i = 0; i < drawing.entityCount(); ++i) {
-    const OvDbStoredEntity entity = drawing.storedEntity(i);
-    if (entity.kind != OvDbEntityKind::Polyline || entity.vertices.size() < 2) continue;
+    if (drawing.kindAt(i) != OvDbEntityKind::Polyline) continue;
+    if (drawing.storedEntity(i).vertices.size() < 2) continue;
     bool found = false;
     tables.forEachRecordOf(i, [&](const OvMapODTable& of, const OvMapODRecordView& record) {
       if (found || &of != table || record.TextValue(columns_[2]) != source.lotType) return;

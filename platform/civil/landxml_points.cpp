@@ -27,17 +27,29 @@ class PointNames {
     slots_.assign(size, Slot{0, kFree});
   }
 
+  // The hash of a name (never 0, which stands for "not yet known"); the slot it starts at is
+  // fetched, so that a caller who asks a few names ahead of take() finds it in the cache: the
+  // table is far larger than the caches when a file carries many points.
+  std::size_t prefetch(std::string_view name) const {
+    const std::size_t hash = hashOf(name);
+    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    return hash;
+  }
+
   // The unique name of point `point`, whose own name is `name`; `fallback` stands for an empty
   // name. Suffixes are tried from where the base name's last one left off: names are never taken
   // back, so every suffix below it is still taken.
-  std::string_view take(std::uint32_t point, std::string_view name, std::string_view fallback) {
+  // `hash` is the hash of `name` when the caller has it (see prefetch), else 0.
+  std::string_view take(std::uint32_t point, std::string_view name, std::string_view fallback,
+                        std::size_t hash = 0) {
     std::uint32_t key = point;
     std::string_view base = name;
     if (name.empty()) {
       key = keep(std::string(fallback));
       base = made_.back();
+      hash = 0;
     }
-    if (insert(base, key)) return base;
+    if (insert(base, key, hash)) return base;
     int& next = nextSuffix_.try_emplace(std::string(base), 2).first->second;
     for (;; ++next) {
       std::string candidate(base);
@@ -45,7 +57,7 @@ class PointNames {
       candidate += std::to_string(next);
       candidate += ')';
       const std::uint32_t made = keep(std::move(candidate));
-      if (insert(made_.back(), made)) {
+      if (insert(made_.back(), made, 0)) {
         ++next;
         return made_.back();
       }
@@ -60,6 +72,10 @@ class PointNames {
     std::uint32_t key;  // below points_: a point's own name; else made_[key - points_]
   };
 
+  static std::size_t hashOf(std::string_view name) {
+    const std::size_t hash = std::hash<std::string_view>{}(name);
+    return hash == 0 ? 1 : hash;
+  }
   std::uint32_t keep(std::string text) {
     made_.push_back(std::move(text));
     return points_ + static_cast<std::uint32_t>(made_.size() - 1);
@@ -67,9 +83,9 @@ class PointNames {
   std::string_view nameOf(std::uint32_t key) const {
     return key < points_ ? nameOf_(key) : std::string_view(made_[key - points_]);
   }
-  bool insert(std::string_view name, std::uint32_t key) {
+  bool insert(std::string_view name, std::uint32_t key, std::size_t hash) {
     if ((used_ + 1) * 4 > slots_.size() * 3) grow();
-    const std::size_t hash = std::hash<std::string_view>{}(name);
+    if (hash == 0) hash = hashOf(name);
     Slot& slot = find(name, hash);
     if (slot.key != kFree) return false;
     slot = Slot{static_cast<std::uint32_t>(hash >> 32), key};
@@ -90,7 +106,7 @@ class PointNames {
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
       if (slot.key == kFree) continue;
-      const std::size_t hash = std::hash<std::string_view>{}(nameOf(slot.key));
+      const std::size_t hash = hashOf(nameOf(slot.key));
       std::size_t at = hash & mask;
       while (slots_[at].key != kFree) at = (at + 1) & mask;
       slots_[at] = slot;
@@ -175,10 +191,22 @@ void writeCgPointLines(const std::vector<CogoPoint>& points, const CogoPointSour
     return CogoPointView{point.number, point.name, point.x, point.y, point.z};
   };
   PointNames names([&](std::uint32_t i) { return pointAt(i).name; }, total);
+  // Points are read a few ahead of writing, their names' slots fetched meanwhile.
+  constexpr std::size_t kAhead = 8;
+  CogoPointView ahead[kAhead];
+  std::size_t hashes[kAhead] = {};
+  auto readAhead = [&](std::size_t i) {
+    if (i >= total) return;
+    ahead[i % kAhead] = pointAt(i);
+    hashes[i % kAhead] = ahead[i % kAhead].name.empty() ? 0 : names.prefetch(ahead[i % kAhead].name);
+  };
+  for (std::size_t i = 0; i < kAhead; ++i) readAhead(i);
 
   LineBuffer buffer(out);
   for (std::size_t i = 0; i < total; ++i) {
-    const CogoPointView point = pointAt(i);
+    const CogoPointView point = ahead[i % kAhead];
+    const std::size_t hash = hashes[i % kAhead];
+    readAhead(i + kAhead);
     char digits[16];
     const auto id = std::to_chars(digits, digits + sizeof digits, point.number).ptr;
     const auto idLength = static_cast<std::size_t>(id - digits);
@@ -186,7 +214,7 @@ void writeCgPointLines(const std::vector<CogoPoint>& points, const CogoPointSour
     std::memcpy(fallback + 1, digits, idLength);
     buffer.literal("    <CgPoint name=\"");
     appendAttribute(buffer, names.take(static_cast<std::uint32_t>(i), point.name,
-                                       std::string_view(fallback, idLength + 1)));
+                                       std::string_view(fallback, idLength + 1), hash));
     buffer.literal("\" oID=\"");
     char* put = buffer.room(idLength);
     std::memcpy(put, digits, idLength);

@@ -247,6 +247,7 @@ OvDbObjectId OvDbDatabase::appendWithHandle(std::unique_ptr<OvDbEntity> entity,
   if (entity->pendingXData_) {
     for (const auto& block : *entity->pendingXData_) registerApplication(block.applicationName);
     xdata_[entity->index_] = std::move(*entity->pendingXData_);
+    rows_[entity->index_].hasXData = 1;
     entity->pendingXData_.reset();
   }
   objects_.push_back(std::move(entity));
@@ -354,7 +355,7 @@ OvDbStoredEntity OvDbDatabase::storedEntity(std::size_t index) const {
 }
 
 const std::vector<OvDbXData>& OvDbDatabase::xdataAt(std::size_t index) const {
-  if (xdata_.empty()) return kNoXData;
+  if (index >= rows_.size() || rows_[index].hasXData == 0) return kNoXData;
   const auto found = xdata_.find(static_cast<std::uint32_t>(index));
   return found == xdata_.end() ? kNoXData : found->second;
 }
@@ -364,6 +365,7 @@ void OvDbDatabase::setXDataAt(std::size_t index, const std::string& applicationN
   if (applicationName.empty() || index >= rows_.size()) return;
   registerApplication(applicationName);
   putXData(xdata_[static_cast<std::uint32_t>(index)], applicationName, std::move(values));
+  rows_[index].hasXData = 1;
 }
 
 bool OvDbDatabase::replaceEntity(OvDbObjectId id, std::unique_ptr<OvDbEntity> entity) {
@@ -377,6 +379,7 @@ bool OvDbDatabase::replaceEntity(OvDbObjectId id, std::unique_ptr<OvDbEntity> en
   if (entity->pendingXData_) {
     for (const auto& block : *entity->pendingXData_) registerApplication(block.applicationName);
     xdata_[position] = std::move(*entity->pendingXData_);
+    row.hasXData = 1;
     entity->pendingXData_.reset();
   }
   if (row.storage() == Storage::Object) {

@@ -234,6 +234,8 @@ class OvDbDatabase {
   OvDbEntity& entityAt(std::size_t index);
   // The entity at a position as stored, without making an object of it.
   OvDbStoredEntity storedEntity(std::size_t index) const;
+  // The kind of the entity at a position, for walks that pass over most entities.
+  OvDbEntityKind kindAt(std::size_t index) const { return rows_[index].kind(); }
   // The extended data of the entity at a position.
   const std::vector<OvDbXData>& xdataAt(std::size_t index) const;
   // Sets (or replaces) one application's extended data of the entity at a position.
@@ -286,7 +288,8 @@ class OvDbDatabase {
   friend class OvDbEntity;
   // How an entity is kept: as an object, or in the table of its kind.
   enum class Storage : std::uint8_t { Object, Point, Polyline, SimplePolyline };
-  // Eight bytes an entity; the layer fits since a drawing holds at most 2^24 layers.
+  // Eight bytes an entity; the layer fits since a drawing holds at most 2^24 layers. A bit says
+  // whether the entity has extended data, so a writer asks the (rare) table only for those.
   struct Row {
     Row() = default;
     Row(std::uint32_t payloadIndex, std::uint32_t layerIndex, OvDbEntityKind entityKind,
@@ -294,6 +297,7 @@ class OvDbDatabase {
         : payload(payloadIndex),
           layer(layerIndex),
           kindBits(static_cast<std::uint32_t>(entityKind)),
+          hasXData(0),
           storageBits(static_cast<std::uint32_t>(storedAs)) {}
     OvDbEntityKind kind() const { return static_cast<OvDbEntityKind>(kindBits); }
     Storage storage() const { return static_cast<Storage>(storageBits); }
@@ -304,7 +308,9 @@ class OvDbDatabase {
     }
     std::uint32_t payload;  // position in objects_ or in the table of its kind
     std::uint32_t layer : 24;
-    std::uint32_t kindBits : 4;
+    static_assert(static_cast<unsigned>(OvDbEntityKind::Raw) < 8, "a kind takes three bits");
+    std::uint32_t kindBits : 3;
+    std::uint32_t hasXData : 1;
     std::uint32_t storageBits : 4;
   };
   // Handles of model-space entities as runs: an entity whose handle follows the one before it

@@ -55,13 +55,16 @@ std::string recordsAndLog(const ImportRun& run) {
   std::ostringstream out;
   out.precision(17);
   for (long i = 0; i < static_cast<long>(run.pointStore.size()); ++i) {
-    const SimaPoint& p = run.pointStore.points()[i];
+    const SimaPoint p = run.pointStore.at(static_cast<std::size_t>(i));
     out << "point " << p.number << " " << p.name << " " << p.north << " " << p.east << " "
         << p.elevation << (p.hasElevation ? "\n" : " (none)\n");
   }
   for (const LotData& lot : run.lots) {
     out << "lot " << lot.number << " " << lot.name << (lot.closed ? " closed:" : " open:");
-    for (const SimaPoint& v : lot.vertices) out << " " << v.number << " " << v.name;
+    for (const uint32_t at : lot.vertices) {
+      const SimaPoint v = run.pointStore.at(at);
+      out << " " << v.number << " " << v.name;
+    }
     out << "\n";
   }
   for (const SimaAlignment& route : run.routes) {

@@ -54,6 +54,33 @@ TEST(StableArray, PointsStayWhereTheyAreWhileTheStoreGrowsAndCopiesAreDeep) {
   EXPECT_EQ(copy.size(), 10000u);
 }
 
+// Names of every length class the arena stores (no text, one-byte and four-byte lengths, a block
+// exactly full, longer than a block) come back whole, with each point's elevation flag; a
+// series' points are found only once indexed, and the first of a number wins.
+TEST(PointStore, NamesAndElevationFlagsComeBackAcrossBlocksAndOnlyIndexedPointsAreFound) {
+  const std::size_t lengths[] = {0, 1, 127, 128, 65535, 65531, 70000, 3};
+  PointStore store;
+  auto nameOf = [&](std::size_t i) {
+    return std::string(lengths[i % std::size(lengths)], static_cast<char>('a' + i % 26));
+  };
+  const std::size_t count = 400;  // several blocks
+  for (std::size_t i = 0; i < count; ++i)
+    store.add(static_cast<int32_t>(i % 100), nameOf(i), 1.5 * i, -2.0 * i, i, i % 3 == 0);
+  EXPECT_FALSE(store.contains(7));
+  store.indexFrom(0);
+  int wrong = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const SimaPoint p = store.at(i);
+    wrong += p.name == nameOf(i) && p.hasElevation == (i % 3 == 0) && p.north == 1.5 * i &&
+                     p.east == -2.0 * i && p.elevation == static_cast<double>(i)
+                 ? 0
+                 : 1;
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(store.position(7), 7);
+  EXPECT_EQ(store.position(100), -1);
+}
+
 // Numbering as files carry it (cases/number_index.txt), and small numbers arriving after large
 // ones (stored apart, then covered by the growing array).
 TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
@@ -114,7 +141,7 @@ TEST(ImportRun, LookupsTakeTheFirstRouteOfANumberAndRaiseMessage138ForAMissingPo
   p.number = 5;
   p.name = "P5";
   run.pointStore.append(p);
-  EXPECT_EQ(run.lookupPoint(5).name, "P5");
+  EXPECT_EQ(run.pointStore.at(run.lookupPoint(5)).name, "P5");
   try {
     run.lookupPoint(6);
     ADD_FAILURE() << "no exception";
