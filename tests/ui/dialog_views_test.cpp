@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
-#include "tests/ui/fake_views.h"
+#include "tests/ui/case_fields.h"
 #include "ui/kestrel_form.h"
 #include "ui/select_alignment_form.h"
 #include "ui/sima_result_form.h"
@@ -164,21 +164,20 @@ TEST_F(ScriptedViewsTest, HiddenProgressViewKeepsItsPlace) {
   EXPECT_EQ(w.profile["Settings"]["Y"], (w.screenHeight - 140) / 2);
 }
 
-struct Answering42 : testing::FakeViews {
-  int showAlignmentSelection(SelectAlignmentForm&) override { return 42; }
-};
-
 TEST(MakeDialogViews, RegisteredViewsServeTheirModeOnly) {
   ovwin::WindowingSystem w;
   module::Conversation c;
   w.mode = ovwin::DialogMode::Qt;
-  SelectAlignmentForm selection({});
-  // Nothing registered: scripted answers (cancel).
+  SelectAlignmentForm selection({{"本線", 1}});
+  // Nothing registered: scripted answers (no alignment named: cancel).
   EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);
-  registerDialogViews(ovwin::DialogMode::Qt, [](ovwin::WindowingSystem&, module::Conversation&) {
-    return std::make_unique<Answering42>();
+  registerDialogViews(ovwin::DialogMode::Qt, [](ovwin::WindowingSystem& windowing,
+                                               module::Conversation&) {
+    static module::Conversation answering;  // views of their own that confirm 本線
+    answering.script.alignmentName = "本線";
+    return makeScriptedViews(windowing, answering);
   });
-  EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), 42);
+  EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), 0);
   w.mode = ovwin::DialogMode::Scripted;
   EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);
   registerDialogViews(ovwin::DialogMode::Qt, nullptr);

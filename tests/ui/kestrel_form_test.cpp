@@ -11,12 +11,11 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
-#include "tests/ui/fake_views.h"
+#include "tests/ui/case_fields.h"
 
 namespace kestrel {
 namespace {
 
-using testing::FakeViews;
 using testing::seriesEntry;
 using testing::TempDir;
 
@@ -74,7 +73,7 @@ class KestrelFormTest : public ::testing::Test {
 
   KestrelForm open(ImportSettings stored = {}, std::vector<std::string> sites = {"サイト", "現場2"},
                    sima::Language language = sima::Language::Japanese) {
-    return KestrelForm(std::move(stored), std::move(sites), {"0", "点"}, preScan(), views_,
+    return KestrelForm(std::move(stored), std::move(sites), {"0", "点"}, preScan(), *views_,
                        language);
   }
 
@@ -96,16 +95,18 @@ class KestrelFormTest : public ::testing::Test {
   // The message boxes shown since the last call, as "text|caption|icon" lines.
   std::string boxes() {
     std::string shown;
-    for (const auto& box : views_.boxes)
+    for (const auto& box : windowing_.messageBoxes)
       shown += box.text + "|" + box.caption + "|" + std::to_string(int(box.icon)) + "\n";
-    views_.boxes.clear();
+    windowing_.messageBoxes.clear();
     return shown;
   }
   const std::string kInvalidPathBox = "Please browse for Valid SIM File.|Invalid SIM File!|" +
                                       std::to_string(int(ovwin::MessageIcon::Exclamation)) + "\n";
 
   TempDir dir_;
-  FakeViews views_;
+  ovwin::WindowingSystem windowing_;
+  module::Conversation conversation_;
+  std::unique_ptr<DialogViews> views_ = makeScriptedViews(windowing_, conversation_);
   ScanContent content_ = kMixed;
   int scans_ = 0;
 };

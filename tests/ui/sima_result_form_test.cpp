@@ -10,7 +10,7 @@
 
 #include "platform/runtime/windowing.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ui/fake_views.h"
+#include "tests/ui/case_fields.h"
 
 namespace kestrel {
 namespace {
