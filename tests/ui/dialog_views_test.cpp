@@ -171,12 +171,12 @@ TEST(MakeDialogViews, RegisteredViewsServeTheirModeOnly) {
   SelectAlignmentForm selection({{"本線", 1}});
   // Nothing registered: scripted answers (no alignment named: cancel).
   EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);
-  registerDialogViews(ovwin::DialogMode::Qt, [](ovwin::WindowingSystem& windowing,
-                                               module::Conversation&) {
-    static module::Conversation answering;  // views of their own that confirm 本線
-    answering.script.alignmentName = "本線";
-    return makeScriptedViews(windowing, answering);
-  });
+  registerDialogViews(
+      ovwin::DialogMode::Qt, [](ovwin::WindowingSystem& windowing, module::Conversation&) {
+        static module::Conversation answering;  // views of their own that confirm 本線
+        answering.script.alignmentName = "本線";
+        return makeScriptedViews(windowing, answering);
+      });
   EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), 0);
   w.mode = ovwin::DialogMode::Scripted;
   EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);

@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/drawing/object_data.h"
 #include "tests/platform/case_tables.h"
 
 namespace {
@@ -49,6 +50,47 @@ std::string describe(OvDbDatabase& database, OvDbObjectId id) {
   return out.str() + (entity->objectId() == id ? "" : " under another id");
 }
 
+// "No:i Name:s" as columns ("-": none): each a name and its type, integer, real or text.
+OvMapODTableDefinition definitionOf(const std::string& text) {
+  OvMapODTableDefinition definition;
+  std::istringstream in(text);
+  for (std::string column; in >> column && column != "-";) {
+    OvMapODColumnDefinition made;
+    made.SetName(column.substr(0, column.rfind(':')));
+    made.SetType(column.back() == 'i'   ? OvMapDataType::Integer
+                 : column.back() == 'r' ? OvMapDataType::Real
+                                        : OvMapDataType::Character);
+    definition.AddColumn(made);
+  }
+  return definition;
+}
+
+// "1:i P1:s 2.5:r" as a record of those values, written as columns named by their values.
+OvMapODTableRecord recordOf(const std::string& text) {
+  const OvMapODTableDefinition definition = definitionOf(text);
+  OvMapODTableRecord record;
+  record.Init(definition);
+  for (int k = 0; k < record.Count(); ++k) {
+    const std::string value = definition.Column(k).Name();
+    if (record.Value(k).Type() == OvMapDataType::Integer) record.Value(k) = std::stoi(value);
+    if (record.Value(k).Type() == OvMapDataType::Real) record.Value(k) = std::stod(value);
+    if (record.Value(k).Type() == OvMapDataType::Character) record.Value(k) = value;
+  }
+  return record;
+}
+
+template <class Record>
+std::string valuesOf(const Record& record) {
+  std::ostringstream out;
+  for (int k = 0; k < record.Count(); ++k) {
+    const OvMapValue value = record.Value(k);
+    if (value.Type() == OvMapDataType::Integer) out << ' ' << value.Int32Value() << ":i";
+    if (value.Type() == OvMapDataType::Real) out << ' ' << value.DoubleValue() << ":r";
+    if (value.Type() == OvMapDataType::Character) out << ' ' << value.StrValue() << ":s";
+  }
+  return out.str();
+}
+
 // Each script runs on a fresh working drawing; makers name their entity, "null" is the null id.
 TEST(DrawingScripts, GiveTheirExpectedResults) {
   std::unique_ptr<OvDbDatabase> database;
@@ -71,6 +113,23 @@ TEST(DrawingScripts, GiveTheirExpectedResults) {
     std::vector<std::string> applications;
     for (const auto& application : database->applications())
       applications.push_back(application.name);
+    OvMapODTables& tables = database->objectDataTables();
+    std::string shown;  // tables, or an entity's records, as the rows spell them
+    const auto show = [&](const std::string& item) {
+      shown += (shown.empty() ? "" : " ") + item + ";";
+    };
+    for (const auto& t : tables.Tables())
+      if (op == "tables")
+        show(t.name + ": " + std::to_string(t.definition.Count()) + " columns, \"" + t.description +
+             (t.isXData ? "\", xdata, " : "\", plain, ") + std::to_string(t.recordCount) +
+             " records");
+    if (op == "records")
+      for (const auto& record : tables.Records(row[2], ids[row[3]]))
+        show(valuesOf(*record).substr(1));
+    if (op == "visit")
+      tables.forEachRecordOf(
+          static_cast<std::size_t>(database->indexOf(ids[row[2]])),
+          [&](const OvMapODTable& t, const auto& record) { show(t.name + valuesOf(record)); });
     if (op == "layer") EXPECT_EQ(result(database->addLayer(row[2])), row[3]);
     else if (op == "current") EXPECT_EQ(result(database->setCurrentLayer(row[2])), row[3]);
     else if (op == "layers") EXPECT_EQ(database->layerNames(), rest);
@@ -89,6 +148,16 @@ TEST(DrawingScripts, GiveTheirExpectedResults) {
     else if (op == "polyline")
       ids[row[2]] = ovdraw::createPolyline(row[3], points, row[4] == "closed");
     else if (op == "2d") ids[row[2]] = ovdraw::create2dPolyline(points);
+    else if (op == "from-file")
+      ids[row[2]] = database->appendEntityFromFile(std::make_unique<OvDbPoint>(),
+                                                   std::stoull(row[3], nullptr, 16), row[4]);
+    else if (op == "table")
+      EXPECT_EQ(result(tables.Add(row[2], definitionOf(row[3]), row[4], row[5] == "xdata")),
+                row[6]);
+    else if (op == "record")
+      EXPECT_EQ(result(tables.AddRecord(row[2], ids[row[3]], recordOf(row[4]))), row[5]);
+    else if (op == "tables" || op == "visit") EXPECT_EQ(shown, row.fields.back());
+    else if (op == "records") EXPECT_EQ(shown.empty() ? "-" : shown, row[4]);
     else ADD_FAILURE() << "unknown operation " << op;
   }
   ovSetWorkingDatabase(nullptr);
@@ -112,6 +181,8 @@ TEST_F(DrawingOperations, IdsOfAnotherDrawingOpenNothing) {
   ovSetWorkingDatabase(&other);
   EXPECT_EQ(other.openEntity(point), nullptr);
   EXPECT_FALSE(ovdraw::attachXData(point, "APP", {"x"}));
+  ASSERT_TRUE(other.objectDataTables().Add("T", definitionOf("No:i"), "", false));
+  EXPECT_FALSE(other.objectDataTables().AddRecord("T", point, {std::int32_t{1}}));
   ovSetWorkingDatabase(&database);
   EXPECT_EQ(database.openEntity(OvDbObjectId(point.value() + 1)), nullptr);
 }
@@ -136,17 +207,6 @@ TEST_F(DrawingOperations, IdsAndHandlesAreUniqueAndStable) {
     EXPECT_EQ(database.openAs<OvDbPolyline>(lots[static_cast<std::size_t>(i)])->vertices[1].x,
               double(i));
   for (const std::uint64_t handle : handles) EXPECT_LT(handle, database.handleSeed());
-}
-
-TEST(DrawingDatabase, HandlesReadFromAFileComeBackInAnyOrder) {
-  // Runs of consecutive handles broken going down, up, and back to a smaller one.
-  const std::vector<std::uint64_t> given{0x90, 0x20, 0x21, 0x22, 0x10, 0x11, 0x95, 0x23};
-  OvDbDatabase database;
-  for (const std::uint64_t handle : given)
-    database.appendEntityFromFile(std::make_unique<OvDbPoint>(), handle, "0");
-  ASSERT_EQ(database.entityCount(), given.size());
-  for (std::size_t i = 0; i < given.size(); ++i)
-    EXPECT_EQ(database.entityAt(i).handle(), given[i]) << i;
 }
 
 TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
@@ -187,16 +247,20 @@ TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
   EXPECT_EQ(point->layer(), "L");
 }
 
+// Its attribute tables are the current ones too.
 TEST(WorkingDatabase, DefaultIsAnEmptyDrawingAndTheHostMaySetAnother) {
   OvDbDatabase mine;
   mine.addLayer("mine");
   ovSetWorkingDatabase(&mine);
   EXPECT_EQ(ovdraw::listLayers(), (std::vector<std::string>{"0", "mine"}));
   ovdraw::createPoint("mine", 0, 0, 0);
+  ovCurrentObjectDataTables().Add("T", definitionOf("No:i"), "", false);
   EXPECT_EQ(mine.entityCount(), 1u);
   ovSetWorkingDatabase(nullptr);
   EXPECT_EQ(&ovWorkingDatabase() == &mine, false);
   EXPECT_EQ(ovdraw::currentLayerName(), "0");
+  EXPECT_FALSE(ovCurrentObjectDataTables().IsTablePresent("T"));
+  EXPECT_TRUE(mine.objectDataTables().IsTablePresent("T"));
 }
 
 }  // namespace
