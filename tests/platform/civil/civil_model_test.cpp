@@ -14,12 +14,9 @@
 #include "tests/civil/reference_curves.h"
 #include "tests/platform/case_tables.h"
 
+namespace kestrel::testing {
 namespace {
 
-using kestrel::testing::advance;
-using kestrel::testing::numbersIn;
-using kestrel::testing::RefPose;
-using kestrel::testing::TextRow;
 using ovcivil::AlignmentEntity;
 using ovcivil::kOk;
 using ovcivil::kOutsideAlignment;
@@ -55,7 +52,7 @@ void expectAt(PlanPoint point, const std::vector<double>& xy, double tolerance) 
 }
 
 std::vector<TextRow> rowsOf(const std::string& table) {
-  return kestrel::testing::tableRows("platform/civil/cases/civil_model.txt", table);
+  return tableRows("platform/civil/cases/civil_model.txt", table);
 }
 
 // The call a row of the table "refused" describes, on a fresh alignment.
@@ -289,3 +286,4 @@ TEST(CivilModel, StationAndOffsetOfAPointRoundTripAndStopAtTheEnds) {
 }
 
 }  // namespace
+}  // namespace kestrel::testing

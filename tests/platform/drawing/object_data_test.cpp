@@ -9,11 +9,8 @@
 
 #include "tests/platform/platform_test_support.h"
 
+namespace kestrel::testing {
 namespace {
-
-using kestrel::testing::columns;
-using kestrel::testing::simaColumns;
-using kestrel::testing::simaRecord;
 
 TEST(ObjectDataDefinition, ColumnsRecordsAndValues) {
   OvMapODTableDefinition definition = simaColumns();
@@ -71,3 +68,4 @@ TEST(ObjectData, TextsOfEveryLengthReadBackAsAdded) {
 }
 
 }  // namespace
+}  // namespace kestrel::testing

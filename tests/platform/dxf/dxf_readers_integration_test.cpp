@@ -12,20 +12,19 @@
 #include "tests/support/run_host.h"
 #include "tests/support/temp_dir.h"
 
+namespace kestrel::testing {
 namespace {
 
-using kestrel::testing::quotedPath;
-
 // What a command printed, stderr included, and its exit status.
-kestrel::testing::HostResult run(const std::string& command) {
-  return kestrel::testing::runCommand(command + " 2>&1");
+HostResult run(const std::string& command) {
+  return runCommand(command + " 2>&1");
 }
 
 bool haveOgrinfo() {
   return run("ogrinfo --version").status == 0;
 }
 
-kestrel::testing::HostResult ezdxfCheck(const std::string& arguments) {
+HostResult ezdxfCheck(const std::string& arguments) {
   return run("/usr/bin/python3 " + quotedPath(DXF_CHECK_SCRIPT) + " " + arguments);
 }
 
@@ -52,7 +51,7 @@ class RealReaders : public ::testing::Test {
   // and with ogrinfo.
   void saveAndCheck(const OvDbDatabase& database, const std::string& name) {
     const std::string path = (folder.path() / (name + ".dxf")).string();
-    kestrel::io::Result result;
+    io::Result result;
     ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
     const std::string expected =
         std::string(KESTREL_SOURCE_DIR) + "/tests/platform/dxf/golden/" + name + ".json";
@@ -89,7 +88,7 @@ class RealReaders : public ::testing::Test {
     }
   }
 
-  kestrel::testing::TempDir folder;
+  TempDir folder;
 };
 
 // The drawings "import", "hostile" and "layers" of cases/drawings.txt: an import on Japanese
@@ -99,7 +98,7 @@ TEST_F(RealReaders, OurDrawingsLoadWithEverythingInPlace) {
   for (const char* drawing : {"import", "hostile", "layers"}) {
     SCOPED_TRACE(drawing);
     OvDbDatabase database;
-    kestrel::testing::drawRows(database, drawing);
+    drawRows(database, drawing);
     saveAndCheck(database, drawing);
   }
 }
@@ -113,11 +112,11 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   ASSERT_EQ(made.status, 0) << made.out;
 
   OvDbDatabase opened;
-  kestrel::io::Result result;
+  io::Result result;
   ASSERT_TRUE((result = openDxf(base, opened))) << result.message();
   EXPECT_EQ(opened.currentLayerName(), "既存");
   EXPECT_TRUE(opened.hasLayer("Hatch"));
-  kestrel::testing::drawRows(opened, "base-first");
+  drawRows(opened, "base-first");
   const std::size_t added = 3 + 2;
 
   const std::string out = (folder.path() / ("out-" + version + ".dxf")).string();
@@ -129,7 +128,7 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   // The output serves as the next import's base: both sets of records, same two tables.
   OvDbDatabase next;
   ASSERT_TRUE((result = openDxf(out, next))) << result.message();
-  kestrel::testing::drawRows(next, "base-second");
+  drawRows(next, "base-second");
   const std::string again = (folder.path() / ("again-" + version + ".dxf")).string();
   ASSERT_TRUE((result = saveDxf(next, again))) << result.message();
   const auto second = ezdxfCheck("compare-base " + quotedPath(base) + " " + quotedPath(again) +
@@ -152,3 +151,4 @@ INSTANTIATE_TEST_SUITE_P(Versions, BaseDrawing,
                          [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
+}  // namespace kestrel::testing

@@ -19,9 +19,8 @@
 #include "tests/platform/platform_test_support.h"
 #include "tests/support/temp_dir.h"
 
+namespace kestrel::testing {
 namespace {
-
-using kestrel::testing::writeToString;
 
 using Groups = std::vector<std::pair<int, std::string>>;
 
@@ -40,8 +39,7 @@ Groups groupsOf(const std::string& text) {
 // A record of the import's point table, or of its lot table, for the entity.
 void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number,
             const std::string& name) {
-  kestrel::testing::attachSimaRecord(database.objectDataTables(), table, id, number, name, "座標",
-                                     "road.sim");
+  attachSimaRecord(database.objectDataTables(), table, id, number, name, "座標", "road.sim");
 }
 
 // Every coordinate of a point, read from its 10, 20 and 30 groups, has the bits it was made with.
@@ -69,7 +67,7 @@ TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
 
 TEST(DxfWriter, EveryHandleIsUniqueAndBelowTheSeedAndTableCountsMatch) {
   OvDbDatabase database;
-  kestrel::testing::drawRows(database, "small");  // three layers, four applications
+  drawRows(database, "small");  // three layers, four applications
   ovSetWorkingDatabase(&database);
   for (int i = 0; i < 50; ++i)
     attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", i, i, i), i, "P");
@@ -123,7 +121,7 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
   // The file still holds the one point and ends where it should.
   EXPECT_TRUE(text.ends_with("  0\nEOF\n"));
   OvDbDatabase back;
-  kestrel::io::Result result;
+  io::Result result;
   ASSERT_TRUE((result = readDxf(text, back))) << result.message();
   EXPECT_EQ(back.entityCount(), 1u);
   EXPECT_TRUE(back.hasLayer("bad\r\nlayer"));  // the escape is undone on reading
@@ -132,14 +130,14 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
 // The rows "distinct" of cases/dxf_text.txt.
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
   std::vector<OvDbSymbolRecord> records;
-  for (const auto& row : kestrel::testing::tableRows("platform/dxf/cases/dxf_text.txt", "distinct"))
+  for (const auto& row : tableRows("platform/dxf/cases/dxf_text.txt", "distinct"))
     records.push_back(OvDbSymbolRecord{row[0], "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
   ASSERT_EQ(mapped.size(), 12u);
   std::set<std::string> folded;
   for (std::size_t i = 0; i < mapped.size(); ++i) {
     EXPECT_LE(mapped[i].size(), 255u);
-    EXPECT_TRUE(kestrel::io::isValidUtf8(mapped[i])) << "cut inside a character";
+    EXPECT_TRUE(io::isValidUtf8(mapped[i])) << "cut inside a character";
     EXPECT_EQ(mapped[i].find_first_of("<>/\\\":;?*|=`"), std::string::npos) << mapped[i];
     std::string lower = mapped[i];
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -158,27 +156,26 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
 // reviewed copy (check a rewritten one with tests/platform/dxf/dxf_check.py too).
 TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   OvDbDatabase database;
-  kestrel::testing::drawRows(database, "small");
-  kestrel::testing::expectGoldenFile(writeToString(database),
-                                     "platform/dxf/golden/small_drawing.dxf");
+  drawRows(database, "small");
+  expectGoldenFile(writeToString(database), "platform/dxf/golden/small_drawing.dxf");
 }
 
 // A sink that fails reports its error; a save replaces the file atomically or names the path.
 TEST(DxfWriter, OutputIsReplacedWholeOrTheFailureReported) {
-  struct FailingSink : kestrel::io::ByteSink {
+  struct FailingSink : io::ByteSink {
     bool write(std::string_view) override { return false; }
     std::string errorText() const override { return "No space left on device"; }
   } failing;
   OvDbDatabase database;
-  kestrel::io::Result result;
+  io::Result result;
   EXPECT_FALSE((result = writeDxf(database, failing)));
   EXPECT_EQ(result.message(), "No space left on device");
 
-  kestrel::testing::TempDir folder;
+  TempDir folder;
   const std::string path = folder.write("out.dxf", "earlier");
   database.appendEntity(std::make_unique<OvDbPoint>());
   ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
-  EXPECT_EQ(kestrel::testing::readBytes(path), writeToString(database));
+  EXPECT_EQ(readBytes(path), writeToString(database));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
       << "a temporary file was left behind";
   const std::string missing = (folder.path() / "no-such-folder" / "out.dxf").string();
@@ -187,3 +184,4 @@ TEST(DxfWriter, OutputIsReplacedWholeOrTheFailureReported) {
 }
 
 }  // namespace
+}  // namespace kestrel::testing
