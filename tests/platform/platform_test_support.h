@@ -34,31 +34,13 @@ inline OvMapODTableDefinition simaColumns() {
       {{"No", Integer}, {"Name", Character}, {"Type", Character}, {"FileName", Character}});
 }
 
-// A record of those tables: number, name, type and the file it came from.
-inline OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name,
-                                     const std::string& type, const std::string& file) {
-  OvMapODTableRecord record;
-  record.Init(simaColumns());
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = type;
-  record.Value(3) = file;
-  return record;
-}
-
-// Attaches such a record to an entity as the import does: the table is added when missing and the
-// record is initialised from it.
+// Attaches a record of those tables (number, name, type and the file it came from) to an entity
+// as the import does, adding the table when missing.
 inline bool attachSimaRecord(OvMapODTables& tables, const char* table, OvDbObjectId id,
                              std::int32_t number, const std::string& name, const std::string& type,
                              const std::string& file) {
   tables.Add(table, simaColumns(), "", false);
-  OvMapODTableRecord record;
-  tables.InitRecord(table, record);
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = type;
-  record.Value(3) = file;
-  return tables.AddRecord(table, id, record);
+  return tables.AddRecord(table, id, {number, name, type, file});
 }
 
 // Draws one drawing of tests/platform/dxf/cases/drawings.txt into the database, row by row, as the

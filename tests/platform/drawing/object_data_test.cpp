@@ -54,9 +54,8 @@ TEST(ObjectData, TextsOfEveryLengthReadBackAsAdded) {
   std::vector<OvDbObjectId> owners;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     owners.push_back(database.appendEntity(std::make_unique<OvDbPoint>()));
-    ASSERT_TRUE(
-        tables.AddRecord("JSIMA_V3_Point", owners.back(),
-                         simaRecord(static_cast<std::int32_t>(i), texts[i], "座標", "a.sim")));
+    ASSERT_TRUE(tables.AddRecord("JSIMA_V3_Point", owners.back(),
+                                 {static_cast<std::int32_t>(i), texts[i], "座標", "a.sim"}));
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const auto records = tables.Records("JSIMA_V3_Point", owners[i]);
