@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -92,16 +93,22 @@ class KestrelFormTest : public ::testing::Test {
     throw std::logic_error("no tree item");
   }
 
-  // The message boxes shown since the last call, as "text|caption|icon" lines.
+  // The message boxes shown since the last call, as "text|caption|icon" ("-": none), or
+  // "invalid-path" for "Please browse for Valid SIM File." captioned "Invalid SIM File!" with an
+  // exclamation mark (2).
   std::string boxes() {
-    std::string shown;
+    std::vector<std::string> shown;
     for (const auto& box : windowing_.messageBoxes)
-      shown += box.text + "|" + box.caption + "|" + std::to_string(int(box.icon)) + "\n";
+      shown.push_back(box.text + "|" + box.caption + "|" + std::to_string(int(box.icon)));
     windowing_.messageBoxes.clear();
-    return shown;
+    const std::string text = joined(shown);
+    return text == "Please browse for Valid SIM File.|Invalid SIM File!|2" ? "invalid-path" : text;
   }
-  const std::string kInvalidPathBox = "Please browse for Valid SIM File.|Invalid SIM File!|" +
-                                      std::to_string(int(ovwin::MessageIcon::Exclamation)) + "\n";
+  static std::string joined(const std::vector<std::string>& parts, const char* separator = " / ") {
+    std::string text;
+    for (const auto& part : parts) text += (text.empty() ? "" : separator) + part;
+    return text.empty() ? "-" : text;
+  }
 
   TempDir dir_;
   ovwin::WindowingSystem windowing_;
@@ -120,11 +127,16 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
   ImportSettings stored;
   std::string file;  // the file a step named last
   bool result = false;
+  const char* outcomes[] = {"NotRun",        "SiteListFailed", "PathRejected", "NothingToImport",
+                            "ShiftRejected", "Cancelled",      "Imported"};
   const auto state = [&](const std::string& key, const std::string& shown) -> std::string {
     const auto yes = [](bool b) { return std::string(b ? "yes" : "no"); };
     const ImportSettings& s = dialog->settings();
     const int64_t stamp = KestrelForm::fileTimeStamp(dir_.path() / file);
     const int e = seriesEntry(key.find('_') == key.npos ? "A" : key.substr(key.find('_') + 1));
+    std::vector<std::string> selection;
+    for (const auto& i : dialog->treeItems())
+      if (s.selection.selected[i.entry]) selection.push_back(testing::seriesKey(i.entry));
     const std::map<std::string, std::string> states = {
         {"scans", std::to_string(scans_)},
         {"form-scans", std::to_string(dialog->preScanCount())},
@@ -132,7 +144,7 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
         {"enabled", yes(dialog->importEnabled())},
         {"result", yes(result)},
         {"closed", yes(dialog->closed())},
-        {"box", shown == kInvalidPathBox ? "invalid-path" : shown},
+        {"box", shown},
         {"locked", yes(std::ranges::all_of(dialog->treeItems(), [](auto& i) { return i.locked; }))},
         {"stamp",
          s.fileTimeStamp && s.fileTimeStamp == stamp ? "file" : std::to_string(s.fileTimeStamp)},
@@ -143,12 +155,18 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
         {"ticked", yes(item(*dialog, e).checked)},
         {"count", std::to_string(s.selection.counts[e])},
         {"selected", yes(s.selection.selected[e])},
-        {"run-selected", yes(dialog->run().selection.selected[e])}};
+        {"run-selected", yes(dialog->run().selection.selected[e])},
+        {"outcome", outcomes[static_cast<int>(conversation_.outcome)]},
+        {"shown-site", dialog->sites().at(static_cast<std::size_t>(dialog->selectedSiteIndex()))},
+        {"selection", joined(selection, " ")},
+        {"layers", joined({s.layers, s.layers + kLayerCount}, " ")},
+        {"shift", (std::ostringstream() << s.shiftDistance).str()},
+        {"notices", joined(windowing_.notices)}};
     const auto found = states.find(key.substr(0, key.find('_')));
     return found == states.end() ? "no state " + key : found->second;
   };
   const std::string steps =
-      " open browse press site ticks nothing lots keep stored touch remove rename ";
+      " open browse press site ticks nothing lots keep stored touch remove rename show ";
   for (const auto& row : testing::textRows(kCases)) {
     SCOPED_TRACE(row.where);
     if (row[0] == "expect") {
@@ -179,11 +197,25 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
             path(1), std::filesystem::last_write_time(path(1)) + std::chrono::hours(1));
       if (verb == "remove") std::filesystem::remove(path(1));
       if (verb == "rename") std::filesystem::rename(path(1), path(2)), file = step[2];
+      module::DialogScript& script = conversation_.script = {};
+      for (const auto& given : testing::split(verb == "show" ? row[1].substr(5) : "", ';')) {
+        const std::string key = given.substr(0, given.find('=')),
+                          value = given.substr(given.find('=') + 1);
+        if (key == "file") dir_.write(value, "");
+        if (key == "file" || key == "path")
+          script.filePath = (dir_.path() / (file = value)).string();
+        if (key == "series") script.series = testing::split(value, ',');
+        if (key == "site") script.siteName = value;
+        if (key.starts_with("layer")) script.layers[std::stoi(key.substr(5))] = value;
+        if (key == "shift") script.shiftDistance = value;
+        script.cancelImportDialog = script.cancelImportDialog || key == "cancel";
+      }
+      if (verb == "show") result = views_->showImportDialog(*dialog);
     }
     if (row[0] == "do" || row[0] == "expect") continue;
     content_ = kMixed;
     scans_ = 0;
-    if (row[0] == "case") dialog.reset(), stored = {}, boxes();
+    if (row[0] == "case") dialog.reset(), stored = {}, boxes(), conversation_ = {}, windowing_ = {};
     if (row[0] == "tree") {
       KestrelForm form =
           open({}, {"s"}, row[1] == "ja" ? sima::Language::Japanese : sima::Language::English);
@@ -204,7 +236,7 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
       const bool accepted = row[3] == "yes";
       EXPECT_EQ(form.browse(path), accepted);
       EXPECT_EQ(form.filePath() + "|" + std::to_string(scans_) + "|" + boxes(),
-                accepted ? path + "|1|" : "|0|" + kInvalidPathBox);
+                accepted ? path + "|1|-" : "|0|invalid-path");
     } else if (row[0] == "flag") {
       content_ = ScanContent{1, 0, row[2], row[3], row[4]};
       KestrelForm form = open();
