@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "tests/platform/case_tables.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel::io {
 namespace {
@@ -23,60 +23,45 @@ Encoding encodingNamed(const std::string& name) {
   return kChoices.at(name) == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8;
 }
 
-std::vector<testing::TextRow> rowsOf(const std::string& table) {
-  return testing::tableRows("io/cases/text_encoding.txt", table);
-}
-
-TEST(TextEncoding, DecodesToUtf8) {
-  for (const auto& row : rowsOf("decode")) {
-    const DecodedText decoded = decode(row[0], kChoices.at(row[1]));
-    EXPECT_EQ(decoded.text, row[2]) << row.where;
-    EXPECT_EQ(decoded.encoding, encodingNamed(row[3])) << row.where;
-  }
-}
-
-// One name in a short file, written in each encoding: detection gives back the encoding the file
-// was written in, and then the very text.
-TEST(TextEncoding, DetectsTheEncodingAFileWasWrittenIn) {
-  for (const auto& row : rowsOf("detect")) {
+// The rows of cases/text_encoding.txt: decoding, detection and its reason, UTF-8 validity, CP932
+// encoding with what it lacks, and the choice names. Detection writes one name in a short file in
+// each encoding and must give back the encoding it was written in, and then the very text.
+TEST(TextEncoding, CaseRows) {
+  for (const auto& row : testing::textRows("io/cases/text_encoding.txt")) {
+    SCOPED_TRACE(row.where);
+    if (row[0] == "decode") {
+      const DecodedText decoded = decode(row[1], kChoices.at(row[2]));
+      EXPECT_EQ(decoded.text, row[3]);
+      EXPECT_EQ(decoded.encoding, encodingNamed(row[4]));
+    }
     const std::string text =
-        "G00,01,,\r\nA00,\r\nA01,1," + row[0] + ",0.000,0.000,1.0,\r\nA99,\r\n";
-    for (const auto& [written, expected] : {std::pair{Encoding::Utf8, encodingNamed(row[1])},
-                                            std::pair{Encoding::Cp932, encodingNamed(row[2])}}) {
+        "G00,01,,\r\nA00,\r\nA01,1," + row[1] + ",0.000,0.000,1.0,\r\nA99,\r\n";
+    for (const auto& [written, column] : {std::pair{Encoding::Utf8, 2}, {Encoding::Cp932, 3}}) {
+      if (row[0] != "detect") break;
       const DecodedText decoded = decode(encode(text, written), EncodingChoice::Auto);
-      EXPECT_EQ(decoded.encoding, expected) << row.where << ": " << decoded.reason;
+      EXPECT_EQ(decoded.encoding, encodingNamed(row[column])) << decoded.reason;
       if (decoded.encoding == written) {
-        EXPECT_EQ(decoded.text, text) << row.where;
+        EXPECT_EQ(decoded.text, text);
       }
     }
-  }
-  for (const auto& row : rowsOf("reason"))
-    EXPECT_EQ(decode(row[0], EncodingChoice::Auto).reason, row[1]) << row.where;
-}
-
-TEST(TextEncoding, JudgesUtf8Validity) {
-  for (const auto& row : rowsOf("valid"))
-    EXPECT_EQ(isValidUtf8(row[0]), row[1] == "yes") << row.where;
-}
-
-TEST(TextEncoding, EncodesCp932AndCountsWhatItLacks) {
-  for (const auto& row : rowsOf("unmappable")) {
-    Unmappable unmappable;
-    EXPECT_EQ(encode(row[0], Encoding::Cp932, &unmappable), row[1]) << row.where;
-    EXPECT_EQ(unmappable.first, row[2]) << row.where;
-    EXPECT_EQ(unmappable.count, std::stoul(row[3])) << row.where;
-  }
-  EXPECT_EQ(encode("座標 ”x”\n", Encoding::Utf8), "座標 ”x”\n");
-}
-
-TEST(TextEncoding, ParsesTheChoiceNamesAndLeavesTheChoiceOnARefusal) {
-  for (const auto& row : rowsOf("choice")) {
-    for (const auto& [name, before] : kChoices) {
-      EncodingChoice choice = before;
-      EXPECT_EQ(parseEncodingChoice(row[0], choice), row[1] != "no") << row.where << " " << name;
-      EXPECT_EQ(choice, row[1] == "no" ? before : kChoices.at(row[1])) << row.where << " " << name;
+    if (row[0] == "reason") {
+      EXPECT_EQ(decode(row[1], EncodingChoice::Auto).reason, row[2]);
+    }
+    if (row[0] == "valid") {
+      EXPECT_EQ(isValidUtf8(row[1]), row[2] == "yes");
+    }
+    if (row[0] == "unmappable") {
+      Unmappable unmappable;
+      EXPECT_EQ(encode(row[1], Encoding::Cp932, &unmappable), row[2]);
+      EXPECT_EQ(unmappable.first + " " + std::to_string(unmappable.count), row[3] + " " + row[4]);
+    }
+    for (const auto& [name, before] : row[0] == "choice" ? kChoices : decltype(kChoices){}) {
+      EncodingChoice choice = before;  // a refusal leaves the choice as it was
+      EXPECT_EQ(parseEncodingChoice(row[1], choice), row[2] != "no") << name;
+      EXPECT_EQ(choice, row[2] == "no" ? before : kChoices.at(row[2])) << name;
     }
   }
+  EXPECT_EQ(encode("座標 ”x”\n", Encoding::Utf8), "座標 ”x”\n");
 }
 
 // iconv, the reference: one pass over the whole text, each character it refuses written as
