@@ -27,7 +27,7 @@ class ScriptedViewsTest : public ::testing::Test {
 };
 
 TEST_F(ScriptedViewsTest, AlignmentChoicesOfTheCaseTable) {
-  for (const auto& row : testing::textRows("ui/cases/scripted_dialogs.txt")) {
+  for (const auto& row : testing::textRows("ui/cases/scripted_alignment.txt")) {
     SCOPED_TRACE(row.where);
     windowing_ = {};
     std::map<std::string, int32_t> alignments;

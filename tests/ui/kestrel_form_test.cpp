@@ -119,7 +119,7 @@ class KestrelFormTest : public ::testing::Test {
 };
 
 // Every row of the case table: the tree shown, the browse rule, the alignment choice, the ticks,
-// the stored site and the scripts on one dialog.
+// the stored site, and the scripts on one dialog, the scripted views' answers among them.
 TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
   std::vector<int> japaneseOrder;
   std::filesystem::create_directory(dir_.path() / "folder.sim");
