@@ -12,12 +12,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/drawing/object_data.h"
-#include "tests/platform/case_tables.h"
+#include "tests/platform/platform_test_support.h"
 
+namespace kestrel::testing {
 namespace {
-
-using kestrel::testing::numbersIn;
 
 // An entity as the operation rows spell it: kind, layer, handle, numbers, extended data.
 std::string describe(OvDbDatabase& database, OvDbObjectId id) {
@@ -51,21 +49,6 @@ std::string describe(OvDbDatabase& database, OvDbObjectId id) {
   return out.str() + (entity->objectId() == id ? "" : " under another id");
 }
 
-// "No:i Name:s" as columns ("-": none): each a name and its type, integer, real or text.
-OvMapODTableDefinition definitionOf(const std::string& text) {
-  OvMapODTableDefinition definition;
-  std::istringstream in(text);
-  for (std::string column; in >> column && column != "-";) {
-    OvMapODColumnDefinition made;
-    made.SetName(column.substr(0, column.rfind(':')));
-    made.SetType(column.back() == 'i'   ? OvMapDataType::Integer
-                 : column.back() == 'r' ? OvMapDataType::Real
-                                        : OvMapDataType::Character);
-    definition.AddColumn(made);
-  }
-  return definition;
-}
-
 // "1:i P1:s 2.5:r" as a record of those values, written as columns named by their values.
 OvMapODTableRecord recordOf(const std::string& text) {
   const OvMapODTableDefinition definition = definitionOf(text);
@@ -80,24 +63,12 @@ OvMapODTableRecord recordOf(const std::string& text) {
   return record;
 }
 
-template <class Record>
-std::string valuesOf(const Record& record) {
-  std::ostringstream out;
-  for (int k = 0; k < record.Count(); ++k) {
-    const OvMapValue value = record.Value(k);
-    if (value.Type() == OvMapDataType::Integer) out << ' ' << value.Int32Value() << ":i";
-    if (value.Type() == OvMapDataType::Real) out << ' ' << value.DoubleValue() << ":r";
-    if (value.Type() == OvMapDataType::Character) out << ' ' << value.StrValue() << ":s";
-  }
-  return out.str();
-}
-
 // Each script runs on a fresh working drawing; makers name their entity, "null" is the null id.
 TEST(DrawingScripts, GiveTheirExpectedResults) {
   std::unique_ptr<OvDbDatabase> database;
   std::map<std::string, OvDbObjectId> ids;
   std::string script;
-  for (const auto& row : kestrel::testing::textRows("platform/drawing/cases/operations.txt")) {
+  for (const auto& row : textRows("platform/drawing/cases/operations.txt")) {
     SCOPED_TRACE(row.where);
     if (row[0] != script) {
       script = row[0];
@@ -262,3 +233,4 @@ TEST(WorkingDatabase, DefaultIsAnEmptyDrawingAndTheHostMaySetAnother) {
 }
 
 }  // namespace
+}  // namespace kestrel::testing

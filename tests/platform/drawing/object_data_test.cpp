@@ -23,7 +23,7 @@ TEST(ObjectDataDefinition, ColumnsRecordsAndValues) {
   EXPECT_EQ(definition.ColumnIndex("missing"), -1);
   EXPECT_THROW(definition.Column(4), std::out_of_range);
   // A record gets one default value per column, of the column's type.
-  definition.AddColumn(columns({{"Height", OvMapDataType::Real}}).Column(0));
+  definition.AddColumn(definitionOf("Height:r").Column(0));
   OvMapODTableRecord record;
   record.Init(definition);
   ASSERT_EQ(record.Count(), 5);

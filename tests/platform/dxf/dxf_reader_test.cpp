@@ -164,15 +164,10 @@ TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
 
 TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
   OvDbDatabase source;
-  const OvMapODTableDefinition definition =
-      columns({{"Height", OvMapDataType::Real}, {"Note", OvMapDataType::Character}});
-  ASSERT_TRUE(source.objectDataTables().Add("測量<1>/a", definition, "説明", true));
+  ASSERT_TRUE(
+      source.objectDataTables().Add("測量<1>/a", definitionOf("Height:r Note:s"), "説明", true));
   const OvDbObjectId id = source.appendEntity(std::make_unique<OvDbPoint>());
-  OvMapODTableRecord record;
-  record.Init(definition);
-  record.Value(0) = 12.625;
-  record.Value(1) = "メモ";
-  ASSERT_TRUE(source.objectDataTables().AddRecord("測量<1>/a", id, record));
+  ASSERT_TRUE(source.objectDataTables().AddRecord("測量<1>/a", id, {12.625, "メモ"}));
 
   OvDbDatabase opened;
   io::Result result;
@@ -185,8 +180,7 @@ TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
   const auto records =
       opened.objectDataTables().Records("測量<1>/a", opened.entityAt(0).objectId());
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0]->Value(0).DoubleValue(), 12.625);
-  EXPECT_EQ(records[0]->Value(1).StrValue(), "メモ");
+  EXPECT_EQ(valuesOf(*records[0]), " 12.625:r メモ:s");
   // One application for the table, under the name the file gave it.
   int applications = 0;
   for (const auto& application : opened.applications())
