@@ -2,12 +2,15 @@
 """Checks the DXF files the tests write with ezdxf, an independent reader; prints "OK" or the
 differences, and the exit status tells.
   check OUT.dxf EXPECTED.json: OUT loads with a clean audit and holds EXPECTED's entities (type,
-      layer, coordinates as doubles, extended data) in order; extents, view, point marks, colours.
+      layer, coordinates as doubles, extended data) in order; extents, view, point marks, colours;
+      and GDAL's ogrinfo, when installed, shows each entity's layer and extended data.
   make-base BASE.dxf VERSION: a base drawing with content our writer never makes.
   compare-base BASE.dxf OUT.dxf NEW_COUNT: everything of BASE is in OUT unchanged (same handles),
       with NEW_COUNT model-space entities more, points drawn as marks.
 """
 import json
+import shutil
+import subprocess
 import sys
 
 import ezdxf
@@ -68,7 +71,25 @@ def check(path, expected_path):
         for i, (a, b) in enumerate(zip(coordinates(entity), want["coordinates"])):
             if (abs(a - b) > 1e-9) if entity.dxftype() == "ARC" and i >= 4 else a != b:
                 problems.append(f"{where}: coordinate {i} is {a!r}, expected {b!r}")
-    return problems + view_problems(doc, bbox.extents(entities))
+    return problems + view_problems(doc, bbox.extents(entities)) + ogr_problems(path, expected)
+
+
+def ogr_problems(path, expected):
+    """ogrinfo, with no configuration but its raw code values, shows every entity's layer and each
+    block of extended data under its application's name, the texts as they were."""
+    if shutil.which("ogrinfo") is None:
+        return []
+    raw = subprocess.run(["ogrinfo", "--config", "DXF_INCLUDE_RAW_CODE_VALUES", "TRUE", "-al", path],
+                         capture_output=True, text=True).stdout
+    wanted = [f"Layer (String) = {e['layer']}" for e in expected["entities"]]
+    wanted += [f"1000 {value}" for e in expected["entities"] for tags in e["xdata"].values()
+               for code, value in tags if code == 1000]
+    problems = [f"ogrinfo does not show {text!r}" for text in wanted if text not in raw]
+    for app in {app for e in expected["entities"] for app in e["xdata"]}:
+        blocks = sum(app in e["xdata"] for e in expected["entities"])
+        if raw.count(f"1001 {app},") != blocks:
+            problems.append(f"ogrinfo shows {raw.count(f'1001 {app},')} blocks of {app}, expected {blocks}")
+    return problems
 
 
 def view_problems(doc, box):
