@@ -3,12 +3,13 @@
 differences, and the exit status tells.
   check OUT.dxf EXPECTED.json: OUT loads with a clean audit and holds EXPECTED's entities (type,
       layer, coordinates as doubles, extended data) in order; extents, view, point marks, colours;
-      and GDAL's ogrinfo, when installed, shows each entity's layer and extended data.
+      and GDAL's ogrinfo, when installed, finds each entity with its layer and extended data.
   make-base BASE.dxf VERSION: a base drawing with content our writer never makes.
   compare-base BASE.dxf OUT.dxf NEW_COUNT: everything of BASE is in OUT unchanged (same handles),
-      with NEW_COUNT model-space entities more, points drawn as marks.
+      with NEW_COUNT model-space entities more, points drawn as marks; ogrinfo finds them too.
 """
 import json
+import re
 import shutil
 import subprocess
 import sys
@@ -74,13 +75,26 @@ def check(path, expected_path):
     return problems + view_problems(doc, bbox.extents(entities)) + ogr_problems(path, expected)
 
 
-def ogr_problems(path, expected):
-    """ogrinfo, with no configuration but its raw code values, shows every entity's layer and each
-    block of extended data under its application's name, the texts as they were."""
+def ogrinfo(*arguments):
+    """What GDAL's ogrinfo prints for the arguments, or None when it is not installed."""
     if shutil.which("ogrinfo") is None:
+        return None
+    return subprocess.run(["ogrinfo", *arguments], capture_output=True, text=True).stdout
+
+
+def feature_count(path):
+    found = re.search(r"Feature Count: (\d+)", ogrinfo("-al", "-so", path))
+    return int(found.group(1)) if found else -1
+
+
+def ogr_problems(path, expected):
+    """ogrinfo, with no configuration but its raw code values, finds every entity and shows its
+    layer and each block of extended data under its application's name, the texts as they were."""
+    raw = ogrinfo("--config", "DXF_INCLUDE_RAW_CODE_VALUES", "TRUE", "-al", path)
+    if raw is None:
         return []
-    raw = subprocess.run(["ogrinfo", "--config", "DXF_INCLUDE_RAW_CODE_VALUES", "TRUE", "-al", path],
-                         capture_output=True, text=True).stdout
+    if feature_count(path) != len(expected["entities"]):
+        return [f"ogrinfo finds {feature_count(path)} features, expected {len(expected['entities'])}"]
     wanted = [f"Layer (String) = {e['layer']}" for e in expected["entities"]]
     wanted += [f"1000 {value}" for e in expected["entities"] for tags in e["xdata"].values()
                for code, value in tags if code == 1000]
@@ -212,7 +226,12 @@ def compare_base(base_path, out_path, new_count):
             seed = int(lines[i + 3], 16)
     if seed <= highest:
         problems.append(f"$HANDSEED {seed:X} not above handle {highest:X}")
-    return problems
+    # GDAL, with no configuration, finds the base's entities besides ours, its texts and layers.
+    shown = ogrinfo("-al", out_path)
+    if shown is not None and feature_count(out_path) <= new_count:
+        problems.append(f"ogrinfo finds {feature_count(out_path)} features, not more than {new_count}")
+    texts = ("Text (String) = 既存の文字", "Layer (String) = 既存", "番号1")
+    return problems + [f"ogrinfo does not show {t!r}" for t in texts if shown is not None and t not in shown]
 
 
 def main(argv):

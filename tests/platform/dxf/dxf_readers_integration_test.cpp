@@ -1,9 +1,9 @@
 // Our DXF files as real readers see them: ezdxf (loading, audit, entities, extended data) and
-// GDAL's ogrinfo (feature count). The base drawings are made by ezdxf itself (dxf_check.py
+// GDAL's ogrinfo (features, layers, extended data), both run by dxf_check.py. The base drawings are made by ezdxf itself (dxf_check.py
 // make-base), so the round trip starts from content another program wrote.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <iostream>
 
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
@@ -19,22 +19,8 @@ HostResult run(const std::string& command) {
   return runCommand(command + " 2>&1");
 }
 
-bool haveOgrinfo() {
-  return run("ogrinfo --version").status == 0;
-}
-
 HostResult ezdxfCheck(const std::string& arguments) {
   return run("/usr/bin/python3 " + quotedPath(DXF_CHECK_SCRIPT) + " " + arguments);
-}
-
-// Number of features ogrinfo lists in the file's one layer, or -1. No configuration: the file's
-// own code page must give GDAL the text right.
-long ogrFeatureCount(const std::string& path) {
-  const auto result = run("ogrinfo -al -so " + quotedPath(path));
-  const std::size_t at = result.out.find("Feature Count: ");
-  return result.status != 0 || at == std::string::npos
-             ? -1
-             : std::strtol(result.out.c_str() + at + 15, nullptr, 10);
 }
 
 class RealReaders : public ::testing::Test {
@@ -43,11 +29,13 @@ class RealReaders : public ::testing::Test {
     if (run("/usr/bin/python3 -c 'import ezdxf'").status != 0)
       GTEST_SKIP()
           << "ezdxf is not installed for /usr/bin/python3 (python3-ezdxf): DXF files not checked";
+    if (run("ogrinfo --version").status != 0)
+      std::cerr << "ogrinfo (gdal-bin) is not installed: what GDAL reads is not checked\n";
   }
 
   // Saves the drawing and checks it with ezdxf and ogrinfo against the reviewed golden/<name>.json
   // (layers, and each entity's type, layer, coordinates and extended data as the file should show
-  // them), and counts its features with ogrinfo.
+  // them).
   void saveAndCheck(const OvDbDatabase& database, const std::string& name) {
     const std::string path = (folder.path() / (name + ".dxf")).string();
     io::Result result;
@@ -56,11 +44,6 @@ class RealReaders : public ::testing::Test {
         std::string(KESTREL_SOURCE_DIR) + "/tests/platform/dxf/golden/" + name + ".json";
     const auto check = ezdxfCheck("check " + quotedPath(path) + " " + quotedPath(expected));
     EXPECT_EQ(check.status, 0) << check.out;
-    if (haveOgrinfo()) {
-      EXPECT_EQ(ogrFeatureCount(path), static_cast<long>(database.entityCount()));
-    } else {
-      std::cerr << "ogrinfo (gdal-bin) is not installed: feature count not checked\n";
-    }
   }
 
   TempDir folder;
@@ -112,13 +95,6 @@ TEST_P(BaseDrawing, EverythingTheBaseHeldComesBackWithTheImportAdded) {
   EXPECT_EQ(next.objectDataTables().Tables().size(), 2u);
   EXPECT_EQ(next.objectDataTables().Table("JSIMA_V3_Point")->recordCount, 4u);
   EXPECT_EQ(next.objectDataTables().Table("JSIMA_V3_Pline")->recordCount, 4u);
-  if (haveOgrinfo()) {
-    EXPECT_GT(ogrFeatureCount(again), static_cast<long>(added + 3));
-    // The base's own texts and layer names, read by GDAL with no configuration.
-    const auto texts = run("ogrinfo -al " + quotedPath(again));
-    for (const char* text : {"Text (String) = 既存の文字", "Layer (String) = 既存", "番号1"})
-      EXPECT_NE(texts.out.find(text), std::string::npos) << text;
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, BaseDrawing,
