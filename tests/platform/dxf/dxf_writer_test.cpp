@@ -1,5 +1,6 @@
-// Writing DXF: numbers that read back exactly, handles and table counts, no control byte, distinct
-// names, a golden file, and failures reported.
+// Writing DXF: numbers that read back exactly, handles and table counts, no control byte, texts and
+// symbol names (cases/dxf_text.txt, random names), distinct names, a golden file, and failures
+// reported.
 #include "platform/dxf/dxf_writer.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +12,13 @@
 #include <limits>
 #include <map>
 #include <numbers>
+#include <random>
 #include <set>
 
 #include "io/text_encoding.h"
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_text.h"
 #include "tests/platform/platform_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -125,6 +128,49 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
   ASSERT_TRUE((result = readDxf(text, back))) << result.message();
   EXPECT_EQ(back.entityCount(), 1u);
   EXPECT_TRUE(back.hasLayer("bad\r\nlayer"));  // the escape is undone on reading
+}
+
+// The rows of cases/dxf_text.txt but "distinct": texts made safe (never past the limit, never cut
+// inside a character), symbol names escaped, and names read back.
+TEST(DxfText, CaseRows) {
+  for (const auto& row : textRows("platform/dxf/cases/dxf_text.txt")) {
+    SCOPED_TRACE(row.where);
+    if (row[0] == "distinct") continue;
+    if (row[0] == "safe") {
+      const std::string safe = dxfSafeText(row[1]);
+      EXPECT_EQ(safe, row[2]);
+      EXPECT_LE(safe.size(), kDxfMaxStringBytes);
+      EXPECT_TRUE(io::isValidUtf8(safe));
+      continue;
+    }
+    if (row[0] == "name") {
+      EXPECT_EQ(escapeDxfSymbolName(row[1]), row[2]);
+    }
+    EXPECT_EQ(unescapeDxfSymbolName(row.fields.back()), row[1]);
+  }
+  // Appending cuts only what it appends.
+  std::string out = "prefix:";
+  appendDxfSafeText(out, std::string(300, 'b'));
+  EXPECT_EQ(out, "prefix:" + std::string(255, 'b'));
+}
+
+TEST(DxfSymbolName, RandomNamesRoundTripAndStayDistinct) {
+  std::mt19937 random(20261206);
+  const std::string alphabet = "ab%<>/\\\":;?*|=`\r\n\t 0A";
+  std::set<std::string> names;
+  std::set<std::string> escapedNames;
+  for (int i = 0; i < 5000; ++i) {
+    std::string name;
+    const int length = 1 + static_cast<int>(random() % 8);
+    for (int k = 0; k < length; ++k) name.push_back(alphabet[random() % alphabet.size()]);
+    const std::string escaped = escapeDxfSymbolName(name);
+    for (const char c : std::string("<>/\\\":;?*|=`\r\n\t"))
+      EXPECT_EQ(escaped.find(c), std::string::npos) << name;
+    EXPECT_EQ(unescapeDxfSymbolName(escaped), name);
+    names.insert(name);
+    escapedNames.insert(escaped);
+  }
+  EXPECT_EQ(names.size(), escapedNames.size());
 }
 
 // The rows "distinct" of cases/dxf_text.txt.
