@@ -1,12 +1,11 @@
-// Helpers the platform tests share: the import's attribute tables and records, and a drawing
-// written to text.
+// Helpers the platform tests share: attribute tables and records as the case rows write them, the
+// import's records, and a drawing written to text.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <sstream>
 #include <string>
-#include <utility>
 
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_writer.h"
@@ -14,51 +13,46 @@
 
 namespace kestrel::testing {
 
-// A table definition of the columns given by name and type.
-inline OvMapODTableDefinition columns(
-    std::initializer_list<std::pair<const char*, OvMapDataType>> list) {
+// "No:i Name:s" as columns ("-": none): each a name and its type, integer, real or text.
+inline OvMapODTableDefinition definitionOf(const std::string& text) {
   OvMapODTableDefinition definition;
-  for (const auto& [name, type] : list) {
-    OvMapODColumnDefinition column;
-    column.SetName(name);
-    column.SetType(type);
-    definition.AddColumn(column);
+  std::istringstream in(text);
+  for (std::string column; in >> column && column != "-";) {
+    OvMapODColumnDefinition made;
+    made.SetName(column.substr(0, column.rfind(':')));
+    made.SetType(column.back() == 'i'   ? OvMapDataType::Integer
+                 : column.back() == 'r' ? OvMapDataType::Real
+                                        : OvMapDataType::Character);
+    definition.AddColumn(made);
   }
   return definition;
 }
 
 // The four columns of the import's attribute tables: No, Name, Type, FileName.
 inline OvMapODTableDefinition simaColumns() {
-  using enum OvMapDataType;
-  return columns(
-      {{"No", Integer}, {"Name", Character}, {"Type", Character}, {"FileName", Character}});
+  return definitionOf("No:i Name:s Type:s FileName:s");
 }
 
-// A record of those tables: number, name, type and the file it came from.
-inline OvMapODTableRecord simaRecord(std::int32_t number, const std::string& name,
-                                     const std::string& type, const std::string& file) {
-  OvMapODTableRecord record;
-  record.Init(simaColumns());
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = type;
-  record.Value(3) = file;
-  return record;
+// A record's values as the case rows write them: " 1:i P1:s 2.5:r".
+template <class Record>
+std::string valuesOf(const Record& record) {
+  std::ostringstream out;
+  for (int k = 0; k < record.Count(); ++k) {
+    const OvMapValue value = record.Value(k);
+    if (value.Type() == OvMapDataType::Integer) out << ' ' << value.Int32Value() << ":i";
+    if (value.Type() == OvMapDataType::Real) out << ' ' << value.DoubleValue() << ":r";
+    if (value.Type() == OvMapDataType::Character) out << ' ' << value.StrValue() << ":s";
+  }
+  return out.str();
 }
 
-// Attaches such a record to an entity as the import does: the table is added when missing and the
-// record is initialised from it.
+// Attaches a record of the import's tables (number, name, type and the file it came from) to an entity
+// as the import does, adding the table when missing.
 inline bool attachSimaRecord(OvMapODTables& tables, const char* table, OvDbObjectId id,
                              std::int32_t number, const std::string& name, const std::string& type,
                              const std::string& file) {
   tables.Add(table, simaColumns(), "", false);
-  OvMapODTableRecord record;
-  tables.InitRecord(table, record);
-  record.Value(0) = number;
-  record.Value(1) = name;
-  record.Value(2) = type;
-  record.Value(3) = file;
-  return tables.AddRecord(table, id, record);
+  return tables.AddRecord(table, id, {number, name, type, file});
 }
 
 // Draws one drawing of tests/platform/dxf/cases/drawings.txt into the database, row by row, as the

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
-#include "tests/ui/fake_views.h"
-#include "ui/kestrel_form.h"
+#include "tests/ui/case_fields.h"
 #include "ui/select_alignment_form.h"
 #include "ui/sima_result_form.h"
 
@@ -17,104 +17,29 @@ namespace {
 
 using Outcome = module::DialogOutcome;
 
-// Pre-scan double: two points with elevation, one lot and one type 1 route in every file.
-int fakePreScan(ImportRun& run, const std::string& path) {
-  if (!std::filesystem::exists(path)) return -1;
-  run.preScanCounts.pointsWithElevation = 2;
-  run.preScanCounts.lots = 1;
-  run.counters.routesPerType[1] = 1;
-  return 0;
-}
-
-std::string joined(const std::vector<std::string>& parts) {
-  std::string text;
-  for (const auto& part : parts) text += (text.empty() ? "" : " / ") + part;
-  return text.empty() ? "-" : text;
-}
-
+// The scripted views' answers to the import dialog are scripts of cases/import_dialog.txt.
 class ScriptedViewsTest : public ::testing::Test {
  protected:
-  void reset() {
-    windowing_ = {};
-    conversation_ = {};
-    views_ = makeScriptedViews(windowing_, conversation_);
-  }
-  KestrelForm form(ImportSettings stored = {}) {
-    return KestrelForm(std::move(stored), {"サイト", "第二"}, {"0", "点", "画地"}, fakePreScan,
-                       *views_, sima::Language::Japanese);
-  }
-
   testing::TempDir dir_;
   ovwin::WindowingSystem windowing_;
   module::Conversation conversation_;
   std::unique_ptr<DialogViews> views_ = makeScriptedViews(windowing_, conversation_);
 };
 
-TEST_F(ScriptedViewsTest, ConversationsOfTheCaseTable) {
-  const char* outcomes[] = {"NotRun",        "SiteListFailed", "PathRejected", "NothingToImport",
-                            "ShiftRejected", "Cancelled",      "Imported"};
-  for (const auto& row :
-       testing::textRows("ui/cases/scripted_dialogs.txt")) {
+TEST_F(ScriptedViewsTest, AlignmentChoicesOfTheCaseTable) {
+  for (const auto& row : testing::textRows("ui/cases/scripted_alignment.txt")) {
     SCOPED_TRACE(row.where);
-    reset();
-    std::vector<std::string> notices;
-    if (row[0] == "alignment") {
-      std::map<std::string, int32_t> alignments;
-      for (const auto& pair : testing::split(row[1]))
-        alignments[pair.substr(0, pair.find(':'))] = std::stoi(pair.substr(pair.find(':') + 1));
-      if (row[2] != "-") conversation_.script.alignmentName = row[2];
-      SelectAlignmentForm selection(alignments);
-      EXPECT_EQ(views_->showAlignmentSelection(selection), std::stoi(row[3]));
-      EXPECT_EQ(selection.chosenId(), std::stoi(row[4]));
-      if (row[5] != "-") notices.push_back(row[5]);
-      EXPECT_EQ(windowing_.notices, notices);
-      continue;
-    }
-    module::DialogScript& script = conversation_.script;
-    for (const auto& step : testing::split(row[1], ';')) {
-      const std::string key = step.substr(0, step.find('=')),
-                        value = step.substr(step.find('=') + 1);
-      if (key == "file") dir_.write(value, "Z00\n");
-      if (key == "file" || key == "path") script.filePath = (dir_.path() / value).string();
-      if (key == "series") script.series = testing::split(value, ',');
-      if (key == "site") script.siteName = value;
-      if (key.starts_with("layer")) script.layers[std::stoi(key.substr(5))] = value;
-      if (key == "shift") script.shiftDistance = value;
-      script.cancelImportDialog = script.cancelImportDialog || key == "cancel";
-    }
-    KestrelForm dialog = form();
-    EXPECT_EQ(views_->showImportDialog(dialog), row[2] == "yes");
-    EXPECT_EQ(outcomes[static_cast<int>(conversation_.outcome)], row[3]);
-    EXPECT_TRUE(dialog.closed());
-    const ImportSettings& s = dialog.settings();
-    EXPECT_EQ(dialog.sites()[static_cast<std::size_t>(dialog.selectedSiteIndex())], row[4]);
-    if (row[2] == "yes") {
-      EXPECT_EQ(s.siteName, row[4]);
-      EXPECT_EQ(s.filePath, script.filePath);
-    }
-    std::string ticked;
-    for (const auto& item : dialog.treeItems())
-      if (s.selection.selected[item.entry])
-        ticked += (ticked.empty() ? "" : " ") + testing::seriesKey(item.entry);
-    EXPECT_EQ(ticked.empty() ? "-" : ticked, row[5]);
-    EXPECT_EQ(testing::split(row[6]),
-              std::vector<std::string>(s.layers, s.layers + kLayerCount));
-    EXPECT_DOUBLE_EQ(s.shiftDistance, std::stod(row[7]));
-    std::vector<std::string> boxes;
-    for (const auto& box : windowing_.messageBoxes) boxes.push_back(box.text);
-    EXPECT_EQ(joined(boxes), row[8]);
-    EXPECT_EQ(joined(windowing_.notices), row[9]);
+    windowing_ = {};
+    std::map<std::string, int32_t> alignments;
+    for (const auto& pair : testing::split(row[0]))
+      alignments[pair.substr(0, pair.find(':'))] = std::stoi(pair.substr(pair.find(':') + 1));
+    conversation_.script.alignmentName.reset();
+    if (row[1] != "-") conversation_.script.alignmentName = row[1];
+    SelectAlignmentForm selection(alignments);
+    EXPECT_EQ(views_->showAlignmentSelection(selection), std::stoi(row[2]));
+    EXPECT_EQ(selection.chosenId(), std::stoi(row[3]));
+    EXPECT_EQ(windowing_.notices, std::vector<std::string>(row[4] != "-", row[4]));
   }
-}
-
-TEST_F(ScriptedViewsTest, SameUnchangedFileIsNotBrowsedAgain) {
-  conversation_.script.filePath = dir_.write("survey.sim", "Z00\n");
-  KestrelForm first = form();
-  ASSERT_TRUE(views_->showImportDialog(first));
-  EXPECT_EQ(first.preScanCount(), 1);
-  KestrelForm second = form(first.settings());
-  ASSERT_TRUE(views_->showImportDialog(second));
-  EXPECT_EQ(second.preScanCount(), 0);
 }
 
 TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
@@ -141,8 +66,8 @@ TEST_F(ScriptedViewsTest, ResultGoesToTheReportAndTheLog) {
   std::string errors;
   for (const auto& error : r.errors)
     errors += error.code + " " + std::to_string(error.lineNumber) + " " + error.lineText + "|";
-  EXPECT_EQ(errors, "ErrA01-2 7 A01,x|" + std::string(module::kPointNotFoundCode) +
-                        " 9 D01,1| 10 F01,1|");
+  EXPECT_EQ(errors,
+            "ErrA01-2 7 A01,x|" + std::string(module::kPointNotFoundCode) + " 9 D01,1| 10 F01,1|");
   EXPECT_EQ(r.inputEncoding + " " + r.logEncoding, "utf-8 cp932");
   EXPECT_EQ(r.logPath, (dir_.path() / "result_Input.log").string());
   EXPECT_TRUE(std::filesystem::exists(r.logPath));
@@ -164,21 +89,20 @@ TEST_F(ScriptedViewsTest, HiddenProgressViewKeepsItsPlace) {
   EXPECT_EQ(w.profile["Settings"]["Y"], (w.screenHeight - 140) / 2);
 }
 
-struct Answering42 : testing::FakeViews {
-  int showAlignmentSelection(SelectAlignmentForm&) override { return 42; }
-};
-
 TEST(MakeDialogViews, RegisteredViewsServeTheirModeOnly) {
   ovwin::WindowingSystem w;
   module::Conversation c;
   w.mode = ovwin::DialogMode::Qt;
-  SelectAlignmentForm selection({});
-  // Nothing registered: scripted answers (cancel).
+  SelectAlignmentForm selection({{"本線", 1}});
+  // Nothing registered: scripted answers (no alignment named: cancel).
   EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);
-  registerDialogViews(ovwin::DialogMode::Qt, [](ovwin::WindowingSystem&, module::Conversation&) {
-    return std::make_unique<Answering42>();
-  });
-  EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), 42);
+  registerDialogViews(
+      ovwin::DialogMode::Qt, [](ovwin::WindowingSystem& windowing, module::Conversation&) {
+        static module::Conversation answering;  // views of their own that confirm 本線
+        answering.script.alignmentName = "本線";
+        return makeScriptedViews(windowing, answering);
+      });
+  EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), 0);
   w.mode = ovwin::DialogMode::Scripted;
   EXPECT_EQ(makeDialogViews(w, c)->showAlignmentSelection(selection), -1);
   registerDialogViews(ovwin::DialogMode::Qt, nullptr);

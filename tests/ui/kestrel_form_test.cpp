@@ -7,16 +7,16 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
-#include "tests/ui/fake_views.h"
+#include "tests/ui/case_fields.h"
 
 namespace kestrel {
 namespace {
 
-using testing::FakeViews;
 using testing::seriesEntry;
 using testing::TempDir;
 
@@ -74,7 +74,7 @@ class KestrelFormTest : public ::testing::Test {
 
   KestrelForm open(ImportSettings stored = {}, std::vector<std::string> sites = {"サイト", "現場2"},
                    sima::Language language = sima::Language::Japanese) {
-    return KestrelForm(std::move(stored), std::move(sites), {"0", "点"}, preScan(), views_,
+    return KestrelForm(std::move(stored), std::move(sites), {"0", "点"}, preScan(), *views_,
                        language);
   }
 
@@ -93,37 +93,52 @@ class KestrelFormTest : public ::testing::Test {
     throw std::logic_error("no tree item");
   }
 
-  // The message boxes shown since the last call, as "text|caption|icon" lines.
+  // The message boxes shown since the last call, as "text|caption|icon" ("-": none), or
+  // "invalid-path" for "Please browse for Valid SIM File." captioned "Invalid SIM File!" with an
+  // exclamation mark (2).
   std::string boxes() {
-    std::string shown;
-    for (const auto& box : views_.boxes)
-      shown += box.text + "|" + box.caption + "|" + std::to_string(int(box.icon)) + "\n";
-    views_.boxes.clear();
-    return shown;
+    std::vector<std::string> shown;
+    for (const auto& box : windowing_.messageBoxes)
+      shown.push_back(box.text + "|" + box.caption + "|" + std::to_string(int(box.icon)));
+    windowing_.messageBoxes.clear();
+    const std::string text = joined(shown);
+    return text == "Please browse for Valid SIM File.|Invalid SIM File!|2" ? "invalid-path" : text;
   }
-  const std::string kInvalidPathBox = "Please browse for Valid SIM File.|Invalid SIM File!|" +
-                                      std::to_string(int(ovwin::MessageIcon::Exclamation)) + "\n";
+  static std::string joined(const std::vector<std::string>& parts, const char* separator = " / ") {
+    std::string text;
+    for (const auto& part : parts) text += (text.empty() ? "" : separator) + part;
+    return text.empty() ? "-" : text;
+  }
 
   TempDir dir_;
-  FakeViews views_;
+  ovwin::WindowingSystem windowing_;
+  module::Conversation conversation_;
+  std::unique_ptr<DialogViews> views_ = makeScriptedViews(windowing_, conversation_);
   ScanContent content_ = kMixed;
   int scans_ = 0;
 };
 
 // Every row of the case table: the tree shown, the browse rule, the alignment choice, the ticks,
-// the stored site and the scripts on one dialog.
+// the stored site, and the scripts on one dialog, the scripted views' answers among them.
 TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
-  std::vector<int> japaneseOrder;
   std::filesystem::create_directory(dir_.path() / "folder.sim");
   std::optional<KestrelForm> dialog;
   ImportSettings stored;
   std::string file;  // the file a step named last
   bool result = false;
+  const char* outcomes[] = {"NotRun",        "SiteListFailed", "PathRejected", "NothingToImport",
+                            "ShiftRejected", "Cancelled",      "Imported"};
   const auto state = [&](const std::string& key, const std::string& shown) -> std::string {
     const auto yes = [](bool b) { return std::string(b ? "yes" : "no"); };
     const ImportSettings& s = dialog->settings();
     const int64_t stamp = KestrelForm::fileTimeStamp(dir_.path() / file);
     const int e = seriesEntry(key.find('_') == key.npos ? "A" : key.substr(key.find('_') + 1));
+    std::vector<std::string> selection, order, checked;
+    for (const auto& i : dialog->treeItems()) {
+      order.push_back(testing::seriesKey(i.entry));
+      if (s.selection.selected[i.entry]) selection.push_back(order.back());
+      if (i.checked) checked.push_back(order.back());
+    }
     const std::map<std::string, std::string> states = {
         {"scans", std::to_string(scans_)},
         {"form-scans", std::to_string(dialog->preScanCount())},
@@ -131,7 +146,7 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
         {"enabled", yes(dialog->importEnabled())},
         {"result", yes(result)},
         {"closed", yes(dialog->closed())},
-        {"box", shown == kInvalidPathBox ? "invalid-path" : shown},
+        {"box", shown},
         {"locked", yes(std::ranges::all_of(dialog->treeItems(), [](auto& i) { return i.locked; }))},
         {"stamp",
          s.fileTimeStamp && s.fileTimeStamp == stamp ? "file" : std::to_string(s.fileTimeStamp)},
@@ -140,14 +155,24 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
         {"lots", std::to_string(dialog->run().lots.size())},
         {"text", item(*dialog, e).text},
         {"ticked", yes(item(*dialog, e).checked)},
+        {"lock", yes(item(*dialog, e).locked)},
+        {"root", dialog->rootLabel()},
         {"count", std::to_string(s.selection.counts[e])},
         {"selected", yes(s.selection.selected[e])},
-        {"run-selected", yes(dialog->run().selection.selected[e])}};
+        {"run-selected", yes(dialog->run().selection.selected[e])},
+        {"outcome", outcomes[static_cast<int>(conversation_.outcome)]},
+        {"shown-site", dialog->sites().at(static_cast<std::size_t>(dialog->selectedSiteIndex()))},
+        {"selection", joined(selection, " ")},
+        {"order", joined(order, " ")},
+        {"ticks-agree", yes(selection == checked)},
+        {"layers", joined({s.layers, s.layers + kLayerCount}, " ")},
+        {"shift", (std::ostringstream() << s.shiftDistance).str()},
+        {"notices", joined(windowing_.notices)}};
     const auto found = states.find(key.substr(0, key.find('_')));
     return found == states.end() ? "no state " + key : found->second;
   };
   const std::string steps =
-      " open browse press site ticks nothing lots keep stored touch remove rename ";
+      " open browse press site ticks nothing lots keep stored touch remove rename show ";
   for (const auto& row : testing::textRows(kCases)) {
     SCOPED_TRACE(row.where);
     if (row[0] == "expect") {
@@ -159,10 +184,13 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
     }
     if (row[0] == "do") {
       const std::vector<std::string> step = testing::split(row[1]);
+      const auto language =
+          step.size() > 1 && step[1] == "en" ? sima::Language::English : sima::Language::Japanese;
       const std::string& verb = step[0];
       const auto path = [&](std::size_t i) { return (dir_.path() / (file = step.at(i))).string(); };
       ASSERT_NE(steps.find(" " + verb + " "), std::string::npos) << "no step " << verb;
-      if (verb == "open") dialog.reset(), dialog.emplace(open(stored));
+      if (verb == "open")
+        dialog.reset(), dialog.emplace(open(stored, {"サイト", "現場2"}, language));
       if (verb == "browse") result = dialog->browse(dir_.write(step.at(1), "")), file = step[1];
       if (verb == "press") result = dialog->pressImport();
       if (verb == "site") result = dialog->selectSite(step.at(1));
@@ -178,32 +206,33 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
             path(1), std::filesystem::last_write_time(path(1)) + std::chrono::hours(1));
       if (verb == "remove") std::filesystem::remove(path(1));
       if (verb == "rename") std::filesystem::rename(path(1), path(2)), file = step[2];
+      module::DialogScript& script = conversation_.script = {};
+      for (const auto& given : testing::split(verb == "show" ? row[1].substr(5) : "", ';')) {
+        const std::string key = given.substr(0, given.find('=')),
+                          value = given.substr(given.find('=') + 1);
+        if (key == "file") dir_.write(value, "");
+        if (key == "file" || key == "path")
+          script.filePath = (dir_.path() / (file = value)).string();
+        if (key == "series") script.series = testing::split(value, ',');
+        if (key == "site") script.siteName = value;
+        if (key.starts_with("layer")) script.layers[std::stoi(key.substr(5))] = value;
+        if (key == "shift") script.shiftDistance = value;
+        script.cancelImportDialog = script.cancelImportDialog || key == "cancel";
+      }
+      if (verb == "show") result = views_->showImportDialog(*dialog);
     }
     if (row[0] == "do" || row[0] == "expect") continue;
     content_ = kMixed;
     scans_ = 0;
-    if (row[0] == "case") dialog.reset(), stored = {}, boxes();
-    if (row[0] == "tree") {
-      KestrelForm form =
-          open({}, {"s"}, row[1] == "ja" ? sima::Language::Japanese : sima::Language::English);
-      ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
-      EXPECT_TRUE(form.importEnabled());
-      if (row[2] == "root") {
-        EXPECT_EQ(form.rootLabel(), row[3]);
-        continue;
-      }
-      const SeriesTreeItem& got = item(form, seriesEntry(row[2]));
-      EXPECT_EQ(got.text + "|" + (got.checked ? "yes" : "no") + "|" + (got.locked ? "yes" : "no"),
-                row[3] + "|" + row[4] + "|" + row[5]);
-      if (row[1] == "ja") japaneseOrder.push_back(got.entry);
-    } else if (row[0] == "browse") {
+    if (row[0] == "case") dialog.reset(), stored = {}, boxes(), conversation_ = {}, windowing_ = {};
+    if (row[0] == "browse") {
       if (row[1] != "-") dir_.write(row[1], "");
       KestrelForm form = open();
       const std::string path = (dir_.path() / row[2]).string();
       const bool accepted = row[3] == "yes";
       EXPECT_EQ(form.browse(path), accepted);
       EXPECT_EQ(form.filePath() + "|" + std::to_string(scans_) + "|" + boxes(),
-                accepted ? path + "|1|" : "|0|" + kInvalidPathBox);
+                accepted ? path + "|1|-" : "|0|invalid-path");
     } else if (row[0] == "flag") {
       content_ = ScanContent{1, 0, row[2], row[3], row[4]};
       KestrelForm form = open();
@@ -211,26 +240,12 @@ TEST_F(KestrelFormTest, RulesOfTheCaseTable) {
       for (const auto& key : testing::split(row[5])) form.setChecked(seriesEntry(key), false);
       ASSERT_TRUE(form.pressImport());
       EXPECT_EQ(form.alignmentChoiceRequested(), row[6] == "yes") << row[1];
-    } else if (row[0] == "ticks") {
-      KestrelForm form = open();
-      ASSERT_TRUE(form.browse(dir_.write("mixed.sim", "")));
-      click(form, row[1]);
-      std::string selected = form.importEnabled() ? "yes |" : "no |";
-      for (const auto& item : form.treeItems())
-        if (form.settings().selection.selected[item.entry] && item.checked)
-          selected += " " + testing::seriesKey(item.entry);
-      EXPECT_EQ(selected.ends_with("|") ? selected + " -" : selected, row[2] + " | " + row[3]);
     } else if (row[0] == "site") {
       ImportSettings stored;
       stored.siteName = row[2];
       EXPECT_EQ(open(stored, testing::split(row[1])).selectedSiteIndex(), std::stoi(row[3]));
     }
   }
-  KestrelForm form = open();
-  ASSERT_TRUE(form.browse(dir_.path() / "mixed.sim"));
-  std::vector<int> shown;
-  for (const auto& i : form.treeItems()) shown.push_back(i.entry);
-  EXPECT_EQ(shown, japaneseOrder) << "the tree's order is the table's";
 }
 
 }  // namespace

@@ -6,11 +6,10 @@
 #include <deque>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/support/text_rows.h"
+#include "tests/ui/case_fields.h"
 
 namespace kestrel {
 namespace {
@@ -57,13 +56,6 @@ class RecordingView : public ProgressView {
 
 const std::string kTitle = "SIMAファイル読み込み中";
 
-std::vector<std::string> words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> all;
-  for (std::string word; in >> word;) all.push_back(word);
-  return all;
-}
-
 // Runs the rows of progress_window.txt (its head says what they mean) on one window at a time.
 TEST(ProgressWnd, Cases) {
   ViewLog log;
@@ -97,8 +89,8 @@ TEST(ProgressWnd, Cases) {
     if (key == "title" || key == "cancel-text")
       return key == "title" ? window->title() : window->cancelText();
     CProgressWnd& w = *window;
-    const std::vector<std::string> names =
-        words("span step lines remember cancelled modal exists position percent x y bar new-calls");
+    const std::vector<std::string> names = testing::split(
+        "span step lines remember cancelled modal exists position percent x y bar new-calls");
     const int64_t span = w.upper() - w.lower(), calls = std::ssize(log.calls) - mark;
     const int64_t values[] = {
         span,         w.step(),   w.textLines(), w.rememberPosition(), w.cancelled(),
@@ -109,7 +101,7 @@ TEST(ProgressWnd, Cases) {
   };
   const auto states = [&](const std::string& keys) {
     std::string joined;
-    for (const auto& key : words(keys)) joined += (joined.empty() ? "" : " ") + state(key);
+    for (const auto& key : testing::split(keys)) joined += (joined.empty() ? "" : " ") + state(key);
     return joined;
   };
   const std::map<std::string, ProgressView::PumpResult> answers = {
@@ -142,7 +134,7 @@ TEST(ProgressWnd, Cases) {
       EXPECT_EQ(states("x y"), row[4] + " " + row[5]);
     }
     if (row[0] != "do") continue;
-    const std::vector<std::string> step = words(row[1]);
+    const std::vector<std::string> step = testing::split(row[1]);
     const std::string& verb = step[0];
     const std::string rest = row[1].substr(std::min(row[1].size(), verb.size() + 1));
     const auto number = [&](std::size_t i) { return static_cast<int>(std::stoll(step.at(i))); };

@@ -8,9 +8,10 @@
 #include <tuple>
 #include <vector>
 
+#include "io/text_encoding.h"
 #include "platform/runtime/windowing.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ui/fake_views.h"
+#include "tests/ui/case_fields.h"
 
 namespace kestrel {
 namespace {
@@ -50,11 +51,9 @@ TEST(SimaResultForm, OpeningAppendsTheLinesToTheLog) {
   dir.write("run_Input.log", "before\n");
   io::Result result;
   ASSERT_TRUE((result = SimaResultForm(in).open())) << result.message();
-  // "4個のエラー" and "座標データから2個のポイントを作成" in CP932.
   EXPECT_EQ(testing::readBytes((dir.path() / "run_Input.log").string()),
-            "before\n4\x8c\xc2\x82\xcc\x83\x47\x83\x89\x81\x5b\n"
-            "\x8d\xc0\x95\x57\x83\x66\x81\x5b\x83\x5e\x82\xa9\x82\xe7"
-            "2\x8c\xc2\x82\xcc\x83\x7c\x83\x43\x83\x93\x83\x67\x82\xf0\x8d\xec\x90\xac\n");
+            "before\n" + io::encode("4個のエラー\n座標データから2個のポイントを作成\n",
+                                    io::Encoding::Cp932));
   in.simaPath = "/nonexistent-folder-for-kestrel/x.sim";
   EXPECT_FALSE((result = SimaResultForm(in).open()));
   EXPECT_FALSE(result.message().empty());

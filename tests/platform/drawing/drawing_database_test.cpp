@@ -5,17 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <unordered_set>
 #include <vector>
 
-#include "tests/platform/case_tables.h"
+#include "tests/platform/platform_test_support.h"
 
+namespace kestrel::testing {
 namespace {
-
-using kestrel::testing::numbersIn;
 
 // An entity as the operation rows spell it: kind, layer, handle, numbers, extended data.
 std::string describe(OvDbDatabase& database, OvDbObjectId id) {
@@ -49,12 +49,26 @@ std::string describe(OvDbDatabase& database, OvDbObjectId id) {
   return out.str() + (entity->objectId() == id ? "" : " under another id");
 }
 
+// "1:i P1:s 2.5:r" as a record of those values, written as columns named by their values.
+OvMapODTableRecord recordOf(const std::string& text) {
+  const OvMapODTableDefinition definition = definitionOf(text);
+  OvMapODTableRecord record;
+  record.Init(definition);
+  for (int k = 0; k < record.Count(); ++k) {
+    const std::string value = definition.Column(k).Name();
+    if (record.Value(k).Type() == OvMapDataType::Integer) record.Value(k) = std::stoi(value);
+    if (record.Value(k).Type() == OvMapDataType::Real) record.Value(k) = std::stod(value);
+    if (record.Value(k).Type() == OvMapDataType::Character) record.Value(k) = value;
+  }
+  return record;
+}
+
 // Each script runs on a fresh working drawing; makers name their entity, "null" is the null id.
 TEST(DrawingScripts, GiveTheirExpectedResults) {
   std::unique_ptr<OvDbDatabase> database;
   std::map<std::string, OvDbObjectId> ids;
   std::string script;
-  for (const auto& row : kestrel::testing::textRows("platform/drawing/cases/operations.txt")) {
+  for (const auto& row : textRows("platform/drawing/cases/operations.txt")) {
     SCOPED_TRACE(row.where);
     if (row[0] != script) {
       script = row[0];
@@ -71,6 +85,23 @@ TEST(DrawingScripts, GiveTheirExpectedResults) {
     std::vector<std::string> applications;
     for (const auto& application : database->applications())
       applications.push_back(application.name);
+    OvMapODTables& tables = database->objectDataTables();
+    std::string shown;  // tables, or an entity's records, as the rows spell them
+    const auto show = [&](const std::string& item) {
+      shown += (shown.empty() ? "" : " ") + item + ";";
+    };
+    for (const auto& t : tables.Tables())
+      if (op == "tables")
+        show(t.name + ": " + std::to_string(t.definition.Count()) + " columns, \"" + t.description +
+             (t.isXData ? "\", xdata, " : "\", plain, ") + std::to_string(t.recordCount) +
+             " records");
+    if (op == "records")
+      for (const auto& record : tables.Records(row[2], ids[row[3]]))
+        show(valuesOf(*record).substr(1));
+    if (op == "visit")
+      tables.forEachRecordOf(
+          static_cast<std::size_t>(database->indexOf(ids[row[2]])),
+          [&](const OvMapODTable& t, const auto& record) { show(t.name + valuesOf(record)); });
     if (op == "layer") EXPECT_EQ(result(database->addLayer(row[2])), row[3]);
     else if (op == "current") EXPECT_EQ(result(database->setCurrentLayer(row[2])), row[3]);
     else if (op == "layers") EXPECT_EQ(database->layerNames(), rest);
@@ -89,6 +120,16 @@ TEST(DrawingScripts, GiveTheirExpectedResults) {
     else if (op == "polyline")
       ids[row[2]] = ovdraw::createPolyline(row[3], points, row[4] == "closed");
     else if (op == "2d") ids[row[2]] = ovdraw::create2dPolyline(points);
+    else if (op == "from-file")
+      ids[row[2]] = database->appendEntityFromFile(std::make_unique<OvDbPoint>(),
+                                                   std::stoull(row[3], nullptr, 16), row[4]);
+    else if (op == "table")
+      EXPECT_EQ(result(tables.Add(row[2], definitionOf(row[3]), row[4], row[5] == "xdata")),
+                row[6]);
+    else if (op == "record")
+      EXPECT_EQ(result(tables.AddRecord(row[2], ids[row[3]], recordOf(row[4]))), row[5]);
+    else if (op == "tables" || op == "visit") EXPECT_EQ(shown, row.fields.back());
+    else if (op == "records") EXPECT_EQ(shown.empty() ? "-" : shown, row[4]);
     else ADD_FAILURE() << "unknown operation " << op;
   }
   ovSetWorkingDatabase(nullptr);
@@ -112,49 +153,23 @@ TEST_F(DrawingOperations, IdsOfAnotherDrawingOpenNothing) {
   ovSetWorkingDatabase(&other);
   EXPECT_EQ(other.openEntity(point), nullptr);
   EXPECT_FALSE(ovdraw::attachXData(point, "APP", {"x"}));
+  ASSERT_TRUE(other.objectDataTables().Add("T", definitionOf("No:i"), "", false));
+  EXPECT_FALSE(other.objectDataTables().AddRecord("T", point, {std::int32_t{1}}));
   ovSetWorkingDatabase(&database);
   EXPECT_EQ(database.openEntity(OvDbObjectId(point.value() + 1)), nullptr);
 }
 
-TEST_F(DrawingOperations, IdsAndHandlesAreUniqueAndStable) {
-  std::unordered_set<OvDbObjectId> ids;
-  std::unordered_set<std::uint64_t> handles;
-  std::vector<OvDbObjectId> lots;
-  for (int i = 0; i < 200; ++i) {
-    ids.insert(ovdraw::createPoint("0", i, i, i));
+TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
+  // Past the sizes the tables grow by: many points, a lot converted after every hundredth, a very
+  // long polyline among short ones.
+  database.addLayer("L");
+  std::vector<OvDbObjectId> points, lots;
+  for (int i = 0; i < 40000; ++i) {
+    points.push_back(ovdraw::createPoint(i % 2 ? "L" : "0", i, -i, i * 0.5));
+    if (i % 100 != 0) continue;
     lots.push_back(ovdraw::create2dPolyline({{0, 0, 0}, {double(i), 1, 0}}));
-    ids.insert(lots.back());
     ovdraw::convertToLightweight(lots.back());
   }
-  for (std::size_t i = 0; i < database.entityCount(); ++i)
-    handles.insert(database.entityAt(i).handle());
-  EXPECT_EQ(ids.size(), 400u);
-  EXPECT_EQ(handles.size(), 400u);
-  EXPECT_FALSE(ids.contains(OvDbObjectId()));
-  // Each id still names its own entity after conversions.
-  for (int i = 0; i < 200; ++i)
-    EXPECT_EQ(database.openAs<OvDbPolyline>(lots[static_cast<std::size_t>(i)])->vertices[1].x,
-              double(i));
-  for (const std::uint64_t handle : handles) EXPECT_LT(handle, database.handleSeed());
-}
-
-TEST(DrawingDatabase, HandlesReadFromAFileComeBackInAnyOrder) {
-  // Runs of consecutive handles broken going down, up, and back to a smaller one.
-  const std::vector<std::uint64_t> given{0x90, 0x20, 0x21, 0x22, 0x10, 0x11, 0x95, 0x23};
-  OvDbDatabase database;
-  for (const std::uint64_t handle : given)
-    database.appendEntityFromFile(std::make_unique<OvDbPoint>(), handle, "0");
-  ASSERT_EQ(database.entityCount(), given.size());
-  for (std::size_t i = 0; i < given.size(); ++i)
-    EXPECT_EQ(database.entityAt(i).handle(), given[i]) << i;
-}
-
-TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
-  // Past the sizes the tables grow by: many points, a very long polyline among short ones.
-  database.addLayer("L");
-  std::vector<OvDbObjectId> points;
-  for (int i = 0; i < 40000; ++i)
-    points.push_back(ovdraw::createPoint(i % 2 ? "L" : "0", i, -i, i * 0.5));
   std::vector<OvGePoint3d> longLine;
   for (int i = 0; i < 100000; ++i) longLine.push_back({double(i), 1.0, 7.0});
   const OvDbObjectId lot = ovdraw::create2dPolyline(longLine);
@@ -168,7 +183,21 @@ TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
     wrong += stored.kind != OvDbEntityKind::Point || stored.position.x != i ||
              stored.position.z != i * 0.5 || stored.layerIndex != (i % 2 ? 1u : 0u);
   }
+  for (std::size_t i = 0; i < lots.size(); ++i) {  // each lot still under its own id
+    const auto made = database.storedEntity(static_cast<std::size_t>(database.indexOf(lots[i])));
+    wrong += made.vertices.size() != 2 || made.vertices[1].x != double(i * 100);
+  }
   EXPECT_EQ(wrong, 0);
+  // Ids and handles are unique, the handles below the seed.
+  std::unordered_set<OvDbObjectId> ids(points.begin(), points.end());
+  ids.insert(lots.begin(), lots.end());
+  std::unordered_set<std::uint64_t> handles;
+  for (std::size_t i = 0; i < database.entityCount(); ++i)
+    handles.insert(database.storedEntity(i).handle);
+  EXPECT_EQ(ids.size(), points.size() + lots.size());
+  EXPECT_FALSE(ids.contains(OvDbObjectId()));
+  EXPECT_EQ(handles.size(), database.entityCount());
+  EXPECT_LT(*std::max_element(handles.begin(), handles.end()), database.handleSeed());
   const OvDbStoredEntity stored =
       database.storedEntity(static_cast<std::size_t>(database.indexOf(lot)));
   ASSERT_EQ(stored.vertices.size(), 100000u);
@@ -187,16 +216,21 @@ TEST_F(DrawingOperations, LargeDrawingsKeepEveryEntityAsMadeAndOpenedAsKept) {
   EXPECT_EQ(point->layer(), "L");
 }
 
+// Its attribute tables are the current ones too.
 TEST(WorkingDatabase, DefaultIsAnEmptyDrawingAndTheHostMaySetAnother) {
   OvDbDatabase mine;
   mine.addLayer("mine");
   ovSetWorkingDatabase(&mine);
   EXPECT_EQ(ovdraw::listLayers(), (std::vector<std::string>{"0", "mine"}));
   ovdraw::createPoint("mine", 0, 0, 0);
+  ovCurrentObjectDataTables().Add("T", definitionOf("No:i"), "", false);
   EXPECT_EQ(mine.entityCount(), 1u);
   ovSetWorkingDatabase(nullptr);
   EXPECT_EQ(&ovWorkingDatabase() == &mine, false);
   EXPECT_EQ(ovdraw::currentLayerName(), "0");
+  EXPECT_FALSE(ovCurrentObjectDataTables().IsTablePresent("T"));
+  EXPECT_TRUE(mine.objectDataTables().IsTablePresent("T"));
 }
 
 }  // namespace
+}  // namespace kestrel::testing

@@ -2,12 +2,16 @@
 """Checks the DXF files the tests write with ezdxf, an independent reader; prints "OK" or the
 differences, and the exit status tells.
   check OUT.dxf EXPECTED.json: OUT loads with a clean audit and holds EXPECTED's entities (type,
-      layer, coordinates as doubles, extended data) in order; extents, view, point marks, colours.
+      layer, coordinates as doubles, extended data) in order; extents, view, point marks, colours;
+      and GDAL's ogrinfo, when installed, finds each entity with its layer and extended data.
   make-base BASE.dxf VERSION: a base drawing with content our writer never makes.
   compare-base BASE.dxf OUT.dxf NEW_COUNT: everything of BASE is in OUT unchanged (same handles),
-      with NEW_COUNT model-space entities more, points drawn as marks.
+      with NEW_COUNT model-space entities more, points drawn as marks; ogrinfo finds them too.
 """
 import json
+import re
+import shutil
+import subprocess
 import sys
 
 import ezdxf
@@ -68,7 +72,38 @@ def check(path, expected_path):
         for i, (a, b) in enumerate(zip(coordinates(entity), want["coordinates"])):
             if (abs(a - b) > 1e-9) if entity.dxftype() == "ARC" and i >= 4 else a != b:
                 problems.append(f"{where}: coordinate {i} is {a!r}, expected {b!r}")
-    return problems + view_problems(doc, bbox.extents(entities))
+    return problems + view_problems(doc, bbox.extents(entities)) + ogr_problems(path, expected)
+
+
+def ogrinfo(*arguments):
+    """What GDAL's ogrinfo prints for the arguments, or None when it is not installed."""
+    if shutil.which("ogrinfo") is None:
+        return None
+    return subprocess.run(["ogrinfo", *arguments], capture_output=True, text=True).stdout
+
+
+def feature_count(path):
+    found = re.search(r"Feature Count: (\d+)", ogrinfo("-al", "-so", path))
+    return int(found.group(1)) if found else -1
+
+
+def ogr_problems(path, expected):
+    """ogrinfo, with no configuration but its raw code values, finds every entity and shows its
+    layer and each block of extended data under its application's name, the texts as they were."""
+    raw = ogrinfo("--config", "DXF_INCLUDE_RAW_CODE_VALUES", "TRUE", "-al", path)
+    if raw is None:
+        return []
+    if feature_count(path) != len(expected["entities"]):
+        return [f"ogrinfo finds {feature_count(path)} features, expected {len(expected['entities'])}"]
+    wanted = [f"Layer (String) = {e['layer']}" for e in expected["entities"]]
+    wanted += [f"1000 {value}" for e in expected["entities"] for tags in e["xdata"].values()
+               for code, value in tags if code == 1000]
+    problems = [f"ogrinfo does not show {text!r}" for text in wanted if text not in raw]
+    for app in {app for e in expected["entities"] for app in e["xdata"]}:
+        blocks = sum(app in e["xdata"] for e in expected["entities"])
+        if raw.count(f"1001 {app},") != blocks:
+            problems.append(f"ogrinfo shows {raw.count(f'1001 {app},')} blocks of {app}, expected {blocks}")
+    return problems
 
 
 def view_problems(doc, box):
@@ -191,7 +226,12 @@ def compare_base(base_path, out_path, new_count):
             seed = int(lines[i + 3], 16)
     if seed <= highest:
         problems.append(f"$HANDSEED {seed:X} not above handle {highest:X}")
-    return problems
+    # GDAL, with no configuration, finds the base's entities besides ours, its texts and layers.
+    shown = ogrinfo("-al", out_path)
+    if shown is not None and feature_count(out_path) <= new_count:
+        problems.append(f"ogrinfo finds {feature_count(out_path)} features, not more than {new_count}")
+    texts = ("Text (String) = 既存の文字", "Layer (String) = 既存", "番号1")
+    return problems + [f"ogrinfo does not show {t!r}" for t in texts if shown is not None and t not in shown]
 
 
 def main(argv):

@@ -12,14 +12,13 @@
 #include "tests/platform/platform_test_support.h"
 #include "tests/support/temp_dir.h"
 
+namespace kestrel::testing {
 namespace {
-
-using kestrel::testing::writeToString;
 
 // The reviewed output of the writer test: a drawing with points, lots, a line and an arc.
 std::string goldenDrawing() {
-  return kestrel::testing::readBytes(std::string(KESTREL_SOURCE_DIR) +
-                                     "/tests/platform/dxf/golden/small_drawing.dxf");
+  return readBytes(std::string(KESTREL_SOURCE_DIR) +
+                   "/tests/platform/dxf/golden/small_drawing.dxf");
 }
 
 std::string section(const std::string& text, const std::string& name) {
@@ -39,7 +38,7 @@ std::string asR2000InCp932(const std::string& text) {
 }
 
 // The bytes a row of cases/dxf_refused.txt describes.
-std::string refusedFile(const kestrel::testing::TextRow& row, const std::string& good) {
+std::string refusedFile(const TextRow& row, const std::string& good) {
   const std::string& edit = row[2];
   if (edit == "bytes") return row[3];
   if (edit == "half") return good.substr(0, good.size() / 2);
@@ -54,11 +53,11 @@ std::string refusedFile(const kestrel::testing::TextRow& row, const std::string&
 
 TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
   const std::string good = goldenDrawing();
-  for (const auto& row : kestrel::testing::textRows("platform/dxf/cases/dxf_refused.txt")) {
+  for (const auto& row : textRows("platform/dxf/cases/dxf_refused.txt")) {
     OvDbDatabase database;
     database.addLayer("mine");
     database.appendEntity(std::make_unique<OvDbPoint>());
-    kestrel::io::Result result;
+    io::Result result;
     EXPECT_FALSE((result = readDxf(refusedFile(row, good), database))) << row.where;
     EXPECT_NE(result.message().find(row[1]), std::string::npos)
         << row.where << ": " << result.message();
@@ -69,9 +68,9 @@ TEST(DxfReader, RefusesWhatItCannotReadWholeAndLeavesTheDrawingAsItWas) {
 }
 
 TEST(DxfReader, OpenNamesTheFileInItsMessage) {
-  kestrel::testing::TempDir folder;
+  TempDir folder;
   OvDbDatabase database;
-  kestrel::io::Result result;
+  io::Result result;
   const std::string missing = (folder.path() / "missing.dxf").string();
   EXPECT_FALSE((result = openDxf(missing, database)));
   EXPECT_TRUE(result.message().starts_with(missing + ": ")) << result.message();
@@ -90,7 +89,7 @@ TEST(DxfReader, LineEndingsOfOtherWritersReadAsTheSameDrawing) {
   ASSERT_TRUE(readDxf(good, expected));
   for (const std::string& text : {crlf, good + "\n"}) {
     OvDbDatabase database;
-    kestrel::io::Result result;
+    io::Result result;
     ASSERT_TRUE((result = readDxf(text, database))) << result.message();
     EXPECT_EQ(database.layerNames(), expected.layerNames());
     EXPECT_EQ(writeToString(database), writeToString(expected));
@@ -101,10 +100,10 @@ TEST(DxfReader, LineEndingsOfOtherWritersReadAsTheSameDrawing) {
 // that keep their layer and handle and refuse changes; ids from before name nothing.
 TEST(DxfReader, ADrawingReadTakesTheFilesLayersAndEntities) {
   OvDbDatabase source;
-  kestrel::testing::drawRows(source, "read");
+  drawRows(source, "read");
   OvDbDatabase opened;
   const OvDbObjectId before = opened.appendEntity(std::make_unique<OvDbPoint>());
-  kestrel::io::Result result;
+  io::Result result;
   ASSERT_TRUE((result = readDxf(writeToString(source), opened))) << result.message();
   EXPECT_EQ(opened.layerNames(), source.layerNames());
   EXPECT_EQ(opened.currentLayerName(), "点");
@@ -122,10 +121,10 @@ TEST(DxfReader, ADrawingReadTakesTheFilesLayersAndEntities) {
 // handles start at its seed, both imports share the tables and differ by file name.
 TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
   OvDbDatabase first;
-  kestrel::testing::drawRows(first, "first");
+  drawRows(first, "first");
   const std::string firstText = writeToString(first);
   OvDbDatabase second;
-  kestrel::io::Result result;
+  io::Result result;
   ASSERT_TRUE((result = readDxf(firstText, second))) << result.message();
   const std::size_t seedAt = firstText.find("$HANDSEED\n  5\n") + 14;
   EXPECT_EQ(
@@ -135,7 +134,7 @@ TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
   for (const char* name : {"ENTITIES", "BLOCKS", "TABLES"})
     EXPECT_EQ(section(secondText, name), section(firstText, name)) << name;
 
-  kestrel::testing::drawRows(second, "second");
+  drawRows(second, "second");
   const std::string thirdText = writeToString(second);
   EXPECT_TRUE(section(thirdText, "ENTITIES").starts_with(section(firstText, "ENTITIES")));
   for (std::size_t i = 3; i < second.entityCount(); ++i)
@@ -165,18 +164,13 @@ TEST(DxfReader, ImportsIntoABaseDrawingKeepItAndShareItsTables) {
 
 TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
   OvDbDatabase source;
-  const OvMapODTableDefinition definition = kestrel::testing::columns(
-      {{"Height", OvMapDataType::Real}, {"Note", OvMapDataType::Character}});
-  ASSERT_TRUE(source.objectDataTables().Add("測量<1>/a", definition, "説明", true));
+  ASSERT_TRUE(
+      source.objectDataTables().Add("測量<1>/a", definitionOf("Height:r Note:s"), "説明", true));
   const OvDbObjectId id = source.appendEntity(std::make_unique<OvDbPoint>());
-  OvMapODTableRecord record;
-  record.Init(definition);
-  record.Value(0) = 12.625;
-  record.Value(1) = "メモ";
-  ASSERT_TRUE(source.objectDataTables().AddRecord("測量<1>/a", id, record));
+  ASSERT_TRUE(source.objectDataTables().AddRecord("測量<1>/a", id, {12.625, "メモ"}));
 
   OvDbDatabase opened;
-  kestrel::io::Result result;
+  io::Result result;
   ASSERT_TRUE((result = readDxf(writeToString(source), opened))) << result.message();
   const OvMapODTable* table = opened.objectDataTables().Table("測量<1>/a");
   ASSERT_NE(table, nullptr);
@@ -186,8 +180,7 @@ TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
   const auto records =
       opened.objectDataTables().Records("測量<1>/a", opened.entityAt(0).objectId());
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0]->Value(0).DoubleValue(), 12.625);
-  EXPECT_EQ(records[0]->Value(1).StrValue(), "メモ");
+  EXPECT_EQ(valuesOf(*records[0]), " 12.625:r メモ:s");
   // One application for the table, under the name the file gave it.
   int applications = 0;
   for (const auto& application : opened.applications())
@@ -199,16 +192,16 @@ TEST(DxfReader, TablesWithNamesTheFormatForbidsComeBackWithTheirRecords) {
 // without the code page puts them): read as text, saved again as R2013 in UTF-8.
 TEST(DxfReader, OlderDrawingsAreDecodedFromTheirCodePage) {
   OvDbDatabase source;
-  kestrel::testing::drawRows(source, "older");
+  drawRows(source, "older");
   const std::string r2000 = asR2000InCp932(writeToString(source));
   std::string escaped = r2000;
   for (std::size_t at = escaped.find("既存"); at != std::string::npos; at = escaped.find("既存"))
     escaped.replace(at, std::string("既存").size(), "\\U+65E2\\U+5b58");
   for (const std::string& text : {r2000, escaped}) {
-    const std::string bytes = kestrel::io::encode(text, kestrel::io::Encoding::Cp932);
+    const std::string bytes = io::encode(text, io::Encoding::Cp932);
     ASSERT_EQ(bytes.find("既存"), std::string::npos);  // really CP932 now
     OvDbDatabase opened;
-    kestrel::io::Result result;
+    io::Result result;
     ASSERT_TRUE((result = readDxf(bytes, opened))) << result.message();
     EXPECT_EQ(opened.layerNames(), (std::vector<std::string>{"0", "既存レイヤ"}));
     EXPECT_EQ(opened.entityAt(0).layer(), "既存レイヤ");
@@ -245,7 +238,7 @@ TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
       }
     }
     OvDbDatabase database;
-    kestrel::io::Result result;
+    io::Result result;
     if (!(result = readDxf(damaged, database))) {
       EXPECT_FALSE(result.message().empty());
       continue;
@@ -275,3 +268,4 @@ TEST(DxfReader, DamagedFilesAreRefusedOrReadWhole) {
 }
 
 }  // namespace
+}  // namespace kestrel::testing

@@ -1,26 +1,29 @@
-// Writing DXF: numbers that read back exactly, handles and table counts, no control byte, distinct
-// names, a golden file, and failures reported.
+// Writing DXF: numbers that read back exactly, handles and table counts, no control byte, texts and
+// symbol names (cases/dxf_text.txt, random names), distinct names, a golden file, and failures
+// reported.
 #include "platform/dxf/dxf_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <map>
 #include <numbers>
+#include <random>
 #include <set>
 
 #include "io/text_encoding.h"
 #include "platform/drawing/object_data.h"
 #include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_text.h"
 #include "tests/platform/platform_test_support.h"
 #include "tests/support/temp_dir.h"
 
+namespace kestrel::testing {
 namespace {
-
-using kestrel::testing::writeToString;
 
 using Groups = std::vector<std::pair<int, std::string>>;
 
@@ -39,38 +42,35 @@ Groups groupsOf(const std::string& text) {
 // A record of the import's point table, or of its lot table, for the entity.
 void attach(OvDbDatabase& database, const char* table, OvDbObjectId id, std::int32_t number,
             const std::string& name) {
-  kestrel::testing::attachSimaRecord(database.objectDataTables(), table, id, number, name, "座標",
-                                     "road.sim");
+  attachSimaRecord(database.objectDataTables(), table, id, number, name, "座標", "road.sim");
 }
 
+// Every coordinate of a point, read from its 10, 20 and 30 groups, has the bits it was made with.
 TEST(DxfWriter, CoordinatesReadBackToTheSameDouble) {
   const double values[] = {
       0.1 + 0.2,          -0.0,      1e-300, 5e-324,        123456789.123456789,
       -45678.90123456789, 1.0 / 3.0, 1e22,   6.02214076e23, std::nextafter(1.0, 2.0)};
   OvDbDatabase database;
-  for (const double value : values)
+  std::vector<std::uint64_t> made, read;
+  for (const double value : values) {
     database.appendEntity(std::make_unique<OvDbPoint>(OvGePoint3d{value, -value, value * 0.5}));
+    for (const double c : {value, -value, value * 0.5})
+      made.push_back(std::bit_cast<std::uint64_t>(c));
+  }
   const Groups groups = groupsOf(writeToString(database));
-  std::vector<double> xs;
-  for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
-    for (std::size_t k = i + 1;
-         groups[i] == std::pair<int, std::string>{0, "POINT"} && groups[k].first != 0; ++k) {
-      const std::string& text = groups[k].second;
-      double x = std::numeric_limits<double>::quiet_NaN();
-      std::from_chars(text.data(), text.data() + text.size(), x);
-      if (groups[k].first == 10) xs.push_back(x);
+  for (std::size_t i = 0; i + 3 < groups.size(); ++i)
+    for (std::size_t k = 1; k <= 3 && groups[i] == Groups::value_type{100, "AcDbPoint"}; ++k) {
+      const std::string& text = groups[i + k].second;
+      double c = std::numeric_limits<double>::quiet_NaN();
+      std::from_chars(text.data(), text.data() + text.size(), c);
+      read.push_back(std::bit_cast<std::uint64_t>(c));
     }
-  }
-  ASSERT_EQ(xs.size(), std::size(values));
-  for (std::size_t i = 0; i < xs.size(); ++i) {
-    EXPECT_EQ(std::signbit(xs[i]), std::signbit(values[i]));
-    EXPECT_EQ(xs[i], values[i]) << "written for " << values[i];
-  }
+  EXPECT_EQ(read, made);
 }
 
 TEST(DxfWriter, EveryHandleIsUniqueAndBelowTheSeedAndTableCountsMatch) {
   OvDbDatabase database;
-  kestrel::testing::drawRows(database, "small");  // three layers, four applications
+  drawRows(database, "small");  // three layers, four applications
   ovSetWorkingDatabase(&database);
   for (int i = 0; i < 50; ++i)
     attach(database, "JSIMA_V3_Point", ovdraw::createPoint("座標点", i, i, i), i, "P");
@@ -124,23 +124,66 @@ TEST(DxfWriter, NoControlCharacterReachesTheFile) {
   // The file still holds the one point and ends where it should.
   EXPECT_TRUE(text.ends_with("  0\nEOF\n"));
   OvDbDatabase back;
-  kestrel::io::Result result;
+  io::Result result;
   ASSERT_TRUE((result = readDxf(text, back))) << result.message();
   EXPECT_EQ(back.entityCount(), 1u);
   EXPECT_TRUE(back.hasLayer("bad\r\nlayer"));  // the escape is undone on reading
 }
 
+// The rows of cases/dxf_text.txt but "distinct": texts made safe (never past the limit, never cut
+// inside a character), symbol names escaped, and names read back.
+TEST(DxfText, CaseRows) {
+  for (const auto& row : textRows("platform/dxf/cases/dxf_text.txt")) {
+    SCOPED_TRACE(row.where);
+    if (row[0] == "distinct") continue;
+    if (row[0] == "safe") {
+      const std::string safe = dxfSafeText(row[1]);
+      EXPECT_EQ(safe, row[2]);
+      EXPECT_LE(safe.size(), kDxfMaxStringBytes);
+      EXPECT_TRUE(io::isValidUtf8(safe));
+      continue;
+    }
+    if (row[0] == "name") {
+      EXPECT_EQ(escapeDxfSymbolName(row[1]), row[2]);
+    }
+    EXPECT_EQ(unescapeDxfSymbolName(row.fields.back()), row[1]);
+  }
+  // Appending cuts only what it appends.
+  std::string out = "prefix:";
+  appendDxfSafeText(out, std::string(300, 'b'));
+  EXPECT_EQ(out, "prefix:" + std::string(255, 'b'));
+}
+
+TEST(DxfSymbolName, RandomNamesRoundTripAndStayDistinct) {
+  std::mt19937 random(20261206);
+  const std::string alphabet = "ab%<>/\\\":;?*|=`\r\n\t 0A";
+  std::set<std::string> names;
+  std::set<std::string> escapedNames;
+  for (int i = 0; i < 5000; ++i) {
+    std::string name;
+    const int length = 1 + static_cast<int>(random() % 8);
+    for (int k = 0; k < length; ++k) name.push_back(alphabet[random() % alphabet.size()]);
+    const std::string escaped = escapeDxfSymbolName(name);
+    for (const char c : std::string("<>/\\\":;?*|=`\r\n\t"))
+      EXPECT_EQ(escaped.find(c), std::string::npos) << name;
+    EXPECT_EQ(unescapeDxfSymbolName(escaped), name);
+    names.insert(name);
+    escapedNames.insert(escaped);
+  }
+  EXPECT_EQ(names.size(), escapedNames.size());
+}
+
 // The rows "distinct" of cases/dxf_text.txt.
 TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
   std::vector<OvDbSymbolRecord> records;
-  for (const auto& row : kestrel::testing::tableRows("platform/dxf/cases/dxf_text.txt", "distinct"))
+  for (const auto& row : tableRows("platform/dxf/cases/dxf_text.txt", "distinct"))
     records.push_back(OvDbSymbolRecord{row[0], "", 1});
   const std::vector<std::string> mapped = dxfSymbolNames(records);
   ASSERT_EQ(mapped.size(), 12u);
   std::set<std::string> folded;
   for (std::size_t i = 0; i < mapped.size(); ++i) {
     EXPECT_LE(mapped[i].size(), 255u);
-    EXPECT_TRUE(kestrel::io::isValidUtf8(mapped[i])) << "cut inside a character";
+    EXPECT_TRUE(io::isValidUtf8(mapped[i])) << "cut inside a character";
     EXPECT_EQ(mapped[i].find_first_of("<>/\\\":;?*|=`"), std::string::npos) << mapped[i];
     std::string lower = mapped[i];
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -159,27 +202,26 @@ TEST(DxfWriter, DistinctLayerNamesStayDistinctInTheFile) {
 // reviewed copy (check a rewritten one with tests/platform/dxf/dxf_check.py too).
 TEST(DxfWriter, SmallDrawingMatchesItsGoldenFile) {
   OvDbDatabase database;
-  kestrel::testing::drawRows(database, "small");
-  kestrel::testing::expectGoldenFile(writeToString(database),
-                                     "platform/dxf/golden/small_drawing.dxf");
+  drawRows(database, "small");
+  expectGoldenFile(writeToString(database), "platform/dxf/golden/small_drawing.dxf");
 }
 
 // A sink that fails reports its error; a save replaces the file atomically or names the path.
 TEST(DxfWriter, OutputIsReplacedWholeOrTheFailureReported) {
-  struct FailingSink : kestrel::io::ByteSink {
+  struct FailingSink : io::ByteSink {
     bool write(std::string_view) override { return false; }
     std::string errorText() const override { return "No space left on device"; }
   } failing;
   OvDbDatabase database;
-  kestrel::io::Result result;
+  io::Result result;
   EXPECT_FALSE((result = writeDxf(database, failing)));
   EXPECT_EQ(result.message(), "No space left on device");
 
-  kestrel::testing::TempDir folder;
+  TempDir folder;
   const std::string path = folder.write("out.dxf", "earlier");
   database.appendEntity(std::make_unique<OvDbPoint>());
   ASSERT_TRUE((result = saveDxf(database, path))) << result.message();
-  EXPECT_EQ(kestrel::testing::readBytes(path), writeToString(database));
+  EXPECT_EQ(readBytes(path), writeToString(database));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
       << "a temporary file was left behind";
   const std::string missing = (folder.path() / "no-such-folder" / "out.dxf").string();
@@ -188,3 +230,4 @@ TEST(DxfWriter, OutputIsReplacedWholeOrTheFailureReported) {
 }
 
 }  // namespace
+}  // namespace kestrel::testing

@@ -23,10 +23,8 @@ class ModalRobot {
   // Waits for the active modal widget to be a T, then runs `action` on it.
   template <class T>
   ModalRobot& then(std::function<void(T*)> action) {
-    steps_.push_back({T::staticMetaObject.className(), [action](QWidget* widget) {
-                        if (auto* typed = qobject_cast<T*>(widget)) action(typed);
-                      }});
-    return *this;
+    return thenNamed(T::staticMetaObject.className(),
+                     [action](QWidget* widget) { action(qobject_cast<T*>(widget)); });
   }
 
   // Waits for a modal widget whose class (or a base) has that name, e.g. one that lives in a

@@ -1,10 +1,7 @@
-// A DialogViews double for the dialog-rule tests: records message boxes, answers the settings
-// dialog with a test-given action. Also what the case tables name: tree entries, a field's parts,
-// the result dialog's inputs.
+// What the dialog-rule case tables name: tree entries, a field's parts, the result dialog's inputs.
+// The tests show their dialogs through the scripted views, which record the message boxes.
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -68,25 +65,5 @@ inline std::vector<std::pair<TextRow, std::vector<std::string>>> resultCases() {
       cases.back().second.push_back(row[1]);
   return cases;
 }
-
-class FakeViews : public DialogViews {
- public:
-  bool showImportDialog(KestrelForm&) override { return false; }
-  bool showSettingsDialog(KestrelSettingsForm& form) override {
-    ++settingsShown;
-    return settingsAction ? settingsAction(form) : false;
-  }
-  int showAlignmentSelection(SelectAlignmentForm&) override { return -1; }
-  void showResult(SimaResultForm&) override {}
-  void messageBox(const std::string& text, const std::string& caption,
-                  ovwin::MessageIcon icon) override {
-    boxes.push_back({text, caption, icon});
-  }
-  std::unique_ptr<ProgressView> createProgressView() override { return nullptr; }
-
-  std::vector<ovwin::MessageBoxRecord> boxes;
-  std::function<bool(KestrelSettingsForm&)> settingsAction;
-  int settingsShown = 0;
-};
 
 }  // namespace kestrel::testing
