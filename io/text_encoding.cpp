@@ -363,8 +363,6 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
   return sequenceLength(reinterpret_cast<const unsigned char*>(text.data()) + at, text.size() - at);
 }
 
-void prepareCp932() { cp932Table(); }
-
 DecodedText decode(std::string_view bytes, EncodingChoice choice) {
   DecodedText decoded{{}, Encoding::Utf8, 0, std::string(kChosenEncodingReason)};
   EncodingVerdict verdict{choice == EncodingChoice::Cp932 ? Encoding::Cp932 : Encoding::Utf8,

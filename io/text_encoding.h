@@ -43,11 +43,6 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
 // becomes U+FFFD; decoding never fails.
 DecodedText decode(std::string_view bytes, EncodingChoice choice);
 
-// Builds the CP932 tables decode() and encode() use now rather than at their first call. glibc
-// loads its converter for them through the dynamic loader, which makes a thread wait while another
-// loads libraries (GDAL's, loaded beside an import with GIS outputs).
-void prepareCp932();
-
 // The reason given for an encoding the caller chose rather than had detected.
 inline constexpr std::string_view kChosenEncodingReason = "chosen, not detected";
 

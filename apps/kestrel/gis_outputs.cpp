@@ -9,6 +9,7 @@
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "apps/kestrel/batch.h"
 #include "apps/kestrel/host_import.h"
@@ -156,17 +157,18 @@ GisPreparation::GisPreparation(const std::vector<OutputFile>& outputs, const Imp
   crs.epsg = o.epsg;
   // The zone a file names is known after its import only (read in the encoding the import found).
   const int epsg = gis::sourceEpsg(crs, 0);
-  // The import's reading thread would otherwise wait for the loader, busy with GDAL's libraries,
-  // to load glibc's CP932 converter.
-  io::prepareCp932();
-  thread_ = std::thread([paths = std::move(paths), driver = o.gisDriver, epsg,
-                         targetSrs = epsg != 0 ? o.targetSrs : std::string()] {
+  work_ = [paths = std::move(paths), driver = o.gisDriver, epsg,
+           targetSrs = epsg != 0 ? o.targetSrs : std::string()] {
     std::string path;
     std::string reason;
     gis::GisWriter* writer = gisWriter(path, reason);
     if (writer == nullptr) return;  // said when the outputs are written
     for (const std::string& output : paths) writer->prepare(output, driver, epsg, targetSrs);
-  });
+  };
+}
+
+void GisPreparation::start() {
+  if (work_) thread_ = std::thread(std::exchange(work_, nullptr));
 }
 
 OutputFile gisOutput(const std::string& path, const std::string& option,

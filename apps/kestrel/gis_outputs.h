@@ -10,6 +10,7 @@
 // imported (GisPreparation).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -43,7 +44,7 @@ OutputFile gisOutput(const std::string& path, const std::string& option,
 // The GIS library made ready for a file's GIS outputs while the file is imported: loading GDAL's
 // many libraries, registering its drivers and setting up PROJ's transformation take about as long
 // as a large file's import and need nothing from it, so they run on a thread of their own from
-// before the import until writeGisOutputs() waits for it. Nothing is started without GIS outputs.
+// start() until writeGisOutputs() waits for it. Nothing is done without GIS outputs.
 class GisPreparation {
  public:
   GisPreparation(const std::vector<OutputFile>& outputs, const ImportOptions& options);
@@ -51,11 +52,18 @@ class GisPreparation {
   GisPreparation(const GisPreparation&) = delete;
   GisPreparation& operator=(const GisPreparation&) = delete;
 
+  // Starts the set-up, once. The host starts it when the file's reading is under way: while a
+  // thread loads libraries, glibc makes every thread being created wait, the import's own
+  // reading threads among them.
+  void start();
+  // Waits for the set-up, doing it now if it was not started.
   void wait() {
+    start();
     if (thread_.joinable()) thread_.join();
   }
 
  private:
+  std::function<void()> work_;
   std::thread thread_;
 };
 

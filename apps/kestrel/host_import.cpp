@@ -304,10 +304,14 @@ FileOutcome importFile(Session& session, const FilePlan& plan, const ImportOptio
 
   auto& windowing = ovwin::windowing();
   TerminalProgress progress(showProgress, say(language, Text::Reading));
-  windowing.progressHook = [&progress](int percent) { progress.show(percent); };
+  GisPreparation gis(plan.outputs, o);
+  // Progress comes once the reading's threads run, which a library load would hold up.
+  windowing.progressHook = [&progress, &gis](int percent) {
+    gis.start();
+    progress.show(percent);
+  };
   auto* stack =
       dynamic_cast<ovrx::CommandStack*>(ovrx::systemRegistry().at("ORVO_REGISTERED_COMMANDS"));
-  GisPreparation gis(plan.outputs, o);
   const bool invoked = stack != nullptr && stack->invoke("Kestrel");
   windowing.progressHook = nullptr;
   progress.finish();
