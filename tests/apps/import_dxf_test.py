@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """End to end through real readers: SIMA files imported by the command line host, the DXF read
-back by ezdxf (audit clean) and GDAL's ogrinfo (no configuration), and drawn by LibreCAD.
+back by ezdxf (audit clean) and GDAL's ogrinfo (no configuration, the alignments' arcs too), and
+drawn by LibreCAD.
 
   import_dxf_test.py KESTREL_BINARY
 """
@@ -113,6 +114,14 @@ def readers(folder):
     count = len(list(doc3.modelspace()))
     check(count == 3, f"hostile drawing loads with its three points ({count})")
     check(ogr_feature_count(out3) in (None, count), "ogrinfo reads the hostile drawing")
+
+    # The example's alignments: a plain reader lists their arcs (the centre line's and the curve route's).
+    road = shutil.copy(os.path.join(SOURCE, "examples", "road.utf8.sim"), folder)
+    imported("the example's alignments", os.path.join(folder, "road.dxf"), road, "--series", "all")
+    if shutil.which("ogrinfo"):
+        listing = subprocess.run(["ogrinfo", "-q", os.path.join(folder, "road.dxf"), "-sql",
+                                  "select SubClasses from entities"], capture_output=True, text=True).stdout
+        check(listing.count("AcDbArc") == 2, f"ogrinfo lists the alignments' two arcs ({listing.count('AcDbArc')})")
 
 
 if __name__ == "__main__":

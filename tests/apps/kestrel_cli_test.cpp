@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "tests/platform/civil/landxml_check.h"
 #include "tests/support/hostile_sima.h"
 #include "tests/support/run_host.h"
 #include "tests/support/text_rows.h"
@@ -34,12 +35,18 @@ Result run(const std::string& arguments, bool mergeStderr = false, const std::st
   return kestrel::testing::runHost(arguments, mergeStderr, prefix);
 }
 
-// Everything a folder holds, to tell that a run wrote nothing.
+// Everything a folder holds, names and bytes, to tell that a run wrote nothing.
 std::set<std::string> listing(const std::filesystem::path& folder) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-    names.insert(entry.path().string());
+    names.insert(entry.path().string() + (entry.is_regular_file() ? readBytes(entry.path()) : ""));
   return names;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
 }
 
 // Each row of cases/cli_runs.txt; no run writes an input.
@@ -70,6 +77,8 @@ TEST(KestrelCli, RunsGiveTheirStatusOutputsAndFiles) {
         : how == "starts" ? text.rfind(want, 0) == 0
         : how == "ends"   ? text.size() >= want.size() && text.substr(text.size() - want.size()) == want
         : how == "matches" ? std::regex_match(text, std::regex(want))
+        : how == "valid"  ? kestrel::testing::validateLandXml(filled(row[2], at)).valid
+        : how.rfind("count ", 0) == 0 ? occurrences(text, want) == std::stoul(how.substr(6))
                           : false;
     EXPECT_TRUE(holds) << how << " \"" << want << "\" in:\n" << text;
   }
@@ -98,6 +107,7 @@ TEST(KestrelCli, UsageErrorsInBothLanguagesBeforeAnyOutput) {
   dir.write("has.sim", points);
   dir.write("has.dxf", "mine");
   dir.write("old_points.geojson", "{}");
+  dir.write("broken.xml", "<LandXML><Alignments>");
   std::filesystem::create_directory(dir.path() / "empty");
   std::filesystem::create_directory(dir.path() / "sub");
   dir.write("sub/in.sim", points);
