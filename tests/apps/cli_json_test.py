@@ -5,30 +5,22 @@ docs/kestrel-report.schema.json; and batches: a folder of good, hostile and miss
 imported with -j 2 gives every file the outputs a run of that file alone gives (its GIS dataset
 included), byte for byte, and the worst status; a missing file stops none of the others.
 
-  cli_json_test.py KESTREL_BINARY SCHEMA EXAMPLES_DIR
+  cli_json_test.py KESTREL_BINARY
 """
-import json
 import os
 import shutil
 import sys
 
-import jsonschema
-
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from e2e import check, main, read, report, run  # noqa: E402
+from e2e import EXAMPLES, check, main, read, report, run, schema_errors  # noqa: E402
 
-SCHEMA, EXAMPLES = sys.argv[2:4]
 CASES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cases")
-with open(SCHEMA, encoding="utf-8") as f:
-    schema = json.load(f)
-jsonschema.Draft7Validator.check_schema(schema)
-VALIDATOR = jsonschema.Draft7Validator(schema)
 
 
 def valid_report(what, *args):
     """Runs the host with --json; (status, report), the report held against the schema."""
     status, doc = report(*args)
-    errors = [] if doc is None else [e.message for e in VALIDATOR.iter_errors(doc)]
+    errors = [] if doc is None else schema_errors(doc)
     check(doc is not None and not errors, f"{what}: valid against the schema {errors[:3]}")
     return status, doc or {}
 

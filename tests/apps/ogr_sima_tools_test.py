@@ -14,15 +14,11 @@ import sys
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from e2e import EXAMPLES, check, main, report  # noqa: E402
+from e2e import EXAMPLES, check, main, need, records, report  # noqa: E402
 
 os.environ["GDAL_DRIVER_PATH"] = os.path.abspath(sys.argv[2])
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
-try:
-    from osgeo import gdal, ogr  # noqa: E402  (the plugin folder must be set first)
-except ImportError:
-    print("skip: python3-gdal is not installed")
-    sys.exit(77)
+gdal, ogr = need("osgeo.gdal", "python3-gdal"), need("osgeo.ogr", "python3-gdal")  # after the plugin folder
 if shutil.which("ogrinfo") is None or shutil.which("ogr2ogr") is None:
     print("skip: gdal-bin is not installed")
     sys.exit(77)
@@ -31,17 +27,16 @@ ogr.UseExceptions()
 
 def expected_counts(sima):
     """Feature counts of the example from the file itself, the import's report and its LandXML."""
-    with open(sima, encoding="cp932") as f:
-        records = [line.strip().split(",") for line in f]
+    rows = records(sima)
     counts = report("import", sima)[1]["counts"]
     land = ElementTree.parse(os.path.splitext(sima)[0] + ".xml").getroot()
     # Parcels are drawn with lines too: only the alignments' own elements count.
     elements = [e for a in land.iter() if a.tag.split("}")[1] == "Alignment"
                 for e in a.iter() if e.tag.split("}")[1] in ("Line", "Curve", "Spiral")]
-    routes = [r for r in records if r[0] == "F00"]
+    routes = [r for r in rows if r[0] == "F00"]
     return {
-        "points": sum(r[0] == "A01" for r in records),
-        "lots": sum(r[0] == "D00" and r[3] == "1" for r in records),
+        "points": sum(r[0] == "A01" for r in rows),
+        "lots": sum(r[0] == "D00" and r[3] == "1" for r in rows),
         "routes": sum(r[4] in ("1", "4", "5", "6") for r in routes),
         "alignments": sum(r[4] in ("2", "3", "7") for r in routes),
         "alignment_elements": len(elements),

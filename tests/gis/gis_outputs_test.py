@@ -8,18 +8,13 @@ a code or the file names, and several outputs of one run.
 import json
 import os
 import shutil
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from e2e import EXAMPLES, LINES, POINTS, check, main, write_sima  # noqa: E402
+from e2e import EXAMPLES, LINES, POINTS, check, cs2cs, main, need, records, write_sima  # noqa: E402
 import e2e  # noqa: E402
 
-try:
-    from osgeo import ogr
-except ImportError:
-    print("skip: python3-gdal is not installed")
-    sys.exit(77)
+ogr = need("osgeo.ogr", "python3-gdal")
 ogr.UseExceptions()
 
 
@@ -84,17 +79,16 @@ def check_curves_and_reprojection(folder):
     check(wkt.startswith("COMPOUNDCURVE") and "CIRCULARSTRING" in wkt,
           "GeoPackage alignments are compound curves with circular arcs")
 
-    with open(road, encoding="cp932") as f:
-        records = [line.strip().split(",") for line in f]
+    rows = records(road)
     # Vertical results carry the H01 lines' names, stations and heights; routes run through the
     # A01 points their B01 lines name, easting first.
     results = [(f["Name"], f["Station"], f["Offset"], f["Elevation"], f["StakeHead"], f["Block"])
                for f in dataset.GetLayerByName("results") if f["Type"] == "縦断成果"]
-    h01 = [(r[1], float(r[2]), 0.0, float(r[3]), float(r[4]), "縦断") for r in records if r[0] == "H01"]
+    h01 = [(r[1], float(r[2]), 0.0, float(r[3]), float(r[4]), "縦断") for r in rows if r[0] == "H01"]
     check(results == h01, f"{len(results)} vertical results with the H01 lines' columns")
-    points = {r[1]: (float(r[4]), float(r[3])) for r in records if r[0] == "A01"}
+    points = {r[1]: (float(r[4]), float(r[3])) for r in rows if r[0] == "A01"}
     route, routes = None, {}
-    for r in records:
+    for r in rows:
         route = r[3] if r[0] == "F00" and r[4] in ("1", "4", "5", "6") else None if r[0] == "F00" else route
         if route and r[0] == "B01":
             routes.setdefault(route, []).append(points[r[1]])
@@ -110,13 +104,10 @@ def check_curves_and_reprojection(folder):
     if shutil.which("cs2cs") is None:
         print("skip cs2cs: proj-bin is not installed")
         return
-    plane = [f"{r[3]} {r[4]}" for r in records if r[0] == "A01"]  # EPSG:6677 takes northing, easting
-    out = subprocess.run(["cs2cs", "-f", "%.12f", "EPSG:6677", "EPSG:4326"], input="\n".join(plane),
-                         capture_output=True, text=True, check=True).stdout.split("\n")
+    plane = [(r[3], r[4]) for r in rows if r[0] == "A01"]  # EPSG:6677 takes northing, easting
     worst = 0.0
-    for (lon, lat, *_), line in zip(ours, out):
-        cs_lat, cs_lon = (float(v) for v in line.split()[:2])  # EPSG:4326 gives latitude first
-        worst = max(worst, abs(lon - cs_lon), abs(lat - cs_lat))
+    for (lon, lat, *_), (cs_lat, cs_lon) in zip(ours, cs2cs("EPSG:6677", "EPSG:4326", plane)):
+        worst = max(worst, abs(lon - cs_lon), abs(lat - cs_lat))  # EPSG:4326 gives latitude first
     check(len(ours) == len(plane) and worst < 1e-9,
           f"{len(ours)} points within 1e-9 degrees of cs2cs (worst {worst:.1e})")
 
@@ -130,15 +121,15 @@ def check_crs_choices(folder):
         (["Z01,9,"], ["--epsg", "2451"], "2451", ""),
         ([], [], None, "no coordinate reference system"),
     ]
-    for i, (records, options, code, said) in enumerate(rows):
-        sima = write_sima(folder, f"crs{i}.sim", records + LINES)
+    for i, (named, options, code, said) in enumerate(rows):
+        sima = write_sima(folder, f"crs{i}.sim", named + LINES)
         out = os.path.join(folder, f"crs{i}.gpkg")
         r = run(sima, "-o", out, *options)
         dataset = ogr.Open(out) if r.returncode == 0 else None
         layer = dataset.GetLayerByName("points") if dataset else None
         got = layer.GetSpatialRef().GetAuthorityCode(None) if layer and layer.GetSpatialRef() else None
         check(got == code and said in r.stderr and r.stderr.count(said or "\n") <= 1,
-              f"{records} {options}: EPSG:{got}, said once: {said!r}")
+              f"{named} {options}: EPSG:{got}, said once: {said!r}")
 
 
 def check_several_outputs(folder):

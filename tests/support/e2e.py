@@ -1,6 +1,8 @@
 """What the end-to-end Python tests share: the host they run (the first argument), each check
 printed as it is made, a temporary folder per part and the status they end with, the small survey
-they import and how they write SIMA files and read our records back from a drawing."""
+they import, how they write SIMA files and read our records back from a drawing, and the
+independent judges they share: the report's JSON schema and PROJ's cs2cs."""
+import importlib
 import json
 import os
 import shutil
@@ -77,3 +79,35 @@ def write_sima(folder, name, lines, encoding="cp932"):
 def xdata(entity, app):
     """The values of an ezdxf entity's extended data of one application, or None."""
     return [value for _, value in entity.get_xdata(app)] if entity.has_xdata(app) else None
+
+
+def need(module, package):
+    """A module the test cannot run without; without it the test is skipped (status 77)."""
+    try:
+        return importlib.import_module(module)
+    except ImportError:
+        print(f"skip: {package} is not installed")
+        sys.exit(77)
+
+
+def records(path):
+    """A CP932 SIMA file's records, each a list of its fields."""
+    with open(path, encoding="cp932") as f:
+        return [line.strip().split(",") for line in f]
+
+
+def schema_errors(doc):
+    """What a --json report breaks of docs/kestrel-report.schema.json (the schema checked first)."""
+    jsonschema = need("jsonschema", "python3-jsonschema")
+    with open(os.path.join(SOURCE, "docs", "kestrel-report.schema.json"), encoding="utf-8") as f:
+        schema = json.load(f)
+    jsonschema.Draft7Validator.check_schema(schema)
+    return [e.message for e in jsonschema.Draft7Validator(schema).iter_errors(doc)]
+
+
+def cs2cs(source, target, pairs):
+    """PROJ's command line tool: each (a, b) in the source system's axis order, in the target's."""
+    text = "".join(f"{a} {b}\n" for a, b in pairs)
+    out = subprocess.run(["cs2cs", "-f", "%.12f", source, target], input=text, capture_output=True,
+                         text=True, check=True).stdout
+    return [tuple(float(v) for v in line.split()[:2]) for line in out.splitlines()]
