@@ -1,3 +1,4 @@
+// The fields of a line: how it is split, and what each kind of field reads as.
 #include "sima/field_kinds.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,45 @@
 #include <string>
 #include <vector>
 
+#include "sima/extended_cstring.h"
 #include "tests/support/text_rows.h"
 
 namespace kestrel::sima {
 namespace {
+
+using Fields = std::vector<std::string>;
+
+// Each row of cases/split.txt: a line, then its fields. One list of fields serves every row, as
+// the import reuses it: surplus fields of a longer line before are dropped.
+TEST(Split, GivesTheFieldsAndTheirCount) {
+  Fields fields{"old0", "old1", "old2", "old3", "old4", "old5", "old6", "old7"};
+  for (const auto& row : kestrel::testing::textRows("sima/cases/split.txt")) {
+    SCOPED_TRACE(row.where);
+    const int count = ExtendedCString::Split(row[0], ',', fields);
+    EXPECT_EQ(fields, Fields(row.fields.begin() + 1, row.fields.end()));
+    EXPECT_EQ(count, static_cast<int>(row.size()) - 1);
+  }
+}
+
+TEST(Split, MemberSplitsItsOwnTextWithAnySeparator) {
+  const ExtendedCString text("a;\"b;c\";d");
+  Fields fields;
+  EXPECT_EQ(text.Split(';', fields), 3);
+  EXPECT_EQ(fields, (Fields{"a", "b;c", "d"}));
+  EXPECT_EQ(text.str(), "a;\"b;c\";d");
+}
+
+TEST(Split, CountsEveryCommaOfALongLine) {
+  // 100,000 fields of one digit each: the count is the number of separators plus one.
+  std::string line;
+  for (int i = 0; i < 100000; ++i) {
+    if (i) line.push_back(',');
+    line.push_back(static_cast<char>('0' + i % 10));
+  }
+  Fields fields;
+  ASSERT_EQ(ExtendedCString::Split(line, ',', fields), 100000);
+  for (int i = 0; i < 100000; i += 9973) EXPECT_EQ(fields[static_cast<std::size_t>(i)], std::string(1, static_cast<char>('0' + i % 10)));
+}
 
 // Each row of cases/field_kinds.txt: a function, its input and what it gives.
 TEST(FieldKinds, CorpusRows) {

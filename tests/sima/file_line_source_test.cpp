@@ -1,4 +1,5 @@
-// Block-wise reading gives exactly the lines of the whole file decoded at once.
+// Lines of a text in memory, and block-wise reading of a file, which gives exactly the lines of
+// the whole file decoded at once.
 #include "sima/file_line_source.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,34 @@ namespace {
 using io::Encoding;
 using io::EncodingChoice;
 
-std::vector<std::string> allLines(LineSource& source) {
+template <typename Source>
+std::vector<std::string> allLines(Source& source) {
   std::vector<std::string> lines;
   for (std::string_view line; source.next(line);) lines.emplace_back(line);
   return lines;
+}
+
+// Each row of cases/lines.txt: a text, then its lines; the whole text is consumed.
+TEST(LineReader, CutsAtEveryLineEnd) {
+  for (const auto& row : kestrel::testing::textRows("sima/cases/lines.txt")) {
+    SCOPED_TRACE(row.where);
+    LineReader reader(row[0]);
+    EXPECT_EQ(allLines(reader), std::vector<std::string>(row.fields.begin() + 1, row.fields.end()));
+    EXPECT_EQ(reader.position(), row[0].size());
+    std::string_view line;
+    EXPECT_FALSE(reader.next(line));
+  }
+}
+
+TEST(LineReader, PositionFollowsTheConsumedBytes) {
+  const std::string text = "A00,\r\nA99,\n";
+  LineReader reader(text);
+  std::string_view line;
+  ASSERT_TRUE(reader.next(line));
+  EXPECT_EQ(reader.position(), 6u);
+  ASSERT_TRUE(reader.next(line));
+  EXPECT_EQ(reader.position(), text.size());
+  EXPECT_EQ(reader.size(), text.size());
 }
 
 TEST(FileLineSource, BlocksCutAnywhereGiveTheLinesOfTheWholeText) {

@@ -75,6 +75,28 @@ TEST(ImportLog, ProgressLinesErrorBlocksAndLogPathOfEachCall) {
   }
 }
 
+TEST(Messages, SpotChecksAreExact) {
+  for (const auto& row : testing::textRows("sima/cases/messages.txt")) {
+    SCOPED_TRACE(row.where);
+    EXPECT_EQ(sima::message(std::stoi(row[0]), sima::Language::Japanese), row[1]);
+    EXPECT_EQ(sima::message(std::stoi(row[0]), sima::Language::English), row[2]);
+  }
+}
+
+// Every number has both texts, none outside 100 to 155; the English table falls back to Japanese
+// only for 151: elsewhere it is ASCII.
+TEST(Messages, EveryIdFrom100To155HasBothTextsAndReadableEnglish) {
+  for (int id = 90; id <= 160; ++id) {
+    const std::string japanese(sima::message(id, sima::Language::Japanese));
+    const std::string english(sima::message(id, sima::Language::English));
+    EXPECT_EQ(japanese.empty(), id < 100 || id > 155) << id;
+    EXPECT_EQ(english.empty(), id < 100 || id > 155) << id;
+    if (id == 151) continue;
+    for (const char c : english) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << id;
+  }
+  for (int id : {-1, 0, 1000}) EXPECT_TRUE(sima::message(id, sima::Language::Japanese).empty()) << id;
+}
+
 TEST(ErrorEntries, EnglishTableWhenSelected) {
   ImportLog log(sima::Language::English);
   log.addCurveInStraightRoute(5, "C01,0,-50,");
