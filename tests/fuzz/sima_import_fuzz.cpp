@@ -9,6 +9,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -19,40 +20,16 @@
 #include "io/text_encoding.h"
 #include "tests/fuzz/read_back.h"
 
-namespace {
-
-constexpr const char* kSite = "サイト";
-
-// The file the import reads: an anonymous file in memory, rewritten for every input.
-class MemoryFile {
- public:
-  MemoryFile() : fd_(memfd_create("fuzz.sim", 0)), path_("/proc/self/fd/" + std::to_string(fd_)) {}
-  ~MemoryFile() { close(fd_); }
-  const std::string& write(const uint8_t* data, size_t size) {
-    if (ftruncate(fd_, 0) != 0 || pwrite(fd_, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
-    return path_;
-  }
-
- private:
-  int fd_;
-  std::string path_;
-};
-
-kestrel::io::EncodingChoice encodingOf(uint8_t option) {
-  switch (option & 3) {
-    case 1: return kestrel::io::EncodingChoice::Utf8;
-    case 2: return kestrel::io::EncodingChoice::Cp932;
-    default: return kestrel::io::EncodingChoice::Auto;
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  static MemoryFile file;
-  const std::string& path = file.write(data + 1, size - 1);
-  const kestrel::io::EncodingChoice encoding = encodingOf(data[0]);
+  constexpr const char* kSite = "サイト";
+  // The file the import reads: an anonymous file in memory, rewritten for every input.
+  static const int fd = memfd_create("fuzz.sim", 0);
+  static const std::string path = "/proc/self/fd/" + std::to_string(fd);
+  if (ftruncate(fd, 0) != 0 || pwrite(fd, data + 1, size - 1, 0) != static_cast<ssize_t>(size - 1))
+    std::abort();
+  using Choice = kestrel::io::EncodingChoice;
+  const Choice encoding = std::array{Choice::Auto, Choice::Utf8, Choice::Cp932, Choice::Auto}[data[0] & 3];
 
   const bool tolerant = (data[0] & 4) != 0;
   kestrel::ImportRun scan;
