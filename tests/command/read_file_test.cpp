@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/drawing/drawing_database.h"
@@ -157,11 +158,18 @@ TEST(ReadFile, TwoFormsOfOneFileGiveTheSameRecordsAndLog) {
   }
 }
 
+// A file's title drops its folder and extension; the run's file name, the folder alone.
 TEST(FileTitle, DropsFolderAndExtension) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"/data/road.sim", "road"}, {"C:\\data\\road.sim", "road"}, {"/data/roadfile", "roadfile"},
-      {"road.v2.sim", "road.v2"}, {"plain", "plain"}};
-  for (const auto& [path, title] : cases) EXPECT_EQ(fileTitleOf(path), title) << path;
+  const std::tuple<const char*, const char*, const char*> cases[] = {  // path, title, file name
+      {"/data/road.sim", "road", "road.sim"}, {"C:\\data\\road.sim", "road", "road.sim"},
+      {"/data/roadfile", "roadfile", "roadfile"}, {"road.v2.sim", "road.v2", "road.v2.sim"},
+      {"plain", "plain", "plain"}};
+  for (const auto& [path, title, name] : cases) {
+    EXPECT_EQ(fileTitleOf(path), title) << path;
+    ImportRun run;
+    run.filePath = path;
+    EXPECT_EQ(run.fileName(), name) << path;
+  }
 }
 
 }  // namespace

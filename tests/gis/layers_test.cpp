@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 
 #include "platform/civil/landxml.h"
 #include "tests/support/text_rows.h"
@@ -19,43 +20,31 @@ const std::string kGolden =
     std::string(KESTREL_SOURCE_DIR) + "/tests/platform/civil/golden/document.xml";
 
 const Layer* find(const std::vector<Layer>& layers, const char* name) {
-  for (const Layer& layer : layers)
-    if (std::string(layer.spec->name) == name) return &layer;
-  return nullptr;
+  const auto it = std::find_if(layers.begin(), layers.end(),
+                               [&](const Layer& layer) { return std::string(layer.spec->name) == name; });
+  return it == layers.end() ? nullptr : &*it;
 }
 
-double distanceToSegment(double px, double py, double ax, double ay, double bx, double by) {
-  const double dx = bx - ax, dy = by - ay;
-  const double length = dx * dx + dy * dy;
-  const double t = length > 0 ? std::clamp(((px - ax) * dx + (py - ay) * dy) / length, 0.0, 1.0) : 0.0;
-  return std::hypot(ax + t * dx - px, ay + t * dy - py);
-}
+using Point = std::complex<double>;
 
 // How far a point lies from a feature's geometry: its line parts as drawn, its arcs as circles
 // through their three points.
-double distanceToFeature(const Layer& layer, std::size_t feature, double px, double py) {
+double distanceToFeature(const Layer& layer, std::size_t feature, Point p) {
   double best = 1e300;
-  for (std::uint32_t p = layer.firstPart[feature]; p < layer.firstPart[feature + 1]; ++p) {
-    const Part& part = layer.parts[p];
-    const auto x = [&](std::uint32_t i) { return layer.x[part.first + i]; };
-    const auto y = [&](std::uint32_t i) { return layer.y[part.first + i]; };
-    if (!part.arc) {
-      for (std::uint32_t i = 0; i + 1 < part.count; ++i)
-        best = std::min(best, distanceToSegment(px, py, x(i), y(i), x(i + 1), y(i + 1)));
-      continue;
+  for (std::uint32_t n = layer.firstPart[feature]; n < layer.firstPart[feature + 1]; ++n) {
+    const Part& part = layer.parts[n];
+    const auto at = [&](std::uint32_t i) { return Point(layer.x[part.first + i], layer.y[part.first + i]); };
+    for (std::uint32_t i = 0; !part.arc && i + 1 < part.count; ++i) {
+      const Point a = at(i), ab = at(i + 1) - a;
+      const double t = std::norm(ab) > 0 ? std::clamp(std::real((p - a) * std::conj(ab)) / std::norm(ab), 0.0, 1.0) : 0.0;
+      best = std::min(best, std::abs(a + t * ab - p));
     }
+    if (!part.arc) continue;
     // The circle through the three points (a point off the arc's span is never the closest here).
-    const double ax = x(0), ay = y(0), bx = x(1), by = y(1), cx = x(2), cy = y(2);
-    const double d = 2 * (ax * (by - cy) + bx * (cy - ay) + cx * (ay - by));
-    const double ux = ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) +
-                       (cx * cx + cy * cy) * (ay - by)) / d;
-    const double uy = ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) +
-                       (cx * cx + cy * cy) * (bx - ax)) / d;
-    const double radius = std::hypot(ax - ux, ay - uy);
-    const bool between = std::hypot(px - ux, py - uy) > 0 &&
-                         std::min(std::hypot(px - ax, py - ay), std::hypot(px - cx, py - cy)) <
-                             std::hypot(ax - cx, ay - cy);
-    if (between) best = std::min(best, std::abs(std::hypot(px - ux, py - uy) - radius));
+    const Point a = at(0), b = at(1), c = at(2), w = (c - a) / (b - a);
+    const Point centre = a + (b - a) * (w - std::norm(w)) / (w - std::conj(w));
+    if (std::abs(p - centre) > 0 && std::min(std::abs(p - a), std::abs(p - c)) < std::abs(a - c))
+      best = std::min(best, std::abs(std::abs(p - centre) - std::abs(a - centre)));
   }
   return best;
 }
@@ -87,7 +76,7 @@ TEST(GisLayers, AlignmentsAndTheirElements) {
     for (int k = 0; k <= 4000; ++k) {
       ovcivil::PlanPoint p;
       ASSERT_EQ(road.pointAtStation(road.startingStation + road.length() * k / 4000, 0, p), 0);
-      worst = std::max(worst, distanceToFeature(*alignments, 0, p.x, p.y));
+      worst = std::max(worst, distanceToFeature(*alignments, 0, Point(p.x, p.y)));
     }
     EXPECT_LT(worst, 1e-3) << (curves ? "with curves" : "without");
     EXPECT_GT(worst, curves ? 0.0 : 1e-4) << "the spiral (and without curves the arc) are chords";

@@ -150,15 +150,5 @@ TEST(ImportRun, LookupsTakeTheFirstRouteOfANumberAndRaiseMessage138ForAMissingPo
   }
 }
 
-TEST(ImportRun, FileNameIsThePathAfterItsLastSeparator) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"/data/road.sim", "road.sim"}, {"C:\\data\\road.sim", "road.sim"}, {"road.sim", "road.sim"}};
-  for (const auto& [path, name] : cases) {
-    ImportRun run;
-    run.filePath = path;
-    EXPECT_EQ(run.fileName(), name) << path;
-  }
-}
-
 }  // namespace
 }  // namespace kestrel
