@@ -12,6 +12,7 @@
 
 #include "platform/drawing/drawing_database.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_rows.h"
 
 namespace kestrel {
 namespace {
@@ -125,31 +126,20 @@ TEST(ReadFile, FilesGiveTheirGoldenRecordsAndLog) {
   EXPECT_GE(files, 14);
 }
 
-// Two forms of one file, real samples and their copies padded with blanks in fixed-width fields,
-// and the CP932 example and its UTF-8 copy, give the same records and log. Each is read under the
-// first's name, which route titles carry.
+// Two forms of one file (cases/two_forms.txt), real samples and their copies padded with blanks
+// in fixed-width fields, and the CP932 example and its UTF-8 copy, give the same records and log.
+// Each is read under the first's name, which route titles carry.
 TEST(ReadFile, TwoFormsOfOneFileGiveTheSameRecordsAndLog) {
-  const std::string samples = std::string(KESTREL_SOURCE_DIR) + "/tests/sima/samples/";
-  const std::string examples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
-  const struct {
-    std::string first, second;
-    io::Encoding encoding;  // the first's; the second is UTF-8
-    int errors;
-  } pairs[] = {{samples + "test-pointObject_simasplited", samples + "test-pointObject_simasplitedSpaced",
-                io::Encoding::Utf8, 0},
-               {samples + "test-polygonGeoJSON_simaObj", samples + "test-polygonGeoJSON_simaObjSpaced",
-                io::Encoding::Utf8, 0},
-               {examples + "road", examples + "road.utf8", io::Encoding::Cp932, 16}};
   TempDir dir;
-  for (const auto& pair : pairs) {
-    SCOPED_TRACE(pair.second);
+  for (const auto& row : testing::textRows("command/cases/two_forms.txt")) {
+    SCOPED_TRACE(row.where);
     std::string records[2];
     for (const int form : {0, 1}) {
       std::filesystem::create_directories(dir.path() / std::to_string(form));
       const ImportRun run = readAll(dir.write(std::to_string(form) + "/form.sim",
-                                              testing::readBytes((form ? pair.second : pair.first) + ".sim")));
-      EXPECT_EQ(run.inputEncoding, form ? io::Encoding::Utf8 : pair.encoding);
-      EXPECT_EQ(run.log.errorCount(), pair.errors);
+                                              testing::readBytes(KESTREL_SOURCE_DIR "/" + row[form])));
+      EXPECT_EQ(run.inputEncoding, form || row[2] == "utf-8" ? io::Encoding::Utf8 : io::Encoding::Cp932);
+      EXPECT_EQ(run.log.errorCount(), std::stoi(row[3]));
       EXPECT_GT(run.pointStore.size(), 0u);
       EXPECT_GT(run.lots.size(), 0u);
       records[form] = recordsAndLog(run);

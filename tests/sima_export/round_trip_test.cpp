@@ -17,6 +17,7 @@ namespace {
 
 using kestrel::testing::quotedPath;
 using kestrel::testing::readBytes;
+using kestrel::testing::runHost;
 using kestrel::testing::TempDir;
 
 constexpr double kAlignmentTolerance = 1e-6;
@@ -130,14 +131,10 @@ void expectSameAlignments(const ovcivil::CivilDocument& before,
     }
 }
 
-kestrel::testing::HostResult kestrel(const std::string& arguments) {
-  return kestrel::testing::runHost(arguments, true);
-}
-
 // Imports dir/name.sim to dir/name.dxf and dir/name.xml; false when the import found errors.
 bool import(const TempDir& dir, const std::string& name) {
   const std::string base = (dir.path() / name).string();
-  const auto run = kestrel("import " + quotedPath(base + ".sim") + " -o " +
+  const auto run = runHost("import " + quotedPath(base + ".sim") + " -o " +
                            quotedPath(base + ".dxf") + " --landxml " + quotedPath(base + ".xml"));
   EXPECT_EQ(run.status, 0) << run.out;
   return run.status == 0 && run.out.find("エラー無し") != std::string::npos;
@@ -149,7 +146,7 @@ void expectRoundTrip(const TempDir& dir, const std::string& simBytes) {
   ASSERT_TRUE(import(dir, "first"));
   const auto path = [&](const char* name) { return quotedPath((dir.path() / name).string()); };
   const std::string drawing = readBytes((dir.path() / "first.dxf").string());
-  const auto exported = kestrel("export " + path("first.dxf") + " --alignments " +
+  const auto exported = runHost("export " + path("first.dxf") + " --alignments " +
                                 path("first.xml") + " -o " + path("second.sim"));
   ASSERT_EQ(exported.status, 0) << exported.out;
   EXPECT_EQ(readBytes((dir.path() / "first.dxf").string()), drawing);  // the input is never written
@@ -184,7 +181,7 @@ TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
 TEST(ExportRoundTrip, HandWrittenLandXmlAlignmentsComeBack) {
   TempDir dir;
   const std::string xml = dir.write("by-hand.xml", readBytes(kCases + "alignments-by-hand.xml"));
-  const auto exported = kestrel("export --alignments " + quotedPath(xml) + " -o " +
+  const auto exported = runHost("export --alignments " + quotedPath(xml) + " -o " +
                                 quotedPath((dir.path() / "hand.sim").string()));
   ASSERT_EQ(exported.status, 0) << exported.out;
   const std::string sim = readBytes((dir.path() / "hand.sim").string());
@@ -204,9 +201,9 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   // below.
   dir.write("names.sim", readBytes(kCases + "latin-name.sim"));
   // A lone Latin letter in otherwise ASCII text reads as CP932 half-width kana: say it is UTF-8.
-  ASSERT_EQ(kestrel("import --encoding utf-8 " + path("names.sim")).status, 0);
+  ASSERT_EQ(runHost("import --encoding utf-8 " + path("names.sim")).status, 0);
   dir.write("lone.sim", readBytes(kCases + "lot-vertex-without-point.sim"));
-  ASSERT_EQ(kestrel("import " + path("lone.sim")).status, 0);
+  ASSERT_EQ(runHost("import " + path("lone.sim")).status, 0);
   // An empty drawing; the lone lot's drawing with a point copied in CAD, record and all (its
   // number is taken), as our writer saved them; an alignment with a cubic spiral.
   for (const char* name : {"empty.dxf", "copied.dxf", "cubic.xml"})
@@ -216,7 +213,7 @@ TEST(ExportRoundTrip, RefusalsAndWarningsHaveTheirStatus) {
   for (const auto& row : kestrel::testing::textRows("sima_export/cases/export_statuses.txt")) {
     SCOPED_TRACE(row.where);
     std::filesystem::remove(dir.path() / "out.sim");
-    const auto run = kestrel(filled(row[0]) + " --lang en");
+    const auto run = runHost(filled(row[0]) + " --lang en");
     EXPECT_EQ(run.status, std::stoi(row[1])) << run.out;
     EXPECT_NE(run.out.find(filled(row[2])), std::string::npos) << run.out;
     EXPECT_EQ(std::filesystem::exists(dir.path() / "out.sim"), row[1] == "0");
