@@ -66,9 +66,11 @@ TEST(KestrelCli, RunsGiveTheirStatusOutputsAndFiles) {
   for (const auto& row : kestrel::testing::textRows("apps/cases/cli_runs.txt")) {
     SCOPED_TRACE(row.where);
     if (row[0] != arguments)  // "tty": on a terminal (script(1)), where progress is drawn
-      r = (arguments = row[0]).rfind("tty ", 0) != 0 ? run(filled(arguments, at))
-          : kestrel::testing::runCommand("script -qec \"" + kestrel::testing::kKestrelHost + " " +
-                                         filled(arguments.substr(4), at) + "\" /dev/null");
+      r = (arguments = row[0]).rfind("tty ", 0) != 0
+              ? run(filled(arguments, at))
+              : kestrel::testing::runCommand("script -qec \"" + kestrel::testing::kKestrelHost +
+                                             " " + filled(arguments.substr(4), at) +
+                                             "\" /dev/null");
     EXPECT_EQ(r.status, std::stoi(row[1])) << r.err;
     const std::string text =
         row[2] == "out" ? r.out : row[2] == "err" ? r.err : readBytes(filled(row[2], at));

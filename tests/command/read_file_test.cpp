@@ -136,9 +136,10 @@ TEST(ReadFile, TwoFormsOfOneFileGiveTheSameRecordsAndLog) {
     std::string records[2];
     for (const int form : {0, 1}) {
       std::filesystem::create_directories(dir.path() / std::to_string(form));
-      const ImportRun run = readAll(dir.write(std::to_string(form) + "/form.sim",
-                                              testing::readBytes(KESTREL_SOURCE_DIR "/" + row[form])));
-      EXPECT_EQ(run.inputEncoding, form || row[2] == "utf-8" ? io::Encoding::Utf8 : io::Encoding::Cp932);
+      const std::string bytes = testing::readBytes(KESTREL_SOURCE_DIR "/" + row[form]);
+      const ImportRun run = readAll(dir.write(std::to_string(form) + "/form.sim", bytes));
+      const bool utf8 = form == 1 || row[2] == "utf-8";
+      EXPECT_EQ(run.inputEncoding, utf8 ? io::Encoding::Utf8 : io::Encoding::Cp932);
       EXPECT_EQ(run.log.errorCount(), std::stoi(row[3]));
       EXPECT_GT(run.pointStore.size(), 0u);
       EXPECT_GT(run.lots.size(), 0u);

@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ftruncate(fd, 0) != 0 || pwrite(fd, data + 1, size - 1, 0) != static_cast<ssize_t>(size - 1))
     std::abort();
   using Choice = kestrel::io::EncodingChoice;
-  const Choice encoding = std::array{Choice::Auto, Choice::Utf8, Choice::Cp932, Choice::Auto}[data[0] & 3];
+  const Choice encoding =
+      std::array{Choice::Auto, Choice::Utf8, Choice::Cp932, Choice::Auto}[data[0] & 3];
 
   const bool tolerant = (data[0] & 4) != 0;
   kestrel::ImportRun scan;

@@ -20,8 +20,9 @@ const std::string kGolden =
     std::string(KESTREL_SOURCE_DIR) + "/tests/platform/civil/golden/document.xml";
 
 const Layer* find(const std::vector<Layer>& layers, const char* name) {
-  const auto it = std::find_if(layers.begin(), layers.end(),
-                               [&](const Layer& layer) { return std::string(layer.spec->name) == name; });
+  const auto it = std::find_if(layers.begin(), layers.end(), [&](const Layer& layer) {
+    return std::string(layer.spec->name) == name;
+  });
   return it == layers.end() ? nullptr : &*it;
 }
 
@@ -33,11 +34,13 @@ double distanceToFeature(const Layer& layer, std::size_t feature, Point p) {
   double best = 1e300;
   for (std::uint32_t n = layer.firstPart[feature]; n < layer.firstPart[feature + 1]; ++n) {
     const Part& part = layer.parts[n];
-    const auto at = [&](std::uint32_t i) { return Point(layer.x[part.first + i], layer.y[part.first + i]); };
+    const auto at = [&](std::uint32_t i) {
+      return Point(layer.x[part.first + i], layer.y[part.first + i]);
+    };
     for (std::uint32_t i = 0; !part.arc && i + 1 < part.count; ++i) {
       const Point a = at(i), ab = at(i + 1) - a;
-      const double t = std::norm(ab) > 0 ? std::clamp(std::real((p - a) * std::conj(ab)) / std::norm(ab), 0.0, 1.0) : 0.0;
-      best = std::min(best, std::abs(a + t * ab - p));
+      const double t = std::norm(ab) > 0 ? std::real((p - a) * std::conj(ab)) / std::norm(ab) : 0.0;
+      best = std::min(best, std::abs(a + std::clamp(t, 0.0, 1.0) * ab - p));
     }
     if (!part.arc) continue;
     // The circle through the three points (a point off the arc's span is never the closest here).

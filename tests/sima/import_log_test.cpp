@@ -75,7 +75,8 @@ TEST(ImportLog, ProgressLinesErrorBlocksAndLogPathOfEachCall) {
     if (!error) continue;
     ASSERT_EQ(log.errors().size(), 1u);
     const ErrorEntry& entry = log.errors()[0];
-    EXPECT_EQ(std::to_string(entry.lineNumber) + " " + entry.lineText, text.substr(text.find(' ') + 1));
+    EXPECT_EQ(std::to_string(entry.lineNumber) + " " + entry.lineText,
+              text.substr(text.find(' ') + 1));
     // A missing point's block has no code: its message is its code line.
     EXPECT_EQ((entry.code.empty() ? "" : entry.code + " ") + entry.message, lines[1]);
     EXPECT_EQ(entry.message, sima::message(entry.messageId, language));
@@ -101,7 +102,8 @@ TEST(Messages, EveryIdFrom100To155HasBothTextsAndReadableEnglish) {
     if (id == 151) continue;
     for (const char c : english) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << id;
   }
-  for (int id : {-1, 0, 1000}) EXPECT_TRUE(sima::message(id, sima::Language::Japanese).empty()) << id;
+  for (int id : {-1, 0, 1000})
+    EXPECT_TRUE(sima::message(id, sima::Language::Japanese).empty()) << id;
 }
 
 TEST(ErrorEntries, AddErrorBlockCountsAndKeepsTheLines) {

@@ -84,26 +84,20 @@ std::unique_ptr<ovcivil::CivilDocument> civilOf(const std::string& xml) {
   return document;
 }
 
-const ovcivil::Alignment* findAlignment(const ovcivil::CivilDocument& document,
-                                        const std::string& name) {
-  for (const auto& site : document.sites())
-    for (const auto& alignment : site.alignments)
-      if (alignment.name == name) return &alignment;
-  return nullptr;
-}
-
-double distance(ovcivil::PlanPoint a, ovcivil::PlanPoint b) {
-  return std::hypot(a.x - b.x, a.y - b.y);
-}
-
 // Every alignment of `before` again in `after`: each element's start, end and length, and the
 // points at every metre of station, as the civil model evaluates them.
 void expectSameAlignments(const ovcivil::CivilDocument& before,
                           const ovcivil::CivilDocument& after) {
+  const auto distance = [](ovcivil::PlanPoint a, ovcivil::PlanPoint b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+  };
   for (const auto& site : before.sites())
     for (const auto& original : site.alignments) {
       SCOPED_TRACE(original.name);
-      const ovcivil::Alignment* again = findAlignment(after, original.name);
+      const ovcivil::Alignment* again = nullptr;
+      for (const auto& other : after.sites())
+        for (const auto& alignment : other.alignments)
+          if (again == nullptr && alignment.name == original.name) again = &alignment;
       ASSERT_NE(again, nullptr);
       EXPECT_DOUBLE_EQ(again->startingStation, original.startingStation);
       EXPECT_NEAR(again->length(), original.length(), kAlignmentTolerance);
