@@ -6,6 +6,7 @@ drawn by LibreCAD.
   import_dxf_test.py KESTREL_BINARY
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -27,13 +28,11 @@ def imported(what, out, *args):
 
 
 def ogr_feature_count(path):
+    """ogrinfo's feature count of a drawing: None without ogrinfo, -1 when it gives none."""
     if shutil.which("ogrinfo") is None:
         return None
     out = subprocess.run(["ogrinfo", "-al", "-so", path], capture_output=True, text=True).stdout
-    for line in out.splitlines():
-        if line.startswith("Feature Count:"):
-            return int(line.split(":")[1])
-    return -1
+    return int(re.search(r"Feature Count: (\d+)|$", out).group(1) or -1)
 
 
 def librecad_drawing_box(folder, path):

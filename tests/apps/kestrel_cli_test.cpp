@@ -22,6 +22,7 @@ namespace {
 
 using kestrel::testing::filled;
 using kestrel::testing::readBytes;
+using kestrel::testing::runHost;
 using kestrel::testing::TempDir;
 constexpr auto quoted = kestrel::testing::quotedPath;
 
@@ -29,11 +30,6 @@ const std::string kExamples = std::string(KESTREL_SOURCE_DIR) + "/examples/";
 const std::string kCases = std::string(KESTREL_SOURCE_DIR) + "/tests/apps/cases/";
 
 using Result = kestrel::testing::HostResult;
-
-// Runs the host; stderr joins the output only when asked.
-Result run(const std::string& arguments, bool mergeStderr = false, const std::string& prefix = "") {
-  return kestrel::testing::runHost(arguments, mergeStderr, prefix);
-}
 
 // Everything a folder holds, names and bytes, to tell that a run wrote nothing.
 std::set<std::string> listing(const std::filesystem::path& folder) {
@@ -67,7 +63,7 @@ TEST(KestrelCli, RunsGiveTheirStatusOutputsAndFiles) {
     SCOPED_TRACE(row.where);
     if (row[0] != arguments)  // "tty": on a terminal (script(1)), where progress is drawn
       r = (arguments = row[0]).rfind("tty ", 0) != 0
-              ? run(filled(arguments, at))
+              ? runHost(filled(arguments, at), false)
               : kestrel::testing::runCommand("script -qec \"" + kestrel::testing::kKestrelHost +
                                              " " + filled(arguments.substr(4), at) +
                                              "\" /dev/null");
@@ -110,7 +106,7 @@ TEST(KestrelCli, UsageErrorsInBothLanguagesBeforeAnyOutput) {
     for (const bool english : {false, true}) {
       const std::string arguments = (english ? "--lang en " : "") + filled(row[0], at);
       SCOPED_TRACE(row.where + ": " + arguments);
-      const Result r = run(arguments, false);
+      const Result r = runHost(arguments, false);
       EXPECT_EQ(r.status, 2) << r.err;
       EXPECT_EQ(r.err.rfind("kestrel: ", 0), 0u) << r.err;
       EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -139,12 +135,12 @@ TEST(KestrelCli, TheLogGoesWhereItIsTold) {
                                      {out, perms::all}})
     std::filesystem::permissions(folder, mode);
   const std::string toOut = "import --output-dir " + quoted(out) + " " + quoted(shared);
-  const Result noLog = run(toOut, false, prefix);
+  const Result noLog = runHost(toOut, false, prefix);
   EXPECT_EQ(noLog.status, 2) << noLog.err;
   EXPECT_NE(noLog.err.find(readOnly.string() + ": 入力ファイルのフォルダーが読み取り専用"), std::string::npos)
       << noLog.err;
   EXPECT_TRUE(std::filesystem::is_empty(out));
-  const Result logged = run(toOut + " --log " + quoted(out.string() + "/"), false, prefix);
+  const Result logged = runHost(toOut + " --log " + quoted(out.string() + "/"), false, prefix);
   EXPECT_EQ(logged.status, 0) << logged.err;
   EXPECT_EQ(readBytes((out / "road_Input.log").string()), readBytes(kExamples + "road.expected.log"));
   EXPECT_FALSE(readBytes((out / "road.dxf").string()).empty());
@@ -154,7 +150,7 @@ TEST(KestrelCli, TheLogGoesWhereItIsTold) {
 TEST(KestrelCli, HostileInputEndsCleanly) {
   TempDir dir;
   for (const std::string& input : kestrel::testing::hostileSimaFiles(dir)) {
-    const Result r = run("import " + quoted(input), true);
+    const Result r = runHost("import " + quoted(input));
     EXPECT_TRUE(r.status == 0 || r.status == 3) << input << ": " << r.out;
     if (r.status == 0) {
       EXPECT_FALSE(readBytes(input.substr(0, input.size() - 4) + "_Input.log").empty()) << input;

@@ -154,19 +154,13 @@ void expectRoundTrip(const TempDir& dir, const std::string& simBytes) {
 }
 
 TEST(ExportRoundTrip, SimaFilesComeBackAsTheyWere) {
-  const struct {
-    const char* name;
-    std::string sim;
-  } rows[] = {
-      {"names that need quoting, a point without elevation, open and closed lots",
-       readBytes(kCases + "quoted-names-and-lots.sim")},
-      {"the example project: straights, clothoids and arcs turning both ways",
-       readBytes(std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim")},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  // Names that need quoting, a point without elevation, open and closed lots; the example
+  // project: straights, clothoids and arcs turning both ways.
+  for (const std::string& path : {kCases + "quoted-names-and-lots.sim",
+                                  std::string(KESTREL_SOURCE_DIR) + "/examples/road-project.sim"}) {
+    SCOPED_TRACE(path);
     TempDir dir;
-    expectRoundTrip(dir, row.sim);
+    expectRoundTrip(dir, readBytes(path));
   }
 }
 
