@@ -76,6 +76,16 @@ TEST(Primitives, CaseTable) {
        const int16_t status = CDreverA(&r, static_cast<int16_t>(a[2]));
        EXPECT_EQ(r.kind, 3);
        return withFields(status, r); }},
+    {"CDturnA", [](const Numbers& a) -> Numbers {
+       Calelm r{}, turned{};
+       std::tie(r.kind, r.startAngle, r.endAngle) = std::tuple(int16_t{3}, a[0], a[1]);
+       CDturnA(r, &turned, a[2]);
+       return {turned.startAngle, turned.endAngle}; }},
+    {"ali_makS", [](const Numbers& a) -> Numbers {
+       Calelm s{};
+       std::tie(s.endX, s.endY) = std::tuple(a[0], a[1]);
+       const int16_t status = ali_makS(&s);
+       return {double(status), double(s.kind), s.startAngle}; }},
   });
 }
 
@@ -276,21 +286,6 @@ TEST(ElementTransforms, EachUndoneByItsInverseIsIdentity) {
   }
 }
 
-TEST(CDturnA, FullTurnKeepsAnglesAndSnapsNearFullTurnToZero) {
-  std::mt19937_64 random(28);
-  const Calelm clothoid = randomRecord(random, 3);
-  Calelm result;
-  CDturnA(clothoid, &result, kTwoPi);
-  EXPECT_NEAR(result.startAngle, clothoid.startAngle, 1e-12);
-  EXPECT_NEAR(result.endAngle, clothoid.endAngle, 1e-12);
-  Calelm nearFull = clothoid;
-  nearFull.startAngle = kTwoPi - 0.5 - 3e-6;
-  nearFull.endAngle = 1.0;
-  CDturnA(nearFull, &result, 0.5);
-  EXPECT_EQ(result.startAngle, 0.0);
-  EXPECT_NEAR(result.endAngle, 1.5, 1e-15);
-}
-
 using Complex = std::complex<double>;
 
 double wrappedDifference(double a, double b) { return std::remainder(a - b, kTwoPi); }
@@ -467,20 +462,6 @@ TEST(ali_makS, CompletesStraightInSurveyorFrame) {
     EXPECT_NEAR(s.extra1 * s.startX + s.extra2 * s.startY, s.extra3, 1e-4);
     EXPECT_NEAR(s.extra1 * s.endX + s.extra2 * s.endY, s.extra3, 1e-4);
   }
-  // Heading a hair east of north: the computation-frame direction just under 2*pi rounds up
-  // past a full turn, and the conversion back leaves a tiny negative azimuth.
-  Calelm north;
-  initCalelm(&north);
-  north.endX = 1000.0;
-  north.endY = 1e-7;
-  ASSERT_EQ(ali_makS(&north), 0);
-  EXPECT_LT(north.startAngle, 0.0);
-  EXPECT_GT(north.startAngle, -1.389e-6);
-  Calelm same;
-  initCalelm(&same);
-  same.endX = 9e-6;
-  EXPECT_EQ(ali_makS(&same), -1);
-  EXPECT_EQ(same.kind, 0);
 }
 
 TEST(initCalelm, ClearsEveryByteAndReturnsRecord) {
