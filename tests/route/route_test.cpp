@@ -189,7 +189,8 @@ class AlignmentResults : public ::testing::Test {
 };
 
 // The file holds coordinates to 1e-6 m; the points land within 1e-5 m (well inside a millimetre).
-TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveToAMillimetre) {
+// The log, derived by hand from the file and the messages, is compared byte for byte.
+TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveAndTheLogWithTheHandDerivedOne) {
   OvDbDatabase database;
   ImportRun run;
   import(run, database, "road.sim", simaFile());
@@ -204,13 +205,6 @@ TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveToAMillimetre) {
   }
   EXPECT_EQ(run.counters.verticalPoints, 7);
   EXPECT_EQ(run.counters.sectionPoints, 6);
-}
-
-TEST_F(AlignmentResults, LogMatchesTheHandDerivedLog) {
-  OvDbDatabase database;
-  ImportRun run;
-  import(run, database, "road.sim", simaFile());
-  // Derived by hand from the file and the messages; compared byte for byte.
   EXPECT_EQ(run.log.render(),
             readBytes(std::string(KESTREL_SOURCE_DIR) + "/tests/route/cases/alignment_results.log"));
 }
@@ -304,29 +298,6 @@ TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
     EXPECT_EQ(run.routes[0].objectId, static_cast<uint32_t>(alignment.objectId));
     TearDown();
   }
-}
-
-TEST_F(RouteAlignment, VerticalResultsAreReadOnTheAlignmentsStationing) {
-  ImportRun run;
-  run.siteName = "サイト";
-  for (bool& s : run.selection.selected) s = true;
-  const std::string path = dir_.write(
-      "road.sim", points() +
-                      "F00,1,1,本線,3,\nF03,1000,20,10,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nF99,\n"
-                      "H00,1,本線,\nH01,No.0,1000.0,10.50,10.60,1,\nH01,No.5,1100.0,10.80,10.90,1,\n"
-                      "H01,No.9,1999.0,10.80,10.90,1,\nH99,\n");
-  ASSERT_EQ(readFile(run, path, io::EncodingChoice::Auto), 0);
-  // Station 1000 is the route's start, 1100 is the end of the first straight; 1999 is beyond.
-  EXPECT_EQ(run.counters.verticalPoints, 2);
-  std::vector<OvGePoint3d> placed;
-  for (std::size_t i = 0; i < drawing_.entityCount(); ++i)
-    if (const auto* point = dynamic_cast<const OvDbPoint*>(&drawing_.entityAt(i)))
-      if (point->position.z == 10.5 || point->position.z == 10.8) placed.push_back(point->position);
-  ASSERT_EQ(placed.size(), 2u);
-  EXPECT_NEAR(placed[0].x, 0.0, 1e-9);
-  EXPECT_NEAR(placed[0].y, 0.0, 1e-9);
-  EXPECT_NEAR(placed[1].x, 100.0, 1e-9);
-  EXPECT_NEAR(placed[1].y, 0.0, 1e-9);
 }
 
 }  // namespace
