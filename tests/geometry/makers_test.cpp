@@ -215,18 +215,11 @@ Shift shiftOf(double a, double r) {
   return {tau, y + r * std::cos(tau) - r, x - r * std::sin(tau), y + r * std::cos(tau)};
 }
 
-// Tangent lengths of a clothoid-arc-clothoid (symmetric or not): T1 = X_M1 + (Y_M2 - Y_M1 cos IA) /
-// sin IA and T2 = X_M2 + (Y_M1 - Y_M2 cos IA) / sin IA (centre from both shifted legs).
-void tangentLengths(const Shift& s1, const Shift& s2, double ia, double* t1, double* t2) {
-  *t1 = s1.xm + (s2.ym - s1.ym * std::cos(ia)) / std::sin(ia);
-  *t2 = s2.xm + (s1.ym - s2.ym * std::cos(ia)) / std::sin(ia);
-}
-
 double distanceToLine(double px, double py, double x0, double y0, double x1, double y1) {
   return std::fabs((x1 - x0) * (py - y0) - (y1 - y0) * (px - x0)) / std::hypot(x1 - x0, y1 - y0);
 }
 
-// Worked examples against the tangent lengths of tangentLengths(); R 0 asks ali_IPsetAA, whose
+// Worked examples against the textbook tangent lengths; R 0 asks ali_IPsetAA, whose
 // common radius is sqrt((A1^2 + A2^2) / (2 IA)). Deflection positive to the right.
 TEST(IPsetters, WorkedExamples) {
   const struct {
@@ -245,8 +238,10 @@ TEST(IPsetters, WorkedExamples) {
     ASSERT_EQ(row.r != 0 ? ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1], &chain[2])
                          : ali_IPsetAA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1]), 0);
     const Shift s1 = shiftOf(row.a1, rc), s2 = shiftOf(row.a2, rc);
-    double t1 = 0, t2 = 0;
-    tangentLengths(s1, s2, ia, &t1, &t2);
+    // Tangent lengths of a clothoid-arc-clothoid (symmetric or not), the centre from both shifted
+    // legs: T1 = X_M1 + (Y_M2 - Y_M1 cos IA) / sin IA, T2 = X_M2 + (Y_M1 - Y_M2 cos IA) / sin IA.
+    const double t1 = s1.xm + (s2.ym - s1.ym * std::cos(ia)) / std::sin(ia);
+    const double t2 = s2.xm + (s1.ym - s2.ym * std::cos(ia)) / std::sin(ia);
     EXPECT_NEAR(p.ip.intersectionAngle, ia, 1e-9);
     EXPECT_NEAR(p.ip.startTangent, t1, 1e-3);
     EXPECT_NEAR(p.ip.endTangent, t2, 1e-3);

@@ -146,10 +146,9 @@ Calelm randomRecord(std::mt19937_64& random, int16_t kind) {
   Calelm e;
   initCalelm(&e);
   e.kind = kind;
-  e.startX = coordinate(random);
-  e.startY = coordinate(random);
-  e.endX = coordinate(random);
-  e.endY = coordinate(random);
+  // Braces keep the draws in order.
+  std::tie(e.startX, e.startY, e.endX, e.endY) =
+      std::tuple{coordinate(random), coordinate(random), coordinate(random), coordinate(random)};
   e.turnSign = kind == 1 ? 1.0 : (random() % 2 ? 1.0 : -1.0);
   e.parameter = kind == 1 ? 0.0 : positive(random);
   e.startRadius = kind == 3 ? positive(random) : 0.0;
@@ -157,8 +156,7 @@ Calelm randomRecord(std::mt19937_64& random, int16_t kind) {
   e.length = positive(random);
   e.startAngle = angle(random);
   e.endAngle = kind == 1 ? e.startAngle : angle(random);
-  e.extra1 = coordinate(random);
-  e.extra2 = coordinate(random);
+  std::tie(e.extra1, e.extra2) = std::tuple{coordinate(random), coordinate(random)};
   e.extra3 = kind == 2 ? std::uniform_real_distribution<double>(0.01, kPi)(random)
                        : coordinate(random);
   return e;
