@@ -263,10 +263,6 @@ std::unique_ptr<Reference> elementThrough(int kind, Point p, double f, double a,
   return std::make_unique<ClothoidReference>(clothoidThrough(shape, f * shape.length, p, a));
 }
 
-double toleranceOf(const Calelm& a, const Calelm& b) {
-  return a.kind == 3 || b.kind == 3 ? 1e-3 : 2e-5;
-}
-
 void expectOnBoth(const Calelm& a, const Calelm& b, double x, double y, double sa, double sb,
                   double tolerance, const char* what) {
   double px, py, angle;
@@ -302,7 +298,7 @@ TEST_P(ConstructedCrossing, IsFoundAndEveryPointLiesOnBoth) {
     int16_t status = ali_intp(&a->record, &b->record, &x[0], &y[0], &sa[0], &sb[0], &x[1], &y[1],
                               &sa[1], &sb[1]);
     ASSERT_GE(status, 0) << "trial " << trial << " at " << fractionA << " and " << fractionB;
-    const double tolerance = toleranceOf(a->record, b->record);
+    const double tolerance = a->record.kind == 3 || b->record.kind == 3 ? 1e-3 : 2e-5;
     // Record end points are rounded to 1e-5, which moves a crossing by up to that / sin(gap).
     const double near = tolerance + 3e-5 / std::sin(gap);
     bool hit = false;

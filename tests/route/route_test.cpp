@@ -158,13 +158,8 @@ std::string simaFile() {
 }
 
 
-class AlignmentResults : public ::testing::Test {
+class AlignmentResults : public testing::FreshCivilDocument {
  protected:
-  void SetUp() override {
-    testing::freshCivilDocument();
-  }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
-
   void import(ImportRun& run, OvDbDatabase& database, const std::string& name,
               const std::string& text) {
     ovSetWorkingDatabase(&database);
