@@ -359,15 +359,14 @@ TEST(ChainChecker, ReportsBrokenJoinsAndDefinitions) {
   Calelm chain[3];
   ASSERT_EQ(ali_IPsetARA(p.x0, p.y0, &p.ip, p.x2, p.y2, &chain[0], &chain[1], &chain[2]), 0);
   ASSERT_EQ(checkChain(chain), "");
-  Calelm moved[3] = {chain[0], chain[1], chain[2]};
-  moved[1].startX += 5e-5;
-  EXPECT_NE(checkChain(moved), "");
-  Calelm kinked[3] = {chain[0], chain[1], chain[2]};
-  kinked[2].startAngle += 3e-5;
-  EXPECT_NE(checkChain(kinked), "");
-  Calelm curvatureJump[3] = {chain[0], chain[1], chain[2]};
-  curvatureJump[0].endRadius *= 1.01;
-  EXPECT_NE(checkChain(curvatureJump), "");
+  // A moved start, a kink, a jump in curvature: element, field (1 to 14), change.
+  const struct { int element, field; double change; } faults[] = {
+      {1, 1, 5e-5}, {2, 10, 3e-5}, {0, 8, 0.01 * chain[0].endRadius}};
+  for (const auto& fault : faults) {
+    Calelm spoiled[3] = {chain[0], chain[1], chain[2]};
+    (&spoiled[fault.element].startX)[fault.field - 1] += fault.change;
+    EXPECT_NE(checkChain(spoiled), "") << "field " << fault.field;
+  }
 }
 
 // ---- Rows of cases/ip_setters.txt ----

@@ -327,8 +327,6 @@ INSTANTIATE_TEST_SUITE_P(AllPairs, ConstructedCrossing,
 
 // ---- Moves, parallels and monitoring ----
 
-// Straights of 5-505 m, arcs of radius 30-930 m sweeping 0.1-2.6 rad.
-constexpr std::array<double, 6> kMoveRanges{5, 500, 30, 900, 0.1, 2.5};
 
 Point onl(const Calelm& record, double s) {
   Point p;
@@ -355,7 +353,8 @@ void expectSameElement(const Calelm& a, const Calelm& b, double pointTolerance) 
 TEST(QueriesMoves, MovesRotationsAndParallelsAgreeWithTheReference) {
   std::mt19937 random(31);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (const auto& element : randomElements(random, 300, 4e4, kMoveRanges)) {
+  // Straights of 5-505 m, arcs of radius 30-930 m sweeping 0.1-2.6 rad.
+  for (const auto& element : randomElements(random, 300, 4e4, {5, 500, 30, 900, 0.1, 2.5})) {
     const Calelm& record = element->record;
     const double s = 0.5 * element->length, d = 1000.0 * unit(random), azimuth = kTwoPi * unit(random);
     Calelm moved = blankRecord(), back = blankRecord(), turned = blankRecord();
