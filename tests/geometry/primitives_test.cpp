@@ -10,6 +10,7 @@
 #include <functional>
 #include <random>
 #include <tuple>
+#include <utility>
 
 #include "kestrel/geometry.h"
 #include "tests/support/call_table.h"
@@ -27,6 +28,14 @@ Numbers withFields(double status, const Calelm& e) {
   Numbers out{status};
   for (int field = 0; field < 14; ++field) out.push_back(fieldsOf(e)[field]);
   return out;
+}
+
+// Adapters for functions of the form f(a[0], ..., a[n - 1], &x, &y).
+template <std::size_t n, typename F>
+Numbers pair(F f, const Numbers& a) {
+  double x = 1, y = 1;
+  [&]<std::size_t... k>(std::index_sequence<k...>) { f(a[k]..., &x, &y); }(std::make_index_sequence<n>{});
+  return {x, y};
 }
 
 TEST(Primitives, CaseTable) {
@@ -56,14 +65,8 @@ TEST(Primitives, CaseTable) {
     {"CDmove", [](Numbers a) -> Numbers {
        CDmove(a[0], a[1], &a[2], &a[3], &a[4], &a[5]);
        return {a[2], a[3], a[4], a[5]}; }},
-    {"CDmoveP", [](const Numbers& a) -> Numbers {
-       double x = 0, y = 0;
-       CDmoveP(a[0], a[1], a[2], a[3], &x, &y);
-       return {x, y}; }},
-    {"CDrotpoi", [](const Numbers& a) -> Numbers {
-       double x = 0, y = 0;
-       CDrotpoi(a[0], a[1], a[2], a[3], a[4], a[5], &x, &y);
-       return {x, y}; }},
+    {"CDmoveP", [](const Numbers& a) { return pair<4>(CDmoveP, a); }},
+    {"CDrotpoi", [](const Numbers& a) { return pair<6>(CDrotpoi, a); }},
     {"CDmirAng", [](const Numbers& a) -> Numbers {
        double mirrored = -1.0;
        CDmirAng(a[0], &mirrored);
@@ -300,14 +303,6 @@ Calelm computationArc(double sign, double startPolar, double endPolar) {
   return arc;
 }
 
-// Adapters for functions of the form f(a, b, &x, &y).
-template <typename F>
-Numbers pair(F f, const Numbers& a) {
-  double x = 1, y = 1;
-  f(a[0], a[1], &x, &y);
-  return {x, y};
-}
-
 TEST(Elements, CaseTable) {
   kestrel::testing::runCallTable("geometry/cases/elements.txt", {
     {"CDchkAR", [](const Numbers& a) -> Numbers { return {double(CDchkAR(a[0], a[1]))}; }},
@@ -320,7 +315,7 @@ TEST(Elements, CaseTable) {
        return {double(gc_samePoint(a[0], a[1], a[2], a[3], a[4]))}; }},
     {"chk_CSameAng", [](const Numbers& a) -> Numbers { return {double(chk_CSameAng(a[0], a[1]))}; }},
     {"ali_CExAng", [](const Numbers& a) -> Numbers { return {ali_CExAng(a[0])}; }},
-    {"ali_CExCoord", [](const Numbers& a) { return pair(ali_CExCoord, a); }},
+    {"ali_CExCoord", [](const Numbers& a) { return pair<2>(ali_CExCoord, a); }},
     {"ali_CAroundNum", [](const Numbers& a) -> Numbers { return {ali_CAroundNum(a[0])}; }},
     {"ali_KEnCen", [](const Numbers& a) -> Numbers {
        double cx = 0, cy = 0;
@@ -330,14 +325,8 @@ TEST(Elements, CaseTable) {
        ali_KEnPncl(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], &length);
        return {length}; }},
     {"ali_KGetAng", [](const Numbers& a) -> Numbers { return {ali_KGetAng(a[0], a[1], a[2], a[3])}; }},
-    {"ali_KMovPnt", [](const Numbers& a) -> Numbers {
-       double x = 0, y = 0;
-       ali_KMovPnt(a[0], a[1], a[2], a[3], &x, &y);
-       return {x, y}; }},
-    {"ali_KRotPnt", [](const Numbers& a) -> Numbers {
-       double x = 0, y = 0;
-       ali_KRotPnt(a[0], a[1], a[2], a[3], a[4], &x, &y);
-       return {x, y}; }},
+    {"ali_KMovPnt", [](const Numbers& a) { return pair<4>(ali_KMovPnt, a); }},
+    {"ali_KRotPnt", [](const Numbers& a) { return pair<5>(ali_KRotPnt, a); }},
     {"ali_KGetPnt", [](const Numbers& a) -> Numbers {
        double x = 0, y = 0, direction = 0;
        const int16_t status =
@@ -350,8 +339,8 @@ TEST(Elements, CaseTable) {
     {"CDRang", [](const Numbers& a) -> Numbers { return {CDRang(a[0], a[1])}; }},
     {"CDLang", [](const Numbers& a) -> Numbers { return {CDLang(a[0], a[1])}; }},
     {"CDAngR", [](const Numbers& a) -> Numbers { return {CDAngR(a[0], a[1])}; }},
-    {"CDRcalxy", [](const Numbers& a) { return pair(CDRcalxy, a); }},
-    {"CDLcalxy", [](const Numbers& a) { return pair(CDLcalxy, a); }},
+    {"CDRcalxy", [](const Numbers& a) { return pair<2>(CDRcalxy, a); }},
+    {"CDLcalxy", [](const Numbers& a) { return pair<2>(CDLcalxy, a); }},
     {"CDAcalxy", [](const Numbers& a) -> Numbers {
        double x = 1, y = 1;
        return {double(CDAcalxy(a[0], a[1], &x, &y)), x, y}; }},
