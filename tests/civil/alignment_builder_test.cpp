@@ -208,12 +208,9 @@ TEST_F(BuilderTest, AlignmentCarriesTheRoutesNameTitleStationStylesAndLayer) {
   const uint32_t id = buildAlignment(run, r);
   ASSERT_NE(id, 0u);
   const auto& alignment = built(id);
-  EXPECT_EQ(alignment.name, "本線");
-  EXPECT_EQ(alignment.description, "road-本線");
-  EXPECT_EQ(alignment.startingStation, 1200.0);
-  EXPECT_EQ(alignment.style, "Standard");
-  EXPECT_EQ(alignment.labelStyle, "Standard");
-  EXPECT_EQ(alignment.layer, "C-ROAD");
+  EXPECT_EQ(std::tie(alignment.name, alignment.description, alignment.startingStation, alignment.style,
+                     alignment.labelStyle, alignment.layer),
+            std::tuple("本線", "road-本線", 1200.0, "Standard", "Standard", "C-ROAD"));
   ASSERT_EQ(alignment.entities.size(), 2u);
   EXPECT_EQ(run.names, std::vector<std::string>{"本線"});
   EXPECT_EQ(run.counters.alignments, 1);
