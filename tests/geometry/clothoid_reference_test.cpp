@@ -81,19 +81,6 @@ TEST(ClothoidReference, CoordinatesByAngleRadiusAndLength) {
   }
 }
 
-TEST(ClothoidReference, KnownPointAndQuantum) {
-  double x = 0, y = 0;
-  CDAcalxy(100, 0.5, &x, &y);
-  const Point expected = referencePoint(100, 100);
-  EXPECT_NEAR(x, 97.529, 1e-3);
-  EXPECT_NEAR(y, 16.371, 1e-3);
-  EXPECT_NEAR(x, expected.x, kSeriesTolerance);
-  EXPECT_NEAR(y, expected.y, kSeriesTolerance);
-  CDAcalxy(100, kAngleQuantum * 0.999, &x, &y);
-  EXPECT_EQ(x, 0.0);
-  EXPECT_EQ(y, 0.0);
-}
-
 TEST(ClothoidReference, ShiftValuesAndCharacteristicValues) {
   overTheGrid([](double A, double tau) {
     const double R = A / std::sqrt(2.0 * tau);

@@ -158,13 +158,8 @@ std::string simaFile() {
 }
 
 
-class AlignmentResults : public ::testing::Test {
+class AlignmentResults : public testing::FreshCivilDocument {
  protected:
-  void SetUp() override {
-    testing::freshCivilDocument();
-  }
-  void TearDown() override { ovSetWorkingDatabase(nullptr); }
-
   void import(ImportRun& run, OvDbDatabase& database, const std::string& name,
               const std::string& text) {
     ovSetWorkingDatabase(&database);
@@ -189,7 +184,9 @@ class AlignmentResults : public ::testing::Test {
 };
 
 // The file holds coordinates to 1e-6 m; the points land within 1e-5 m (well inside a millimetre).
-TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveToAMillimetre) {
+// The log, derived by hand from the file and the messages, is compared byte for byte. The
+// alignment written to LandXML and read back gives the same points.
+TEST_F(AlignmentResults, PointsAgreeWithTheCurveTheLogWithTheHandDerivedOneAndAfterLandXml) {
   OvDbDatabase database;
   ImportRun run;
   import(run, database, "road.sim", simaFile());
@@ -204,22 +201,9 @@ TEST_F(AlignmentResults, PointsAgreeWithTheIndependentCurveToAMillimetre) {
   }
   EXPECT_EQ(run.counters.verticalPoints, 7);
   EXPECT_EQ(run.counters.sectionPoints, 6);
-}
-
-TEST_F(AlignmentResults, LogMatchesTheHandDerivedLog) {
-  OvDbDatabase database;
-  ImportRun run;
-  import(run, database, "road.sim", simaFile());
-  // Derived by hand from the file and the messages; compared byte for byte.
   EXPECT_EQ(run.log.render(),
             readBytes(std::string(KESTREL_SOURCE_DIR) + "/tests/route/cases/alignment_results.log"));
-}
 
-TEST_F(AlignmentResults, TheAlignmentReadBackFromLandXmlGivesTheSamePoints) {
-  OvDbDatabase first;
-  ImportRun run;
-  import(run, first, "road.sim", simaFile());
-  const auto placedFirst = resultPoints(first);
   std::ostringstream xml;
   ovcivil::writeLandXml(ovcivil::civilApplication().activeDocument(), xml, "2026-12-06",
                         "12:00:00");
@@ -228,8 +212,7 @@ TEST_F(AlignmentResults, TheAlignmentReadBackFromLandXmlGivesTheSamePoints) {
   ovcivil::civilApplication().setActiveDocument(std::make_unique<ovcivil::CivilDocument>());
   auto& document = ovcivil::civilApplication().activeDocument();
   ASSERT_TRUE(ovcivil::readLandXml(xml.str(), document));
-  ASSERT_FALSE(document.sites().empty());
-  ASSERT_FALSE(document.sites().front().alignments.empty());
+  ASSERT_FALSE(document.sites().empty() || document.sites().front().alignments.empty());
   const auto& alignment = document.sites().front().alignments.front();
   EXPECT_EQ(alignment.name, "本線");
 
@@ -242,10 +225,10 @@ TEST_F(AlignmentResults, TheAlignmentReadBackFromLandXmlGivesTheSamePoints) {
   later.chosenAlignmentFlag = true;
   import(later, second, "results.sim", text);
   const auto placedSecond = resultPoints(second);
-  ASSERT_EQ(placedSecond.size(), placedFirst.size());
-  for (std::size_t i = 0; i < placedFirst.size(); ++i) {
-    EXPECT_NEAR(placedSecond[i].x, placedFirst[i].x, 1e-6) << placedFirst[i].name;
-    EXPECT_NEAR(placedSecond[i].y, placedFirst[i].y, 1e-6) << placedFirst[i].name;
+  ASSERT_EQ(placedSecond.size(), placed.size());
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    EXPECT_NEAR(placedSecond[i].x, placed[i].x, 1e-6) << placed[i].name;
+    EXPECT_NEAR(placedSecond[i].y, placed[i].y, 1e-6) << placed[i].name;
   }
 }
 
@@ -304,29 +287,6 @@ TEST_F(RouteAlignment, RouteSectionsBuildAsTheirPointsAndCurvesAllow) {
     EXPECT_EQ(run.routes[0].objectId, static_cast<uint32_t>(alignment.objectId));
     TearDown();
   }
-}
-
-TEST_F(RouteAlignment, VerticalResultsAreReadOnTheAlignmentsStationing) {
-  ImportRun run;
-  run.siteName = "サイト";
-  for (bool& s : run.selection.selected) s = true;
-  const std::string path = dir_.write(
-      "road.sim", points() +
-                      "F00,1,1,本線,3,\nF03,1000,20,10,\nB01,1,P1,\nB01,2,P2,\nC01,0,-150,\nB01,3,P3,\nF99,\n"
-                      "H00,1,本線,\nH01,No.0,1000.0,10.50,10.60,1,\nH01,No.5,1100.0,10.80,10.90,1,\n"
-                      "H01,No.9,1999.0,10.80,10.90,1,\nH99,\n");
-  ASSERT_EQ(readFile(run, path, io::EncodingChoice::Auto), 0);
-  // Station 1000 is the route's start, 1100 is the end of the first straight; 1999 is beyond.
-  EXPECT_EQ(run.counters.verticalPoints, 2);
-  std::vector<OvGePoint3d> placed;
-  for (std::size_t i = 0; i < drawing_.entityCount(); ++i)
-    if (const auto* point = dynamic_cast<const OvDbPoint*>(&drawing_.entityAt(i)))
-      if (point->position.z == 10.5 || point->position.z == 10.8) placed.push_back(point->position);
-  ASSERT_EQ(placed.size(), 2u);
-  EXPECT_NEAR(placed[0].x, 0.0, 1e-9);
-  EXPECT_NEAR(placed[0].y, 0.0, 1e-9);
-  EXPECT_NEAR(placed[1].x, 100.0, 1e-9);
-  EXPECT_NEAR(placed[1].y, 0.0, 1e-9);
 }
 
 }  // namespace
