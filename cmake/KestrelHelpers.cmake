@@ -46,14 +46,13 @@ function(kestrel_write_layers)
   file(WRITE "${PROJECT_BINARY_DIR}/layers.txt" "${text}\n")
 endfunction()
 
-# kestrel_layer(folder [KIND STATIC|SHARED|INTERFACE] [SOURCES ...] [DEPS folder...]
-#               [OPTIONAL_DEPS folder...] [LIBS ...] [PRIVATE_LIBS ...])
+# kestrel_layer(folder [KIND STATIC|SHARED|INTERFACE] [SOURCES ...] [DEPS folder...] [LIBS ...]
+#               [PRIVATE_LIBS ...])
 # One layer as a library kestrel_<folder> (alias kestrel::<folder>), by default static, made of
-# every .cpp in the folder unless SOURCES says otherwise. Its own folder is its public include root; DEPS are the layer folders
-# it includes, OPTIONAL_DEPS those it includes only when they are built (the Qt views), LIBS other
-# libraries its headers need.
+# every .cpp in the folder unless SOURCES says otherwise. Its own folder is its public include
+# root; DEPS are the layer folders it includes, LIBS other libraries its headers need.
 function(kestrel_layer folder)
-  cmake_parse_arguments(ARG "" "KIND" "SOURCES;DEPS;OPTIONAL_DEPS;LIBS;PRIVATE_LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "KIND" "SOURCES;DEPS;LIBS;PRIVATE_LIBS" ${ARGN})
   if(NOT ARG_KIND)
     set(ARG_KIND STATIC)
   endif()
@@ -67,12 +66,6 @@ function(kestrel_layer folder)
     kestrel_layer_target(${dep} dep_target)
     list(APPEND deps ${dep_target})
   endforeach()
-  foreach(dep IN LISTS ARG_OPTIONAL_DEPS)
-    kestrel_layer_target(${dep} dep_target)
-    if(TARGET ${dep_target})
-      list(APPEND deps ${dep_target})
-    endif()
-  endforeach()
   if(ARG_KIND STREQUAL "INTERFACE")
     add_library(${target} INTERFACE)
     kestrel_include_root(${target} INTERFACE ${folder})
@@ -84,7 +77,7 @@ function(kestrel_layer folder)
     kestrel_warnings(${target})
   endif()
   add_library(kestrel::${alias} ALIAS ${target})
-  kestrel_record_layer(${folder} ${ARG_DEPS} ${ARG_OPTIONAL_DEPS})
+  kestrel_record_layer(${folder} ${ARG_DEPS})
 endfunction()
 
 # kestrel_platform_part(folder [DEPS folder...] [PRIVATE_LIBS ...])

@@ -35,7 +35,9 @@ install(TARGETS kestrel_module kestrel_platform kestrel_gis kestrel_gis_plan
   LIBRARY DESTINATION ${KESTREL_INSTALL_MODULEDIR})
 if(TARGET kestrel-studio)
   set_target_properties(kestrel-studio PROPERTIES INSTALL_RPATH "${_private_rpath}")
+  set_target_properties(kestrel_module_qt PROPERTIES INSTALL_RPATH "$ORIGIN;$ORIGIN/..")
   install(TARGETS kestrel-studio RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS kestrel_module_qt LIBRARY DESTINATION ${KESTREL_INSTALL_MODULEDIR})
 endif()
 
 # Manual pages: kestrel's is written by kestrel itself from its option tables, kestrel-studio's by

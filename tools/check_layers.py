@@ -42,7 +42,7 @@ def read_build(layers_txt):
             if not line:
                 continue
             folder, _, deps = line.partition(':')
-            layers[folder] = set(dep for dep in deps.split(',') if dep)
+            layers.setdefault(folder, set()).update(dep for dep in deps.split(',') if dep)
     return layers
 
 

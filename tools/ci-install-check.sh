@@ -31,6 +31,13 @@ cc -std=c99 -Wall -Wextra -pedantic -Werror $(pkg-config --cflags kestrel-geomet
   -lm -Wl,-rpath,"$(pkg-config --variable=libdir kestrel-geometry)"
 "$work/consumer-pc"
 
+# The scripted hosts' module loads no windowing library; the desktop host has its own with Qt.
+moduledir=$(dirname "$(find "$prefix" -name libkestrel_module.so)")
+if ldd "$moduledir/libkestrel_module.so" | grep -q libQt6; then fail "libkestrel_module.so loads Qt"; fi
+if [ -x "$prefix/bin/kestrel-studio" ]; then
+  [ -f "$moduledir/libkestrel_module_qt.so" ] || fail "kestrel-studio is installed without its module"
+fi
+
 # The installed host: module and platform found beside it, the log as the example's.
 cp "$src/examples/road.sim" "$work/road.sim"
 "$prefix/bin/kestrel" import -q "$work/road.sim"
@@ -74,6 +81,10 @@ for path in ./usr/bin/kestrel ./usr/lib/kestrel/libkestrel_module.so ./usr/lib/k
     ./usr/share/bash-completion/completions/kestrel; do
   grep -qx "$path" "$work/contents" || fail "$deb lacks $path"
 done
+if grep -qx ./usr/bin/kestrel-studio "$work/contents"; then
+  grep -qx ./usr/lib/kestrel/libkestrel_module_qt.so "$work/contents" ||
+    fail "$deb lacks the desktop host's module"
+fi
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libc6 libstdc++6 libpugixml1v5 libgdal32; do
   [[ $depends == *"$package"* ]] || fail "$deb does not depend on $package ($depends)"

@@ -14,15 +14,16 @@
 
 namespace {
 
-// The module where it is installed beside the host's folder, else bin/../lib/libkestrel_module.so
+// The module with the Qt views where it is installed beside the host's folder, else
+// bin/../lib/libkestrel_module_qt.so
 // of the build tree, or $KESTREL_MODULE.
 std::string modulePath() {
   if (const char* env = std::getenv("KESTREL_MODULE"); env != nullptr && *env != '\0') return env;
   std::error_code error;
   const auto prefix = std::filesystem::read_symlink("/proc/self/exe", error).parent_path().parent_path();
-  const auto installed = prefix / KESTREL_MODULE_DIR / "libkestrel_module.so";
+  const auto installed = prefix / KESTREL_MODULE_DIR / "libkestrel_module_qt.so";
   if (std::filesystem::exists(installed, error)) return installed.string();
-  return (prefix / "lib" / "libkestrel_module.so").string();
+  return (prefix / "lib" / "libkestrel_module_qt.so").string();
 }
 
 // "a,b[,c]" as numbers; empty when the text is not that many numbers.

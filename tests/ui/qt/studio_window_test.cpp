@@ -24,7 +24,7 @@ namespace {
 
 using studio::MainWindow;
 const auto qs = &QString::fromStdString;
-const std::string kModule = KESTREL_BINARY_DIR "/lib/libkestrel_module.so";
+const std::string kModule = KESTREL_BINARY_DIR "/lib/libkestrel_module_qt.so";
 
 int pings = 0;
 
