@@ -223,16 +223,19 @@ void runKestrelCommand() {
   ImportLog& log = run.log;
   log.setPath(settings.filePath);
   if (!logTarget.path.empty()) log.setFilePath(logTarget.path);
+  SimaResultForm result(SimaResultForm::fromRun(run, settings.filePath));
   if (conversation.script.writeLog) {
-    if (const io::Result written = writeLogFile(log, run.logEncoding()); !written) {
+    // The result dialog's lines end the log: written with it, the log is written once.
+    if (const io::Result written = writeLogFile(log, run.logEncoding(), result.lines()); !written) {
       const std::string line = fillIn(texts.logWriteFailed, {log.path(), written.description});
       windowing.notices.push_back(line);
       conversation.report.logError = line;
+    } else {
+      result.linesWrittenWithLog();
     }
   }
   if (conversation.script.keepRecords) keepRecords(run, conversation.records);
 
-  SimaResultForm result(SimaResultForm::fromRun(run, settings.filePath));
   views->showResult(result);
   ovrx::docManager().popResourceHandle();
 }

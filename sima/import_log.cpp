@@ -265,7 +265,8 @@ void ImportLog::clear() {
   errors_.clear();
 }
 
-io::Result writeLogFile(const ImportLog& log, io::Encoding encoding) {
+io::Result writeLogFile(const ImportLog& log, io::Encoding encoding,
+                        const std::vector<std::string>& after) {
   if (log.path().empty()) return io::failed(io::Failure::Write, "", "no log path");
   // The text as render() gives it, encoded and written a piece at a time (pieces end at line
   // ends, so no character is cut): a log of a large file is not held again whole, twice.
@@ -281,6 +282,7 @@ io::Result writeLogFile(const ImportLog& log, io::Encoding encoding) {
   const LogLines& progress = log.progressLines();
   for (std::size_t i = 0; i < progress.size(); ++i) add(progress.view(i));
   for (const auto& line : log.errorLines()) add(line);
+  for (const auto& line : after) add(line);
   file.write(io::encode(piece, encoding));
   return file.commit();
 }

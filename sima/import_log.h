@@ -169,8 +169,10 @@ enum ToleratedDeviation : std::uint8_t { kLastFieldAdded = 1, kElevationWordDrop
 std::uint8_t tolerateDeviations(Fields& fields);
 
 // Writes the log to its path in the given encoding, "\n" line ends, no BOM, through a temporary
-// file renamed into place.
-io::Result writeLogFile(const ImportLog& log, io::Encoding encoding);
+// file renamed into place; `after` are lines written after the log's own, as appendLogLines would
+// add them, without the file being written a second time.
+io::Result writeLogFile(const ImportLog& log, io::Encoding encoding,
+                        const std::vector<std::string>& after = {});
 
 // Appends each line and "\n" to the file at `path` (created when missing), in the encoding.
 io::Result appendLogLines(const std::string& path, const std::vector<std::string>& lines,

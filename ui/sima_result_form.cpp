@@ -83,6 +83,7 @@ std::string SimaResultForm::logPath() const {
 }
 
 io::Result SimaResultForm::open() {
+  if (linesInLog_) return {};
   return appendLogLines(logPath(), list_.lines(), inputs_.logEncoding);
 }
 

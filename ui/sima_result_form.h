@@ -53,14 +53,17 @@ class SimaResultForm {
   // plus "_Input.log".
   std::string logPath() const;
 
-  // Opening: appends every line and a line break to the log (created when missing).
+  // Opening: appends every line and a line break to the log (created when missing), unless the
+  // lines were written with the log itself.
   io::Result open();
+  void linesWrittenWithLog() { linesInLog_ = true; }
   // "ログを表示": hands the log to the shell's "open" verb; false when the button is disabled.
   bool showLog();
 
  private:
   SimaResultInputs inputs_;
   CHScrollListBox list_;
+  bool linesInLog_ = false;
 };
 
 // The result lines of a run, in the dialog's order; lines with a count of 0 are left out,

@@ -140,8 +140,8 @@ TEST(LogFile, ReplacesAnEarlierLogLeavingNoTemporaryFileOrFailsWithAReason) {
   log.logVerticalStart(7, "本線");
   log.addPointNotFound(8, "B01,5,,");
   ASSERT_EQ(log.path(), path);
-  ASSERT_TRUE(writeLogFile(log, io::Encoding::Utf8));
-  EXPECT_EQ(testing::readBytes(path), log.render());
+  ASSERT_TRUE(writeLogFile(log, io::Encoding::Utf8, {"座標", "b"}));
+  EXPECT_EQ(testing::readBytes(path), log.render() + "座標\nb\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   log.setPath((dir.path() / "missing" / "road.sim").string());
   const io::Result result = writeLogFile(log, io::Encoding::Utf8);
