@@ -60,6 +60,7 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
     const int32_t number = run.lineCounter;
     if (code.size() != 3) continue;  // every series start is three characters long
     if (code == "A00") {
+      if (run.drawingReadsPoints) run.finishDrawing();  // the series adds to their store
       run.rejects(RecordCheck::A00, line);
       log.logCoordinateStart(number);
       readCoordinateSeries(run);
@@ -69,15 +70,18 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
       const Fields header = f;
       readLot(run, header);
     } else if (code == "F00") {
+      run.finishDrawing();  // routes and results draw on this thread, after the points and lots
       run.rejects(RecordCheck::F00, line);
       log.logRouteStart(number);
       const Fields header = f;
       importRoute(run, header);
     } else if (code == "H00") {
+      run.finishDrawing();
       run.rejects(RecordCheck::H00, line);
       const Fields header = f;
       readVerticalBlock(run, header);
     } else if (code == "I00") {
+      run.finishDrawing();
       run.rejects(RecordCheck::I00, line);
       log.logCrossSectionStart(number, run.currentAlignmentName);
       const Fields header = f;
@@ -87,6 +91,7 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
     }
     // "C00", "Z00" and every other line fall through without effect.
   }
+  run.finishDrawing();
   run.reader = nullptr;
   run.replacedCharacters = static_cast<int64_t>(reader.replacements());
   log.logEnd(run.lineCounter);

@@ -75,19 +75,35 @@ void readCoordinateSeries(ImportRun& run) {
 
 void buildPoints(ImportRun& run, std::size_t first) {
   if (!run.importing() || !run.selection.isSelected(kSeriesA)) return;
-  ensurePointTable();
-  const std::string fileName = run.fileName();
-  const std::string type = kCoordinateType;
-  const std::string& layer = run.layers[kLayerPoints];
+  // The points drawn are copied for the drawing thread, as the store grows meanwhile; their
+  // names stay where the store put them.
+  struct Drawn {
+    double east, north, elevation;
+    int32_t number;
+    std::string_view name;
+  };
+  std::vector<Drawn> points;
   const PointStore& store = run.pointStore;
+  points.reserve(store.size() - first);
   for (std::size_t i = first; i < store.size(); ++i) {
     const StoredPoint& point = store.row(i);
-    if (!point.hasElevation()) continue;
-    const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
-    if (id.isNull()) continue;
-    attachPointRecord(id, point.number, store.name(point), type, fileName);
-    ++run.counters.drawnPoints;
+    if (point.hasElevation())
+      points.push_back({point.east, point.north, point.elevation, point.number, store.name(point)});
   }
+  const std::size_t weight = points.size();
+  run.drawing.post(
+      [&run, points = std::move(points), fileName = run.fileName()] {
+        ensurePointTable();
+        const std::string type = kCoordinateType;
+        const std::string& layer = run.layers[kLayerPoints];
+        for (const Drawn& point : points) {
+          const OvDbObjectId id = ovdraw::createPoint(layer, point.east, point.north, point.elevation);
+          if (id.isNull()) continue;
+          attachPointRecord(id, point.number, point.name, type, fileName);
+          ++run.counters.drawnPoints;
+        }
+      },
+      weight);
 }
 
 }  // namespace kestrel

@@ -107,20 +107,26 @@ void readLot(ImportRun& run, const Fields& header) {
 
 void drawLot(ImportRun& run, const LotData& lot) {
   if (!run.importing() || !run.selection.isSelected(kSeriesD)) return;
-  ensurePolylineTable();
-  const std::string fileName = run.fileName();
-  std::vector<OvGePoint3d> vertices;
-  vertices.reserve(lot.vertices.size());
-  for (const uint32_t at : lot.vertices) {
-    const StoredPoint& v = run.pointStore.row(at);
-    vertices.push_back(OvGePoint3d{v.east, v.north, v.elevation});
-  }
-  const OvDbObjectId id = ovdraw::create2dPolyline(std::move(vertices));
-  if (id.isNull()) return;  // fewer than two vertices: nothing is made
-  ovdraw::convertToLightweight(id);
-  ovdraw::setPolylineLayerAndClosure(id, run.layers[kLayerLots], lot.closed);
-  attachPolylineRecord(id, lot.number, lot.name, kLotType, fileName);
-  ++run.counters.lotPolylines;
+  // Drawn on the drawing thread from the lot where the run keeps it and from the point store,
+  // which no A series adds to until the lots posted are drawn (Read file sees to it).
+  run.drawingReadsPoints = true;
+  run.drawing.post(
+      [&run, &lot] {
+        ensurePolylineTable();
+        std::vector<OvGePoint3d> vertices;
+        vertices.reserve(lot.vertices.size());
+        for (const uint32_t at : lot.vertices) {
+          const StoredPoint& v = run.pointStore.row(at);
+          vertices.push_back(OvGePoint3d{v.east, v.north, v.elevation});
+        }
+        const OvDbObjectId id = ovdraw::create2dPolyline(std::move(vertices));
+        if (id.isNull()) return;  // fewer than two vertices: nothing is made
+        ovdraw::convertToLightweight(id);
+        ovdraw::setPolylineLayerAndClosure(id, run.layers[kLayerLots], lot.closed);
+        attachPolylineRecord(id, lot.number, lot.name, kLotType, run.fileName());
+        ++run.counters.lotPolylines;
+      },
+      lot.vertices.size() + 1);
 }
 
 }  // namespace kestrel

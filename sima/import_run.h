@@ -13,6 +13,7 @@
 #include "sima/line_reader.h"
 #include "sima/orvo_exception.h"
 #include "sima/records.h"
+#include "sima/serial_worker.h"
 
 namespace kestrel {
 
@@ -163,6 +164,12 @@ class ImportRun {
   int64_t replacedCharacters = 0;
   // The lines being read; set by Read file for the time the file is open.
   sima::LineSource* reader = nullptr;
+  // Tasks posted to `drawing` read the point store: nothing may add to it until they have run.
+  bool drawingReadsPoints = false;
+  // Where the points and lots read are drawn, in file order, while reading goes on. Whatever else
+  // draws, or reads the drawing, waits for it first (finishDrawing). Last of the members, so that
+  // its tasks end before anything they use goes.
+  SerialWorker drawing;
 
   // Appends a finished route and indexes it by number (first match kept).
   void addRoute(const SimaAlignment& route) {
@@ -173,6 +180,11 @@ class ImportRun {
   const SimaAlignment* findRoute(int32_t number) const {
     const long at = routeIndexByNumber_.find(number);
     return at < 0 ? nullptr : &routes.at(at);
+  }
+  // Returns when everything posted to `drawing` is drawn.
+  void finishDrawing() {
+    drawing.drain();
+    drawingReadsPoints = false;
   }
   void clearRoutes() {
     routes.clear();

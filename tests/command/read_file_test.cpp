@@ -149,6 +149,62 @@ TEST(ReadFile, TwoFormsOfOneFileGiveTheSameRecordsAndLog) {
   }
 }
 
+// Points and lots are drawn on a thread of their own while reading goes on: lots before a long
+// point series (several blocks of the store) are drawn from the points they name, and every
+// entity comes in file order, as a drawing made line by line has them.
+TEST(ReadFile, LotsBeforeLaterPointSeriesAreDrawnFromTheirPointsInFileOrder) {
+  TempDir dir;
+  std::string text;
+  // Points per A series and lots of the D series after it: the first lots are many enough to be
+  // handed to the drawing thread before the next points come.
+  const std::pair<int, int> series[] = {{10, 1500}, {9000, 40}};
+  int number = 0;
+  std::vector<OvDbEntityKind> kinds;
+  std::vector<std::vector<int>> lotPoints;
+  for (const auto& [count, lots] : series) {
+    text += "A00,\n";
+    const int first = number + 1;
+    for (int i = 0; i < count; ++i, ++number) {
+      text += "A01," + std::to_string(number + 1) + ",P," + std::to_string((number + 1) * 1.5) +
+              "," + std::to_string((number + 1) * 2.25 + 0.5) + ",1,\n";
+      kinds.push_back(OvDbEntityKind::Point);
+    }
+    text += "A99,\n";
+    for (int lot = 0; lot < lots; ++lot) {
+      std::vector<int> vertices;
+      text += "D00,1,L,1,\n";
+      for (int k = 0; k < 3; ++k) {
+        vertices.push_back(first + (lot * 7 + k * 3) % count);
+        text += "B01," + std::to_string(vertices.back()) + ",P,\n";
+      }
+      text += "D99,\n";
+      lotPoints.push_back(vertices);
+      kinds.push_back(OvDbEntityKind::Polyline);
+    }
+  }
+  OvDbDatabase drawing;
+  ovSetWorkingDatabase(&drawing);
+  ImportRun run;
+  for (bool& s : run.selection.selected) s = true;
+  ASSERT_EQ(readFile(run, dir.write("mixed.sim", text), io::EncodingChoice::Auto), 0);
+  ovSetWorkingDatabase(nullptr);
+  ASSERT_EQ(drawing.entityCount(), kinds.size());
+  std::size_t lot = 0;
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    ASSERT_EQ(drawing.kindAt(i), kinds[i]) << i;
+    if (kinds[i] != OvDbEntityKind::Polyline) continue;
+    const OvDbStoredEntity entity = drawing.storedEntity(i);
+    ASSERT_EQ(entity.vertices.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+      EXPECT_EQ(entity.vertices[k].x, lotPoints[lot][k] * 2.25 + 0.5) << i;
+      EXPECT_EQ(entity.vertices[k].y, lotPoints[lot][k] * 1.5) << i;
+    }
+    ++lot;
+  }
+  EXPECT_EQ(run.counters.drawnPoints, 9010);
+  EXPECT_EQ(run.counters.lotPolylines, 1540);
+}
+
 // A file's title drops its folder and extension; the run's file name, the folder alone.
 TEST(FileTitle, DropsFolderAndExtension) {
   const std::tuple<const char*, const char*, const char*> cases[] = {  // path, title, file name

@@ -122,6 +122,26 @@ TEST(FirstIndexByNumber, AgreesWithAMapThatKeepsTheFirst) {
   EXPECT_EQ(index.find(5), -1);
 }
 
+// Tasks run in the order posted across batches and the waiting limit; a task's exception is
+// thrown by the next drain alone, and the tasks after it still run.
+TEST(SerialWorker, RunsInOrderAcrossBatchesAndThrowsATasksFailureOnceAtTheNextDrain) {
+  SerialWorker worker;
+  std::vector<int> done;  // written by the worker's thread only, read after a drain
+  const int count = 3 * static_cast<int>(SerialWorker::kWaitingLimit / 1000);
+  for (int i = 0; i < count; ++i) worker.post([&done, i] { done.push_back(i); }, 1000);
+  worker.post([] { throw std::runtime_error("drawing failed"); });
+  worker.post([&done] { done.push_back(-1); });
+  EXPECT_THROW(worker.drain(), std::runtime_error);
+  ASSERT_EQ(done.size(), static_cast<std::size_t>(count) + 1);
+  for (int i = 0; i < count; ++i) ASSERT_EQ(done[static_cast<std::size_t>(i)], i);
+  EXPECT_EQ(done.back(), -1);
+  EXPECT_NO_THROW(worker.drain());
+  SerialWorker copy(worker);  // idle, and usable on its own
+  copy.post([&done] { done.push_back(7); });
+  copy.drain();
+  EXPECT_EQ(done.back(), 7);
+}
+
 TEST(ImportRun, LookupsTakeTheFirstRouteOfANumberAndRaiseMessage138ForAMissingPoint) {
   ImportRun run;
   EXPECT_EQ(run.findRoute(3), nullptr);

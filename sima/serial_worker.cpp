@@ -1,0 +1,76 @@
+#include "sima/serial_worker.h"
+
+#include <utility>
+
+namespace kestrel {
+
+SerialWorker::~SerialWorker() {
+  try {
+    handOver();
+  } catch (...) {
+    batch_.clear();  // no thread could be started: the tasks are dropped with the worker
+  }
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (thread_.joinable()) thread_.join();  // the thread runs what is left before it ends
+}
+
+SerialWorker& SerialWorker::operator=(const SerialWorker& other) {
+  if (this != &other) drain();
+  return *this;
+}
+
+void SerialWorker::post(std::function<void()> task, std::size_t weight) {
+  batch_.push_back(std::move(task));
+  batchWeight_ += weight;
+  if (batchWeight_ >= kBatchWeight) handOver();
+}
+
+void SerialWorker::handOver() {
+  if (batch_.empty()) return;
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return waiting_ <= kWaitingLimit; });
+  queue_.emplace_back(std::exchange(batch_, {}), batchWeight_);
+  waiting_ += std::exchange(batchWeight_, 0);
+  if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
+  lock.unlock();
+  changed_.notify_all();
+}
+
+void SerialWorker::drain() {
+  handOver();
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return queue_.empty() && !running_; });
+  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void SerialWorker::work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [&] { return !queue_.empty() || stopping_; });
+    if (queue_.empty()) return;
+    auto [batch, weight] = std::move(queue_.front());
+    queue_.pop_front();
+    running_ = true;
+    lock.unlock();
+    std::exception_ptr failure;
+    for (auto& task : batch) {
+      try {
+        task();
+      } catch (...) {
+        if (!failure) failure = std::current_exception();
+      }
+    }
+    batch.clear();  // what the tasks held goes before the caller hears they are done
+    lock.lock();
+    running_ = false;
+    waiting_ -= weight;
+    if (failure && !failure_) failure_ = failure;
+    changed_.notify_all();
+  }
+}
+
+}  // namespace kestrel
