@@ -236,6 +236,20 @@ struct WriteSink {
   void character(uint32_t codePoint) { out = putUtf8(out, codePoint); }
 };
 
+// WriteSink that counts the replacements as it goes (the room is known to be enough).
+struct CountingWriteSink {
+  char* out;
+  std::size_t replaced = 0;
+  void ascii(std::string_view run) {
+    std::memcpy(out, run.data(), run.size());
+    out += run.size();
+  }
+  void character(uint32_t codePoint) {
+    if (codePoint == kReplacementCodePoint) ++replaced;
+    out = putUtf8(out, codePoint);
+  }
+};
+
 std::string decodeCp932(std::string_view bytes, std::size_t& replaced) {
   const Cp932Table& table = cp932Table();
   if (!table.available) return repairUtf8(bytes, replaced);  // no CP932 support: keep what is readable
@@ -381,6 +395,25 @@ DecodedText decode(std::string_view bytes, EncodingChoice choice) {
   const std::string_view body = withoutByteOrderMark(bytes);
   decoded.text = isValidUtf8(body) ? std::string(body) : repairUtf8(body, decoded.replacements);
   return decoded;
+}
+
+std::size_t decodeInto(std::string_view bytes, Encoding encoding, bool dropByteOrderMark, char* out,
+                       std::size_t& replacements) {
+  if (encoding == Encoding::Cp932 && cp932Table().available) {
+    CountingWriteSink write{out};
+    walkCp932(cp932Table(), bytes, write);
+    replacements += write.replaced;
+    return static_cast<std::size_t>(write.out - out);
+  }
+  // UTF-8, or CP932 where iconv has no CP932 (what is readable is kept, as decode does).
+  const std::string_view body = dropByteOrderMark ? withoutByteOrderMark(bytes) : bytes;
+  if (encoding == Encoding::Utf8 && isValidUtf8(body)) {
+    std::memcpy(out, body.data(), body.size());
+    return body.size();
+  }
+  const std::string repaired = repairUtf8(body, replacements);
+  std::memcpy(out, repaired.data(), repaired.size());
+  return repaired.size();
 }
 
 std::string encode(std::string_view utf8, Encoding encoding, Unmappable* unmappable) {

@@ -43,6 +43,17 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
 // becomes U+FFFD; decoding never fails.
 DecodedText decode(std::string_view bytes, EncodingChoice choice);
 
+// The most bytes decoding gives for `size` bytes of input, in either encoding (a half-width
+// katakana or an unreadable byte becomes three).
+constexpr std::size_t maxDecodedSize(std::size_t size) { return 3 * size; }
+
+// What decode gives for bytes in an encoding already settled, written at `out`, which has room
+// for maxDecodedSize(bytes.size()), in one walk and without a buffer of its own; returns the
+// length written. A leading UTF-8 BOM is dropped only when `dropByteOrderMark` (the start of a
+// file, not of a later block of it).
+std::size_t decodeInto(std::string_view bytes, Encoding encoding, bool dropByteOrderMark, char* out,
+                       std::size_t& replacements);
+
 // The reason given for an encoding the caller chose rather than had detected.
 inline constexpr std::string_view kChosenEncodingReason = "chosen, not detected";
 

@@ -78,16 +78,13 @@ void assignField(std::string_view text, std::string& out) {
 }
 
 int splitUnquoted(std::string_view line, char separator, FieldSink& sink) {
-  const char* cursor = line.data();
-  const char* end = line.data() + line.size();
-  for (;;) {
-    const void* found = std::memchr(cursor, separator, static_cast<std::size_t>(end - cursor));
-    if (!found) break;
-    const char* stop = static_cast<const char*>(found);
-    sink.next().assign(cursor, stop);
-    cursor = stop + 1;
-  }
-  sink.next().assign(cursor, end);
+  std::size_t start = 0;
+  forEachSeparator(line, separator, [&](std::size_t at) {
+    sink.next().assign(line.data() + start, line.data() + at);
+    start = at + 1;
+    return true;
+  });
+  sink.next().assign(line.data() + start, line.data() + line.size());
   return sink.finish();
 }
 

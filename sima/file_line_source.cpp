@@ -138,18 +138,24 @@ bool FileLineSource::loadBlock(Block& block) {
   }
   if (cut == 0) return false;
   const std::string_view bytes(pending_.data(), cut);
-  io::DecodedText decoded = io::decode(bytes, forced_);
-  block.replacements = decoded.replacements;
+  {
+    std::lock_guard lock(mutex_);
+    if (!spareTexts_.empty()) {
+      block.text = std::move(spareTexts_.back());
+      spareTexts_.pop_back();
+    }
+  }
+  if (block.text.size() < io::maxDecodedSize(cut)) block.text.resize(io::maxDecodedSize(cut));
   // Only the file's first bytes may carry a byte-order mark; later blocks keep theirs as text.
-  if (!first_ && forced_ == io::EncodingChoice::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-    decoded.text.insert(0, "\xEF\xBB\xBF");
+  block.textSize = io::decodeInto(bytes, encoding_, first_ && encoding_ == io::Encoding::Utf8,
+                                  block.text.data(), block.replacements);
   first_ = false;
-  block.text = std::move(decoded.text);
+  const std::string_view text(block.text.data(), block.textSize);
   // The position after a line: the block's start plus the share of the block read so far.
-  LineReader lines(block.text);
+  LineReader lines(text);
   for (std::string_view line; lines.next(line);) {
     const std::size_t position =
-        blockStart_ + (block.text.empty() ? cut : cut * lines.position() / block.text.size());
+        blockStart_ + (text.empty() ? cut : cut * lines.position() / text.size());
     block.lines.push_back(
         Block::Line{static_cast<std::size_t>(line.data() - block.text.data()), line.size(), position});
   }
@@ -164,6 +170,7 @@ bool FileLineSource::next(std::string_view& line) {
     if (finished_ || !reader_.joinable()) return false;
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !ready_.empty(); });
+    if (!current_.text.empty()) spareTexts_.push_back(std::move(current_.text));
     current_ = std::move(ready_.front());
     ready_.pop_front();
     lock.unlock();

@@ -49,7 +49,10 @@ class FileLineSource : public LineSource {
       std::size_t length;
       std::size_t position;
     };
+    // The decoded text is its first textSize bytes: the buffer is sized for the most a block can
+    // decode to and goes back to the reading thread for a later block once its lines are read.
     std::string text;
+    std::size_t textSize = 0;
     std::vector<Line> lines;
     std::size_t end = 0;           // input position after the block
     std::size_t replacements = 0;  // bytes that became U+FFFD
@@ -78,6 +81,7 @@ class FileLineSource : public LineSource {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Block> ready_;
+  std::vector<std::string> spareTexts_;  // buffers of blocks read through, for the next blocks
   bool stopping_ = false;
   std::thread reader_;
   // The caller's.

@@ -285,12 +285,15 @@ class ImportRun {
     }
     cuts_[0] = 0;
     cutCount_ = 1;
-    for (std::size_t at = 0; at < text.size() && cutCount_ + 1 < static_cast<int>(kCuts); ++at) {
-      if (text[at] == ',') cuts_[cutCount_++] = static_cast<std::uint32_t>(at + 1);
-    }
-    // A line of more fields than are cut keeps its later ones to Field().
-    cuts_[cutCount_] = static_cast<std::uint32_t>(text.size() + 1);
-    if (text.find(',', cuts_[cutCount_ - 1]) != std::string_view::npos) cutCount_ = -1;
+    forEachSeparator(text, ',', [&](std::size_t at) {
+      if (cutCount_ + 1 < static_cast<int>(kCuts)) {
+        cuts_[cutCount_++] = static_cast<std::uint32_t>(at + 1);
+        return true;
+      }
+      cutCount_ = -1;  // a line of more fields than are cut keeps its later ones to Field()
+      return false;
+    });
+    if (cutCount_ > 0) cuts_[cutCount_] = static_cast<std::uint32_t>(text.size() + 1);
   }
 
   static constexpr std::size_t kCuts = 10;

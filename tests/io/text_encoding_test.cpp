@@ -33,6 +33,12 @@ TEST(TextEncoding, CaseRows) {
       const DecodedText decoded = decode(row[1], kChoices.at(row[2]));
       EXPECT_EQ(decoded.text, row[3]);
       EXPECT_EQ(decoded.encoding, encodingNamed(row[4]));
+      // The one-walk form for a settled encoding gives the same.
+      std::string room(maxDecodedSize(row[1].size()), '\0');
+      std::size_t replaced = 0;
+      room.resize(decodeInto(row[1], decoded.encoding, true, room.data(), replaced));
+      EXPECT_EQ(room, decoded.text);
+      EXPECT_EQ(replaced, decoded.replacements);
     }
     const std::string text =
         "G00,01,,\r\nA00,\r\nA01,1," + row[1] + ",0.000,0.000,1.0,\r\nA99,\r\n";
@@ -98,8 +104,12 @@ TEST(DecodeCp932, EveryPairOfBytesAgreesWithAWholeBufferIconvPass) {
     for (int second = 0; second <= 0xFF; ++second)
       bytes += {static_cast<char>(first), static_cast<char>(second), ','};
   bytes += '\x81';
-  EXPECT_EQ(decode(bytes, EncodingChoice::Cp932).text,
-            withIconv("UTF-8", "CP932", bytes, kReplacement));
+  const std::string reference = withIconv("UTF-8", "CP932", bytes, kReplacement);
+  EXPECT_EQ(decode(bytes, EncodingChoice::Cp932).text, reference);
+  std::string room(maxDecodedSize(bytes.size()), '\0');
+  std::size_t replaced = 0;
+  room.resize(decodeInto(bytes, Encoding::Cp932, false, room.data(), replaced));
+  EXPECT_EQ(room, reference);
 }
 
 // The encoder answers from a table; iconv is the reference, for each character and for all at once.
