@@ -181,6 +181,7 @@ uint32_t buildAlignment(ImportRun& run, const SimaAlignment& route) {
   // A route of fewer than two points has no line to follow: like a route polyline it makes
   // nothing and counts nothing.
   if (route.elements.size() < 2) return 0;
+  run.finishDrawing();  // the alignment is drawn after the points and lots read before
   GrowingArray<EntityData> elements = cleanedElements(route.elements);
   int32_t alignmentId = 0;
   int32_t returnedId = 0;

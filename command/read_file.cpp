@@ -60,7 +60,6 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
     const int32_t number = run.lineCounter;
     if (code.size() != 3) continue;  // every series start is three characters long
     if (code == "A00") {
-      if (run.drawingReadsPoints) run.finishDrawing();  // the series adds to their store
       run.rejects(RecordCheck::A00, line);
       log.logCoordinateStart(number);
       readCoordinateSeries(run);
@@ -70,18 +69,15 @@ int readLines(ImportRun& run, const std::string& path, io::EncodingChoice encodi
       const Fields header = f;
       readLot(run, header);
     } else if (code == "F00") {
-      run.finishDrawing();  // routes and results draw on this thread, after the points and lots
       run.rejects(RecordCheck::F00, line);
       log.logRouteStart(number);
       const Fields header = f;
       importRoute(run, header);
     } else if (code == "H00") {
-      run.finishDrawing();
       run.rejects(RecordCheck::H00, line);
       const Fields header = f;
       readVerticalBlock(run, header);
     } else if (code == "I00") {
-      run.finishDrawing();
       run.rejects(RecordCheck::I00, line);
       log.logCrossSectionStart(number, run.currentAlignmentName);
       const Fields header = f;

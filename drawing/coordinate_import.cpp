@@ -104,6 +104,7 @@ void buildPoints(ImportRun& run, std::size_t first) {
         }
       },
       weight);
+  run.drawing.flush();  // drawn while the next series is read
 }
 
 }  // namespace kestrel

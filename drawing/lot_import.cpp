@@ -107,16 +107,15 @@ void readLot(ImportRun& run, const Fields& header) {
 
 void drawLot(ImportRun& run, const LotData& lot) {
   if (!run.importing() || !run.selection.isSelected(kSeriesD)) return;
-  // Drawn on the drawing thread from the lot where the run keeps it and from the point store,
-  // which no A series adds to until the lots posted are drawn (Read file sees to it).
-  run.drawingReadsPoints = true;
+  // Drawn on the drawing thread from the lot where the run keeps it and from the rows of the point
+  // store it names, which stay where they are while later series add to the store.
   run.drawing.post(
       [&run, &lot] {
         ensurePolylineTable();
         std::vector<OvGePoint3d> vertices;
         vertices.reserve(lot.vertices.size());
         for (const uint32_t at : lot.vertices) {
-          const StoredPoint& v = run.pointStore.row(at);
+          const StoredPoint& v = run.pointStore.stableRow(at);
           vertices.push_back(OvGePoint3d{v.east, v.north, v.elevation});
         }
         const OvDbObjectId id = ovdraw::create2dPolyline(std::move(vertices));

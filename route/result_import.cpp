@@ -211,6 +211,7 @@ void readCrossSectionBlock(ImportRun& run, const Fields& header) {
 
 void buildVerticalResult(ImportRun& run, HSeriesData block) {
   if (!run.importing() || !run.selection.isSelected(kSeriesH)) return;
+  run.finishDrawing();  // after the points and lots read before, on this thread
   const int32_t alignment = chooseAlignment(run, block.found, block.routeNumber);
   ensurePointTable();
   const std::string fileName = run.fileName();
@@ -242,6 +243,7 @@ void buildVerticalResult(ImportRun& run, HSeriesData block) {
 
 void buildCrossSectionResult(ImportRun& run, IntersectionData block) {
   if (!run.importing() || !run.selection.isSelected(kSeriesI)) return;
+  run.finishDrawing();
   const int32_t alignment = chooseAlignment(run, block.found, block.routeNumber);
   ensurePointTable();
   const std::string fileName = run.fileName();

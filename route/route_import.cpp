@@ -174,6 +174,7 @@ uint32_t buildRoute(ImportRun& run, const SimaAlignment& route) {
 }
 
 void drawRoutePolyline(ImportRun& run, const SimaAlignment& route) {
+  run.finishDrawing();  // after the points and lots read before, on this thread
   ensurePolylineTable();
   const std::string fileName = run.fileName();
   GrowingArray<EntityData> elements = route.elements;

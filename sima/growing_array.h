@@ -1,6 +1,7 @@
 // The array every import record list is kept in.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -65,14 +66,16 @@ class GrowingArray {
 
 // A growing array for the run's largest lists (points, lots, log lines): elements kept in chunks of
 // fixed size, so growing never moves or copies them (a large store never stands twice in memory
-// while it grows) and references to them stay valid. Otherwise as GrowingArray.
+// while it grows) and references to them stay valid. The chunks are found through tables that
+// never move either, so that another thread may read the elements already there while this one
+// appends (see stable). Otherwise as GrowingArray.
 template <typename T>
 class StableArray {
  public:
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   void clear() {
-    chunks_.clear();
+    for (auto& table : tables_) table.reset();
     size_ = 0;
   }
 
@@ -84,6 +87,9 @@ class StableArray {
   T& operator[](long index) { return at(index); }
   const T& operator[](long index) const { return at(index); }
   T& back() { return at(static_cast<long>(size_) - 1); }
+  // An element added before, without the size check: what another thread may read while this
+  // one appends, for an index it was handed (the size itself is this thread's).
+  const T& stable(std::size_t index) const { return element(index); }
 
   class const_iterator {
    public:
@@ -115,10 +121,13 @@ class StableArray {
     return *this;
   }
   StableArray(StableArray&& other) noexcept
-      : chunks_(std::move(other.chunks_)), size_(std::exchange(other.size_, 0)) {}
+      : tables_(std::move(other.tables_)), size_(std::exchange(other.size_, 0)) {}
   StableArray& operator=(StableArray&& other) noexcept {
-    chunks_ = std::move(other.chunks_);
-    size_ = std::exchange(other.size_, 0);
+    if (this != &other) {
+      clear();
+      tables_ = std::move(other.tables_);
+      size_ = std::exchange(other.size_, 0);
+    }
     return *this;
   }
   ~StableArray() { clear(); }
@@ -136,13 +145,27 @@ class StableArray {
     }
   };
 
+  // Chunks per table, and tables: room for 2^32 elements.
+  static constexpr std::size_t kTable = 1024;
+  static constexpr std::size_t kTables = (std::size_t{1} << 32) / (kChunk * kTable);
+  using Table = std::unique_ptr<Chunk>[];
+
   void* slot() {
-    if (size_ % kChunk == 0) chunks_.push_back(std::make_unique<Chunk>());
-    Chunk& chunk = *chunks_.back();
-    ++chunk.used;
-    return reinterpret_cast<T*>(chunk.bytes) + size_ % kChunk;
+    const std::size_t chunk = size_ / kChunk;
+    if (size_ % kChunk == 0) {
+      if (chunk / kTable == kTables) throw std::length_error("more than 2^32 elements");
+      std::unique_ptr<Table>& table = tables_[chunk / kTable];
+      if (!table) table = std::make_unique<Table>(kTable);
+      table[chunk % kTable] = std::make_unique<Chunk>();
+    }
+    Chunk& made = *tables_[chunk / kTable][chunk % kTable];
+    ++made.used;
+    return reinterpret_cast<T*>(made.bytes) + size_ % kChunk;
   }
-  T& element(std::size_t index) const { return *chunks_[index / kChunk]->at(index % kChunk); }
+  T& element(std::size_t index) const {
+    const std::size_t chunk = index / kChunk;
+    return *tables_[chunk / kTable][chunk % kTable]->at(index % kChunk);
+  }
   std::size_t checked(long index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= size_)
       throw std::invalid_argument("index " + std::to_string(index) + " outside 0.." +
@@ -150,7 +173,7 @@ class StableArray {
     return static_cast<std::size_t>(index);
   }
 
-  std::vector<std::unique_ptr<Chunk>> chunks_;
+  std::array<std::unique_ptr<Table>, kTables> tables_;
   std::size_t size_ = 0;
 };
 

@@ -164,8 +164,6 @@ class ImportRun {
   int64_t replacedCharacters = 0;
   // The lines being read; set by Read file for the time the file is open.
   sima::LineSource* reader = nullptr;
-  // Tasks posted to `drawing` read the point store: nothing may add to it until they have run.
-  bool drawingReadsPoints = false;
   // Where the points and lots read are drawn, in file order, while reading goes on. Whatever else
   // draws, or reads the drawing, waits for it first (finishDrawing). Last of the members, so that
   // its tasks end before anything they use goes.
@@ -182,10 +180,7 @@ class ImportRun {
     return at < 0 ? nullptr : &routes.at(at);
   }
   // Returns when everything posted to `drawing` is drawn.
-  void finishDrawing() {
-    drawing.drain();
-    drawingReadsPoints = false;
-  }
+  void finishDrawing() { drawing.drain(); }
   void clearRoutes() {
     routes.clear();
     routeIndexByNumber_.clear();

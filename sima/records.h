@@ -288,6 +288,8 @@ class PointStore {
   void appendNumberOnly(int32_t number) { firstByNumber_.insertFirst(number, numbersOnly_++); }
 
   const StoredPoint& row(std::size_t i) const { return rows_[static_cast<long>(i)]; }
+  // A row added before, read on another thread while this one adds (StableArray::stable).
+  const StoredPoint& stableRow(std::size_t i) const { return rows_.stable(i); }
   std::string_view name(const StoredPoint& p) const {
     return names_.text(p.nameId & ~StoredPoint::kHasElevation);
   }

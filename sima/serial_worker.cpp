@@ -41,10 +41,22 @@ void SerialWorker::handOver() {
 }
 
 void SerialWorker::drain() {
-  handOver();
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return queue_.empty() && !running_; });
-  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  std::exception_ptr failure = std::exchange(failure_, nullptr);
+  lock.unlock();
+  // What was not handed over runs here, after the rest: often the thread has caught up by now,
+  // and waking it for a last small batch would cost more than the batch.
+  for (auto& task : batch_) {
+    try {
+      task();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  }
+  batch_.clear();
+  batchWeight_ = 0;
+  if (failure) std::rethrow_exception(failure);
 }
 
 void SerialWorker::work() {

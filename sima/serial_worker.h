@@ -27,12 +27,14 @@ class SerialWorker {
   // costs no wake-up of its own; posting waits while the thread has more than
   // `kWaitingLimit` waiting, so that the caller never runs far ahead and memory stays bounded.
   void post(std::function<void()> task, std::size_t weight = 1);
-  // Returns when every task posted has run. An exception a task threw is thrown here, once; the
-  // tasks after it still run.
+  // Hands the tasks queued so far to the thread now, without waiting for them.
+  void flush() { handOver(); }
+  // Returns when every task posted has run; those not yet handed to the thread run on the
+  // caller's. An exception a task threw is thrown here, once; the tasks after it still run.
   void drain();
 
-  static constexpr std::size_t kBatchWeight = 4096;
-  static constexpr std::size_t kWaitingLimit = 16 * kBatchWeight;
+  static constexpr std::size_t kBatchWeight = 1024;
+  static constexpr std::size_t kWaitingLimit = 64 * kBatchWeight;
 
  private:
   using Batch = std::vector<std::function<void()>>;
