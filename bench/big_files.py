@@ -10,8 +10,14 @@ Files are made once by bench/make_sima.py (CP932, CRLF) and kept in --dir:
     (`node index.js -S FILE.sim -E 6677` in DIR; skipped with a message when DIR is not given or
     holds no index.js).
 Each figure is the best wall time of --runs runs (the largest peak resident size of them), with
-the CPU time (user + system, all threads) of the best run. The machine's load average is printed
-before and after: wall times are only meaningful on an idle machine.
+the CPU time (user + system, all threads) of the best run; the 1M and 4M mixes get the same
+number of runs, so that their ratio compares like with like. Before each run the outputs of the
+one before are deleted (untimed), for both tools: every run writes new files, as a first import
+does, and what earlier runs wrote is flushed to disk (untimed). Replacing earlier outputs costs
+whatever the file system takes to free them; on an ext4 mounted with `discard` that is a wait for
+the disk of some milliseconds per 10 MB, so the small file is also timed replacing its outputs,
+for information. The machine's load average is printed before and after: wall times are only
+meaningful on an idle machine.
 """
 import argparse
 import os
@@ -42,11 +48,23 @@ def line_count(path):
         return sum(chunk.count(b"\n") for chunk in iter(lambda: f.read(1 << 20), b""))
 
 
-def measure(command, runs, cwd=None, statuses=(0,)):
-    """Best wall time, its CPU time, and the largest peak resident size (bytes) over the runs."""
+def remove(paths):
+    for path in paths:
+        try:
+            os.remove(path)
+        except FileNotFoundError:
+            pass
+
+
+def measure(command, runs, cwd=None, statuses=(0,), outputs=()):
+    """Best wall time, its CPU time, and the largest peak resident size (bytes) over the runs;
+    `outputs` are deleted before each run."""
     best = None
     peak = 0
     for _ in range(runs):
+        remove(outputs)
+        # What earlier runs wrote goes to disk first, so that no run pays for another's.
+        os.sync()
         start = time.perf_counter()
         child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL)
@@ -67,9 +85,13 @@ IMPORTED = (0, 4)
 
 def import_command(kestrel, sima, work):
     base = os.path.join(work, os.path.splitext(os.path.basename(sima))[0])
-    # Every run after the first replaces the outputs of the one before.
     return [kestrel, "import", "--overwrite", sima, "-o", base + ".dxf", "--landxml",
             base + ".xml"]
+
+
+def import_outputs(sima, work):
+    base = os.path.join(work, os.path.splitext(os.path.basename(sima))[0])
+    return [base + ".dxf", base + ".xml", base + "_Input.log"]
 
 
 def verdict(ok):
@@ -104,7 +126,7 @@ def main():
         lines = line_count(mix)
         size = os.path.getsize(mix)
         wall, cpu, peak = measure(import_command(kestrel, staged(mix), work), args.runs,
-                                  statuses=IMPORTED)
+                                  statuses=IMPORTED, outputs=import_outputs(mix, work))
         rate = lines / wall
         ratio = peak / size
         print(f"\n1M mix: {lines:,} lines, {size / 1e6:.1f} MB")
@@ -117,7 +139,8 @@ def main():
             big = make(os.path.join(args.dir, "kestrel-mix-4m.sim"), "--lines", "4000000")
             big_lines = line_count(big)
             big_wall, big_cpu, big_peak = measure(import_command(kestrel, staged(big), work),
-                                                  max(1, args.runs // 2), statuses=IMPORTED)
+                                                  args.runs, statuses=IMPORTED,
+                                                  outputs=import_outputs(big, work))
             time_ratio = big_wall / wall
             memory_ratio = big_peak / peak
             print(f"\n4M mix: {big_lines:,} lines, {os.path.getsize(big) / 1e6:.1f} MB")
@@ -128,18 +151,24 @@ def main():
                   f"x{memory_ratio:.2f} [{verdict(memory_ratio <= TARGET_SCALING)} <= "
                   f"{TARGET_SCALING}]")
 
-        wall, cpu, peak = measure(import_command(kestrel, staged(small), work), args.runs,
-                                  statuses=IMPORTED)
+        command = import_command(kestrel, staged(small), work)
+        wall, cpu, peak = measure(command, args.runs, statuses=IMPORTED,
+                                  outputs=import_outputs(small, work))
         print(f"\n100,000 points + 20,000 lots: {os.path.getsize(small) / 1e6:.1f} MB")
         print(f"  kestrel import: {wall:.3f} s wall (CPU {cpu:.3f} s), peak {peak / 1e6:.0f} MB "
               f"[{verdict(wall <= TARGET_SMALL_SECONDS)} <= {TARGET_SMALL_SECONDS} s]")
+        replacing, _, _ = measure(command, args.runs, statuses=IMPORTED)
+        print(f"  kestrel import replacing the outputs of the run before: {replacing:.3f} s wall")
         script = os.path.join(args.sima2geojson, "index.js") if args.sima2geojson else None
         if script is None or not os.path.exists(script) or shutil.which("node") is None:
             print("  sima2geojson.js: skipped (give --sima2geojson DIR of an installed copy, and "
                   "node on the PATH)")
         else:
+            # The peer writes FILE.sim.point.geojson and FILE.sim.polygon.geojson beside the input.
+            peer_input = staged(small)
             other, other_cpu, other_peak = measure(
-                ["node", script, "-S", staged(small), "-E", "6677"], args.runs)
+                ["node", script, "-S", peer_input, "-E", "6677"], args.runs,
+                outputs=[peer_input + ".point.geojson", peer_input + ".polygon.geojson"])
             speedup = other / wall
             print(f"  sima2geojson.js: {other:.3f} s wall (CPU {other_cpu:.3f} s), peak "
                   f"{other_peak / 1e6:.0f} MB; kestrel is {speedup:.1f}x faster "
