@@ -9,6 +9,8 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <latch>
+#include <optional>
 #include <thread>
 
 #include "apps/kestrel/cogo_points.h"
@@ -84,7 +86,11 @@ bool fixedStamp(std::string& date, std::string& time) {
 }
 
 // Writes the drawing and the civil document the plan names: the DXF on a second thread while this
-// one writes the LandXML (they only read the drawing). The first failure, or nothing.
+// one writes the LandXML (they only read the drawing). The second thread first gives the memory
+// of the run's records back to the system (they went with the command; else that memory would
+// stand beside the drawing while the outputs are written) and finds the lots the LandXML takes,
+// while this one finds the survey points: the LandXML is the longer of the two. The first
+// failure, or nothing.
 std::optional<std::string> saveOutputs(const FilePlan& plan, module::ImportModule& importModule) {
   OvDbDatabase& drawing = runDrawing();
   auto& civil = ovcivil::civilApplication().activeDocument();
@@ -93,17 +99,22 @@ std::optional<std::string> saveOutputs(const FilePlan& plan, module::ImportModul
   kestrel::io::Result dxfSaved;
   kestrel::io::Result landxmlSaved;
   {
+    // The survey points go into the LandXML straight from the drawing, not through a copy. The
+    // lots likewise, as parcels.
+    std::optional<DrawingLots> lots;
+    std::latch lotsFound(1);
     std::jthread dxfWriter([&] {
+      malloc_trim(0);
+      if (landxml != nullptr) lots.emplace(drawing, importModule.surveyPointTable());
+      lotsFound.count_down();
       if (dxf != nullptr) dxfSaved = saveDxf(drawing, dxf->path);
     });
     if (landxml != nullptr) {
-      // The survey points go into the LandXML straight from the drawing, not through a copy.
-      // The lots likewise, as parcels.
       const DrawingCogoPoints points(drawing, importModule.surveyPointTable());
-      const DrawingLots lots(drawing, importModule.surveyPointTable());
-      if (points.size() > 0 || lots.size() > 0) civil.markModified();
+      lotsFound.wait();
+      if (points.size() > 0 || lots->size() > 0) civil.markModified();
       if (std::string date, time; fixedStamp(date, time)) civil.setFileStamp(date, time);
-      landxmlSaved = ovcivil::saveLandXml(civil, landxml->path, &points, &lots);
+      landxmlSaved = ovcivil::saveLandXml(civil, landxml->path, &points, &*lots);
     }
   }
   if (!dxfSaved) return dxfSaved.message();
@@ -315,9 +326,6 @@ FileOutcome importFile(Session& session, const FilePlan& plan, const ImportOptio
   const bool invoked = stack != nullptr && stack->invoke("Kestrel");
   windowing.progressHook = nullptr;
   progress.finish();
-  // The run's records are gone with the command: their memory goes back to the system rather
-  // than standing beside the drawing while the outputs are written.
-  malloc_trim(0);
   if (!invoked) return failedFile(plan.input, kFailed, Problem{Text::CommandMissing, {}}, language);
 
   // Warnings go into the report, and before any error on stderr unless --quiet.
