@@ -10,8 +10,8 @@ Files are made once by bench/make_sima.py (CP932, CRLF) and kept in --dir:
     (`node index.js -S FILE.sim -E 6677` in DIR; skipped with a message when DIR is not given or
     holds no index.js).
 Each figure is the best wall time of --runs runs (the largest peak resident size of them), with
-the CPU time (user + system, all threads) of the best run; the 1M and 4M mixes get the same
-number of runs, so that their ratio compares like with like. Before each run the outputs of the
+the CPU time (user + system, all threads) of the best run; the 1M and 4M mixes take turns, run
+for run, so that their ratio compares like with like. Before each run the outputs of the
 one before are deleted (untimed), for both tools: every run writes new files, as a first import
 does, and what earlier runs wrote is flushed to disk (untimed). Replacing earlier outputs costs
 whatever the file system takes to free them; on an ext4 mounted with `discard` that is a wait for
@@ -56,27 +56,34 @@ def remove(paths):
             pass
 
 
-def measure(command, runs, cwd=None, statuses=(0,), outputs=()):
-    """Best wall time, its CPU time, and the largest peak resident size (bytes) over the runs;
-    `outputs` are deleted before each run."""
-    best = None
-    peak = 0
+def run_once(command, cwd, statuses, outputs):
+    """Wall time, CPU time and peak resident size (bytes) of one run; `outputs` are deleted
+    first."""
+    remove(outputs)
+    # What earlier runs wrote goes to disk first, so that no run pays for another's.
+    os.sync()
+    start = time.perf_counter()
+    child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) not in statuses:
+        raise RuntimeError(f"{command[0]} exited with status {status}")
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024
+
+
+def measure_side_by_side(jobs, runs, statuses=(0,)):
+    """For each job (command, outputs, cwd): the best wall time, its CPU time, and the largest
+    peak resident size over the runs. The jobs take turns, so that a machine that slows down
+    or speeds up meanwhile weighs on all of them alike."""
+    best = [None] * len(jobs)
+    peak = [0] * len(jobs)
     for _ in range(runs):
-        remove(outputs)
-        # What earlier runs wrote goes to disk first, so that no run pays for another's.
-        os.sync()
-        start = time.perf_counter()
-        child = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL)
-        _, status, usage = os.wait4(child.pid, 0)
-        wall = time.perf_counter() - start
-        if os.waitstatus_to_exitcode(status) not in statuses:
-            raise RuntimeError(f"{command[0]} exited with status {status}")
-        cpu = usage.ru_utime + usage.ru_stime
-        if best is None or wall < best[0]:
-            best = (wall, cpu)
-        peak = max(peak, usage.ru_maxrss * 1024)
-    return best[0], best[1], peak
+        for i, (command, outputs, cwd) in enumerate(jobs):
+            wall, cpu, resident = run_once(command, cwd, statuses, outputs)
+            if best[i] is None or wall < best[i][0]:
+                best[i] = (wall, cpu)
+            peak[i] = max(peak[i], resident)
+    return [(b[0], b[1], p) for b, p in zip(best, peak)]
 
 
 # The mixes hold results on routes that are no alignment: the host says so with status 4.
@@ -125,8 +132,12 @@ def main():
 
         lines = line_count(mix)
         size = os.path.getsize(mix)
-        wall, cpu, peak = measure(import_command(kestrel, staged(mix), work), args.runs,
-                                  statuses=IMPORTED, outputs=import_outputs(mix, work))
+        jobs = [(import_command(kestrel, staged(mix), work), import_outputs(mix, work), None)]
+        if not args.skip_4m:
+            big = make(os.path.join(args.dir, "kestrel-mix-4m.sim"), "--lines", "4000000")
+            jobs.append((import_command(kestrel, staged(big), work), import_outputs(big, work), None))
+        measured = measure_side_by_side(jobs, args.runs, statuses=IMPORTED)
+        wall, cpu, peak = measured[0]
         rate = lines / wall
         ratio = peak / size
         print(f"\n1M mix: {lines:,} lines, {size / 1e6:.1f} MB")
@@ -136,11 +147,8 @@ def main():
               f"[{verdict(ratio <= TARGET_MEMORY_RATIO)} <= {TARGET_MEMORY_RATIO}x]")
 
         if not args.skip_4m:
-            big = make(os.path.join(args.dir, "kestrel-mix-4m.sim"), "--lines", "4000000")
             big_lines = line_count(big)
-            big_wall, big_cpu, big_peak = measure(import_command(kestrel, staged(big), work),
-                                                  args.runs, statuses=IMPORTED,
-                                                  outputs=import_outputs(big, work))
+            big_wall, big_cpu, big_peak = measured[1]
             time_ratio = big_wall / wall
             memory_ratio = big_peak / peak
             print(f"\n4M mix: {big_lines:,} lines, {os.path.getsize(big) / 1e6:.1f} MB")
@@ -152,23 +160,27 @@ def main():
                   f"{TARGET_SCALING}]")
 
         command = import_command(kestrel, staged(small), work)
-        wall, cpu, peak = measure(command, args.runs, statuses=IMPORTED,
-                                  outputs=import_outputs(small, work))
+        # Kestrel writing new outputs, then replacing them, then the peer, run for run.
+        jobs = [(command, import_outputs(small, work), None), (command, [], None)]
+        script = os.path.join(args.sima2geojson, "index.js") if args.sima2geojson else None
+        peer = script is not None and os.path.exists(script) and shutil.which("node") is not None
+        if peer:
+            # The peer writes FILE.sim.point.geojson and FILE.sim.polygon.geojson beside the input.
+            peer_input = staged(small)
+            jobs.append((["node", script, "-S", peer_input, "-E", "6677"],
+                         [peer_input + ".point.geojson", peer_input + ".polygon.geojson"], None))
+        measured = measure_side_by_side(jobs, args.runs, statuses=IMPORTED)
+        wall, cpu, peak = measured[0]
         print(f"\n100,000 points + 20,000 lots: {os.path.getsize(small) / 1e6:.1f} MB")
         print(f"  kestrel import: {wall:.3f} s wall (CPU {cpu:.3f} s), peak {peak / 1e6:.0f} MB "
               f"[{verdict(wall <= TARGET_SMALL_SECONDS)} <= {TARGET_SMALL_SECONDS} s]")
-        replacing, _, _ = measure(command, args.runs, statuses=IMPORTED)
-        print(f"  kestrel import replacing the outputs of the run before: {replacing:.3f} s wall")
-        script = os.path.join(args.sima2geojson, "index.js") if args.sima2geojson else None
-        if script is None or not os.path.exists(script) or shutil.which("node") is None:
+        print(f"  kestrel import replacing the outputs of the run before: {measured[1][0]:.3f} s "
+              "wall")
+        if not peer:
             print("  sima2geojson.js: skipped (give --sima2geojson DIR of an installed copy, and "
                   "node on the PATH)")
         else:
-            # The peer writes FILE.sim.point.geojson and FILE.sim.polygon.geojson beside the input.
-            peer_input = staged(small)
-            other, other_cpu, other_peak = measure(
-                ["node", script, "-S", peer_input, "-E", "6677"], args.runs,
-                outputs=[peer_input + ".point.geojson", peer_input + ".polygon.geojson"])
+            other, other_cpu, other_peak = measured[2]
             speedup = other / wall
             print(f"  sima2geojson.js: {other:.3f} s wall (CPU {other_cpu:.3f} s), peak "
                   f"{other_peak / 1e6:.0f} MB; kestrel is {speedup:.1f}x faster "
