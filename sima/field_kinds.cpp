@@ -276,10 +276,25 @@ std::string formatFixed12(double value) {
   return std::string(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
 }
 
+std::string_view formatLineNumber(int32_t lineNumber, char* out) {
+  // "%.5d": a minus when negative, then the digits, zero-padded to five.
+  char digits[10];
+  int count = 0;
+  auto magnitude = lineNumber < 0 ? 0u - static_cast<uint32_t>(lineNumber) : static_cast<uint32_t>(lineNumber);
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  char* put = out;
+  if (lineNumber < 0) *put++ = '-';
+  for (int pad = count; pad < 5; ++pad) *put++ = '0';
+  while (count > 0) *put++ = digits[--count];
+  return {out, static_cast<std::size_t>(put - out)};
+}
+
 std::string formatLineNumber(int32_t lineNumber) {
-  char buffer[24];
-  const int length = std::snprintf(buffer, sizeof buffer, "%.5d", lineNumber);
-  return std::string(buffer, static_cast<std::size_t>(length));
+  char buffer[12];
+  return std::string(formatLineNumber(lineNumber, buffer));
 }
 
 }  // namespace kestrel::sima

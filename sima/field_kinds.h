@@ -41,5 +41,7 @@ std::string formatFixed12(double value);
 
 // "%.5d", the form of line numbers in the log.
 std::string formatLineNumber(int32_t lineNumber);
+// The same written into `out` (room for 12 bytes); returns the text.
+std::string_view formatLineNumber(int32_t lineNumber, char* out);
 
 }  // namespace kestrel::sima

@@ -3,6 +3,7 @@
 #include "sima/import_log.h"
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
 
 #include "io/atomic_file.h"
@@ -31,14 +32,17 @@ std::string join(std::initializer_list<std::string_view> parts) {
   return out;
 }
 
-// "<Number> <rest>"
-std::string numbered(int32_t line, std::string_view rest) {
-  return join({formatLineNumber(line), " ", rest});
+// "<Number> <rest>", put together in the lines.
+void numbered(LogLines& lines, int32_t line, std::string_view rest) {
+  char number[12];
+  lines.append({formatLineNumber(line, number), " ", rest});
 }
 
 // The indented count lines: "          %d<unit>".
-std::string counted(int count, std::string_view unit) {
-  return join({kIndent, std::to_string(count), unit});
+void counted(LogLines& lines, int count, std::string_view unit) {
+  char digits[12];
+  const auto length = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, count).ptr - digits);
+  lines.append({kIndent, std::string_view(digits, length), unit});
 }
 
 constexpr std::size_t kLogBlock = std::size_t{1} << 16;
@@ -47,16 +51,19 @@ constexpr std::size_t kLogBlock = std::size_t{1} << 16;
 
 // ---- the lines ----
 
-void LogLines::push_back(std::string_view line) {
-  if (blocks_.empty() || blocks_.back().size() + line.size() > blocks_.back().capacity()) {
+void LogLines::push_back(std::string_view line) { append({line}); }
+
+void LogLines::append(std::initializer_list<std::string_view> parts) {
+  std::size_t size = 0;
+  for (std::string_view part : parts) size += part.size();
+  if (blocks_.empty() || blocks_.back().size() + size > blocks_.back().capacity()) {
     blocks_.emplace_back();
-    blocks_.back().reserve(std::max(kLogBlock, line.size()));
+    blocks_.back().reserve(std::max(kLogBlock, size));
   }
   std::string& block = blocks_.back();
   lines_.append(Line{static_cast<std::uint32_t>(blocks_.size() - 1),
-                     static_cast<std::uint32_t>(block.size()),
-                     static_cast<std::uint32_t>(line.size())});
-  block.append(line);
+                     static_cast<std::uint32_t>(block.size()), static_cast<std::uint32_t>(size)});
+  for (std::string_view part : parts) block.append(part);
 }
 
 LogLines::operator std::vector<std::string>() const {
@@ -126,113 +133,113 @@ int ImportLog::rejectText(int32_t line, std::string_view text, std::string_view 
 
 void ImportLog::logVersion(int32_t line, std::string_view version) {
   if (silent_) return;
-  progress_.push_back(join({formatLineNumber(line), " G01 SIMAのバージョン： ", version, "\n"}));
+  progress_.append({formatLineNumber(line), " G01 SIMAのバージョン： ", version, "\n"});
 }
 
 void ImportLog::logCoordinateStart(int32_t line) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "A00 座標データの読み込み開始"));
+  numbered(progress_, line, "A00 座標データの読み込み開始");
 }
 
 void ImportLog::logCoordinateEnd(int32_t line, int withElevation, int without) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "A99 座標データの読み込み終了"));
-  progress_.push_back(counted(withElevation, "点のポイント"));
-  progress_.push_back(counted(without, "点の2次元ポイント\n"));
+  numbered(progress_, line, "A99 座標データの読み込み終了");
+  counted(progress_, withElevation, "点のポイント");
+  counted(progress_, without, "点の2次元ポイント\n");
 }
 
 void ImportLog::logLotStart(int32_t line) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "D00 画地データの読み込み開始"));
+  numbered(progress_, line, "D00 画地データの読み込み開始");
 }
 
 void ImportLog::logLotEnd(int32_t line, bool made, int vertexCount, bool hadTriangleBlock) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "D99 画地データの読み込み終了"));
+  numbered(progress_, line, "D99 画地データの読み込み終了");
   if (!made) {
-    progress_.push_back(join({kErrorPrefix, "画地を作成できませんでした\n"}));
+    progress_.append({kErrorPrefix, "画地を作成できませんでした\n"});
     return;
   }
-  progress_.push_back(counted(vertexCount, "点の構成点"));
-  if (hadTriangleBlock) progress_.push_back(join({kIndent, "三斜データは読み込みません\n"}));
+  counted(progress_, vertexCount, "点の構成点");
+  if (hadTriangleBlock) progress_.append({kIndent, "三斜データは読み込みません\n"});
 }
 
 void ImportLog::logRouteStart(int32_t line) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "F00 路線データの読み込み開始"));
+  numbered(progress_, line, "F00 路線データの読み込み開始");
 }
 
 void ImportLog::logRouteEnd(int32_t line, bool made, int32_t routeType, int count,
                             std::string_view routeName) {
   if (silent_) return;
   const bool alignment = routeType == 2 || routeType == 3 || routeType == 7;
-  progress_.push_back(numbered(line, "F99 路線データの読み込み終了"));
+  numbered(progress_, line, "F99 路線データの読み込み終了");
   if (!made) {
-    progress_.push_back(join({kErrorPrefix, alignment ? "平面線形を作成できませんでした\n"
-                                                      : "ポリラインを作成できませんでした\n"}));
+    progress_.append({kErrorPrefix, alignment ? "平面線形を作成できませんでした\n"
+                                                      : "ポリラインを作成できませんでした\n"});
     return;
   }
   if (alignment) {
-    progress_.push_back(join({kIndent, "平面線形”", routeName, "”"}));
-    progress_.push_back(counted(count, "個の線形要素\n"));
+    progress_.append({kIndent, "平面線形”", routeName, "”"});
+    counted(progress_, count, "個の線形要素\n");
   } else {
-    progress_.push_back(counted(count, "点の構成点\n"));
+    counted(progress_, count, "点の構成点\n");
   }
 }
 
 void ImportLog::logVerticalStart(int32_t line, std::string_view alignmentName) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "H00 縦断成果データの読み込み開始"));
+  numbered(progress_, line, "H00 縦断成果データの読み込み開始");
   if (alignmentName.empty())
-    progress_.push_back(join({kErrorPrefix, "中心線が指定されませんでした"}));
+    progress_.append({kErrorPrefix, "中心線が指定されませんでした"});
   else
-    progress_.push_back(join({kIndent, "中心線”", alignmentName, "”の縦断成果データ"}));
+    progress_.append({kIndent, "中心線”", alignmentName, "”の縦断成果データ"});
 }
 
 void ImportLog::logVerticalEnd(int32_t line, bool success, int pointCount) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "H99 縦断成果データの読み込み終了"));
+  numbered(progress_, line, "H99 縦断成果データの読み込み終了");
   if (success) {
-    progress_.push_back(counted(pointCount, "点のポイント\n"));
+    counted(progress_, pointCount, "点のポイント\n");
   } else {
-    progress_.push_back(counted(pointCount, "点のポイント"));
-    progress_.push_back(join({kErrorPrefix, "縦断成果をポイントに変換できませんでした\n"}));
+    counted(progress_, pointCount, "点のポイント");
+    progress_.append({kErrorPrefix, "縦断成果をポイントに変換できませんでした\n"});
   }
 }
 
 void ImportLog::logCrossSectionStart(int32_t line, std::string_view alignmentName) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "I00 横断成果データの読み込み開始"));
+  numbered(progress_, line, "I00 横断成果データの読み込み開始");
   if (alignmentName.empty())
-    progress_.push_back(join({kErrorPrefix, "中心線が指定されませんでした"}));
+    progress_.append({kErrorPrefix, "中心線が指定されませんでした"});
   else
-    progress_.push_back(join({kIndent, "中心線”", alignmentName, "”の横断成果データ"}));
+    progress_.append({kIndent, "中心線”", alignmentName, "”の横断成果データ"});
 }
 
 void ImportLog::logSection(int32_t line, std::string_view sectionName) {
   if (silent_) return;
-  progress_.push_back(join({formatLineNumber(line), " I01 断面 ", sectionName, " データを処理"}));
+  progress_.append({formatLineNumber(line), " I01 断面 ", sectionName, " データを処理"});
 }
 
 void ImportLog::logSectionPointCount(int pointCount) {
   if (silent_) return;
-  progress_.push_back(counted(pointCount, "個のポイント"));
+  counted(progress_, pointCount, "個のポイント");
 }
 
 void ImportLog::logCrossSectionEnd(int32_t line, bool success, int pointCount) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "I99 横断成果データの読み込み終了"));
+  numbered(progress_, line, "I99 横断成果データの読み込み終了");
   if (success) {
-    progress_.push_back(counted(pointCount, "点のポイント\n"));
+    counted(progress_, pointCount, "点のポイント\n");
   } else {
-    progress_.push_back(counted(pointCount, "点のポイント"));
-    progress_.push_back(join({kErrorPrefix, "横断成果をポイントに変換できませんでした\n"}));
+    counted(progress_, pointCount, "点のポイント");
+    progress_.append({kErrorPrefix, "横断成果をポイントに変換できませんでした\n"});
   }
 }
 
 void ImportLog::logEnd(int32_t line) {
   if (silent_) return;
-  progress_.push_back(numbered(line, "    読み込み終了"));
+  numbered(progress_, line, "    読み込み終了");
 }
 
 // ---- the log as a whole ----

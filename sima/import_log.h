@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,6 +39,8 @@ struct ErrorEntry {
 class LogLines {
  public:
   void push_back(std::string_view line);
+  // One line made of `parts`, put together in place.
+  void append(std::initializer_list<std::string_view> parts);
   std::size_t size() const { return lines_.size(); }
   bool empty() const { return lines_.empty(); }
   // Line i, as a view (valid while the lines live) or as a string of its own.
