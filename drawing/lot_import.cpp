@@ -27,6 +27,7 @@ void countLot(ImportRun& run) {
       continue;
     }
     if (code == "B01") {
+      run.prefetchLotVertexAhead();
       failed = !run.pointStore.contains(sima::toInteger(run.fieldOf(text, 1)));
     } else if (code == "E00") {
       while (run.nextText(text))
@@ -78,12 +79,10 @@ void readLot(ImportRun& run, const Fields& header) {
       continue;
     }
     if (code == "B01") {
+      run.prefetchLotVertexAhead();
       if (run.rejects(RecordCheck::B01, line)) continue;
       try {
-        const uint32_t vertex = run.lookupPoint(sima::toInteger(fieldAt(line.fields, 1)));
-        // Drawn when the lot ends: fetch it meanwhile, it is anywhere in a large store.
-        __builtin_prefetch(&run.pointStore.row(vertex));
-        vertices.push_back(vertex);
+        vertices.push_back(run.lookupPoint(sima::toInteger(fieldAt(line.fields, 1))));
       } catch (const OrvoException&) {
         run.log.addPointNotFound(run.lineCounter, line.text);
         run.raiseHighWater();
@@ -112,6 +111,8 @@ void drawLot(ImportRun& run, const LotData& lot) {
   run.drawing.post(
       [&run, &lot] {
         ensurePolylineTable();
+        // The rows are anywhere in a large store: all are asked for before the first is read.
+        for (const uint32_t at : lot.vertices) __builtin_prefetch(&run.pointStore.stableRow(at));
         std::vector<OvGePoint3d> vertices;
         vertices.reserve(lot.vertices.size());
         for (const uint32_t at : lot.vertices) {

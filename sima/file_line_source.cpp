@@ -165,6 +165,13 @@ bool FileLineSource::loadBlock(Block& block) {
   return true;
 }
 
+bool FileLineSource::peek(std::size_t ahead, std::string_view& line) const {
+  const std::size_t at = nextLine_ + ahead - 1;
+  if (ahead == 0 || at >= current_.lines.size()) return false;
+  line = std::string_view(current_.text).substr(current_.lines[at].start, current_.lines[at].length);
+  return true;
+}
+
 bool FileLineSource::next(std::string_view& line) {
   while (nextLine_ >= current_.lines.size()) {
     if (finished_ || !reader_.joinable()) return false;

@@ -39,6 +39,8 @@ class FileLineSource : public LineSource {
   std::size_t replacements() const { return replacements_; }
 
   bool next(std::string_view& line) override;
+  // Within the block at hand only.
+  bool peek(std::size_t ahead, std::string_view& line) const override;
   std::size_t position() const override { return position_; }
 
  private:

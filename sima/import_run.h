@@ -256,6 +256,18 @@ class ImportRun {
     return status != 0;
   }
 
+  // Lots name points anywhere in a large store: a lot vertex line a few lines on has the index
+  // slot of its point fetched now, so that its lookup finds it in the cache when it comes.
+  void prefetchLotVertexAhead() {
+    constexpr std::size_t kAhead = 8;
+    std::string_view text;
+    if (reader == nullptr || !reader->peek(kAhead, text)) return;
+    text = sima::trim(text);
+    if (text.substr(0, 4) != "B01,") return;
+    const std::size_t end = text.find(',', 4);
+    pointStore.prefetchNumber(sima::toInteger(text.substr(4, end == std::string_view::npos ? std::string_view::npos : end - 4)));
+  }
+
   // The position in the point store of the first point with that number; a missing one raises
   // OrvoException with message 138, which the lot and route readers catch and log.
   uint32_t lookupPoint(int32_t number) const {

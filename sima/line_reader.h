@@ -12,6 +12,13 @@ class LineSource {
   virtual ~LineSource() = default;
   // The next line without its line end (valid until the next call), or false at the end.
   virtual bool next(std::string_view& line) = 0;
+  // The line `ahead` lines after the one next() gave last (1: the next one), when the source has
+  // it at hand without reading; for hints only, such as what to fetch into the cache.
+  virtual bool peek(std::size_t ahead, std::string_view& line) const {
+    (void)ahead;
+    (void)line;
+    return false;
+  }
   // How far the input has been read, in bytes of the input (the "file position").
   virtual std::size_t position() const = 0;
 };
