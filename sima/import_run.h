@@ -257,11 +257,14 @@ class ImportRun {
   }
 
   // Lots name points anywhere in a large store: a lot vertex line a few lines on has the index
-  // slot of its point fetched now, so that its lookup finds it in the cache when it comes.
+  // slot of its point fetched now, so that its lookup finds it in the cache when it comes. Below
+  // some hundred thousand points the index stays in the cache, and looking ahead only costs.
   void prefetchLotVertexAhead() {
     constexpr std::size_t kAhead = 8;
+    constexpr std::size_t kFromPoints = std::size_t{1} << 18;
     std::string_view text;
-    if (reader == nullptr || !reader->peek(kAhead, text)) return;
+    if (pointStore.indexedCount() < kFromPoints || reader == nullptr || !reader->peek(kAhead, text))
+      return;
     text = sima::trim(text);
     if (text.substr(0, 4) != "B01,") return;
     const std::size_t end = text.find(',', 4);

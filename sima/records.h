@@ -164,6 +164,8 @@ class FirstIndexByNumber {
     lowest_ = std::min(lowest_, number);
     highest_ = std::max(highest_, number);
   }
+  // How many numbers have a position.
+  std::size_t count() const { return count_; }
   // Fetches the place find(number) will look first, for a caller that knows a number ahead.
   void prefetch(int32_t number) const {
     if (number < 0 || static_cast<std::size_t>(number) >= denseSize()) return;
@@ -315,6 +317,8 @@ class PointStore {
   long position(int32_t number) const { return firstByNumber_.find(number); }
   bool contains(int32_t number) const { return firstByNumber_.find(number) >= 0; }
   void prefetchNumber(int32_t number) const { firstByNumber_.prefetch(number); }
+  // How many points lookups find.
+  std::size_t indexedCount() const { return firstByNumber_.count(); }
 
  private:
   StableArray<StoredPoint> rows_;
