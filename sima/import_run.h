@@ -165,8 +165,9 @@ class ImportRun {
   // The lines being read; set by Read file for the time the file is open.
   sima::LineSource* reader = nullptr;
   // Where the points and lots read are drawn, in file order, while reading goes on. Whatever else
-  // draws, or reads the drawing, waits for it first (finishDrawing). Last of the members, so that
-  // its tasks end before anything they use goes.
+  // draws, or reads the drawing, waits for it first (finishDrawing). Declared after every member
+  // its tasks use (the point store, the lots, the layers, the counters), so that they end before
+  // any of those goes.
   SerialWorker drawing;
 
   // Appends a finished route and indexes it by number (first match kept).
