@@ -227,17 +227,9 @@ struct MeasureSink {
   }
 };
 
+// Writes the characters out, counting the replacements as it goes (the room is known to be
+// enough).
 struct WriteSink {
-  char* out;
-  void ascii(std::string_view run) {
-    std::memcpy(out, run.data(), run.size());
-    out += run.size();
-  }
-  void character(uint32_t codePoint) { out = putUtf8(out, codePoint); }
-};
-
-// WriteSink that counts the replacements as it goes (the room is known to be enough).
-struct CountingWriteSink {
   char* out;
   std::size_t replaced = 0;
   void ascii(std::string_view run) {
@@ -400,7 +392,7 @@ DecodedText decode(std::string_view bytes, EncodingChoice choice) {
 std::size_t decodeInto(std::string_view bytes, Encoding encoding, bool dropByteOrderMark, char* out,
                        std::size_t& replacements) {
   if (encoding == Encoding::Cp932 && cp932Table().available) {
-    CountingWriteSink write{out};
+    WriteSink write{out};
     walkCp932(cp932Table(), bytes, write);
     replacements += write.replaced;
     return static_cast<std::size_t>(write.out - out);

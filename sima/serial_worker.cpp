@@ -4,6 +4,22 @@
 
 namespace kestrel {
 
+namespace {
+
+// Runs every task in order; the first exception one throws is kept in `failure` (unless one is
+// there already) and the rest still run.
+void runAll(std::vector<std::function<void()>>& tasks, std::exception_ptr& failure) {
+  for (auto& task : tasks) {
+    try {
+      task();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  }
+}
+
+}  // namespace
+
 SerialWorker::~SerialWorker() {
   try {
     handOver();
@@ -47,13 +63,7 @@ void SerialWorker::drain() {
   lock.unlock();
   // What was not handed over runs here, after the rest: often the thread has caught up by now,
   // and waking it for a last small batch would cost more than the batch.
-  for (auto& task : batch_) {
-    try {
-      task();
-    } catch (...) {
-      if (!failure) failure = std::current_exception();
-    }
-  }
+  runAll(batch_, failure);
   batch_.clear();
   batchWeight_ = 0;
   if (failure) std::rethrow_exception(failure);
@@ -69,13 +79,7 @@ void SerialWorker::work() {
     running_ = true;
     lock.unlock();
     std::exception_ptr failure;
-    for (auto& task : batch) {
-      try {
-        task();
-      } catch (...) {
-        if (!failure) failure = std::current_exception();
-      }
-    }
+    runAll(batch, failure);
     batch.clear();  // what the tasks held goes before the caller hears they are done
     lock.lock();
     running_ = false;
